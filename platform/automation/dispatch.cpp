@@ -1,0 +1,167 @@
+#include "platform/automation/dispatch.h"
+
+#include <map>
+
+namespace svx {
+
+namespace {
+
+char16_t lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+bool kindMatches(InvokeKind wanted, InvokeKind have) {
+  switch (wanted) {
+    case InvokeKind::Method:
+    case InvokeKind::PropertyGet: return have == InvokeKind::Method || have == InvokeKind::PropertyGet;
+    case InvokeKind::PropertyPut:
+    case InvokeKind::PropertyPutRef: return have == InvokeKind::PropertyPut || have == InvokeKind::PropertyPutRef;
+  }
+  return false;
+}
+
+// Among the members that match, the exact kind wins.
+const MemberInfo* pick(const MemberInfo* current, const MemberInfo& candidate, InvokeKind kind) {
+  if (!kindMatches(kind, candidate.kind)) return current;
+  if (!current) return &candidate;
+  if (candidate.kind == kind && current->kind != kind) return &candidate;
+  return current;
+}
+
+std::map<BStr, ObjectFactory>& registry() {
+  static std::map<BStr, ObjectFactory> r;
+  return r;
+}
+
+BStr lowered(BStrView s) {
+  BStr out(s);
+  for (auto& c : out) c = lower(c);
+  return out;
+}
+
+}  // namespace
+
+bool sameName(BStrView a, BStrView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+ClassInfo::ClassInfo(BStr name, const ClassInfo* base)
+    : name_(std::move(name)), base_(base), nextDispid_(base ? base->nextDispid_ : 1),
+      defaultDispid_(base ? base->defaultDispid_ : -1) {}
+
+ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> params, MemberCall call,
+                             BStr description) {
+  bool seenOptional = false;
+  for (const ParamInfo& p : params) {
+    if (seenOptional && !p.optional && kind == InvokeKind::Method)
+      throw std::logic_error("member " + utf8(name) + ": a required parameter follows an optional one");
+    seenOptional = seenOptional || p.optional;
+  }
+  // A property's get, let and set share one DISPID.
+  int32_t dispid = dispidOf(name);
+  if (dispid >= 0) {
+    if (find(dispid, kind) && find(dispid, kind)->kind == kind && find(dispid, kind)->name.size() == name.size() &&
+        sameName(find(dispid, kind)->name, name))
+      throw std::logic_error("member " + utf8(name) + " is declared twice");
+  } else {
+    dispid = nextDispid_++;
+  }
+  members_.push_back(MemberInfo{dispid, std::move(name), kind, std::move(params), std::move(description), std::move(call)});
+  return *this;
+}
+
+ClassInfo& ClassInfo::defaultMember(BStrView name) {
+  defaultDispid_ = dispidOf(name);
+  if (defaultDispid_ < 0) throw std::logic_error("default member " + utf8(name) + " is not declared");
+  return *this;
+}
+
+ClassInfo& ClassInfo::event(BStr name, std::vector<BStr> params, BStr description) {
+  const auto dispid = static_cast<int32_t>(events_.size() + 1);
+  events_.push_back(EventInfo{dispid, std::move(name), std::move(params), std::move(description)});
+  return *this;
+}
+
+const MemberInfo* ClassInfo::find(int32_t dispid, InvokeKind kind) const {
+  if (dispid == 0 && defaultDispid_ > 0) dispid = defaultDispid_;
+  const MemberInfo* found = nullptr;
+  for (const MemberInfo& m : members_)
+    if (m.dispid == dispid) found = pick(found, m, kind);
+  if (!found && base_) return base_->find(dispid, kind);
+  return found;
+}
+
+const MemberInfo* ClassInfo::find(BStrView name, InvokeKind kind) const {
+  const MemberInfo* found = nullptr;
+  for (const MemberInfo& m : members_)
+    if (sameName(m.name, name)) found = pick(found, m, kind);
+  if (!found && base_) return base_->find(name, kind);
+  return found;
+}
+
+int32_t ClassInfo::dispidOf(BStrView name) const {
+  for (const MemberInfo& m : members_)
+    if (sameName(m.name, name)) return m.dispid;
+  return base_ ? base_->dispidOf(name) : -1;
+}
+
+std::vector<const MemberInfo*> ClassInfo::members() const {
+  std::vector<const MemberInfo*> out = base_ ? base_->members() : std::vector<const MemberInfo*>{};
+  for (const MemberInfo& m : members_) out.push_back(&m);
+  return out;
+}
+
+const EventInfo* ClassInfo::findEvent(int32_t dispid) const {
+  if (dispid >= 1 && static_cast<size_t>(dispid) <= events_.size()) return &events_[static_cast<size_t>(dispid - 1)];
+  return base_ ? base_->findEvent(dispid) : nullptr;
+}
+
+const EventInfo* ClassInfo::findEvent(BStrView name) const {
+  for (const EventInfo& e : events_)
+    if (sameName(e.name, name)) return &e;
+  return base_ ? base_->findEvent(name) : nullptr;
+}
+
+Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
+  const size_t n = m.params.size();
+  if (args.size() > n) raise(err::WrongNumberOfArguments);
+  // By-value parameters get their own copies; by-reference ones point at the
+  // caller's variable (or at the argument slot when the caller passed a value).
+  std::vector<Variant> copies(n);
+  std::vector<Variant*> slots(n);
+  for (size_t i = 0; i < n; ++i) {
+    const ParamInfo& p = m.params[i];
+    const bool passed = i < args.size() && !args[i].isMissing();
+    if (!passed) {
+      if (!p.optional) raise(err::ArgumentNotOptional);
+      copies[i] = Variant::missing();
+      slots[i] = &copies[i];
+    } else if (p.byRef) {
+      slots[i] = &args[i].deref();
+    } else {
+      copies[i] = args[i].value();
+      slots[i] = &copies[i];
+    }
+  }
+  return m.call(self, Args(slots));
+}
+
+std::vector<Variant> refsTo(std::span<Variant> values) {
+  std::vector<Variant> refs;
+  refs.reserve(values.size());
+  for (Variant& v : values) refs.push_back(Variant::byRef(v));
+  return refs;
+}
+
+void registerClass(BStr progId, ObjectFactory factory) { registry()[lowered(progId)] = std::move(factory); }
+
+bool isRegistered(BStrView progId) { return registry().count(lowered(progId)) != 0; }
+
+ObjectRef createObject(BStrView progId) {
+  auto it = registry().find(lowered(progId));
+  if (it == registry().end()) raise(err::CannotCreateObject);
+  return it->second();
+}
+
+}  // namespace svx

@@ -1,0 +1,216 @@
+// Dispatch: each automation class declares its members and events once, in
+// interface order, in one ClassInfo table. Calls by name or DISPID, argument
+// binding (by value, by reference, optional), the default member and the type
+// information all come from that table.
+//
+//   const ClassInfo& Sample::info() {
+//     static const ClassInfo ci = ClassInfo(u"Sample")
+//         .method<&Sample::Add>(u"Add", {in(u"a"), inOpt(u"b"), refOpt(u"lngErrNumber")},
+//                               u"Adds two numbers.")
+//         .get<&Sample::Caption>(u"Caption", {}, u"Returns the caption.")
+//         .let<&Sample::setCaption>(u"Caption", {in(u"strNewCaption")})
+//         .event(u"Changed", {u"intIndex"}, u"Occurs when it changes.");
+//     return ci;
+//   }
+//
+// A bound member function takes one `Variant&` per declared parameter. For a
+// by-value parameter it is the callee's own copy; for a by-reference one it is
+// the caller's variable (write it with Variant::assign so references are
+// written through); an omitted optional parameter holds the missing marker.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "platform/automation/error.h"
+#include "platform/automation/variant.h"
+
+namespace svx {
+
+struct ParamInfo {
+  BStr name;
+  bool optional = false;
+  bool byRef = false;
+};
+
+inline ParamInfo in(BStr name) { return {std::move(name), false, false}; }
+inline ParamInfo inOpt(BStr name) { return {std::move(name), true, false}; }
+inline ParamInfo ref(BStr name) { return {std::move(name), false, true}; }
+inline ParamInfo refOpt(BStr name) { return {std::move(name), true, true}; }
+
+// The bound arguments of one call, one per declared parameter.
+class Args {
+ public:
+  explicit Args(std::span<Variant*> slots) : slots_(slots) {}
+  Variant& operator[](size_t i) const { return *slots_[i]; }
+  size_t size() const { return slots_.size(); }
+
+ private:
+  std::span<Variant*> slots_;
+};
+
+using MemberCall = std::function<Variant(Object& self, const Args& args)>;
+
+struct MemberInfo {
+  int32_t dispid = 0;
+  BStr name;
+  InvokeKind kind = InvokeKind::Method;
+  std::vector<ParamInfo> params;
+  BStr description;
+  MemberCall call;
+};
+
+struct EventInfo {
+  int32_t dispid = 0;
+  BStr name;
+  std::vector<BStr> params;  // every event parameter is a Variant by reference
+  BStr description;
+};
+
+namespace detail {
+
+template <class T>
+struct MemberTraits;
+template <class C, class R, class... A>
+struct MemberTraits<R (C::*)(A...)> {
+  using Class = C;
+  using Result = R;
+  static constexpr size_t arity = sizeof...(A);
+  static constexpr bool allVariantRefs = (std::is_same_v<A, Variant&> && ...);
+};
+template <class C, class R, class... A>
+struct MemberTraits<R (C::*)(A...) const> : MemberTraits<R (C::*)(A...)> {};
+
+template <auto Fn, size_t... I>
+Variant callBound(Object& self, const Args& args, std::index_sequence<I...>) {
+  using Traits = MemberTraits<decltype(Fn)>;
+  auto& obj = static_cast<typename Traits::Class&>(self);
+  if constexpr (std::is_void_v<typename Traits::Result>) {
+    (obj.*Fn)(args[I]...);
+    return {};
+  } else {
+    return Variant((obj.*Fn)(args[I]...));
+  }
+}
+
+}  // namespace detail
+
+class ClassInfo {
+ public:
+  // A class may extend a base class's table: the base's members come first
+  // in the interface and keep their DISPIDs.
+  explicit ClassInfo(BStr name, const ClassInfo* base = nullptr);
+
+  const BStr& name() const { return name_; }
+  const ClassInfo* base() const { return base_; }
+
+  template <auto Fn>
+  ClassInfo& method(BStr name, std::vector<ParamInfo> params, BStr description = {}) {
+    return add<Fn>(std::move(name), InvokeKind::Method, std::move(params), std::move(description));
+  }
+  template <auto Fn>
+  ClassInfo& get(BStr name, std::vector<ParamInfo> params = {}, BStr description = {}) {
+    return add<Fn>(std::move(name), InvokeKind::PropertyGet, std::move(params), std::move(description));
+  }
+  // Let and Set take the new value as their last parameter.
+  template <auto Fn>
+  ClassInfo& let(BStr name, std::vector<ParamInfo> params, BStr description = {}) {
+    return add<Fn>(std::move(name), InvokeKind::PropertyPut, std::move(params), std::move(description));
+  }
+  template <auto Fn>
+  ClassInfo& set(BStr name, std::vector<ParamInfo> params, BStr description = {}) {
+    return add<Fn>(std::move(name), InvokeKind::PropertyPutRef, std::move(params), std::move(description));
+  }
+  // A member bound to any callable taking (Object&, const Args&).
+  ClassInfo& member(BStr name, InvokeKind kind, std::vector<ParamInfo> params, MemberCall call,
+                    BStr description = {});
+
+  // The member called through DISPID 0 (for example Item of a collection).
+  ClassInfo& defaultMember(BStrView name);
+
+  // Source interface: events get DISPIDs 1, 2, ... in declaration order.
+  ClassInfo& event(BStr name, std::vector<BStr> params, BStr description = {});
+
+  // Lookup, including the base's members. A Method call also finds a
+  // property get and the other way round; a PropertyPut finds a Let, else a
+  // Set, and a PropertyPutRef a Set, else a Let.
+  const MemberInfo* find(int32_t dispid, InvokeKind kind) const;
+  const MemberInfo* find(BStrView name, InvokeKind kind) const;
+  int32_t dispidOf(BStrView name) const;  // case-insensitive; -1 if unknown
+
+  // Type information: every member of the interface in order (base first),
+  // a property's get and let as separate rows; and the events.
+  std::vector<const MemberInfo*> members() const;
+  const std::vector<EventInfo>& events() const { return events_; }
+  const EventInfo* findEvent(int32_t dispid) const;
+  const EventInfo* findEvent(BStrView name) const;
+
+ private:
+  template <auto Fn>
+  ClassInfo& add(BStr name, InvokeKind kind, std::vector<ParamInfo> params, BStr description) {
+    using Traits = detail::MemberTraits<decltype(Fn)>;
+    static_assert(Traits::allVariantRefs, "bound members take Variant& parameters");
+    if (params.size() != Traits::arity)
+      throw std::logic_error("member " + utf8(name) + " declares " + std::to_string(params.size()) +
+                             " parameters but its function takes " + std::to_string(Traits::arity));
+    MemberCall call = [](Object& self, const Args& args) {
+      return detail::callBound<Fn>(self, args, std::make_index_sequence<Traits::arity>{});
+    };
+    return member(std::move(name), kind, std::move(params), std::move(call), std::move(description));
+  }
+
+  BStr name_;
+  const ClassInfo* base_;
+  int32_t nextDispid_;
+  int32_t defaultDispid_ = -1;
+  std::vector<MemberInfo> members_;
+  std::vector<EventInfo> events_;
+};
+
+// Case-insensitive comparison of member names (ASCII letters).
+bool sameName(BStrView a, BStrView b);
+
+// Calls a member through the table, binding the arguments as declared.
+Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args);
+
+// Receives the events of an object it is connected to.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  // `args` are the raiser's VT_BYREF|VT_VARIANT references, in parameter
+  // order. An error thrown here ends the raise and reaches the raiser; the
+  // sinks connected after this one are not called for that event.
+  virtual void onEvent(Object& source, const EventInfo& event, std::span<Variant> args) = 0;
+};
+
+// A sink that forwards every event to a function.
+class FunctionSink : public EventSink {
+ public:
+  using Handler = std::function<void(Object&, const EventInfo&, std::span<Variant>)>;
+  explicit FunctionSink(Handler h) : handler_(std::move(h)) {}
+  void onEvent(Object& source, const EventInfo& event, std::span<Variant> args) override {
+    handler_(source, event, args);
+  }
+
+ private:
+  Handler handler_;
+};
+
+// Builds the VT_BYREF|VT_VARIANT references that a raise hands to its
+// listeners, one per argument Variant.
+std::vector<Variant> refsTo(std::span<Variant> values);
+
+// The class registry (CreateObject by ProgID).
+using ObjectFactory = std::function<ObjectRef()>;
+void registerClass(BStr progId, ObjectFactory factory);
+bool isRegistered(BStrView progId);
+// Creates an object by ProgID; an unknown ProgID fails with 429.
+ObjectRef createObject(BStrView progId);
+
+}  // namespace svx

@@ -1,0 +1,86 @@
+#include "platform/automation/object.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "platform/automation/dispatch.h"
+
+namespace svx {
+
+struct EventConnections {
+  int32_t nextCookie = 1;
+  std::vector<std::pair<int32_t, std::shared_ptr<EventSink>>> sinks;
+};
+
+Object::Object() = default;
+
+Object::~Object() {
+  if (weak_) weak_->target = nullptr;
+}
+
+void Object::release() {
+  if (--refs_ > 0) return;
+  if (!terminating_) {
+    // The terminate step runs with the object whole; a reference taken and
+    // dropped inside it does not free the object twice.
+    terminating_ = true;
+    ++refs_;
+    try {
+      terminate();
+    } catch (...) {
+      // A terminate step never fails towards the releaser.
+    }
+    if (--refs_ > 0) return;
+  }
+  delete this;  // the one place where objects are freed
+}
+
+std::shared_ptr<Object::WeakLink> Object::weakLink() {
+  if (!weak_) weak_ = std::make_shared<WeakLink>(WeakLink{this});
+  return weak_;
+}
+
+Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args) {
+  const MemberInfo* m = classInfo().find(name, kind);
+  if (!m) raise(err::MemberNotSupported);
+  return invokeMember(*this, *m, args);
+}
+
+Variant Object::invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) {
+  const MemberInfo* m = classInfo().find(dispid, kind);
+  if (!m) raise(err::MemberNotSupported);
+  return invokeMember(*this, *m, args);
+}
+
+int32_t Object::dispidOf(std::u16string_view name) const { return classInfo().dispidOf(name); }
+
+int32_t Object::connect(std::shared_ptr<EventSink> sink) {
+  if (!connections_) connections_ = std::make_unique<EventConnections>();
+  const int32_t cookie = connections_->nextCookie++;
+  connections_->sinks.emplace_back(cookie, std::move(sink));
+  return cookie;
+}
+
+void Object::disconnect(int32_t cookie) {
+  if (!connections_) return;
+  auto& s = connections_->sinks;
+  s.erase(std::remove_if(s.begin(), s.end(), [cookie](const auto& p) { return p.first == cookie; }), s.end());
+}
+
+bool Object::hasListeners() const { return connections_ && !connections_->sinks.empty(); }
+
+void Object::raiseEvent(int32_t dispid, std::span<Variant> args) {
+  if (!hasListeners()) return;
+  const EventInfo* ev = classInfo().findEvent(dispid);
+  if (!ev) raise(err::MemberNotSupported);
+  // Listeners may connect, disconnect or release this object while the
+  // event is delivered: deliver to the sinks connected when it was raised,
+  // and keep the object alive until the raise returns.
+  const auto sinks = connections_->sinks;
+  Ref<Object> keepAlive;
+  if (refs_ > 0) keepAlive = Ref<Object>(this);  // not while still being constructed
+  for (const auto& [cookie, sink] : sinks) sink->onEvent(*this, *ev, args);
+}
+
+}  // namespace svx

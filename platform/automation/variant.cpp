@@ -1,0 +1,234 @@
+#include "platform/automation/variant.h"
+
+#include "platform/automation/coerce.h"
+#include "platform/automation/error.h"
+
+namespace svx {
+
+namespace {
+
+uint16_t typedRefType(uint16_t vt) { return static_cast<uint16_t>(vt & ~VT_BYREF); }
+
+}  // namespace
+
+Variant::Variant(std::string_view utf8Text) : vt_(VT_BSTR), data_(utf16(utf8Text)) {}
+
+Variant::Variant(SafeArray array)
+    : vt_(static_cast<uint16_t>(VT_ARRAY | array.elementType())),
+      data_(std::make_shared<SafeArray>(std::move(array))) {}
+
+Variant::Variant(const Variant& other) : vt_(other.vt_) {
+  // The array is copied, never shared between Variants.
+  if (const auto* array = std::get_if<std::shared_ptr<SafeArray>>(&other.data_))
+    data_ = *array ? std::make_shared<SafeArray>(**array) : std::shared_ptr<SafeArray>();
+  else
+    data_ = other.data_;
+}
+
+Variant& Variant::operator=(const Variant& other) {
+  if (this != &other) {
+    Variant copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+Variant::~Variant() = default;
+
+Variant Variant::null() { return Variant(VT_NULL, std::monostate{}); }
+Variant Variant::missing() { return error(DISP_E_PARAMNOTFOUND); }
+Variant Variant::error(int32_t scode) { return Variant(VT_ERROR, ErrorCode{scode}); }
+Variant Variant::i2(int16_t v) { return Variant(VT_I2, v); }
+Variant Variant::ui1(uint8_t v) { return Variant(VT_UI1, v); }
+Variant Variant::nothing() { return Variant(ObjectRef()); }
+
+Variant Variant::arrayTypeWithoutArray(VarType elementType) {
+  return Variant(static_cast<uint16_t>(VT_ARRAY | elementType), std::shared_ptr<SafeArray>());
+}
+
+Variant Variant::byRef(Variant& target) { return Variant(VT_BYREF | VT_VARIANT, Ref{&target}); }
+Variant Variant::byRef(int16_t& target) { return Variant(VT_BYREF | VT_I2, Ref{&target}); }
+Variant Variant::byRef(int32_t& target) { return Variant(VT_BYREF | VT_I4, Ref{&target}); }
+Variant Variant::byRef(float& target) { return Variant(VT_BYREF | VT_R4, Ref{&target}); }
+Variant Variant::byRef(double& target) { return Variant(VT_BYREF | VT_R8, Ref{&target}); }
+Variant Variant::byRefBool(int16_t& target) { return Variant(VT_BYREF | VT_BOOL, Ref{&target}); }
+Variant Variant::byRef(BStr& target) { return Variant(VT_BYREF | VT_BSTR, Ref{&target}); }
+Variant Variant::byRef(uint8_t& target) { return Variant(VT_BYREF | VT_UI1, Ref{&target}); }
+
+bool Variant::isMissing() const {
+  const Variant& v = deref();
+  if (v.vt_ == VT_ERROR) return v.asError() == DISP_E_PARAMNOTFOUND;
+  return false;
+}
+
+const SafeArray* Variant::asArray() const {
+  return std::get<std::shared_ptr<SafeArray>>(data_).get();
+}
+
+SafeArray* Variant::asArray() {
+  return std::get<std::shared_ptr<SafeArray>>(data_).get();
+}
+
+const Variant& Variant::deref() const {
+  const Variant* v = this;
+  while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(std::get<Ref>(v->data_).target);
+  return *v;
+}
+
+Variant& Variant::deref() {
+  Variant* v = this;
+  while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<Variant*>(std::get<Ref>(v->data_).target);
+  return *v;
+}
+
+uint16_t Variant::derefType() const {
+  const Variant& v = deref();
+  return v.isByRef() ? typedRefType(v.vt_) : v.vt_;
+}
+
+Variant Variant::value() const {
+  const Variant& v = deref();
+  if (!v.isByRef()) return v;
+  void* t = std::get<Ref>(v.data_).target;
+  switch (typedRefType(v.vt_)) {
+    case VT_I2: return Variant::i2(*static_cast<int16_t*>(t));
+    case VT_I4: return Variant(*static_cast<int32_t*>(t));
+    case VT_R4: return Variant(*static_cast<float*>(t));
+    case VT_R8: return Variant(*static_cast<double*>(t));
+    case VT_BOOL: return Variant(*static_cast<int16_t*>(t) != 0);
+    case VT_BSTR: return Variant(*static_cast<BStr*>(t));
+    case VT_UI1: return Variant::ui1(*static_cast<uint8_t*>(t));
+    default: raise(err::TypeMismatch);
+  }
+}
+
+void Variant::assign(const Variant& v) {
+  Variant& target = deref();
+  Variant plain = v.value();
+  if (!target.isByRef()) {
+    target = std::move(plain);
+    return;
+  }
+  void* t = std::get<Ref>(target.data_).target;
+  const uint16_t type = typedRefType(target.vt_);
+  Variant converted = changeType(plain, type);
+  switch (type) {
+    case VT_I2: *static_cast<int16_t*>(t) = converted.asI2(); break;
+    case VT_I4: *static_cast<int32_t*>(t) = converted.asI4(); break;
+    case VT_R4: *static_cast<float*>(t) = converted.asR4(); break;
+    case VT_R8: *static_cast<double*>(t) = converted.asR8(); break;
+    case VT_BOOL: *static_cast<int16_t*>(t) = converted.asBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case VT_BSTR: *static_cast<BStr*>(t) = converted.asBStr(); break;
+    case VT_UI1: *static_cast<uint8_t*>(t) = converted.asUI1(); break;
+    default: raise(err::TypeMismatch);
+  }
+}
+
+bool operator==(const Variant& a, const Variant& b) {
+  if (a.vt_ != b.vt_) return false;
+  if (a.vt_ & VT_ARRAY) {
+    const SafeArray* x = a.asArray();
+    const SafeArray* y = b.asArray();
+    if (!x || !y) return x == y;
+    return *x == *y;
+  }
+  if (a.vt_ & VT_BYREF) return std::get<Variant::Ref>(a.data_).target == std::get<Variant::Ref>(b.data_).target;
+  switch (a.vt_) {
+    case VT_EMPTY:
+    case VT_NULL: return true;
+    case VT_I2:
+    case VT_BOOL: return a.asI2() == b.asI2();
+    case VT_I4: return a.asI4() == b.asI4();
+    case VT_R4: return a.asR4() == b.asR4();
+    case VT_R8:
+    case VT_DATE: return a.asR8() == b.asR8();
+    case VT_CY: return a.asCy() == b.asCy();
+    case VT_BSTR: return a.asBStr() == b.asBStr();
+    case VT_DISPATCH: return a.asObject() == b.asObject();
+    case VT_ERROR: return a.asError() == b.asError();
+    case VT_UI1: return a.asUI1() == b.asUI1();
+    default: return false;
+  }
+}
+
+BStr utf16(std::string_view s) {
+  BStr out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    uint32_t cp = 0xFFFD;
+    size_t len = 1;
+    auto cont = [&](size_t k) { return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80; };
+    if (c < 0x80) {
+      cp = c;
+    } else if ((c & 0xE0) == 0xC0 && cont(1)) {
+      cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu);
+      len = 2;
+      if (cp < 0x80) cp = 0xFFFD;
+    } else if ((c & 0xF0) == 0xE0 && cont(1) && cont(2)) {
+      cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6) |
+           (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+      len = 3;
+      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    } else if ((c & 0xF8) == 0xF0 && cont(1) && cont(2) && cont(3)) {
+      cp = ((c & 0x07u) << 18) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 12) |
+           ((static_cast<unsigned char>(s[i + 2]) & 0x3Fu) << 6) | (static_cast<unsigned char>(s[i + 3]) & 0x3Fu);
+      len = 4;
+      if (cp < 0x10000 || cp > 0x10FFFF) cp = 0xFFFD;
+    }
+    i += len;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string utf8(BStrView s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    uint32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::string varTypeName(uint16_t vt) {
+  static const char* const names[] = {"VT_EMPTY", "VT_NULL",  "VT_I2",    "VT_I4",      "VT_R4",
+                                      "VT_R8",    "VT_CY",    "VT_DATE",  "VT_BSTR",    "VT_DISPATCH",
+                                      "VT_ERROR", "VT_BOOL",  "VT_VARIANT", "VT_UNKNOWN", "VT_DECIMAL",
+                                      "VT_15",    "VT_I1",    "VT_UI1"};
+  std::string out;
+  if (vt & VT_BYREF) out += "VT_BYREF|";
+  if (vt & VT_ARRAY) out += "VT_ARRAY|";
+  const uint16_t base = vt & VT_TYPEMASK;
+  out += base < std::size(names) ? names[base] : "VT_" + std::to_string(base);
+  return out;
+}
+
+}  // namespace svx

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/automation/collection.h"
+#include "platform/automation/dispatch.h"
+
+namespace svx {
+namespace {
+
+int32_t errorOf(auto&& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// A small class that exercises every kind of member and an event.
+class Probe : public Object {
+ public:
+  static inline int terminated = 0;
+
+  static const ClassInfo& info() {
+    static const ClassInfo ci =
+        ClassInfo(u"Probe")
+            .method<&Probe::Change>(u"Change", {in(u"byValue"), refOpt(u"byRef"), inOpt(u"extra")},
+                                    u"Changes both arguments.")
+            .get<&Probe::Caption>(u"Caption", {}, u"Returns the caption.")
+            .let<&Probe::setCaption>(u"Caption", {in(u"strNewCaption")})
+            .method<&Probe::Fire>(u"Fire", {in(u"value")}, u"Raises Changed.")
+            .method<&Probe::Item>(u"Item", {in(u"Index")})
+            .defaultMember(u"Item")
+            .event(u"Changed", {u"intIndex", u"intKeyAscii"}, u"Occurs when it changes.")
+            .event(u"Nested", {});
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+
+  Variant Change(Variant& byValue, Variant& byRef, Variant& extra) {
+    const bool extraMissing = extra.isMissing();
+    byValue = Variant(u"changed");
+    if (!byRef.isMissing()) byRef.assign(Variant(42));
+    return Variant(extraMissing);
+  }
+  Variant Caption() { return Variant(caption_); }
+  void setCaption(Variant& v) { caption_ = v.value().asBStr(); }
+  Variant Item(Variant& index) { return Variant(index.value().asI4() * 10); }
+
+  // Raises Changed with the relay's own argument Variants by reference.
+  Variant Fire(Variant& value) {
+    std::vector<Variant> values{Variant::i2(3), value.value()};
+    std::vector<Variant> refs = refsTo(values);
+    raiseEvent(1, refs);
+    return values[1];
+  }
+  void fireNested() { raiseEvent(2, {}); }
+
+ protected:
+  void terminate() override { ++terminated; }
+
+ private:
+  BStr caption_;
+};
+
+TEST(Dispatch, ByValueIsACopyAndByRefWritesTheCallersVariable) {
+  Ref<Probe> p = makeRef<Probe>();
+  Variant mine(u"mine");
+  Variant out(0);
+  std::vector<Variant> args{Variant::byRef(mine), Variant::byRef(out)};
+  Variant r = p->invoke(u"change", InvokeKind::Method, args);  // names ignore case
+  EXPECT_EQ(mine.asBStr(), u"mine");
+  EXPECT_EQ(out.asI4(), 42);
+  EXPECT_TRUE(r.asBool());  // "extra" arrived as the missing marker
+}
+
+TEST(Dispatch, OmittedAndExplicitMissingArgumentsAreMissing) {
+  Ref<Probe> p = makeRef<Probe>();
+  Variant out(0);
+  std::vector<Variant> args{Variant(1), Variant::missing(), Variant(u"x")};
+  EXPECT_FALSE(p->invoke(u"Change", InvokeKind::Method, args).asBool());
+  EXPECT_EQ(out.asI4(), 0);
+}
+
+TEST(Dispatch, FailuresCarryTheRuntimeNumbers) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<Variant> none;
+  std::vector<Variant> four{Variant(1), Variant(2), Variant(3), Variant(4)};
+  EXPECT_EQ(errorOf([&] { p->invoke(u"NoSuchMember", InvokeKind::Method, none); }), 438);
+  EXPECT_EQ(errorOf([&] { p->invoke(u"Change", InvokeKind::Method, none); }), 449);
+  EXPECT_EQ(errorOf([&] { p->invoke(u"Change", InvokeKind::Method, four); }), 450);
+  EXPECT_EQ(errorOf([] { createObject(u"No.Such.Class"); }), 429);
+}
+
+TEST(Dispatch, PropertiesShareOneDispidAndTheDefaultMemberIsZero) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<Variant> v{Variant(u"Hello")};
+  p->invoke(u"Caption", InvokeKind::PropertyPut, v);
+  std::vector<Variant> none;
+  EXPECT_EQ(p->invoke(u"CAPTION", InvokeKind::PropertyGet, none).asBStr(), u"Hello");
+  const int32_t id = p->dispidOf(u"Caption");
+  EXPECT_EQ(p->invoke(id, InvokeKind::PropertyGet, none).asBStr(), u"Hello");
+  std::vector<Variant> index{Variant(4)};
+  EXPECT_EQ(p->invoke(0, InvokeKind::PropertyGet, index).asI4(), 40);
+}
+
+TEST(Dispatch, TypeInformationFollowsDeclarationOrder) {
+  const auto members = Probe::info().members();
+  std::vector<BStr> names;
+  for (const MemberInfo* m : members) names.push_back(m->name);
+  EXPECT_EQ(names, (std::vector<BStr>{u"Change", u"Caption", u"Caption", u"Fire", u"Item"}));
+  EXPECT_EQ(members[0]->description, u"Changes both arguments.");
+  EXPECT_TRUE(members[0]->params[1].byRef);
+  EXPECT_TRUE(members[0]->params[1].optional);
+  EXPECT_EQ(Probe::info().events()[0].dispid, 1);
+  EXPECT_EQ(Probe::info().events()[1].name, u"Nested");
+  EXPECT_EQ(Probe::info().findEvent(u"changed")->params[1], u"intKeyAscii");
+}
+
+TEST(Dispatch, TableRejectsMismatchedDeclarations) {
+  EXPECT_THROW(ClassInfo(u"Bad").method<&Probe::Change>(u"Change", {in(u"only")}), std::logic_error);
+  EXPECT_THROW(ClassInfo(u"Bad").method<&Probe::Change>(u"Change", {inOpt(u"a"), in(u"b"), in(u"c")}),
+               std::logic_error);
+}
+
+TEST(Events, ListenersWriteBackThroughTheReferences) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<uint16_t> seenTypes;
+  p->connect(std::make_shared<FunctionSink>([&](Object&, const EventInfo& ev, std::span<Variant> args) {
+    EXPECT_EQ(ev.name, u"Changed");
+    for (Variant& a : args) seenTypes.push_back(a.vt());
+    EXPECT_EQ(args[0].value().asI2(), 3);
+    args[1].assign(Variant::i2(0));  // swallow the key
+  }));
+  std::vector<Variant> a{Variant(65)};
+  EXPECT_EQ(p->invoke(u"Fire", InvokeKind::Method, a).asI2(), 0);
+  EXPECT_EQ(seenTypes, (std::vector<uint16_t>{VT_BYREF | VT_VARIANT, VT_BYREF | VT_VARIANT}));
+}
+
+TEST(Events, NobodyConnectedLeavesTheArguments) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<Variant> a{Variant(65)};
+  EXPECT_EQ(p->invoke(u"Fire", InvokeKind::Method, a).asI4(), 65);
+  EXPECT_FALSE(p->hasListeners());
+}
+
+TEST(Events, NestedRaisesAndDisconnectDuringDelivery) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<BStr> order;
+  int32_t cookie = 0;
+  cookie = p->connect(std::make_shared<FunctionSink>([&](Object& src, const EventInfo& ev, std::span<Variant>) {
+    order.push_back(ev.name);
+    if (ev.name == u"Changed") {
+      static_cast<Probe&>(src).fireNested();
+      src.disconnect(cookie);  // leaving while delivering is safe
+    }
+  }));
+  std::vector<Variant> a{Variant(1)};
+  p->invoke(u"Fire", InvokeKind::Method, a);
+  p->invoke(u"Fire", InvokeKind::Method, a);
+  EXPECT_EQ(order, (std::vector<BStr>{u"Changed", u"Nested"}));
+}
+
+TEST(Events, AListenerErrorReachesTheRaiser) {
+  Ref<Probe> p = makeRef<Probe>();
+  p->connect(std::make_shared<FunctionSink>(
+      [](Object&, const EventInfo&, std::span<Variant>) { raise(err::InvalidProcedureCall); }));
+  std::vector<Variant> a{Variant(1)};
+  EXPECT_EQ(errorOf([&] { p->invoke(u"Fire", InvokeKind::Method, a); }), 5);
+}
+
+TEST(Lifetime, TerminateRunsAtTheLastReleaseAndWeakRefsExpire) {
+  Probe::terminated = 0;
+  WeakRef<Probe> weak;
+  {
+    Ref<Probe> a = makeRef<Probe>();
+    Ref<Probe> b = a;
+    weak = WeakRef<Probe>(a);
+    a.reset();
+    EXPECT_EQ(Probe::terminated, 0);
+    EXPECT_EQ(weak.get(), b.get());
+  }
+  EXPECT_EQ(Probe::terminated, 1);
+  EXPECT_TRUE(weak.expired());
+}
+
+TEST(Lifetime, ObjectsTravelInVariants) {
+  Probe::terminated = 0;
+  {
+    Variant v(ObjectRef(makeRef<Probe>()));
+    EXPECT_TRUE(v.isObject());
+    Variant copy = v;
+    EXPECT_EQ(copy.asObject().get()->refCount(), 2);
+  }
+  EXPECT_EQ(Probe::terminated, 1);
+  EXPECT_TRUE(Variant::nothing().isObject());
+  EXPECT_FALSE(Variant::nothing().asObject());
+}
+
+TEST(Registry, CreatesByProgIdIgnoringCase) {
+  registerClass(u"Test.Probe", [] { return ObjectRef(makeRef<Probe>()); });
+  EXPECT_TRUE(isRegistered(u"test.probe"));
+  ObjectRef o = createObject(u"TEST.PROBE");
+  EXPECT_EQ(o->classInfo().name(), u"Probe");
+}
+
+TEST(CollectionTest, PositionsKeysAndFailures) {
+  Ref<Collection> c = makeRef<Collection>();
+  c->add(Variant(u"a"), BStr(u"k1"));
+  c->add(Variant(u"b"));
+  EXPECT_EQ(c->count(), 2);
+  EXPECT_EQ(c->item(Variant(1)).asBStr(), u"a");
+  EXPECT_EQ(c->item(Variant(u"K1")).asBStr(), u"a");
+  EXPECT_EQ(errorOf([&] { c->add(Variant(u"c"), BStr(u"k1")); }), 457);
+  EXPECT_EQ(errorOf([&] { c->item(Variant(u"nope")); }), 5);
+  EXPECT_EQ(errorOf([&] { c->item(Variant(3)); }), 9);
+  c->remove(Variant(u"k1"));
+  EXPECT_EQ(c->item(Variant(1)).asBStr(), u"b");
+  EXPECT_EQ(errorOf([&] { c->remove(Variant(u"k1")); }), 5);
+  // Through dispatch, Item is the default member.
+  std::vector<Variant> i{Variant(1)};
+  EXPECT_EQ(c->invoke(0, InvokeKind::PropertyGet, i).asBStr(), u"b");
+  std::vector<Variant> none;
+  EXPECT_EQ(c->invoke(u"Count", InvokeKind::PropertyGet, none).asI4(), 1);
+}
+
+}  // namespace
+}  // namespace svx

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "platform/automation/error.h"
+#include "platform/automation/variant.h"
+
+namespace svx {
+namespace {
+
+TEST(Variant, TypeCodesAreTheAutomationNumbers) {
+  EXPECT_EQ(Variant().vt(), 0);
+  EXPECT_EQ(Variant::null().vt(), 1);
+  EXPECT_EQ(Variant::i2(1).vt(), 2);
+  EXPECT_EQ(Variant(1).vt(), 3);
+  EXPECT_EQ(Variant(1.0f).vt(), 4);
+  EXPECT_EQ(Variant(1.0).vt(), 5);
+  EXPECT_EQ(Variant(Currency{1}).vt(), 6);
+  EXPECT_EQ(Variant(Date{1}).vt(), 7);
+  EXPECT_EQ(Variant(u"x").vt(), 8);
+  EXPECT_EQ(Variant::nothing().vt(), 9);
+  EXPECT_EQ(Variant::missing().vt(), 10);
+  EXPECT_EQ(Variant(true).vt(), 11);
+  EXPECT_EQ(Variant::ui1(7).vt(), 17);
+  EXPECT_EQ(Variant(SafeArray::variants({1, 2})).vt(), 8204);
+  EXPECT_EQ(Variant(SafeArray::bytes(std::vector<uint8_t>{1})).vt(), 8209);
+}
+
+TEST(Variant, BooleansAreMinusOneAndZero) {
+  EXPECT_EQ(Variant(true).asI2(), -1);
+  EXPECT_EQ(Variant(false).asI2(), 0);
+}
+
+TEST(Variant, MissingMarkerIsParamNotFound) {
+  const Variant m = Variant::missing();
+  EXPECT_TRUE(m.isMissing());
+  EXPECT_EQ(static_cast<uint32_t>(m.asError()), 0x80020004u);
+  EXPECT_FALSE(Variant::error(5).isMissing());
+  EXPECT_FALSE(Variant().isMissing());
+}
+
+TEST(Variant, StringsKeepEmbeddedNulsAndUtf16) {
+  const BStr s(u"A\0B", 3);
+  Variant v(s);
+  EXPECT_EQ(v.asBStr().size(), 3u);
+  EXPECT_EQ(utf8(utf16("h\xC3\xA9llo \xF0\x9F\x98\x80")), "h\xC3\xA9llo \xF0\x9F\x98\x80");
+  EXPECT_EQ(utf16("\xF0\x9F\x98\x80").size(), 2u);  // a surrogate pair
+}
+
+TEST(Variant, CopyingCopiesTheArray) {
+  Variant a(SafeArray::variants({1, 2, 3}));
+  Variant b = a;
+  b.asArray()->set(0, Variant(9));
+  EXPECT_EQ(a.asArray()->get(0).asI4(), 1);
+  EXPECT_EQ(b.asArray()->get(0).asI4(), 9);
+}
+
+TEST(Variant, ArrayTypeWithoutArrayFailsBounds) {
+  Variant v = Variant::arrayTypeWithoutArray(VT_VARIANT);
+  EXPECT_EQ(v.vt(), 8204);
+  EXPECT_TRUE(v.isArray());
+  EXPECT_EQ(v.asArray(), nullptr);
+}
+
+TEST(SafeArrayBounds, AnyLowerBoundAndDimensions) {
+  SafeArray a(VT_VARIANT, {{1, 3}, {1, 2}});
+  EXPECT_EQ(a.dimensions(), 2);
+  EXPECT_EQ(a.lbound(1), 1);
+  EXPECT_EQ(a.ubound(1), 3);
+  EXPECT_EQ(a.lbound(2), 1);
+  EXPECT_EQ(a.ubound(2), 2);
+  a.set(3, 2, Variant(u"x"));
+  EXPECT_EQ(a.get(3, 2).asBStr(), u"x");
+  const auto subscript = [](auto&& f) {
+    try {
+      f();
+    } catch (const RuntimeError& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(subscript([&] { a.lbound(3); }), 9);
+  EXPECT_EQ(subscript([&] { a.lbound(0); }), 9);
+  EXPECT_EQ(subscript([&] { a.get(4, 1); }), 9);
+  EXPECT_EQ(subscript([&] { a.get(1); }), 9);  // one index on two dimensions
+  EXPECT_EQ(subscript([] { SafeArray(VT_UI1, {{0, -1}}); }), 9);
+  SafeArray empty(VT_VARIANT, {{0, 0}});  // 0 To -1
+  EXPECT_EQ(empty.ubound(), -1);
+  EXPECT_EQ(empty.elementCount(), 0);
+}
+
+TEST(SafeArrayBounds, ByteArraysArePacked) {
+  const uint8_t raw[] = {1, 2, 3};
+  SafeArray a = SafeArray::bytes(raw, 5);
+  EXPECT_EQ(a.lbound(), 5);
+  EXPECT_EQ(a.byteData().size(), 3u);
+  EXPECT_EQ(a.get(6).asUI1(), 2);
+  EXPECT_EQ(a.get(6).vt(), VT_UI1);
+}
+
+TEST(VariantRef, WritesThroughToTheCallersVariable) {
+  Variant callers = Variant(5);
+  Variant ref = Variant::byRef(callers);
+  EXPECT_EQ(ref.vt(), VT_BYREF | VT_VARIANT);
+  EXPECT_EQ(ref.varType(), VT_I4);
+  ref.assign(Variant(u"new"));
+  EXPECT_EQ(callers.asBStr(), u"new");
+  // A reference to a reference reaches the same variable.
+  Variant outer = Variant::byRef(ref);
+  outer.assign(Variant(7));
+  EXPECT_EQ(callers.asI4(), 7);
+  EXPECT_EQ(outer.value().asI4(), 7);
+}
+
+TEST(VariantRef, TypedReferenceCoercesToItsType) {
+  int16_t keyAscii = 65;
+  Variant ref = Variant::byRef(keyAscii);
+  EXPECT_EQ(ref.vt(), VT_BYREF | VT_I2);
+  EXPECT_EQ(ref.varType(), VT_I2);
+  EXPECT_EQ(ref.value().asI2(), 65);
+  ref.assign(Variant(0));
+  EXPECT_EQ(keyAscii, 0);
+  // Through a Variant reference to the typed reference, as a raise hands it on.
+  Variant slot = ref;
+  Variant outer = Variant::byRef(slot);
+  outer.assign(Variant(66.5));
+  EXPECT_EQ(keyAscii, 66);
+}
+
+}  // namespace
+}  // namespace svx
