@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   build-essential cmake pkg-config ninja-build
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
+  libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libfontconfig-dev
   fontconfig fonts-dejavu-core
   duktape-dev
   libsqlite3-dev

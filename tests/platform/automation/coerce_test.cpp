@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/error_of.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -76,14 +78,7 @@ std::string describe(const Variant& v) {
   return out;
 }
 
-int32_t errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using svx::testing::errorOf;
 
 struct Row {
   std::string label;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/error_of.h"
+
 #include <vector>
 
 #include "platform/automation/collection.h"
@@ -8,14 +10,7 @@
 namespace svx {
 namespace {
 
-int32_t errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using svx::testing::errorOf;
 
 // A small class that exercises every kind of member and an event.
 class Probe : public Object {

@@ -1,0 +1,532 @@
+#include "platform/graphics/draw_surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+#include <vector>
+
+#include "platform/automation/error.h"
+#include "platform/graphics/cairo_util.h"
+#include "platform/graphics/text_layout.h"
+#include "platform/graphics/units.h"
+
+namespace svx {
+
+namespace {
+
+constexpr double twoPi = 2 * std::numbers::pi;
+// Pixel coordinates are kept within what cairo's fixed-point paths hold.
+constexpr double pixelLimit = 4.0e6;
+
+double checkedPixel(double v) {
+  if (!std::isfinite(v)) raise(err::InvalidProcedureCall);
+  return std::clamp(v, -pixelLimit, pixelLimit);
+}
+
+int pixelIndex(double px) { return static_cast<int>(std::floor(checkedPixel(px) + 0.5)); }
+
+uint32_t opaque(uint32_t rrggbb) { return 0xFF000000u | (rrggbb & 0xFFFFFFu); }
+
+// A binary raster operation (DrawMode 1..16) on 24-bit pen and screen
+// values: bit (2*P + D) of mode - 1 is the result for pen bit P, screen bit D.
+uint32_t rop2(int16_t mode, uint32_t pen, uint32_t dst) {
+  const unsigned table = static_cast<unsigned>(mode - 1);
+  uint32_t r = 0;
+  if (table & 8) r |= pen & dst;
+  if (table & 4) r |= pen & ~dst;
+  if (table & 2) r |= ~pen & dst;
+  if (table & 1) r |= ~pen & ~dst;
+  return r & 0xFFFFFFu;
+}
+
+// A ternary raster operation (bits 16..23 of a PaintPicture opcode): bit
+// (4*P + 2*S + D) of the code is the result for pattern, source and screen bits.
+uint32_t rop3(uint32_t code, uint32_t pat, uint32_t src, uint32_t dst) {
+  uint32_t r = 0;
+  for (unsigned i = 0; i < 8; ++i) {
+    if (!(code & (1u << i))) continue;
+    const uint32_t p = (i & 4) ? pat : ~pat;
+    const uint32_t s = (i & 2) ? src : ~src;
+    const uint32_t d = (i & 1) ? dst : ~dst;
+    r |= p & s & d;
+  }
+  return r & 0xFFFFFFu;
+}
+
+// Whether the hatch of FillStyle `style` covers pixel (x, y); solid covers all.
+bool hatchCovers(int16_t style, int x, int y) {
+  const bool h = (y & 7) == 0, v = (x & 7) == 0;
+  const bool up = ((x + y) & 7) == 0, down = ((x - y) & 7) == 0;
+  switch (style) {
+    case vbHorizontalLine: return h;
+    case vbVerticalLine: return v;
+    case vbUpwardDiagonal: return up;
+    case vbDownwardDiagonal: return down;
+    case vbCross: return h || v;
+    case vbDiagonalCross: return up || down;
+    default: return true;
+  }
+}
+
+// An 8-bit coverage mask the size of the surface, drawn without
+// antialiasing, then combined with the surface through a raster operation.
+class Mask {
+ public:
+  Mask(int width, int height)
+      : surface_(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height)), cr_(cairo_create(surface_.get())) {
+    cairo_set_antialias(cr_.get(), CAIRO_ANTIALIAS_NONE);
+    cairo_set_source_rgba(cr_.get(), 0, 0, 0, 1);
+  }
+  cairo_t* cr() { return cr_.get(); }
+
+  void apply(RasterImage& image, uint32_t rgb, int16_t drawMode, int16_t hatch = vbFSSolid) {
+    cairo_surface_flush(surface_.get());
+    const unsigned char* data = cairo_image_surface_get_data(surface_.get());
+    const int stride = cairo_image_surface_get_stride(surface_.get());
+    for (int y = 0; y < image.height; ++y) {
+      const unsigned char* row = data + static_cast<size_t>(y) * stride;
+      for (int x = 0; x < image.width; ++x) {
+        if (row[x] < 128 || !hatchCovers(hatch, x, y)) continue;
+        uint32_t& p = image.at(x, y);
+        p = opaque(rop2(drawMode, rgb, p));
+      }
+    }
+  }
+
+ private:
+  gfx::SurfacePtr surface_;
+  gfx::ContextPtr cr_;
+};
+
+// The pen of DrawWidth and DrawStyle on `cr`; false when it draws nothing.
+bool setPen(cairo_t* cr, int16_t width, int16_t style) {
+  if (style == vbInvisible) return false;
+  cairo_set_line_width(cr, width);
+  cairo_set_line_cap(cr, width == 1 ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, width == 1 ? CAIRO_LINE_JOIN_MITER : CAIRO_LINE_JOIN_ROUND);
+  // Styled lines exist only one pixel wide; wider pens draw solid.
+  static const std::vector<double> dash = {18, 6}, dot = {3, 3}, dashDot = {9, 6, 3, 6},
+                                   dashDotDot = {9, 3, 3, 3, 3, 3};
+  const std::vector<double>* pattern = nullptr;
+  if (width == 1) {
+    switch (style) {
+      case vbDash: pattern = &dash; break;
+      case vbDot: pattern = &dot; break;
+      case vbDashDot: pattern = &dashDot; break;
+      case vbDashDotDot: pattern = &dashDotDot; break;
+      default: break;
+    }
+  }
+  if (pattern) {
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_dash(cr, pattern->data(), static_cast<int>(pattern->size()), 0);
+  }
+  return true;
+}
+
+struct Ellipse {
+  double cx, cy, rx, ry;
+  double xAt(double angle) const { return cx + rx * std::cos(angle); }
+  double yAt(double angle) const { return cy - ry * std::sin(angle); }
+};
+
+// Adds the arc from `from` through `sweep` radians as a polyline.
+void addArc(cairo_t* cr, const Ellipse& e, double from, double sweep, bool moveFirst) {
+  const double extent = std::max(e.rx, e.ry) * sweep;
+  const int segments = std::clamp(static_cast<int>(std::ceil(extent / 2)), 8, 4096);
+  for (int i = 0; i <= segments; ++i) {
+    const double a = from + sweep * i / segments;
+    if (i == 0 && moveFirst) cairo_move_to(cr, e.xAt(a), e.yAt(a));
+    else cairo_line_to(cr, e.xAt(a), e.yAt(a));
+  }
+}
+
+double checkedAngle(double angle) {
+  if (!std::isfinite(angle) || std::fabs(angle) > twoPi + 1e-6) raise(err::InvalidProcedureCall);
+  return angle;
+}
+
+}  // namespace
+
+DrawSurface::DrawSurface(int widthPixels, int heightPixels) {
+  const int w = std::max(1, widthPixels), h = std::max(1, heightPixels);
+  persistent_ = background(w, h);
+  screen_ = persistent_;
+}
+
+double DrawSurface::twipsPerPixel() { return TwipsPerPixel; }
+
+double DrawSurface::twipsPerUnitX() const {
+  switch (scaleMode_) {
+    case vbPoints: return 20;
+    case vbPixels: return TwipsPerPixel;
+    case vbCharacters: return 120;
+    case vbInches: return TwipsPerInch;
+    case vbMillimeters: return TwipsPerInch / 25.4;
+    case vbCentimeters: return TwipsPerInch / 2.54;
+    default: return 1;
+  }
+}
+
+double DrawSurface::twipsPerUnitY() const { return scaleMode_ == vbCharacters ? 240 : twipsPerUnitX(); }
+
+void DrawSurface::setScaleMode(int16_t mode) {
+  if (mode < vbTwips || mode > vbCentimeters) raise(err::InvalidPropertyValue);
+  scaleMode_ = mode;
+}
+
+RasterImage DrawSurface::background(int width, int height) const {
+  RasterImage image(width, height, opaque(oleColorToRgb(backColor_)));
+  if (!picture_.isNone()) {
+    RasterImage picture = picture_.image();
+    gfx::SurfacePtr target = gfx::surfaceOver(image);
+    gfx::SurfacePtr source = gfx::surfaceOver(picture);
+    gfx::ContextPtr cr(cairo_create(target.get()));
+    cairo_set_source_surface(cr.get(), source.get(), 0, 0);
+    cairo_paint(cr.get());
+    cairo_surface_flush(target.get());
+  }
+  return image;
+}
+
+void DrawSurface::rebuild() {
+  persistent_ = background(persistent_.width, persistent_.height);
+  screen_ = persistent_;
+}
+
+void DrawSurface::drawn() {
+  if (autoRedraw_) screen_ = persistent_;
+}
+
+void DrawSurface::resize(int widthPixels, int heightPixels) {
+  const int w = std::max(1, widthPixels), h = std::max(1, heightPixels);
+  auto grow = [&](const RasterImage& old) {
+    RasterImage image = background(w, h);
+    for (int y = 0; y < std::min(h, old.height); ++y)
+      for (int x = 0; x < std::min(w, old.width); ++x) image.at(x, y) = old.at(x, y);
+    return image;
+  };
+  persistent_ = grow(persistent_);
+  screen_ = grow(screen_);
+}
+
+void DrawSurface::setForeColor(OleColor colour) {
+  resolveOleColor(colour);
+  foreColor_ = colour;
+}
+
+void DrawSurface::setBackColor(OleColor colour) {
+  resolveOleColor(colour);
+  backColor_ = colour;
+  rebuild();
+}
+
+void DrawSurface::setFillColor(OleColor colour) {
+  resolveOleColor(colour);
+  fillColor_ = colour;
+}
+
+void DrawSurface::setFillStyle(int16_t style) {
+  if (style < vbFSSolid || style > vbDiagonalCross) raise(err::InvalidPropertyValue);
+  fillStyle_ = style;
+}
+
+void DrawSurface::setDrawWidth(int16_t width) {
+  if (width < 1) raise(err::InvalidPropertyValue);
+  drawWidth_ = width;
+}
+
+void DrawSurface::setDrawStyle(int16_t style) {
+  if (style < vbSolid || style > vbInsideSolid) raise(err::InvalidPropertyValue);
+  drawStyle_ = style;
+}
+
+void DrawSurface::setDrawMode(int16_t mode) {
+  if (mode < vbBlackness || mode > vbWhiteness) raise(err::InvalidPropertyValue);
+  drawMode_ = mode;
+}
+
+void DrawSurface::setFont(Font font) {
+  if (!(font.size > 0) || font.size > 2048) raise(err::InvalidPropertyValue);
+  font_ = std::move(font);
+}
+
+void DrawSurface::setPicture(Picture picture) {
+  picture_ = std::move(picture);
+  rebuild();
+}
+
+double DrawSurface::pixelX(double x) const { return checkedPixel(unitsToPixelsX(x)); }
+double DrawSurface::pixelY(double y) const { return checkedPixel(unitsToPixelsY(y)); }
+
+uint32_t DrawSurface::penRgb(std::optional<OleColor> colour) const {
+  return oleColorToRgb(colour.value_or(foreColor_));
+}
+
+void DrawSurface::Circle(double x, double y, double radius, std::optional<OleColor> colour,
+                         std::optional<double> start, std::optional<double> end, std::optional<double> aspect) {
+  const uint32_t rgb = penRgb(colour);
+  const double startAngle = start ? checkedAngle(*start) : 0;
+  const double endAngle = end ? checkedAngle(*end) : twoPi;
+  const double ratio = aspect ? std::fabs(*aspect) : 1.0;
+  if (!std::isfinite(ratio)) raise(err::InvalidProcedureCall);
+  const double r = std::fabs(checkedPixel(unitsToPixelsX(radius)));
+
+  Ellipse e{pixelIndex(pixelX(x)) + 0.5, pixelIndex(pixelY(y)) + 0.5, r, r};
+  if (ratio > 1) e.rx = r / ratio;
+  else e.ry = r * ratio;
+  if (drawStyle_ == vbInsideSolid && drawWidth_ > 1) {
+    e.rx = std::max(0.0, e.rx - (drawWidth_ - 1) / 2.0);
+    e.ry = std::max(0.0, e.ry - (drawWidth_ - 1) / 2.0);
+  }
+
+  const double a0 = std::fabs(startAngle), a1 = std::fabs(endAngle);
+  double sweep = a1 - a0;
+  if (sweep <= 0) sweep += twoPi;
+  const bool full = !start && !end;
+  const bool pie = !full && startAngle < 0 && endAngle < 0;
+
+  auto addOutline = [&](cairo_t* cr) {
+    if (full) {
+      addArc(cr, e, 0, twoPi, true);
+      cairo_close_path(cr);
+      return;
+    }
+    if (startAngle < 0) {
+      cairo_move_to(cr, e.cx, e.cy);
+      addArc(cr, e, a0, sweep, false);
+    } else {
+      addArc(cr, e, a0, sweep, true);
+    }
+    if (endAngle < 0) cairo_line_to(cr, e.cx, e.cy);
+    if (pie) cairo_close_path(cr);
+  };
+
+  RasterImage& image = target();
+  if ((full || pie) && fillStyle_ != vbFSTransparent) {
+    Mask fill(image.width, image.height);
+    addOutline(fill.cr());
+    cairo_fill(fill.cr());
+    fill.apply(image, oleColorToRgb(fillColor_), drawMode_, fillStyle_);
+  }
+  Mask pen(image.width, image.height);
+  if (setPen(pen.cr(), drawWidth_, drawStyle_)) {
+    addOutline(pen.cr());
+    cairo_stroke(pen.cr());
+    pen.apply(image, rgb, drawMode_);
+  }
+  currentX_ = x;
+  currentY_ = y;
+  drawn();
+}
+
+void DrawSurface::Line(double x1, double y1, double x2, double y2, std::optional<OleColor> colour, LineShape shape) {
+  const uint32_t rgb = penRgb(colour);
+  const int ax = pixelIndex(pixelX(x1)), ay = pixelIndex(pixelY(y1));
+  const int bx = pixelIndex(pixelX(x2)), by = pixelIndex(pixelY(y2));
+  RasterImage& image = target();
+  const bool penDraws = drawStyle_ != vbInvisible;
+  const int left = std::min(ax, bx), right = std::max(ax, bx), top = std::min(ay, by), bottom = std::max(ay, by);
+
+  if (shape == LineShape::Line) {
+    Mask pen(image.width, image.height);
+    if (setPen(pen.cr(), drawWidth_, drawStyle_)) {
+      if (ax == bx && ay == by) {
+        cairo_set_dash(pen.cr(), nullptr, 0, 0);
+        cairo_arc(pen.cr(), ax + 0.5, ay + 0.5, drawWidth_ == 1 ? 0.5 : drawWidth_ / 2.0, 0, twoPi);
+        if (drawWidth_ == 1) cairo_rectangle(pen.cr(), ax, ay, 1, 1);
+        cairo_fill(pen.cr());
+      } else {
+        cairo_move_to(pen.cr(), ax + 0.5, ay + 0.5);
+        cairo_line_to(pen.cr(), bx + 0.5, by + 0.5);
+        cairo_stroke(pen.cr());
+      }
+      pen.apply(image, rgb, drawMode_);
+    }
+  } else {
+    // The pen's half width beyond the corners, unless it draws inside.
+    const double grow = drawStyle_ == vbInsideSolid ? 0.0 : (drawWidth_ - 1) / 2.0;
+    if (shape == LineShape::FilledBox) {
+      Mask fill(image.width, image.height);
+      cairo_rectangle(fill.cr(), left - grow, top - grow, right - left + 1 + 2 * grow, bottom - top + 1 + 2 * grow);
+      cairo_fill(fill.cr());
+      fill.apply(image, rgb, drawMode_);
+    } else {
+      if (fillStyle_ != vbFSTransparent) {
+        Mask fill(image.width, image.height);
+        cairo_rectangle(fill.cr(), left, top, right - left + 1, bottom - top + 1);
+        cairo_fill(fill.cr());
+        fill.apply(image, oleColorToRgb(fillColor_), drawMode_, fillStyle_);
+      }
+      if (penDraws) {
+        Mask pen(image.width, image.height);
+        setPen(pen.cr(), drawWidth_, drawStyle_);
+        if (drawWidth_ == 1 && drawStyle_ >= vbDash && drawStyle_ <= vbDashDotDot && right > left && bottom > top) {
+          cairo_rectangle(pen.cr(), left + 0.5, top + 0.5, right - left, bottom - top);
+          cairo_stroke(pen.cr());
+        } else {
+          // Four bands of the pen's width along the outer edge.
+          const double l = left - grow, t = top - grow, r = right + 1 + grow, b = bottom + 1 + grow;
+          const double thick = drawWidth_;
+          cairo_rectangle(pen.cr(), l, t, r - l, std::min(thick, b - t));
+          cairo_rectangle(pen.cr(), l, std::max(t, b - thick), r - l, std::min(thick, b - t));
+          cairo_rectangle(pen.cr(), l, t, std::min(thick, r - l), b - t);
+          cairo_rectangle(pen.cr(), std::max(l, r - thick), t, std::min(thick, r - l), b - t);
+          cairo_fill(pen.cr());
+        }
+        pen.apply(image, rgb, drawMode_);
+      }
+    }
+  }
+  currentX_ = x2;
+  currentY_ = y2;
+  drawn();
+}
+
+void DrawSurface::PSet(double x, double y, std::optional<OleColor> colour) {
+  const uint32_t rgb = penRgb(colour);
+  const int px = pixelIndex(pixelX(x)), py = pixelIndex(pixelY(y));
+  RasterImage& image = target();
+  if (drawWidth_ == 1) {
+    if (image.contains(px, py)) image.at(px, py) = opaque(rop2(drawMode_, rgb, image.at(px, py)));
+  } else {
+    Mask dot(image.width, image.height);
+    cairo_arc(dot.cr(), px + 0.5, py + 0.5, drawWidth_ / 2.0, 0, twoPi);
+    cairo_fill(dot.cr());
+    dot.apply(image, rgb, drawMode_);
+  }
+  currentX_ = x;
+  currentY_ = y;
+  drawn();
+}
+
+int32_t DrawSurface::Point(double x, double y) const {
+  const int px = pixelIndex(pixelX(x)), py = pixelIndex(pixelY(y));
+  if (!screen_.contains(px, py)) return -1;
+  return static_cast<int32_t>(rgbToOle(screen_.at(px, py) & 0xFFFFFFu));
+}
+
+void DrawSurface::PaintPicture(const Picture& picture, double x1, double y1, std::optional<double> width1,
+                               std::optional<double> height1, std::optional<double> x2, std::optional<double> y2,
+                               std::optional<double> width2, std::optional<double> height2,
+                               std::optional<int32_t> opcode) {
+  if (picture.isNone()) raise(err::InvalidPicture);
+  const int32_t code = opcode.value_or(vbSrcCopy);
+  if (code < 0 || code > 0xFFFFFF) raise(err::InvalidProcedureCall);
+  const uint32_t rop = (static_cast<uint32_t>(code) >> 16) & 0xFF;
+  const uint32_t pattern = oleColorToRgb(fillColor_);
+  const RasterImage& src = picture.image();
+
+  // Destination in surface pixels, source in picture pixels.
+  const double dx = pixelX(x1), dy = pixelY(y1);
+  const double dw = width1 ? checkedPixel(unitsToPixelsX(*width1)) : src.width;
+  const double dh = height1 ? checkedPixel(unitsToPixelsY(*height1)) : src.height;
+  const double sx = x2 ? checkedPixel(unitsToPixelsX(*x2)) : 0;
+  const double sy = y2 ? checkedPixel(unitsToPixelsY(*y2)) : 0;
+  const double sw = width2 ? checkedPixel(unitsToPixelsX(*width2)) : src.width - sx;
+  const double sh = height2 ? checkedPixel(unitsToPixelsY(*height2)) : src.height - sy;
+
+  const int left = pixelIndex(std::min(dx, dx + dw)), right = pixelIndex(std::max(dx, dx + dw));
+  const int top = pixelIndex(std::min(dy, dy + dh)), bottom = pixelIndex(std::max(dy, dy + dh));
+  const int cols = right - left, rows = bottom - top;
+  if (cols <= 0 || rows <= 0 || sw == 0 || sh == 0) return;
+  // Mirrored when the destination and source extents differ in sign.
+  const bool flipX = (dw < 0) != (sw < 0), flipY = (dh < 0) != (sh < 0);
+  const double srcLeft = std::min(sx, sx + sw), srcTop = std::min(sy, sy + sh);
+  const double srcW = std::fabs(sw), srcH = std::fabs(sh);
+
+  RasterImage& image = target();
+  for (int y = std::max(0, top); y < std::min(image.height, bottom); ++y) {
+    const int row = flipY ? rows - 1 - (y - top) : y - top;
+    const int sy0 = static_cast<int>(std::floor(srcTop + (row + 0.5) * srcH / rows));
+    if (sy0 < 0 || sy0 >= src.height) continue;
+    for (int x = std::max(0, left); x < std::min(image.width, right); ++x) {
+      const int col = flipX ? cols - 1 - (x - left) : x - left;
+      const int sx0 = static_cast<int>(std::floor(srcLeft + (col + 0.5) * srcW / cols));
+      if (sx0 < 0 || sx0 >= src.width) continue;
+      const uint32_t s = src.at(sx0, sy0);
+      const uint32_t a = s >> 24;
+      if (a == 0) continue;
+      uint32_t& d = image.at(x, y);
+      uint32_t srgb = s & 0xFFFFFFu;
+      if (a != 255) {
+        srgb = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+          srgb |= std::min<uint32_t>(255, (((s >> shift) & 0xFF) * 255 + a / 2) / a) << shift;
+      }
+      uint32_t out = rop3(rop, pattern, srgb, d & 0xFFFFFFu);
+      if (a != 255) {
+        uint32_t blended = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+          const uint32_t o = (out >> shift) & 0xFF, old = (d >> shift) & 0xFF;
+          blended |= ((o * a + old * (255 - a) + 127) / 255) << shift;
+        }
+        out = blended;
+      }
+      d = opaque(out);
+    }
+  }
+  drawn();
+}
+
+void DrawSurface::Print(std::u16string_view text, bool endLine) {
+  const uint32_t rgb = penRgb(std::nullopt);
+  const auto lines = gfx::splitLines(text);
+  const int lineHeight = fontLineHeight(font_);
+  RasterImage& image = target();
+  {
+    gfx::SurfacePtr surface = gfx::surfaceOver(image);
+    gfx::ContextPtr cr(cairo_create(surface.get()));
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) {
+        currentX_ = 0;
+        currentY_ += unitsFromPixelsY(lineHeight);
+      }
+      const double px = pixelX(currentX_), py = pixelY(currentY_);
+      const int width = gfx::lineWidth(font_, lines[i]);
+      if (!fontTransparent_ && width > 0) {
+        gfx::setSourceRgb(cr.get(), oleColorToRgb(backColor_));
+        cairo_rectangle(cr.get(), std::round(px), std::round(py), width, lineHeight);
+        cairo_fill(cr.get());
+      }
+      gfx::setSourceRgb(cr.get(), rgb);
+      gfx::drawLine(cr.get(), font_, lines[i], std::round(px), std::round(py));
+      currentX_ += unitsFromPixelsX(width);
+    }
+    cairo_surface_flush(surface.get());
+  }
+  if (endLine) {
+    currentX_ = 0;
+    currentY_ += unitsFromPixelsY(lineHeight);
+  }
+  drawn();
+}
+
+void DrawSurface::PrintTab(int column) {
+  const double target = unitsFromPixelsX((std::max(1, column) - 1) * fontCharWidth(font_));
+  if (currentX_ > target + 1e-9) currentY_ += unitsFromPixelsY(fontLineHeight(font_));
+  currentX_ = target;
+}
+
+double DrawSurface::TextWidth(std::u16string_view text) const {
+  return unitsFromPixelsX(measureText(font_, text).width);
+}
+
+double DrawSurface::TextHeight(std::u16string_view text) const {
+  return unitsFromPixelsY(measureText(font_, text).height);
+}
+
+void DrawSurface::Cls() {
+  if (autoRedraw_) persistent_ = background(persistent_.width, persistent_.height);
+  screen_ = persistent_;
+  currentX_ = 0;
+  currentY_ = 0;
+}
+
+bool DrawSurface::repaint() {
+  screen_ = persistent_;
+  return !autoRedraw_;
+}
+
+}  // namespace svx

@@ -1,0 +1,432 @@
+#include "platform/graphics/form_render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/automation/error.h"
+#include "platform/graphics/cairo_util.h"
+#include "platform/graphics/draw_surface.h"
+#include "platform/graphics/text_layout.h"
+#include "platform/graphics/units.h"
+
+namespace svx {
+
+namespace {
+
+// The look: 0xRRGGBB.
+constexpr uint32_t frameColour = 0x3C4B64;
+constexpr uint32_t captionColour = 0x4A6FA5;
+constexpr uint32_t captionTextColour = 0xFFFFFF;
+constexpr uint32_t borderColour = 0x404040;
+constexpr uint32_t shadowColour = 0x808080;
+constexpr uint32_t lightColour = 0xFFFFFF;
+constexpr uint32_t fieldColour = 0xFFFFFF;
+constexpr uint32_t markColour = 0x000000;
+constexpr uint32_t disabledTextColour = 0x8D8D8D;
+constexpr uint32_t highlightColour = 0x3366CC;
+constexpr uint32_t highlightTextColour = 0xFFFFFF;
+constexpr uint32_t trackColour = 0xDCDCDC;
+constexpr uint32_t thumbColour = 0xB4B4B4;
+constexpr int scrollBarSize = 16;
+constexpr int markBoxSize = 13;
+
+int px(double twips) { return static_cast<int>(std::lround(twipsToPixels(twips))); }
+
+uint32_t rgbOf(OleColor colour, uint32_t fallback) {
+  auto c = translateOleColor(colour);
+  return c ? rgbToOle(*c) : fallback;
+}
+
+struct Box {
+  double x, y, w, h;
+};
+
+class Renderer {
+ public:
+  explicit Renderer(cairo_t* cr) : cr_(cr) {}
+
+  void item(const RenderItem& it, double originX, double originY) {
+    if (!it.visible) return;
+    if (it.kind == RenderKind::LineItem) {
+      lineItem(it, originX, originY);
+      return;
+    }
+    const Box b{originX + px(it.rect.left), originY + px(it.rect.top), static_cast<double>(px(it.rect.width)),
+                static_cast<double>(px(it.rect.height))};
+    if (b.w <= 0 || b.h <= 0) return;
+    cairo_save(cr_);
+    cairo_rectangle(cr_, b.x, b.y, b.w, b.h);
+    cairo_clip(cr_);
+    const Box inner = body(it, b);
+    cairo_restore(cr_);
+
+    cairo_save(cr_);
+    cairo_rectangle(cr_, inner.x, inner.y, inner.w, inner.h);
+    cairo_clip(cr_);
+    for (const auto& child : it.children) item(child, inner.x, inner.y);
+    cairo_restore(cr_);
+  }
+
+  void form(const RenderItem& it) {
+    const double w = px(it.rect.width) + 2 * RenderFrameBorder;
+    const double h = px(it.rect.height) + 2 * RenderFrameBorder + RenderCaptionHeight;
+    fill({0, 0, w, h}, frameColour);
+    fill({RenderFrameBorder, RenderFrameBorder, w - 2 * RenderFrameBorder, RenderCaptionHeight}, captionColour);
+    Font captionFont = it.font;
+    captionFont.bold = true;
+    text(it.text, captionFont, {RenderFrameBorder + 6, RenderFrameBorder, w, RenderCaptionHeight}, captionTextColour,
+         Align::Left);
+    const Box client{RenderFrameBorder, RenderFrameBorder + RenderCaptionHeight, static_cast<double>(px(it.rect.width)),
+                     static_cast<double>(px(it.rect.height))};
+    fill(client, rgbOf(it.backColor, 0xF0F0F0));
+    if (it.surface) image(it.surface->image(), client, false);
+    else if (!it.picture.isNone()) image(it.picture.image(), client, false);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, client.x, client.y, client.w, client.h);
+    cairo_clip(cr_);
+    for (const auto& child : it.children) item(child, client.x, client.y);
+    cairo_restore(cr_);
+  }
+
+ private:
+  enum class Align { Left, Centre };
+
+  void fill(const Box& b, uint32_t rgb) {
+    gfx::setSourceRgb(cr_, rgb);
+    cairo_rectangle(cr_, b.x, b.y, b.w, b.h);
+    cairo_fill(cr_);
+  }
+
+  void frame(const Box& b, uint32_t rgb) {
+    gfx::setSourceRgb(cr_, rgb);
+    cairo_set_line_width(cr_, 1);
+    cairo_rectangle(cr_, b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1);
+    cairo_stroke(cr_);
+  }
+
+  void hline(double x1, double x2, double y, uint32_t rgb) { fill({x1, y, x2 - x1, 1}, rgb); }
+  void vline(double x, double y1, double y2, uint32_t rgb) { fill({x, y1, 1, y2 - y1}, rgb); }
+
+  void raised(const Box& b) {
+    fill(b, rgbOf(vbButtonFace, 0xF0F0F0));
+    hline(b.x, b.x + b.w, b.y, lightColour);
+    vline(b.x, b.y, b.y + b.h, lightColour);
+    hline(b.x, b.x + b.w, b.y + b.h - 1, borderColour);
+    vline(b.x + b.w - 1, b.y, b.y + b.h, borderColour);
+  }
+
+  void text(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, Align align) {
+    if (s.empty()) return;
+    const int lineHeight = fontLineHeight(font);
+    const auto lines = gfx::splitLines(s);
+    double y = b.y + std::max(0.0, std::floor((b.h - lineHeight * static_cast<double>(lines.size())) / 2));
+    gfx::setSourceRgb(cr_, rgb);
+    for (auto line : lines) {
+      double x = b.x;
+      if (align == Align::Centre) x += std::floor((b.w - gfx::lineWidth(font, line)) / 2);
+      gfx::drawLine(cr_, font, line, x, y);
+      y += lineHeight;
+    }
+  }
+
+  // Text from the top-left corner, wrapped at the box's width.
+  void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb) {
+    if (s.empty()) return;
+    gfx::LayoutPtr layout = gfx::makeLayout(cr_, font, s);
+    pango_layout_set_width(layout.get(), static_cast<int>(b.w) * PANGO_SCALE);
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    gfx::setSourceRgb(cr_, rgb);
+    cairo_move_to(cr_, b.x, b.y);
+    pango_cairo_show_layout(cr_, layout.get());
+  }
+
+  void image(const RasterImage& src, const Box& b, bool stretch) {
+    if (src.empty()) return;
+    RasterImage copy = src;
+    gfx::SurfacePtr s = gfx::surfaceOver(copy);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, b.x, b.y, b.w, b.h);
+    cairo_clip(cr_);
+    cairo_translate(cr_, b.x, b.y);
+    if (stretch) cairo_scale(cr_, b.w / src.width, b.h / src.height);
+    cairo_set_source_surface(cr_, s.get(), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+  }
+
+  void checkMark(const Box& box) {
+    gfx::setSourceRgb(cr_, markColour);
+    cairo_set_line_width(cr_, 2);
+    cairo_move_to(cr_, box.x + 3, box.y + box.h / 2);
+    cairo_line_to(cr_, box.x + box.w * 0.42, box.y + box.h - 3.5);
+    cairo_line_to(cr_, box.x + box.w - 3, box.y + 3);
+    cairo_stroke(cr_);
+  }
+
+  void markBox(const Box& box, int value, bool enabled) {
+    fill(box, value == 2 || !enabled ? 0xE0E0E0 : fieldColour);
+    frame(box, borderColour);
+    if (value != 0) checkMark(box);
+  }
+
+  uint32_t textColour(const RenderItem& it, uint32_t fallback) const {
+    return it.enabled ? rgbOf(it.foreColor, fallback) : disabledTextColour;
+  }
+
+  void scrollBar(const Box& b, bool horizontal, int value, int minimum, int maximum) {
+    fill(b, trackColour);
+    const double arrow = horizontal ? std::min(b.h, b.w / 2) : std::min(b.w, b.h / 2);
+    const Box first = horizontal ? Box{b.x, b.y, arrow, b.h} : Box{b.x, b.y, b.w, arrow};
+    const Box last = horizontal ? Box{b.x + b.w - arrow, b.y, arrow, b.h} : Box{b.x, b.y + b.h - arrow, b.w, arrow};
+    for (int end = 0; end < 2; ++end) {
+      const Box& a = end == 0 ? first : last;
+      raised(a);
+      const double cx = a.x + a.w / 2, cy = a.y + a.h / 2, s = std::max(2.0, std::min(a.w, a.h) / 4);
+      const double dir = end == 0 ? -1 : 1;  // the first arrow points left or up
+      gfx::setSourceRgb(cr_, markColour);
+      if (horizontal) {
+        cairo_move_to(cr_, cx + dir * s, cy);
+        cairo_line_to(cr_, cx - dir * s, cy - s);
+        cairo_line_to(cr_, cx - dir * s, cy + s);
+      } else {
+        cairo_move_to(cr_, cx, cy + dir * s);
+        cairo_line_to(cr_, cx - s, cy - dir * s);
+        cairo_line_to(cr_, cx + s, cy - dir * s);
+      }
+      cairo_close_path(cr_);
+      cairo_fill(cr_);
+    }
+    const double track = (horizontal ? b.w : b.h) - 2 * arrow;
+    const double thumb = std::min(track, std::max(8.0, horizontal ? b.h : b.w));
+    if (track <= thumb) return;
+    const double span = static_cast<double>(maximum) - minimum;
+    const double fraction = span == 0 ? 0 : std::clamp((value - minimum) / span, 0.0, 1.0);
+    const double at = arrow + fraction * (track - thumb);
+    const Box t = horizontal ? Box{b.x + at, b.y + 1, thumb, b.h - 2} : Box{b.x + 1, b.y + at, b.w - 2, thumb};
+    fill(t, thumbColour);
+    frame(t, shadowColour);
+  }
+
+  void listBox(const RenderItem& it, const Box& b) {
+    fill(b, rgbOf(it.backColor, fieldColour));
+    frame(b, borderColour);
+    const Box in{b.x + 1, b.y + 1, b.w - 2, b.h - 2};
+    const int lineHeight = fontLineHeight(it.font);
+    const int visibleRows = std::max(1, static_cast<int>(in.h) / lineHeight);
+    const bool scroll = static_cast<int>(it.items.size()) > visibleRows;
+    const double textWidth = in.w - (scroll ? scrollBarSize : 0);
+    cairo_save(cr_);
+    cairo_rectangle(cr_, in.x, in.y, textWidth, in.h);
+    cairo_clip(cr_);
+    const bool checks = !it.itemChecked.empty();
+    double y = in.y;
+    for (int i = std::max(0, it.topIndex); i < static_cast<int>(it.items.size()) && y < in.y + in.h; ++i) {
+      const bool selected = i == it.selectedIndex;
+      const Box row{in.x, y, textWidth, static_cast<double>(lineHeight)};
+      if (selected) fill(row, highlightColour);
+      double x = in.x + 2;
+      if (checks) {
+        const double s = std::min<double>(markBoxSize, lineHeight - 2);
+        markBox({x, y + (lineHeight - s) / 2, s, s}, i < static_cast<int>(it.itemChecked.size()) && it.itemChecked[i],
+                it.enabled);
+        x += s + 4;
+      }
+      text(it.items[i], it.font, {x, y, textWidth, static_cast<double>(lineHeight)},
+           selected ? highlightTextColour : textColour(it, 0), Align::Left);
+      y += lineHeight;
+    }
+    cairo_restore(cr_);
+    if (scroll) {
+      const int maxTop = static_cast<int>(it.items.size()) - visibleRows;
+      scrollBar({in.x + in.w - scrollBarSize, in.y, scrollBarSize, in.h}, false, it.topIndex, 0, maxTop);
+    }
+  }
+
+  void shapeItem(const RenderItem& it, const Box& b) {
+    double w = b.w, h = b.h, x = b.x, y = b.y;
+    if (it.shape == 1 || it.shape == 3 || it.shape == 5) {
+      const double s = std::min(w, h);
+      x += (w - s) / 2;
+      y += (h - s) / 2;
+      w = h = s;
+    }
+    const double lw = std::max(1, it.lineWidth);
+    const double inset = lw / 2;
+    cairo_new_path(cr_);
+    if (it.shape == 2 || it.shape == 3) {
+      cairo_save(cr_);
+      cairo_translate(cr_, x + w / 2, y + h / 2);
+      cairo_scale(cr_, std::max(1.0, w / 2 - inset), std::max(1.0, h / 2 - inset));
+      cairo_arc(cr_, 0, 0, 1, 0, 2 * std::numbers::pi);
+      cairo_restore(cr_);
+    } else if (it.shape == 4 || it.shape == 5) {
+      const double r = std::min(w, h) / 6;
+      const double l = x + inset, t = y + inset, rr = x + w - inset, bb = y + h - inset;
+      cairo_arc(cr_, rr - r, t + r, r, -std::numbers::pi / 2, 0);
+      cairo_arc(cr_, rr - r, bb - r, r, 0, std::numbers::pi / 2);
+      cairo_arc(cr_, l + r, bb - r, r, std::numbers::pi / 2, std::numbers::pi);
+      cairo_arc(cr_, l + r, t + r, r, std::numbers::pi, 3 * std::numbers::pi / 2);
+      cairo_close_path(cr_);
+    } else {
+      cairo_rectangle(cr_, x + inset, y + inset, w - lw, h - lw);
+    }
+    if (it.filled) {
+      gfx::setSourceRgb(cr_, rgbOf(it.backColor, 0xFFFFFF));
+      cairo_fill_preserve(cr_);
+    }
+    gfx::setSourceRgb(cr_, rgbOf(it.foreColor, 0));
+    cairo_set_line_width(cr_, lw);
+    cairo_stroke(cr_);
+  }
+
+  void lineItem(const RenderItem& it, double ox, double oy) {
+    gfx::setSourceRgb(cr_, rgbOf(it.foreColor, 0));
+    cairo_set_line_width(cr_, std::max(1, it.lineWidth));
+    cairo_move_to(cr_, ox + px(it.rect.left) + 0.5, oy + px(it.rect.top) + 0.5);
+    cairo_line_to(cr_, ox + px(it.rect.left + it.rect.width) + 0.5, oy + px(it.rect.top + it.rect.height) + 0.5);
+    cairo_stroke(cr_);
+  }
+
+  // Draws the item's own look; returns the inner area for its children.
+  Box body(const RenderItem& it, const Box& b) {
+    const uint32_t back = rgbOf(it.backColor, 0xF0F0F0);
+    switch (it.kind) {
+      case RenderKind::Form:
+      case RenderKind::Generic:
+        fill(b, back);
+        frame(b, borderColour);
+        text(it.text, it.font, b, textColour(it, 0), Align::Centre);
+        return {b.x + 1, b.y + 1, b.w - 2, b.h - 2};
+      case RenderKind::CommandButton:
+        raised(b);
+        frame(b, borderColour);
+        text(it.text, it.font, b, textColour(it, 0), Align::Centre);
+        return b;
+      case RenderKind::Label:
+        if (!it.transparent) fill(b, back);
+        if (it.border) frame(b, borderColour);
+        wrapped(it.text, it.font, {b.x + 1, b.y + 1, b.w - 2, b.h - 2}, textColour(it, 0));
+        return b;
+      case RenderKind::TextBox:
+        fill(b, rgbOf(it.backColor, fieldColour));
+        if (it.border) frame(b, borderColour);
+        wrapped(it.text, it.font, {b.x + 3, b.y + 2, b.w - 6, b.h - 4}, textColour(it, 0));
+        return b;
+      case RenderKind::CheckBox:
+      case RenderKind::OptionButton: {
+        if (!it.transparent) fill(b, back);
+        const double s = std::min<double>(markBoxSize, b.h);
+        const Box mark{b.x + 1, b.y + std::floor((b.h - s) / 2), s, s};
+        if (it.kind == RenderKind::CheckBox) {
+          markBox(mark, it.value, it.enabled);
+        } else {
+          const double cx = mark.x + s / 2, cy = mark.y + s / 2;
+          cairo_new_path(cr_);
+          cairo_arc(cr_, cx, cy, s / 2 - 0.5, 0, 2 * std::numbers::pi);
+          gfx::setSourceRgb(cr_, it.enabled ? fieldColour : 0xE0E0E0);
+          cairo_fill_preserve(cr_);
+          gfx::setSourceRgb(cr_, borderColour);
+          cairo_set_line_width(cr_, 1);
+          cairo_stroke(cr_);
+          if (it.value != 0) {
+            gfx::setSourceRgb(cr_, markColour);
+            cairo_arc(cr_, cx, cy, s / 4, 0, 2 * std::numbers::pi);
+            cairo_fill(cr_);
+          }
+        }
+        text(it.text, it.font, {mark.x + s + 4, b.y, b.w - s - 5, b.h}, textColour(it, 0), Align::Left);
+        return b;
+      }
+      case RenderKind::Frame: {
+        fill(b, back);
+        const int lineHeight = fontLineHeight(it.font);
+        const double top = b.y + lineHeight / 2.0;
+        frame({b.x, top, b.w, b.y + b.h - top}, shadowColour);
+        frame({b.x + 1, top + 1, b.w - 1, b.y + b.h - top - 1}, lightColour);
+        if (!it.text.empty()) {
+          const double w = gfx::lineWidth(it.font, it.text);
+          fill({b.x + 6, b.y, w + 4, static_cast<double>(lineHeight)}, back);
+          text(it.text, it.font, {b.x + 8, b.y, w, static_cast<double>(lineHeight)}, textColour(it, 0), Align::Left);
+        }
+        return b;
+      }
+      case RenderKind::ListBox:
+        listBox(it, b);
+        return b;
+      case RenderKind::ComboBox: {
+        fill(b, rgbOf(it.backColor, fieldColour));
+        frame(b, borderColour);
+        const double bw = std::min<double>(scrollBarSize, b.w / 2);
+        const Box button{b.x + b.w - bw - 1, b.y + 1, bw, b.h - 2};
+        raised(button);
+        const double cx = button.x + bw / 2, cy = button.y + button.h / 2;
+        gfx::setSourceRgb(cr_, markColour);
+        cairo_move_to(cr_, cx - 4, cy - 2);
+        cairo_line_to(cr_, cx + 4, cy - 2);
+        cairo_line_to(cr_, cx, cy + 2);
+        cairo_close_path(cr_);
+        cairo_fill(cr_);
+        text(it.text, it.font, {b.x + 3, b.y, b.w - bw - 5, b.h}, textColour(it, 0), Align::Left);
+        return b;
+      }
+      case RenderKind::HScrollBar:
+      case RenderKind::VScrollBar:
+        scrollBar(b, it.kind == RenderKind::HScrollBar, it.scrollValue, it.scrollMin, it.scrollMax);
+        return b;
+      case RenderKind::PictureBox: {
+        fill(b, back);
+        const Box inner = it.border ? Box{b.x + 1, b.y + 1, b.w - 2, b.h - 2} : b;
+        if (it.surface) image(it.surface->image(), inner, false);
+        else if (!it.picture.isNone()) image(it.picture.image(), inner, false);
+        if (it.border) frame(b, borderColour);
+        return inner;
+      }
+      case RenderKind::Image:
+        if (!it.picture.isNone()) image(it.picture.image(), b, it.stretch);
+        if (it.border) frame(b, borderColour);
+        return b;
+      case RenderKind::Shape:
+        shapeItem(it, b);
+        return b;
+      case RenderKind::LineItem:
+        return b;
+    }
+    return b;
+  }
+
+  cairo_t* cr_;
+};
+
+}  // namespace
+
+RasterImage renderItems(const RenderItem& root) {
+  const bool isForm = root.kind == RenderKind::Form;
+  const int w = std::max(1, px(root.rect.width) + (isForm ? 2 * RenderFrameBorder : 0));
+  const int h = std::max(1, px(root.rect.height) + (isForm ? 2 * RenderFrameBorder + RenderCaptionHeight : 0));
+  RasterImage image(w, h, 0xFFFFFFFFu);
+  {
+    gfx::SurfacePtr surface = gfx::surfaceOver(image);
+    gfx::ContextPtr cr(cairo_create(surface.get()));
+    Renderer renderer(cr.get());
+    if (isForm) {
+      renderer.form(root);
+    } else {
+      RenderItem alone = root;
+      alone.rect.left = alone.rect.top = 0;
+      renderer.item(alone, 0, 0);
+    }
+    cairo_surface_flush(surface.get());
+  }
+  return image;
+}
+
+void renderItemsToPng(const RenderItem& root, const std::filesystem::path& file) {
+  RasterImage image = renderItems(root);
+  gfx::SurfacePtr surface = gfx::surfaceOver(image);
+  if (cairo_surface_write_to_png(surface.get(), file.c_str()) != CAIRO_STATUS_SUCCESS)
+    raise(err::PathFileAccessError);
+}
+
+}  // namespace svx

@@ -1,0 +1,89 @@
+// A picture of a form: a tree of drawable items (the window frame with its
+// caption, and control boxes inside it) rendered into pixels or a PNG file
+// with a plain look of the system's own.
+//
+// The forms runtime maps each of its controls onto one RenderItem. Every
+// rectangle is in twips, relative to the inner area of the parent item (for
+// the form: its client area); children are clipped by their parent and drawn
+// after it, in vector order (the last one on top).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/colour.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/picture.h"
+#include "platform/graphics/raster_image.h"
+
+namespace svx {
+
+class DrawSurface;
+
+enum class RenderKind {
+  Form,           // window frame, caption bar with `text`, client area (`surface` or backColor)
+  CommandButton,  // raised button with `text` centred
+  Label,          // `text`, wrapped, on backColor unless `transparent`
+  TextBox,        // white field with `text` (several lines when it holds line breaks)
+  CheckBox,       // box with a check mark when `value` is 1 (2: greyed), `text` on the right
+  OptionButton,   // circle with a dot when `value` is 1, `text` on the right
+  Frame,          // etched border with `text` as its title
+  ListBox,        // `items` from `topIndex`, `selectedIndex` highlighted, `itemChecked` boxes
+  ComboBox,       // field with `text` and a drop-down button
+  HScrollBar,     // arrows and a thumb at `scrollValue` within `scrollMin`..`scrollMax`
+  VScrollBar,
+  PictureBox,     // border, `surface` (or `picture`) in its inner area
+  Image,          // `picture`, stretched to the rect when `stretch`
+  Shape,          // `shape`: 0 rectangle, 1 square, 2 oval, 3 circle, 4 rounded rectangle,
+                  // 5 rounded square; outline in foreColor, filled with backColor when `filled`
+  LineItem,       // a line from (rect.left, rect.top) to (left + width, top + height)
+  Generic,        // a labelled box (hosted controls and anything else)
+};
+
+struct RenderRect {
+  double left = 0;  // twips
+  double top = 0;
+  double width = 0;
+  double height = 0;
+};
+
+struct RenderItem {
+  RenderKind kind = RenderKind::Generic;
+  RenderRect rect;
+  std::u16string text;  // caption or contents
+  int value = 0;        // check state (0, 1, 2 greyed) or option selected (1)
+  std::vector<std::u16string> items;  // list items
+  std::vector<bool> itemChecked;      // check boxes of a check-box list (empty: none)
+  int selectedIndex = -1;
+  int topIndex = 0;
+  int scrollValue = 0;
+  int scrollMin = 0;
+  int scrollMax = 0;
+  bool visible = true;
+  bool enabled = true;
+  bool border = true;       // fixed single border (picture boxes, images, labels, text boxes)
+  bool transparent = false; // labels: no background
+  bool stretch = false;     // images
+  bool filled = false;      // shapes
+  int shape = 0;
+  int lineWidth = 1;        // shapes and lines, pixels
+  OleColor foreColor = vbButtonText;
+  OleColor backColor = vbButtonFace;
+  Font font{u"Tahoma", 8.25};
+  const DrawSurface* surface = nullptr;  // drawn image of a form or picture box (not owned)
+  Picture picture;                       // picture of an image (or of a picture box without surface)
+  std::vector<RenderItem> children;
+};
+
+// Frame metrics of the form picture, in pixels.
+inline constexpr int RenderFrameBorder = 4;
+inline constexpr int RenderCaptionHeight = 22;
+
+// Renders `root` (normally a Form) into pixels: a Form item's image is its
+// client size plus the frame; any other item is rendered alone at its size.
+RasterImage renderItems(const RenderItem& root);
+// renderItems into a PNG file; raises 75 when the file cannot be written.
+void renderItemsToPng(const RenderItem& root, const std::filesystem::path& file);
+
+}  // namespace svx

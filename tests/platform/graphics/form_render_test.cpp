@@ -1,0 +1,137 @@
+#include "platform/graphics/form_render.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/graphics/draw_surface.h"
+#include "platform/graphics/image_codec.h"
+#include "platform/graphics/units.h"
+#include "tests/platform/graphics/graphics_test_util.h"
+
+namespace svx {
+namespace {
+
+constexpr int clientX = RenderFrameBorder;
+constexpr int clientY = RenderFrameBorder + RenderCaptionHeight;
+
+uint32_t rgb(const RasterImage& image, int x, int y) { return image.at(x, y) & 0xFFFFFF; }
+
+bool dark(uint32_t p) { return ((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && (p & 0xFF) < 100; }
+
+// Dark pixels inside the box (x, y, w, h) of the image, in pixels.
+int darkPixels(const RasterImage& image, int x, int y, int w, int h) {
+  int n = 0;
+  for (int j = y; j < y + h; ++j)
+    for (int i = x; i < x + w; ++i) n += dark(rgb(image, i, j));
+  return n;
+}
+
+RenderItem item(RenderKind kind, int leftPx, int topPx, int widthPx, int heightPx) {
+  RenderItem it;
+  it.kind = kind;
+  it.rect = {pixelsToTwips(leftPx), pixelsToTwips(topPx), pixelsToTwips(widthPx), pixelsToTwips(heightPx)};
+  return it;
+}
+
+class FormRender : public ::testing::Test {
+ protected:
+  FormRender() : surface_(40, 30) {
+    surface_.setBackColor(0x0000FF);  // red
+
+    form_ = item(RenderKind::Form, 0, 0, 200, 150);
+    form_.text = u"Test form";
+    form_.backColor = 0xFFFFFF;
+
+    RenderItem checked = item(RenderKind::CheckBox, 10, 10, 100, 17);
+    checked.text = u"Checked";
+    checked.value = 1;
+    RenderItem unchecked = item(RenderKind::CheckBox, 10, 30, 100, 17);
+    unchecked.text = u"Unchecked";
+    RenderItem option = item(RenderKind::OptionButton, 10, 50, 100, 17);
+    option.value = 1;
+    RenderItem picture = item(RenderKind::PictureBox, 120, 10, 42, 32);
+    picture.surface = &surface_;
+    RenderItem hidden = item(RenderKind::CommandButton, 0, 100, 200, 50);
+    hidden.visible = false;
+    RenderItem list = item(RenderKind::ListBox, 10, 80, 80, 40);
+    list.items = {u"one", u"two", u"three", u"four", u"five"};
+    list.selectedIndex = 1;
+    RenderItem scroll = item(RenderKind::HScrollBar, 100, 130, 90, 16);
+    scroll.scrollMax = 10;
+    form_.children = {checked, unchecked, option, picture, hidden, list, scroll};
+  }
+
+  DrawSurface surface_;
+  RenderItem form_;
+};
+
+TEST_F(FormRender, FrameCaptionAndClientArea) {
+  const RasterImage image = renderItems(form_);
+  EXPECT_EQ(image.width, 200 + 2 * RenderFrameBorder);
+  EXPECT_EQ(image.height, 150 + 2 * RenderFrameBorder + RenderCaptionHeight);
+  EXPECT_EQ(rgb(image, 0, 0), 0x3C4B64u);  // frame
+  EXPECT_EQ(rgb(image, 2, image.height - 1), 0x3C4B64u);
+  EXPECT_EQ(rgb(image, image.width - RenderFrameBorder - 2, RenderFrameBorder + 2), 0x4A6FA5u);  // caption bar
+  // Caption text is white on the bar.
+  int white = 0;
+  for (int x = clientX; x < 80; ++x)
+    for (int y = RenderFrameBorder; y < clientY; ++y) white += rgb(image, x, y) == 0xFFFFFF;
+  EXPECT_GT(white, 10);
+  EXPECT_EQ(rgb(image, clientX + 195, clientY + 70), 0xFFFFFFu);  // client background
+}
+
+TEST_F(FormRender, CheckMarksAndOptionDots) {
+  const RasterImage image = renderItems(form_);
+  // The mark boxes are 13 pixels, one pixel in from the control's left edge.
+  const int boxX = clientX + 10 + 1 + 2, boxW = 9;
+  EXPECT_GT(darkPixels(image, boxX, clientY + 12 + 2, boxW, boxW), 8);   // checked
+  EXPECT_EQ(darkPixels(image, boxX, clientY + 32 + 2, boxW, boxW), 0);   // unchecked
+  EXPECT_GT(darkPixels(image, boxX + 2, clientY + 52 + 4, 5, 5), 8);     // option dot
+}
+
+TEST_F(FormRender, PictureBoxShowsItsSurfaceInsideItsBorder) {
+  const RasterImage image = renderItems(form_);
+  EXPECT_TRUE(dark(rgb(image, clientX + 120, clientY + 20)));           // border
+  EXPECT_EQ(rgb(image, clientX + 121, clientY + 11), 0xFF0000u);        // surface
+  EXPECT_EQ(rgb(image, clientX + 160, clientY + 40), 0xFF0000u);
+  surface_.Line(0, 0, pixelsToTwips(39), pixelsToTwips(29), 0xFF0000, LineShape::FilledBox);
+  EXPECT_EQ(rgb(renderItems(form_), clientX + 125, clientY + 15), 0x0000FFu);
+}
+
+TEST_F(FormRender, ListShowsTheSelectionAndAScrollBar) {
+  const RasterImage image = renderItems(form_);
+  const int lineHeight = fontLineHeight(form_.children[5].font);
+  EXPECT_EQ(rgb(image, clientX + 13, clientY + 81 + lineHeight + 1), 0x3366CCu);  // second item
+  EXPECT_NE(rgb(image, clientX + 13, clientY + 81 + 1), 0x3366CCu);
+  // Five items do not fit in 40 pixels: a vertical bar on the right.
+  EXPECT_NE(rgb(image, clientX + 80, clientY + 100), 0xFFFFFFu);
+}
+
+TEST_F(FormRender, HiddenItemsAreNotDrawn) {
+  const RasterImage image = renderItems(form_);
+  EXPECT_EQ(rgb(image, clientX + 195, clientY + 120), 0xFFFFFFu);
+}
+
+TEST_F(FormRender, WritesAPng) {
+  test::TempDir dir;
+  renderItemsToPng(form_, dir / "form.png");
+  const auto decoded = decodeImage(test::readFile(dir / "form.png"));
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(*decoded, renderItems(form_));
+  EXPECT_EQ(test::errorOf([&] { renderItemsToPng(form_, dir / "no/dir/form.png"); }), err::PathFileAccessError);
+}
+
+TEST(FormRenderItems, ChildrenAreClippedByTheirContainer) {
+  RenderItem box = item(RenderKind::PictureBox, 0, 0, 20, 20);
+  box.backColor = 0xFFFFFF;
+  RenderItem inner = item(RenderKind::Shape, 10, 10, 30, 30);
+  inner.filled = true;
+  inner.backColor = 0x00FF00;
+  box.children = {inner};
+  const RasterImage image = renderItems(box);
+  EXPECT_EQ(image.width, 20);
+  EXPECT_EQ(rgb(image, 15, 15), 0x00FF00u);
+  EXPECT_EQ(rgb(image, 5, 5), 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace svx

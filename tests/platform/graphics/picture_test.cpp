@@ -1,0 +1,226 @@
+#include "platform/graphics/picture.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/graphics/image_codec.h"
+#include "platform/graphics/units.h"
+#include "tests/platform/graphics/graphics_test_util.h"
+
+namespace svx {
+namespace {
+
+using test::errorOf;
+
+RasterImage checker(int w, int h) {
+  return test::makeImage(w, h, [](int x, int y) { return (x + y) % 2 ? 0xFF0000u : 0x0000FFu; });
+}
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+std::vector<uint8_t> wrap(const std::vector<uint8_t>& payload) {
+  std::vector<uint8_t> out = {0x6C, 0x74, 0, 0};
+  for (int s = 0; s < 32; s += 8) out.push_back(static_cast<uint8_t>(payload.size() >> s));
+  out.insert(out.end(), payload.begin(), payload.end());
+  return out;
+}
+
+struct Format {
+  const char* name;
+  std::vector<uint8_t> bytes;
+  PictureType type;
+  int width, height;
+  bool exactPixels;
+};
+
+std::vector<Format> formats() {
+  const RasterImage image = checker(10, 6);
+  return {
+      {"png", encodePng(image), PictureType::Bitmap, 10, 6, true},
+      {"bmp", encodeBmp(image), PictureType::Bitmap, 10, 6, true},
+      {"pixbuf-bmp", test::saveWithPixbuf(image, "bmp"), PictureType::Bitmap, 10, 6, true},
+      {"jpeg", test::saveWithPixbuf(image, "jpeg"), PictureType::Bitmap, 10, 6, false},
+      {"ico", test::saveWithPixbuf(checker(16, 16), "ico"), PictureType::Icon, 16, 16, false},
+      {"gif", test::twoPixelGif(), PictureType::Bitmap, 2, 1, false},
+  };
+}
+
+TEST(Picture, EveryFormatLoadsWithItsTypeAndSize) {
+  for (const auto& f : formats()) {
+    ASSERT_FALSE(f.bytes.empty()) << f.name;
+    const Picture p = Picture::fromFileBytes(f.bytes);
+    EXPECT_EQ(p.type(), f.type) << f.name;
+    EXPECT_EQ(p.widthPixels(), f.width) << f.name;
+    EXPECT_EQ(p.heightPixels(), f.height) << f.name;
+    EXPECT_EQ(p.width(), pixelsToHimetric(f.width)) << f.name;
+    if (f.exactPixels) {
+      EXPECT_EQ(p.image(), checker(10, 6)) << f.name;
+    }
+  }
+  const Picture gif = Picture::fromFileBytes(test::twoPixelGif());
+  EXPECT_EQ(gif.image().at(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(gif.image().at(1, 0), 0xFF0000FFu);
+}
+
+TEST(Picture, SizeIsReportedInHimetric) {
+  const Picture p = Picture::fromImage(checker(10, 96));
+  EXPECT_EQ(p.width(), 265);  // 10 * 2540 / 96 = 264.58
+  EXPECT_EQ(p.height(), 2540);
+  EXPECT_EQ(Picture().width(), 0);
+  EXPECT_EQ(Picture().type(), PictureType::None);
+}
+
+TEST(Picture, StreamIsTagLengthAndTheFileBytes) {
+  for (const auto& f : formats()) {
+    const Picture p = Picture::fromFileBytes(f.bytes);
+    const std::vector<uint8_t> stream = p.saveToStream();
+    ASSERT_GE(stream.size(), 8u);
+    EXPECT_EQ(stream[0], 0x6C);
+    EXPECT_EQ(stream[1], 0x74);
+    EXPECT_EQ(stream[2], 0x00);
+    EXPECT_EQ(stream[3], 0x00);
+    EXPECT_EQ(le32(stream, 4), f.bytes.size()) << f.name;
+    EXPECT_TRUE(std::equal(f.bytes.begin(), f.bytes.end(), stream.begin() + 8)) << f.name;
+
+    const Picture back = Picture::loadFromStream(stream);
+    EXPECT_EQ(back.type(), p.type()) << f.name;
+    EXPECT_EQ(back.image(), p.image()) << f.name;
+    EXPECT_EQ(back.saveToStream(), stream) << f.name;
+  }
+}
+
+TEST(Picture, DrawnPixelsSaveAsBmp) {
+  const Picture p = Picture::fromImage(checker(3, 2));
+  const std::vector<uint8_t> stream = p.saveToStream();
+  EXPECT_EQ(stream[8], 'B');
+  EXPECT_EQ(stream[9], 'M');
+  EXPECT_EQ(Picture::loadFromStream(stream).image(), checker(3, 2));
+}
+
+TEST(Picture, BmpKeepsAnAlphaChannel) {
+  RasterImage image(2, 1);
+  image.at(0, 0) = 0xFFFF0000u;
+  image.at(1, 0) = 0;
+  const Picture back = Picture::fromFileBytes(encodeBmp(image));
+  EXPECT_EQ(back.image(), image);
+}
+
+TEST(Picture, ARepeatedHeaderIsUnwrapped) {
+  const Picture p = Picture::fromFileBytes(encodePng(checker(4, 4)));
+  const std::vector<uint8_t> once = p.saveToStream();
+  const std::vector<uint8_t> twice = wrap(once);  // an array taken out and handed back in
+  EXPECT_EQ(le32(twice, 4), once.size());
+  EXPECT_EQ(Picture::loadFromStream(twice).image(), p.image());
+  EXPECT_EQ(Picture::loadFromStream(wrap(twice)).image(), p.image());
+}
+
+TEST(Picture, BytesAfterThePictureAreNotRead) {
+  std::vector<uint8_t> stream = Picture::fromImage(checker(2, 2)).saveToStream();
+  stream.insert(stream.end(), {1, 2, 3});
+  EXPECT_EQ(Picture::loadFromStream(stream).widthPixels(), 2);
+}
+
+TEST(Picture, BadStreamsRaiseInvalidPicture) {
+  const std::vector<uint8_t> png = encodePng(checker(2, 2));
+  std::vector<uint8_t> truncated = wrap(png);
+  truncated.pop_back();
+  std::vector<uint8_t> noTag = wrap(png);
+  noTag[0] = 0;
+  std::vector<uint8_t> cut(png.begin(), png.begin() + png.size() / 2);
+  const std::vector<std::vector<uint8_t>> bad = {
+      {}, {0x6C, 0x74, 0}, noTag, truncated, wrap({1, 2, 3, 4, 5}), wrap({'B', 'M', 0, 0}), wrap(cut),
+  };
+  for (size_t i = 0; i < bad.size(); ++i)
+    EXPECT_EQ(errorOf([&] { Picture::loadFromStream(bad[i]); }), err::InvalidPicture) << i;
+  EXPECT_EQ(errorOf([&] { Picture::fromFileBytes(std::vector<uint8_t>{0, 0, 1, 0, 5, 0}); }), err::InvalidPicture);
+}
+
+TEST(Picture, AnEmptyStreamIsNoPicture) {
+  const std::vector<uint8_t> none = Picture().saveToStream();
+  EXPECT_EQ(none, (std::vector<uint8_t>{0x6C, 0x74, 0, 0, 0, 0, 0, 0}));
+  EXPECT_TRUE(Picture::loadFromStream(none).isNone());
+}
+
+TEST(LoadPicture, ReadsEachFormatFromFiles) {
+  test::TempDir dir;
+  for (const auto& f : formats()) {
+    const auto path = dir / (std::string("pic.") + f.name);
+    test::writeFile(path, f.bytes);
+    const Picture p = LoadPicture(utf16(path.string()));
+    EXPECT_EQ(p.type(), f.type) << f.name;
+    EXPECT_EQ(p.widthPixels(), f.width) << f.name;
+    // Size arguments are ignored for bitmaps.
+    if (f.type == PictureType::Bitmap) {
+      EXPECT_EQ(LoadPicture(utf16(path.string()), 99, 99).widthPixels(), f.width) << f.name;
+    }
+  }
+  EXPECT_TRUE(LoadPicture(u"").isNone());
+}
+
+TEST(LoadPicture, ReportsMissingAndUnreadableFiles) {
+  test::TempDir dir;
+  EXPECT_EQ(errorOf([&] { LoadPicture(utf16((dir / "missing.bmp").string())); }), err::FileNotFound);
+  EXPECT_EQ(errorOf([&] { LoadPicture(utf16((dir / "no/such/dir.bmp").string())); }), err::FileNotFound);
+  EXPECT_EQ(errorOf([&] { LoadPicture(utf16(dir.path().string())); }), err::PathFileAccessError);
+  test::writeFile(dir / "text.bmp", {'h', 'e', 'l', 'l', 'o'});
+  EXPECT_EQ(errorOf([&] { LoadPicture(utf16((dir / "text.bmp").string())); }), err::InvalidPicture);
+}
+
+TEST(LoadPicture, ChoosesAmongTheImagesOfAnIcon) {
+  test::TempDir dir;
+  const auto small = test::saveWithPixbuf(checker(16, 16), "ico");
+  const auto large = test::saveWithPixbuf(checker(32, 32), "ico");
+  const auto both = test::combineIcons({small, large});
+  const auto path = utf16((dir / "two.ico").string());
+  test::writeFile(dir / "two.ico", both);
+
+  EXPECT_EQ(LoadPicture(path).widthPixels(), 32);
+  EXPECT_EQ(LoadPicture(path, vbLPSmall).widthPixels(), 16);
+  EXPECT_EQ(LoadPicture(path, vbLPLarge).widthPixels(), 32);
+  EXPECT_EQ(LoadPicture(path, vbLPCustom, vbLPDefault, 20, 20).widthPixels(), 16);
+  EXPECT_EQ(LoadPicture(path, vbLPCustom, vbLPDefault, 30, 30).widthPixels(), 32);
+  EXPECT_EQ(errorOf([&] { LoadPicture(path, 5); }), err::InvalidProcedureCall);
+  EXPECT_EQ(errorOf([&] { LoadPicture(path, vbLPSmall, 4); }), err::InvalidProcedureCall);
+
+  // Without a choice the picture keeps the whole file; with one, that image.
+  const Picture whole = LoadPicture(path);
+  EXPECT_TRUE(std::equal(both.begin(), both.end(), whole.fileBytes().begin(), whole.fileBytes().end()));
+  const Picture chosen = LoadPicture(path, vbLPSmall);
+  EXPECT_EQ(Picture::fromFileBytes(chosen.fileBytes()).widthPixels(), 16);
+  EXPECT_EQ(chosen.type(), PictureType::Icon);
+}
+
+TEST(SavePicture, WritesBmpForBitmapsAndTheIconBytesForIcons) {
+  test::TempDir dir;
+  for (const auto& f : formats()) {
+    const Picture p = Picture::fromFileBytes(f.bytes);
+    const auto path = dir / (std::string("out-") + f.name);
+    SavePicture(p, utf16(path.string()));
+    const std::vector<uint8_t> written = test::readFile(path);
+    if (f.type == PictureType::Icon) {
+      EXPECT_EQ(written, f.bytes) << f.name;
+    } else {
+      ASSERT_GE(written.size(), 2u);
+      EXPECT_EQ(written[0], 'B') << f.name;
+      EXPECT_EQ(written[1], 'M') << f.name;
+      EXPECT_EQ(LoadPicture(utf16(path.string())).image(), p.image()) << f.name;
+    }
+  }
+  // A BMP file is written back as it was loaded.
+  const auto bmp = test::saveWithPixbuf(checker(5, 5), "bmp");
+  SavePicture(Picture::fromFileBytes(bmp), utf16((dir / "same.bmp").string()));
+  EXPECT_EQ(test::readFile(dir / "same.bmp"), bmp);
+}
+
+TEST(SavePicture, ReportsNoPictureAndUnwritablePaths) {
+  test::TempDir dir;
+  const Picture p = Picture::fromImage(checker(2, 2));
+  EXPECT_EQ(errorOf([&] { SavePicture(Picture(), utf16((dir / "x.bmp").string())); }), err::InvalidPicture);
+  EXPECT_EQ(errorOf([&] { SavePicture(p, utf16((dir / "no/dir/x.bmp").string())); }), err::PathFileAccessError);
+  EXPECT_EQ(errorOf([&] { SavePicture(p, utf16(dir.path().string())); }), err::PathFileAccessError);
+  EXPECT_EQ(errorOf([&] { SavePicture(p, u""); }), err::PathFileAccessError);
+}
+
+}  // namespace
+}  // namespace svx
