@@ -1,0 +1,13 @@
+# Runs EXE SCRIPT ARGS... and checks its exit status (RC) and, when given,
+# regular expressions for its standard output (OUT) and error (ERR).
+execute_process(COMMAND ${EXE} ${SCRIPT} ${ARGS}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc STREQUAL RC)
+  message(FATAL_ERROR "exit status ${rc}, expected ${RC}\nstdout: ${out}\nstderr: ${err}")
+endif()
+if(DEFINED OUT AND NOT OUT STREQUAL "" AND NOT out MATCHES "${OUT}")
+  message(FATAL_ERROR "stdout does not match ${OUT}:\n${out}")
+endif()
+if(DEFINED ERR AND NOT ERR STREQUAL "" AND NOT err MATCHES "${ERR}")
+  message(FATAL_ERROR "stderr does not match ${ERR}:\n${err}")
+endif()

@@ -1,0 +1,2 @@
+// Echo joins its arguments with blanks.
+WScript.Echo("hello", "world", 1 + 2);

@@ -1,0 +1,3 @@
+WScript.Echo("before");
+WScript.Quit(3);
+WScript.Echo("after");

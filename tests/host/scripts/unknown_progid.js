@@ -1,0 +1,2 @@
+// an unknown ProgID
+var o = new ActiveXObject("No.Such.Class");
