@@ -1,0 +1,245 @@
+#include "controls/family_pattern.h"
+
+#include <algorithm>
+
+#include "core/free_index.h"
+#include "platform/automation/coerce.h"
+#include "platform/automation/error.h"
+
+namespace svx {
+
+namespace {
+
+constexpr int16_t kNoIndex = -1;
+
+BStr orDefault(const BStr& name, BStrView prefix, const BStr& family, BStrView suffix = {}) {
+  return name.empty() ? BStr(prefix) + family + BStr(suffix) : name;
+}
+
+Variant readElement(Control& c, const FamilyProperty& p) {
+  if (p.read) return p.read(c);
+  return c.invoke(p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet, {});
+}
+
+void writeElement(Control& c, const FamilyProperty& p, const Variant& v) {
+  if (p.write) return p.write(c, v);
+  std::vector<Variant> args{v};
+  c.invoke(p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyPut, args);
+}
+
+Variant arrayVariant(Form& form, BStrView name) { return Variant(ObjectRef(&form.array(name))); }
+
+Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
+
+}  // namespace
+
+FamilyProperty prop(BStr formParam, BStr scriptParam, uint16_t type, int setStep, BStr property) {
+  FamilyProperty p;
+  p.property = std::move(property);
+  p.formParam = std::move(formParam);
+  p.scriptParam = std::move(scriptParam);
+  p.getType = type;
+  p.setType = type;
+  p.setStep = setStep;
+  return p;
+}
+
+FamilyProperty getOnly(BStr formParam, BStr scriptParam, uint16_t type) {
+  FamilyProperty p = prop(std::move(formParam), std::move(scriptParam), type, 0);
+  p.setType = VT_EMPTY;
+  return p;
+}
+
+std::vector<FamilyProperty> geometry(int firstStep) {
+  return {prop(u"Left", u"sngLeft", VT_R4, firstStep), prop(u"Top", u"sngTop", VT_R4, firstStep + 1),
+          prop(u"Width", u"sngWidth", VT_R4, firstStep + 2), prop(u"Height", u"sngHeight", VT_R4, firstStep + 3)};
+}
+
+std::vector<FamilyProperty> rows(std::initializer_list<std::vector<FamilyProperty>> parts) {
+  std::vector<FamilyProperty> out;
+  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+Variant familyLoad(Form& form, const FamilySpec& spec, Variant& pictureContainerIndex, const FamilyOut& out) {
+  const ErrorOut report{out.number, out.description};
+  ErrState err;
+  Variant result = Variant::i2(kNoIndex);
+  report.clear();
+  int32_t index = -1, number = 0;
+  BStr text;
+  Variant array;
+  err.attempt([&] { array = arrayVariant(form, spec.arrayName); });
+  FindFreeIndex(index, array, number, text);
+  if (index == -1) {
+    report.report(number, text);
+    return result;
+  }
+  reportMode(report, [&] {
+    Control& element = form.array(spec.arrayName).load(static_cast<int16_t>(index));
+    if (spec.hasContainer) {
+      Variant pictures = arrayVariant(form, u"PictureCtrl");
+      if (!pictureContainerIndex.isMissing() && IsPictureIndexValid(pictures, pictureContainerIndex))
+        element.setContainer(&form.array(u"PictureCtrl").item(toI2(pictureContainerIndex)));
+      else
+        element.setContainer(nullptr);
+    }
+    result = Variant(index);
+    report.clear();
+  });
+  return result;
+}
+
+void familyUnload(Form& form, const FamilySpec& spec, Variant& index, const FamilyOut& out) {
+  const ErrorOut report{out.number, out.description};
+  reportMode(report, [&] {
+    report.clear();
+    form.array(spec.arrayName).unload(toI2(index));
+  });
+}
+
+Control* familyProbe(Form& form, const FamilySpec& spec, Variant& index, const FamilyOut& out) {
+  const ErrorOut report{out.number, out.description};
+  Control* element = nullptr;
+  reportMode(report, [&] {
+    Control& c = form.array(spec.arrayName).item(toI2(index));
+    (void)toBStr(c.invoke(u"Tag", InvokeKind::PropertyGet, {}));
+    element = &c;
+  });
+  return element;
+}
+
+BStr familyMemberName(const FamilySpec& spec, BStrView which) {
+  if (which == u"Load") return orDefault(spec.loadName, u"Load", spec.family);
+  if (which == u"Unload") return orDefault(spec.unloadName, u"Unload", spec.family);
+  if (which == u"Get") return orDefault(spec.getName, u"Get", spec.family);
+  if (which == u"Set") return orDefault(spec.setName, u"Set", spec.family);
+  return spec.objectName.empty() ? spec.family + u"Object" : spec.objectName;
+}
+
+BStr familyDescription(const FamilySpec& spec, BStrView which) {
+  const BStr& w = spec.classWord;
+  if (which == u"Load") return u"Loads a new " + w + u" control array element into memory and returns its index value.";
+  if (which == u"Unload") return u"Unloads a " + w + u" control array element from memory.";
+  const BStr tail = u" control array element, from the " + w +
+                    u" controls array, based on the index of the control.";
+  if (which == u"Get") return u"Returns some of the attributes of a " + w + tail;
+  if (which == u"Set") return u"Sets some of the attributes of a " + w + tail;
+  return u"Returns a reference to the " + w + tail;
+}
+
+void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
+  const auto specPtr = std::make_shared<FamilySpec>(spec);
+  // Load
+  std::vector<ParamInfo> loadParams;
+  if (spec.hasContainer) loadParams.push_back(refOpt(u"PictureContainerIndex"));
+  loadParams.push_back(refOpt(u"ErrNumber"));
+  loadParams.push_back(refOpt(u"ErrDescription"));
+  ci.member(familyMemberName(spec, u"Load"), InvokeKind::Method, loadParams,
+            [specPtr](Object& self, const Args& a) {
+              Variant missing = Variant::missing();
+              const size_t e = specPtr->hasContainer ? 1 : 0;
+              return familyLoad(formOf(self), *specPtr, specPtr->hasContainer ? a[0] : missing, {a[e], a[e + 1]});
+            });
+  // Unload
+  ci.member(familyMemberName(spec, u"Unload"), InvokeKind::Method,
+            {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
+            [specPtr](Object& self, const Args& a) {
+              familyUnload(formOf(self), *specPtr, a[0], {a[1], a[2]});
+              return Variant();
+            });
+  // Get: the properties that Get carries, in parameter order.
+  std::vector<size_t> getProps;
+  std::vector<ParamInfo> getParams{ref(u"Index")};
+  for (size_t i = 0; i < spec.properties.size(); ++i)
+    if (spec.properties[i].getType != VT_EMPTY) {
+      getProps.push_back(i);
+      getParams.push_back(refOpt(spec.properties[i].formParam));
+    }
+  getParams.push_back(refOpt(u"ErrNumber"));
+  getParams.push_back(refOpt(u"ErrDescription"));
+  ci.member(familyMemberName(spec, u"Get"), InvokeKind::Method, getParams,
+            [specPtr, getProps](Object& self, const Args& a) {
+              const size_t n = getProps.size();
+              const FamilyOut out{a[n + 1], a[n + 2]};
+              Form& form = formOf(self);
+              if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
+              ErrorOut{out.number, out.description}.clear();
+              for (size_t k = 0; k < n; ++k) {
+                Variant& param = a[k + 1];
+                if (param.isMissing()) continue;
+                const FamilyProperty& p = specPtr->properties[getProps[k]];
+                // A property that cannot be read keeps the caller's value.
+                ignoreErrors([&] {
+                  Control& element = form.array(specPtr->arrayName).item(toI2(a[0]));
+                  param.assign(changeType(readElement(element, p), p.getType));
+                });
+              }
+              return Variant();
+            });
+  // Set: the passed values in the family's order, z-order after the
+  // geometry, Visible last; the first failure ends it.
+  std::vector<size_t> setProps;
+  std::vector<ParamInfo> setParams{ref(u"Index")};
+  for (size_t i = 0; i < spec.properties.size(); ++i)
+    if (spec.properties[i].setType != VT_EMPTY) {
+      setProps.push_back(i);
+      setParams.push_back(refOpt(spec.properties[i].formParam));
+    }
+  setParams.push_back(refOpt(u"intZOrder"));
+  setParams.push_back(refOpt(u"ErrNumber"));
+  setParams.push_back(refOpt(u"ErrDescription"));
+  ci.member(familyMemberName(spec, u"Set"), InvokeKind::Method, setParams,
+            [specPtr, setProps](Object& self, const Args& a) {
+              const size_t n = setProps.size();
+              Variant& zOrder = a[n + 1];
+              const FamilyOut out{a[n + 2], a[n + 3]};
+              Form& form = formOf(self);
+              if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
+              const ErrorOut report{out.number, out.description};
+              report.clear();
+              struct Step {
+                int order;
+                std::function<void()> run;
+              };
+              std::vector<Step> steps;
+              auto element = [&]() -> Control& { return form.array(specPtr->arrayName).item(toI2(a[0])); };
+              for (size_t k = 0; k < n; ++k) {
+                Variant& param = a[k + 1];
+                if (param.isMissing()) continue;
+                const FamilyProperty& p = specPtr->properties[setProps[k]];
+                steps.push_back({p.setStep, [&, &p = p] {
+                                   const Variant converted =
+                                       p.setType == VT_VARIANT ? param.value() : changeType(param, p.setType);
+                                   writeElement(element(), p, converted);
+                                 }});
+              }
+              for (const FamilyStep& s : specPtr->alwaysSteps)
+                steps.push_back({s.setStep, [&, &s = s] { s.run(element()); }});
+              if (!zOrder.isMissing())
+                steps.push_back({specPtr->zOrderStep, [&] {
+                                   std::vector<Variant> args{zOrder.value()};
+                                   element().invoke(u"ZOrder", InvokeKind::Method, args);
+                                 }});
+              std::stable_sort(steps.begin(), steps.end(),
+                               [](const Step& x, const Step& y) { return x.order < y.order; });
+              reportMode(report, [&] {
+                for (const Step& s : steps) s.run();
+              });
+              return Variant();
+            });
+  // Object
+  if (spec.objectName != u"-")
+    ci.member(familyMemberName(spec, u"Object"), InvokeKind::Method,
+              {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
+              [specPtr](Object& self, const Args& a) {
+                Form& form = formOf(self);
+                const FamilyOut out{a[1], a[2]};
+                Control* c = familyProbe(form, *specPtr, a[0], out);
+                if (!c) return Variant::nothing();
+                ErrorOut{out.number, out.description}.clear();
+                return Variant(ObjectRef(c));
+              });
+}
+
+}  // namespace svx

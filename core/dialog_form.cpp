@@ -1,0 +1,347 @@
+#include "core/dialog_form.h"
+
+#include <cmath>
+#include <map>
+
+#include "controls/standard_families.h"
+#include "core/dialog_form_design.h"
+#include "core/event_relay.h"
+#include "core/form_event_table.h"
+#include "core/mod_cd_browse_for_folder.h"
+#include "core/mod_main.h"
+#include "core/surface_drawing.h"
+#include "platform/automation/coerce.h"
+#include "platform/forms/user_control.h"
+#include "platform/services/screen.h"
+
+namespace svx {
+
+namespace {
+
+constexpr int16_t kShiftCtrlAlt = 1 | 2 | 4;
+constexpr int16_t kKeyA = 65;
+constexpr int16_t kKeyNumpad1 = 97;
+constexpr int16_t kRightButton = 2;
+
+int32_t formEventId(BStrView name) {
+  static const std::map<BStr, int32_t> ids = [] {
+    std::map<BStr, int32_t> m;
+    for (const FormEventRow& r : formEventTable()) m[r.name] = r.id;
+    return m;
+  }();
+  return ids.at(BStr(name));
+}
+
+bool chordHeld(int16_t shift) { return (shift & kShiftCtrlAlt) == kShiftCtrlAlt; }
+
+// A user-control element until its own class exists; the timer and the
+// hosted-control wrapper are invisible at run time, the data control is not.
+class PlainUserControl : public UserControl {
+ public:
+  explicit PlainUserControl(bool invisible) : invisible_(invisible) {}
+  const ClassInfo& classInfo() const override { return UserControl::info(); }
+  Ref<Control> makeSibling() const override { return makeRef<PlainUserControl>(invisible_); }
+  bool invisibleAtRunTime() const override { return invisible_; }
+
+ private:
+  bool invisible_;
+};
+
+Ref<Control> plainUserControl(BStrView array) { return makeRef<PlainUserControl>(array != u"DataCtrl"); }
+
+}  // namespace
+
+DialogForm::DialogForm() : Form(dialogFormDesign(plainUserControl)) {}
+
+const ClassInfo& DialogForm::info() {
+  static const ClassInfo ci = [] {
+    ClassInfo c(u"DialogForm", &Form::info());
+    c.method<&DialogForm::GetForm>(u"GetForm", {refOpt(u"Caption"), refOpt(u"Left"), refOpt(u"Top"), refOpt(u"Width"),
+                                                refOpt(u"Height"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")})
+        .method<&DialogForm::SetForm>(u"SetForm", {refOpt(u"Caption"), refOpt(u"Left"), refOpt(u"Top"),
+                                                   refOpt(u"Width"), refOpt(u"Height"), refOpt(u"ErrNumber"),
+                                                   refOpt(u"ErrDescription")})
+        .method<&DialogForm::FormObject>(u"FormObject", {refOpt(u"ErrNumber"), refOpt(u"ErrDescription")})
+        .method<&DialogForm::AboutBox>(u"AboutBox", {})
+        .method<&DialogForm::BrowseForFolder>(u"BrowseForFolder",
+                                              {refOpt(u"lnghWnd"), refOpt(u"strMessage"), refOpt(u"strStartDir"),
+                                               refOpt(u"ErrNumber"), refOpt(u"ErrDescription")})
+        .method<&DialogForm::FormCircleAbsolute>(
+            u"FormCircleAbsolute", {ref(u"sngX"), ref(u"sngY"), ref(u"sngRadius"), refOpt(u"lngOLEColor"),
+                                    refOpt(u"sngStart"), refOpt(u"sngEnd"), refOpt(u"sngAspect"), refOpt(u"ErrNumber"),
+                                    refOpt(u"ErrDescription")})
+        .method<&DialogForm::FormLineAbsolute>(
+            u"FormLineAbsolute", {ref(u"sngX1"), ref(u"sngY1"), ref(u"sngX2"), ref(u"sngY2"), refOpt(u"lngOLEColor"),
+                                  refOpt(u"boolBox"), refOpt(u"boolFill"), refOpt(u"ErrNumber"),
+                                  refOpt(u"ErrDescription")})
+        .method<&DialogForm::FormPaintPicture>(
+            u"FormPaintPicture",
+            {ref(u"byteStdPictureArray"), ref(u"sngX1"), ref(u"sngY1"), refOpt(u"sngWidth1"), refOpt(u"sngHeight1"),
+             refOpt(u"sngX2"), refOpt(u"sngY2"), refOpt(u"sngWidth2"), refOpt(u"sngHeight2"), refOpt(u"lngOpcode"),
+             refOpt(u"ErrNumber"), refOpt(u"ErrDescription")})
+        .method<&DialogForm::FormPSetAbsolute>(
+            u"FormPSetAbsolute",
+            {ref(u"sngX"), ref(u"sngY"), refOpt(u"lngOLEColor"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")})
+        .method<&DialogForm::FormPrintText>(u"FormPrintText",
+                                            {ref(u"strText"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")});
+    for (const FamilySpec* f : standardFamiliesI()) declareFamily(c, *f);
+    declareFormEvents(c);
+    return c;
+  }();
+  return ci;
+}
+
+// Form-level members.
+
+void DialogForm::GetForm(Variant& Caption, Variant& Left, Variant& Top, Variant& Width, Variant& Height,
+                         Variant& ErrNumber, Variant& ErrDescription) {
+  const ErrorOut out{ErrNumber, ErrDescription};
+  out.clear();
+  reportMode(out, [&] {
+    if (!Caption.isMissing()) Caption.assign(Variant(caption()));
+    if (!Left.isMissing()) Left.assign(Variant(static_cast<float>(left())));
+    if (!Top.isMissing()) Top.assign(Variant(static_cast<float>(top())));
+    if (!Width.isMissing()) Width.assign(Variant(static_cast<float>(width())));
+    if (!Height.isMissing()) Height.assign(Variant(static_cast<float>(height())));
+  });
+}
+
+void DialogForm::SetForm(Variant& Caption, Variant& Left, Variant& Top, Variant& Width, Variant& Height,
+                         Variant& ErrNumber, Variant& ErrDescription) {
+  const ErrorOut out{ErrNumber, ErrDescription};
+  out.clear();
+  reportMode(out, [&] {
+    if (!Caption.isMissing()) setCaption(toBStr(Caption));
+    if (!Left.isMissing()) setLeft(toR4(Left));
+    if (!Top.isMissing()) setTop(toR4(Top));
+    if (!Width.isMissing()) setWidth(toR4(Width));
+    if (!Height.isMissing()) setHeight(toR4(Height));
+  });
+}
+
+Variant DialogForm::FormObject(Variant& ErrNumber, Variant& ErrDescription) {
+  const ErrorOut out{ErrNumber, ErrDescription};
+  ErrState err;
+  err.attempt([&] { (void)Controls(); });
+  if (err.pending()) {
+    out.report(err);
+    return Variant::nothing();
+  }
+  out.clear();
+  return Variant(ObjectRef(this));
+}
+
+void DialogForm::AboutBox() {
+  ignoreErrors([&] {
+    Ref<frmAbout> about = makeRef<frmAbout>();
+    about->load();
+    if (visible()) {
+      SetTopMost(about->hWnd(), TopMost);
+      SetWindowLongA(about->hWnd(), GWL_HWNDPARENT, hWnd());  // owned by the form
+      about->show(true);
+    } else {
+      const Screen& s = screen();
+      about->setLeft(static_cast<int32_t>(std::lround(s.width() - about->width())) / 2);
+      about->setTop(static_cast<int32_t>(std::lround(s.height() - about->height())) / 2);
+      SetTopMost(about->hWnd(), TopMost);
+      about->show(true);
+    }
+    ignoreErrors([&] { about->unload(); });
+  });
+}
+
+Variant DialogForm::BrowseForFolder(Variant& lnghWnd, Variant& strMessage, Variant& strStartDir, Variant& ErrNumber,
+                                    Variant& ErrDescription) {
+  BStr result;
+  ignoreErrors([&] {
+    int32_t owner = 0;
+    BStr message, start;
+    ignoreErrors([&] { owner = lnghWnd.isMissing() ? hWnd() : toI4(lnghWnd); });
+    ignoreErrors([&] { message = strMessage.isMissing() ? BStr() : toBStr(strMessage); });
+    ignoreErrors([&] { start = strStartDir.isMissing() ? MyDocumentsPath() : toBStr(strStartDir); });
+    result = BrowseFolderDialog(owner, message, start, ErrNumber, ErrDescription);
+  });
+  return Variant(result);
+}
+
+// Drawing.
+
+void DialogForm::FormCircleAbsolute(Variant& sngX, Variant& sngY, Variant& sngRadius, Variant& lngOLEColor,
+                                    Variant& sngStart, Variant& sngEnd, Variant& sngAspect, Variant& ErrNumber,
+                                    Variant& ErrDescription) {
+  CircleAbsolute(surface(), sngX, sngY, sngRadius, lngOLEColor, sngStart, sngEnd, sngAspect, ErrNumber,
+                 ErrDescription);
+}
+
+void DialogForm::FormLineAbsolute(Variant& sngX1, Variant& sngY1, Variant& sngX2, Variant& sngY2,
+                                  Variant& lngOLEColor, Variant& boolBox, Variant& boolFill, Variant& ErrNumber,
+                                  Variant& ErrDescription) {
+  LineAbsolute(surface(), sngX1, sngY1, sngX2, sngY2, lngOLEColor, boolBox, boolFill, ErrNumber, ErrDescription);
+}
+
+void DialogForm::FormPaintPicture(Variant& byteStdPictureArray, Variant& sngX1, Variant& sngY1, Variant& sngWidth1,
+                                  Variant& sngHeight1, Variant& sngX2, Variant& sngY2, Variant& sngWidth2,
+                                  Variant& sngHeight2, Variant& lngOpcode, Variant& ErrNumber,
+                                  Variant& ErrDescription) {
+  PaintPictureAbsolute(surface(), byteStdPictureArray, sngX1, sngY1, sngWidth1, sngHeight1, sngX2, sngY2, sngWidth2,
+                       sngHeight2, lngOpcode, ErrNumber, ErrDescription);
+}
+
+void DialogForm::FormPSetAbsolute(Variant& sngX, Variant& sngY, Variant& lngOLEColor, Variant& ErrNumber,
+                                  Variant& ErrDescription) {
+  PSetAbsolute(surface(), sngX, sngY, lngOLEColor, ErrNumber, ErrDescription);
+}
+
+void DialogForm::FormPrintText(Variant& strText, Variant& ErrNumber, Variant& ErrDescription) {
+  PrintText(surface(), strText, ErrNumber, ErrDescription);
+}
+
+// The form's own events.
+
+void DialogForm::raiseNamed(BStrView name, std::span<Variant> args) {
+  std::vector<Variant> refs = refsTo(args);
+  raiseEvent(formEventId(name), refs);
+}
+
+void DialogForm::raiseNamedIgnoringErrors(BStrView name) {
+  ignoreErrors([&] { raiseNamed(name, {}); });
+}
+
+void DialogForm::onInitialize() { raiseNamedIgnoringErrors(u"FormInitialize"); }
+void DialogForm::onLoad() { raiseNamedIgnoringErrors(u"FormLoad"); }
+void DialogForm::onActivate() { raiseNamedIgnoringErrors(u"FormActivate"); }
+void DialogForm::onPaint() { raiseNamedIgnoringErrors(u"FormPaint"); }
+void DialogForm::onResize() { raiseNamedIgnoringErrors(u"FormResize"); }
+void DialogForm::onTerminate() { raiseNamedIgnoringErrors(u"FormTerminate"); }
+void DialogForm::onDeactivate() { raiseNamed(u"FormDeactivate", {}); }
+void DialogForm::onGotFocus() { raiseNamed(u"FormGotFocus", {}); }
+void DialogForm::onLostFocus() { raiseNamed(u"FormLostFocus", {}); }
+void DialogForm::onClick() { raiseNamed(u"FormClick", {}); }
+void DialogForm::onDblClick() { raiseNamed(u"FormDblClick", {}); }
+
+void DialogForm::onKeyDown(int16_t& keyCode, int16_t& shift) {
+  if (chordHeld(shift) && (keyCode == kKeyA || keyCode == kKeyNumpad1)) AboutBox();
+  std::vector<Variant> args{Variant::byRef(keyCode), Variant::byRef(shift)};
+  raiseNamed(u"FormKeyDown", args);
+}
+
+void DialogForm::onKeyPress(int16_t& keyAscii) {
+  std::vector<Variant> args{Variant::byRef(keyAscii)};
+  raiseNamed(u"FormKeyPress", args);
+}
+
+void DialogForm::onKeyUp(int16_t& keyCode, int16_t& shift) {
+  std::vector<Variant> args{Variant::byRef(keyCode), Variant::byRef(shift)};
+  raiseNamed(u"FormKeyUp", args);
+}
+
+namespace {
+// Mouse events hand copies over and write them back.
+void relayMouse(DialogForm& form, BStrView name, int16_t& button, int16_t& shift, float& x, float& y) {
+  std::vector<Variant> params{Variant::byRef(button), Variant::byRef(shift), Variant::byRef(x), Variant::byRef(y)};
+  static const ArgMode modes[] = {ArgMode::CopyI2, ArgMode::CopyI2, ArgMode::CopyR4, ArgMode::CopyR4};
+  relayEvent(formEventId(name), params, modes,
+             [&form](int32_t id, std::span<Variant> args) { form.raiseFormEvent(id, args); });
+}
+
+// Each copy is written back on its own; one that does not convert leaves
+// its parameter as it was.
+void writeBackI2(int16_t& target, const Variant& copy) {
+  ignoreErrors([&] { target = toI2(copy); });
+}
+}  // namespace
+
+void DialogForm::onMouseDown(int16_t& button, int16_t& shift, float& x, float& y) {
+  if (chordHeld(shift) && button == kRightButton) AboutBox();
+  relayMouse(*this, u"FormMouseDown", button, shift, x, y);
+}
+
+void DialogForm::onMouseMove(int16_t& button, int16_t& shift, float& x, float& y) {
+  relayMouse(*this, u"FormMouseMove", button, shift, x, y);
+}
+
+void DialogForm::onMouseUp(int16_t& button, int16_t& shift, float& x, float& y) {
+  relayMouse(*this, u"FormMouseUp", button, shift, x, y);
+}
+
+void DialogForm::onQueryUnload(int16_t& cancel, int16_t& unloadMode) {
+  std::vector<Variant> copies{Variant::i2(cancel), Variant::i2(unloadMode)};
+  ignoreErrors([&] { raiseNamed(u"FormQueryUnload", copies); });
+  writeBackI2(cancel, copies[0]);
+  writeBackI2(unloadMode, copies[1]);
+}
+
+void DialogForm::onUnload(int16_t& cancel) {
+  std::vector<Variant> copy{Variant::i2(cancel)};
+  ignoreErrors([&] { raiseNamed(u"FormUnload", copy); });
+  writeBackI2(cancel, copy[0]);
+  if (cancel != 0) return;  // the form stays loaded; nothing is released
+  releaseHostedControls();
+}
+
+void DialogForm::releaseHostedControls() {
+  ignoreErrors([&] {
+    for (ObjectRef& e : ActiveXWithEventsExtenders) e.reset();
+    ActiveXWithEventsExtenders.clear();
+  });
+  ignoreErrors([&] {
+    ControlArray& wrappers = array(u"ctrlWrapperVBControlExtender");
+    for (int32_t i = wrappers.uBound(); i >= wrappers.lBound() + 1; --i)
+      ignoreErrors([&] { wrappers.unload(static_cast<int16_t>(i)); });
+  });
+  ignoreErrors([&] {
+    for (ObjectRef& o : ActiveXWithoutEventsObjects) o.reset();
+    ActiveXWithoutEventsObjects.clear();
+  });
+}
+
+// The relay of every control event.
+
+void DialogForm::onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) {
+  if (const FormEventRow* row = findFormEvent(array.name(), eventName(event)))
+    relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
+}
+
+void DialogForm::onUserControlEvent(ControlArray& array, BStrView event, int16_t& index, std::span<Variant> params) {
+  if (const FormEventRow* row = findFormEvent(array.name(), event))
+    relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
+}
+
+// The About box.
+
+namespace {
+FormDesign aboutDesign() {
+  FormDesign d;
+  d.name = u"frmAbout";
+  d.caption = u"About Sorvanelix";
+  d.clientWidth = 4200;
+  d.clientHeight = 1800;
+  d.font = Font{u"Tahoma", 8.25};
+  ControlDesign text;
+  text.arrayName = u"lblAbout";
+  text.kind = ControlKind::Label;
+  text.values = {{u"Left", Variant(240)}, {u"Top", Variant(240)}, {u"Width", Variant(3720)},
+                 {u"Height", Variant(600)}, {u"Caption", Variant(u"Sorvanelix 1.0.0")}};
+  ControlDesign ok;
+  ok.arrayName = u"cmdOK";
+  ok.kind = ControlKind::CommandButton;
+  ok.values = {{u"Left", Variant(2940)}, {u"Top", Variant(1260)}, {u"Width", Variant(1035)},
+               {u"Height", Variant(345)},  {u"Caption", Variant(u"OK")},  {u"Default", Variant(true)},
+               {u"Cancel", Variant(true)}};
+  d.controls = {text, ok};
+  return d;
+}
+}  // namespace
+
+frmAbout::frmAbout() : Form(aboutDesign()) {}
+
+const ClassInfo& frmAbout::info() {
+  static const ClassInfo ci = ClassInfo(u"frmAbout", &Form::info());
+  return ci;
+}
+
+void frmAbout::onControlEvent(ControlArray& array, ControlEvent event, int16_t&, std::span<Variant>) {
+  if (array.name() == u"cmdOK" && event == ControlEvent::Click) unload();
+}
+
+}  // namespace svx

@@ -1,0 +1,170 @@
+#include "platform/forms/combo_box.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "platform/graphics/form_render.h"
+
+namespace svx {
+
+void ComboBox::copyFrom(const Control& s) {
+  Control::copyFrom(s);
+  p_ = static_cast<const ComboBox&>(s).p_;
+  p_.listIndex = -1;  // the list is not copied
+  if (p_.style == 2) p_.edit = {};
+}
+
+void ComboBox::setStyle(int16_t v) {
+  checkPropertyRange(v, 0, 2);
+  p_.style = v;
+}
+
+void ComboBox::addItem(BStr item, std::optional<int16_t> index) {
+  size_t at = items_.size();
+  if (index) {
+    if (*index < 0 || *index > listCount()) raise(err::InvalidProcedureCall);
+    at = static_cast<size_t>(*index);
+  } else if (p_.sorted) {
+    at = std::upper_bound(items_.begin(), items_.end(), item) - items_.begin();
+  }
+  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+  data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at), 0);
+  if (p_.listIndex >= static_cast<int16_t>(at)) ++p_.listIndex;
+}
+
+void ComboBox::removeItem(int16_t index) {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  items_.erase(items_.begin() + index);
+  data_.erase(data_.begin() + index);
+  if (p_.listIndex == index) {
+    p_.listIndex = -1;
+    if (p_.style == 2) changeText({});
+  } else if (p_.listIndex > index) {
+    --p_.listIndex;
+  }
+}
+
+void ComboBox::clear() {
+  items_.clear();
+  data_.clear();
+  p_.listIndex = -1;
+  changeText({});
+}
+
+BStr ComboBox::list(int16_t index) const {
+  if (index < 0 || index >= listCount()) return {};
+  return items_[static_cast<size_t>(index)];
+}
+
+void ComboBox::setList(int16_t index, BStr item) {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  items_[static_cast<size_t>(index)] = std::move(item);
+}
+
+int32_t ComboBox::itemData(int16_t index) const {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  return data_[static_cast<size_t>(index)];
+}
+
+void ComboBox::setItemData(int16_t index, int32_t v) {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  data_[static_cast<size_t>(index)] = v;
+}
+
+void ComboBox::setListIndex(int16_t v) {
+  checkPropertyRange(v, -1, listCount() - 1);
+  if (v == p_.listIndex) return;
+  p_.listIndex = v;
+  p_.edit.text = v < 0 ? BStr() : items_[static_cast<size_t>(v)];
+  p_.edit.selStart = 0;
+  p_.edit.selLength = static_cast<int32_t>(p_.edit.text.size());
+  fire(ControlEvent::Click);
+}
+
+void ComboBox::changeText(BStr t) {
+  if (t == p_.edit.text) return;
+  p_.edit.text = std::move(t);
+  p_.edit.clampSelection();
+  if (p_.style != 2) fire(ControlEvent::Change);
+}
+
+void ComboBox::setText(BStr t) {
+  if (p_.style == 2) {
+    auto it = std::find(items_.begin(), items_.end(), t);
+    if (it == items_.end()) raise(err::PropertyCannotBeSetNow);
+    setListIndex(static_cast<int16_t>(it - items_.begin()));
+    return;
+  }
+  if (p_.listIndex >= 0 && items_[static_cast<size_t>(p_.listIndex)] != t) p_.listIndex = -1;
+  changeText(std::move(t));
+}
+
+void ComboBox::typeChar(int16_t ascii) {
+  if (p_.style == 2) {
+    // A typed character selects the next item that starts with it.
+    const char16_t ch = static_cast<char16_t>(std::towupper(static_cast<wint_t>(ascii)));
+    for (int16_t i = 0; i < listCount(); ++i) {
+      const int16_t at = static_cast<int16_t>((p_.listIndex + 1 + i) % listCount());
+      const BStr& item = items_[static_cast<size_t>(at)];
+      if (!item.empty() && std::towupper(static_cast<wint_t>(item[0])) == ch) return setListIndex(at);
+    }
+    return;
+  }
+  const BStr before = p_.edit.text;
+  if (p_.edit.type(ascii, 0, false)) {
+    p_.listIndex = -1;
+    if (p_.edit.text != before) fire(ControlEvent::Change);
+  }
+}
+
+void ComboBox::render(RenderItem& item) const {
+  Control::render(item);
+  item.kind = RenderKind::ComboBox;
+  item.text = p_.edit.text;
+  item.items = items_;
+  item.selectedIndex = p_.listIndex;
+}
+
+const ClassInfo& ComboBox::info() {
+  static const ClassInfo ci = [] {
+    ClassInfo c(u"ComboBox", &Control::info());
+    formprop::prop<ComboBox>(c, u"Style", &ComboBox::style, &ComboBox::setStyle);
+    formprop::prop<ComboBox>(c, u"Sorted", &ComboBox::sorted, &ComboBox::setSorted);
+    formprop::prop<ComboBox>(c, u"Text", &ComboBox::text, &ComboBox::setText);
+    formprop::prop<ComboBox>(c, u"ListIndex", &ComboBox::listIndex, &ComboBox::setListIndex);
+    formprop::prop<ComboBox>(c, u"ListCount", &ComboBox::listCount);
+    c.member(u"AddItem", InvokeKind::Method, {in(u"Item"), inOpt(u"Index")}, [](Object& o, const Args& a) {
+      std::optional<int16_t> at;
+      if (!a[1].isMissing()) at = toI2(a[1]);
+      static_cast<ComboBox&>(o).addItem(toBStr(a[0]), at);
+      return Variant();
+    });
+    c.member(u"RemoveItem", InvokeKind::Method, {in(u"Index")}, [](Object& o, const Args& a) {
+      static_cast<ComboBox&>(o).removeItem(toI2(a[0]));
+      return Variant();
+    });
+    c.member(u"Clear", InvokeKind::Method, {}, [](Object& o, const Args&) {
+      static_cast<ComboBox&>(o).clear();
+      return Variant();
+    });
+    c.member(u"List", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
+      return Variant(static_cast<ComboBox&>(o).list(toI2(a[0])));
+    });
+    c.member(u"List", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
+      static_cast<ComboBox&>(o).setList(toI2(a[0]), toBStr(a[1]));
+      return Variant();
+    });
+    c.member(u"ItemData", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
+      return Variant(static_cast<ComboBox&>(o).itemData(toI2(a[0])));
+    });
+    c.member(u"ItemData", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
+      static_cast<ComboBox&>(o).setItemData(toI2(a[0]), toI4(a[1]));
+      return Variant();
+    });
+    c.defaultMember(u"Text");
+    return c;
+  }();
+  return ci;
+}
+
+}  // namespace svx

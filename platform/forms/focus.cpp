@@ -1,0 +1,49 @@
+// The focus and the tab order of a form.
+#include <algorithm>
+
+#include "platform/forms/form.h"
+
+namespace svx {
+
+bool Form::moveFocus(Control* target) {
+  Ref<Form> keep(this);
+  Control* current = active_.get();
+  if (current == target) return true;
+  if (current && target && target->causesValidation() && current->hasValidate()) {
+    Ref<Control> hold(current);
+    if (current->fireValidate()) return false;
+    current = active_.get();
+    if (current == target) return true;
+  }
+  active_ = WeakRef<Control>(target);
+  if (current) current->fire(ControlEvent::LostFocus);
+  if (target && active_.get() == target) {
+    if (target->hwnd_) SetFocus(target->hwnd_);
+    target->fire(ControlEvent::GotFocus);
+  }
+  return active_.get() == target;
+}
+
+Control* Form::nextInTabOrder(Control* from, bool backwards) {
+  const auto n = static_cast<std::ptrdiff_t>(tabOrder_.size());
+  if (n == 0) return nullptr;
+  std::ptrdiff_t start = backwards ? n : -1;
+  if (from) {
+    auto it = std::find(tabOrder_.begin(), tabOrder_.end(), from);
+    if (it != tabOrder_.end()) start = it - tabOrder_.begin();
+  }
+  for (std::ptrdiff_t step = 1; step <= n; ++step) {
+    const std::ptrdiff_t i = ((start + (backwards ? -step : step)) % n + n) % n;
+    Control* c = tabOrder_[static_cast<size_t>(i)];
+    if (c != from && c->tabStop() && c->focusable()) return c;
+  }
+  return nullptr;
+}
+
+void Form::setTabPosition(Control& c, int16_t index) {
+  tabOrder_.erase(std::remove(tabOrder_.begin(), tabOrder_.end(), &c), tabOrder_.end());
+  const size_t at = std::min(static_cast<size_t>(index), tabOrder_.size());
+  tabOrder_.insert(tabOrder_.begin() + static_cast<std::ptrdiff_t>(at), &c);
+}
+
+}  // namespace svx

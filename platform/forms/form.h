@@ -1,0 +1,260 @@
+// Forms: a design table (the form's stored properties and its controls, as
+// element 0 of each control array), the life cycle Initialize, Load,
+// Activate, ..., QueryUnload, Unload, Terminate delivered to virtual
+// handlers, modal and modeless Show, Hide, Unload and the reload from the
+// design when an unloaded form is touched again.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/forms/control_array.h"
+#include "platform/graphics/draw_surface.h"
+
+namespace svx {
+
+class UserControl;
+
+// One control array of a design: its element 0 with its stored values.
+struct ControlDesign {
+  BStr arrayName;
+  ControlKind kind = ControlKind::Label;
+  std::function<Ref<Control>()> factory;  // user controls (kind User)
+  std::vector<std::pair<BStr, Variant>> values;  // applied in order by name
+  BStr containerName;  // array whose element 0 contains it; empty: the form
+};
+
+struct FormDesign {
+  BStr name = u"Form1";
+  BStr caption;
+  // Client area in twips, screen coordinates: places the window.
+  double clientLeft = 0, clientTop = 0, clientWidth = 4800, clientHeight = 3600;
+  Font font{u"Tahoma", 8.25};
+  bool keyPreview = false;
+  BStr linkTopic;
+  std::vector<ControlDesign> controls;
+};
+
+// Window frame: a 4-pixel border and a 20-pixel caption.
+inline constexpr double FormBorderTwips = 60;
+inline constexpr double FormCaptionTwips = 300;
+
+enum UnloadMode : int16_t { vbFormControlMenu = 0, vbFormCode = 1 };
+
+class Form : public Object {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+
+  explicit Form(FormDesign design);
+  ~Form() override;
+
+  const FormDesign& design() const { return design_; }
+
+  // Life cycle.
+  bool isLoaded() const { return loaded_; }
+  // Loads the form from its design when it is not loaded (Initialize once,
+  // then Load). Every member that touches the form calls it.
+  void load();
+  // Modal: runs the message loop until the form is hidden or unloaded (400
+  // when it is already shown); modeless: shows it and returns.
+  void show(bool modal = false);
+  void hide();
+  // QueryUnload then Unload; false when one of them cancelled.
+  bool unload(int16_t unloadMode = vbFormCode);
+  bool visible() const { return loaded_ && visible_; }
+  bool shownModally() const { return modal_; }
+
+  // Properties (each loads the form).
+  BStr caption();
+  void setCaption(BStr caption);
+  double left();
+  double top();
+  double width();
+  double height();
+  void setLeft(double v);
+  void setTop(double v);
+  void setWidth(double v);
+  void setHeight(double v);
+  void move(double left, std::optional<double> top = {}, std::optional<double> width = {},
+            std::optional<double> height = {});
+  double scaleWidth();
+  double scaleHeight();
+  // 0 normal, 1 minimised, 2 maximised.
+  int16_t windowState();
+  void setWindowState(int16_t state);
+  bool keyPreview() const { return keyPreview_; }
+  void setKeyPreview(bool v) { keyPreview_ = v; }
+  const Font& font() const { return font_; }
+  void setFont(Font f) { font_ = std::move(f); }
+  OleColor foreColor() const { return foreColor_; }
+  void setForeColor(OleColor c);
+  OleColor backColor() const { return backColor_; }
+  void setBackColor(OleColor c);
+  HWND hWnd();
+  const BStr& linkTopic() const { return design_.linkTopic; }
+
+  // Controls.
+  ControlArray& array(BStrView name);  // 438-like failure: 5 for an unknown name
+  ControlArray* findArray(BStrView name);
+  Control& control(BStrView arrayName, int16_t index = 0) { return array(arrayName).item(index); }
+  template <class T>
+  T& element(BStrView arrayName, int16_t index = 0) {
+    return dynamic_cast<T&>(control(arrayName, index));
+  }
+  const std::vector<Ref<ControlArray>>& arrays() const { return arrays_; }
+  // Every loaded control in z-order, back first.
+  const std::vector<Control*>& zOrder() const { return zOrder_; }
+  std::vector<Control*> childrenOf(const Control* container) const;
+  // The tab order (controls with a TabIndex, by TabIndex).
+  const std::vector<Control*>& tabOrder() const { return tabOrder_; }
+  // The control that has the focus (null: none).
+  Control* activeControl() const { return active_.get(); }
+  // Moves the focus: Validate of the current control when `target` causes
+  // validation (Cancel keeps it), LostFocus, GotFocus. Returns whether the
+  // focus is now on `target`.
+  bool moveFocus(Control* target);
+  // The next control in tab order that can take the focus.
+  Control* nextInTabOrder(Control* from, bool backwards = false);
+  // The Default and Cancel buttons (null: none).
+  Control* defaultButton() const { return defaultButton_.get(); }
+  Control* cancelButton() const { return cancelButton_.get(); }
+  // The front-most visible control at client position (x, y) in twips,
+  // descending into containers; (x, y) become the control's coordinates.
+  Control* controlAt(double& x, double& y);
+  // Absolute client position of a control's origin.
+  std::pair<double, double> clientOrigin(const Control& c) const;
+
+  // The drawing surface of the client area (twips), sized with the form.
+  DrawSurface& surface() { return surface_; }
+
+  // Snapshot of the form into a PNG file.
+  void snapshot(const std::filesystem::path& file);
+
+  // Events of the form, delivered by the runtime.
+  virtual void onInitialize() {}
+  virtual void onLoad() {}
+  virtual void onActivate() {}
+  virtual void onDeactivate() {}
+  virtual void onGotFocus() {}
+  virtual void onLostFocus() {}
+  virtual void onPaint() {}
+  virtual void onResize() {}
+  virtual void onClick() {}
+  virtual void onDblClick() {}
+  virtual void onQueryUnload(int16_t& /*cancel*/, int16_t& /*unloadMode*/) {}
+  virtual void onUnload(int16_t& /*cancel*/) {}
+  virtual void onTerminate() {}
+  virtual void onKeyDown(int16_t& /*keyCode*/, int16_t& /*shift*/) {}
+  virtual void onKeyPress(int16_t& /*keyAscii*/) {}
+  virtual void onKeyUp(int16_t& /*keyCode*/, int16_t& /*shift*/) {}
+  virtual void onMouseDown(int16_t& /*button*/, int16_t& /*shift*/, float& /*x*/, float& /*y*/) {}
+  virtual void onMouseMove(int16_t& /*button*/, int16_t& /*shift*/, float& /*x*/, float& /*y*/) {}
+  virtual void onMouseUp(int16_t& /*button*/, int16_t& /*shift*/, float& /*x*/, float& /*y*/) {}
+  // Every event of every control, by array (see ControlEvent for params).
+  virtual void onControlEvent(ControlArray& /*array*/, ControlEvent /*event*/, int16_t& /*index*/,
+                              std::span<Variant> /*params*/) {}
+  // The declared events of user controls, by name.
+  virtual void onUserControlEvent(ControlArray& /*array*/, BStrView /*event*/, int16_t& /*index*/,
+                                  std::span<Variant> /*params*/) {}
+
+  bool eventsSuppressed() const { return suppressEvents_ > 0; }
+
+  // Automation members.
+  Variant Caption() { return Variant(caption()); }
+  void letCaption(Variant& v) { setCaption(toBStr(v)); }
+  Variant Left() { return Variant(static_cast<float>(left())); }
+  void letLeft(Variant& v) { setLeft(toR4(v)); }
+  Variant Top() { return Variant(static_cast<float>(top())); }
+  void letTop(Variant& v) { setTop(toR4(v)); }
+  Variant Width() { return Variant(static_cast<float>(width())); }
+  void letWidth(Variant& v) { setWidth(toR4(v)); }
+  Variant Height() { return Variant(static_cast<float>(height())); }
+  void letHeight(Variant& v) { setHeight(toR4(v)); }
+  Variant ScaleWidth() { return Variant(static_cast<float>(scaleWidth())); }
+  Variant ScaleHeight() { return Variant(static_cast<float>(scaleHeight())); }
+  Variant Visible() { return Variant(visible()); }
+  void letVisible(Variant& v);
+  Variant WindowState() { return Variant::i2(windowState()); }
+  void letWindowState(Variant& v) { setWindowState(toI2(v)); }
+  Variant KeyPreview() { return Variant(keyPreview_); }
+  void letKeyPreview(Variant& v) { keyPreview_ = toBool(v); }
+  Variant HWnd() { return Variant(static_cast<int32_t>(hWnd())); }
+  Variant Controls();
+  Variant Show(Variant& modal);
+  void Hide() { hide(); }
+  void Move(Variant& left, Variant& top, Variant& width, Variant& height);
+  Variant ForeColor() { return Variant(static_cast<int32_t>(foreColor_)); }
+  void letForeColor(Variant& v) { setForeColor(static_cast<OleColor>(toI4(v))); }
+  Variant BackColor() { return Variant(static_cast<int32_t>(backColor_)); }
+  void letBackColor(Variant& v) { setBackColor(static_cast<OleColor>(toI4(v))); }
+  Variant FontName() { return Variant(font_.name); }
+  void letFontName(Variant& v) { font_.name = toBStr(v); }
+  Variant FontSize() { return Variant(static_cast<float>(font_.size)); }
+  void letFontSize(Variant& v);
+  Variant LinkTopic() { return Variant(design_.linkTopic); }
+
+ protected:
+  void terminate() override;
+
+ private:
+  friend class Control;
+  friend class ControlArray;
+  friend class CommandButton;
+  friend class OptionButton;
+  friend class EventSuppression;
+  friend class UserControl;
+
+  void buildFromDesign();
+  void destroyControls();
+  void attach(Control& c);  // a new control joins z-order and tab order
+  void detach(Control& c);  // an unloaded control leaves them
+  void setTabPosition(Control& c, int16_t index);
+  void renumberTabs();
+  void setDefaultButton(Control* c);
+  void setCancelButton(Control* c);
+  void placeWindow();
+  void resized();
+  void deliver(Control& c, ControlEvent event, std::span<Variant> params);
+  void deliverUser(Control& c, BStrView event, std::span<Variant> params);
+  void renderChildren(const Control* container, RenderItem& into) const;
+
+  FormDesign design_;
+  bool initialized_ = false;
+  bool loaded_ = false;
+  bool visible_ = false;
+  bool modal_ = false;
+  bool shownOnce_ = false;
+  int suppressEvents_ = 0;
+  BStr caption_;
+  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  int16_t windowState_ = 0;
+  bool keyPreview_ = false;
+  Font font_;
+  OleColor foreColor_ = vbButtonText;
+  OleColor backColor_ = vbButtonFace;
+  HWND hwnd_ = 0;
+  DrawSurface surface_;
+  std::vector<Ref<ControlArray>> arrays_;
+  std::vector<Control*> zOrder_;
+  std::vector<Control*> tabOrder_;
+  WeakRef<Control> active_;
+  WeakRef<Control> defaultButton_;
+  WeakRef<Control> cancelButton_;
+};
+
+// Suppresses the events of a form's controls while it lives (loading).
+class EventSuppression {
+ public:
+  explicit EventSuppression(Form& f) : form_(f) { ++form_.suppressEvents_; }
+  ~EventSuppression() { --form_.suppressEvents_; }
+  EventSuppression(const EventSuppression&) = delete;
+  EventSuppression& operator=(const EventSuppression&) = delete;
+
+ private:
+  Form& form_;
+};
+
+}  // namespace svx

@@ -1,0 +1,193 @@
+#include "platform/forms/list_box.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+
+namespace svx {
+
+void ListBox::copyFrom(const Control& s) {
+  Control::copyFrom(s);
+  p_ = static_cast<const ListBox&>(s).p_;
+}
+
+void ListBox::checkIndex(int16_t index) const {
+  if (index < 0 || index >= listCount()) raise(err::InvalidPropertyValue);
+}
+
+void ListBox::addItem(BStr item, std::optional<int16_t> index) {
+  size_t at = items_.size();
+  if (index) {
+    if (*index < 0 || *index > listCount()) raise(err::InvalidProcedureCall);
+    at = static_cast<size_t>(*index);
+  } else if (p_.sorted) {
+    at = std::upper_bound(items_.begin(), items_.end(), item) - items_.begin();
+  }
+  const auto pos = static_cast<std::ptrdiff_t>(at);
+  items_.insert(items_.begin() + pos, std::move(item));
+  selected_.insert(selected_.begin() + pos, false);
+  data_.insert(data_.begin() + pos, 0);
+  if (listIndex_ >= static_cast<int16_t>(at)) ++listIndex_;
+}
+
+void ListBox::removeItem(int16_t index) {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  items_.erase(items_.begin() + index);
+  selected_.erase(selected_.begin() + index);
+  data_.erase(data_.begin() + index);
+  if (listIndex_ == index)
+    listIndex_ = -1;
+  else if (listIndex_ > index)
+    --listIndex_;
+  topIndex_ = std::clamp<int16_t>(topIndex_, 0, std::max<int16_t>(0, listCount() - 1));
+}
+
+void ListBox::clear() {
+  items_.clear();
+  selected_.clear();
+  data_.clear();
+  listIndex_ = -1;
+  topIndex_ = 0;
+}
+
+BStr ListBox::list(int16_t index) const {
+  if (index < 0 || index >= listCount()) return {};
+  return items_[static_cast<size_t>(index)];
+}
+
+void ListBox::setList(int16_t index, BStr item) {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  items_[static_cast<size_t>(index)] = std::move(item);
+}
+
+int32_t ListBox::itemData(int16_t index) const {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  return data_[static_cast<size_t>(index)];
+}
+
+void ListBox::setItemData(int16_t index, int32_t v) {
+  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
+  data_[static_cast<size_t>(index)] = v;
+}
+
+void ListBox::setListIndex(int16_t v) {
+  checkPropertyRange(v, -1, listCount() - 1);
+  if (v == listIndex_) return;
+  listIndex_ = v;
+  // A single-selection standard list selects the current item.
+  if (p_.style == 0 && p_.multiSelect == 0)
+    for (size_t i = 0; i < selected_.size(); ++i) selected_[i] = static_cast<int16_t>(i) == v;
+  fire(ControlEvent::Click);
+}
+
+bool ListBox::selected(int16_t index) const {
+  checkIndex(index);
+  return selected_[static_cast<size_t>(index)];
+}
+
+void ListBox::setSelected(int16_t index, bool v) {
+  checkIndex(index);
+  if (selected_[static_cast<size_t>(index)] == v) return;
+  if (p_.style == 1) {
+    selected_[static_cast<size_t>(index)] = v;
+    int16_t item = index;
+    std::array<Variant, 1> p{Variant::byRef(item)};
+    fire(ControlEvent::ItemCheck, p);
+    return;
+  }
+  if (p_.multiSelect == 0) {
+    if (v) return setListIndex(index);
+    selected_[static_cast<size_t>(index)] = false;
+    listIndex_ = -1;
+    return;
+  }
+  selected_[static_cast<size_t>(index)] = v;
+  listIndex_ = index;
+  fire(ControlEvent::Click);
+}
+
+int16_t ListBox::selCount() const {
+  return static_cast<int16_t>(std::count(selected_.begin(), selected_.end(), true));
+}
+
+void ListBox::setTopIndex(int16_t v) {
+  if (v < 0 || (v > 0 && v >= listCount())) raise(err::InvalidPropertyValue);
+  topIndex_ = v;
+}
+
+bool ListBox::hasHorizontalScrollBar() const {
+  const double client = twipsToPixels(width_) - 4;  // a 2-pixel border each side
+  return horizontalExtent_ > client;
+}
+
+LRESULT ListBox::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == LB_SETHORIZONTALEXTENT) {
+    horizontalExtent_ = static_cast<int32_t>(wParam);
+    return 0;
+  }
+  return Control::handleMessage(msg, wParam, lParam);
+}
+
+void ListBox::render(RenderItem& item) const {
+  Control::render(item);
+  item.kind = RenderKind::ListBox;
+  item.items = items_;
+  item.selectedIndex = listIndex_;
+  item.topIndex = topIndex_;
+  if (p_.style == 1) item.itemChecked = selected_;
+}
+
+const ClassInfo& ListBox::info() {
+  static const ClassInfo ci = [] {
+    ClassInfo c(u"ListBox", &Control::info());
+    formprop::prop<ListBox>(c, u"Style", &ListBox::style, &ListBox::setStyle);
+    formprop::prop<ListBox>(c, u"MultiSelect", &ListBox::multiSelect, &ListBox::setMultiSelect);
+    formprop::prop<ListBox>(c, u"Sorted", &ListBox::sorted, &ListBox::setSorted);
+    formprop::prop<ListBox>(c, u"ListIndex", &ListBox::listIndex, &ListBox::setListIndex);
+    formprop::prop<ListBox>(c, u"ListCount", &ListBox::listCount);
+    formprop::prop<ListBox>(c, u"TopIndex", &ListBox::topIndex, &ListBox::setTopIndex);
+    formprop::prop<ListBox>(c, u"SelCount", &ListBox::selCount);
+    formprop::prop<ListBox>(c, u"Text", &ListBox::text);
+    c.member(u"AddItem", InvokeKind::Method, {in(u"Item"), inOpt(u"Index")}, [](Object& o, const Args& a) {
+      std::optional<int16_t> at;
+      if (!a[1].isMissing()) at = toI2(a[1]);
+      static_cast<ListBox&>(o).addItem(toBStr(a[0]), at);
+      return Variant();
+    });
+    c.member(u"RemoveItem", InvokeKind::Method, {in(u"Index")}, [](Object& o, const Args& a) {
+      static_cast<ListBox&>(o).removeItem(toI2(a[0]));
+      return Variant();
+    });
+    c.member(u"Clear", InvokeKind::Method, {}, [](Object& o, const Args&) {
+      static_cast<ListBox&>(o).clear();
+      return Variant();
+    });
+    c.member(u"List", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
+      return Variant(static_cast<ListBox&>(o).list(toI2(a[0])));
+    });
+    c.member(u"List", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
+      static_cast<ListBox&>(o).setList(toI2(a[0]), toBStr(a[1]));
+      return Variant();
+    });
+    c.member(u"Selected", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
+      return Variant(static_cast<ListBox&>(o).selected(toI2(a[0])));
+    });
+    c.member(u"Selected", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
+      static_cast<ListBox&>(o).setSelected(toI2(a[0]), toBool(a[1]));
+      return Variant();
+    });
+    c.member(u"ItemData", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
+      return Variant(static_cast<ListBox&>(o).itemData(toI2(a[0])));
+    });
+    c.member(u"ItemData", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
+      static_cast<ListBox&>(o).setItemData(toI2(a[0]), toI4(a[1]));
+      return Variant();
+    });
+    return c;
+  }();
+  return ci;
+}
+
+}  // namespace svx

@@ -1,0 +1,72 @@
+// ListBox: Style 0 (standard) and 1 (check boxes); the list with AddItem,
+// RemoveItem, Clear, List(i), ListCount, ListIndex (a change raises Click),
+// Selected(i) (on a check-box list a change raises ItemCheck), MultiSelect,
+// TopIndex, and a horizontal extent set by LB_SETHORIZONTALEXTENT.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "platform/forms/control.h"
+
+namespace svx {
+
+class ListBox : public Control {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+  ControlKind kind() const override { return ControlKind::ListBox; }
+  Ref<Control> makeSibling() const override { return makeRef<ListBox>(); }
+  void copyFrom(const Control& s) override;
+  bool canHaveFocus() const override { return true; }
+  void render(RenderItem& item) const override;
+  void userClick() override {}
+
+  int16_t style() const { return p_.style; }
+  void setStyle(int16_t v) { checkPropertyRange(v, 0, 1); p_.style = v; }
+  int16_t multiSelect() const { return p_.multiSelect; }
+  void setMultiSelect(int16_t v) { checkPropertyRange(v, 0, 2); p_.multiSelect = v; }
+  bool sorted() const { return p_.sorted; }
+  void setSorted(bool v) { p_.sorted = v; }
+  void addItem(BStr item, std::optional<int16_t> index = std::nullopt);
+  void removeItem(int16_t index);
+  void clear();
+  BStr list(int16_t index) const;
+  void setList(int16_t index, BStr item);
+  int16_t listCount() const { return static_cast<int16_t>(items_.size()); }
+  int16_t listIndex() const { return listIndex_; }
+  void setListIndex(int16_t v);  // 380 outside -1..ListCount-1
+  bool selected(int16_t index) const;  // 380 outside the list
+  void setSelected(int16_t index, bool v);
+  int16_t selCount() const;
+  int16_t topIndex() const { return topIndex_; }
+  void setTopIndex(int16_t v);
+  BStr text() const { return list(listIndex_); }
+  int32_t itemData(int16_t index) const;
+  void setItemData(int16_t index, int32_t v);
+
+  // Width in pixels that the list scrolls over horizontally.
+  int32_t horizontalExtent() const { return horizontalExtent_; }
+  bool hasHorizontalScrollBar() const;
+
+  ListBox() { width_ = 1215; height_ = 1035; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
+
+ protected:
+  LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void checkIndex(int16_t index) const;
+  struct Props {
+    int16_t style = 0;
+    int16_t multiSelect = 0;
+    bool sorted = false;
+  } p_;
+  std::vector<BStr> items_;
+  std::vector<bool> selected_;
+  std::vector<int32_t> data_;
+  int16_t listIndex_ = -1;
+  int16_t topIndex_ = 0;
+  int32_t horizontalExtent_ = 0;
+};
+
+}  // namespace svx

@@ -1,0 +1,32 @@
+// OptionButton: Caption and Value (Boolean). One option per container has
+// Value True: setting True clears the others and raises Click.
+#pragma once
+
+#include "platform/forms/control.h"
+
+namespace svx {
+
+class OptionButton : public Control {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+  ControlKind kind() const override { return ControlKind::OptionButton; }
+  Ref<Control> makeSibling() const override { return makeRef<OptionButton>(); }
+  void copyFrom(const Control& s) override;
+  bool canHaveFocus() const override { return true; }
+  void render(RenderItem& item) const override;
+  void userClick() override { setValue(true); }
+
+  const BStr& caption() const { return caption_; }
+  void setCaption(BStr c) { caption_ = std::move(c); }
+  bool value() const { return value_; }
+  void setValue(bool v);
+
+  OptionButton() { width_ = 1215; height_ = 255; }
+
+ private:
+  BStr caption_;
+  bool value_ = false;
+};
+
+}  // namespace svx

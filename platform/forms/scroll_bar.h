@@ -1,0 +1,54 @@
+// HScrollBar and VScrollBar: Value within the current Min..Max (Min may
+// exceed Max: the range is then Max..Min), SmallChange and LargeChange
+// (1..32767). A changed Value raises Change; changing Min or Max brings
+// Value into the new range.
+#pragma once
+
+#include "platform/forms/control.h"
+
+namespace svx {
+
+class ScrollBar : public Control {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+  ControlKind kind() const override { return horizontal_ ? ControlKind::HScrollBar : ControlKind::VScrollBar; }
+  Ref<Control> makeSibling() const override { return makeRef<ScrollBar>(horizontal_); }
+  void copyFrom(const Control& s) override;
+  bool canHaveFocus() const override { return true; }
+  void render(RenderItem& item) const override;
+  void userClick() override {}
+
+  int16_t value() const { return p_.value; }
+  void setValue(int16_t v);  // 380 outside the current range
+  int16_t min() const { return p_.min; }
+  void setMin(int16_t v);
+  int16_t max() const { return p_.max; }
+  void setMax(int16_t v);
+  int16_t smallChange() const { return p_.smallChange; }
+  void setSmallChange(int16_t v) { checkPropertyRange(v, 1, 32767); p_.smallChange = v; }
+  int16_t largeChange() const { return p_.largeChange; }
+  void setLargeChange(int16_t v) { checkPropertyRange(v, 1, 32767); p_.largeChange = v; }
+  // The thumb being dragged: Value follows it and Scroll is raised; Change
+  // comes when the drag ends (see the simulated user).
+  void dragTo(int16_t v);
+  bool inRange(int16_t v) const;
+
+  explicit ScrollBar(bool horizontal = true) : horizontal_(horizontal) {
+    width_ = horizontal ? 1215 : 255;
+    height_ = horizontal ? 255 : 1215;
+  }
+
+ private:
+  void clampIntoRange();
+  bool horizontal_;
+  struct Props {
+    int16_t value = 0;
+    int16_t min = 0;
+    int16_t max = 32767;
+    int16_t smallChange = 1;
+    int16_t largeChange = 1;
+  } p_;
+};
+
+}  // namespace svx

@@ -1,0 +1,67 @@
+// TextBox: Text (a change raises Change), MultiLine, ScrollBars 0-3,
+// MaxLength (typing stops at it), PasswordChar, SelStart, SelLength,
+// SelText, Locked.
+#pragma once
+
+#include "platform/forms/control.h"
+
+namespace svx {
+
+// The editing of one line of text shared by text boxes and editable combos:
+// a typed character replaces the selection; backspace deletes.
+struct TextEdit {
+  BStr text;
+  int32_t selStart = 0;
+  int32_t selLength = 0;
+  // Applies a typed character; false when it changes nothing.
+  bool type(int16_t ascii, int32_t maxLength, bool multiLine);
+  void setSelStart(int32_t v);
+  void setSelLength(int32_t v);
+  void replaceSelection(const BStr& s);
+  void clampSelection();
+};
+
+class TextBox : public Control {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+  ControlKind kind() const override { return ControlKind::TextBox; }
+  Ref<Control> makeSibling() const override { return makeRef<TextBox>(); }
+  void copyFrom(const Control& s) override;
+  bool canHaveFocus() const override { return true; }
+  void render(RenderItem& item) const override;
+  void typeChar(int16_t ascii) override;
+
+  const BStr& text() const { return p_.edit.text; }
+  void setText(BStr t);
+  bool multiLine() const { return p_.multiLine; }
+  void setMultiLine(bool v) { p_.multiLine = v; }
+  int16_t scrollBars() const { return p_.scrollBars; }
+  void setScrollBars(int16_t v) { checkPropertyRange(v, 0, 3); p_.scrollBars = v; }
+  int32_t maxLength() const { return p_.maxLength; }
+  void setMaxLength(int32_t v) { checkPropertyRange(v, 0, 2147483647.0); p_.maxLength = v; }
+  const BStr& passwordChar() const { return p_.passwordChar; }
+  void setPasswordChar(BStr v);
+  bool locked() const { return p_.locked; }
+  void setLocked(bool v) { p_.locked = v; }
+  int32_t selStart() const { return p_.edit.selStart; }
+  void setSelStart(int32_t v) { p_.edit.setSelStart(v); }
+  int32_t selLength() const { return p_.edit.selLength; }
+  void setSelLength(int32_t v) { p_.edit.setSelLength(v); }
+  BStr selText() const { return p_.edit.text.substr(p_.edit.selStart, p_.edit.selLength); }
+  void setSelText(BStr v);
+
+  TextBox() { width_ = 1215; height_ = 285; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
+
+ private:
+  struct Props {
+    TextEdit edit;
+    bool multiLine = false;
+    int16_t scrollBars = 0;
+    int32_t maxLength = 0;
+    BStr passwordChar;
+    bool locked = false;
+  } p_;
+};
+
+}  // namespace svx

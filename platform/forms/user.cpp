@@ -1,0 +1,332 @@
+#include "platform/forms/user.h"
+
+#include <cwctype>
+
+#include "platform/forms/combo_box.h"
+#include "platform/forms/command_button.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/scroll_bar.h"
+#include "platform/forms/text_box.h"
+
+namespace svx::user {
+
+namespace {
+
+Form& formOf(Control& c) {
+  Form* f = c.form();
+  if (!f) raise(err::InvalidProcedureCall, u"The control is not loaded");
+  return *f;
+}
+
+float midX(const Control& c, float x) { return x >= 0 || !c.hasRect() ? std::max(x, 0.0f) : float(c.width() / 2); }
+float midY(const Control& c, float y) { return y >= 0 || !c.hasRect() ? std::max(y, 0.0f) : float(c.height() / 2); }
+
+bool hasMouseEvents(const Control& c) {
+  return c.kind() != ControlKind::Shape && c.kind() != ControlKind::Line &&
+         c.kind() != ControlKind::HScrollBar && c.kind() != ControlKind::VScrollBar;
+}
+
+// Moves the focus to `c` when it can take it; the control that has the
+// focus afterwards (null: none).
+Control* focusOn(Control& c) {
+  Form& f = formOf(c);
+  if (c.focusable()) f.moveFocus(&c);
+  return f.activeControl();
+}
+
+// The control that receives the keys meant for `c`.
+Control& keyTarget(Control& c) {
+  Control* t = focusOn(c);
+  return t ? *t : c;
+}
+
+void mouse(Control& c, ControlEvent e, int16_t button, int16_t shift, float x, float y) {
+  if (!hasMouseEvents(c)) return;
+  x = midX(c, x);
+  y = midY(c, y);
+  c.fireMouse(e, button, shift, x, y);
+}
+
+int16_t keyCodeOf(char16_t ch, int16_t& shift) {
+  if (ch >= u'a' && ch <= u'z') return static_cast<int16_t>(ch - u'a' + u'A');
+  if (ch >= u'A' && ch <= u'Z') {
+    shift |= vbShiftMask;
+    return static_cast<int16_t>(ch);
+  }
+  return static_cast<int16_t>(ch);
+}
+
+}  // namespace
+
+void mouseDown(Control& c, int16_t button, int16_t shift, float x, float y) {
+  mouse(c, ControlEvent::MouseDown, button, shift, x, y);
+  focusOn(c);
+}
+
+void mouseMove(Control& c, int16_t button, int16_t shift, float x, float y) {
+  mouse(c, ControlEvent::MouseMove, button, shift, x, y);
+}
+
+void mouseUp(Control& c, int16_t button, int16_t shift, float x, float y) {
+  mouse(c, ControlEvent::MouseUp, button, shift, x, y);
+}
+
+void click(Control& c) {
+  Ref<Control> keep(&c);
+  Form& f = formOf(c);
+  Ref<Form> keepForm(&f);
+  if (!c.shownOnForm() || !c.enabledOnForm()) return;
+  mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, -1, -1);
+  const bool focused = !c.focusable() || focusOn(c) == &c;
+  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, -1, -1);
+  if (focused && c.loaded()) c.userClick();
+}
+
+void dblClick(Control& c) {
+  Ref<Control> keep(&c);
+  click(c);
+  if (!c.loaded() || !hasMouseEvents(c)) return;
+  c.fire(ControlEvent::DblClick);
+  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, -1, -1);
+}
+
+void clickAt(Form& f, double x, double y) {
+  Ref<Form> keep(&f);
+  if (Control* c = f.controlAt(x, y)) {
+    Ref<Control> hold(c);
+    mouse(*c, ControlEvent::MouseDown, vbLeftButton, 0, float(x), float(y));
+    const bool focused = !c->focusable() || focusOn(*c) == c;
+    mouse(*c, ControlEvent::MouseUp, vbLeftButton, 0, float(x), float(y));
+    if (focused && c->loaded()) c->userClick();
+    return;
+  }
+  int16_t button = vbLeftButton, shift = 0;
+  float fx = float(x), fy = float(y);
+  f.onMouseDown(button, shift, fx, fy);
+  button = vbLeftButton, shift = 0, fx = float(x), fy = float(y);
+  f.onMouseUp(button, shift, fx, fy);
+  f.onClick();
+}
+
+void keyDown(Control& c, int16_t keyCode, int16_t shift) {
+  Control& t = keyTarget(c);
+  Ref<Control> keep(&t);
+  Form& f = formOf(t);
+  if (f.keyPreview()) {
+    f.onKeyDown(keyCode, shift);
+    if (keyCode == 0) return;
+  }
+  t.fireKey(ControlEvent::KeyDown, keyCode, shift);
+}
+
+void keyPress(Control& c, int16_t keyAscii) {
+  Control& t = keyTarget(c);
+  Ref<Control> keep(&t);
+  Form& f = formOf(t);
+  if (f.keyPreview()) {
+    f.onKeyPress(keyAscii);
+    if (keyAscii == 0) return;
+  }
+  t.fireKeyPress(keyAscii);
+  if (keyAscii != 0 && t.loaded()) t.typeChar(keyAscii);
+}
+
+void keyUp(Control& c, int16_t keyCode, int16_t shift) {
+  Control& t = keyTarget(c);
+  Ref<Control> keep(&t);
+  Form& f = formOf(t);
+  if (f.keyPreview()) {
+    f.onKeyUp(keyCode, shift);
+    if (keyCode == 0) return;
+  }
+  t.fireKey(ControlEvent::KeyUp, keyCode, shift);
+}
+
+void keyStroke(Control& c, int16_t keyCode, int16_t shift) {
+  Ref<Control> keep(&c);
+  keyDown(c, keyCode, shift);
+  const bool character = keyCode == vbKeyBack || keyCode == vbKeyReturn || keyCode == vbKeyEscape ||
+                         (keyCode >= 32 && keyCode < 127);
+  if (character && c.loaded()) {
+    int16_t ascii = keyCode;
+    if (keyCode >= 'A' && keyCode <= 'Z' && !(shift & vbShiftMask)) ascii = static_cast<int16_t>(keyCode + 32);
+    keyPress(c, ascii);
+  }
+  if (c.loaded()) keyUp(c, keyCode, shift);
+}
+
+void type(Control& c, BStrView text) {
+  Ref<Control> keep(&c);
+  for (char16_t ch : text) {
+    if (!c.loaded()) return;
+    int16_t shift = 0;
+    const int16_t code = keyCodeOf(ch, shift);
+    keyDown(c, code, shift);
+    if (c.loaded()) keyPress(c, static_cast<int16_t>(ch));
+    if (c.loaded()) keyUp(c, code, shift);
+  }
+}
+
+void pressEnter(Form& f) {
+  Ref<Form> keep(&f);
+  Control* active = f.activeControl();
+  if (auto* b = dynamic_cast<CommandButton*>(active)) return b->press();
+  const auto* text = dynamic_cast<TextBox*>(active);
+  if (!(text && text->multiLine()))
+    if (auto* d = dynamic_cast<CommandButton*>(f.defaultButton()); d && d->shownOnForm() && d->enabledOnForm())
+      return d->press();
+  if (active) keyStroke(*active, vbKeyReturn);
+}
+
+void pressEsc(Form& f) {
+  Ref<Form> keep(&f);
+  if (auto* b = dynamic_cast<CommandButton*>(f.cancelButton()); b && b->shownOnForm() && b->enabledOnForm())
+    return b->press();
+  if (Control* active = f.activeControl()) keyStroke(*active, vbKeyEscape);
+}
+
+void pressTab(Form& f, bool backwards) {
+  Ref<Form> keep(&f);
+  if (Control* next = f.nextInTabOrder(f.activeControl(), backwards)) f.moveFocus(next);
+}
+
+void press(Control& c, BStrView key) {
+  Form& f = formOf(c);
+  focusOn(c);
+  if (sameName(key, u"Enter"))
+    pressEnter(f);
+  else if (sameName(key, u"Esc") || sameName(key, u"Escape"))
+    pressEsc(f);
+  else if (sameName(key, u"Tab"))
+    pressTab(f);
+  else
+    raise(err::InvalidProcedureCall);
+}
+
+void choose(Control& c, int16_t itemIndex) {
+  Ref<Control> keep(&c);
+  if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
+    if (focusOn(c) != &c && c.focusable()) return;
+    combo->dropDown();
+    combo->setListIndex(itemIndex);
+    return;
+  }
+  auto* list = dynamic_cast<ListBox*>(&c);
+  if (!list) raise(err::InvalidProcedureCall);
+  mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, -1, -1);
+  if (focusOn(c) != &c && c.focusable()) return;
+  if (list->multiSelect() != 0 && list->style() == 0)
+    list->setSelected(itemIndex, !list->selected(itemIndex));
+  else
+    list->setListIndex(itemIndex);
+  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, -1, -1);
+}
+
+void check(Control& c, int16_t itemIndex) {
+  Ref<Control> keep(&c);
+  auto* list = dynamic_cast<ListBox*>(&c);
+  if (!list || list->style() != 1) raise(err::InvalidProcedureCall);
+  if (focusOn(c) != &c && c.focusable()) return;
+  list->setSelected(itemIndex, !list->selected(itemIndex));
+  if (c.loaded()) list->setListIndex(itemIndex);
+}
+
+void scroll(Control& c, int16_t value) {
+  Ref<Control> keep(&c);
+  auto* bar = dynamic_cast<ScrollBar*>(&c);
+  if (!bar) raise(err::InvalidProcedureCall);
+  if (!bar->inRange(value)) raise(err::InvalidPropertyValue);
+  if (focusOn(c) != &c && c.focusable()) return;
+  const int16_t start = bar->value();
+  const auto mid = static_cast<int16_t>((start + value) / 2);
+  if (mid != start && mid != value) bar->dragTo(mid);
+  if (c.loaded()) bar->dragTo(value);
+  if (c.loaded() && bar->value() != start) bar->fire(ControlEvent::Change);
+}
+
+bool close(Form& f) { return f.unload(vbFormControlMenu); }
+
+void resize(Form& f, double width, double height) { f.move(f.left(), f.top(), width, height); }
+
+void snapshot(Form& f, const std::filesystem::path& file) { f.snapshot(file); }
+
+}  // namespace svx::user
+
+namespace svx {
+
+namespace {
+
+Control& controlArg(const Variant& v) {
+  const Variant& o = v.deref();
+  if (!o.isObject() || !o.asObject()) raise(err::ObjectRequired);
+  auto* c = dynamic_cast<Control*>(o.asObject().get());
+  if (!c) raise(err::TypeMismatch);
+  return *c;
+}
+
+Form& formArg(const Variant& v) {
+  const Variant& o = v.deref();
+  if (!o.isObject() || !o.asObject()) raise(err::ObjectRequired);
+  auto* f = dynamic_cast<Form*>(o.asObject().get());
+  if (!f) raise(err::TypeMismatch);
+  return *f;
+}
+
+int16_t optI2(const Variant& v, int16_t otherwise) { return v.isMissing() ? otherwise : toI2(v); }
+float optR4(const Variant& v) { return v.isMissing() ? -1.0f : toR4(v); }
+
+}  // namespace
+
+void SimulatedUser::click(Variant& c) { user::click(controlArg(c)); }
+void SimulatedUser::dblClick(Variant& c) { user::dblClick(controlArg(c)); }
+void SimulatedUser::mouseDown(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
+  user::mouseDown(controlArg(c), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+}
+void SimulatedUser::mouseMove(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
+  user::mouseMove(controlArg(c), optI2(b, 0), optI2(s, 0), optR4(x), optR4(y));
+}
+void SimulatedUser::mouseUp(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
+  user::mouseUp(controlArg(c), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+}
+void SimulatedUser::keyDown(Variant& c, Variant& code, Variant& s) {
+  user::keyDown(controlArg(c), toI2(code), optI2(s, 0));
+}
+void SimulatedUser::keyPress(Variant& c, Variant& code, Variant&) { user::keyPress(controlArg(c), toI2(code)); }
+void SimulatedUser::keyUp(Variant& c, Variant& code, Variant& s) {
+  user::keyUp(controlArg(c), toI2(code), optI2(s, 0));
+}
+void SimulatedUser::type(Variant& c, Variant& text) { user::type(controlArg(c), toBStr(text)); }
+void SimulatedUser::press(Variant& c, Variant& key) { user::press(controlArg(c), toBStr(key)); }
+void SimulatedUser::choose(Variant& c, Variant& i) { user::choose(controlArg(c), toI2(i)); }
+void SimulatedUser::check(Variant& c, Variant& i) { user::check(controlArg(c), toI2(i)); }
+void SimulatedUser::scroll(Variant& c, Variant& v) { user::scroll(controlArg(c), toI2(v)); }
+void SimulatedUser::close(Variant& f) { user::close(formArg(f)); }
+void SimulatedUser::snapshot(Variant& f, Variant& file) {
+  user::snapshot(formArg(f), std::filesystem::path(utf8(toBStr(file))));
+}
+
+const ClassInfo& SimulatedUser::info() {
+  static const ClassInfo ci =
+      ClassInfo(u"User")
+          .method<&SimulatedUser::click>(u"click", {in(u"control")})
+          .method<&SimulatedUser::dblClick>(u"dblClick", {in(u"control")})
+          .method<&SimulatedUser::mouseDown>(u"mouseDown", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),
+                                                            inOpt(u"x"), inOpt(u"y")})
+          .method<&SimulatedUser::mouseMove>(u"mouseMove", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),
+                                                            inOpt(u"x"), inOpt(u"y")})
+          .method<&SimulatedUser::mouseUp>(u"mouseUp", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),
+                                                        inOpt(u"x"), inOpt(u"y")})
+          .method<&SimulatedUser::keyDown>(u"keyDown", {in(u"control"), in(u"code"), inOpt(u"shift")})
+          .method<&SimulatedUser::keyPress>(u"keyPress", {in(u"control"), in(u"code"), inOpt(u"shift")})
+          .method<&SimulatedUser::keyUp>(u"keyUp", {in(u"control"), in(u"code"), inOpt(u"shift")})
+          .method<&SimulatedUser::type>(u"type", {in(u"control"), in(u"text")})
+          .method<&SimulatedUser::press>(u"press", {in(u"control"), in(u"key")})
+          .method<&SimulatedUser::choose>(u"choose", {in(u"control"), in(u"itemIndex")})
+          .method<&SimulatedUser::check>(u"check", {in(u"control"), in(u"itemIndex")})
+          .method<&SimulatedUser::scroll>(u"scroll", {in(u"control"), in(u"value")})
+          .method<&SimulatedUser::close>(u"close", {in(u"form")})
+          .method<&SimulatedUser::snapshot>(u"snapshot", {in(u"form"), in(u"file")});
+  return ci;
+}
+
+}  // namespace svx

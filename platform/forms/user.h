@@ -1,0 +1,101 @@
+// The simulated user: drives a form as a person does, producing the event
+// sequences of the runtime's controls. Positions are in twips, in the
+// coordinates of the control (or of the form's client area).
+//
+//   click on a control   MouseDown, focus change (Validate, LostFocus,
+//                        GotFocus), MouseUp, Click (what the control does on
+//                        a click: a check box toggles, an option is chosen);
+//                        a cancelled Validate keeps the focus and drops the
+//                        Click
+//   key strokes          KeyDown, KeyPress, KeyUp; with KeyPreview the form
+//                        sees each first; KeyAscii 0 swallows the character
+//   Enter / Esc          press the Default / Cancel button
+//   Tab                  moves the focus in tab order (with Validate)
+#pragma once
+
+#include <filesystem>
+
+#include "platform/forms/form.h"
+
+namespace svx {
+
+class ScrollBar;
+
+namespace user {
+
+inline constexpr int16_t vbLeftButton = 1;
+inline constexpr int16_t vbRightButton = 2;
+inline constexpr int16_t vbMiddleButton = 4;
+inline constexpr int16_t vbShiftMask = 1;
+inline constexpr int16_t vbCtrlMask = 2;
+inline constexpr int16_t vbAltMask = 4;
+
+inline constexpr int16_t vbKeyBack = 8;
+inline constexpr int16_t vbKeyTab = 9;
+inline constexpr int16_t vbKeyReturn = 13;
+inline constexpr int16_t vbKeyEscape = 27;
+
+// Mouse. Without a position the middle of the control is used.
+void mouseDown(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
+void mouseMove(Control& c, int16_t button = 0, int16_t shift = 0, float x = -1, float y = -1);
+void mouseUp(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
+void click(Control& c);
+void dblClick(Control& c);
+// A click at a client position of the form, hit-tested through containers;
+// on no control the form itself is clicked.
+void clickAt(Form& f, double x, double y);
+
+// Keys go to the control, after the focus has moved to it (when it can).
+void keyDown(Control& c, int16_t keyCode, int16_t shift = 0);
+void keyPress(Control& c, int16_t keyAscii);
+void keyUp(Control& c, int16_t keyCode, int16_t shift = 0);
+// KeyDown, KeyPress (for a character), KeyUp.
+void keyStroke(Control& c, int16_t keyCode, int16_t shift = 0);
+// Types each character as a key stroke.
+void type(Control& c, BStrView text);
+void pressEnter(Form& f);
+void pressEsc(Form& f);
+void pressTab(Form& f, bool backwards = false);
+// "Enter", "Esc" or "Tab" on a control (which takes the focus first); 5 for
+// another name.
+void press(Control& c, BStrView key);
+
+// Lists and combos: choosing an item raises Click (a combo drops down
+// first); checking an item of a check-box list raises ItemCheck, then Click.
+void choose(Control& c, int16_t itemIndex);
+void check(Control& c, int16_t itemIndex);
+// Drags the thumb of a scroll bar to `value`: Scroll events, then Change.
+void scroll(Control& c, int16_t value);
+
+// The window's control box: QueryUnload (UnloadMode 0), then Unload.
+bool close(Form& f);
+// Resizes the form (outer size, twips): Resize.
+void resize(Form& f, double width, double height);
+void snapshot(Form& f, const std::filesystem::path& file);
+
+}  // namespace user
+
+// The simulated user as an automation object (the scripts' global User).
+class SimulatedUser : public Object {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+
+  void click(Variant& control);
+  void dblClick(Variant& control);
+  void mouseDown(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
+  void mouseMove(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
+  void mouseUp(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
+  void keyDown(Variant& control, Variant& code, Variant& shift);
+  void keyPress(Variant& control, Variant& code, Variant& shift);
+  void keyUp(Variant& control, Variant& code, Variant& shift);
+  void type(Variant& control, Variant& text);
+  void press(Variant& control, Variant& key);
+  void choose(Variant& control, Variant& itemIndex);
+  void check(Variant& control, Variant& itemIndex);
+  void scroll(Variant& control, Variant& value);
+  void close(Variant& form);
+  void snapshot(Variant& form, Variant& file);
+};
+
+}  // namespace svx
