@@ -1,7 +1,10 @@
 // The form behind every Dialog: DialogForm, seen through the interface that
 // Dialog needs of its form.
 #include "core/dialog_form.h"
+#include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
+#include "platform/desktop/win32.h"
+#include "windows/frm_help_all.h"
 
 namespace svx {
 
@@ -39,10 +42,28 @@ class DialogFormAdapter : public DialogFormApi {
   Ref<DialogForm> form_;
 };
 
+class HelpWindowAdapter : public HelpWindowApi {
+ public:
+  HelpWindowAdapter() : form_(makeRef<frmHelpAll>(referenceText(Dialog::info()))) { form_->load(); }
+  HWND hWnd() override { return form_->hWnd(); }
+  float width() override { return static_cast<float>(form_->width()); }
+  float height() override { return static_cast<float>(form_->height()); }
+  void setLeft(float v) override { form_->setLeft(v); }
+  void setTop(float v) override { form_->setTop(v); }
+  void showModal(HWND owner) override {
+    if (owner) SetWindowLongA(form_->hWnd(), GWL_HWNDPARENT, owner);
+    form_->show(true);
+  }
+
+ private:
+  Ref<frmHelpAll> form_;
+};
+
 }  // namespace
 
 void registerDialogForm() {
   setDialogFormFactory([] { return std::make_shared<DialogFormAdapter>(); });
+  setHelpWindowFactory([] { return std::make_unique<HelpWindowAdapter>(); });
 }
 
 }  // namespace svx

@@ -89,6 +89,6 @@ const std::function<void()>& initCustomColorsHook();
 }  // namespace svx
 
 namespace svx {
-// Makes DialogForm the form of every new Dialog.
+// Makes DialogForm the form of every new Dialog, and frmHelpAll its help window.
 void registerDialogForm();
 }  // namespace svx

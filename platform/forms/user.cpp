@@ -1,5 +1,8 @@
 #include "platform/forms/user.h"
 
+#include "platform/desktop/shell.h"
+#include "platform/services/message_box.h"
+
 #include <cwctype>
 
 #include "platform/forms/combo_box.h"
@@ -325,8 +328,30 @@ const ClassInfo& SimulatedUser::info() {
           .method<&SimulatedUser::check>(u"check", {in(u"control"), in(u"itemIndex")})
           .method<&SimulatedUser::scroll>(u"scroll", {in(u"control"), in(u"value")})
           .method<&SimulatedUser::close>(u"close", {in(u"form")})
-          .method<&SimulatedUser::snapshot>(u"snapshot", {in(u"form"), in(u"file")});
+          .method<&SimulatedUser::snapshot>(u"snapshot", {in(u"form"), in(u"file")})
+          .method<&SimulatedUser::answer>(u"answer", {in(u"kind"), in(u"value")});
   return ci;
+}
+
+}  // namespace svx
+
+namespace svx {
+
+// Queues the answer of the next box or dialog of `kind`; Null (a script's
+// null) cancels it.
+void SimulatedUser::answer(Variant& kind, Variant& value) {
+  const BStr k = toBStr(kind);
+  const bool cancel = value.isNull();
+  if (sameName(k, u"MessageBox") || sameName(k, u"InputBox")) {
+    const DialogKind box = sameName(k, u"MessageBox") ? DialogKind::MessageBox : DialogKind::InputBox;
+    if (cancel) dialogResponder().cancel(box);
+    else dialogResponder().answer(box, value);
+  } else if (sameName(k, u"Folder")) {
+    if (cancel) folderDialogs().queueCancel();
+    else folderDialogs().queueAnswer(utf8(toBStr(value)));
+  } else {
+    raise(err::InvalidProcedureCall);
+  }
 }
 
 }  // namespace svx

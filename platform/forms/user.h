@@ -96,6 +96,8 @@ class SimulatedUser : public Object {
   void scroll(Variant& control, Variant& value);
   void close(Variant& form);
   void snapshot(Variant& form, Variant& file);
+  // kind "MessageBox", "InputBox" or "Folder"; Null cancels.
+  void answer(Variant& kind, Variant& value);
 };
 
 }  // namespace svx

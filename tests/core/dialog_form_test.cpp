@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/dialog_form.h"
+#include "platform/desktop/win32.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "tests/support/form_fixture.h"
@@ -113,6 +114,35 @@ TEST_F(DialogFormEvents, DrawingMembersReportTheirFailures) {
   Variant px(150), colour(255);
   call(u"FormPSetAbsolute", {&px, &px, &colour, &n, &d});
   EXPECT_EQ(n, Variant::i2(0));
+}
+
+}  // namespace
+}  // namespace svx
+
+namespace svx {
+namespace {
+
+TEST_F(DialogFormEvents, TheAboutChordWorksWithTheFocusInATextBox) {
+  Control& text = form->array(u"Text").load(1);
+  text.setVisible(true);
+  form->show(false);
+  std::string seenCaption;
+  // While the About box is open, the idle hook sees its window, then closes it.
+  messageLoop().setIdleHook([&] {
+    char buf[64] = {};
+    GetWindowTextA(GetActiveWindow(), buf, sizeof buf);
+    if (seenCaption.empty()) seenCaption = buf;
+    return false;
+  });
+  user::keyDown(text, 65, user::vbShiftMask | user::vbCtrlMask | user::vbAltMask);
+  messageLoop().setIdleHook({});
+  EXPECT_EQ(seenCaption, "About Sorvanelix");
+  const auto* down = last(u"FormKeyDown");
+  ASSERT_NE(down, nullptr);
+  EXPECT_EQ(down->args[0], Variant::i2(65));
+  EXPECT_EQ(down->args[1], Variant::i2(7));
+  // A chord with a left click opens nothing.
+  seenCaption.clear();
 }
 
 }  // namespace
