@@ -1,5 +1,7 @@
 #include "platform/forms/combo_box.h"
 
+#include "platform/forms/list_members.h"
+
 #include <algorithm>
 #include <cwctype>
 
@@ -133,34 +135,7 @@ const ClassInfo& ComboBox::info() {
     formprop::prop<ComboBox>(c, u"Text", &ComboBox::text, &ComboBox::setText);
     formprop::prop<ComboBox>(c, u"ListIndex", &ComboBox::listIndex, &ComboBox::setListIndex);
     formprop::prop<ComboBox>(c, u"ListCount", &ComboBox::listCount);
-    c.member(u"AddItem", InvokeKind::Method, {in(u"Item"), inOpt(u"Index")}, [](Object& o, const Args& a) {
-      std::optional<int16_t> at;
-      if (!a[1].isMissing()) at = toI2(a[1]);
-      static_cast<ComboBox&>(o).addItem(toBStr(a[0]), at);
-      return Variant();
-    });
-    c.member(u"RemoveItem", InvokeKind::Method, {in(u"Index")}, [](Object& o, const Args& a) {
-      static_cast<ComboBox&>(o).removeItem(toI2(a[0]));
-      return Variant();
-    });
-    c.member(u"Clear", InvokeKind::Method, {}, [](Object& o, const Args&) {
-      static_cast<ComboBox&>(o).clear();
-      return Variant();
-    });
-    c.member(u"List", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
-      return Variant(static_cast<ComboBox&>(o).list(toI2(a[0])));
-    });
-    c.member(u"List", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
-      static_cast<ComboBox&>(o).setList(toI2(a[0]), toBStr(a[1]));
-      return Variant();
-    });
-    c.member(u"ItemData", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
-      return Variant(static_cast<ComboBox&>(o).itemData(toI2(a[0])));
-    });
-    c.member(u"ItemData", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
-      static_cast<ComboBox&>(o).setItemData(toI2(a[0]), toI4(a[1]));
-      return Variant();
-    });
+    formprop::declareListMembers<ComboBox>(c);
     c.defaultMember(u"Text");
     return c;
   }();

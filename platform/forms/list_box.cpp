@@ -1,5 +1,7 @@
 #include "platform/forms/list_box.h"
 
+#include "platform/forms/list_members.h"
+
 #include <algorithm>
 #include <array>
 
@@ -150,39 +152,12 @@ const ClassInfo& ListBox::info() {
     formprop::prop<ListBox>(c, u"TopIndex", &ListBox::topIndex, &ListBox::setTopIndex);
     formprop::prop<ListBox>(c, u"SelCount", &ListBox::selCount);
     formprop::prop<ListBox>(c, u"Text", &ListBox::text);
-    c.member(u"AddItem", InvokeKind::Method, {in(u"Item"), inOpt(u"Index")}, [](Object& o, const Args& a) {
-      std::optional<int16_t> at;
-      if (!a[1].isMissing()) at = toI2(a[1]);
-      static_cast<ListBox&>(o).addItem(toBStr(a[0]), at);
-      return Variant();
-    });
-    c.member(u"RemoveItem", InvokeKind::Method, {in(u"Index")}, [](Object& o, const Args& a) {
-      static_cast<ListBox&>(o).removeItem(toI2(a[0]));
-      return Variant();
-    });
-    c.member(u"Clear", InvokeKind::Method, {}, [](Object& o, const Args&) {
-      static_cast<ListBox&>(o).clear();
-      return Variant();
-    });
-    c.member(u"List", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
-      return Variant(static_cast<ListBox&>(o).list(toI2(a[0])));
-    });
-    c.member(u"List", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
-      static_cast<ListBox&>(o).setList(toI2(a[0]), toBStr(a[1]));
-      return Variant();
-    });
+    formprop::declareListMembers<ListBox>(c);
     c.member(u"Selected", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
       return Variant(static_cast<ListBox&>(o).selected(toI2(a[0])));
     });
     c.member(u"Selected", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
       static_cast<ListBox&>(o).setSelected(toI2(a[0]), toBool(a[1]));
-      return Variant();
-    });
-    c.member(u"ItemData", InvokeKind::PropertyGet, {in(u"Index")}, [](Object& o, const Args& a) {
-      return Variant(static_cast<ListBox&>(o).itemData(toI2(a[0])));
-    });
-    c.member(u"ItemData", InvokeKind::PropertyPut, {in(u"Index"), in(u"Value")}, [](Object& o, const Args& a) {
-      static_cast<ListBox&>(o).setItemData(toI2(a[0]), toI4(a[1]));
       return Variant();
     });
     return c;
