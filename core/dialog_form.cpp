@@ -4,6 +4,7 @@
 #include <map>
 
 #include "controls/standard_families.h"
+#include "controls/standard_families_ii.h"
 #include "core/dialog_form_design.h"
 #include "core/event_relay.h"
 #include "core/form_event_table.h"
@@ -85,6 +86,9 @@ const ClassInfo& DialogForm::info() {
         .method<&DialogForm::FormPrintText>(u"FormPrintText",
                                             {ref(u"strText"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")});
     for (const FamilySpec* f : standardFamiliesI()) declareFamily(c, *f);
+    declareTextListOptionFamilies(c);
+    declarePictureImageFamilies(c);
+    declareTimerFamily(c);
     declareFormEvents(c);
     return c;
   }();

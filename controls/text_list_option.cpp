@@ -1,0 +1,9 @@
+#include "controls/standard_families_ii.h"
+
+#include "platform/automation/dispatch.h"
+
+namespace svx {
+
+void declareTextListOptionFamilies(ClassInfo&) {}
+
+}  // namespace svx
