@@ -1,0 +1,114 @@
+// Dialog with its real form: the show, the bring-to-front tick, events from
+// the simulated user with write-back, and the end of the object.
+#include <gtest/gtest.h>
+
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/forms/user.h"
+
+namespace svx {
+namespace {
+
+class DialogWithForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    desktop().reset();
+    desktop().installTaskbar();
+    registerDialogForm();
+    dlg = createDialog();
+    dlg->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant> args) {
+      names.push_back(ev.name);
+      if (onEvent) onEvent(ev.name, args);
+    }));
+  }
+  void TearDown() override {
+    onEvent = nullptr;
+    dlg.reset();
+    desktop().reset();
+    Clock::useRealTime();
+  }
+  static ObjectRef createDialog() {
+    Dialog::registerProgId();
+    return createObject(u"Sorvanelix.Dialog");
+  }
+  Variant call(BStrView member, std::vector<Variant> args) {
+    return dlg->invoke(member, InvokeKind::Method, args);
+  }
+  Ref<Form> form() {
+    Variant n, d;
+    std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
+    return refCast<Form>(call(u"FormObject", args).asObject());
+  }
+
+  ObjectRef dlg;
+  std::vector<BStr> names;
+  std::function<void(BStrView, std::span<Variant>)> onEvent;
+};
+
+TEST_F(DialogWithForm, ShowModalIsTopmostAndBroughtToFrontWithATaskbarButton) {
+  Ref<Form> f = form();
+  const HWND hwnd = f->hWnd();
+  bool checked = false;
+  onEvent = [&](BStrView name, std::span<Variant>) {
+    if (name != u"FormActivate" || checked) return;
+    checked = true;
+    EXPECT_TRUE(desktop().window(hwnd).topmost());
+    // 20 ms later the tick has given the window its taskbar button.
+    messageLoop().postTask([f] {});
+    Clock::advance(25);
+    DoEvents();
+    EXPECT_EQ(desktop().taskbar()->buttons.count(hwnd), 1u);
+    EXPECT_TRUE(desktop().window(hwnd).exStyle & WS_EX_APPWINDOW);
+    f->hide();
+  };
+  Variant n(99), d(u"x");
+  call(u"ShowModal", {Variant::byRef(n), Variant::byRef(d)});
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(n, Variant::i2(0));
+  EXPECT_EQ(d.asBStr(), u"");
+}
+
+TEST_F(DialogWithForm, FormQueryUnloadWriteBackKeepsTheWindow) {
+  Ref<Form> f = form();
+  onEvent = [&](BStrView name, std::span<Variant> args) {
+    if (name == u"FormQueryUnload") {
+      EXPECT_EQ(args[0].varType(), VT_I2);
+      args[0].assign(Variant(true));
+    }
+    if (name == u"FormActivate") {
+      EXPECT_FALSE(user::close(*f));
+      f->hide();
+    }
+  };
+  Variant n, d;
+  call(u"ShowModal", {Variant::byRef(n), Variant::byRef(d)});
+  EXPECT_TRUE(f->isLoaded());
+}
+
+TEST_F(DialogWithForm, HScrollChangeArrivesAsHScrollBarChange) {
+  Variant n, d;
+  const Variant index = call(u"LoadHScrollBar", {Variant::missing(), Variant::byRef(n), Variant::byRef(d)});
+  EXPECT_EQ(index, Variant(1));
+  Ref<Form> f = form();
+  f->show(false);
+  Control& bar = f->array(u"HScroll").item(1);
+  bar.setVisible(true);
+  names.clear();
+  user::scroll(bar, 30);
+  EXPECT_NE(std::find(names.begin(), names.end(), u"HScrollBarChange"), names.end());
+  for (const BStr& name : names) EXPECT_FALSE(name.starts_with(u"HScrollC"));
+}
+
+TEST_F(DialogWithForm, ReleasingTheObjectUnloadsItsForm) {
+  Ref<Form> f = form();
+  EXPECT_TRUE(f->isLoaded());
+  dlg.reset();
+  EXPECT_FALSE(f->isLoaded());
+}
+
+}  // namespace
+}  // namespace svx
