@@ -1,9 +1,255 @@
+// The families Label, Text, MultiText, List, ListCheck and Option, with the
+// horizontal extent of the two list families.
 #include "controls/standard_families_ii.h"
 
+#include "controls/family_pattern.h"
+#include "core/mod_main.h"
+#include "platform/automation/coerce.h"
 #include "platform/automation/dispatch.h"
+#include "platform/automation/error.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/picture_box.h"
+#include "platform/services/screen.h"
 
 namespace svx {
 
-void declareTextListOptionFamilies(ClassInfo&) {}
+namespace {
+
+Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
+
+FamilySpec family(BStr name, BStr array, BStr classWord) {
+  FamilySpec f;
+  f.family = std::move(name);
+  f.arrayName = std::move(array);
+  f.classWord = std::move(classWord);
+  return f;
+}
+
+FamilySpec labelFamily() {
+  FamilySpec f = family(u"Label", u"Label", u"Label");
+  f.properties = rows({{prop(u"Caption", u"strCaption", VT_BSTR, 1), prop(u"TabIndex", u"intTabIndex", VT_I2, 2),
+                        prop(u"BorderStyle", u"intBorderStyle", VT_I2, 3), prop(u"Visible", u"boolVisible", VT_BOOL, 9)},
+                       geometry(4)});
+  f.zOrderStep = 8;
+  return f;
+}
+
+// The text is set before the limit: a shorter MaxLength leaves it whole.
+FamilySpec textFamily() {
+  FamilySpec f = family(u"Text", u"Text", u"TextBox");
+  f.properties = rows({{prop(u"Text", u"strText", VT_BSTR, 1), prop(u"MaxLength", u"lngMaxLength", VT_I4, 2),
+                        prop(u"PasswordChar", u"strPasswordChar", VT_BSTR, 3),
+                        prop(u"TabIndex", u"intTabIndex", VT_I2, 4), prop(u"Visible", u"boolVisible", VT_BOOL, 10)},
+                       geometry(5)});
+  f.zOrderStep = 9;
+  return f;
+}
+
+FamilySpec multiTextFamily() {
+  FamilySpec f = family(u"MultiText", u"MultiText", u"Multiline TextBox");
+  f.properties = rows({{prop(u"strText", u"strText", VT_BSTR, 1, u"Text"), prop(u"MaxLength", u"lngMaxLength", VT_I4, 2),
+                        prop(u"TabIndex", u"intTabIndex", VT_I2, 3), prop(u"Visible", u"boolVisible", VT_BOOL, 9)},
+                       geometry(4)});
+  f.zOrderStep = 8;
+  return f;
+}
+
+FamilySpec optionFamily() {
+  FamilySpec f = family(u"Option", u"OptionCtrl", u"OptionButton");
+  f.properties = rows({{prop(u"Caption", u"strCaption", VT_BSTR, 1), prop(u"TabIndex", u"intTabIndex", VT_I2, 2),
+                        prop(u"Visible", u"boolVisible", VT_BOOL, 9), prop(u"Value", u"boolValue", VT_BOOL, 3)},
+                       geometry(4)});
+  f.zOrderStep = 8;
+  return f;
+}
+
+// --- List transport --------------------------------------------------------
+
+int16_t listCount(Control& c) { return toI2(c.invoke(u"ListCount", InvokeKind::PropertyGet, {})); }
+
+// One array of Variants, element k for item k; an empty list gives an array
+// Variant without an array.
+template <class F>
+Variant listOut(Control& c, F&& element) {
+  const int16_t n = listCount(c);
+  if (n <= 0) return Variant::arrayTypeWithoutArray(VT_VARIANT);
+  SafeArray out(VT_VARIANT, {{0, n}});
+  for (int16_t k = 0; k < n; ++k) out.set(k, element(c, k));
+  return Variant(std::move(out));
+}
+
+Variant itemText(Control& c, int16_t k) {
+  std::vector<Variant> at{Variant::i2(k)};
+  return Variant(toBStr(c.invoke(u"List", InvokeKind::PropertyGet, at)));
+}
+
+Variant itemChecked(Control& c, int16_t k) {
+  std::vector<Variant> at{Variant::i2(k)};
+  return Variant(toBool(c.invoke(u"Selected", InvokeKind::PropertyGet, at)));
+}
+
+// Only an array of Variants is taken; its first dimension is walked from the
+// lower to the upper bound, each element read with one subscript.
+template <class F>
+void listIn(Control& c, const Variant& list, F&& take) {
+  if (list.vt() != (VT_ARRAY | VT_VARIANT)) return;
+  const SafeArray* a = list.asArray();
+  if (!a) raise(err::SubscriptOutOfRange);
+  const int32_t lower = a->lbound(1), upper = a->ubound(1);
+  for (int32_t i = lower; i <= upper; ++i) take(c, i, a->get(i));
+}
+
+void appendItem(Control& c, int32_t, const Variant& v) {
+  std::vector<Variant> item{Variant(toBStr(v))};
+  c.invoke(u"AddItem", InvokeKind::Method, item);
+}
+
+// The array index names the item, whatever the lower bound.
+void setChecked(Control& c, int32_t i, const Variant& v) {
+  std::vector<Variant> args{Variant(i), Variant(toBool(v))};
+  c.invoke(u"Selected", InvokeKind::PropertyPut, args);
+}
+
+FamilyProperty itemsRow(int setStep) {
+  FamilyProperty p = prop(u"ItemsList", u"arrayItemsList", VT_VARIANT, setStep);
+  p.read = [](Control& c) { return listOut(c, itemText); };
+  p.write = [](Control& c, const Variant& v) { listIn(c, v, appendItem); };
+  return p;
+}
+
+FamilyProperty selectionsRow(int setStep) {
+  FamilyProperty p = prop(u"SelectionsList", u"arraySelectionsList", VT_VARIANT, setStep);
+  p.read = [](Control& c) { return listOut(c, itemChecked); };
+  p.write = [](Control& c, const Variant& v) { listIn(c, v, setChecked); };
+  return p;
+}
+
+FamilyProperty listValueRow() {
+  FamilyProperty p = getOnly(u"ListValue", u"strListValue", VT_BSTR);
+  p.read = [](Control& c) {
+    std::vector<Variant> at{c.invoke(u"ListIndex", InvokeKind::PropertyGet, {})};
+    return c.invoke(u"List", InvokeKind::PropertyGet, at);
+  };
+  return p;
+}
+
+FamilyStep clearStep() {
+  return {0, [](Control& c) { c.invoke(u"Clear", InvokeKind::Method, {}); }};
+}
+FamilyStep repaintStep(int step) {
+  return {step, [](Control& c) { c.invoke(u"Refresh", InvokeKind::Method, {}); }};
+}
+
+FamilySpec listFamily() {
+  FamilySpec f = family(u"List", u"List", u"Standard ListBox");
+  f.properties = rows({{itemsRow(2), prop(u"TabIndex", u"intTabIndex", VT_I2, 3),
+                        prop(u"Visible", u"boolVisible", VT_BOOL, 10), prop(u"ListIndex", u"intListIndex", VT_I2, 4),
+                        listValueRow()},
+                       geometry(5)});
+  f.zOrderStep = 9;
+  f.alwaysSteps = {clearStep(), repaintStep(11)};
+  return f;
+}
+
+FamilySpec listCheckFamily() {
+  FamilySpec f = family(u"ListCheck", u"ListCheck", u"Check ListBox");
+  f.properties = rows({{itemsRow(2), selectionsRow(3), prop(u"TabIndex", u"intTabIndex", VT_I2, 4),
+                        prop(u"Visible", u"boolVisible", VT_BOOL, 11), prop(u"ListIndex", u"intListIndex", VT_I2, 5),
+                        listValueRow()},
+                       geometry(6)});
+  f.zOrderStep = 10;
+  f.alwaysSteps = {clearStep(), repaintStep(12)};
+  return f;
+}
+
+// --- Horizontal extent -------------------------------------------------------
+
+constexpr float kExtentMargin = 60;     // twips beyond the widest item
+constexpr float kCheckBoxMargin = 240;  // twips more for a check-box list
+
+// The list box's font onto the picture box; a copy that fails is passed over.
+void CopyListBoxFont(ListBox& list, PictureBox& picture) {
+  const Font from = list.font();
+  Font to = picture.surface().font();
+  ignoreErrors([&] { to.bold = from.bold; picture.surface().setFont(to); });
+  ignoreErrors([&] { to.italic = from.italic; picture.surface().setFont(to); });
+  ignoreErrors([&] { to.name = from.name; picture.surface().setFont(to); });
+  ignoreErrors([&] { to.size = from.size; picture.surface().setFont(to); });
+  ignoreErrors([&] { to.strikethrough = from.strikethrough; picture.surface().setFont(to); });
+  ignoreErrors([&] { to.underline = from.underline; picture.surface().setFont(to); });
+}
+
+// An object of kind T, or a type mismatch.
+template <class T>
+T& as(Object& o) {
+  T* t = dynamic_cast<T*>(&o);
+  if (!t) raise(err::TypeMismatch);
+  return *t;
+}
+
+template <class T>
+T& controlOf(const Variant& v) {
+  const Variant& value = v.value();
+  if (value.vt() != VT_DISPATCH || !value.asObject()) raise(err::ObjectRequired);
+  return as<T>(*value.asObject().get());
+}
+
+void adjustListBox(ListBox& list, PictureBox& picture, const ErrorOut& report) {
+  report.clear();
+  CopyListBoxFont(list, picture);
+  reportMode(report, [&] {
+    float widest = 0;
+    const int16_t end = listCount(list);
+    for (int32_t i = 0; i < end; ++i) {
+      const auto width = static_cast<float>(picture.surface().TextWidth(list.list(static_cast<int16_t>(i))));
+      if (width > widest) widest = width;
+    }
+    const float twips = widest + kExtentMargin + (list.style() != 0 ? kCheckBoxMargin : 0);
+    const int32_t perPixel = toI4(Variant(screen().twipsPerPixelX()));
+    if (perPixel == 0) raise(err::DivisionByZero);
+    SetListBoxHorizontalExtent(list.hWnd(), toI4(Variant(twips)) / perPixel);
+  });
+}
+
+// ListShowHScrollBar, ListCheckShowHScrollBar: measured on PictureCtrl(0).
+void declareShowHScrollBar(ClassInfo& ci, const FamilySpec& spec, BStr name) {
+  const auto specPtr = std::make_shared<FamilySpec>(spec);
+  ci.member(std::move(name), InvokeKind::Method, {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
+            [specPtr](Object& self, const Args& a) {
+              Form& form = formOf(self);
+              const FamilyOut out{a[1], a[2]};
+              if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
+              const ErrorOut report{a[1], a[2]};
+              report.clear();
+              reportMode(report, [&] {
+                adjustListBox(as<ListBox>(form.array(specPtr->arrayName).item(toI2(a[0]))),
+                              as<PictureBox>(form.array(u"PictureCtrl").item(0)), report);
+              });
+              return Variant();
+            });
+}
+
+}  // namespace
+
+void declareTextListOptionFamilies(ClassInfo& ci) {
+  declareFamily(ci, labelFamily());
+  declareFamily(ci, textFamily());
+  declareFamily(ci, multiTextFamily());
+  const FamilySpec list = listFamily();
+  declareFamily(ci, list);
+  declareShowHScrollBar(ci, list, u"ListShowHScrollBar");
+  const FamilySpec listCheck = listCheckFamily();
+  declareFamily(ci, listCheck);
+  declareShowHScrollBar(ci, listCheck, u"ListCheckShowHScrollBar");
+  declareFamily(ci, optionFamily());
+  ci.member(u"AdjustListBoxForHScrollBar", InvokeKind::Method,
+            {ref(u"objListBox"), ref(u"pictHidden"), refOpt(u"lngEN"), refOpt(u"strED")},
+            [](Object&, const Args& a) {
+              const ErrorOut report{a[2], a[3]};
+              report.clear();
+              reportMode(report, [&] { adjustListBox(controlOf<ListBox>(a[0]), controlOf<PictureBox>(a[1]), report); });
+              return Variant();
+            });
+}
 
 }  // namespace svx

@@ -5,6 +5,7 @@
 
 #include "controls/standard_families.h"
 #include "controls/standard_families_ii.h"
+#include "controls/timer_control.h"
 #include "core/dialog_form_design.h"
 #include "core/event_relay.h"
 #include "core/form_event_table.h"
@@ -14,6 +15,7 @@
 #include "platform/automation/coerce.h"
 #include "platform/forms/user_control.h"
 #include "platform/services/screen.h"
+#include "services/mod_color.h"
 
 namespace svx {
 
@@ -48,7 +50,10 @@ class PlainUserControl : public UserControl {
   bool invisible_;
 };
 
-Ref<Control> plainUserControl(BStrView array) { return makeRef<PlainUserControl>(array != u"DataCtrl"); }
+Ref<Control> plainUserControl(BStrView array) {
+  if (array == u"TimerCtrl") return makeRef<TimerControl>();
+  return makeRef<PlainUserControl>(array != u"DataCtrl");
+}
 
 }  // namespace
 
@@ -89,6 +94,7 @@ const ClassInfo& DialogForm::info() {
     declareTextListOptionFamilies(c);
     declarePictureImageFamilies(c);
     declareTimerFamily(c);
+    c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
     declareFormEvents(c);
     return c;
   }();

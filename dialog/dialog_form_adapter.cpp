@@ -4,6 +4,7 @@
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
 #include "platform/desktop/win32.h"
+#include "services/mod_color.h"
 #include "windows/frm_help_all.h"
 
 namespace svx {
@@ -64,6 +65,7 @@ class HelpWindowAdapter : public HelpWindowApi {
 void registerDialogForm() {
   setDialogFormFactory([] { return std::make_shared<DialogFormAdapter>(); });
   setHelpWindowFactory([] { return std::make_unique<HelpWindowAdapter>(); });
+  setInitCustomColorsHook(InitCustomColors);
 }
 
 }  // namespace svx

@@ -1,6 +1,7 @@
 #include "platform/forms/user.h"
 
 #include "platform/desktop/shell.h"
+#include "platform/services/common_dialogs.h"
 #include "platform/services/message_box.h"
 
 #include <cwctype>
@@ -346,6 +347,9 @@ void SimulatedUser::answer(Variant& kind, Variant& value) {
     const DialogKind box = sameName(k, u"MessageBox") ? DialogKind::MessageBox : DialogKind::InputBox;
     if (cancel) dialogResponder().cancel(box);
     else dialogResponder().answer(box, value);
+  } else if (sameName(k, u"Color")) {
+    if (cancel) colorDialogs().queueCancel();
+    else colorDialogs().queueAnswer(static_cast<COLORREF>(toI4(value)));
   } else if (sameName(k, u"Folder")) {
     if (cancel) folderDialogs().queueCancel();
     else folderDialogs().queueAnswer(utf8(toBStr(value)));

@@ -1,5 +1,7 @@
 #include "platform/services/services.h"
 
+#include "platform/services/common_dialogs.h"
+
 namespace svx {
 
 void resetServices() {
@@ -7,6 +9,7 @@ void resetServices() {
   clipboard().clear();
   app().reset();
   dialogResponder().reset();
+  colorDialogs().reset();
   resetBeepCount();
 }
 

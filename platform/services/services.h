@@ -1,6 +1,6 @@
 // The process-wide services of the runtime in one place, for tests and for
-// a host that starts over: Screen, Clipboard, App, the message-box responder
-// and the beep count.
+// a host that starts over: Screen, Clipboard, App, the message-box and
+// colour-dialog responders and the beep count.
 #pragma once
 
 #include "platform/services/app.h"

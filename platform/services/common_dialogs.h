@@ -1,0 +1,106 @@
+// The common colour dialog: ChooseColorA and CommDlgExtendedError.
+//
+// The dialog is modal: it creates a window owned by hwndOwner (its top-level
+// window), disables that owner and runs the message loop until it has an
+// answer, then destroys its window and re-enables the owner. Messages and
+// timers go on being served while it is open.
+//
+// Answers come from colorDialogs(): a queue of what the user does, taken in
+// order, one per dialog. The dialog takes the first queued answer when it
+// opens, or one queued while it is open; when nothing is queued and nothing
+// else is pending, the user cancels. A confirmed answer may also change
+// custom colours, which are written back into lpCustColors (not when the
+// dialog has CC_PREVENTFULLOPEN: then custom colours cannot be defined).
+// Every dialog shown is recorded, with what was passed and how it ended.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/desktop/win32.h"
+
+namespace svx {
+
+inline constexpr DWORD CC_RGBINIT = 0x1;
+inline constexpr DWORD CC_FULLOPEN = 0x2;
+inline constexpr DWORD CC_PREVENTFULLOPEN = 0x4;
+inline constexpr DWORD CC_SOLIDCOLOR = 0x80;
+inline constexpr DWORD CC_ANYCOLOR = 0x100;
+
+// CommDlgExtendedError codes.
+inline constexpr DWORD CDERR_DIALOGFAILURE = 0xFFFF;
+inline constexpr DWORD CDERR_STRUCTSIZE = 0x0001;
+inline constexpr DWORD CDERR_INITIALIZATION = 0x0002;
+
+inline constexpr std::size_t kCustomColorCount = 16;
+
+struct CHOOSECOLORA {
+  DWORD lStructSize = 0;  // must be kChooseColorSize
+  HWND hwndOwner = 0;
+  HWND hInstance = 0;
+  COLORREF rgbResult = 0;
+  COLORREF* lpCustColors = nullptr;  // 16 entries
+  DWORD Flags = 0;
+  LPARAM lCustData = 0;
+  void* lpfnHook = nullptr;
+  const char* lpTemplateName = nullptr;
+};
+
+// The structure's size in the interface the callers were written for.
+inline constexpr DWORD kChooseColorSize = 36;
+
+// What a scripted user does in a colour dialog.
+struct ColorDialogResponse {
+  std::optional<COLORREF> color;                               // nullopt: Cancel
+  std::vector<std::pair<std::size_t, COLORREF>> customColors;  // (entry 0..15, colour) defined by the user
+};
+
+struct ColorDialogSession {
+  HWND dialog = 0;
+  HWND owner = 0;
+  DWORD flags = 0;
+  COLORREF initialColor = 0;  // rgbResult when CC_RGBINIT, else black
+  std::array<COLORREF, kCustomColorCount> customColorsShown{};
+  bool open = false;
+  bool answered = false;
+  std::optional<COLORREF> result;  // nullopt: cancelled
+};
+
+class ColorDialogProvider {
+ public:
+  void reset();
+  void queue(ColorDialogResponse response) { responses_.push_back(std::move(response)); }
+  void queueAnswer(COLORREF color) { queue(ColorDialogResponse{color, {}}); }
+  void queueCancel() { queue(ColorDialogResponse{}); }
+  std::size_t queuedResponses() const { return responses_.size(); }
+
+  const std::deque<ColorDialogSession>& sessions() const { return sessions_; }
+  // The innermost open dialog, or nullptr.
+  const ColorDialogSession* openSession() const;
+
+  BOOL choose(CHOOSECOLORA& cc);
+
+ private:
+  bool takeQueued(std::size_t index, CHOOSECOLORA& cc);
+
+  std::deque<ColorDialogResponse> responses_;
+  std::deque<ColorDialogSession> sessions_;
+  std::vector<std::size_t> openStack_;
+};
+
+ColorDialogProvider& colorDialogs();
+
+// Returns 1 when the user confirmed (rgbResult then holds the colour chosen),
+// 0 when cancelled or failed. A bad lStructSize, a null lpcc or lpCustColors,
+// or an owner that is not a window fails without a dialog.
+BOOL ChooseColorA(CHOOSECOLORA* lpcc);
+// The reason of the last failure of a common dialog, 0 after a success or a
+// cancel.
+DWORD CommDlgExtendedError();
+
+}  // namespace svx

@@ -1,0 +1,250 @@
+// The colour dialog: the platform's ChooseColorA, the custom colour table
+// and DialogForm.CommonDialogShowColor reached through Dialog.
+#include <gtest/gtest.h>
+
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "platform/automation/safearray.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/forms/user.h"
+#include "platform/services/common_dialogs.h"
+#include "services/mod_color.h"
+
+namespace svx {
+namespace {
+
+constexpr int32_t rgb(int32_t r, int32_t g, int32_t b) { return r + 256 * g + 65536 * b; }
+
+class ColourDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    desktop().reset();
+    colorDialogs().reset();
+    registerDialogForm();
+    Dialog::registerProgId();
+    dlg = createObject(u"Sorvanelix.Dialog");
+  }
+  void TearDown() override {
+    dlg.reset();
+    colorDialogs().reset();
+    desktop().reset();
+    Clock::useRealTime();
+  }
+
+  // Dialog.CommonDialogShowColor with the given optional arguments (missing
+  // where not given), the error out-parameters last.
+  Variant show(Variant& colour, std::vector<Variant> optional = {}) {
+    std::vector<Variant> args{Variant::byRef(colour)};
+    optional.resize(6, Variant::missing());
+    for (Variant& v : optional) args.push_back(std::move(v));
+    args.push_back(Variant::byRef(errNumber));
+    args.push_back(Variant::byRef(errDescription));
+    return dlg->invoke(u"CommonDialogShowColor", InvokeKind::Method, args);
+  }
+  const ColorDialogSession& lastSession() const { return colorDialogs().sessions().back(); }
+  HWND formWindow() {
+    Variant n, d;
+    std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
+    return refCast<Form>(dlg->invoke(u"FormObject", InvokeKind::Method, args).asObject())->hWnd();
+  }
+
+  ObjectRef dlg;
+  Variant errNumber = Variant(99);
+  Variant errDescription = Variant(u"x");
+};
+
+TEST_F(ColourDialog, EveryDialogCreationResetsTheTableToTheGreyRamp) {
+  CustomColors.fill(7);
+  ObjectRef second = createObject(u"Sorvanelix.Dialog");
+  for (size_t i = 0; i < 16; ++i) {
+    const int32_t v = 15 * static_cast<int32_t>(i + 1);
+    EXPECT_EQ(CustomColors[i], rgb(v, v, v)) << i;
+  }
+  EXPECT_EQ(CustomColors[0], 0x0F0F0F);
+  EXPECT_EQ(CustomColors[15], 0xF0F0F0);
+}
+
+TEST_F(ColourDialog, ConfirmedDialogSetsTheColourAndTrue) {
+  colorDialogs().queueAnswer(0x123456);
+  Variant colour(u"before");
+  const Variant r = show(colour);
+  EXPECT_EQ(r, Variant(true));
+  EXPECT_EQ(colour.varType(), VT_I4);
+  EXPECT_EQ(colour, Variant(0x123456));
+  EXPECT_EQ(errNumber, Variant::i2(0));
+  EXPECT_EQ(errDescription.asBStr(), u"");
+  ASSERT_EQ(colorDialogs().sessions().size(), 1u);
+  // Owned by the form's window, not open any more, owner enabled again.
+  EXPECT_EQ(lastSession().owner, formWindow());
+  EXPECT_FALSE(lastSession().open);
+  EXPECT_TRUE(IsWindowEnabled(formWindow()));
+  EXPECT_FALSE(desktop().find(lastSession().dialog));
+}
+
+TEST_F(ColourDialog, CancelOrNoAnswerGivesFalseAndKeepsTheColour) {
+  colorDialogs().queueCancel();
+  for (int round = 0; round < 2; ++round) {  // scripted cancel, then nobody answering
+    Variant colour(42);
+    EXPECT_EQ(show(colour), Variant(false)) << round;
+    EXPECT_EQ(colour, Variant(42));
+    EXPECT_EQ(errNumber, Variant::i2(0));
+  }
+  EXPECT_EQ(colorDialogs().sessions().size(), 2u);
+  EXPECT_EQ(CommDlgExtendedError(), 0u);
+}
+
+TEST_F(ColourDialog, FlagsFollowTheBooleans) {
+  struct Case {
+    std::vector<Variant> args;  // lnghWnd, boolFullOpen, boolPreventFullOpen, boolAnyColor
+    DWORD flags;
+  };
+  const Variant M = Variant::missing();
+  const Case cases[] = {
+      {{}, CC_RGBINIT | CC_ANYCOLOR},
+      {{M, Variant(true)}, CC_RGBINIT | CC_ANYCOLOR | CC_FULLOPEN},
+      {{M, Variant(false), Variant(true)}, CC_RGBINIT | CC_ANYCOLOR | CC_PREVENTFULLOPEN},
+      {{M, M, M, Variant(true)}, CC_RGBINIT | CC_ANYCOLOR},
+      {{M, M, M, Variant(false)}, CC_RGBINIT | CC_SOLIDCOLOR},
+      {{M, Variant::null(), Variant::i2(0), Variant(u"False")}, CC_RGBINIT | CC_SOLIDCOLOR},
+      {{M, Variant(u"True"), Variant(1), Variant(-1)}, CC_RGBINIT | CC_ANYCOLOR | CC_FULLOPEN | CC_PREVENTFULLOPEN},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Variant colour;
+    show(colour, cases[i].args);
+    EXPECT_EQ(lastSession().flags, cases[i].flags) << i;
+  }
+}
+
+TEST_F(ColourDialog, InitialColourDefaultsToRedAndOwnerToTheGivenWindow) {
+  Variant colour;
+  show(colour);
+  EXPECT_EQ(lastSession().initialColor, 255u);
+
+  WindowSpec spec;
+  spec.className = "Other";
+  spec.style = WS_POPUP;
+  const HWND other = desktop().createWindow(spec);
+  colorDialogs().queueAnswer(0);
+  show(colour, {Variant(other), Variant::missing(), Variant::missing(), Variant::missing(), Variant(0xABCDEF)});
+  EXPECT_EQ(lastSession().initialColor, 0xABCDEFu);
+  EXPECT_EQ(lastSession().owner, other);
+  EXPECT_EQ(colour, Variant(0));
+}
+
+TEST_F(ColourDialog, CustomColoursArrayReplacesEntriesAndIsKept) {
+  const Variant M = Variant::missing();
+  // Lower bound 5: element 5 is entry 0; Empty elements keep their entry;
+  // only the first 16 elements count.
+  SafeArray a(VT_VARIANT, {{5, 18}});
+  a.set(5, Variant(0x010101));
+  a.set(7, Variant(u"514"));
+  a.set(20, Variant(0x202020));
+  a.set(21, Variant(u"not looked at"));
+  Variant colour;
+  show(colour, {M, M, M, M, M, Variant(a)});
+  const auto& shown = lastSession().customColorsShown;
+  EXPECT_EQ(shown[0], 0x010101u);
+  EXPECT_EQ(shown[1], 0x1E1E1Eu);  // Empty: the ramp's entry
+  EXPECT_EQ(shown[2], 514u);
+  EXPECT_EQ(shown[15], 0x202020u);
+  EXPECT_EQ(errNumber, Variant::i2(0));
+
+  // The user defines a custom colour; the next dialog shows the table as left.
+  colorDialogs().queue(ColorDialogResponse{0x0000FF, {{3, 0x00FF00}}});
+  EXPECT_EQ(show(colour), Variant(true));
+  show(colour, {M, M, M, M, M, Variant(u"not an array")});
+  EXPECT_EQ(lastSession().customColorsShown[0], 0x010101u);
+  EXPECT_EQ(lastSession().customColorsShown[3], 0x00FF00u);
+  EXPECT_EQ(CustomColors[3], 0x00FF00);
+}
+
+TEST_F(ColourDialog, UnconvertibleValuesAreReportedWithoutADialog) {
+  const Variant M = Variant::missing();
+  Variant colour(1);
+  EXPECT_EQ(show(colour, {M, M, M, M, Variant(u"red")}), Variant(false));
+  EXPECT_EQ(errNumber, Variant(13));
+  EXPECT_TRUE(colorDialogs().sessions().empty());
+
+  // The entries before the failing element stay stored.
+  SafeArray a = SafeArray::variants({Variant(0x111111), Variant(u"bad"), Variant(0x333333)});
+  EXPECT_EQ(show(colour, {M, M, M, M, M, Variant(a)}), Variant(false));
+  EXPECT_EQ(errNumber, Variant(13));
+  EXPECT_EQ(CustomColors[0], 0x111111);
+  EXPECT_EQ(CustomColors[2], rgb(45, 45, 45));
+  EXPECT_EQ(colour, Variant(1));
+
+  // A two-dimensional array cannot be indexed by one subscript.
+  EXPECT_EQ(show(colour, {M, M, M, M, M, Variant(SafeArray(VT_VARIANT, {{0, 2}, {0, 2}}))}), Variant(false));
+  EXPECT_EQ(errNumber, Variant(9));
+  EXPECT_TRUE(colorDialogs().sessions().empty());
+
+  // A colour that the caller's variable cannot hold is reported, with False.
+  int16_t small = 3;
+  std::vector<Variant> args{Variant::byRef(small)};
+  args.resize(7, Variant::missing());
+  args.push_back(Variant::byRef(errNumber));
+  args.push_back(Variant::byRef(errDescription));
+  colorDialogs().queueAnswer(0xFFFFFF);
+  EXPECT_EQ(dlg->invoke(u"CommonDialogShowColor", InvokeKind::Method, args), Variant(false));
+  EXPECT_EQ(errNumber, Variant(6));
+  EXPECT_EQ(small, 3);
+}
+
+TEST_F(ColourDialog, TypedLongArrayFillsTheTable) {
+  SafeArray a = SafeArray::vector(VT_I4, 1, 20);
+  for (int32_t i = 1; i <= 20; ++i) a.set(i, Variant(i));
+  Variant colour;
+  const Variant M = Variant::missing();
+  show(colour, {M, M, M, M, M, Variant(a)});
+  for (size_t k = 0; k < 16; ++k) EXPECT_EQ(lastSession().customColorsShown[k], k + 1) << k;
+}
+
+TEST(ChooseColorA, RefusesBadStructuresAndOwners) {
+  std::array<COLORREF, 16> custom{};
+  CHOOSECOLORA cc;
+  cc.lpCustColors = custom.data();
+  EXPECT_EQ(ChooseColorA(&cc), 0);
+  EXPECT_EQ(CommDlgExtendedError(), CDERR_STRUCTSIZE);
+  cc.lStructSize = kChooseColorSize;
+  cc.hwndOwner = 987654;
+  EXPECT_EQ(ChooseColorA(&cc), 0);
+  EXPECT_EQ(CommDlgExtendedError(), CDERR_DIALOGFAILURE);
+  cc.hwndOwner = 0;
+  cc.lpCustColors = nullptr;
+  EXPECT_EQ(ChooseColorA(&cc), 0);
+  EXPECT_EQ(CommDlgExtendedError(), CDERR_INITIALIZATION);
+  EXPECT_EQ(ChooseColorA(nullptr), 0);
+}
+
+TEST_F(ColourDialog, ModalWhileOpenAndAnsweredByTheSimulatedUser) {
+  const HWND owner = formWindow();
+  bool sawOpen = false;
+  messageLoop().postTask([&] {
+    const ColorDialogSession* s = colorDialogs().openSession();
+    ASSERT_NE(s, nullptr);
+    sawOpen = true;
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    EXPECT_TRUE(desktop().find(s->dialog));
+    Variant kind(u"Color"), value(0x445566);
+    makeRef<SimulatedUser>()->answer(kind, value);
+  });
+  Variant colour;
+  EXPECT_EQ(show(colour), Variant(true));
+  EXPECT_TRUE(sawOpen);
+  EXPECT_EQ(colour, Variant(0x445566));
+
+  // A script's null cancels; custom colours cannot be defined when full open
+  // is prevented.
+  Variant kind(u"Color"), null = Variant::null();
+  makeRef<SimulatedUser>()->answer(kind, null);
+  EXPECT_EQ(show(colour), Variant(false));
+  colorDialogs().queue(ColorDialogResponse{0x10, {{0, 0x999999}}});
+  EXPECT_EQ(show(colour, {Variant::missing(), Variant::missing(), Variant(true)}), Variant(true));
+  EXPECT_EQ(CustomColors[0], rgb(15, 15, 15));
+}
+
+}  // namespace
+}  // namespace svx
