@@ -22,22 +22,13 @@ void ComboBox::setStyle(int16_t v) {
 }
 
 void ComboBox::addItem(BStr item, std::optional<int16_t> index) {
-  size_t at = items_.size();
-  if (index) {
-    if (*index < 0 || *index > listCount()) raise(err::InvalidProcedureCall);
-    at = static_cast<size_t>(*index);
-  } else if (p_.sorted) {
-    at = std::upper_bound(items_.begin(), items_.end(), item) - items_.begin();
-  }
-  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
-  data_.insert(data_.begin() + static_cast<std::ptrdiff_t>(at), 0);
+  const size_t at = items_.insertPosition(item, index, p_.sorted);
+  items_.insert(at, std::move(item));
   if (p_.listIndex >= static_cast<int16_t>(at)) ++p_.listIndex;
 }
 
 void ComboBox::removeItem(int16_t index) {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  items_.erase(items_.begin() + index);
-  data_.erase(data_.begin() + index);
+  items_.erase(index);
   if (p_.listIndex == index) {
     p_.listIndex = -1;
     if (p_.style == 2) changeText({});
@@ -48,36 +39,20 @@ void ComboBox::removeItem(int16_t index) {
 
 void ComboBox::clear() {
   items_.clear();
-  data_.clear();
   p_.listIndex = -1;
   changeText({});
 }
 
-BStr ComboBox::list(int16_t index) const {
-  if (index < 0 || index >= listCount()) return {};
-  return items_[static_cast<size_t>(index)];
-}
-
-void ComboBox::setList(int16_t index, BStr item) {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  items_[static_cast<size_t>(index)] = std::move(item);
-}
-
-int32_t ComboBox::itemData(int16_t index) const {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  return data_[static_cast<size_t>(index)];
-}
-
-void ComboBox::setItemData(int16_t index, int32_t v) {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  data_[static_cast<size_t>(index)] = v;
-}
+BStr ComboBox::list(int16_t index) const { return items_.text(index); }
+void ComboBox::setList(int16_t index, BStr item) { items_.setText(index, std::move(item)); }
+int32_t ComboBox::itemData(int16_t index) const { return items_.itemData(index); }
+void ComboBox::setItemData(int16_t index, int32_t v) { items_.setItemData(index, v); }
 
 void ComboBox::setListIndex(int16_t v) {
   checkPropertyRange(v, -1, listCount() - 1);
   if (v == p_.listIndex) return;
   p_.listIndex = v;
-  p_.edit.text = v < 0 ? BStr() : items_[static_cast<size_t>(v)];
+  p_.edit.text = v < 0 ? BStr() : items_[v];
   p_.edit.selStart = 0;
   p_.edit.selLength = static_cast<int32_t>(p_.edit.text.size());
   fire(ControlEvent::Click);
@@ -92,12 +67,13 @@ void ComboBox::changeText(BStr t) {
 
 void ComboBox::setText(BStr t) {
   if (p_.style == 2) {
-    auto it = std::find(items_.begin(), items_.end(), t);
-    if (it == items_.end()) raise(err::PropertyCannotBeSetNow);
-    setListIndex(static_cast<int16_t>(it - items_.begin()));
+    const auto& texts = items_.texts();
+    auto it = std::find(texts.begin(), texts.end(), t);
+    if (it == texts.end()) raise(err::PropertyCannotBeSetNow);
+    setListIndex(static_cast<int16_t>(it - texts.begin()));
     return;
   }
-  if (p_.listIndex >= 0 && items_[static_cast<size_t>(p_.listIndex)] != t) p_.listIndex = -1;
+  if (p_.listIndex >= 0 && items_[p_.listIndex] != t) p_.listIndex = -1;
   changeText(std::move(t));
 }
 
@@ -107,7 +83,7 @@ void ComboBox::typeChar(int16_t ascii) {
     const char16_t ch = static_cast<char16_t>(std::towupper(static_cast<wint_t>(ascii)));
     for (int16_t i = 0; i < listCount(); ++i) {
       const int16_t at = static_cast<int16_t>((p_.listIndex + 1 + i) % listCount());
-      const BStr& item = items_[static_cast<size_t>(at)];
+      const BStr& item = items_[at];
       if (!item.empty() && std::towupper(static_cast<wint_t>(item[0])) == ch) return setListIndex(at);
     }
     return;
@@ -123,7 +99,7 @@ void ComboBox::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::ComboBox;
   item.text = p_.edit.text;
-  item.items = items_;
+  item.items = items_.texts();
   item.selectedIndex = p_.listIndex;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/forms/item_list.h"
 #include "platform/forms/text_box.h"
 
 namespace svx {
@@ -33,7 +34,7 @@ class ComboBox : public Control {
   void clear();
   BStr list(int16_t index) const;  // "" outside the list
   void setList(int16_t index, BStr item);
-  int16_t listCount() const { return static_cast<int16_t>(items_.size()); }
+  int16_t listCount() const { return items_.count(); }
   int16_t listIndex() const { return p_.listIndex; }
   void setListIndex(int16_t v);  // 380 outside -1..ListCount-1
   const BStr& text() const { return p_.edit.text; }
@@ -53,8 +54,7 @@ class ComboBox : public Control {
     int16_t listIndex = -1;
     TextEdit edit;
   } p_;
-  std::vector<BStr> items_;
-  std::vector<int32_t> data_;
+  ItemList items_;
 };
 
 }  // namespace svx

@@ -20,25 +20,15 @@ void ListBox::checkIndex(int16_t index) const {
 }
 
 void ListBox::addItem(BStr item, std::optional<int16_t> index) {
-  size_t at = items_.size();
-  if (index) {
-    if (*index < 0 || *index > listCount()) raise(err::InvalidProcedureCall);
-    at = static_cast<size_t>(*index);
-  } else if (p_.sorted) {
-    at = std::upper_bound(items_.begin(), items_.end(), item) - items_.begin();
-  }
-  const auto pos = static_cast<std::ptrdiff_t>(at);
-  items_.insert(items_.begin() + pos, std::move(item));
-  selected_.insert(selected_.begin() + pos, false);
-  data_.insert(data_.begin() + pos, 0);
+  const size_t at = items_.insertPosition(item, index, p_.sorted);
+  items_.insert(at, std::move(item));
+  selected_.insert(selected_.begin() + static_cast<std::ptrdiff_t>(at), false);
   if (listIndex_ >= static_cast<int16_t>(at)) ++listIndex_;
 }
 
 void ListBox::removeItem(int16_t index) {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  items_.erase(items_.begin() + index);
+  items_.erase(index);
   selected_.erase(selected_.begin() + index);
-  data_.erase(data_.begin() + index);
   if (listIndex_ == index)
     listIndex_ = -1;
   else if (listIndex_ > index)
@@ -49,30 +39,14 @@ void ListBox::removeItem(int16_t index) {
 void ListBox::clear() {
   items_.clear();
   selected_.clear();
-  data_.clear();
   listIndex_ = -1;
   topIndex_ = 0;
 }
 
-BStr ListBox::list(int16_t index) const {
-  if (index < 0 || index >= listCount()) return {};
-  return items_[static_cast<size_t>(index)];
-}
-
-void ListBox::setList(int16_t index, BStr item) {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  items_[static_cast<size_t>(index)] = std::move(item);
-}
-
-int32_t ListBox::itemData(int16_t index) const {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  return data_[static_cast<size_t>(index)];
-}
-
-void ListBox::setItemData(int16_t index, int32_t v) {
-  if (index < 0 || index >= listCount()) raise(err::InvalidProcedureCall);
-  data_[static_cast<size_t>(index)] = v;
-}
+BStr ListBox::list(int16_t index) const { return items_.text(index); }
+void ListBox::setList(int16_t index, BStr item) { items_.setText(index, std::move(item)); }
+int32_t ListBox::itemData(int16_t index) const { return items_.itemData(index); }
+void ListBox::setItemData(int16_t index, int32_t v) { items_.setItemData(index, v); }
 
 void ListBox::setListIndex(int16_t v) {
   checkPropertyRange(v, -1, listCount() - 1);
@@ -135,7 +109,7 @@ LRESULT ListBox::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void ListBox::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::ListBox;
-  item.items = items_;
+  item.items = items_.texts();
   item.selectedIndex = listIndex_;
   item.topIndex = topIndex_;
   if (p_.style == 1) item.itemChecked = selected_;

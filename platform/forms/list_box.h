@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/forms/control.h"
+#include "platform/forms/item_list.h"
 
 namespace svx {
 
@@ -33,7 +34,7 @@ class ListBox : public Control {
   void clear();
   BStr list(int16_t index) const;
   void setList(int16_t index, BStr item);
-  int16_t listCount() const { return static_cast<int16_t>(items_.size()); }
+  int16_t listCount() const { return items_.count(); }
   int16_t listIndex() const { return listIndex_; }
   void setListIndex(int16_t v);  // 380 outside -1..ListCount-1
   bool selected(int16_t index) const;  // 380 outside the list
@@ -61,9 +62,8 @@ class ListBox : public Control {
     int16_t multiSelect = 0;
     bool sorted = false;
   } p_;
-  std::vector<BStr> items_;
+  ItemList items_;
   std::vector<bool> selected_;
-  std::vector<int32_t> data_;
   int16_t listIndex_ = -1;
   int16_t topIndex_ = 0;
   int32_t horizontalExtent_ = 0;
