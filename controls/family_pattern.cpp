@@ -31,6 +31,25 @@ Variant arrayVariant(Form& form, BStrView name) { return Variant(ObjectRef(&form
 
 Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
 
+// The rows whose Get type (or Set conversion) says that member carries them.
+std::vector<size_t> rowsCarrying(const FamilySpec& spec, uint16_t FamilyProperty::*type) {
+  std::vector<size_t> rows;
+  for (size_t i = 0; i < spec.properties.size(); ++i)
+    if (spec.properties[i].*type != VT_EMPTY) rows.push_back(i);
+  return rows;
+}
+
+// Index, the carried rows' parameters, `extra`, then the error out-parameters.
+std::vector<ParamInfo> memberParams(const FamilySpec& spec, const std::vector<size_t>& rows,
+                                    std::vector<ParamInfo> extra) {
+  std::vector<ParamInfo> params{ref(u"Index")};
+  for (size_t i : rows) params.push_back(refOpt(spec.properties[i].formParam));
+  params.insert(params.end(), extra.begin(), extra.end());
+  params.push_back(refOpt(u"ErrNumber"));
+  params.push_back(refOpt(u"ErrDescription"));
+  return params;
+}
+
 }  // namespace
 
 FamilyProperty prop(BStr formParam, BStr scriptParam, uint16_t type, int setStep, BStr property) {
@@ -142,22 +161,14 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
               return familyLoad(formOf(self), *specPtr, specPtr->hasContainer ? a[0] : missing, {a[e], a[e + 1]});
             });
   // Unload
-  ci.member(familyMemberName(spec, u"Unload"), InvokeKind::Method,
-            {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
+  ci.member(familyMemberName(spec, u"Unload"), InvokeKind::Method, memberParams(spec, {}, {}),
             [specPtr](Object& self, const Args& a) {
               familyUnload(formOf(self), *specPtr, a[0], {a[1], a[2]});
               return Variant();
             });
   // Get: the properties that Get carries, in parameter order.
-  std::vector<size_t> getProps;
-  std::vector<ParamInfo> getParams{ref(u"Index")};
-  for (size_t i = 0; i < spec.properties.size(); ++i)
-    if (spec.properties[i].getType != VT_EMPTY) {
-      getProps.push_back(i);
-      getParams.push_back(refOpt(spec.properties[i].formParam));
-    }
-  getParams.push_back(refOpt(u"ErrNumber"));
-  getParams.push_back(refOpt(u"ErrDescription"));
+  const std::vector<size_t> getProps = rowsCarrying(spec, &FamilyProperty::getType);
+  const std::vector<ParamInfo> getParams = memberParams(spec, getProps, {});
   ci.member(familyMemberName(spec, u"Get"), InvokeKind::Method, getParams,
             [specPtr, getProps](Object& self, const Args& a) {
               const size_t n = getProps.size();
@@ -179,16 +190,8 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
             });
   // Set: the passed values in the family's order, z-order after the
   // geometry, Visible last; the first failure ends it.
-  std::vector<size_t> setProps;
-  std::vector<ParamInfo> setParams{ref(u"Index")};
-  for (size_t i = 0; i < spec.properties.size(); ++i)
-    if (spec.properties[i].setType != VT_EMPTY) {
-      setProps.push_back(i);
-      setParams.push_back(refOpt(spec.properties[i].formParam));
-    }
-  setParams.push_back(refOpt(u"intZOrder"));
-  setParams.push_back(refOpt(u"ErrNumber"));
-  setParams.push_back(refOpt(u"ErrDescription"));
+  const std::vector<size_t> setProps = rowsCarrying(spec, &FamilyProperty::setType);
+  const std::vector<ParamInfo> setParams = memberParams(spec, setProps, {refOpt(u"intZOrder")});
   ci.member(familyMemberName(spec, u"Set"), InvokeKind::Method, setParams,
             [specPtr, setProps](Object& self, const Args& a) {
               const size_t n = setProps.size();
@@ -230,8 +233,7 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
             });
   // Object
   if (spec.objectName != u"-")
-    ci.member(familyMemberName(spec, u"Object"), InvokeKind::Method,
-              {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
+    ci.member(familyMemberName(spec, u"Object"), InvokeKind::Method, memberParams(spec, {}, {}),
               [specPtr](Object& self, const Args& a) {
                 Form& form = formOf(self);
                 const FamilyOut out{a[1], a[2]};
