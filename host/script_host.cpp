@@ -293,6 +293,21 @@ duk_ret_t finalizeRef(duk_context* ctx);
 duk_ret_t finalizeArray(duk_context* ctx);
 Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument);
 
+// Pushes a script object that stands for the host's entry `id`: the id
+// under `key`, the finalizer that drops the entry, and the stashed
+// prototype `proto` when one is named.
+void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto) {
+  duk_push_object(ctx);
+  if (proto) {
+    pushStashed(ctx, proto);
+    duk_set_prototype(ctx, -2);
+  }
+  duk_push_number(ctx, static_cast<double>(id));
+  duk_put_prop_string(ctx, -2, key);
+  duk_push_c_function(ctx, finalizer, 2);
+  duk_set_finalizer(ctx, -2);
+}
+
 void pushObject(duk_context* ctx, const ObjectRef& obj) {
   if (!obj) {
     duk_push_null(ctx);
@@ -309,11 +324,7 @@ void pushObject(duk_context* ctx, const ObjectRef& obj) {
   }
   const int64_t id = e.nextId++;
   e.objects.emplace(id, obj);
-  duk_push_object(ctx);
-  duk_push_number(ctx, static_cast<double>(id));
-  duk_put_prop_string(ctx, -2, kObjectKey);
-  duk_push_c_function(ctx, finalizeObject, 2);
-  duk_set_finalizer(ctx, -2);
+  pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr);
   pushStashed(ctx, "handler");
   duk_push_proxy(ctx, 0);
 }
@@ -322,13 +333,7 @@ int64_t pushRefObject(duk_context* ctx, Variant slot) {
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   e.refs.emplace(id, std::move(slot));
-  duk_push_object(ctx);
-  pushStashed(ctx, "refProto");
-  duk_set_prototype(ctx, -2);
-  duk_push_number(ctx, static_cast<double>(id));
-  duk_put_prop_string(ctx, -2, kRefKey);
-  duk_push_c_function(ctx, finalizeRef, 2);
-  duk_set_finalizer(ctx, -2);
+  pushHandle(ctx, id, kRefKey, finalizeRef, "refProto");
   return id;
 }
 
@@ -336,13 +341,7 @@ void pushArrayObject(duk_context* ctx, Variant array) {
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   e.arrays.emplace(id, std::move(array));
-  duk_push_object(ctx);
-  pushStashed(ctx, "arrayProto");
-  duk_set_prototype(ctx, -2);
-  duk_push_number(ctx, static_cast<double>(id));
-  duk_put_prop_string(ctx, -2, kArrayKey);
-  duk_push_c_function(ctx, finalizeArray, 2);
-  duk_set_finalizer(ctx, -2);
+  pushHandle(ctx, id, kArrayKey, finalizeArray, "arrayProto");
 }
 
 void pushVariant(duk_context* ctx, const Variant& in) {
