@@ -1,5 +1,7 @@
 #include "platform/desktop/shell.h"
 
+#include "platform/desktop/modal_owner.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -221,8 +223,7 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
     s.callback = info.lpfn;
     if (auto root = pathOfIdList(info.pidlRoot)) s.selection = *root;
   }
-  const bool ownerWasEnabled = owner != 0 && IsWindowEnabled(owner);
-  if (owner) EnableWindow(owner, 0);
+  const DisabledOwner disabledOwner(owner);  // enabled again after the window goes
 
   auto handler = [this, index](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     FolderDialogSession& s = sessions_[index];
@@ -265,16 +266,13 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
   struct Close {
     FolderDialogProvider& self;
     std::size_t index;
-    HWND owner;
-    bool ownerWasEnabled;
     ~Close() {
       FolderDialogSession& s = self.sessions_[index];
       s.open = false;
       std::erase(self.openStack_, index);
       DestroyWindow(s.dialog);
-      if (owner && ownerWasEnabled) EnableWindow(owner, 1);
     }
-  } close{*this, index, owner, ownerWasEnabled};
+  } close{*this, index};
   d.showWindow(dialog, SW_SHOW);
 
   notify(sessions_[index], BFFM_INITIALIZED, 0);

@@ -1,5 +1,7 @@
 #include "platform/services/common_dialogs.h"
 
+#include "platform/desktop/modal_owner.h"
+
 #include <algorithm>
 
 #include "platform/desktop/desktop.h"
@@ -84,13 +86,10 @@ BOOL ColorDialogProvider::choose(CHOOSECOLORA& cc) {
   sessions_[index].dialog = dialog;
   openStack_.push_back(index);
 
-  const bool ownerWasEnabled = owner != 0 && IsWindowEnabled(owner);
-  if (owner) EnableWindow(owner, 0);
+  const DisabledOwner disabledOwner(owner);  // enabled again after the window goes
   struct Close {
     ColorDialogProvider& self;
     std::size_t index;
-    HWND owner;
-    bool ownerWasEnabled;
     ~Close() {
       ColorDialogSession& s = self.sessions_[index];
       // Gone without an answer (its window destroyed, or the loop failed):
@@ -102,9 +101,8 @@ BOOL ColorDialogProvider::choose(CHOOSECOLORA& cc) {
       s.open = false;
       std::erase(self.openStack_, index);
       DestroyWindow(s.dialog);
-      if (owner && ownerWasEnabled) EnableWindow(owner, 1);
     }
-  } close{*this, index, owner, ownerWasEnabled};
+  } close{*this, index};
   d.showWindow(dialog, SW_SHOW);
   PostMessageA(dialog, kTakeAnswer, 0, 0);
 
