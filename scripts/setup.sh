@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-  build-essential cmake pkg-config ninja-build
+  build-essential cmake pkg-config ninja-build ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libfontconfig-dev
   fontconfig fonts-dejavu-core
