@@ -91,8 +91,13 @@ const ClassInfo& DialogForm::info() {
         .method<&DialogForm::FormPrintText>(u"FormPrintText",
                                             {ref(u"strText"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")});
     for (const FamilySpec* f : standardFamiliesI()) declareFamily(c, *f);
-    declareTextListOptionFamilies(c);
-    declarePictureImageFamilies(c);
+    declareLabelFamily(c);
+    declareTextFamilies(c);
+    declareListFamilies(c);
+    declareOptionFamily(c);
+    declareListBoxAdjustment(c);
+    declareImageFamily(c);
+    declarePictureCtrlFamily(c);
     declareTimerFamily(c);
     c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
     declareFormEvents(c);

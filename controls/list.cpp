@@ -1,9 +1,8 @@
-// The families Label, Text, MultiText, List, ListCheck and Option, with the
-// horizontal extent of the two list families.
-#include "controls/standard_families_ii.h"
-
+// The List and ListCheck families (standard and check-box list boxes), with
+// the horizontal extent of their list boxes.
 #include "controls/family_pattern.h"
 #include "controls/list_transport.h"
+#include "controls/standard_families_ii.h"
 #include "core/mod_main.h"
 #include "platform/automation/coerce.h"
 #include "platform/automation/dispatch.h"
@@ -18,49 +17,11 @@ namespace {
 
 Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
 
-FamilySpec family(BStr name, BStr array, BStr classWord) {
+FamilySpec listBox(BStr name, BStr classWord) {
   FamilySpec f;
-  f.family = std::move(name);
-  f.arrayName = std::move(array);
+  f.family = name;
+  f.arrayName = std::move(name);
   f.classWord = std::move(classWord);
-  return f;
-}
-
-FamilySpec labelFamily() {
-  FamilySpec f = family(u"Label", u"Label", u"Label");
-  f.properties = rows({{prop(u"Caption", u"strCaption", VT_BSTR, 1), prop(u"TabIndex", u"intTabIndex", VT_I2, 2),
-                        prop(u"BorderStyle", u"intBorderStyle", VT_I2, 3), prop(u"Visible", u"boolVisible", VT_BOOL, 9)},
-                       geometry(4)});
-  f.zOrderStep = 8;
-  return f;
-}
-
-// The text is set before the limit: a shorter MaxLength leaves it whole.
-FamilySpec textFamily() {
-  FamilySpec f = family(u"Text", u"Text", u"TextBox");
-  f.properties = rows({{prop(u"Text", u"strText", VT_BSTR, 1), prop(u"MaxLength", u"lngMaxLength", VT_I4, 2),
-                        prop(u"PasswordChar", u"strPasswordChar", VT_BSTR, 3),
-                        prop(u"TabIndex", u"intTabIndex", VT_I2, 4), prop(u"Visible", u"boolVisible", VT_BOOL, 10)},
-                       geometry(5)});
-  f.zOrderStep = 9;
-  return f;
-}
-
-FamilySpec multiTextFamily() {
-  FamilySpec f = family(u"MultiText", u"MultiText", u"Multiline TextBox");
-  f.properties = rows({{prop(u"strText", u"strText", VT_BSTR, 1, u"Text"), prop(u"MaxLength", u"lngMaxLength", VT_I4, 2),
-                        prop(u"TabIndex", u"intTabIndex", VT_I2, 3), prop(u"Visible", u"boolVisible", VT_BOOL, 9)},
-                       geometry(4)});
-  f.zOrderStep = 8;
-  return f;
-}
-
-FamilySpec optionFamily() {
-  FamilySpec f = family(u"Option", u"OptionCtrl", u"OptionButton");
-  f.properties = rows({{prop(u"Caption", u"strCaption", VT_BSTR, 1), prop(u"TabIndex", u"intTabIndex", VT_I2, 2),
-                        prop(u"Visible", u"boolVisible", VT_BOOL, 9), prop(u"Value", u"boolValue", VT_BOOL, 3)},
-                       geometry(4)});
-  f.zOrderStep = 8;
   return f;
 }
 
@@ -69,7 +30,7 @@ FamilyStep repaintStep(int step) {
 }
 
 FamilySpec listFamily() {
-  FamilySpec f = family(u"List", u"List", u"Standard ListBox");
+  FamilySpec f = listBox(u"List", u"Standard ListBox");
   f.properties = rows({{itemsRow(2), prop(u"TabIndex", u"intTabIndex", VT_I2, 3),
                         prop(u"Visible", u"boolVisible", VT_BOOL, 10), prop(u"ListIndex", u"intListIndex", VT_I2, 4),
                         listValueRow()},
@@ -80,7 +41,7 @@ FamilySpec listFamily() {
 }
 
 FamilySpec listCheckFamily() {
-  FamilySpec f = family(u"ListCheck", u"ListCheck", u"Check ListBox");
+  FamilySpec f = listBox(u"ListCheck", u"Check ListBox");
   f.properties = rows({{itemsRow(2), selectionsRow(3), prop(u"TabIndex", u"intTabIndex", VT_I2, 4),
                         prop(u"Visible", u"boolVisible", VT_BOOL, 11), prop(u"ListIndex", u"intListIndex", VT_I2, 5),
                         listValueRow()},
@@ -159,17 +120,16 @@ void declareShowHScrollBar(ClassInfo& ci, const FamilySpec& spec, BStr name) {
 
 }  // namespace
 
-void declareTextListOptionFamilies(ClassInfo& ci) {
-  declareFamily(ci, labelFamily());
-  declareFamily(ci, textFamily());
-  declareFamily(ci, multiTextFamily());
+void declareListFamilies(ClassInfo& ci) {
   const FamilySpec list = listFamily();
   declareFamily(ci, list);
   declareShowHScrollBar(ci, list, u"ListShowHScrollBar");
   const FamilySpec listCheck = listCheckFamily();
   declareFamily(ci, listCheck);
   declareShowHScrollBar(ci, listCheck, u"ListCheckShowHScrollBar");
-  declareFamily(ci, optionFamily());
+}
+
+void declareListBoxAdjustment(ClassInfo& ci) {
   ci.member(u"AdjustListBoxForHScrollBar", InvokeKind::Method,
             {ref(u"objListBox"), ref(u"pictHidden"), refOpt(u"lngEN"), refOpt(u"strED")},
             [](Object&, const Args& a) {
