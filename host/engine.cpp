@@ -1,0 +1,262 @@
+#include "host/engine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "host/globals.h"
+#include "host/js_text.h"
+#include "host/objects.h"
+#include "host/script_host.h"
+#include "host/values.h"
+
+namespace svx::host {
+
+Engine& engineOf(duk_context* ctx) {
+  duk_memory_functions f;
+  duk_get_memory_functions(ctx, &f);
+  return *static_cast<Engine*>(f.udata);
+}
+
+// --- errors ---------------------------------------------------------------
+
+int32_t scriptErrorNumber(int32_t number) {
+  if (number > 0 && number <= 0xFFFF) return static_cast<int32_t>(0x800A0000u | static_cast<uint32_t>(number));
+  return number;
+}
+
+void pushString(duk_context* ctx, BStrView s) {
+  const std::string bytes = toCesu8(s);
+  duk_push_lstring(ctx, bytes.data(), bytes.size());
+}
+
+BStr jsString(duk_context* ctx, duk_idx_t idx) {
+  duk_size_t len = 0;
+  const char* p = duk_get_lstring(ctx, idx, &len);
+  return p ? fromCesu8(std::string_view(p, len)) : BStr();
+}
+
+void pushAutomationError(duk_context* ctx, int32_t number, const BStr& description) {
+  BStr text = description.empty() ? standardDescription(number) : description;
+  if (text.empty()) text = u"Automation error";
+  const std::string message = toCesu8(text);
+  // No C file name: the error is blamed on the script line that made the call.
+  duk_push_error_object_raw(ctx, DUK_ERR_ERROR, nullptr, 0, "%s", message.c_str());
+  duk_push_number(ctx, scriptErrorNumber(number));
+  duk_put_prop_string(ctx, -2, "number");
+  duk_push_lstring(ctx, message.data(), message.size());
+  duk_put_prop_string(ctx, -2, "description");
+}
+
+void pushQuit(duk_context* ctx) {
+  duk_push_object(ctx);
+  duk_push_true(ctx);
+  duk_put_prop_string(ctx, -2, kQuitKey);
+}
+
+bool isQuit(duk_context* ctx, duk_idx_t idx) {
+  if (!duk_is_object(ctx, idx)) return false;
+  const bool q = duk_get_prop_string(ctx, idx, kQuitKey);
+  duk_pop(ctx);
+  return q;
+}
+
+// --- stash ------------------------------------------------------------------
+
+void pushStashed(duk_context* ctx, const char* key) {
+  duk_push_global_stash(ctx);
+  duk_get_prop_string(ctx, -1, key);
+  duk_remove(ctx, -2);
+}
+
+std::optional<int64_t> hiddenId(duk_context* ctx, duk_idx_t idx, const char* key) {
+  if (!duk_is_object(ctx, idx)) return std::nullopt;
+  std::optional<int64_t> id;
+  if (duk_get_prop_string(ctx, idx, key) && duk_is_number(ctx, -1)) id = static_cast<int64_t>(duk_get_number(ctx, -1));
+  duk_pop(ctx);
+  return id;
+}
+
+// --- set-up ----------------------------------------------------------------------
+
+void putFunction(duk_context* ctx, duk_idx_t obj, const char* name, duk_c_function f, duk_idx_t nargs) {
+  obj = duk_normalize_index(ctx, obj);
+  duk_push_c_function(ctx, f, nargs);
+  duk_put_prop_string(ctx, obj, name);
+}
+
+void putAccessor(duk_context* ctx, duk_idx_t obj, const char* name, duk_c_function getter, duk_c_function setter) {
+  obj = duk_normalize_index(ctx, obj);
+  duk_push_string(ctx, name);
+  duk_push_c_function(ctx, getter, 0);
+  duk_uint_t flags = DUK_DEFPROP_HAVE_GETTER;
+  if (setter) {
+    duk_push_c_function(ctx, setter, 1);
+    flags |= DUK_DEFPROP_HAVE_SETTER;
+  }
+  duk_def_prop(ctx, obj, flags);
+}
+
+void defineClass(duk_context* ctx, const char* name, duk_c_function ctor, const char* protoKey,
+                 const std::function<void(duk_idx_t proto)>& members) {
+  duk_push_c_function(ctx, ctor, DUK_VARARGS);
+  const duk_idx_t c = duk_get_top_index(ctx);
+  const duk_idx_t proto = duk_push_object(ctx);
+  members(proto);
+  duk_dup(ctx, c);
+  duk_put_prop_string(ctx, proto, "constructor");
+  duk_push_global_stash(ctx);
+  duk_dup(ctx, proto);
+  duk_put_prop_string(ctx, -2, protoKey);
+  duk_pop(ctx);
+  duk_put_prop_string(ctx, c, "prototype");
+  duk_put_global_string(ctx, name);
+}
+
+namespace {
+
+// Reports an uncaught error: "file(line): Name: message (number)".
+constexpr const char* kFormatError =
+    "(function (e) {\n"
+    "  if (e !== null && typeof e === 'object' && 'message' in e) {\n"
+    "    var where = e.fileName ? String(e.fileName) : '';\n"
+    "    if (e.lineNumber) where += '(' + e.lineNumber + ')';\n"
+    "    var text = (e.name || 'Error') + ': ' + e.message;\n"
+    "    if (typeof e.number === 'number')\n"
+    "      text += ' (' + ((e.number & 0xFFFF0000) === (0x800A0000 | 0) ? e.number & 0xFFFF : e.number) + ')';\n"
+    "    return where ? where + ': ' + text : text;\n"
+    "  }\n"
+    "  return 'Uncaught: ' + String(e);\n"
+    "})";
+
+duk_ret_t installGlobals(duk_context* ctx, void* udata) {
+  Engine& e = *static_cast<Engine*>(udata);
+  duk_push_global_stash(ctx);
+  const duk_idx_t stash = duk_get_top_index(ctx);
+  duk_eval_string(ctx, kFormatError);
+  duk_put_prop_string(ctx, stash, "formatError");
+  installValues(ctx, stash);
+  installObjects(ctx, stash);
+  installWScript(ctx, e);
+  installGlobalObjects(ctx);
+  duk_pop(ctx);  // stash
+  return 0;
+}
+
+[[noreturn]] void fatal(void*, const char* msg) {
+  std::fprintf(stderr, "sorvanelix-script: fatal script engine error: %s\n", msg ? msg : "");
+  std::abort();
+}
+
+}  // namespace
+
+// --- Engine ----------------------------------------------------------------------
+
+void JScriptObject::terminate() {
+  if (auto e = engine_.lock()) e->dropScriptObject(id_);
+}
+
+void Engine::dropScriptObject(int64_t id) {
+  if (closing || !ctx || !duk_check_stack(ctx, 4)) return;
+  pushStashed(ctx, "jsObjects");
+  duk_push_number(ctx, static_cast<double>(id));
+  duk_del_prop(ctx, -2);
+  duk_pop(ctx);
+}
+
+void Engine::report(duk_idx_t idx) {
+  idx = duk_normalize_index(ctx, idx);
+  pushStashed(ctx, "formatError");
+  duk_dup(ctx, idx);
+  if (duk_pcall(ctx, 1) != DUK_EXEC_SUCCESS) {
+    duk_pop(ctx);
+    duk_dup(ctx, idx);
+  }
+  duk_safe_to_string(ctx, -1);
+  err << utf8(jsString(ctx, -1)) << '\n';
+  err.flush();
+  duk_pop(ctx);
+}
+
+int Engine::run(std::string_view source, const std::string& path, const std::vector<std::string>& args) {
+  scriptPath = path;
+  std::error_code ec;
+  const auto full = std::filesystem::absolute(path, ec);
+  scriptFullPath = ec ? path : full.lexically_normal().string();
+  arguments = args;
+  ctx = duk_create_heap(nullptr, nullptr, nullptr, this, fatal);
+  if (!ctx) {
+    err << "sorvanelix-script: cannot create the script engine\n";
+    return 1;
+  }
+  if (duk_safe_call(ctx, installGlobals, this, 0, 1) != DUK_EXEC_SUCCESS) {
+    err << "sorvanelix-script: cannot set up the script objects: " << duk_safe_to_string(ctx, -1) << '\n';
+    shutdown();
+    return 1;
+  }
+  duk_pop(ctx);
+
+  int status = 0;
+  const std::string code = toCesu8(utf16(source));
+  duk_push_lstring(ctx, code.data(), code.size());
+  duk_push_string(ctx, path.c_str());
+  if (duk_pcompile(ctx, 0) != DUK_EXEC_SUCCESS) {
+    report(-1);
+    status = 1;
+  } else if (duk_pcall(ctx, 0) != DUK_EXEC_SUCCESS) {
+    if (quitting || isQuit(ctx, -1)) {
+      status = exitCode;
+    } else {
+      report(-1);
+      status = 1;
+    }
+  } else {
+    status = quitting ? exitCode : (eventFailed ? 1 : 0);
+  }
+  duk_pop(ctx);
+  shutdown();
+  return status;
+}
+
+void Engine::shutdown() {
+  if (!ctx) return;
+  closing = true;
+  for (const Connection& c : connections)
+    if (Object* o = c.object.get()) o->disconnect(c.cookie);
+  connections.clear();
+  // The heap's finalizers drop most values; what is left is released after
+  // the heap is gone.
+  duk_destroy_heap(std::exchange(ctx, nullptr));
+  auto leftObjects = std::move(objects);
+  auto leftRefs = std::move(refs);
+  auto leftArrays = std::move(arrays);
+  objects.clear();
+  refs.clear();
+  arrays.clear();
+}
+
+ScriptHost::ScriptHost() : ScriptHost(std::cout, std::cerr) {}
+ScriptHost::ScriptHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+
+int ScriptHost::run(std::string_view source, const std::string& scriptPath, const std::vector<std::string>& args) {
+  auto engine = std::make_shared<Engine>(out_, err_);
+  return engine->run(source, scriptPath, args);
+}
+
+int ScriptHost::runFile(const std::string& path, const std::vector<std::string>& args) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    err_ << "sorvanelix-script: cannot read " << path << '\n';
+    return 1;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string source = text.str();
+  if (source.starts_with("\xEF\xBB\xBF")) source.erase(0, 3);
+  return run(source, path, args);
+}
+
+}  // namespace svx::host

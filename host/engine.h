@@ -1,0 +1,174 @@
+// Internal to the script host: the engine that runs one script, and what
+// every unit of the host shares (hidden keys, the guard around native
+// functions, errors, the stash, set-up helpers).
+//
+// Duktape raises script errors with longjmp. Every native function therefore
+// runs its C++ body inside guarded(): C++ exceptions are caught there, and the
+// script error is thrown only after every C++ object of the body is gone. The
+// bodies use only the non-throwing parts of the Duktape API (protected calls
+// wherever script code could run).
+#pragma once
+
+#include <duktape.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/automation/dispatch.h"
+#include "platform/automation/error.h"
+#include "platform/automation/object.h"
+
+namespace svx::host {
+
+// Hidden keys: invisible to scripts, and read from a Proxy's target without
+// running its traps.
+#define SVX_KEY(name) DUK_HIDDEN_SYMBOL("svx" name)
+inline constexpr const char* kObjectKey = SVX_KEY("Object");  // proxy target -> objects
+inline constexpr const char* kRefKey = SVX_KEY("Ref");        // Ref -> refs
+inline constexpr const char* kArrayKey = SVX_KEY("Array");    // VBArray -> arrays
+inline constexpr const char* kMissingKey = SVX_KEY("Missing");
+inline constexpr const char* kQuitKey = SVX_KEY("Quit");
+inline constexpr const char* kTargetKey = SVX_KEY("Target");  // bound member -> proxy target
+inline constexpr const char* kNameKey = SVX_KEY("Name");      // bound member -> member name
+
+// Thrown by native bodies: the script error to throw is already on the stack.
+struct JsPending {};
+// WScript.Quit: unwinds to the top of the script (also out of an event raise).
+struct ScriptQuit {};
+
+class Engine;
+
+// A script object passed to an automation member: an object without members
+// that stands for the script value and gives it back when it returns.
+class JScriptObject : public Object {
+ public:
+  JScriptObject(std::weak_ptr<Engine> engine, const Engine* owner, int64_t id)
+      : engine_(std::move(engine)), owner_(owner), id_(id) {}
+  static const ClassInfo& info() {
+    static const ClassInfo ci(u"JScriptTypeInfo");
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+  bool belongsTo(const Engine* e) const { return owner_ == e && !engine_.expired(); }
+  int64_t id() const { return id_; }
+
+ protected:
+  void terminate() override;
+
+ private:
+  std::weak_ptr<Engine> engine_;
+  const Engine* owner_;
+  int64_t id_;
+};
+
+class Engine : public std::enable_shared_from_this<Engine> {
+ public:
+  Engine(std::ostream& out, std::ostream& err) : out(out), err(err) {}
+  ~Engine() { shutdown(); }
+
+  int run(std::string_view source, const std::string& path, const std::vector<std::string>& arguments);
+  void shutdown();
+
+  // Events (events.cpp).
+  void connect(const ObjectRef& obj, BStr prefix);
+  void disconnect(Object* obj);
+  void deliverEvent(const BStr& function, std::span<Variant> args);
+
+  void dropScriptObject(int64_t id);
+  void report(duk_idx_t idx);
+
+  duk_context* ctx = nullptr;
+  std::ostream& out;
+  std::ostream& err;
+  // What the script's values stand for, by the id each one carries.
+  std::map<int64_t, ObjectRef> objects;
+  std::map<int64_t, Variant> refs;
+  std::map<int64_t, Variant> arrays;
+  int64_t nextId = 1;
+  struct Connection {
+    WeakRef<Object> object;
+    int32_t cookie;
+  };
+  std::vector<Connection> connections;
+  bool closing = false;
+  bool quitting = false;
+  bool eventFailed = false;
+  int exitCode = 0;
+  std::string scriptPath;
+  std::string scriptFullPath;
+  std::vector<std::string> arguments;
+};
+
+Engine& engineOf(duk_context* ctx);
+
+template <class Map>
+void eraseDeferred(Map& map, int64_t id) {
+  // The value is dropped after the map is consistent again: releasing it may
+  // run code that comes back here.
+  auto it = map.find(id);
+  if (it == map.end()) return;
+  auto value = std::move(it->second);
+  map.erase(it);
+}
+
+// --- text and errors ---------------------------------------------------------
+
+void pushString(duk_context* ctx, BStrView s);
+BStr jsString(duk_context* ctx, duk_idx_t idx);
+int32_t scriptErrorNumber(int32_t number);
+void pushAutomationError(duk_context* ctx, int32_t number, const BStr& description);
+void pushQuit(duk_context* ctx);
+bool isQuit(duk_context* ctx, duk_idx_t idx);
+
+template <class F>
+duk_ret_t guardedBody(duk_context* ctx, F&& body) {
+  {
+    try {
+      return body();
+    } catch (const RuntimeError& e) {
+      pushAutomationError(ctx, e.number(), e.description());
+    } catch (const ScriptQuit&) {
+      pushQuit(ctx);
+    } catch (const JsPending&) {
+      // the error value is on the stack top
+    } catch (const std::exception& e) {
+      duk_push_error_object_raw(ctx, DUK_ERR_ERROR, nullptr, 0, "%s", e.what());
+    } catch (...) {
+      duk_push_error_object_raw(ctx, DUK_ERR_ERROR, nullptr, 0, "%s", "internal error");
+    }
+  }
+  return duk_throw(ctx);
+}
+
+// A native called by the script: after WScript.Quit every such call throws
+// the quit again, so a script that catches it still ends.
+template <class F>
+duk_ret_t guarded(duk_context* ctx, F&& body) {
+  if (engineOf(ctx).quitting) {
+    pushQuit(ctx);
+    return duk_throw(ctx);
+  }
+  return guardedBody(ctx, std::forward<F>(body));
+}
+
+// --- stash and set-up ------------------------------------------------------------
+
+void pushStashed(duk_context* ctx, const char* key);
+std::optional<int64_t> hiddenId(duk_context* ctx, duk_idx_t idx, const char* key);
+
+void putFunction(duk_context* ctx, duk_idx_t obj, const char* name, duk_c_function f, duk_idx_t nargs);
+void putAccessor(duk_context* ctx, duk_idx_t obj, const char* name, duk_c_function getter, duk_c_function setter);
+// A constructor with its prototype object (left in the stash under `protoKey`).
+void defineClass(duk_context* ctx, const char* name, duk_c_function ctor, const char* protoKey,
+                 const std::function<void(duk_idx_t proto)>& members);
+
+}  // namespace svx::host

@@ -1,0 +1,153 @@
+#include "host/objects.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "host/values.h"
+
+namespace svx::host {
+
+namespace {
+
+duk_ret_t finalizeObject(duk_context* ctx) {
+  return guardedBody(ctx, [&]() -> duk_ret_t {
+    if (auto id = hiddenId(ctx, 0, kObjectKey)) eraseDeferred(engineOf(ctx).objects, *id);
+    return 0;
+  });
+}
+
+bool hasRequiredParams(const MemberInfo& m) {
+  return std::any_of(m.params.begin(), m.params.end(), [](const ParamInfo& p) { return !p.optional; });
+}
+
+// Names the engine itself looks up on objects (conversions, JSON).
+bool isEngineName(BStrView name) {
+  return name == u"toString" || name == u"valueOf" || name == u"toJSON" || name == u"constructor" ||
+         name == u"inspect";
+}
+
+duk_ret_t callMember(duk_context* ctx);
+
+void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, const BStr& name) {
+  duk_push_c_function(ctx, callMember, DUK_VARARGS);
+  duk_dup(ctx, targetIdx);
+  duk_put_prop_string(ctx, -2, kTargetKey);
+  pushString(ctx, name);
+  duk_put_prop_string(ctx, -2, kNameKey);
+}
+
+duk_ret_t callMember(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    const duk_idx_t nargs = duk_get_top(ctx);
+    duk_push_current_function(ctx);
+    duk_get_prop_string(ctx, -1, kTargetKey);
+    duk_get_prop_string(ctx, -2, kNameKey);
+    const BStr name = jsString(ctx, -1);
+    const ObjectRef obj = objectOf(ctx, -2);
+    duk_pop_3(ctx);
+    if (!obj->classInfo().find(name, InvokeKind::Method) && isEngineName(name)) {
+      pushString(ctx, u"[object " + obj->classInfo().name() + u"]");
+      return 1;
+    }
+    std::vector<Variant> args;
+    args.reserve(static_cast<size_t>(nargs));
+    for (duk_idx_t i = 0; i < nargs; ++i) args.push_back(toVariant(ctx, i, true));
+    const Variant result = obj->invoke(name, InvokeKind::Method, args);
+    pushVariant(ctx, result);
+    return 1;
+  });
+}
+
+// Proxy traps: (target, key[, value], receiver).
+duk_ret_t trapGet(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    if (!duk_is_string(ctx, 1) || duk_is_symbol(ctx, 1)) {
+      duk_push_undefined(ctx);
+      return 1;
+    }
+    const ObjectRef obj = objectOf(ctx, 0);
+    const BStr name = jsString(ctx, 1);
+    const MemberInfo* m = obj->classInfo().find(name, InvokeKind::PropertyGet);
+    if (!m) {
+      if (!isEngineName(name)) raise(err::MemberNotSupported);
+      if (name == u"toString" || name == u"valueOf")
+        pushBoundMember(ctx, 0, name);
+      else
+        duk_push_undefined(ctx);
+      return 1;
+    }
+    if (m->kind == InvokeKind::PropertyGet && !hasRequiredParams(*m)) {
+      std::vector<Variant> none;
+      const Variant result = obj->invoke(name, InvokeKind::PropertyGet, none);
+      pushVariant(ctx, result);
+      return 1;
+    }
+    pushBoundMember(ctx, 0, name);
+    return 1;
+  });
+}
+
+duk_ret_t trapSet(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    if (duk_is_symbol(ctx, 1)) raise(err::MemberNotSupported);
+    const ObjectRef obj = objectOf(ctx, 0);
+    const BStr name = jsString(ctx, 1);
+    std::vector<Variant> args{toVariant(ctx, 2, false)};
+    const InvokeKind kind = args[0].vt() == VT_DISPATCH ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
+    obj->invoke(name, kind, args);
+    duk_push_true(ctx);
+    return 1;
+  });
+}
+
+duk_ret_t trapHas(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    const ObjectRef obj = objectOf(ctx, 0);
+    const bool has = !duk_is_symbol(ctx, 1) && obj->dispidOf(jsString(ctx, 1)) >= 0;
+    duk_push_boolean(ctx, has);
+    return 1;
+  });
+}
+
+}  // namespace
+
+void pushObject(duk_context* ctx, const ObjectRef& obj) {
+  if (!obj) {
+    duk_push_null(ctx);
+    return;
+  }
+  Engine& e = engineOf(ctx);
+  if (auto js = refCast<JScriptObject>(obj); js && js->belongsTo(&e)) {
+    pushStashed(ctx, "jsObjects");
+    duk_push_number(ctx, static_cast<double>(js->id()));
+    duk_get_prop(ctx, -2);
+    duk_remove(ctx, -2);
+    if (!duk_is_undefined(ctx, -1)) return;
+    duk_pop(ctx);
+  }
+  const int64_t id = e.nextId++;
+  e.objects.emplace(id, obj);
+  pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr);
+  pushStashed(ctx, "handler");
+  duk_push_proxy(ctx, 0);
+}
+
+ObjectRef objectOf(duk_context* ctx, duk_idx_t idx) {
+  Engine& e = engineOf(ctx);
+  if (auto id = hiddenId(ctx, idx, kObjectKey)) {
+    auto it = e.objects.find(*id);
+    if (it != e.objects.end()) return it->second;
+  }
+  raise(err::ObjectRequired);
+}
+
+void installObjects(duk_context* ctx, duk_idx_t stash) {
+  stash = duk_normalize_index(ctx, stash);
+  const duk_idx_t handler = duk_push_object(ctx);
+  putFunction(ctx, handler, "get", trapGet, 3);
+  putFunction(ctx, handler, "set", trapSet, 4);
+  putFunction(ctx, handler, "has", trapHas, 2);
+  duk_put_prop_string(ctx, stash, "handler");
+}
+
+}  // namespace svx::host

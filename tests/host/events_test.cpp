@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "tests/host/probe.h"
+
+namespace svx::host {
+namespace {
+
+// Events of connected objects.
+const Case kEventCases[] = {
+    {"EventsCallThePrefixedFunctionsWithWriteBack",
+     "function p_KeyPress(i, k) { WScript.Echo('key', i.value, k.value, i.vartype); k.value = 0; }"
+     "function p_Click(i) { WScript.Echo('click', i + 0); }"
+     "WScript.ConnectObject(p, 'p_'); WScript.Echo(p.Fire(65)); p.FireClick(9);"
+     "WScript.DisconnectObject(p); p.FireClick(10); WScript.Echo(p.Fire(66))",
+     "key 3 65 2\n0/3\nclick 9\n66/2\n"},
+    {"EventsWithoutAFunctionAreIgnored",
+     "WScript.ConnectObject(p, 'none_'); WScript.Echo(p.Fire(65))", "65/2\n"},
+    {"KeptEventRefsHoldTheirLastValue",
+     "var kept; function p_KeyPress(i, k) { kept = k; k.value = 'A'.charCodeAt(0) + 1; }"
+     "WScript.ConnectObject(p, 'p_'); WScript.Echo(p.Fire(65)); WScript.Echo(kept.value, kept.vartype)",
+     "66/3\n66 3\n"},
+    {"CreateObjectWithPrefix",
+     "function q_Click(i) { WScript.Echo('q click', i.value) } var q = WScript.CreateObject('Sorvanelix.TestProbe', "
+     "'q_'); q.FireClick(1); p.FireClick(2)",
+     "q click 1\n"},
+};
+
+class EventCases : public HostTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(EventCases, Output) { expectCase(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Host, EventCases, ::testing::ValuesIn(kEventCases), caseName);
+
+TEST_F(HostTest, ErrorInAnEventFunctionIsReportedAndStopsEvents) {
+  const ScriptRun r = runScript(
+      "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"
+      "function p_Click(i) {\n"
+      "  WScript.Echo('click', i.value);\n"
+      "  undefinedFunction();\n"
+      "}\n"
+      "WScript.ConnectObject(p, 'p_');\n"
+      "p.FireClick(1); p.FireClick(2);\n"
+      "WScript.Echo('script goes on');\n");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "click 1\nscript goes on\n");
+  EXPECT_NE(r.err.find("probe.js(4): ReferenceError"), std::string::npos) << r.err;
+}
+
+TEST_F(HostTest, QuitInsideAnEventEndsTheScript) {
+  const ScriptRun r = runScript(
+      "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"
+      "function p_Click(i) { WScript.Quit(7); }\n"
+      "WScript.ConnectObject(p, 'p_'); p.FireClick(1); WScript.Echo('no');\n");
+  EXPECT_EQ(r.code, 7);
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(HostTest, SleepServesTheHandlerAndEventsArriveMeanwhile) {
+  std::vector<int> slept;
+  setSleepHandler([&](int ms) {
+    slept.push_back(ms);
+    if (TestProbe::last) TestProbe::last->fireClickFromOutside(ms);
+  });
+  const ScriptRun r = runScript(
+      "function p_Click(i) { WScript.Echo('tick', i.value); }\n"
+      "var p = WScript.CreateObject('Sorvanelix.TestProbe', 'p_'); WScript.Sleep(25); WScript.Echo('woke');");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "tick 25\nwoke\n");
+  EXPECT_EQ(slept, std::vector<int>{25});
+}
+
+}  // namespace
+}  // namespace svx::host

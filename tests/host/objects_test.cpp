@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "tests/host/probe.h"
+
+namespace svx::host {
+namespace {
+
+// Properties, methods and their errors.
+const Case kObjectCases[] = {
+    {"PropertiesAndParameterisedProperties",
+     "p.Caption = 'Hello'; WScript.Echo(p.Caption, p.List(4), typeof p.List);"
+     "var c = new ActiveXObject('Sorvanelix.TestProbe'); p.Child = c; "
+     "WScript.Echo(p.Child.IsSelf(c), 'Caption' in p, 'Nope' in p)",
+     "Hello 40 function\ntrue true false\n"},
+    {"AutomationErrorsBecomeScriptErrors",
+     "try { p.Nope() } catch (e) { WScript.Echo(e.message, e.number & 0xFFFF, e.description) }"
+     "try { p.Echo() } catch (e) { WScript.Echo(e.message) }"
+     "try { p.Child = 5 } catch (e) { WScript.Echo(e.message) }",
+     "Object doesn't support this property or method 438 Object doesn't support this property or method\n"
+     "Argument not optional\nObject required\n"},
+};
+
+class ObjectCases : public HostTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(ObjectCases, Output) { expectCase(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Host, ObjectCases, ::testing::ValuesIn(kObjectCases), caseName);
+
+TEST_F(HostTest, UncaughtErrorsGiveMessageLineAndFailure) {
+  const ScriptRun r = runScript("var p = new ActiveXObject('Sorvanelix.TestProbe');\n\np.Nope();\nWScript.Echo('no');");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "probe.js(3): Error: Object doesn't support this property or method (438)\n");
+  const ScriptRun syntax = runScript("var x = ;");
+  EXPECT_EQ(syntax.code, 1);
+  EXPECT_NE(syntax.err.find("probe.js(1): SyntaxError"), std::string::npos) << syntax.err;
+  EXPECT_EQ(runScript("throw 'plain';").err, "Uncaught: plain\n");
+  EXPECT_NE(runScript("new ActiveXObject('No.Such.Class')").err.find("ActiveX component can't create object (429)"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace svx::host
