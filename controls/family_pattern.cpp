@@ -136,8 +136,10 @@ BStr familyMemberName(const FamilySpec& spec, BStrView which) {
   return spec.objectName.empty() ? spec.family + u"Object" : spec.objectName;
 }
 
-BStr familyDescription(const FamilySpec& spec, BStrView which) {
-  const BStr& w = spec.classWord;
+BStr familyDescription(const FamilySpec& spec, BStrView which) { return familyDescription(spec.classWord, which); }
+
+BStr familyDescription(BStrView classWord, BStrView which) {
+  const BStr w(classWord);
   if (which == u"Load") return u"Loads a new " + w + u" control array element into memory and returns its index value.";
   if (which == u"Unload") return u"Unloads a " + w + u" control array element from memory.";
   const BStr tail = u" control array element, from the " + w +

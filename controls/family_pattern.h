@@ -54,6 +54,9 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec);
 // Member names and descriptions of a family, for the scripting object.
 BStr familyMemberName(const FamilySpec& spec, BStrView which);  // "Load", "Unload", "Get", "Set", "Object"
 BStr familyDescription(const FamilySpec& spec, BStrView which);
+// The one sentence form of the descriptions, for a family's class word
+// ("CommandButton", "Dropdown list ComboBox").
+BStr familyDescription(BStrView classWord, BStrView which);
 
 // The pieces of the pattern, usable by families with members of their own.
 struct FamilyOut {

@@ -26,7 +26,7 @@ FamilySpec timerSpec() {
   FamilySpec s;
   s.family = u"TimerCtrl";
   s.arrayName = u"TimerCtrl";
-  s.classWord = u"TimerControl";
+  s.classWord = u"Timer";
   s.hasContainer = false;
   return s;
 }

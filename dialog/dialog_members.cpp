@@ -1,6 +1,7 @@
 // The rows of _Dialog, in interface order.
 #include <string_view>
 
+#include "controls/family_pattern.h"
 #include "dialog/dialog.h"
 
 namespace svx {
@@ -74,7 +75,7 @@ BStr decorate(std::u16string_view names, std::u16string_view prefix, std::u16str
 struct Family {
   const char16_t* word;      // Load<word>, Unload<word>, <word>Object
   const char16_t* getWord;   // Get<getWord>, Set<getWord>
-  const char16_t* noun;      // for the descriptions
+  const char16_t* noun;      // the class word of the descriptions
   const char16_t* getProps;  // Get's property parameters (out)
   const char16_t* setProps;  // Set's property parameters (in)
   bool container = true;     // Load takes intPictureContainerIndex
@@ -86,17 +87,13 @@ struct Family {
 
 void addFamily(std::vector<DialogMemberRow>& rows, const Family& f) {
   const BStr word = f.word, getWord = f.getWord, noun = f.noun;
-  rows.push_back(fwd(u"Load" + word, f.container ? u"intPictureContainerIndex?" : u"",
-                     u"Loads a new " + noun + u" control on the dialog and returns its index."));
-  rows.push_back(fwd(u"Unload" + word, u"intIndex", u"Unloads the " + noun + u" control with the specified index."));
-  rows.push_back(fwd(u"Get" + getWord, u"intIndex " + decorate(f.getProps, u"&", u"?"),
-                     u"Returns the properties of the " + noun + u" control with the specified index."));
+  rows.push_back(fwd(u"Load" + word, f.container ? u"intPictureContainerIndex?" : u"", familyDescription(noun, u"Load")));
+  rows.push_back(fwd(u"Unload" + word, u"intIndex", familyDescription(noun, u"Unload")));
+  rows.push_back(fwd(u"Get" + getWord, u"intIndex " + decorate(f.getProps, u"&", u"?"), familyDescription(noun, u"Get")));
   rows.push_back(fwd(u"Set" + getWord, u"intIndex " + decorate(f.setProps, u"", u"?") + (f.zOrder ? u" intZOrder?" : u""),
-                     u"Sets the properties of the " + noun + u" control with the specified index."));
+                     familyDescription(noun, u"Set")));
   rows.insert(rows.end(), f.beforeObject.begin(), f.beforeObject.end());
-  if (f.object)
-    rows.push_back(fwd(word + u"Object", u"intIndex",
-                       u"Returns a reference to the " + noun + u" control with the specified index."));
+  if (f.object) rows.push_back(fwd(word + u"Object", u"intIndex", familyDescription(noun, u"Object")));
   rows.insert(rows.end(), f.afterObject.begin(), f.afterObject.end());
 }
 
@@ -116,8 +113,8 @@ std::vector<Family> familiesBeforePrinter() {
   return {
       {u"Check", u"Check", u"CheckBox", u"strCaption intTabIndex boolVisible intValue sngLeft sngTop sngWidth sngHeight",
        u"strCaption intTabIndex boolVisible intValue sngLeft sngTop sngWidth sngHeight"},
-      {u"Combo", u"Combo", u"ComboBox (dropdown list)", kComboGet, kComboSet},
-      {u"ComboText", u"ComboText", u"ComboBox (dropdown combo)", kComboGet,
+      {u"Combo", u"Combo", u"Dropdown list ComboBox", kComboGet, kComboSet},
+      {u"ComboText", u"ComboText", u"Dropdown combo ComboBox", kComboGet,
        u"strText arrayItemsList intTabIndex boolVisible intListIndex sngLeft sngTop sngWidth sngHeight"},
       {u"Command", u"Command", u"CommandButton",
        u"strCaption boolDefault boolCancel intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight",
@@ -127,36 +124,39 @@ std::vector<Family> familiesBeforePrinter() {
        u"intOptions objRecordset intRecordsetType strRecordSource intEditMode sngLeft sngTop sngWidth sngHeight",
        kDataCtrlSet, true, true, true, {},
        {fwd(u"DataCtrlOpenData", u"intIndex",
-            u"Opens the database and the recordset of the Data control with the specified index.")}},
+            u"Opens the database and the recordset of a Data control array element, from the Data controls array, "
+            u"based on the index of the control.")}},
       {u"Frame", u"Frame", u"Frame", u"strCaption intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight",
        u"strCaption intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight"},
-      {u"HScrollBar", u"HScrollBar", u"HScrollBar", kScrollBar, kScrollBar},
+      {u"HScrollBar", u"HScrollBar", u"Horizontal ScrollBar", kScrollBar, kScrollBar},
       {u"Image", u"ImageCtrl", u"Image",
        u"byteStdPictureArray intBorderStyle boolStretch boolVisible sngLeft sngTop sngWidth sngHeight",
        u"byteStdPictureArray intBorderStyle strPicturePath boolStretch boolVisible sngLeft sngTop sngWidth sngHeight",
        true, true, true,
        {fwd(u"LoadPictureIntoImageCtrl", kLoadPicture,
-            u"Loads a picture from a file into the Image control with the specified index."),
+            u"Loads a picture from a file into an Image control array element, from the Image controls array, "
+            u"based on the index of the control."),
         fwd(u"SavePictureFromImageCtrl", u"intIndex strFileName",
-            u"Saves the picture of the Image control with the specified index to a file.")}},
+            u"Saves to a file the picture of an Image control array element, from the Image controls array, "
+            u"based on the index of the control.")}},
       {u"Label", u"Label", u"Label", u"strCaption intTabIndex intBorderStyle boolVisible sngLeft sngTop sngWidth sngHeight",
        u"strCaption intTabIndex intBorderStyle boolVisible sngLeft sngTop sngWidth sngHeight"},
-      {u"List", u"List", u"ListBox", kComboGet, kComboSet, true, true, true, {},
+      {u"List", u"List", u"Standard ListBox", kComboGet, kComboSet, true, true, true, {},
        {fwd(u"ListShowHScrollBar", u"intIndex",
-            u"Displays a horizontal scroll bar in the ListBox control with the specified index, as wide as its "
-            u"longest item.")}},
+            u"Displays a horizontal scroll bar on a Standard ListBox control array element, from the Standard ListBox "
+            u"controls array, based on the index of the control.")}},
       {u"Line", u"Line", u"Line",
        u"lngBorderColor intBorderStyle boolVisible intBorderWidth sngX1 sngX2 sngY1 sngY2",
        u"lngBorderColor intBorderStyle boolVisible intBorderWidth sngX1 sngX2 sngY1 sngY2"},
-      {u"ListCheck", u"ListCheck", u"ListBox (checkbox style)",
+      {u"ListCheck", u"ListCheck", u"Check ListBox",
        u"arrayItemsList arraySelectionsList intTabIndex boolVisible intListIndex strListValue sngLeft sngTop sngWidth "
        u"sngHeight",
        u"arrayItemsList arraySelectionsList intTabIndex boolVisible intListIndex sngLeft sngTop sngWidth sngHeight", true,
        true, true, {},
        {fwd(u"ListCheckShowHScrollBar", u"intIndex",
-            u"Displays a horizontal scroll bar in the checkbox style ListBox control with the specified index, as wide "
-            u"as its longest item.")}},
-      {u"MultiText", u"MultiText", u"multiline TextBox",
+            u"Displays a horizontal scroll bar on a Check ListBox control array element, from the Check ListBox "
+            u"controls array, based on the index of the control.")}},
+      {u"MultiText", u"MultiText", u"Multiline TextBox",
        u"strText lngMaxLength intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight",
        u"strText lngMaxLength intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight"},
       {u"Option", u"Option", u"OptionButton", u"strCaption intTabIndex boolVisible boolValue sngLeft sngTop sngWidth sngHeight",
@@ -167,21 +167,28 @@ std::vector<Family> familiesBeforePrinter() {
        u"sngHeight",
        true, true, true,
        {fwd(u"LoadPictureIntoPictureCtrl", kLoadPicture,
-            u"Loads a picture from a file into the PictureBox control with the specified index."),
+            u"Loads a picture from a file into a PictureBox control array element, from the PictureBox controls array, "
+            u"based on the index of the control."),
         fwd(u"SavePictureFromPictureCtrl", u"intIndex strFileName",
-            u"Saves the picture of the PictureBox control with the specified index to a file.")},
+            u"Saves to a file the picture of a PictureBox control array element, from the PictureBox controls array, "
+            u"based on the index of the control.")},
        {fwd(u"PictureCtrlCircleAbsolute", u"intIndex sngX sngY sngRadius lngOLEColor? sngStart? sngEnd? sngAspect?",
-            u"Draws a circle, ellipse, or arc on the PictureBox control with the specified index."),
+            u"Draws a circle, ellipse, or arc on the PictureBox control array element, from the PictureBox controls "
+            u"array, identified by the index of the control."),
         fwd(u"PictureCtrlLineAbsolute", u"intIndex sngX1 sngY1 sngX2 sngY2 lngOLEColor? boolBox? boolFill?",
-            u"Draws lines and rectangles on the PictureBox control with the specified index."),
+            u"Draws lines and rectangles on the PictureBox control array element, from the PictureBox controls array, "
+            u"identified by the index of the control."),
         fwd(u"PictureCtrlPaintPicture",
             u"intIndex byteStdPictureArray sngX1 sngY1 sngWidth1? sngHeight1? sngX2? sngY2? sngWidth2? sngHeight2? "
             u"lngOpcode?",
-            u"Draws the contents of a graphics file on the PictureBox control with the specified index."),
+            u"Draws the contents of a graphics file, represented by the byte array, on the PictureBox control array "
+            u"element, from the PictureBox controls array, identified by the index of the control."),
         fwd(u"PictureCtrlPSetAbsolute", u"intIndex sngX sngY lngOLEColor?",
-            u"Sets a point to a specified color on the PictureBox control with the specified index."),
+            u"Sets a point on the PictureBox control array element, from the PictureBox controls array, identified by "
+            u"the index of the control, to a specified color."),
         fwd(u"PictureCtrlPrintText", u"intIndex strText",
-            u"Prints text on the PictureBox control with the specified index.")}},
+            u"Prints text on the PictureBox control array element, from the PictureBox controls array, identified by "
+            u"the index of the control.")}},
   };
 }
 
@@ -193,7 +200,7 @@ std::vector<Family> familiesAfterPrinter() {
        u"strText lngMaxLength strPasswordChar intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight",
        u"strText lngMaxLength strPasswordChar intTabIndex boolVisible sngLeft sngTop sngWidth sngHeight"},
       {u"TimerCtrl", u"TimerCtrl", u"Timer", u"lngInterval boolEnabled", u"lngInterval boolEnabled", false, false, false},
-      {u"VScrollBar", u"VScrollBar", u"VScrollBar", kScrollBar, kScrollBar},
+      {u"VScrollBar", u"VScrollBar", u"Vertical ScrollBar", kScrollBar, kScrollBar},
   };
 }
 
