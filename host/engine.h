@@ -36,6 +36,7 @@ inline constexpr const char* kObjectKey = SVX_KEY("Object");  // proxy target ->
 inline constexpr const char* kRefKey = SVX_KEY("Ref");        // Ref -> refs
 inline constexpr const char* kArrayKey = SVX_KEY("Array");    // VBArray -> arrays
 inline constexpr const char* kMissingKey = SVX_KEY("Missing");
+inline constexpr const char* kNamedKey = SVX_KEY("Named");    // Named(...) -> its object
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
 inline constexpr const char* kTargetKey = SVX_KEY("Target");  // bound member -> proxy target
 inline constexpr const char* kNameKey = SVX_KEY("Name");      // bound member -> member name

@@ -36,9 +36,54 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, const BStr& name) {
   duk_put_prop_string(ctx, -2, kNameKey);
 }
 
+bool isNamed(duk_context* ctx, duk_idx_t idx) {
+  if (!duk_is_object(ctx, idx)) return false;
+  const bool named = duk_get_prop_string(ctx, idx, kNamedKey);
+  duk_pop(ctx);
+  return named;
+}
+
+// Protected: [Named(...)] -> [names, values], the own enumerable properties
+// of the object it holds (reading them may run script code).
+duk_ret_t copyNamedArguments(duk_context* ctx, void*) {
+  const duk_idx_t marker = duk_get_top_index(ctx);
+  duk_get_prop_string(ctx, marker, kNamedKey);
+  const duk_idx_t names = duk_push_array(ctx);
+  const duk_idx_t values = duk_push_array(ctx);
+  duk_enum(ctx, marker + 1, DUK_ENUM_OWN_PROPERTIES_ONLY);
+  for (duk_uarridx_t i = 0; duk_next(ctx, -1, 1); ++i) {
+    duk_put_prop_index(ctx, values, i);
+    duk_put_prop_index(ctx, names, i);
+  }
+  duk_pop(ctx);
+  return 2;
+}
+
+// Reads the Named(...) argument at `idx` into `args` and `names`.
+void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args, std::vector<BStr>& names) {
+  duk_dup(ctx, idx);
+  if (duk_safe_call(ctx, copyNamedArguments, nullptr, 1, 2) != DUK_EXEC_SUCCESS) {
+    duk_pop(ctx);  // the error is below the second result
+    throw JsPending{};
+  }
+  const duk_idx_t values = duk_get_top_index(ctx);
+  const duk_idx_t keys = values - 1;
+  const auto n = static_cast<duk_uarridx_t>(duk_get_length(ctx, values));
+  for (duk_uarridx_t i = 0; i < n; ++i) {
+    duk_get_prop_index(ctx, keys, i);
+    names.push_back(jsString(ctx, -1));
+    duk_get_prop_index(ctx, values, i);
+    args.push_back(toVariant(ctx, -1, true));
+    duk_pop_2(ctx);
+  }
+  duk_pop_2(ctx);
+}
+
 duk_ret_t callMember(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
-    const duk_idx_t nargs = duk_get_top(ctx);
+    duk_idx_t nargs = duk_get_top(ctx);
+    const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
+    if (named) --nargs;
     duk_push_current_function(ctx);
     duk_get_prop_string(ctx, -1, kTargetKey);
     duk_get_prop_string(ctx, -2, kNameKey);
@@ -52,7 +97,10 @@ duk_ret_t callMember(duk_context* ctx) {
     std::vector<Variant> args;
     args.reserve(static_cast<size_t>(nargs));
     for (duk_idx_t i = 0; i < nargs; ++i) args.push_back(toVariant(ctx, i, true));
-    const Variant result = obj->invoke(name, InvokeKind::Method, args);
+    std::vector<BStr> names;
+    if (named) namedArguments(ctx, nargs, args, names);
+    const Variant result =
+        named ? obj->invoke(name, InvokeKind::Method, args, names) : obj->invoke(name, InvokeKind::Method, args);
     pushVariant(ctx, result);
     return 1;
   });
@@ -109,7 +157,21 @@ duk_ret_t trapHas(duk_context* ctx) {
   });
 }
 
+duk_ret_t namedConstruct(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    if (!duk_is_object(ctx, 0) || duk_is_function(ctx, 0) || isNamed(ctx, 0))
+      raise(err::TypeMismatch, u"Named expects an object of argument names and values");
+    duk_push_object(ctx);
+    duk_dup(ctx, 0);
+    duk_put_prop_string(ctx, -2, kNamedKey);
+    duk_freeze(ctx, -1);
+    return 1;
+  });
+}
+
 }  // namespace
+
+bool isNamedArguments(duk_context* ctx, duk_idx_t idx) { return isNamed(ctx, idx); }
 
 void pushObject(duk_context* ctx, const ObjectRef& obj) {
   if (!obj) {
@@ -148,6 +210,8 @@ void installObjects(duk_context* ctx, duk_idx_t stash) {
   putFunction(ctx, handler, "set", trapSet, 4);
   putFunction(ctx, handler, "has", trapHas, 2);
   duk_put_prop_string(ctx, stash, "handler");
+  duk_push_c_function(ctx, namedConstruct, 1);
+  duk_put_global_string(ctx, "Named");
 }
 
 }  // namespace svx::host

@@ -12,7 +12,10 @@ void pushObject(duk_context* ctx, const ObjectRef& obj);
 // The object behind the Proxy at `idx`; Object required (424) otherwise.
 ObjectRef objectOf(duk_context* ctx, duk_idx_t idx);
 
-// Installs the Proxy handler in the stash.
+// Whether the value at `idx` is a Named(...) argument list.
+bool isNamedArguments(duk_context* ctx, duk_idx_t idx);
+
+// Installs the Proxy handler in the stash, and Named.
 void installObjects(duk_context* ctx, duk_idx_t stash);
 
 }  // namespace svx::host

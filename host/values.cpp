@@ -89,6 +89,7 @@ Variant objectVariant(duk_context* ctx, duk_idx_t idx, bool argument) {
     auto it = e.arrays.find(*id);
     if (it != e.arrays.end()) return it->second;
   }
+  if (isNamedArguments(ctx, idx)) raise(err::InvalidProcedureCall, u"Named(...) is only valid as a method's last argument");
   if (duk_get_prop_string(ctx, idx, kMissingKey)) {
     duk_pop(ctx);
     return Variant::missing();

@@ -1,5 +1,6 @@
 #include "platform/automation/dispatch.h"
 
+#include <algorithm>
 #include <map>
 
 namespace svx {
@@ -145,6 +146,42 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
     }
   }
   return m.call(self, Args(slots));
+}
+
+int32_t paramIdOf(const MemberInfo& m, BStrView name) {
+  for (size_t i = 0; i < m.params.size(); ++i)
+    if (sameName(m.params[i].name, name)) return static_cast<int32_t>(i);
+  return -1;
+}
+
+Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args, std::span<const int32_t> namedIds) {
+  if (namedIds.empty()) return invokeMember(self, m, args);
+  if (namedIds.size() > args.size()) raise(err::InvalidProcedureCall);
+  const size_t positional = args.size() - namedIds.size();
+  const size_t n = m.params.size();
+  if (positional > n) raise(err::WrongNumberOfArguments);
+  // Lays the named arguments out by position; the gaps stay missing. A value
+  // travels as a reference to its slot so that by-reference writes land there.
+  size_t count = positional;
+  for (int32_t id : namedIds) {
+    if (id < 0 || static_cast<size_t>(id) >= n) raise(err::NamedArgumentNotFound);
+    count = std::max(count, static_cast<size_t>(id) + 1);
+  }
+  std::vector<Variant> bound(count, Variant::missing());
+  std::vector<bool> given(count, false);
+  for (size_t i = 0; i < positional; ++i) {
+    bound[i] = args[i];
+    given[i] = true;
+  }
+  for (size_t k = 0; k < namedIds.size(); ++k) {
+    const auto id = static_cast<size_t>(namedIds[k]);
+    if (given[id])
+      raise(err::WrongNumberOfArguments, u"Named argument already specified: " + m.params[id].name);
+    given[id] = true;
+    Variant& arg = args[positional + k];
+    bound[id] = arg.isByRef() || arg.isMissing() ? arg : Variant::byRef(arg);
+  }
+  return invokeMember(self, m, bound);
 }
 
 std::vector<Variant> refsTo(std::span<Variant> values) {

@@ -179,6 +179,19 @@ bool sameName(BStrView a, BStrView b);
 // Calls a member through the table, binding the arguments as declared.
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args);
 
+// The ID of parameter `name` of `m` for named arguments: its position
+// (case-insensitive match); -1 when the member has no such parameter.
+int32_t paramIdOf(const MemberInfo& m, BStrView name);
+
+// Calls with named arguments: the last namedIds.size() arguments are bound to
+// the parameters with those IDs, the ones before them by position. A named
+// argument passed by value to a by-reference parameter is written back into
+// its slot of `args`. Fails with 448 for an ID the member does not have, 450
+// for a parameter given twice (by position and by name, or by name twice), and
+// as a positional call does for the rest (449 for a required parameter left
+// out).
+Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args, std::span<const int32_t> namedIds);
+
 // Receives the events of an object it is connected to.
 class EventSink {
  public:

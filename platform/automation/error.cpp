@@ -49,6 +49,7 @@ constexpr std::array standardErrors = {
     StandardError{err::ObjectRequired, u"Object required"},
     StandardError{err::CannotCreateObject, u"ActiveX component can't create object"},
     StandardError{err::MemberNotSupported, u"Object doesn't support this property or method"},
+    StandardError{err::NamedArgumentNotFound, u"Named argument not found"},
     StandardError{err::ArgumentNotOptional, u"Argument not optional"},
     StandardError{err::WrongNumberOfArguments, u"Wrong number of arguments or invalid property assignment"},
     StandardError{err::DuplicateKey, u"This key is already associated with an element of this collection"},

@@ -43,6 +43,7 @@ inline constexpr int32_t CannotShowNonModalWhenModal = 401;
 inline constexpr int32_t ObjectRequired = 424;
 inline constexpr int32_t CannotCreateObject = 429;
 inline constexpr int32_t MemberNotSupported = 438;
+inline constexpr int32_t NamedArgumentNotFound = 448;
 inline constexpr int32_t ArgumentNotOptional = 449;
 inline constexpr int32_t WrongNumberOfArguments = 450;
 inline constexpr int32_t DuplicateKey = 457;

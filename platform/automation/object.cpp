@@ -47,6 +47,20 @@ Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Vari
   return invokeMember(*this, *m, args);
 }
 
+Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args,
+                       std::span<const std::u16string> argNames) {
+  const MemberInfo* m = classInfo().find(name, kind);
+  if (!m) raise(err::MemberNotSupported);
+  std::vector<int32_t> ids;
+  ids.reserve(argNames.size());
+  for (const std::u16string& n : argNames) {
+    const int32_t id = paramIdOf(*m, n);
+    if (id < 0) raise(err::NamedArgumentNotFound);
+    ids.push_back(id);
+  }
+  return invokeMember(*this, *m, args, ids);
+}
+
 Variant Object::invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) {
   const MemberInfo* m = classInfo().find(dispid, kind);
   if (!m) raise(err::MemberNotSupported);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -48,6 +49,11 @@ class Object {
   // Failures raise RuntimeError: 438 unknown member, 449 required argument
   // missing, 450 wrong number of arguments, 13 type mismatch.
   Variant invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args);
+  // With named arguments: the last argNames.size() of `args` go to the
+  // parameters of those names (case-insensitive); 448 for a name the member
+  // does not have, 450 for a parameter given twice.
+  Variant invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args,
+                 std::span<const std::u16string> argNames);
   virtual Variant invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args);
   // The DISPID of a member name (case-insensitive), or -1.
   int32_t dispidOf(std::u16string_view name) const;

@@ -18,6 +18,18 @@ const Case kObjectCases[] = {
      "try { p.Child = 5 } catch (e) { WScript.Echo(e.message) }",
      "Object doesn't support this property or method 438 Object doesn't support this property or method\n"
      "Argument not optional\nObject required\n"},
+    {"NamedArgumentsFollowThePositionalOnes",
+     "WScript.Echo(p.Optional(1, Named({c: 3})), p.Optional(Named({B: 2, a: 1})), p.Optional(1, 2, Named({})));"
+     "var r = new Ref(); p.SetOut(Named({varValue: 'v', VAROUT: r})); WScript.Echo(r.value, r.vartype)",
+     "PMP PPM PPM\nv 8\n"},
+    {"NamedArgumentErrors",
+     "function t(f) { try { f(); WScript.Echo('no error') } catch (e) { WScript.Echo(e.number & 0xFFFF, e.message) } }"
+     "t(function () { p.Optional(1, Named({zz: 1})) }); t(function () { p.Optional(1, Named({A: 2})) });"
+     "t(function () { p.Optional(Named({b: 1})) }); t(function () { p.Echo(Named({value: 1}), 2) });"
+     "t(function () { Named(5) })",
+     "448 Named argument not found\n450 Named argument already specified: a\n449 Argument not optional\n"
+     "5 Named(...) is only valid as a method's last argument\n13 Named expects an object of argument names and "
+     "values\n"},
 };
 
 class ObjectCases : public HostTest, public ::testing::WithParamInterface<Case> {};

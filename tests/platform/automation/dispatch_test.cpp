@@ -88,6 +88,48 @@ TEST(Dispatch, FailuresCarryTheRuntimeNumbers) {
   EXPECT_EQ(errorOf([] { createObject(u"No.Such.Class"); }), 429);
 }
 
+// Change(byValue, [byRef], [extra]) with named arguments after positional ones.
+TEST(Dispatch, NamedArgumentsBindByParameterName) {
+  Ref<Probe> p = makeRef<Probe>();
+  const auto call = [&](std::vector<Variant> args, std::vector<BStr> names) {
+    return p->invoke(u"Change", InvokeKind::Method, args, names);
+  };
+  Variant out(0);
+  // Out of order, names ignore case; "extra" passed, so not missing.
+  EXPECT_FALSE(call({Variant(1), Variant(5), Variant::byRef(out)}, {u"EXTRA", u"byref"}).asBool());
+  EXPECT_EQ(out.asI4(), 42);
+  // Positional first, then by name; the gap before "extra" stays missing.
+  out = Variant(0);
+  EXPECT_TRUE(call({Variant(1), Variant::byRef(out)}, {u"byRef"}).asBool());
+  EXPECT_EQ(out.asI4(), 42);
+  EXPECT_FALSE(call({Variant(u"x"), Variant(1)}, {u"extra", u"byValue"}).asBool());
+
+  struct Bad {
+    size_t positional;
+    std::vector<BStr> names;
+    int32_t number;
+  };
+  const Bad bad[] = {
+      {1, {u"nope"}, 448},            // no such parameter
+      {1, {u"extra", u"Extra"}, 450}, // twice by name
+      {1, {u"byValue"}, 450},         // by position and by name
+      {0, {u"extra"}, 449},           // the required "byValue" left out
+  };
+  for (const Bad& b : bad)
+    EXPECT_EQ(errorOf([&] { call(std::vector<Variant>(b.positional + b.names.size(), Variant(1)), b.names); }),
+              b.number)
+        << utf8(b.names[0]);
+}
+
+TEST(Dispatch, ANamedValueForAByRefParameterIsWrittenIntoItsSlot) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<Variant> args{Variant(1), Variant(0)};
+  const std::vector<int32_t> ids{paramIdOf(*p->classInfo().find(u"Change", InvokeKind::Method), u"byRef")};
+  invokeMember(*p, *p->classInfo().find(u"Change", InvokeKind::Method), args, ids);
+  EXPECT_EQ(args[1].asI4(), 42);
+  EXPECT_EQ(ids[0], 1);
+}
+
 TEST(Dispatch, PropertiesShareOneDispidAndTheDefaultMemberIsZero) {
   Ref<Probe> p = makeRef<Probe>();
   std::vector<Variant> v{Variant(u"Hello")};
