@@ -214,7 +214,7 @@ int Engine::run(std::string_view source, const std::string& path, const std::vec
       status = 1;
     }
   } else {
-    status = quitting ? exitCode : (eventFailed ? 1 : 0);
+    status = quitting ? exitCode : 0;
   }
   duk_pop(ctx);
   shutdown();

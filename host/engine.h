@@ -102,7 +102,6 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::vector<Connection> connections;
   bool closing = false;
   bool quitting = false;
-  bool eventFailed = false;
   int exitCode = 0;
   std::string scriptPath;
   std::string scriptFullPath;

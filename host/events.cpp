@@ -59,9 +59,9 @@ void Engine::disconnect(Object* obj) {
 }
 
 void Engine::deliverEvent(const BStr& function, std::span<Variant> args) {
-  // After an error in an event function, or after Quit, no event reaches the
+  // After Quit, or an error in an event function, no event reaches the
   // script any more.
-  if (closing || quitting || eventFailed || !ctx) return;
+  if (closing || quitting || !ctx) return;
   if (!duk_check_stack(ctx, static_cast<duk_idx_t>(args.size()) + 8)) return;
   const duk_idx_t base = duk_get_top(ctx);
   pushString(ctx, function);
@@ -71,8 +71,10 @@ void Engine::deliverEvent(const BStr& function, std::span<Variant> args) {
   duk_idx_t nargs = static_cast<duk_idx_t>(args.size());
   const duk_int_t rc = duk_safe_call(ctx, callGlobalFunction, &nargs, nargs + 1, 1);
   if (rc != DUK_EXEC_SUCCESS && !isQuit(ctx, -1)) {
+    // An error in an event function ends the script as Quit(1) does.
     report(-1);
-    eventFailed = true;
+    quitting = true;
+    exitCode = 1;
   }
   duk_set_top(ctx, base);
   // Refs that the script kept now hold their own copies: the raiser's

@@ -28,8 +28,8 @@ class ScriptHost {
   // Runs `source` as the script at `scriptPath` (used for ScriptName,
   // ScriptFullName and error reports) with `args` as WScript.Arguments.
   // Returns the exit status: the code given to WScript.Quit, 0 at the end of
-  // the script, 1 after an uncaught error (reported on `err` with its line)
-  // or after an error inside an event function.
+  // the script, 1 after an uncaught error (reported on `err` with its line),
+  // also one inside an event function, which ends the script at once.
   int run(std::string_view source, const std::string& scriptPath, const std::vector<std::string>& args = {});
   // Reads the file (UTF-8) and runs it; 1 when it cannot be read.
   int runFile(const std::string& path, const std::vector<std::string>& args = {});

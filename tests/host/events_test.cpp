@@ -31,7 +31,7 @@ TEST_P(EventCases, Output) { expectCase(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Host, EventCases, ::testing::ValuesIn(kEventCases), caseName);
 
-TEST_F(HostTest, ErrorInAnEventFunctionIsReportedAndStopsEvents) {
+TEST_F(HostTest, ErrorInAnEventFunctionEndsTheScript) {
   const ScriptRun r = runScript(
       "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"
       "function p_Click(i) {\n"
@@ -39,11 +39,24 @@ TEST_F(HostTest, ErrorInAnEventFunctionIsReportedAndStopsEvents) {
       "  undefinedFunction();\n"
       "}\n"
       "WScript.ConnectObject(p, 'p_');\n"
-      "p.FireClick(1); p.FireClick(2);\n"
-      "WScript.Echo('script goes on');\n");
+      "try { p.FireClick(1); } catch (e) { WScript.Echo('caught'); }\n"
+      "p.FireClick(2);\n"
+      "WScript.Echo('not reached');\n");
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.out, "click 1\nscript goes on\n");
-  EXPECT_NE(r.err.find("probe.js(4): ReferenceError"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "click 1\n");
+  EXPECT_EQ(r.err, "probe.js(4): ReferenceError: identifier 'undefinedFunction' undefined\n");
+}
+
+TEST_F(HostTest, ErrorInAnEventDuringSleepEndsTheScript) {
+  setSleepHandler([](int ms) {
+    if (TestProbe::last) TestProbe::last->fireClickFromOutside(ms);
+  });
+  const ScriptRun r = runScript(
+      "function p_Click(i) { throw new Error('from the event'); }\n"
+      "var p = WScript.CreateObject('Sorvanelix.TestProbe', 'p_'); WScript.Sleep(5); WScript.Echo('woke');");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "probe.js(1): Error: from the event\n");
 }
 
 TEST_F(HostTest, QuitInsideAnEventEndsTheScript) {
