@@ -243,6 +243,7 @@ ScriptHost::ScriptHost(std::ostream& out, std::ostream& err) : out_(out), err_(e
 
 int ScriptHost::run(std::string_view source, const std::string& scriptPath, const std::vector<std::string>& args) {
   auto engine = std::make_shared<Engine>(out_, err_);
+  engine->trace = trace_;
   return engine->run(source, scriptPath, args);
 }
 

@@ -103,6 +103,12 @@ class Engine : public std::enable_shared_from_this<Engine> {
   bool closing = false;
   bool quitting = false;
   int exitCode = 0;
+  // The call trace (trace.h).
+  bool trace = false;
+  int traceDepth = 0;
+  std::string tracePending;
+  int64_t tracePendingId = 0;
+  int64_t traceCalls = 0;
   std::string scriptPath;
   std::string scriptFullPath;
   std::vector<std::string> arguments;

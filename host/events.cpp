@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/engine.h"
+#include "host/trace.h"
 #include "host/values.h"
 
 namespace svx::host {
@@ -21,10 +22,17 @@ class ScriptSink : public EventSink {
   BStr prefix_;
 };
 
+struct EventCall {
+  duk_idx_t nargs;
+  const BStr& function;
+  std::span<Variant> args;
+};
+
 // Protected: the stack ends with [name, args...] (a safe call works on the
 // caller's frame); calls the global function `name` when there is one.
 duk_ret_t callGlobalFunction(duk_context* ctx, void* udata) {
-  const duk_idx_t nargs = *static_cast<const duk_idx_t*>(udata);
+  const EventCall& call = *static_cast<const EventCall*>(udata);
+  const duk_idx_t nargs = call.nargs;
   const duk_idx_t base = duk_get_top(ctx) - nargs - 1;
   duk_push_global_object(ctx);
   duk_dup(ctx, base);
@@ -33,6 +41,7 @@ duk_ret_t callGlobalFunction(duk_context* ctx, void* udata) {
     duk_push_undefined(ctx);
     return 1;
   }
+  if (Engine& e = engineOf(ctx); e.trace) traceEvent(e, call.function, call.args);
   duk_insert(ctx, base);  // [fn, name, args..., global]
   duk_pop(ctx);
   duk_remove(ctx, base + 1);  // [fn, args...]
@@ -68,8 +77,8 @@ void Engine::deliverEvent(const BStr& function, std::span<Variant> args) {
   std::vector<int64_t> ids;
   // Each argument becomes a Ref bound to the raiser's variable.
   for (Variant& a : args) ids.push_back(pushRefObject(ctx, a.isByRef() ? a : Variant::byRef(a)));
-  duk_idx_t nargs = static_cast<duk_idx_t>(args.size());
-  const duk_int_t rc = duk_safe_call(ctx, callGlobalFunction, &nargs, nargs + 1, 1);
+  EventCall call{static_cast<duk_idx_t>(args.size()), function, args};
+  const duk_int_t rc = duk_safe_call(ctx, callGlobalFunction, &call, call.nargs + 1, 1);
   if (rc != DUK_EXEC_SUCCESS && !isQuit(ctx, -1)) {
     // An error in an event function ends the script as Quit(1) does.
     report(-1);

@@ -1,6 +1,8 @@
-// sorvanelix-script FILE.js [ARGS...]: runs a script with the host's objects.
+// sorvanelix-script [--trace] FILE.js [ARGS...]: runs a script with the
+// host's objects.
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dialog/dialog.h"
@@ -9,8 +11,14 @@
 #include "platform/forms/user.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::cerr << "usage: sorvanelix-script FILE.js [ARGS...]\n";
+  int first = 1;
+  bool trace = false;
+  if (first < argc && std::string_view(argv[first]) == "--trace") {
+    trace = true;
+    ++first;
+  }
+  if (first >= argc) {
+    std::cerr << "usage: sorvanelix-script [--trace] FILE.js [ARGS...]\n";
     return 2;
   }
   // The server runs in the host's process: its classes are registered here
@@ -19,7 +27,8 @@ int main(int argc, char** argv) {
   svx::registerDialogForm();
   svx::host::addGlobalObject("User", svx::makeRef<svx::SimulatedUser>());
 
-  std::vector<std::string> args(argv + 2, argv + argc);
+  std::vector<std::string> args(argv + first + 1, argv + argc);
   svx::host::ScriptHost host;
-  return host.runFile(argv[1], args);
+  host.setTrace(trace);
+  return host.runFile(argv[first], args);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/trace.h"
 #include "host/values.h"
 
 namespace svx::host {
@@ -34,6 +35,14 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, const BStr& name) {
   duk_put_prop_string(ctx, -2, kTargetKey);
   pushString(ctx, name);
   duk_put_prop_string(ctx, -2, kNameKey);
+}
+
+// Calls the member, through the trace when it is on.
+Variant call(duk_context* ctx, Object& obj, const BStr& name, InvokeKind kind, std::vector<Variant>& args,
+             std::vector<BStr>& names) {
+  Engine& e = engineOf(ctx);
+  if (e.trace) return tracedCall(e, obj, name, kind, args, names);
+  return names.empty() ? obj.invoke(name, kind, args) : obj.invoke(name, kind, args, names);
 }
 
 bool isNamed(duk_context* ctx, duk_idx_t idx) {
@@ -99,8 +108,7 @@ duk_ret_t callMember(duk_context* ctx) {
     for (duk_idx_t i = 0; i < nargs; ++i) args.push_back(toVariant(ctx, i, true));
     std::vector<BStr> names;
     if (named) namedArguments(ctx, nargs, args, names);
-    const Variant result =
-        named ? obj->invoke(name, InvokeKind::Method, args, names) : obj->invoke(name, InvokeKind::Method, args);
+    const Variant result = call(ctx, *obj, name, InvokeKind::Method, args, names);
     pushVariant(ctx, result);
     return 1;
   });
@@ -117,7 +125,10 @@ duk_ret_t trapGet(duk_context* ctx) {
     const BStr name = jsString(ctx, 1);
     const MemberInfo* m = obj->classInfo().find(name, InvokeKind::PropertyGet);
     if (!m) {
-      if (!isEngineName(name)) raise(err::MemberNotSupported);
+      if (!isEngineName(name)) {
+        if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, name, err::MemberNotSupported);
+        raise(err::MemberNotSupported);
+      }
       if (name == u"toString" || name == u"valueOf")
         pushBoundMember(ctx, 0, name);
       else
@@ -126,7 +137,8 @@ duk_ret_t trapGet(duk_context* ctx) {
     }
     if (m->kind == InvokeKind::PropertyGet && !hasRequiredParams(*m)) {
       std::vector<Variant> none;
-      const Variant result = obj->invoke(name, InvokeKind::PropertyGet, none);
+      std::vector<BStr> noNames;
+      const Variant result = call(ctx, *obj, name, InvokeKind::PropertyGet, none, noNames);
       pushVariant(ctx, result);
       return 1;
     }
@@ -142,7 +154,8 @@ duk_ret_t trapSet(duk_context* ctx) {
     const BStr name = jsString(ctx, 1);
     std::vector<Variant> args{toVariant(ctx, 2, false)};
     const InvokeKind kind = args[0].vt() == VT_DISPATCH ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
-    obj->invoke(name, kind, args);
+    std::vector<BStr> noNames;
+    call(ctx, *obj, name, kind, args, noNames);
     duk_push_true(ctx);
     return 1;
   });

@@ -34,9 +34,14 @@ class ScriptHost {
   // Reads the file (UTF-8) and runs it; 1 when it cannot be read.
   int runFile(const std::string& path, const std::vector<std::string>& args = {});
 
+  // Writes a trace of the script's calls to automation members and of the
+  // events it receives on `err` (off by default).
+  void setTrace(bool on) { trace_ = on; }
+
  private:
   std::ostream& out_;
   std::ostream& err_;
+  bool trace_ = false;
 };
 
 // What WScript.Sleep(ms) does while it waits. The default serves the

@@ -47,6 +47,7 @@ class TestProbe : public Object {
             .method<&TestProbe::IsSelf>(u"IsSelf", {in(u"objOther")})
             .method<&TestProbe::Fire>(u"Fire", {in(u"intKeyAscii")})
             .method<&TestProbe::FireClick>(u"FireClick", {in(u"intIndex")})
+            .method<&TestProbe::Fail>(u"Fail", {in(u"intNumber"), refOpt(u"lngErrNumber"), refOpt(u"strErrDescription")})
             .event(u"Click", {u"intIndex"})
             .event(u"KeyPress", {u"intIndex", u"intKeyAscii"});
     return ci;
@@ -88,6 +89,10 @@ class TestProbe : public Object {
     BStr s;
     for (Variant* v : {&a, &b, &c}) s += v->isMissing() ? u'M' : v->isEmpty() ? u'E' : u'P';
     return Variant(s);
+  }
+  // Reports error `n` through the out-parameters, as the system's members do.
+  void Fail(Variant& n, Variant& number, Variant& description) {
+    ErrorOut{number, description}.report(toI4(n), u"failed on purpose");
   }
   Variant Caption() { return Variant(caption_); }
   void setCaption(Variant& v) { caption_ = toBStr(v); }

@@ -1,11 +1,11 @@
-# Runs EXE SCRIPT ARGS... and checks its exit status (RC) and, when given,
+# Runs EXE FLAGS... SCRIPT ARGS... and checks its exit status (RC) and, when given,
 # regular expressions for its standard output (OUT) and error (ERR); with
 # SECONDS, the time it may take.
 set(limit)
 if(DEFINED SECONDS AND NOT SECONDS STREQUAL "")
   set(limit TIMEOUT ${SECONDS})
 endif()
-execute_process(COMMAND ${EXE} ${SCRIPT} ${ARGS} ${limit}
+execute_process(COMMAND ${EXE} ${FLAGS} ${SCRIPT} ${ARGS} ${limit}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc STREQUAL RC)
   message(FATAL_ERROR "exit status ${rc}, expected ${RC}\nstdout: ${out}\nstderr: ${err}")
