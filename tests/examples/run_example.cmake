@@ -1,0 +1,38 @@
+# Runs EXE SCRIPT FOLDER/PICTURE ARGS... in a temporary folder of its own,
+# which is also the Documents folder, and checks: exit status 0, standard
+# output against OUT, a PNG written to FOLDER/PICTURE, and with LOG, the
+# Documents folder's log file against that expression.
+execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "cannot make a temporary folder")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_DOCUMENTS_DIR=${dir}
+                        ${EXE} ${SCRIPT} ${dir}/${PICTURE} ${ARGS}
+  WORKING_DIRECTORY ${dir} TIMEOUT 60
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(problem "")
+if(NOT rc EQUAL 0)
+  set(problem "exit status ${rc}")
+elseif(DEFINED OUT AND NOT out MATCHES "${OUT}")
+  set(problem "standard output does not match ${OUT}")
+elseif(NOT EXISTS ${dir}/${PICTURE})
+  set(problem "no picture ${PICTURE}")
+else()
+  file(READ ${dir}/${PICTURE} magic LIMIT 8 HEX)
+  if(NOT magic STREQUAL "89504e470d0a1a0a")
+    set(problem "${PICTURE} is not a PNG")
+  elseif(DEFINED LOG AND NOT LOG STREQUAL "")
+    file(GLOB logs ${dir}/*.txt)
+    set(text "")
+    if(logs)
+      file(READ ${logs} text)
+    endif()
+    if(NOT text MATCHES "${LOG}")
+      set(problem "the log file does not match ${LOG}:\n${text}")
+    endif()
+  endif()
+endif()
+file(REMOVE_RECURSE ${dir})
+if(problem)
+  message(FATAL_ERROR "${problem}\nstdout: ${out}\nstderr: ${err}")
+endif()
