@@ -16,6 +16,7 @@
 #include "platform/forms/user_control.h"
 #include "platform/services/screen.h"
 #include "services/mod_color.h"
+#include "services/printer_members.h"
 
 namespace svx {
 
@@ -99,6 +100,7 @@ const ClassInfo& DialogForm::info() {
     declareImageFamily(c);
     declarePictureCtrlFamily(c);
     declareTimerFamily(c);
+    declarePrinterMembers(c);
     c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
     declareFormEvents(c);
     return c;

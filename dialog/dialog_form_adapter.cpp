@@ -4,6 +4,7 @@
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
 #include "platform/desktop/win32.h"
+#include "platform/print/printers.h"
 #include "services/mod_color.h"
 #include "windows/frm_help_all.h"
 
@@ -66,6 +67,7 @@ void registerDialogForm() {
   setDialogFormFactory([] { return std::make_shared<DialogFormAdapter>(); });
   setHelpWindowFactory([] { return std::make_unique<HelpWindowAdapter>(); });
   setInitCustomColorsHook(InitCustomColors);
+  setPrinterObjectProvider([] { return ObjectRef(currentPrinter()); });
 }
 
 }  // namespace svx

@@ -69,36 +69,6 @@ bool hatchCovers(int16_t style, int x, int y) {
   }
 }
 
-// An 8-bit coverage mask the size of the surface, drawn without
-// antialiasing, then combined with the surface through a raster operation.
-class Mask {
- public:
-  Mask(int width, int height)
-      : surface_(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height)), cr_(cairo_create(surface_.get())) {
-    cairo_set_antialias(cr_.get(), CAIRO_ANTIALIAS_NONE);
-    cairo_set_source_rgba(cr_.get(), 0, 0, 0, 1);
-  }
-  cairo_t* cr() { return cr_.get(); }
-
-  void apply(RasterImage& image, uint32_t rgb, int16_t drawMode, int16_t hatch = vbFSSolid) {
-    cairo_surface_flush(surface_.get());
-    const unsigned char* data = cairo_image_surface_get_data(surface_.get());
-    const int stride = cairo_image_surface_get_stride(surface_.get());
-    for (int y = 0; y < image.height; ++y) {
-      const unsigned char* row = data + static_cast<size_t>(y) * stride;
-      for (int x = 0; x < image.width; ++x) {
-        if (row[x] < 128 || !hatchCovers(hatch, x, y)) continue;
-        uint32_t& p = image.at(x, y);
-        p = opaque(rop2(drawMode, rgb, p));
-      }
-    }
-  }
-
- private:
-  gfx::SurfacePtr surface_;
-  gfx::ContextPtr cr_;
-};
-
 // The pen of DrawWidth and DrawStyle on `cr`; false when it draws nothing.
 bool setPen(cairo_t* cr, int16_t width, int16_t style) {
   if (style == vbInvisible) return false;
@@ -149,6 +119,99 @@ double checkedAngle(double angle) {
 
 }  // namespace
 
+// Where one drawing step puts its coverage. On pixels: an 8-bit mask the size
+// of the surface, drawn without antialiasing, then combined with the image
+// through the raster operation. On a vector page: straight onto the page, in
+// the colour the raster operation gives on white paper.
+class DrawInk {
+ public:
+  DrawInk(RasterImage& image, uint32_t rgb, int16_t drawMode, int16_t hatch)
+      : image_(&image), rgb_(rgb), drawMode_(drawMode), hatch_(hatch),
+        mask_(cairo_image_surface_create(CAIRO_FORMAT_A8, image.width, image.height)),
+        owned_(cairo_create(mask_.get())), cr_(owned_.get()) {
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+    cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+  }
+  DrawInk(cairo_t* page, uint32_t rgb, int16_t drawMode, int16_t hatch) : cr_(page) {
+    cairo_save(cr_);
+    cairo_new_path(cr_);
+    const uint32_t colour = rop2(drawMode, rgb, 0xFFFFFF);
+    if (drawMode == vbNop) {
+      cairo_set_operator(cr_, CAIRO_OPERATOR_DEST);
+    } else if (hatch == vbFSSolid) {
+      gfx::setSourceRgb(cr_, colour);
+    } else {
+      // One 8 x 8 tile of the hatch, repeated from the page's origin.
+      RasterImage tile(8, 8, 0);
+      for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+          if (hatchCovers(hatch, x, y)) tile.at(x, y) = opaque(colour);
+      gfx::SurfacePtr source(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8));
+      copyInto(source.get(), tile);
+      cairo_set_source_surface(cr_, source.get(), 0, 0);
+      cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_REPEAT);
+      cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    }
+  }
+  DrawInk(const DrawInk&) = delete;
+  DrawInk& operator=(const DrawInk&) = delete;
+  ~DrawInk() {
+    if (!image_) cairo_restore(cr_);
+  }
+
+  cairo_t* cr() { return cr_; }
+
+  // Pixels: combines the mask with the image. A page has it already.
+  void apply() {
+    if (!image_) return;
+    RasterImage& image = *image_;
+    cairo_surface_flush(mask_.get());
+    const unsigned char* data = cairo_image_surface_get_data(mask_.get());
+    const int stride = cairo_image_surface_get_stride(mask_.get());
+    for (int y = 0; y < image.height; ++y) {
+      const unsigned char* row = data + static_cast<size_t>(y) * stride;
+      for (int x = 0; x < image.width; ++x) {
+        if (row[x] < 128 || !hatchCovers(hatch_, x, y)) continue;
+        uint32_t& p = image.at(x, y);
+        p = opaque(rop2(drawMode_, rgb_, p));
+      }
+    }
+  }
+
+  // Copies `image` into an ARGB32 image surface of the same size that the
+  // caller created (a page keeps its own reference to what it paints).
+  static void copyInto(cairo_surface_t* target, const RasterImage& image) {
+    cairo_surface_flush(target);
+    unsigned char* data = cairo_image_surface_get_data(target);
+    const int stride = cairo_image_surface_get_stride(target);
+    for (int y = 0; y < image.height; ++y)
+      std::copy_n(image.pixels.data() + static_cast<size_t>(y) * image.width, image.width,
+                  reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride));
+    cairo_surface_mark_dirty(target);
+  }
+
+ private:
+  RasterImage* image_ = nullptr;
+  uint32_t rgb_ = 0;
+  int16_t drawMode_ = vbCopyPen;
+  int16_t hatch_ = vbFSSolid;
+  gfx::SurfacePtr mask_;
+  gfx::ContextPtr owned_;
+  cairo_t* cr_ = nullptr;
+};
+
+DrawInk DrawSurface::ink(uint32_t rgb, int16_t hatch) {
+  if (vector_) return DrawInk(vector_->page(), rgb, drawMode_, hatch);
+  return DrawInk(target(), rgb, drawMode_, hatch);
+}
+
+DrawSurface::DrawSurface(VectorPage& page, int widthPixels, int heightPixels)
+    : vector_(&page), vectorWidth_(std::max(1, widthPixels)), vectorHeight_(std::max(1, heightPixels)),
+      foreColor_(0), backColor_(0xFFFFFF) {
+  persistent_ = background(1, 1);
+  screen_ = persistent_;
+}
+
 DrawSurface::DrawSurface(int widthPixels, int heightPixels) {
   const int w = std::max(1, widthPixels), h = std::max(1, heightPixels);
   persistent_ = background(w, h);
@@ -196,11 +259,16 @@ void DrawSurface::rebuild() {
 }
 
 void DrawSurface::drawn() {
-  if (autoRedraw_) screen_ = persistent_;
+  if (autoRedraw_ && !vector_) screen_ = persistent_;
 }
 
 void DrawSurface::resize(int widthPixels, int heightPixels) {
   const int w = std::max(1, widthPixels), h = std::max(1, heightPixels);
+  if (vector_) {
+    vectorWidth_ = w;
+    vectorHeight_ = h;
+    return;
+  }
   auto grow = [&](const RasterImage& old) {
     RasterImage image = background(w, h);
     for (int y = 0; y < std::min(h, old.height); ++y)
@@ -303,18 +371,17 @@ void DrawSurface::Circle(double x, double y, double radius, std::optional<OleCol
     if (pie) cairo_close_path(cr);
   };
 
-  RasterImage& image = target();
   if ((full || pie) && fillStyle_ != vbFSTransparent) {
-    Mask fill(image.width, image.height);
+    DrawInk fill = ink(oleColorToRgb(fillColor_), fillStyle_);
     addOutline(fill.cr());
     cairo_fill(fill.cr());
-    fill.apply(image, oleColorToRgb(fillColor_), drawMode_, fillStyle_);
+    fill.apply();
   }
-  Mask pen(image.width, image.height);
+  DrawInk pen = ink(rgb);
   if (setPen(pen.cr(), drawWidth_, drawStyle_)) {
     addOutline(pen.cr());
     cairo_stroke(pen.cr());
-    pen.apply(image, rgb, drawMode_);
+    pen.apply();
   }
   currentX_ = x;
   currentY_ = y;
@@ -325,12 +392,11 @@ void DrawSurface::Line(double x1, double y1, double x2, double y2, std::optional
   const uint32_t rgb = penRgb(colour);
   const int ax = pixelIndex(pixelX(x1)), ay = pixelIndex(pixelY(y1));
   const int bx = pixelIndex(pixelX(x2)), by = pixelIndex(pixelY(y2));
-  RasterImage& image = target();
   const bool penDraws = drawStyle_ != vbInvisible;
   const int left = std::min(ax, bx), right = std::max(ax, bx), top = std::min(ay, by), bottom = std::max(ay, by);
 
   if (shape == LineShape::Line) {
-    Mask pen(image.width, image.height);
+    DrawInk pen = ink(rgb);
     if (setPen(pen.cr(), drawWidth_, drawStyle_)) {
       if (ax == bx && ay == by) {
         cairo_set_dash(pen.cr(), nullptr, 0, 0);
@@ -342,25 +408,25 @@ void DrawSurface::Line(double x1, double y1, double x2, double y2, std::optional
         cairo_line_to(pen.cr(), bx + 0.5, by + 0.5);
         cairo_stroke(pen.cr());
       }
-      pen.apply(image, rgb, drawMode_);
+      pen.apply();
     }
   } else {
     // The pen's half width beyond the corners, unless it draws inside.
     const double grow = drawStyle_ == vbInsideSolid ? 0.0 : (drawWidth_ - 1) / 2.0;
     if (shape == LineShape::FilledBox) {
-      Mask fill(image.width, image.height);
+      DrawInk fill = ink(rgb);
       cairo_rectangle(fill.cr(), left - grow, top - grow, right - left + 1 + 2 * grow, bottom - top + 1 + 2 * grow);
       cairo_fill(fill.cr());
-      fill.apply(image, rgb, drawMode_);
+      fill.apply();
     } else {
       if (fillStyle_ != vbFSTransparent) {
-        Mask fill(image.width, image.height);
+        DrawInk fill = ink(oleColorToRgb(fillColor_), fillStyle_);
         cairo_rectangle(fill.cr(), left, top, right - left + 1, bottom - top + 1);
         cairo_fill(fill.cr());
-        fill.apply(image, oleColorToRgb(fillColor_), drawMode_, fillStyle_);
+        fill.apply();
       }
       if (penDraws) {
-        Mask pen(image.width, image.height);
+        DrawInk pen = ink(rgb);
         setPen(pen.cr(), drawWidth_, drawStyle_);
         if (drawWidth_ == 1 && drawStyle_ >= vbDash && drawStyle_ <= vbDashDotDot && right > left && bottom > top) {
           cairo_rectangle(pen.cr(), left + 0.5, top + 0.5, right - left, bottom - top);
@@ -375,7 +441,7 @@ void DrawSurface::Line(double x1, double y1, double x2, double y2, std::optional
           cairo_rectangle(pen.cr(), std::max(l, r - thick), t, std::min(thick, r - l), b - t);
           cairo_fill(pen.cr());
         }
-        pen.apply(image, rgb, drawMode_);
+        pen.apply();
       }
     }
   }
@@ -387,14 +453,18 @@ void DrawSurface::Line(double x1, double y1, double x2, double y2, std::optional
 void DrawSurface::PSet(double x, double y, std::optional<OleColor> colour) {
   const uint32_t rgb = penRgb(colour);
   const int px = pixelIndex(pixelX(x)), py = pixelIndex(pixelY(y));
-  RasterImage& image = target();
-  if (drawWidth_ == 1) {
+  if (vector_ && drawWidth_ == 1) {
+    DrawInk dot = ink(rgb);
+    cairo_rectangle(dot.cr(), px, py, 1, 1);
+    cairo_fill(dot.cr());
+  } else if (drawWidth_ == 1) {
+    RasterImage& image = target();
     if (image.contains(px, py)) image.at(px, py) = opaque(rop2(drawMode_, rgb, image.at(px, py)));
   } else {
-    Mask dot(image.width, image.height);
+    DrawInk dot = ink(rgb);
     cairo_arc(dot.cr(), px + 0.5, py + 0.5, drawWidth_ / 2.0, 0, twoPi);
     cairo_fill(dot.cr());
-    dot.apply(image, rgb, drawMode_);
+    dot.apply();
   }
   currentX_ = x;
   currentY_ = y;
@@ -403,7 +473,7 @@ void DrawSurface::PSet(double x, double y, std::optional<OleColor> colour) {
 
 int32_t DrawSurface::Point(double x, double y) const {
   const int px = pixelIndex(pixelX(x)), py = pixelIndex(pixelY(y));
-  if (!screen_.contains(px, py)) return -1;
+  if (vector_ || !screen_.contains(px, py)) return -1;
   return static_cast<int32_t>(rgbToOle(screen_.at(px, py) & 0xFFFFFFu));
 }
 
@@ -436,36 +506,55 @@ void DrawSurface::PaintPicture(const Picture& picture, double x1, double y1, std
   const double srcLeft = std::min(sx, sx + sw), srcTop = std::min(sy, sy + sh);
   const double srcW = std::fabs(sw), srcH = std::fabs(sh);
 
-  RasterImage& image = target();
-  for (int y = std::max(0, top); y < std::min(image.height, bottom); ++y) {
+  // The part of the destination on the surface: on pixels the image itself,
+  // on a page a tile of it on white paper, painted when done.
+  const int clipLeft = std::max(0, left), clipRight = std::min(widthPixels(), right);
+  const int clipTop = std::max(0, top), clipBottom = std::min(heightPixels(), bottom);
+  if (clipRight <= clipLeft || clipBottom <= clipTop) return;
+  RasterImage tile;
+  if (vector_) tile = RasterImage(clipRight - clipLeft, clipBottom - clipTop, 0);
+  RasterImage& image = vector_ ? tile : target();
+  const int ox = vector_ ? clipLeft : 0, oy = vector_ ? clipTop : 0;
+  for (int y = clipTop; y < clipBottom; ++y) {
     const int row = flipY ? rows - 1 - (y - top) : y - top;
     const int sy0 = static_cast<int>(std::floor(srcTop + (row + 0.5) * srcH / rows));
     if (sy0 < 0 || sy0 >= src.height) continue;
-    for (int x = std::max(0, left); x < std::min(image.width, right); ++x) {
+    for (int x = clipLeft; x < clipRight; ++x) {
       const int col = flipX ? cols - 1 - (x - left) : x - left;
       const int sx0 = static_cast<int>(std::floor(srcLeft + (col + 0.5) * srcW / cols));
       if (sx0 < 0 || sx0 >= src.width) continue;
       const uint32_t s = src.at(sx0, sy0);
       const uint32_t a = s >> 24;
       if (a == 0) continue;
-      uint32_t& d = image.at(x, y);
+      uint32_t& d = image.at(x - ox, y - oy);
+      const uint32_t under = vector_ ? 0xFFFFFFFFu : d;
       uint32_t srgb = s & 0xFFFFFFu;
       if (a != 255) {
         srgb = 0;
         for (int shift = 0; shift < 24; shift += 8)
           srgb |= std::min<uint32_t>(255, (((s >> shift) & 0xFF) * 255 + a / 2) / a) << shift;
       }
-      uint32_t out = rop3(rop, pattern, srgb, d & 0xFFFFFFu);
+      uint32_t out = rop3(rop, pattern, srgb, under & 0xFFFFFFu);
       if (a != 255) {
         uint32_t blended = 0;
         for (int shift = 0; shift < 24; shift += 8) {
-          const uint32_t o = (out >> shift) & 0xFF, old = (d >> shift) & 0xFF;
+          const uint32_t o = (out >> shift) & 0xFF, old = (under >> shift) & 0xFF;
           blended |= ((o * a + old * (255 - a) + 127) / 255) << shift;
         }
         out = blended;
       }
       d = opaque(out);
     }
+  }
+  if (vector_) {
+    gfx::SurfacePtr source(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tile.width, tile.height));
+    DrawInk::copyInto(source.get(), tile);
+    cairo_t* page = vector_->page();
+    cairo_save(page);
+    cairo_set_source_surface(page, source.get(), clipLeft, clipTop);
+    cairo_pattern_set_filter(cairo_get_source(page), CAIRO_FILTER_NEAREST);
+    cairo_paint(page);
+    cairo_restore(page);
   }
   drawn();
 }
@@ -476,25 +565,43 @@ void DrawSurface::Print(std::u16string_view text, bool endLine) {
   const int lineHeight = fontLineHeight(font_);
   RasterImage& image = target();
   {
-    gfx::SurfacePtr surface = gfx::surfaceOver(image);
-    gfx::ContextPtr cr(cairo_create(surface.get()));
+    gfx::SurfacePtr surface;
+    gfx::ContextPtr owned;
+    cairo_t* cr = nullptr;
+    if (vector_) {
+      cr = vector_->page();
+      cairo_save(cr);
+    } else {
+      surface = gfx::surfaceOver(image);
+      owned.reset(cairo_create(surface.get()));
+      cr = owned.get();
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
       if (i > 0) {
         currentX_ = 0;
         currentY_ += unitsFromPixelsY(lineHeight);
       }
+      // A line that would cross the bottom of a page goes to the next page.
+      if (vector_ && currentY_ > 0 && pixelY(currentY_) + lineHeight > vectorHeight_) {
+        cairo_restore(cr);
+        vector_->newPage();
+        currentY_ = 0;
+        cr = vector_->page();
+        cairo_save(cr);
+      }
       const double px = pixelX(currentX_), py = pixelY(currentY_);
       const int width = gfx::lineWidth(font_, lines[i]);
       if (!fontTransparent_ && width > 0) {
-        gfx::setSourceRgb(cr.get(), oleColorToRgb(backColor_));
-        cairo_rectangle(cr.get(), std::round(px), std::round(py), width, lineHeight);
-        cairo_fill(cr.get());
+        gfx::setSourceRgb(cr, oleColorToRgb(backColor_));
+        cairo_rectangle(cr, std::round(px), std::round(py), width, lineHeight);
+        cairo_fill(cr);
       }
-      gfx::setSourceRgb(cr.get(), rgb);
-      gfx::drawLine(cr.get(), font_, lines[i], std::round(px), std::round(py));
+      gfx::setSourceRgb(cr, rgb);
+      gfx::drawLine(cr, font_, lines[i], std::round(px), std::round(py));
       currentX_ += unitsFromPixelsX(width);
     }
-    cairo_surface_flush(surface.get());
+    if (vector_) cairo_restore(cr);
+    else cairo_surface_flush(surface.get());
   }
   if (endLine) {
     currentX_ = 0;
@@ -518,7 +625,7 @@ double DrawSurface::TextHeight(std::u16string_view text) const {
 }
 
 void DrawSurface::Cls() {
-  if (autoRedraw_) persistent_ = background(persistent_.width, persistent_.height);
+  if (autoRedraw_ && !vector_) persistent_ = background(persistent_.width, persistent_.height);
   screen_ = persistent_;
   currentX_ = 0;
   currentY_ = 0;

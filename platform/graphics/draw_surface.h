@@ -15,6 +15,12 @@
 // persistent image goes back to BackColor and Picture; with AutoRedraw False
 // the screen goes back to the persistent image. Setting BackColor or Picture
 // rebuilds both from the background.
+//
+// A vector surface (a printer's page) has no pixels: it draws every
+// operation straight onto the cairo context that its VectorPage hands out,
+// in the same pixel coordinates. The page is white paper, so DrawMode and
+// the PaintPicture raster operations act as they would on white; Point
+// reads -1 and Cls only moves the print position home.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +31,8 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/raster_image.h"
+
+typedef struct _cairo cairo_t;
 
 namespace svx {
 
@@ -101,14 +109,31 @@ inline constexpr int32_t vbDstInvert = 0x550009;
 // What Line draws.
 enum class LineShape { Line, Box, FilledBox };
 
+// The page of a vector surface: a cairo context (cairo_t) whose units are the
+// surface's pixels. Asked for at each drawing, so a document can start with
+// its first drawing.
+class VectorPage {
+ public:
+  virtual ~VectorPage() = default;
+  virtual cairo_t* page() = 0;
+  // Printed text reached the bottom: the page is ended and a new one begun.
+  virtual void newPage() = 0;
+};
+
+class DrawInk;
+
 class DrawSurface {
  public:
   // A surface of the given size in pixels (at least 1 x 1), BackColor the
   // button face, ForeColor the button text.
   explicit DrawSurface(int widthPixels = 1, int heightPixels = 1);
+  // A vector surface on `page` (which outlives it), BackColor white,
+  // ForeColor black.
+  DrawSurface(VectorPage& page, int widthPixels, int heightPixels);
 
-  int widthPixels() const { return screen_.width; }
-  int heightPixels() const { return screen_.height; }
+  bool isVector() const { return vector_ != nullptr; }
+  int widthPixels() const { return vector_ ? vectorWidth_ : screen_.width; }
+  int heightPixels() const { return vector_ ? vectorHeight_ : screen_.height; }
   // Keeps the pixels both sizes share; new area shows the background.
   void resize(int widthPixels, int heightPixels);
 
@@ -209,6 +234,11 @@ class DrawSurface {
   double pixelX(double x) const;
   double pixelY(double y) const;
   uint32_t penRgb(std::optional<OleColor> colour) const;
+  DrawInk ink(uint32_t rgb, int16_t hatch = vbFSSolid);
+
+  VectorPage* vector_ = nullptr;
+  int vectorWidth_ = 0;
+  int vectorHeight_ = 0;
 
   RasterImage persistent_;
   RasterImage screen_;
