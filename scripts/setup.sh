@@ -11,6 +11,7 @@ PACKAGES=(
   fontconfig fonts-dejavu-core
   duktape-dev
   libsqlite3-dev
+  libcups2-dev cups printer-driver-cups-pdf poppler-utils
 )
 
 missing=()
