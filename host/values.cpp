@@ -161,7 +161,7 @@ duk_ret_t refToString(duk_context* ctx) {
 
 // --- VBArray -------------------------------------------------------------------
 
-const Variant& arrayThis(duk_context* ctx) {
+Variant& arrayThis(duk_context* ctx) {
   duk_push_this(ctx);
   const auto id = hiddenId(ctx, -1, kArrayKey);
   duk_pop(ctx);
@@ -247,6 +247,42 @@ duk_ret_t arrayGetItem(duk_context* ctx) {
 }
 
 constexpr duk_size_t kMaxArrayFromScript = 1u << 24;
+
+// a.setItem(value, i, ...): stores into the script's own copy of the array.
+duk_ret_t arraySetItem(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    const duk_idx_t n = duk_get_top(ctx);
+    if (n < 2) raise(err::ArgumentNotOptional);
+    const Variant value = toVariant(ctx, 0, false);
+    std::vector<int32_t> idx;
+    for (duk_idx_t i = 1; i < n; ++i) idx.push_back(toI4(toVariant(ctx, i, false)));
+    Variant& v = arrayThis(ctx);
+    SafeArray* a = v.asArray();
+    if (!a) raise(err::SubscriptOutOfRange);
+    a->set(idx, value);
+    return 0;
+  });
+}
+
+// VBArray.dims(lb1, ub1, lb2, ub2): a two-dimensional Variant array of Empty
+// elements; an upper bound one below its lower bound gives an empty dimension.
+duk_ret_t arrayDims(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    if (duk_get_top(ctx) != 4) raise(err::WrongNumberOfArguments);
+    std::vector<ArrayBound> bounds;
+    int64_t total = 1;
+    for (duk_idx_t d = 0; d < 4; d += 2) {
+      const int32_t lower = toI4(toVariant(ctx, d, false)), upper = toI4(toVariant(ctx, d + 1, false));
+      const int64_t count = static_cast<int64_t>(upper) - lower + 1;
+      if (count < 0) raise(err::SubscriptOutOfRange);
+      total *= count;
+      if (total > static_cast<int64_t>(kMaxArrayFromScript)) raise(err::OutOfMemory);
+      bounds.push_back(ArrayBound{lower, static_cast<int32_t>(count)});
+    }
+    pushArrayObject(ctx, Variant(SafeArray(VT_VARIANT, std::move(bounds))));
+    return 1;
+  });
+}
 
 // Protected: reads every element of the script array on the stack top into a
 // new plain array (the elements may be accessors that run script code).
@@ -409,9 +445,11 @@ void installValues(duk_context* ctx, duk_idx_t stash) {
     putFunction(ctx, proto, "ubound", arrayUbound, DUK_VARARGS);
     putFunction(ctx, proto, "dimensions", arrayDimensions, 0);
     putFunction(ctx, proto, "getItem", arrayGetItem, DUK_VARARGS);
+    putFunction(ctx, proto, "setItem", arraySetItem, DUK_VARARGS);
   });
   duk_get_global_string(ctx, "VBArray");
   putFunction(ctx, -1, "from", arrayFrom, DUK_VARARGS);
+  putFunction(ctx, -1, "dims", arrayDims, DUK_VARARGS);
   duk_pop(ctx);
 
 }

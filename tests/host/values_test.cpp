@@ -41,6 +41,17 @@ const Case kValueCases[] = {
      "var g = p.Make('grid'); WScript.Echo(g.dimensions(), g.lbound(1), g.ubound(1), g.lbound(2), g.ubound(2), "
      "g.getItem(1, 3), g.toArray().join(',')); try { g.getItem(2, 1) } catch (e) { WScript.Echo(e.message) }",
      "2 0 1 1 3 13 1,11,2,12,3,13\nSubscript out of range\n"},
+    {"DimsMakesATwoDimensionalArrayThatSetItemFills",
+     "var t = VBArray.dims(1, 3, 0, 1); t.setItem(5, 1, 0); t.setItem('A', 1, 1); t.setItem(null, 3, 1); "
+     "WScript.Echo(p.ArrayInfo(t), t.lbound(2), t.ubound(2), t.getItem(1, 0), t.getItem(1, 1), t.getItem(3, 1), "
+     "typeof t.getItem(2, 0)); var c = p.Echo(t); t.setItem(6, 1, 0); WScript.Echo(c.getItem(1, 0), "
+     "t.getItem(1, 0)); WScript.Echo(VBArray.dims(1, 0, 1, 2).ubound(1), VBArray.dims(0, 1, 5, 4).ubound(2)); "
+     "var errors = []; [function () { t.setItem(1, 4, 0) }, function () { t.setItem(1, 1) }, "
+     "function () { VBArray.dims(1, -1, 1, 2) }, function () { VBArray.dims(1, 2, 1) }, "
+     "function () { VBArray.dims(0, 100000, 0, 100000) }].forEach(function (f) { "
+     "try { f(); errors.push('none') } catch (e) { errors.push(e.number & 0xFFFF) } }); "
+     "WScript.Echo(errors.join(' '))",
+     "8204 dims=2 1..3 0 1 5 A null undefined\n5 6\n0 4\n9 9 9 450 7\n"},
     {"ArrayWithoutStorage", "var n = p.Make('noarray'); WScript.Echo(n.dimensions(), n.toArray().length)", "0 0\n"},
     {"ScriptObjectsComeBackAsThemselves",
      "var o = {a: 1}; var arr = [1]; WScript.Echo(p.Echo(o) === o, p.Echo(arr) === arr, p.Echo(p).IsSelf(p))",
