@@ -16,6 +16,7 @@
 #include "platform/forms/user_control.h"
 #include "platform/services/screen.h"
 #include "services/mod_color.h"
+#include "services/mod_cd_print.h"
 #include "services/printer_members.h"
 
 namespace svx {
@@ -102,6 +103,8 @@ const ClassInfo& DialogForm::info() {
     declareTimerFamily(c);
     declarePrinterMembers(c);
     c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
+    c.member(u"CommonDialogShowPrinter", InvokeKind::Method, commonDialogShowPrinterParams(),
+             CommonDialogShowPrinter);
     declareFormEvents(c);
     return c;
   }();

@@ -3,6 +3,8 @@
 #include "platform/desktop/shell.h"
 #include "platform/services/common_dialogs.h"
 #include "platform/services/message_box.h"
+#include "platform/services/print_dialog.h"
+#include "platform/automation/safearray.h"
 
 #include <cwctype>
 
@@ -338,6 +340,39 @@ const ClassInfo& SimulatedUser::info() {
 
 namespace svx {
 
+namespace {
+
+// A print dialog answer: True is OK as shown, False cancels; an array
+// [device, range, from, to, copies, collate, print to file] gives what the
+// user sets, an Empty or missing element keeping what the dialog showed.
+PrintDialogResponse printAnswer(const Variant& value) {
+  PrintDialogResponse r;
+  if (!value.isArray()) {
+    r.ok = toBool(value);
+    return r;
+  }
+  const SafeArray* a = value.deref().asArray();
+  if (!a || a->dimensions() != 1 || a->elementCount() > 7) raise(err::InvalidProcedureCall);
+  r.ok = true;
+  const int32_t lower = a->lbound();
+  auto item = [&](int32_t i) -> std::optional<Variant> {
+    if (i >= a->elementCount()) return std::nullopt;
+    Variant v = a->get(lower + i);
+    if (v.isEmpty() || v.isMissing()) return std::nullopt;
+    return v;
+  };
+  if (auto v = item(0)) r.device = toBStr(*v);
+  if (auto v = item(1)) r.range = toI4(*v);
+  if (auto v = item(2)) r.fromPage = toI4(*v);
+  if (auto v = item(3)) r.toPage = toI4(*v);
+  if (auto v = item(4)) r.copies = toI4(*v);
+  if (auto v = item(5)) r.collate = toBool(*v);
+  if (auto v = item(6)) r.printToFile = toBool(*v);
+  return r;
+}
+
+}  // namespace
+
 // Queues the answer of the next box or dialog of `kind`; Null (a script's
 // null) cancels it.
 void SimulatedUser::answer(Variant& kind, Variant& value) {
@@ -350,6 +385,9 @@ void SimulatedUser::answer(Variant& kind, Variant& value) {
   } else if (sameName(k, u"Color")) {
     if (cancel) colorDialogs().queueCancel();
     else colorDialogs().queueAnswer(static_cast<COLORREF>(toI4(value)));
+  } else if (sameName(k, u"Print")) {
+    if (cancel) printDialogs().queueCancel();
+    else printDialogs().queue(printAnswer(value));
   } else if (sameName(k, u"Folder")) {
     if (cancel) folderDialogs().queueCancel();
     else folderDialogs().queueAnswer(utf8(toBStr(value)));

@@ -96,7 +96,7 @@ class SimulatedUser : public Object {
   void scroll(Variant& control, Variant& value);
   void close(Variant& form);
   void snapshot(Variant& form, Variant& file);
-  // kind "MessageBox", "InputBox" or "Folder"; Null cancels.
+  // kind "MessageBox", "InputBox", "Color", "Folder" or "Print"; Null cancels.
   void answer(Variant& kind, Variant& value);
 };
 

@@ -136,4 +136,6 @@ BOOL ChooseColorA(CHOOSECOLORA* lpcc) {
 
 DWORD CommDlgExtendedError() { return g_extendedError; }
 
+void SetCommDlgExtendedError(DWORD error) { g_extendedError = error; }
+
 }  // namespace svx

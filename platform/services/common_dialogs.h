@@ -102,5 +102,7 @@ BOOL ChooseColorA(CHOOSECOLORA* lpcc);
 // The reason of the last failure of a common dialog, 0 after a success or a
 // cancel.
 DWORD CommDlgExtendedError();
+// Records the reason of a common dialog's failure (0: none).
+void SetCommDlgExtendedError(DWORD error);
 
 }  // namespace svx

@@ -1,0 +1,127 @@
+// The common print dialog: PrintDlgA with PRINTDLG and DEVMODE.
+//
+// The dialog is a form of the runtime (frmPrintDialog): the installed
+// printers in a list, the print range (all, pages from-to, selection), the
+// number of copies, collate and print to file, OK and Cancel. It is modal: its
+// owner (the top-level window of hwndOwner) is disabled while it is open, and
+// the message loop runs until it is answered.
+//
+// Answers come from printDialogs(): a queue of what the user does, one per
+// dialog, taken when the dialog opens or while it is open. A queued answer is
+// carried out on the form as a user would (choosing the printer, clicking the
+// range, typing the numbers, clicking the boxes and OK); an entry the dialog
+// refuses (a page outside nMinPage..nMaxPage, copies outside 1..9999) leaves
+// it open. When nothing is queued and nothing else is pending, the user
+// cancels. Every dialog shown is recorded.
+//
+// With no printer installed the dialog is not shown: PrintDlgA returns 0 and
+// CommDlgExtendedError() PDERR_NODEFAULTPRN.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/automation/variant.h"
+#include "platform/desktop/win32.h"
+
+namespace svx {
+
+inline constexpr DWORD PD_ALLPAGES = 0x0;
+inline constexpr DWORD PD_SELECTION = 0x1;
+inline constexpr DWORD PD_PAGENUMS = 0x2;
+inline constexpr DWORD PD_NOSELECTION = 0x4;
+inline constexpr DWORD PD_NOPAGENUMS = 0x8;
+inline constexpr DWORD PD_COLLATE = 0x10;
+inline constexpr DWORD PD_PRINTTOFILE = 0x20;
+inline constexpr DWORD PD_NOWARNING = 0x80;
+inline constexpr DWORD PD_RETURNDC = 0x100;
+inline constexpr DWORD PD_USEDEVMODECOPIESANDCOLLATE = 0x40000;
+inline constexpr DWORD PD_DISABLEPRINTTOFILE = 0x80000;
+inline constexpr DWORD PD_HIDEPRINTTOFILE = 0x100000;
+
+inline constexpr DWORD PDERR_NODEFAULTPRN = 0x1008;
+
+// The device-name field's width: a shorter name is padded with NULs to it; a
+// longer one is kept whole (the scheduler's names may be longer).
+inline constexpr std::size_t CCHDEVICENAME = 32;
+
+using HDC = int32_t;
+
+struct DEVMODEA {
+  std::string dmDeviceName;  // UTF-8, NUL-padded to CCHDEVICENAME
+  int16_t dmCopies = 1;
+  int16_t dmCollate = 0;  // 1: collate
+  friend bool operator==(const DEVMODEA&, const DEVMODEA&) = default;
+};
+
+struct PRINTDLGA {
+  DWORD lStructSize = 0;  // must be kPrintDlgSize
+  HWND hwndOwner = 0;
+  std::shared_ptr<DEVMODEA> hDevMode;  // allocated by the dialog after OK
+  HDC hDC = 0;                         // after OK with PD_RETURNDC
+  DWORD Flags = 0;
+  int16_t nFromPage = 0;
+  int16_t nToPage = 0;
+  int16_t nMinPage = 0;
+  uint16_t nMaxPage = 0;
+  int16_t nCopies = 0;
+};
+
+inline constexpr DWORD kPrintDlgSize = 66;
+
+// The device a device context returned by the dialog is for ("" when the
+// handle is not one).
+BStr printerDeviceOfDC(HDC hdc);
+
+// What a scripted user does in a print dialog: each value set is entered,
+// each one left unset keeps what the dialog showed.
+struct PrintDialogResponse {
+  bool ok = false;  // false: Cancel
+  std::optional<BStr> device;
+  std::optional<int32_t> range;  // 0 all, 1 pages, 2 selection
+  std::optional<int32_t> fromPage, toPage, copies;
+  std::optional<bool> collate, printToFile;
+};
+
+struct PrintDialogSession {
+  HWND dialog = 0;
+  HWND owner = 0;
+  DWORD flags = 0;  // as passed
+  std::vector<BStr> printers;
+  BStr deviceShown;
+  bool open = false;
+  bool answered = false;
+  bool confirmed = false;
+  BStr device;  // after OK
+};
+
+class PrintDialogProvider {
+ public:
+  void reset();
+  void queue(PrintDialogResponse response) { responses_.push_back(std::move(response)); }
+  void queueCancel() { queue(PrintDialogResponse{}); }
+  std::size_t queuedResponses() const { return responses_.size(); }
+  const std::deque<PrintDialogSession>& sessions() const { return sessions_; }
+  // The innermost open dialog, or nullptr.
+  const PrintDialogSession* openSession() const;
+
+  BOOL print(PRINTDLGA& pd);
+
+ private:
+  std::deque<PrintDialogResponse> responses_;
+  std::deque<PrintDialogSession> sessions_;
+  std::vector<std::size_t> openStack_;
+};
+
+PrintDialogProvider& printDialogs();
+
+// Returns 1 when the user confirmed, 0 when cancelled or failed (the reason
+// in CommDlgExtendedError()).
+BOOL PrintDlgA(PRINTDLGA* lppd);
+
+}  // namespace svx

@@ -1,0 +1,245 @@
+// The print dialog: the platform's PrintDlgA on its own form, the common
+// dialog module's ShowPrinterDialog, and DialogForm.CommonDialogShowPrinter
+// reached through Dialog, answered by the simulated user.
+#include <gtest/gtest.h>
+
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "platform/automation/safearray.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/forms/user.h"
+#include "platform/print/printers.h"
+#include "platform/services/common_dialogs.h"
+#include "platform/services/message_box.h"
+#include "platform/services/print_dialog.h"
+#include "services/mod_cd_print.h"
+#include "tests/support/fake_print_destinations.h"
+
+namespace svx {
+namespace {
+
+const BStr kLongName = u"Second-floor colour laser with duplex unit and stapler";
+
+class PrintDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    desktop().reset();
+    printDialogs().reset();
+    dialogResponder().reset();
+    fake = std::make_shared<testing::FakePrintDestinations>();
+    fake->destinations = {{u"Office", false}, {kLongName, true}};
+    setPrintDestinations(fake);
+    registerDialogForm();
+    Dialog::registerProgId();
+    dlg = createObject(u"Sorvanelix.Dialog");
+    answer = makeRef<SimulatedUser>();
+  }
+  void TearDown() override {
+    dlg.reset();
+    setPrintDestinations(nullptr);
+    printDialogs().reset();
+    dialogResponder().reset();
+    desktop().reset();
+    Clock::useRealTime();
+  }
+
+  // The user's answer as a script gives it.
+  void userAnswers(Variant value) {
+    Variant kind(u"Print");
+    answer->answer(kind, value);
+  }
+
+  // Dialog.CommonDialogShowPrinter: every by-reference value is one of the
+  // fixture's variables; `given` holds the by-value ones by position (2..15
+  // of the parameter list, missing where not given).
+  Variant show(std::map<int, Variant> given = {}) {
+    std::vector<Variant> args(16, Variant::missing());
+    Variant* refs[] = {&hdc, &device, &range, nullptr, &from, &to, nullptr, &copies,
+                       nullptr, nullptr, &toFile, &collate, nullptr, nullptr, &errNumber, &errDescription};
+    for (int i = 0; i < 16; ++i) {
+      if (given.count(i)) args[i] = given[i];
+      else if (refs[i]) args[i] = Variant::byRef(*refs[i]);
+    }
+    return dlg->invoke(u"CommonDialogShowPrinter", InvokeKind::Method, args);
+  }
+  const PrintDialogSession& lastSession() const { return printDialogs().sessions().back(); }
+  void expectSuccess() {
+    EXPECT_EQ(errNumber, Variant::i2(0));
+    EXPECT_EQ(errDescription, Variant(BStr()));
+  }
+
+  std::shared_ptr<testing::FakePrintDestinations> fake;
+  ObjectRef dlg;
+  Ref<SimulatedUser> answer;
+  Variant hdc = Variant(5), device = Variant(u"x"), range = Variant(0), from = Variant(1), to = Variant(1),
+          copies = Variant(1), toFile = Variant(false), collate = Variant(false);
+  Variant errNumber = Variant(99), errDescription = Variant(u"x");
+};
+
+TEST_F(PrintDialog, OkWithEverythingMissingGivesTheDefaultPrinterAndADeviceContext) {
+  userAnswers(Variant(true));
+  std::vector<Variant> args(16, Variant::missing());
+  args[0] = Variant::byRef(hdc);
+  args[1] = Variant::byRef(device);
+  EXPECT_EQ(dlg->invoke(u"CommonDialogShowPrinter", InvokeKind::Method, args), Variant(true));
+  EXPECT_EQ(lastSession().flags, PD_RETURNDC);
+  EXPECT_EQ(lastSession().printers, (std::vector<BStr>{u"Office", kLongName}));
+  EXPECT_EQ(lastSession().deviceShown, kLongName);
+  EXPECT_EQ(device, Variant(kLongName));
+  EXPECT_EQ(hdc.vt(), VT_I4);
+  EXPECT_NE(hdc, Variant(0));
+  EXPECT_EQ(printerDeviceOfDC(toI4(hdc)), kLongName);
+  EXPECT_EQ(PrinterDevMode.dmDeviceName, utf8(kLongName));
+  EXPECT_EQ(LastPrintDlgResult, 1);
+}
+
+TEST_F(PrintDialog, ALongNameFoundByTheDialogIsFoundAgainBySetPrinterObject) {
+  userAnswers(Variant(true));
+  ASSERT_EQ(show(), Variant(true));
+  std::vector<Variant> args{Variant(toBStr(device)), Variant::byRef(errNumber), Variant::byRef(errDescription)};
+  dlg->invoke(u"SetPrinterObject", InvokeKind::Method, args);
+  expectSuccess();
+  EXPECT_EQ(currentPrinter()->deviceName(), kLongName);
+}
+
+TEST_F(PrintDialog, TheUsersEntriesComeBackTypedAfterOk) {
+  SafeArray a = SafeArray::vector(VT_VARIANT, 0, 7);
+  a.set(0, Variant(u"Office"));
+  a.set(1, Variant(1));
+  a.set(2, Variant(2));
+  a.set(3, Variant(40000));
+  a.set(4, Variant(3));
+  a.set(5, Variant(true));
+  a.set(6, Variant(true));
+  userAnswers(Variant(std::move(a)));
+  EXPECT_EQ(show(), Variant(true));
+  expectSuccess();
+  EXPECT_EQ(device, Variant(u"Office"));
+  EXPECT_EQ(range, Variant::ui1(1));
+  EXPECT_EQ(from, Variant(2));
+  // The dialog's page fields are 16-bit: 40000 comes back sign-extended.
+  EXPECT_EQ(to, Variant(40000 - 65536));
+  EXPECT_EQ(copies, Variant::i2(3));
+  EXPECT_EQ(toFile, Variant(true));
+  EXPECT_EQ(collate, Variant(true));
+  EXPECT_EQ(PrinterDevMode.dmCopies, 3);
+}
+
+TEST_F(PrintDialog, FlagsAboveTheMaskNeverReachTheDialog) {
+  userAnswers(Variant(true));
+  range = Variant(3);
+  show({{8, Variant(false)}, {9, Variant(true)}, {3, Variant(true)}, {6, Variant(true)}, {12, Variant(true)}});
+  EXPECT_EQ(lastSession().flags, PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_NOWARNING);
+  EXPECT_EQ(range, Variant::ui1(0));
+
+  // Passed values set up the dialog.
+  userAnswers(Variant(true));
+  range = Variant(2);
+  toFile = Variant(true);
+  collate = Variant(true);
+  show();
+  EXPECT_EQ(lastSession().flags, PD_RETURNDC | PD_SELECTION | PD_PRINTTOFILE | PD_COLLATE);
+  EXPECT_EQ(range, Variant::ui1(2));
+}
+
+TEST_F(PrintDialog, CancelOrNoAnswerGivesFalseAndTheWorkingValues) {
+  for (bool queued : {true, false}) {
+    if (queued) userAnswers(Variant::null());
+    copies = Variant(u"4");
+    range = Variant(1);
+    EXPECT_EQ(show(), Variant(false));
+    expectSuccess();
+    EXPECT_EQ(hdc, Variant(0));
+    EXPECT_EQ(device, Variant(BStr()));
+    EXPECT_EQ(copies, Variant::i2(4));
+    EXPECT_EQ(range, Variant::ui1(1));
+    EXPECT_EQ(from, Variant(1));
+    EXPECT_FALSE(lastSession().confirmed);
+    EXPECT_EQ(LastPrintDlgResult, 0);
+  }
+}
+
+TEST_F(PrintDialog, AnEntryTheDialogRefusesLeavesItOpenUntilCancelled) {
+  SafeArray a = SafeArray::vector(VT_VARIANT, 1, 4);
+  a.set(2, Variant(1));
+  a.set(3, Variant(0));  // page 0 is below nMinPage
+  userAnswers(Variant(std::move(a)));
+  EXPECT_EQ(show(), Variant(false));
+  ASSERT_EQ(dialogResponder().shown().size(), 1u);
+  EXPECT_EQ(dialogResponder().shown()[0].title, u"Print");
+}
+
+TEST_F(PrintDialog, ValuesThatDoNotConvertStopBeforeTheDialog) {
+  struct Case {
+    const char* what;
+    Variant* variable;
+    Variant value;
+    int32_t error;
+  };
+  const Case cases[] = {
+      {"page above the 16-bit range", &from, Variant(40000), err::Overflow},
+      {"copies not a number", &copies, Variant(u"many"), err::TypeMismatch},
+      {"print range above a byte", &range, Variant(300), err::Overflow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    userAnswers(Variant(true));
+    *c.variable = c.value;
+    device = Variant(u"kept");
+    const size_t sessions = printDialogs().sessions().size();
+    EXPECT_EQ(show(), Variant(false));
+    EXPECT_EQ(errNumber, Variant(c.error));
+    EXPECT_EQ(device, Variant(u"kept"));
+    EXPECT_EQ(*c.variable, c.value);
+    EXPECT_EQ(printDialogs().sessions().size(), sessions);
+    printDialogs().reset();
+    from = Variant(1), copies = Variant(1), range = Variant(0);
+  }
+}
+
+TEST_F(PrintDialog, WithoutPrintersTheDialogFailsAsCancelled) {
+  fake->destinations.clear();
+  userAnswers(Variant(true));
+  EXPECT_EQ(show(), Variant(false));
+  expectSuccess();
+  EXPECT_EQ(CommDlgExtendedError(), PDERR_NODEFAULTPRN);
+  EXPECT_TRUE(printDialogs().sessions().empty());
+  EXPECT_EQ(printDialogs().queuedResponses(), 1u);
+}
+
+TEST_F(PrintDialog, TheDialogIsAModalFormOwnedByTheDialogsWindow) {
+  HWND seenOwner = 0;
+  bool ownerEnabled = true;
+  bool checkedWhileOpen = false;
+  messageLoop().setIdleHook([&] {
+    const PrintDialogSession* s = printDialogs().openSession();
+    if (!s || checkedWhileOpen) return false;
+    checkedWhileOpen = true;
+    seenOwner = s->owner;
+    ownerEnabled = IsWindowEnabled(s->owner) != 0;
+    userAnswers(Variant(true));
+    return true;
+  });
+  EXPECT_EQ(show(), Variant(true));
+  messageLoop().setIdleHook({});
+  EXPECT_TRUE(checkedWhileOpen);
+  EXPECT_NE(seenOwner, 0);
+  EXPECT_FALSE(ownerEnabled);
+  EXPECT_TRUE(IsWindowEnabled(seenOwner));
+  EXPECT_FALSE(desktop().find(lastSession().dialog));
+}
+
+TEST(TrimTrailingChars, DropsOnlyTrailingMatches) {
+  const std::vector<Variant> nul{Variant(BStr(1, u'\0'))};
+  EXPECT_EQ(TrimTrailingChars(BStr(u"abc\0\0", 5), nul), u"abc");
+  EXPECT_EQ(TrimTrailingChars(BStr(u"a\0b\0", 4), nul), BStr(u"a\0b", 3));
+  EXPECT_EQ(TrimTrailingChars(BStr(u"\0\0", 2), nul), u"");
+  EXPECT_EQ(TrimTrailingChars(BStr(32, u'n'), nul), BStr(32, u'n'));
+  EXPECT_EQ(TrimTrailingChars(u"ab  x", {Variant(u" "), Variant(u"x")}), u"ab");
+}
+
+}  // namespace
+}  // namespace svx
