@@ -15,6 +15,8 @@
 #include "platform/automation/coerce.h"
 #include "platform/forms/user_control.h"
 #include "platform/services/screen.h"
+#include "services/cm_dialog.h"
+#include "services/com_dlg.h"
 #include "services/mod_color.h"
 #include "services/mod_cd_print.h"
 #include "services/printer_members.h"
@@ -105,6 +107,12 @@ const ClassInfo& DialogForm::info() {
     c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
     c.member(u"CommonDialogShowPrinter", InvokeKind::Method, commonDialogShowPrinterParams(),
              CommonDialogShowPrinter);
+    c.member(u"CommonDialogShowOpen", InvokeKind::Method, commonDialogShowFileParams(u"strFileName"),
+             CommonDialogShowOpen);
+    c.member(u"CommonDialogShowMultiOpen", InvokeKind::Method, commonDialogShowFileParams(u"strFileNamesSelected"),
+             CommonDialogShowMultiOpen);
+    c.member(u"CommonDialogShowSave", InvokeKind::Method, commonDialogShowFileParams(u"strFileName"),
+             CommonDialogShowSave);
     declareFormEvents(c);
     return c;
   }();

@@ -2,6 +2,8 @@
 
 #include "platform/desktop/shell.h"
 #include "platform/services/common_dialogs.h"
+#include "platform/services/dialog_window.h"
+#include "platform/services/file_dialogs.h"
 #include "platform/services/message_box.h"
 #include "platform/services/print_dialog.h"
 #include "platform/automation/safearray.h"
@@ -308,7 +310,13 @@ void SimulatedUser::check(Variant& c, Variant& i) { user::check(controlArg(c), t
 void SimulatedUser::scroll(Variant& c, Variant& v) { user::scroll(controlArg(c), toI2(v)); }
 void SimulatedUser::close(Variant& f) { user::close(formArg(f)); }
 void SimulatedUser::snapshot(Variant& f, Variant& file) {
-  user::snapshot(formArg(f), std::filesystem::path(utf8(toBStr(file))));
+  const std::filesystem::path path(utf8(toBStr(file)));
+  if (f.deref().vt() == VT_BSTR) {
+    // A kind of common dialog: the next one of that kind, as it ends.
+    queueDialogSnapshot(toBStr(f), path);
+    return;
+  }
+  user::snapshot(formArg(f), path);
 }
 
 const ClassInfo& SimulatedUser::info() {
@@ -388,6 +396,19 @@ void SimulatedUser::answer(Variant& kind, Variant& value) {
   } else if (sameName(k, u"Print")) {
     if (cancel) printDialogs().queueCancel();
     else printDialogs().queue(printAnswer(value));
+  } else if (sameName(k, u"Open") || sameName(k, u"Save")) {
+    const FileDialogKind file = sameName(k, u"Open") ? FileDialogKind::Open : FileDialogKind::Save;
+    if (cancel) {
+      fileDialogs().queueCancel(file);
+    } else if (const Variant& given = value.deref(); given.isArray() && given.asArray()) {
+      const SafeArray& items = *given.asArray();
+      if (items.dimensions() != 1) raise(err::InvalidProcedureCall);
+      std::vector<BStr> paths;
+      for (int32_t i = items.lbound(); i <= items.ubound(); ++i) paths.push_back(toBStr(items.get(i)));
+      fileDialogs().queue(file, FileDialogAnswer{std::move(paths)});
+    } else {
+      fileDialogs().queueAnswer(file, toBStr(value));
+    }
   } else if (sameName(k, u"Folder")) {
     if (cancel) folderDialogs().queueCancel();
     else folderDialogs().queueAnswer(utf8(toBStr(value)));

@@ -95,8 +95,10 @@ class SimulatedUser : public Object {
   void check(Variant& control, Variant& itemIndex);
   void scroll(Variant& control, Variant& value);
   void close(Variant& form);
+  // form: a form, or the kind of the next common dialog to picture.
   void snapshot(Variant& form, Variant& file);
-  // kind "MessageBox", "InputBox", "Color", "Folder" or "Print"; Null cancels.
+  // kind "MessageBox", "InputBox", "Color", "Folder", "Print", "Open" or
+  // "Save"; Null cancels.
   void answer(Variant& kind, Variant& value);
 };
 

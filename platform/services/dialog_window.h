@@ -1,0 +1,49 @@
+// The window of a common dialog: a form of the runtime, drawn by the same
+// renderer as every form, shown modal to its caller's window.
+//
+// runModal() sets the owner (its top-level window), disables it while the
+// dialog is open (DisabledOwner) and serves the message loop until the
+// dialog ends: end() from the dialog's own buttons, the control box, or its
+// window destroyed from outside (a cancel). When nothing is pending the
+// idle step runs: a scripted user acts there; when it has nothing to do,
+// nobody is there to answer and the dialog is cancelled.
+//
+// Snapshots: queueDialogSnapshot(kind, file) asks for a picture of the next
+// dialog of that kind, written as the dialog ends (after the user's entries,
+// before the window goes).
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/forms/form.h"
+
+namespace svx {
+
+class CommonDialogWindow : public Form {
+ public:
+  // `kind` names the dialog for queued snapshots ("Open", "Save", "Font").
+  CommonDialogWindow(FormDesign design, std::u16string kind);
+
+  const std::u16string& dialogKind() const { return kind_; }
+
+  // Returns whether the dialog ended confirmed.
+  bool runModal(HWND owner, const std::function<bool()>& idle);
+  // Ends the dialog (OK: confirmed); the form is hidden, the loop returns.
+  void end(bool confirmed);
+  bool ended() const { return ended_; }
+  bool confirmed() const { return confirmed_; }
+
+ private:
+  std::u16string kind_;
+  bool ended_ = false;
+  bool confirmed_ = false;
+};
+
+// A picture of the next dialog of `kind` (compared case-insensitively).
+void queueDialogSnapshot(std::u16string kind, std::filesystem::path file);
+std::size_t queuedDialogSnapshots();
+void clearDialogSnapshots();
+
+}  // namespace svx
