@@ -26,10 +26,10 @@ const Case kObjectCases[] = {
      "function t(f) { try { f(); WScript.Echo('no error') } catch (e) { WScript.Echo(e.number & 0xFFFF, e.message) } }"
      "t(function () { p.Optional(1, Named({zz: 1})) }); t(function () { p.Optional(1, Named({A: 2})) });"
      "t(function () { p.Optional(Named({b: 1})) }); t(function () { p.Echo(Named({value: 1}), 2) });"
-     "t(function () { Named(5) })",
+     "t(function () { Named(5) }); t(function () { p.Optional(1, Named({get b() { throw new Error('boom') }})) })",
      "448 Named argument not found\n450 Named argument already specified: a\n449 Argument not optional\n"
      "5 Named(...) is only valid as a method's last argument\n13 Named expects an object of argument names and "
-     "values\n"},
+     "values\n0 boom\n"},
 };
 
 class ObjectCases : public HostTest, public ::testing::WithParamInterface<Case> {};
