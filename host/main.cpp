@@ -8,6 +8,8 @@
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
 #include "host/script_host.h"
+#include "platform/automation/error.h"
+#include "platform/display/display.h"
 #include "platform/forms/user.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +22,13 @@ int main(int argc, char** argv) {
   if (first >= argc) {
     std::cerr << "usage: sorvanelix-script [--trace] FILE.js [ARGS...]\n";
     return 2;
+  }
+  // Windows appear on the screen that SVX_DISPLAY and DISPLAY name.
+  try {
+    svx::setDisplay(svx::displayFromEnvironment());
+  } catch (const svx::RuntimeError& e) {
+    std::cerr << "sorvanelix-script: " << svx::utf8(e.description()) << "\n";
+    return 1;
   }
   // The server runs in the host's process: its classes are registered here
   // instead of in a system registry.

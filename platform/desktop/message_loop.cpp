@@ -5,6 +5,7 @@
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
+#include "platform/display/display.h"
 
 namespace svx {
 namespace {
@@ -116,6 +117,7 @@ std::optional<int64_t> MessageLoop::nextDue() const {
 }
 
 void MessageLoop::dispatchOne() {
+  ++activity_;
   Entry e = std::move(queue_.front());
   queue_.pop_front();
   if (e.task) {
@@ -143,12 +145,15 @@ void MessageLoop::dispatchOne() {
 }
 
 void MessageLoop::doEvents() {
+  ++activity_;
   queueDueTicks();
+  display().pump();
   while (!queue_.empty()) dispatchOne();
 }
 
 void MessageLoop::runModalLoop(const std::function<bool()>& done, const IdleStep& ownIdle) {
   ++modalDepth_;
+  ++activity_;
   struct DepthGuard {
     int& depth;
     ~DepthGuard() { --depth; }
@@ -160,9 +165,14 @@ void MessageLoop::runModalLoop(const std::function<bool()>& done, const IdleStep
       dispatchOne();
       continue;
     }
+    if (display().pump()) continue;
     if (idleHook_ && idleHook_()) continue;
     if (ownIdle && ownIdle()) continue;
     const auto due = nextDue();
+    if (display().awaitsPerson()) {
+      display().wait(due);
+      continue;
+    }
     if (!due) raise(err::InvalidProcedureCall, u"the modal loop has nothing left to wait for");
     if (Clock::isVirtual() && *due - start > modalTimeLimit_) {
       raise(err::InvalidProcedureCall, u"the modal loop ran past its time limit without ending");

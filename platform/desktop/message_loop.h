@@ -13,9 +13,11 @@
 // - doEvents() queues the ticks that are due, then serves the queue until it is
 //   empty, and returns.
 // - runModalLoop(done) serves the queue until done() holds. When nothing is
-//   pending it calls the idle hook, then the loop's own idle step; if neither
-//   did anything it waits for the next timer (virtual time: jumps to it). If
-//   there is no timer either, it raises a RuntimeError ("the modal loop has
+//   pending it lets the display take a person's input (display.h), calls the
+//   idle hook, then the loop's own idle step; if none did anything it waits
+//   for the next timer (virtual time: jumps to it), together with the
+//   display's input while a window is shown on a screen. If there is no timer
+//   and no shown window either, it raises a RuntimeError ("the modal loop has
 //   nothing left to wait for"), as it also does when, on virtual time, one loop
 //   has waited longer than modalTimeLimit without done() holding.
 #pragma once
@@ -66,6 +68,9 @@ class MessageLoop {
   std::optional<UINT> timerInterval(HWND hwnd, UINT_PTR id) const;
   std::optional<int64_t> timerDue(HWND hwnd, UINT_PTR id) const;
   int modalDepth() const { return modalDepth_; }
+  // Counts what may have changed a window: each message or task served, each
+  // loop entered. A display repaints when it moved.
+  uint64_t activity() const { return activity_; }
 
   static constexpr int64_t kDefaultModalTimeLimit = 3'600'000;  // one hour
 
@@ -101,6 +106,7 @@ class MessageLoop {
   std::function<void(UINT, WPARAM, LPARAM)> threadHandler_;
   int64_t modalTimeLimit_ = kDefaultModalTimeLimit;
   int modalDepth_ = 0;
+  uint64_t activity_ = 0;
 };
 
 // The thread's one message loop.

@@ -90,8 +90,21 @@ inline constexpr UINT GW_CHILD = 5;
 
 // Messages.
 inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_MOVE = 0x0003;
+inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_KEYDOWN = 0x0100;
+inline constexpr UINT WM_KEYUP = 0x0101;
+inline constexpr UINT WM_CHAR = 0x0102;
 inline constexpr UINT WM_TIMER = 0x0113;
+inline constexpr UINT WM_MOUSEMOVE = 0x0200;
+inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
+inline constexpr UINT WM_LBUTTONUP = 0x0202;
+inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
+inline constexpr UINT WM_RBUTTONUP = 0x0205;
+inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
+inline constexpr UINT WM_MBUTTONUP = 0x0208;
+inline constexpr UINT WM_PRINTCLIENT = 0x0318;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT LB_SETHORIZONTALEXTENT = 0x0194;
 inline constexpr UINT FIRST_REGISTERED_MESSAGE = 0xC000;

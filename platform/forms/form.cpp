@@ -92,10 +92,9 @@ void Form::load() {
   spec.owner = desktop().applicationWindow();
   spec.rect = {px(left_), px(top_), px(width_), px(height_)};
   WeakRef<Form> self(this);
-  spec.handler = [self](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
-    if (msg == WM_CLOSE)
-      if (Form* f = self.get()) f->unload(vbFormControlMenu);
-    return 0;
+  spec.handler = [self](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    Form* f = self.get();
+    return f ? f->windowMessage(msg, wParam, lParam) : 0;
   };
   hwnd_ = desktop().createWindow(spec);
   surface_.setScaleMode(1);
@@ -373,15 +372,20 @@ Control* Form::controlAt(double& x, double& y) {
 }
 
 void Form::renderChildren(const Control* container, RenderItem& into) const {
+  const Control* focus = active_.get();
+  const Control* defaultFrame = defaultButton_.get();
+  if (focus && focus->kind() == ControlKind::CommandButton) defaultFrame = focus;
   for (Control* c : childrenOf(container)) {
     RenderItem item;
     c->render(item);
+    item.focused = c == focus;
+    item.isDefault = c == defaultFrame;
     if (c->isContainer()) renderChildren(c, item);
     into.children.push_back(std::move(item));
   }
 }
 
-void Form::snapshot(const std::filesystem::path& file) {
+RenderItem Form::picture() {
   load();
   RenderItem root;
   root.kind = RenderKind::Form;
@@ -392,8 +396,10 @@ void Form::snapshot(const std::filesystem::path& file) {
   root.font = font_;
   root.surface = &surface_;
   renderChildren(nullptr, root);
-  renderItemsToPng(root, file);
+  return root;
 }
+
+void Form::snapshot(const std::filesystem::path& file) { renderItemsToPng(picture(), file); }
 
 // Automation members.
 

@@ -130,6 +130,9 @@ class Form : public Object {
   // The drawing surface of the client area (twips), sized with the form.
   DrawSurface& surface() { return surface_; }
 
+  // The picture of the form: frame, caption, client area and controls, with
+  // the focus and the default button marked. Snapshots and displays draw it.
+  RenderItem picture();
   // Snapshot of the form into a PNG file.
   void snapshot(const std::filesystem::path& file);
 
@@ -220,6 +223,9 @@ class Form : public Object {
   void deliver(Control& c, ControlEvent event, std::span<Variant> params);
   void deliverUser(Control& c, BStrView event, std::span<Variant> params);
   void renderChildren(const Control* container, RenderItem& into) const;
+  // A message to the form's window: the close box, a person's input, the
+  // picture asked for by a display (form_window.cpp).
+  LRESULT windowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
   FormDesign design_;
   bool initialized_ = false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -52,6 +53,7 @@ void ListBox::setListIndex(int16_t v) {
   checkPropertyRange(v, -1, listCount() - 1);
   if (v == listIndex_) return;
   listIndex_ = v;
+  scrollIntoView(v);
   // A single-selection standard list selects the current item.
   if (p_.style == 0 && p_.multiSelect == 0)
     for (size_t i = 0; i < selected_.size(); ++i) selected_[i] = static_cast<int16_t>(i) == v;
@@ -93,6 +95,27 @@ void ListBox::setTopIndex(int16_t v) {
   topIndex_ = v;
 }
 
+int16_t ListBox::visibleRows() const {
+  const int lineHeight = std::max(1, fontLineHeight(font()));
+  const double inner = std::lround(twipsToPixels(height_)) - 2 - (hasHorizontalScrollBar() ? 16 : 0);
+  return static_cast<int16_t>(std::max(1, static_cast<int>(inner) / lineHeight));
+}
+
+int16_t ListBox::itemAt(double y) const {
+  const int lineHeight = std::max(1, fontLineHeight(font()));
+  const int row = static_cast<int>(std::floor((twipsToPixels(y) - 1) / lineHeight));
+  if (row < 0 || row >= visibleRows()) return -1;
+  const int index = topIndex_ + row;
+  return index < listCount() ? static_cast<int16_t>(index) : int16_t{-1};
+}
+
+void ListBox::scrollIntoView(int16_t index) {
+  if (index < 0) return;
+  const int16_t rows = visibleRows();
+  if (index < topIndex_) topIndex_ = index;
+  else if (index >= topIndex_ + rows) topIndex_ = static_cast<int16_t>(index - rows + 1);
+}
+
 bool ListBox::hasHorizontalScrollBar() const {
   const double client = twipsToPixels(width_) - 4;  // a 2-pixel border each side
   return horizontalExtent_ > client;
@@ -112,6 +135,7 @@ void ListBox::render(RenderItem& item) const {
   item.items = items_.texts();
   item.selectedIndex = listIndex_;
   item.topIndex = topIndex_;
+  item.horizontalExtent = horizontalExtent_;
   if (p_.style == 1) item.itemChecked = selected_;
 }
 

@@ -49,6 +49,10 @@ class ListBox : public Control {
   // Width in pixels that the list scrolls over horizontally.
   int32_t horizontalExtent() const { return horizontalExtent_; }
   bool hasHorizontalScrollBar() const;
+  // Rows the box shows at once; the item at a height within the box (twips),
+  // -1 below the last one.
+  int16_t visibleRows() const;
+  int16_t itemAt(double y) const;
 
   ListBox() { width_ = 1215; height_ = 1035; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
@@ -57,6 +61,7 @@ class ListBox : public Control {
 
  private:
   void checkIndex(int16_t index) const;
+  void scrollIntoView(int16_t index);
   struct Props {
     int16_t style = 0;
     int16_t multiSelect = 0;

@@ -88,6 +88,7 @@ void TextBox::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::TextBox;
   item.text = p_.passwordChar.empty() ? p_.edit.text : BStr(p_.edit.text.size(), p_.passwordChar[0]);
+  item.caret = std::min<int>(p_.edit.selStart + p_.edit.selLength, static_cast<int>(p_.edit.text.size()));
 }
 
 const ClassInfo& TextBox::info() {

@@ -8,7 +8,11 @@
 #include "platform/services/print_dialog.h"
 #include "platform/automation/safearray.h"
 
+#include <cmath>
 #include <cwctype>
+
+#include "platform/desktop/clock.h"
+#include "platform/graphics/units.h"
 
 #include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
@@ -250,6 +254,191 @@ void scroll(Control& c, int16_t value) {
   if (mid != start && mid != value) bar->dragTo(mid);
   if (c.loaded()) bar->dragTo(value);
   if (c.loaded() && bar->value() != start) bar->fire(ControlEvent::Change);
+}
+
+namespace {
+
+// The pointer of the person at the screen: one per process.
+struct Pointer {
+  bool down = false;
+  int16_t button = 0;
+  WeakRef<Form> form;
+  WeakRef<Control> target;  // null: the form itself
+  bool focused = false;     // the press left the focus on the target (or it takes none)
+  bool doubleClick = false;
+  // The last click, for double clicks.
+  int64_t lastAt = -1;
+  WeakRef<Form> lastForm;
+  WeakRef<Control> lastTarget;
+  double lastX = 0, lastY = 0;
+};
+
+Pointer& pointer() {
+  static Pointer p;
+  return p;
+}
+
+void fireAt(Control& c, ControlEvent e, int16_t button, int16_t shift, double x, double y) {
+  if (!hasMouseEvents(c) || !c.loaded()) return;
+  float fx = static_cast<float>(x), fy = static_cast<float>(y);
+  c.fireMouse(e, button, shift, fx, fy);
+}
+
+// A press on a list chooses (or, with check boxes or multiple selection,
+// toggles) the item under the pointer.
+void listPress(ListBox& list, double x, double y) {
+  const int16_t item = list.itemAt(y);
+  if (item < 0) return;
+  if (list.style() == 1) {
+    if (twipsToPixels(x) < 2 + 13 + 2) list.setSelected(item, !list.selected(item));
+    if (list.loaded()) list.setListIndex(item);
+  } else if (list.multiSelect() != 0) {
+    list.setSelected(item, !list.selected(item));
+  } else {
+    list.setListIndex(item);
+  }
+}
+
+void listKey(ListBox& list, int16_t keyCode) {
+  const int16_t count = list.listCount();
+  if (count == 0) return;
+  const int16_t at = list.listIndex();
+  const int16_t page = std::max<int16_t>(1, static_cast<int16_t>(list.visibleRows() - 1));
+  int target = at;
+  switch (keyCode) {
+    case 38: target = at - 1; break;     // up
+    case 40: target = at + 1; break;     // down
+    case 33: target = at - page; break;  // page up
+    case 34: target = at + page; break;  // page down
+    case 36: target = 0; break;          // home
+    case 35: target = count - 1; break;  // end
+    default: return;
+  }
+  target = std::clamp(target, 0, count - 1);
+  if (target != at) list.setListIndex(static_cast<int16_t>(target));
+}
+
+}  // namespace
+
+void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
+  Ref<Form> keep(&f);
+  Pointer& p = pointer();
+  if (p.down) return;  // a second button while one is held
+  double cx = x, cy = y;
+  Control* c = f.controlAt(cx, cy);
+  Ref<Control> hold(c);
+  const int64_t now = Clock::nowMs();
+  const bool twice = button == vbLeftButton && p.lastAt >= 0 && now - p.lastAt <= kDoubleClickMs &&
+                     p.lastForm.get() == &f && p.lastTarget.get() == c && std::abs(x - p.lastX) <= 60 &&
+                     std::abs(y - p.lastY) <= 60;
+  p.lastAt = -1;
+  if (c && !c->enabledOnForm()) return;
+  p.down = true;
+  p.button = button;
+  p.form = WeakRef<Form>(&f);
+  p.target = WeakRef<Control>(c);
+  p.focused = true;
+  p.doubleClick = twice;
+  if (!c) {
+    if (twice) return f.onDblClick();
+    float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    int16_t b = button, s = shift;
+    return f.onMouseDown(b, s, fx, fy);
+  }
+  if (twice) {
+    if (hasMouseEvents(*c)) c->fire(ControlEvent::DblClick);
+    return;
+  }
+  fireAt(*c, ControlEvent::MouseDown, button, shift, cx, cy);
+  if (!c->loaded()) return;
+  p.focused = !c->focusable() || focusOn(*c) == c;
+  if (button == vbLeftButton && p.focused && c->loaded())
+    if (auto* list = dynamic_cast<ListBox*>(c)) listPress(*list, cx, cy);
+}
+
+void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
+  Ref<Form> keep(&f);
+  Pointer& p = pointer();
+  if (!p.down || button != p.button || p.form.get() != &f) return;
+  p.down = false;
+  Ref<Control> c(p.target.get());
+  const bool wasControl = static_cast<bool>(c);
+  if (!wasControl) {
+    float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    int16_t b = button, s = shift;
+    f.onMouseUp(b, s, fx, fy);
+    if (button == vbLeftButton && !p.doubleClick) f.onClick();
+  } else {
+    if (!c->loaded() || c->form() != &f) return;
+    const auto [ox, oy] = f.clientOrigin(*c);
+    const double lx = x - ox, ly = y - oy;
+    fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
+    if (p.doubleClick || button != vbLeftButton || !c->loaded()) return;
+    const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
+    if (over && p.focused) c->userClick();
+  }
+  if (button == vbLeftButton && !p.doubleClick) {
+    p.lastAt = Clock::nowMs();
+    p.lastForm = WeakRef<Form>(&f);
+    p.lastTarget = WeakRef<Control>(c.get());
+    p.lastX = x;
+    p.lastY = y;
+  }
+}
+
+void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
+  Ref<Form> keep(&f);
+  const Pointer& p = pointer();
+  if (p.down && p.form.get() == &f) {
+    if (Control* c = p.target.get()) {
+      Ref<Control> hold(c);
+      if (!c->loaded()) return;
+      const auto [ox, oy] = f.clientOrigin(*c);
+      return fireAt(*c, ControlEvent::MouseMove, buttons, shift, x - ox, y - oy);
+    }
+  } else {
+    double cx = x, cy = y;
+    if (Control* c = f.controlAt(cx, cy)) {
+      Ref<Control> hold(c);
+      if (c->enabledOnForm()) fireAt(*c, ControlEvent::MouseMove, buttons, shift, cx, cy);
+      return;
+    }
+  }
+  float fx = static_cast<float>(x), fy = static_cast<float>(y);
+  int16_t b = buttons, s = shift;
+  f.onMouseMove(b, s, fx, fy);
+}
+
+void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
+  Ref<Form> keep(&f);
+  const bool plain = (shift & (vbCtrlMask | vbAltMask)) == 0;
+  if (keyCode == vbKeyTab && plain) return pressTab(f, (shift & vbShiftMask) != 0);
+  if (keyCode == vbKeyReturn && plain) return pressEnter(f);
+  if (keyCode == vbKeyEscape && plain) return pressEsc(f);
+  if (Control* active = f.activeControl()) {
+    Ref<Control> hold(active);
+    keyDown(*active, keyCode, shift);
+    if (auto* list = dynamic_cast<ListBox*>(active); list && list->loaded() && plain) listKey(*list, keyCode);
+    return;
+  }
+  f.onKeyDown(keyCode, shift);
+}
+
+void charOn(Form& f, char16_t ch) {
+  Ref<Form> keep(&f);
+  int16_t ascii = static_cast<int16_t>(ch);
+  if (Control* active = f.activeControl()) return keyPress(*active, ascii);
+  f.onKeyPress(ascii);
+}
+
+void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
+  Ref<Form> keep(&f);
+  // Tab, Enter and Esc did their work on the press.
+  if ((keyCode == vbKeyTab || keyCode == vbKeyReturn || keyCode == vbKeyEscape) &&
+      (shift & (vbCtrlMask | vbAltMask)) == 0)
+    return;
+  if (Control* active = f.activeControl()) return keyUp(*active, keyCode, shift);
+  f.onKeyUp(keyCode, shift);
 }
 
 bool close(Form& f) { return f.unload(vbFormControlMenu); }

@@ -67,6 +67,26 @@ void check(Control& c, int16_t itemIndex);
 // Drags the thumb of a scroll bar to `value`: Scroll events, then Change.
 void scroll(Control& c, int16_t value);
 
+// A person's input, as a display hands it to a form (positions in twips in
+// the form's client area). A press goes to the control under the pointer
+// (MouseDown, the focus moves to it; on a list, the item under the pointer
+// is chosen), the release to the same control (MouseUp, then Click when the
+// pointer is still over it). A second press soon after on the same control
+// is a double click: DblClick, then MouseUp at its release. Moves raise
+// MouseMove on the control under the pointer, or on the pressed one while a
+// button is held. On no control the form itself takes the events.
+void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y);
+void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y);
+void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
+// Keys as a person presses them: to the control with the focus, else to the
+// form. Tab (Shift+Tab) moves the focus, Enter and Esc press the Default and
+// Cancel buttons (both only on the key's press); the arrow keys, Page Up/Down,
+// Home and End move through a list.
+void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
+void charOn(Form& f, char16_t ch);
+void keyUpOn(Form& f, int16_t keyCode, int16_t shift);
+inline constexpr int64_t kDoubleClickMs = 500;
+
 // The window's control box: QueryUnload (UnloadMode 0), then Unload.
 bool close(Form& f);
 // Resizes the form (outer size, twips): Resize.

@@ -75,8 +75,9 @@ class Renderer {
     fill({RenderFrameBorder, RenderFrameBorder, w - 2 * RenderFrameBorder, RenderCaptionHeight}, captionColour);
     Font captionFont = it.font;
     captionFont.bold = true;
-    text(it.text, captionFont, {RenderFrameBorder + 6, RenderFrameBorder, w, RenderCaptionHeight}, captionTextColour,
-         Align::Left);
+    const double boxes = controlBox(w);
+    text(it.text, captionFont, {RenderFrameBorder + 6, RenderFrameBorder, w - boxes - 12, RenderCaptionHeight},
+         captionTextColour, Align::Left);
     const Box client{RenderFrameBorder, RenderFrameBorder + RenderCaptionHeight, static_cast<double>(px(it.rect.width)),
                      static_cast<double>(px(it.rect.height))};
     fill(client, rgbOf(it.backColor, 0xF0F0F0));
@@ -91,6 +92,47 @@ class Renderer {
 
  private:
   enum class Align { Left, Centre };
+
+  // The caption's minimise, maximise and close boxes at its right end;
+  // returns the width they take.
+  double controlBox(double frameWidth) {
+    constexpr double size = RenderCaptionHeight - 6;
+    const double top = RenderFrameBorder + 3;
+    double x = frameWidth - RenderFrameBorder - 3 - size;
+    for (int box = 2; box >= 0 && x > RenderFrameBorder + size; --box, x -= size + 2) {
+      const Box b{x, top, size, size};
+      raised(b);
+      gfx::setSourceRgb(cr_, markColour);
+      cairo_set_line_width(cr_, 1.5);
+      const double l = b.x + 4, r = b.x + b.w - 4, t = b.y + 4, bt = b.y + b.h - 4;
+      if (box == 2) {  // close
+        cairo_move_to(cr_, l, t);
+        cairo_line_to(cr_, r, bt);
+        cairo_move_to(cr_, r, t);
+        cairo_line_to(cr_, l, bt);
+      } else if (box == 1) {  // maximise
+        cairo_rectangle(cr_, l, t, r - l, bt - t);
+      } else {  // minimise
+        cairo_move_to(cr_, l, bt - 0.5);
+        cairo_line_to(cr_, r, bt - 0.5);
+      }
+      cairo_stroke(cr_);
+    }
+    return frameWidth - RenderFrameBorder - x - size;
+  }
+
+  // A dotted focus rectangle.
+  void focusRect(const Box& b) {
+    if (b.w <= 2 || b.h <= 2) return;
+    cairo_save(cr_);
+    gfx::setSourceRgb(cr_, markColour);
+    cairo_set_line_width(cr_, 1);
+    const double dash[] = {1, 1};
+    cairo_set_dash(cr_, dash, 2, 0);
+    cairo_rectangle(cr_, b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1);
+    cairo_stroke(cr_);
+    cairo_restore(cr_);
+  }
 
   void fill(const Box& b, uint32_t rgb) {
     gfx::setSourceRgb(cr_, rgb);
@@ -130,15 +172,24 @@ class Renderer {
     }
   }
 
-  // Text from the top-left corner, wrapped at the box's width.
-  void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb) {
-    if (s.empty()) return;
+  // Text from the top-left corner, wrapped at the box's width; with a caret
+  // (a UTF-16 index), a bar before that character.
+  void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret = -1) {
+    if (s.empty() && caret < 0) return;
     gfx::LayoutPtr layout = gfx::makeLayout(cr_, font, s);
     pango_layout_set_width(layout.get(), static_cast<int>(b.w) * PANGO_SCALE);
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
     gfx::setSourceRgb(cr_, rgb);
     cairo_move_to(cr_, b.x, b.y);
     pango_cairo_show_layout(cr_, layout.get());
+    if (caret < 0) return;
+    const std::string before = utf8(s.substr(0, std::min<std::size_t>(static_cast<std::size_t>(caret), s.size())));
+    PangoRectangle pos{};
+    pango_layout_index_to_pos(layout.get(), static_cast<int>(before.size()), &pos);
+    const double x = std::floor(b.x + pos.x / double(PANGO_SCALE));
+    const double y = b.y + pos.y / double(PANGO_SCALE);
+    const double h = std::max(pos.height / double(PANGO_SCALE), double(fontLineHeight(font)));
+    fill({std::min(x, b.x + b.w - 1), y, 1, h}, markColour);
   }
 
   void image(const RasterImage& src, const Box& b, bool stretch) {
@@ -214,15 +265,19 @@ class Renderer {
     frame(b, borderColour);
     const Box in{b.x + 1, b.y + 1, b.w - 2, b.h - 2};
     const int lineHeight = fontLineHeight(it.font);
-    const int visibleRows = std::max(1, static_cast<int>(in.h) / lineHeight);
+    const bool hscroll = it.horizontalExtent > in.w - 2;  // as the list box counts its client width
+    const double rowsHeight = in.h - (hscroll ? scrollBarSize : 0);
+    const int visibleRows = std::max(1, static_cast<int>(rowsHeight) / lineHeight);
     const bool scroll = static_cast<int>(it.items.size()) > visibleRows;
     const double textWidth = in.w - (scroll ? scrollBarSize : 0);
+    if (hscroll) scrollBar({in.x, in.y + rowsHeight, textWidth, scrollBarSize}, true, 0, 0,
+                           std::max(1, it.horizontalExtent - static_cast<int>(textWidth)));
     cairo_save(cr_);
-    cairo_rectangle(cr_, in.x, in.y, textWidth, in.h);
+    cairo_rectangle(cr_, in.x, in.y, textWidth, rowsHeight);
     cairo_clip(cr_);
     const bool checks = !it.itemChecked.empty();
     double y = in.y;
-    for (int i = std::max(0, it.topIndex); i < static_cast<int>(it.items.size()) && y < in.y + in.h; ++i) {
+    for (int i = std::max(0, it.topIndex); i < static_cast<int>(it.items.size()) && y < in.y + rowsHeight; ++i) {
       const bool selected = i == it.selectedIndex;
       const Box row{in.x, y, textWidth, static_cast<double>(lineHeight)};
       if (selected) fill(row, highlightColour);
@@ -235,12 +290,14 @@ class Renderer {
       }
       text(it.items[i], it.font, {x, y, textWidth, static_cast<double>(lineHeight)},
            selected ? highlightTextColour : textColour(it, 0), Align::Left);
+      if (selected && it.focused) focusRect(row);
       y += lineHeight;
     }
+    if (it.focused && it.selectedIndex < 0) focusRect({in.x, in.y, textWidth, static_cast<double>(lineHeight)});
     cairo_restore(cr_);
     if (scroll) {
       const int maxTop = static_cast<int>(it.items.size()) - visibleRows;
-      scrollBar({in.x + in.w - scrollBarSize, in.y, scrollBarSize, in.h}, false, it.topIndex, 0, maxTop);
+      scrollBar({in.x + in.w - scrollBarSize, in.y, scrollBarSize, rowsHeight}, false, it.topIndex, 0, maxTop);
     }
   }
 
@@ -302,7 +359,9 @@ class Renderer {
       case RenderKind::CommandButton:
         raised(b);
         frame(b, borderColour);
+        if (it.isDefault) frame({b.x + 1, b.y + 1, b.w - 2, b.h - 2}, markColour);
         text(it.text, it.font, b, textColour(it, 0), Align::Centre);
+        if (it.focused) focusRect({b.x + 4, b.y + 4, b.w - 8, b.h - 8});
         return b;
       case RenderKind::Label:
         if (!it.transparent) fill(b, back);
@@ -312,7 +371,8 @@ class Renderer {
       case RenderKind::TextBox:
         fill(b, rgbOf(it.backColor, fieldColour));
         if (it.border) frame(b, borderColour);
-        wrapped(it.text, it.font, {b.x + 3, b.y + 2, b.w - 6, b.h - 4}, textColour(it, 0));
+        wrapped(it.text, it.font, {b.x + 3, b.y + 2, b.w - 6, b.h - 4}, textColour(it, 0),
+                it.focused ? it.caret : -1);
         return b;
       case RenderKind::CheckBox:
       case RenderKind::OptionButton: {
@@ -337,6 +397,11 @@ class Renderer {
           }
         }
         text(it.text, it.font, {mark.x + s + 4, b.y, b.w - s - 5, b.h}, textColour(it, 0), Align::Left);
+        if (it.focused && !it.text.empty()) {
+          const double tw = std::min<double>(gfx::lineWidth(it.font, it.text) + 4, b.w - s - 3);
+          const double th = std::min<double>(fontLineHeight(it.font) + 2, b.h);
+          focusRect({mark.x + s + 2, b.y + std::floor((b.h - th) / 2), tw, th});
+        }
         return b;
       }
       case RenderKind::Frame: {
@@ -401,14 +466,16 @@ class Renderer {
 
 }  // namespace
 
-RasterImage renderItems(const RenderItem& root) {
+RasterImage renderItems(const RenderItem& root, double scale) {
   const bool isForm = root.kind == RenderKind::Form;
+  scale = std::max(1.0, scale);
   const int w = std::max(1, px(root.rect.width) + (isForm ? 2 * RenderFrameBorder : 0));
   const int h = std::max(1, px(root.rect.height) + (isForm ? 2 * RenderFrameBorder + RenderCaptionHeight : 0));
-  RasterImage image(w, h, 0xFFFFFFFFu);
+  RasterImage image(static_cast<int>(std::lround(w * scale)), static_cast<int>(std::lround(h * scale)), 0xFFFFFFFFu);
   {
     gfx::SurfacePtr surface = gfx::surfaceOver(image);
     gfx::ContextPtr cr(cairo_create(surface.get()));
+    if (scale != 1) cairo_scale(cr.get(), scale, scale);
     Renderer renderer(cr.get());
     if (isForm) {
       renderer.form(root);
@@ -420,6 +487,19 @@ RasterImage renderItems(const RenderItem& root) {
     cairo_surface_flush(surface.get());
   }
   return image;
+}
+
+RasterImage renderClientArea(const RenderItem& form, double scale) {
+  const RasterImage whole = renderItems(form, scale);
+  scale = std::max(1.0, scale);
+  const int x0 = static_cast<int>(std::lround(RenderFrameBorder * scale));
+  const int y0 = static_cast<int>(std::lround((RenderFrameBorder + RenderCaptionHeight) * scale));
+  const int w = std::max(1, static_cast<int>(std::lround(std::max(1, px(form.rect.width)) * scale)));
+  const int h = std::max(1, static_cast<int>(std::lround(std::max(1, px(form.rect.height)) * scale)));
+  RasterImage client(w, h, 0xFFFFFFFFu);
+  for (int y = 0; y < h && y0 + y < whole.height; ++y)
+    for (int x = 0; x < w && x0 + x < whole.width; ++x) client.at(x, y) = whole.at(x0 + x, y0 + y);
+  return client;
 }
 
 void renderItemsToPng(const RenderItem& root, const std::filesystem::path& file) {

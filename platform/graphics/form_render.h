@@ -66,6 +66,10 @@ struct RenderItem {
   bool transparent = false; // labels: no background
   bool stretch = false;     // images
   bool filled = false;      // shapes
+  bool focused = false;     // has the focus: focus rectangle (text boxes: the caret)
+  bool isDefault = false;   // command buttons: the default button's dark frame
+  int caret = -1;           // text boxes with the focus: caret before this character
+  int horizontalExtent = 0; // list boxes: scrollable width in pixels (wider than the box: a scroll bar)
   int shape = 0;
   int lineWidth = 1;        // shapes and lines, pixels
   OleColor foreColor = vbButtonText;
@@ -82,7 +86,10 @@ inline constexpr int RenderCaptionHeight = 22;
 
 // Renders `root` (normally a Form) into pixels: a Form item's image is its
 // client size plus the frame; any other item is rendered alone at its size.
-RasterImage renderItems(const RenderItem& root);
+// `scale` > 1 draws the same scene with that many device pixels per pixel.
+RasterImage renderItems(const RenderItem& root, double scale = 1);
+// The client area of a Form item, as renderItems draws it (same pixels).
+RasterImage renderClientArea(const RenderItem& form, double scale = 1);
 // renderItems into a PNG file; raises 75 when the file cannot be written.
 void renderItemsToPng(const RenderItem& root, const std::filesystem::path& file);
 

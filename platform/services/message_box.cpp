@@ -9,9 +9,21 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/services/app.h"
+#include "platform/display/display.h"
+#include "platform/display/display_messages.h"
+#include "platform/forms/text_box.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 #include "platform/services/screen.h"
 
 namespace svx {
+
+// A person at a box's window: the text typed so far and the button held.
+struct BoxPerson {
+  TextEdit field;
+  int32_t pressed = 0;
+  int32_t focused = 0;  // the button with the focus; 0: the field (input box) or the default
+};
 
 namespace {
 
@@ -61,6 +73,49 @@ WindowRect placement(const ShownBox& box) {
 }
 
 int32_t g_beeps = 0;
+
+constexpr std::array<std::u16string_view, 8> kButtonNames = {u"",      u"OK",    u"Cancel", u"Abort",
+                                                             u"Retry", u"Ignore", u"Yes",   u"No"};
+
+// What a person sees of a box: its client area in pixels, the buttons and
+// the input box's field.
+struct BoxLook {
+  struct Button {
+    int32_t result = 0;
+    RenderRect rect;  // twips
+  };
+  std::vector<Button> buttons;
+  RenderRect prompt;
+  RenderRect field;
+};
+
+BoxLook boxLook(const ShownBox& box, int clientW, int clientH) {
+  auto tw = [](double px) { return pixelsToTwips(px); };
+  BoxLook look;
+  constexpr double bw = 75, bh = 23, gap = 6;
+  if (box.kind == DialogKind::MessageBox) {
+    std::vector<int32_t> results;
+    for (int32_t r : kButtonSets[static_cast<size_t>(box.buttons & kButtonSetMask)])
+      if (r != 0) results.push_back(r);
+    const double total = results.size() * bw + (results.size() - 1) * gap;
+    double x = std::floor((clientW - total) / 2);
+    for (int32_t r : results) {
+      look.buttons.push_back({r, {tw(x), tw(clientH - bh - 10), tw(bw), tw(bh)}});
+      x += bw + gap;
+    }
+    look.prompt = {tw(12), tw(12), tw(clientW - 24), tw(std::max(1.0, clientH - bh - 34))};
+  } else {
+    look.buttons.push_back({vbOK, {tw(clientW - bw - 9), tw(9), tw(bw), tw(bh)}});
+    look.buttons.push_back({vbCancel, {tw(clientW - bw - 9), tw(9 + bh + gap), tw(bw), tw(bh)}});
+    look.prompt = {tw(9), tw(9), tw(std::max(1.0, clientW - bw - 27)), tw(std::max(1.0, clientH - 48.0))};
+    look.field = {tw(9), tw(clientH - 30), tw(clientW - 18), tw(21)};
+  }
+  return look;
+}
+
+bool inside(const RenderRect& r, double x, double y) {
+  return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
+}
 
 }  // namespace
 
@@ -136,9 +191,14 @@ const ShownBox& DialogResponder::show(ShownBox box) {
   spec.exStyle = boxes_[index].topmost ? WS_EX_TOPMOST : 0;
   spec.owner = owner;
   spec.rect = placement(boxes_[index]);
-  spec.handler = [this, index, answered](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
-    if (msg == kTakeAnswer && !answered() && !takeQueued(index) && !wait_) applyDefault(index);
-    return 0;
+  auto person = std::make_shared<BoxPerson>();
+  person->field.text = boxes_[index].defaultText;
+  person->field.selLength = static_cast<int32_t>(person->field.text.size());
+  spec.handler = [this, index, answered, person](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (msg == kTakeAnswer && !answered() && !takeQueued(index) && !wait_ && !display().shows(hwnd))
+      applyDefault(index);
+    if (!boxes_[index].open || answered()) return 0;
+    return personAt(index, *person, hwnd, msg, wParam, lParam);
   };
   const HWND window = d.createWindow(spec);
   boxes_[index].window = window;
@@ -176,11 +236,111 @@ const ShownBox& DialogResponder::show(ShownBox box) {
         // could give one, the user takes the default.
         if (answered()) return false;
         if (takeQueued(index)) return true;
-        if (messageLoop().timerCount() != 0) return false;
+        if (messageLoop().timerCount() != 0 || display().shows(boxes_[index].window)) return false;
         applyDefault(index);
         return true;
       });
   return boxes_[index];
+}
+
+LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwnd, UINT msg, WPARAM wParam,
+                                  LPARAM lParam) {
+  const ShownBox& box = boxes_[index];
+  const Window* w = desktop().find(hwnd);
+  if (!w) return 0;
+  const int clientW = std::max(1, w->rect.cx - 8), clientH = std::max(1, w->rect.cy - 28);
+  const BoxLook look = boxLook(box, clientW, clientH);
+  const int32_t defaultResult = box.kind == DialogKind::MessageBox ? defaultButton(box.buttons) : vbOK;
+  const bool hasCancel = std::ranges::any_of(look.buttons, [](const auto& b) { return b.result == vbCancel; });
+  auto finish = [&](int32_t result) {
+    Answer a(box.kind, result == vbCancel && box.kind == DialogKind::InputBox);
+    a.button = result;
+    a.text = person.field.text;
+    apply(index, a, AnswerSource::Person);
+  };
+  const auto [px, py] = unpackPoint(lParam);
+  const double x = pixelsToTwips(px), y = pixelsToTwips(py);
+  auto buttonAt = [&](double bx, double by) -> int32_t {
+    for (const auto& b : look.buttons)
+      if (inside(b.rect, bx, by)) return b.result;
+    return 0;
+  };
+  switch (msg) {
+    case WM_PRINTCLIENT: {
+      if (!lParam) return 0;
+      RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
+      root = RenderItem{};
+      root.kind = RenderKind::Form;
+      root.rect = {0, 0, pixelsToTwips(clientW), pixelsToTwips(clientH)};
+      root.text = box.title;
+      RenderItem prompt;
+      prompt.kind = RenderKind::Label;
+      prompt.rect = look.prompt;
+      prompt.text = box.prompt;
+      prompt.border = false;
+      prompt.transparent = true;
+      root.children.push_back(prompt);
+      const int32_t current = person.focused ? person.focused : defaultResult;
+      for (const auto& b : look.buttons) {
+        RenderItem button;
+        button.kind = RenderKind::CommandButton;
+        button.rect = b.rect;
+        button.text = BStr(kButtonNames[static_cast<size_t>(b.result)]);
+        button.isDefault = b.result == current;
+        button.focused = b.result == person.focused || (box.kind == DialogKind::MessageBox && !person.focused &&
+                                                         b.result == defaultResult);
+        root.children.push_back(button);
+      }
+      if (box.kind == DialogKind::InputBox) {
+        RenderItem field;
+        field.kind = RenderKind::TextBox;
+        field.rect = look.field;
+        field.text = person.field.text;
+        field.backColor = vbWindowBackground;
+        field.foreColor = vbWindowText;
+        field.focused = person.focused == 0;
+        field.caret = person.field.selStart + person.field.selLength;
+        root.children.push_back(field);
+      }
+      return 1;
+    }
+    case WM_LBUTTONDOWN:
+      person.pressed = buttonAt(x, y);
+      if (person.pressed) person.focused = person.pressed;
+      else if (box.kind == DialogKind::InputBox && inside(look.field, x, y)) person.focused = 0;
+      return 0;
+    case WM_LBUTTONUP: {
+      const int32_t released = buttonAt(x, y);
+      if (released && released == std::exchange(person.pressed, 0)) finish(released);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (wParam == 13) finish(person.focused ? person.focused : defaultResult);
+      else if (wParam == 27 && (hasCancel || look.buttons.size() == 1)) finish(hasCancel ? vbCancel : vbOK);
+      else if (wParam == 9 && !look.buttons.empty()) {
+        // Tab: the field (input box), then each button in turn.
+        std::vector<int32_t> stops;
+        if (box.kind == DialogKind::InputBox) stops.push_back(0);
+        for (const auto& b : look.buttons) stops.push_back(b.result);
+        const int32_t from = person.focused ? person.focused : (box.kind == DialogKind::InputBox ? 0 : defaultResult);
+        const auto it = std::ranges::find(stops, from);
+        const auto at = it == stops.end() ? 0 : static_cast<std::size_t>(it - stops.begin());
+        const bool back = (lParam & 1) != 0;
+        person.focused = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
+      } else if (wParam == 32 && person.focused) {
+        finish(person.focused);
+      }
+      return 0;
+    case WM_CHAR:
+      if (box.kind == DialogKind::InputBox && person.focused == 0)
+        person.field.type(static_cast<int16_t>(wParam), 0, false);
+      return 0;
+    case WM_CLOSE:
+      if (hasCancel || look.buttons.size() == 1) finish(hasCancel ? vbCancel : vbOK);
+      return 0;
+    default:
+      return 0;
+  }
 }
 
 DialogResponder& dialogResponder() {

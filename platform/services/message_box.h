@@ -18,6 +18,10 @@
 //   left that could give one (nothing queued, no timer running).
 // A scripted cancel gives vbCancel (2) for a MsgBox and "" for an InputBox;
 // a box whose window is destroyed from outside counts as cancelled.
+// While a display shows the box (display.h), nobody takes its default: it
+// waits for a person, who clicks a button, types into the input box's field,
+// presses Enter (the default button) or Esc (Cancel), or closes it (Cancel;
+// OK for a box with OK alone).
 // Every box shown is recorded, with what was passed and how it ended.
 #pragma once
 
@@ -30,6 +34,8 @@
 #include "platform/desktop/win32.h"
 
 namespace svx {
+
+struct BoxPerson;
 
 // MsgBox style word: button set (low 4 bits), icon, default button, modality.
 inline constexpr int32_t vbOKOnly = 0;
@@ -61,7 +67,7 @@ inline constexpr int32_t vbNo = 7;
 enum class DialogKind { MessageBox, InputBox };
 
 // How a box ended.
-enum class AnswerSource { None, Scripted, Default, Closed };
+enum class AnswerSource { None, Scripted, Default, Closed, Person };
 
 struct ShownBox {
   DialogKind kind = DialogKind::MessageBox;
@@ -111,6 +117,7 @@ class DialogResponder {
   };
 
   bool takeQueued(std::size_t index);
+  LRESULT personAt(std::size_t index, BoxPerson& person, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void apply(std::size_t index, const Answer& a, AnswerSource source);
   void applyDefault(std::size_t index);
 

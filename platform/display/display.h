@@ -1,0 +1,63 @@
+// The display: where the desktop's top-level windows become visible and from
+// where a person's input comes. Two implementations:
+//   headless  nothing is shown; the simulated user is the only user (default)
+//   x11       every shown top-level window of this process is an X11 window
+//             drawn by the form renderer; real mouse and keyboard input
+//             reaches it as window messages (see display_messages.h)
+// SVX_DISPLAY=headless|x11 chooses; unset, X11 is used when DISPLAY names a
+// reachable server, else headless.
+//
+// The message loop calls pump() whenever its queue is empty and wait() instead
+// of sleeping until its next timer, so real input and timers are served
+// together.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/desktop/win32.h"
+
+namespace svx {
+
+class Display {
+ public:
+  virtual ~Display() = default;
+
+  virtual const char* name() const = 0;
+  // Brings the screen up to date with the desktop (windows shown, hidden,
+  // moved, captions, pixels) and dispatches the input that has arrived,
+  // without waiting. True when it dispatched input.
+  virtual bool pump() = 0;
+  // Whether a person can still act: a screen is attached and a window of
+  // this process is shown on it.
+  virtual bool awaitsPerson() const = 0;
+  // Waits until input arrives or the clock reaches `untilMs` (none: no limit).
+  virtual void wait(std::optional<int64_t> untilMs) = 0;
+  // Marks every shown window for repainting at the next pump.
+  virtual void invalidate() {}
+  // Whether the desktop window is on the screen, where a person can act on it.
+  virtual bool shows(HWND /*hwnd*/) const { return false; }
+};
+
+// The headless display: nothing to show, nobody to wait for.
+class HeadlessDisplay final : public Display {
+ public:
+  const char* name() const override { return "headless"; }
+  bool pump() override { return false; }
+  bool awaitsPerson() const override { return false; }
+  void wait(std::optional<int64_t> untilMs) override;
+};
+
+// The process's display (headless until another is attached).
+Display& display();
+// Attaches a display (null: headless again); returns the previous one.
+std::unique_ptr<Display> setDisplay(std::unique_ptr<Display> d);
+
+// The display SVX_DISPLAY and DISPLAY ask for. An explicit "x11" that cannot
+// connect raises a RuntimeError with the reason; an unknown name raises 5.
+std::unique_ptr<Display> displayFromEnvironment();
+
+}  // namespace svx

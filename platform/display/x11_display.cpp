@@ -1,0 +1,747 @@
+#include "platform/display/x11_display.h"
+
+#include <poll.h>
+#include <unistd.h>
+#include <cairo/cairo-xcb.h>
+#include <xcb/xcb.h>
+#include <xkbcommon/xkbcommon-x11.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string_view>
+
+#include "platform/automation/variant.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/display/display_messages.h"
+#include "platform/display/x11_keys.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/raster_image.h"
+#include "platform/services/screen.h"
+
+namespace svx {
+
+namespace {
+
+// Frame of a captioned desktop window around its client area, in pixels
+// (as the forms runtime counts it: FormBorderTwips, FormCaptionTwips).
+constexpr int kBorder = 4;
+constexpr int kCaption = 20;
+
+enum Atom : std::size_t {
+  WM_PROTOCOLS_,
+  WM_DELETE_WINDOW_,
+  UTF8_STRING_,
+  NET_WM_NAME,
+  NET_WM_STATE,
+  NET_WM_STATE_ABOVE,
+  NET_WM_STATE_MODAL,
+  NET_WM_STATE_SKIP_TASKBAR,
+  NET_WM_WINDOW_TYPE,
+  NET_WM_WINDOW_TYPE_NORMAL,
+  NET_WM_WINDOW_TYPE_DIALOG,
+  NET_ACTIVE_WINDOW,
+  NET_SUPPORTING_WM_CHECK,
+  NET_WM_PID,
+  RESOURCE_MANAGER_,
+  AtomCount
+};
+
+constexpr std::array<const char*, AtomCount> kAtomNames = {
+    "WM_PROTOCOLS",        "WM_DELETE_WINDOW",          "UTF8_STRING",
+    "_NET_WM_NAME",        "_NET_WM_STATE",             "_NET_WM_STATE_ABOVE",
+    "_NET_WM_STATE_MODAL", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_WINDOW_TYPE",
+    "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG", "_NET_ACTIVE_WINDOW",
+    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_PID",            "RESOURCE_MANAGER",
+};
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using XcbReply = std::unique_ptr<T, FreeDeleter>;
+
+// The runtime's shift state from an X11 modifier state.
+int16_t shiftState(uint16_t state) {
+  int16_t s = 0;
+  if (state & XCB_MOD_MASK_SHIFT) s |= 1;
+  if (state & XCB_MOD_MASK_CONTROL) s |= 2;
+  if (state & XCB_MOD_MASK_1) s |= 4;
+  return s;
+}
+
+// The runtime's buttons held, from an X11 modifier state.
+int16_t buttonsHeld(uint16_t state) {
+  int16_t b = 0;
+  if (state & XCB_BUTTON_MASK_1) b |= 1;
+  if (state & XCB_BUTTON_MASK_3) b |= 2;
+  if (state & XCB_BUTTON_MASK_2) b |= 4;
+  return b;
+}
+
+int16_t runtimeButton(uint8_t detail) {
+  switch (detail) {
+    case 1: return 1;
+    case 2: return 4;
+    case 3: return 2;
+    default: return 0;  // wheel and extra buttons
+  }
+}
+
+// The screen's dpi from the X resources (Xft.dpi), 96 when absent.
+double resourceDpi(std::string_view resources) {
+  for (std::size_t at = 0; at < resources.size();) {
+    std::size_t end = resources.find('\n', at);
+    if (end == std::string_view::npos) end = resources.size();
+    std::string_view line = resources.substr(at, end - at);
+    at = end + 1;
+    if (line.rfind("Xft.dpi:", 0) != 0) continue;
+    line.remove_prefix(8);
+    const std::string value(line);
+    const double dpi = std::strtod(value.c_str(), nullptr);
+    if (dpi > 0 && dpi < 2000) return dpi;
+  }
+  return 96;
+}
+
+}  // namespace
+
+struct X11Display::Impl {
+  struct Shown {
+    xcb_window_t id = 0;
+    bool viewable = false;   // MapNotify seen
+    bool exposed = false;    // needs its last frame again
+    bool focusWanted = false;
+    WindowRect rect;         // the desktop rect last applied
+    int clientW = 0, clientH = 0;  // client pixels at 96 dpi
+    int deviceW = 0, deviceH = 0;  // the X11 window's size
+    std::string title;
+    uint32_t style = 0, exStyle = 0;
+    xcb_window_t transientFor = 0;
+    bool modal = false;
+    RasterImage frame;
+    cairo_surface_t* surface = nullptr;
+  };
+
+  xcb_connection_t* conn = nullptr;
+  xcb_screen_t* screen = nullptr;
+  xcb_visualtype_t* visual = nullptr;
+  std::array<xcb_atom_t, AtomCount> atoms{};
+  bool windowManager = false;
+  double scale = 1;
+  xkb_context* xkbContext = nullptr;
+  xkb_keymap* keymap = nullptr;
+  xkb_state* keyState = nullptr;
+  int32_t keyboardDevice = -1;
+  std::map<HWND, Shown> shown;
+  std::map<xcb_window_t, HWND> byWindow;
+  uint64_t frames = 0;
+  uint64_t seenActivity = ~uint64_t{0};
+  bool dirty = true;
+  HWND lastActive = 0;
+  bool broken = false;
+  RasterImage none;
+  xcb_generic_event_t* stashed = nullptr;  // read while waiting, handled at the next pump
+
+  ~Impl() {
+    for (auto& [hwnd, s] : shown) dropWindow(s);
+    std::free(stashed);
+    if (keyState) xkb_state_unref(keyState);
+    if (keymap) xkb_keymap_unref(keymap);
+    if (xkbContext) xkb_context_unref(xkbContext);
+    if (conn) xcb_disconnect(conn);
+  }
+
+  xcb_atom_t atom(Atom a) const { return atoms[a]; }
+
+  bool alive() {
+    if (!broken && xcb_connection_has_error(conn)) {
+      broken = true;
+      for (auto& [hwnd, s] : shown) {
+        if (s.surface) cairo_surface_destroy(std::exchange(s.surface, nullptr));
+      }
+      shown.clear();
+      byWindow.clear();
+    }
+    return !broken;
+  }
+
+  void internAtoms() {
+    std::array<xcb_intern_atom_cookie_t, AtomCount> cookies{};
+    for (std::size_t i = 0; i < AtomCount; ++i)
+      cookies[i] = xcb_intern_atom(conn, 0, static_cast<uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i]);
+    for (std::size_t i = 0; i < AtomCount; ++i) {
+      XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(conn, cookies[i], nullptr));
+      atoms[i] = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+  }
+
+  std::string rootProperty(xcb_atom_t property, xcb_atom_t type) {
+    XcbReply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+        conn, xcb_get_property(conn, 0, screen->root, property, type, 0, 1 << 16), nullptr));
+    if (!r || r->format == 0) return {};
+    return std::string(static_cast<const char*>(xcb_get_property_value(r.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(r.get())));
+  }
+
+  void detectWindowManager() {
+    const std::string check = rootProperty(atom(NET_SUPPORTING_WM_CHECK), XCB_ATOM_WINDOW);
+    windowManager = check.size() >= 4;
+  }
+
+  void findVisual() {
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d))
+      for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+        if (v.data->visual_id == screen->root_visual) visual = v.data;
+  }
+
+  void setupKeyboard() {
+    xkbContext = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    if (!xkbContext) return;
+    if (!xkb_x11_setup_xkb_extension(conn, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
+      return;
+    keyboardDevice = xkb_x11_get_core_keyboard_device_id(conn);
+    loadKeymap();
+  }
+
+  void loadKeymap() {
+    if (keyboardDevice < 0) return;
+    xkb_keymap* map = xkb_x11_keymap_new_from_device(xkbContext, conn, keyboardDevice, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    if (!map) return;
+    xkb_state* state = xkb_x11_state_new_from_device(map, conn, keyboardDevice);
+    if (!state) {
+      xkb_keymap_unref(map);
+      return;
+    }
+    if (keyState) xkb_state_unref(keyState);
+    if (keymap) xkb_keymap_unref(keymap);
+    keymap = map;
+    keyState = state;
+  }
+
+  int device(int px) const { return std::max(1, static_cast<int>(std::lround(px * scale))); }
+  int logical(int deviceCoord) const { return static_cast<int>(std::floor(deviceCoord / scale)); }
+
+  // --- windows -----------------------------------------------------------
+
+  void dropWindow(Shown& s) {
+    if (s.surface) cairo_surface_destroy(std::exchange(s.surface, nullptr));
+    if (s.id && !broken) xcb_destroy_window(conn, s.id);
+    byWindow.erase(s.id);
+    s.id = 0;
+  }
+
+  void setProperty(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, uint8_t format, uint32_t count,
+                   const void* data) {
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, w, property, type, format, count, data);
+  }
+
+  void setTitle(Shown& s, const std::string& title) {
+    s.title = title;
+    setProperty(s.id, atom(NET_WM_NAME), atom(UTF8_STRING_), 8, static_cast<uint32_t>(title.size()), title.data());
+    setProperty(s.id, XCB_ATOM_WM_NAME, atom(UTF8_STRING_), 8, static_cast<uint32_t>(title.size()), title.data());
+  }
+
+  void setSizeHints(const Shown& s, int x, int y) {
+    // WM_NORMAL_HINTS: flags, x, y, width, height, min w/h, max w/h, ...
+    std::array<uint32_t, 18> hints{};
+    hints[0] = 1 | 2 | 4 | 8;  // USPosition, USSize, PPosition, PSize
+    hints[1] = static_cast<uint32_t>(x);
+    hints[2] = static_cast<uint32_t>(y);
+    hints[3] = static_cast<uint32_t>(s.deviceW);
+    hints[4] = static_cast<uint32_t>(s.deviceH);
+    setProperty(s.id, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, hints.size(), hints.data());
+  }
+
+  std::vector<xcb_atom_t> wmState(const Shown& s, const Window& w) const {
+    std::vector<xcb_atom_t> state;
+    if (w.topmost()) state.push_back(atom(NET_WM_STATE_ABOVE));
+    if (s.modal) state.push_back(atom(NET_WM_STATE_MODAL));
+    if (w.owner != 0 && w.owner != desktop().applicationWindow() && !(w.exStyle & WS_EX_APPWINDOW))
+      state.push_back(atom(NET_WM_STATE_SKIP_TASKBAR));
+    return state;
+  }
+
+  void applyHints(Shown& s, const Window& w) {
+    // Owner: transient for its X11 window; modal while the owner is disabled.
+    xcb_window_t transient = 0;
+    if (auto it = shown.find(desktop().rootOf(w.owner)); w.owner && it != shown.end()) transient = it->second.id;
+    const Window* owner = desktop().find(w.owner);
+    s.modal = owner && (owner->style & WS_DISABLED) != 0;
+    s.transientFor = transient;
+    if (transient)
+      setProperty(s.id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &transient);
+    else
+      xcb_delete_property(conn, s.id, XCB_ATOM_WM_TRANSIENT_FOR);
+    const xcb_atom_t type = atom(transient ? NET_WM_WINDOW_TYPE_DIALOG : NET_WM_WINDOW_TYPE_NORMAL);
+    setProperty(s.id, atom(NET_WM_WINDOW_TYPE), XCB_ATOM_ATOM, 32, 1, &type);
+    const auto state = wmState(s, w);
+    if (!s.viewable || !windowManager) {
+      setProperty(s.id, atom(NET_WM_STATE), XCB_ATOM_ATOM, 32, static_cast<uint32_t>(state.size()), state.data());
+    } else {
+      // A managed window: ask the window manager for each state.
+      for (Atom a : {NET_WM_STATE_ABOVE, NET_WM_STATE_MODAL, NET_WM_STATE_SKIP_TASKBAR}) {
+        const bool on = std::find(state.begin(), state.end(), atom(a)) != state.end();
+        xcb_client_message_event_t ev{};
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = s.id;
+        ev.type = atom(NET_WM_STATE);
+        ev.data.data32[0] = on ? 1 : 0;
+        ev.data.data32[1] = atom(a);
+        ev.data.data32[3] = 1;
+        xcb_send_event(conn, 0, screen->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&ev));
+      }
+    }
+    s.style = w.style;
+    s.exStyle = w.exStyle;
+  }
+
+  // Client origin on the screen and client size of a desktop window, 96 dpi.
+  static WindowRect clientRect(const Window& w) {
+    if (w.style & WS_CAPTION)
+      return {w.rect.x + kBorder, w.rect.y + kBorder + kCaption, std::max(1, w.rect.cx - 2 * kBorder),
+              std::max(1, w.rect.cy - 2 * kBorder - kCaption)};
+    return {w.rect.x, w.rect.y, std::max(1, w.rect.cx), std::max(1, w.rect.cy)};
+  }
+
+  void create(HWND hwnd, Shown& s, const Window& w) {
+    s.id = xcb_generate_id(conn);
+    const WindowRect c = clientRect(w);
+    s.rect = w.rect;
+    s.clientW = c.cx;
+    s.clientH = c.cy;
+    s.deviceW = device(c.cx);
+    s.deviceH = device(c.cy);
+    const uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK;
+    const std::array<uint32_t, 2> values{
+        0xF0F0F0, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                      XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
+                      XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE};
+    const int x = static_cast<int>(std::lround(c.x * scale)), y = static_cast<int>(std::lround(c.y * scale));
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, s.id, screen->root, static_cast<int16_t>(x),
+                      static_cast<int16_t>(y), static_cast<uint16_t>(s.deviceW), static_cast<uint16_t>(s.deviceH), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, mask, values.data());
+    byWindow[s.id] = hwnd;
+    const xcb_atom_t protocols = atom(WM_DELETE_WINDOW_);
+    setProperty(s.id, atom(WM_PROTOCOLS_), XCB_ATOM_ATOM, 32, 1, &protocols);
+    static constexpr char wmClass[] = "sorvanelix\0Sorvanelix";
+    setProperty(s.id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
+    const std::array<uint32_t, 9> wmHints{1, 1, 0, 0, 0, 0, 0, 0, 0};  // InputHint: takes the focus
+    setProperty(s.id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, wmHints.size(), wmHints.data());
+    const uint32_t pid = static_cast<uint32_t>(getpid());
+    setProperty(s.id, atom(NET_WM_PID), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    setSizeHints(s, x, y);
+    setTitle(s, w.caption);
+    applyHints(s, w);
+    s.surface = cairo_xcb_surface_create(conn, s.id, visual, s.deviceW, s.deviceH);
+    s.focusWanted = true;
+    xcb_map_window(conn, s.id);
+    dirty = true;
+  }
+
+  void update(HWND hwnd, Shown& s, const Window& w) {
+    (void)hwnd;
+    if (w.caption != s.title) setTitle(s, w.caption);
+    const Window* owner = desktop().find(w.owner);
+    const bool modal = owner && (owner->style & WS_DISABLED) != 0;
+    xcb_window_t transient = 0;
+    if (auto it = shown.find(desktop().rootOf(w.owner)); w.owner && it != shown.end()) transient = it->second.id;
+    if (w.style != s.style || w.exStyle != s.exStyle || modal != s.modal || transient != s.transientFor)
+      applyHints(s, w);
+    if (!(w.rect == s.rect)) {
+      const WindowRect c = clientRect(w);
+      s.rect = w.rect;
+      const bool sized = c.cx != s.clientW || c.cy != s.clientH;
+      s.clientW = c.cx;
+      s.clientH = c.cy;
+      s.deviceW = device(c.cx);
+      s.deviceH = device(c.cy);
+      const std::array<uint32_t, 4> values{static_cast<uint32_t>(std::lround(c.x * scale)),
+                                           static_cast<uint32_t>(std::lround(c.y * scale)),
+                                           static_cast<uint32_t>(s.deviceW), static_cast<uint32_t>(s.deviceH)};
+      xcb_configure_window(conn, s.id,
+                           XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                               XCB_CONFIG_WINDOW_HEIGHT,
+                           values.data());
+      if (sized && s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
+      if (sized) dirty = true;
+    }
+  }
+
+  // Whether the desktop window is one to show: top-level, of this thread,
+  // visible, and drawing itself.
+  static bool drawsItself(const Window& w) {
+    if (!w.handler) return false;
+    RenderItem probe;
+    return w.handler(w.handle, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&probe)) == 1;
+  }
+
+  void sync() {
+    Desktop& d = desktop();
+    std::set<HWND> wanted;
+    const std::vector<HWND> order = d.zOrder();
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND h : order) {
+      const Window* w = d.find(h);
+      if (!w || !w->visible() || w->isChild() || w->threadId != thread || h == d.applicationWindow()) continue;
+      if (!shown.count(h) && !drawsItself(*w)) continue;
+      wanted.insert(h);
+    }
+    for (auto it = shown.begin(); it != shown.end();) {
+      if (wanted.count(it->first)) {
+        ++it;
+        continue;
+      }
+      dropWindow(it->second);
+      it = shown.erase(it);
+    }
+    // Back to front, so that owners exist before the windows they own.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+      if (!wanted.count(*it)) continue;
+      const Window* w = d.find(*it);
+      auto [entry, added] = shown.try_emplace(*it);
+      if (added)
+        create(*it, entry->second, *w);
+      else
+        update(*it, entry->second, *w);
+    }
+    // The foreground request of the desktop: the active window takes the focus.
+    if (d.active != lastActive) {
+      lastActive = d.active;
+      if (auto it = shown.find(d.rootOf(d.active)); it != shown.end()) it->second.focusWanted = true;
+    }
+    for (auto& [hwnd, s] : shown)
+      if (s.focusWanted && s.viewable) focus(s);
+  }
+
+  void focus(Shown& s) {
+    s.focusWanted = false;
+    if (windowManager) {
+      xcb_client_message_event_t ev{};
+      ev.response_type = XCB_CLIENT_MESSAGE;
+      ev.format = 32;
+      ev.window = s.id;
+      ev.type = atom(NET_ACTIVE_WINDOW);
+      ev.data.data32[0] = 1;  // from an application
+      ev.data.data32[1] = XCB_CURRENT_TIME;
+      xcb_send_event(conn, 0, screen->root,
+                     XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                     reinterpret_cast<const char*>(&ev));
+      return;
+    }
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(conn, s.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_set_input_focus(conn, XCB_INPUT_FOCUS_POINTER_ROOT, s.id, XCB_CURRENT_TIME);
+  }
+
+  // --- pixels ------------------------------------------------------------
+
+  void paintAll(bool rerender) {
+    Desktop& d = desktop();
+    for (auto& [hwnd, s] : shown) {
+      if (rerender) {
+        const Window* w = d.find(hwnd);
+        if (!w || !w->handler) continue;
+        RenderItem item;
+        if (w->handler(hwnd, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&item)) != 1) continue;
+        RasterImage picture = renderClientArea(item, scale);
+        if (picture != s.frame) {
+          s.frame = std::move(picture);
+          s.exposed = true;
+        }
+      }
+      if (s.exposed && s.viewable && s.surface && !s.frame.empty()) {
+        s.exposed = false;
+        put(s);
+      }
+    }
+  }
+
+  void put(Shown& s) {
+    RasterImage& f = s.frame;
+    cairo_surface_t* image = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(f.pixels.data()), CAIRO_FORMAT_ARGB32, f.width, f.height,
+        f.width * 4);
+    cairo_t* cr = cairo_create(s.surface);
+    cairo_set_source_rgb(cr, 0xF0 / 255.0, 0xF0 / 255.0, 0xF0 / 255.0);
+    cairo_paint(cr);
+    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(image);
+    cairo_surface_flush(s.surface);
+    ++frames;
+  }
+
+  // --- input -------------------------------------------------------------
+
+  HWND target(xcb_window_t w) const {
+    auto it = byWindow.find(w);
+    return it == byWindow.end() ? 0 : it->second;
+  }
+
+  // Input reaches a window that is not disabled (a modal window's owner is).
+  static bool takesInput(HWND hwnd) {
+    const Window* w = desktop().find(hwnd);
+    return w && (w->style & WS_DISABLED) == 0;
+  }
+
+  static void post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { messageLoop().post(hwnd, msg, wParam, lParam); }
+
+  bool key(const xcb_key_press_event_t& e, bool press) {
+    const HWND hwnd = target(e.event);
+    if (!hwnd || !keyState || !takesInput(hwnd)) return false;
+    const uint32_t mods = e.state & 0xFF;
+    const uint32_t locked = mods & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
+    xkb_state_update_mask(keyState, mods & ~locked, 0, locked, 0, 0, (e.state >> 13) & 3);
+    const xkb_keycode_t code = e.detail;
+    const xkb_layout_index_t layout = xkb_state_key_get_layout(keyState, code);
+    const xkb_keysym_t* syms = nullptr;
+    xkb_keysym_t base = XKB_KEY_NoSymbol;
+    if (xkb_keymap_key_get_syms_by_level(keymap, code, layout == XKB_LAYOUT_INVALID ? 0 : layout, 0, &syms) > 0)
+      base = syms[0];
+    // The keypad's keys follow Num Lock.
+    if (base >= XKB_KEY_KP_Space && base <= XKB_KEY_KP_9) base = xkb_state_key_get_one_sym(keyState, code);
+    const int16_t keyCode = runtimeKeyCode(base);
+    const int16_t shift = shiftState(e.state);
+    if (keyCode != 0) post(hwnd, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(keyCode), shift);
+    if (!press) return true;
+    const uint32_t ch = xkb_state_key_get_utf32(keyState, code);
+    // Tab, Enter and Esc act on their key press; they send no character.
+    if (ch == 0 || ch == 9 || ch == 13 || ch == 27 || ch == 0x7F) return true;
+    std::u16string text;
+    if (ch >= 0x10000) {
+      text.push_back(static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)));
+      text.push_back(static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF)));
+    } else {
+      text.push_back(static_cast<char16_t>(ch));
+    }
+    for (char16_t u : text) post(hwnd, WM_CHAR, u, shift);
+    return true;
+  }
+
+  bool event(xcb_generic_event_t* ev) {
+    const uint8_t type = ev->response_type & 0x7F;
+    switch (type) {
+      case XCB_EXPOSE: {
+        auto* e = reinterpret_cast<xcb_expose_event_t*>(ev);
+        if (auto it = shown.find(target(e->window)); it != shown.end()) it->second.exposed = true;
+        return false;
+      }
+      case XCB_MAP_NOTIFY: {
+        auto* e = reinterpret_cast<xcb_map_notify_event_t*>(ev);
+        if (auto it = shown.find(target(e->window)); it != shown.end()) {
+          it->second.viewable = true;
+          it->second.exposed = true;
+          dirty = true;
+        }
+        return false;
+      }
+      case XCB_UNMAP_NOTIFY: {
+        auto* e = reinterpret_cast<xcb_unmap_notify_event_t*>(ev);
+        if (auto it = shown.find(target(e->window)); it != shown.end()) it->second.viewable = false;
+        return false;
+      }
+      case XCB_CONFIGURE_NOTIFY: {
+        auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
+        const HWND hwnd = target(e->window);
+        auto it = shown.find(hwnd);
+        if (it == shown.end()) return false;
+        Shown& s = it->second;
+        bool posted = false;
+        if (e->width != s.deviceW || e->height != s.deviceH) {
+          // A resize by the person (through the window manager).
+          s.deviceW = e->width;
+          s.deviceH = e->height;
+          if (s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
+          const int w = std::max(1, logical(e->width)), h = std::max(1, logical(e->height));
+          if (w != s.clientW || h != s.clientH) {
+            s.clientW = w;
+            s.clientH = h;
+            post(hwnd, WM_SIZE, 0, packPoint(w, h));
+            posted = true;
+          }
+          dirty = true;
+        }
+        if ((ev->response_type & 0x80) && windowManager) {
+          // The window manager tells where it moved the window.
+          const WindowRect c = clientRect(*desktop().find(hwnd));
+          const int x = logical(e->x), y = logical(e->y);
+          if (x != c.x || y != c.y) {
+            post(hwnd, WM_MOVE, 0, packPoint(x, y));
+            posted = true;
+          }
+        }
+        return posted;
+      }
+      case XCB_BUTTON_PRESS:
+      case XCB_BUTTON_RELEASE: {
+        auto* e = reinterpret_cast<xcb_button_press_event_t*>(ev);
+        const HWND hwnd = target(e->event);
+        const int16_t button = runtimeButton(e->detail);
+        if (!hwnd || !button || !takesInput(hwnd)) return false;
+        const bool press = type == XCB_BUTTON_PRESS;
+        const UINT msg = button == 1 ? (press ? WM_LBUTTONDOWN : WM_LBUTTONUP)
+                         : button == 2 ? (press ? WM_RBUTTONDOWN : WM_RBUTTONUP)
+                                       : (press ? WM_MBUTTONDOWN : WM_MBUTTONUP);
+        if (press) {
+          if (auto it = shown.find(hwnd); it != shown.end() && !windowManager) focus(it->second);
+        }
+        post(hwnd, msg, packButtons(button, shiftState(e->state)), packPoint(logical(e->event_x), logical(e->event_y)));
+        return true;
+      }
+      case XCB_MOTION_NOTIFY: {
+        auto* e = reinterpret_cast<xcb_motion_notify_event_t*>(ev);
+        const HWND hwnd = target(e->event);
+        if (!hwnd || !takesInput(hwnd)) return false;
+        post(hwnd, WM_MOUSEMOVE, packButtons(buttonsHeld(e->state), shiftState(e->state)),
+             packPoint(logical(e->event_x), logical(e->event_y)));
+        return true;
+      }
+      case XCB_KEY_PRESS:
+      case XCB_KEY_RELEASE:
+        return key(*reinterpret_cast<xcb_key_press_event_t*>(ev), type == XCB_KEY_PRESS);
+      case XCB_FOCUS_IN: {
+        auto* e = reinterpret_cast<xcb_focus_in_event_t*>(ev);
+        const HWND hwnd = target(e->event);
+        if (hwnd && e->mode == XCB_NOTIFY_MODE_NORMAL && desktop().active != hwnd && takesInput(hwnd)) {
+          desktop().userActivates(hwnd);
+          lastActive = desktop().active;
+        }
+        return false;
+      }
+      case XCB_CLIENT_MESSAGE: {
+        auto* e = reinterpret_cast<xcb_client_message_event_t*>(ev);
+        const HWND hwnd = target(e->window);
+        if (hwnd && e->type == atom(WM_PROTOCOLS_) && e->data.data32[0] == atom(WM_DELETE_WINDOW_) &&
+            takesInput(hwnd)) {
+          post(hwnd, WM_CLOSE, 0, 0);
+          return true;
+        }
+        return false;
+      }
+      case XCB_MAPPING_NOTIFY:
+        loadKeymap();
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  bool drain() {
+    bool input = false;
+    if (stashed) {
+      if (event(stashed)) input = true;
+      std::free(std::exchange(stashed, nullptr));
+    }
+    while (xcb_generic_event_t* ev = xcb_poll_for_event(conn)) {
+      if (event(ev)) input = true;
+      std::free(ev);
+    }
+    return input;
+  }
+};
+
+std::unique_ptr<X11Display> X11Display::connect(const char* name, std::string* why) {
+  auto fail = [why](std::string reason) -> std::unique_ptr<X11Display> {
+    if (why) *why = std::move(reason);
+    return nullptr;
+  };
+  auto impl = std::make_unique<Impl>();
+  int screenNumber = 0;
+  impl->conn = xcb_connect(name, &screenNumber);
+  if (!impl->conn || xcb_connection_has_error(impl->conn)) {
+    const char* server = name ? name : std::getenv("DISPLAY");
+    return fail(std::string("cannot connect to the X server ") + (server ? server : "(DISPLAY is not set)"));
+  }
+  auto it = xcb_setup_roots_iterator(xcb_get_setup(impl->conn));
+  for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+  if (!it.rem) return fail("the X server has no screen " + std::to_string(screenNumber));
+  impl->screen = it.data;
+  impl->findVisual();
+  if (!impl->visual || impl->visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR || impl->screen->root_depth < 24)
+    return fail("the X server's screen is not a true-colour screen of depth 24 or more");
+  impl->internAtoms();
+  impl->detectWindowManager();
+  impl->scale = std::max(1.0, resourceDpi(impl->rootProperty(impl->atom(RESOURCE_MANAGER_), XCB_ATOM_STRING)) / 96);
+  impl->setupKeyboard();
+  // The runtime's screen: the real one, in 96-dpi pixels.
+  screen().setPixelSize(std::max(1, impl->logical(impl->screen->width_in_pixels)),
+                        std::max(1, impl->logical(impl->screen->height_in_pixels)));
+  return std::unique_ptr<X11Display>(new X11Display(std::move(impl)));
+}
+
+X11Display::X11Display(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+X11Display::~X11Display() = default;
+
+bool X11Display::pump() {
+  Impl& x = *impl_;
+  if (!x.alive()) return false;
+  const bool input = x.drain();
+  const uint64_t activity = messageLoop().activity();
+  const bool rerender = x.dirty || activity != x.seenActivity || input;
+  x.seenActivity = activity;
+  x.dirty = false;
+  x.sync();
+  x.paintAll(rerender || x.dirty);
+  x.dirty = false;
+  xcb_flush(x.conn);
+  x.alive();
+  return input;
+}
+
+bool X11Display::awaitsPerson() const { return !impl_->broken && !impl_->shown.empty(); }
+
+void X11Display::wait(std::optional<int64_t> untilMs) {
+  Impl& x = *impl_;
+  if (!x.alive()) {
+    if (untilMs) Clock::waitUntil(*untilMs);
+    return;
+  }
+  xcb_flush(x.conn);
+  if (!x.stashed) x.stashed = xcb_poll_for_event(x.conn);
+  if (x.stashed) return;
+  int timeout = -1;
+  if (untilMs) timeout = static_cast<int>(std::clamp<int64_t>(*untilMs - Clock::nowMs(), 0, 60'000));
+  if (Clock::isVirtual() && untilMs) timeout = std::min(timeout, 10);
+  pollfd fd{xcb_get_file_descriptor(x.conn), POLLIN, 0};
+  const int ready = poll(&fd, 1, timeout);
+  if (ready == 0 && Clock::isVirtual() && untilMs) Clock::waitUntil(*untilMs);
+}
+
+void X11Display::invalidate() { impl_->dirty = true; }
+
+bool X11Display::shows(HWND hwnd) const { return !impl_->broken && impl_->shown.count(hwnd) != 0; }
+
+uint32_t X11Display::windowOf(HWND hwnd) const {
+  auto it = impl_->shown.find(hwnd);
+  return it == impl_->shown.end() ? 0 : it->second.id;
+}
+
+bool X11Display::viewable(HWND hwnd) const {
+  auto it = impl_->shown.find(hwnd);
+  return it != impl_->shown.end() && it->second.viewable;
+}
+
+uint64_t X11Display::framesPainted() const { return impl_->frames; }
+double X11Display::scale() const { return impl_->scale; }
+bool X11Display::hasWindowManager() const { return impl_->windowManager; }
+
+const RasterImage& X11Display::lastFrame(HWND hwnd) const {
+  auto it = impl_->shown.find(hwnd);
+  return it == impl_->shown.end() ? impl_->none : it->second.frame;
+}
+
+}  // namespace svx

@@ -1,0 +1,66 @@
+// The form's window: the close box, a person's input and the picture a
+// display asks for, all through the same code as the simulated user.
+#include <algorithm>
+
+#include "platform/display/display_messages.h"
+#include "platform/forms/form.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+
+namespace svx {
+
+namespace {
+
+double twips(int32_t pixels) { return pixelsToTwips(pixels); }
+
+}  // namespace
+
+LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!loaded_) return 0;
+  Ref<Form> keep(this);
+  const auto [px, py] = unpackPoint(lParam);
+  switch (msg) {
+    case WM_CLOSE:
+      unload(vbFormControlMenu);
+      return 0;
+    case WM_PRINTCLIENT:
+      if (!lParam) return 0;
+      *reinterpret_cast<RenderItem*>(lParam) = picture();
+      return 1;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      user::buttonDown(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      user::buttonUp(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
+      return 0;
+    case WM_MOUSEMOVE:
+      user::pointerMove(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
+      return 0;
+    case WM_KEYDOWN:
+      user::keyDownOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
+      return 0;
+    case WM_CHAR:
+      user::charOn(*this, static_cast<char16_t>(wParam));
+      return 0;
+    case WM_KEYUP:
+      user::keyUpOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
+      return 0;
+    case WM_SIZE:
+      if (windowState_ != 1)
+        user::resize(*this, twips(std::max(px, 1)) + 2 * FormBorderTwips,
+                     twips(std::max(py, 1)) + 2 * FormBorderTwips + FormCaptionTwips);
+      return 0;
+    case WM_MOVE:
+      if (windowState_ != 1) move(twips(px) - FormBorderTwips, twips(py) - FormBorderTwips - FormCaptionTwips);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace svx
