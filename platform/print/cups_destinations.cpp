@@ -90,6 +90,10 @@ class CupsDestinations : public PrintDestinations {
     cups_option_t* options = nullptr;
     int count = cupsAddOption("copies", std::to_string(std::max<int>(1, job.copies)).c_str(), 0, &options);
     count = cupsAddOption("collate", job.collate ? "true" : "false", count, &options);
+    // The paper the pages were laid out on, not the queue's own default.
+    std::string media = utf8(job.media);
+    if (const auto at = media.find("_borderless"); at != std::string::npos) media.erase(at);
+    if (!media.empty()) count = cupsAddOption("media", media.c_str(), count, &options);
     const int id = cupsCreateJob(http.get(), name.c_str(), title.c_str(), count, options);
     cupsFreeOptions(count, options);
     if (id <= 0) raisePrinterError("The print job was refused");

@@ -35,6 +35,7 @@ struct PrintDestination {
 struct PrintJob {
   BStr destination;
   BStr title;
+  BStr media;       // the paper the document was laid out on
   std::string pdf;  // the whole document
   int16_t copies = 1;
   bool collate = false;

@@ -125,6 +125,7 @@ void Printer::EndDoc() {
   job.title = app().title().empty() ? BStr(u"Document") : app().title();
   job.pdf = std::move(doc->bytes);
   job.copies = copies_;
+  job.media = paper_.name;
   destinations_->submit(job);
 }
 

@@ -1,0 +1,288 @@
+// Printing through the real libcups path: a private CUPS scheduler (its own
+// configuration, spool and socket in a temporary folder), a queue on the
+// cups-pdf backend, a page of tabbed text and a drawing printed through the
+// form's printer members, the text positions checked with pdftotext and the
+// page rendered to a PNG in the test's output folder.
+//
+// The scheduler needs root (the cups-pdf backend refuses to run otherwise);
+// the test is skipped where it or the packages are missing.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/automation/safearray.h"
+#include "platform/print/printers.h"
+#include "platform/services/app.h"
+#include "tests/support/form_fixture.h"
+
+namespace svx {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const char* const kCupsd = "/usr/sbin/cupsd";
+const char* const kBackend = "/usr/lib/cups/backend/cups-pdf";
+const char* const kPpd = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd";
+
+// Starts `argv` with stdout and stderr going to `log`; returns its pid.
+pid_t start(const std::vector<std::string>& argv, const fs::path& log) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd >= 0) {
+      dup2(fd, 1);
+      dup2(fd, 2);
+    }
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// Waits up to `limit` for `pid`; kills it when it has not ended. Its exit
+// status, -1 when killed.
+int finish(pid_t pid, std::chrono::milliseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(50ms);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+int run(const std::vector<std::string>& argv, const fs::path& log) { return finish(start(argv, log), 30s); }
+
+bool canConnect(const fs::path& socketPath) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+  const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  close(fd);
+  return ok;
+}
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A private scheduler, stopped by its process id when the object goes.
+class PrivateScheduler {
+ public:
+  PrivateScheduler() {
+    char pattern[] = "/tmp/svx-cups-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    for (const char* sub : {"conf", "spool", "cache", "state", "log"}) fs::create_directory(dir_ / sub);
+    socket_ = dir_ / "cups.sock";
+    std::ofstream(dir_ / "conf/cupsd.conf") << "Listen " << socket_.string() << "\n"
+                                            << "Browsing No\nLogLevel info\nWebInterface No\nPreserveJobFiles Yes\n"
+                                            << "DefaultAuthType None\n"
+                                            << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                            << "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
+                                            << "  </Limit>\n</Policy>\n";
+    std::ofstream(dir_ / "conf/cups-files.conf") << "ServerRoot " << (dir_ / "conf").string() << "\n"
+                                                 << "RequestRoot " << (dir_ / "spool").string() << "\n"
+                                                 << "CacheDir " << (dir_ / "cache").string() << "\n"
+                                                 << "StateDir " << (dir_ / "state").string() << "\n"
+                                                 << "ErrorLog " << (dir_ / "log/error_log").string() << "\n"
+                                                 << "AccessLog " << (dir_ / "log/access_log").string() << "\n"
+                                                 << "PageLog " << (dir_ / "log/page_log").string() << "\n"
+                                                 << "SystemGroup root\nFileDevice No\n";
+    pid_ = start({kCupsd, "-f", "-c", (dir_ / "conf/cupsd.conf").string(), "-s",
+                  (dir_ / "conf/cups-files.conf").string()},
+                 dir_ / "log/cupsd.out");
+    for (int i = 0; i < 200 && !canConnect(socket_); ++i) std::this_thread::sleep_for(50ms);
+  }
+  ~PrivateScheduler() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      finish(pid_, 10s);
+    }
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  const fs::path& dir() const { return dir_; }
+  const fs::path& socket() const { return socket_; }
+  bool running() const { return canConnect(socket_); }
+  std::string errorLog() const { return readFile(dir_ / "log/error_log"); }
+
+ private:
+  fs::path dir_;
+  fs::path socket_;
+  pid_t pid_ = -1;
+};
+
+fs::path outputFolder() {
+  fs::path out = fs::path(SVX_TEST_OUTPUT_DIR) / "print";
+  fs::create_directories(out);
+  return out;
+}
+
+// The column where `word` starts in the line of `text` that holds it.
+std::pair<int, int> lineAndColumn(const std::string& text, const std::string& word) {
+  std::istringstream in(text);
+  std::string line;
+  for (int n = 0; std::getline(in, line); ++n)
+    if (const auto at = line.find(word); at != std::string::npos) return {n, static_cast<int>(at)};
+  return {-1, -1};
+}
+
+class CupsPrinting : public testing::DialogFormTest {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "the cups-pdf backend runs only for a scheduler started as root";
+    for (const char* f : {kCupsd, kBackend, kPpd, "/usr/sbin/lpadmin", "/usr/bin/pdftotext", "/usr/bin/pdftoppm"})
+      if (!fs::exists(f)) GTEST_SKIP() << f << " is not installed (scripts/setup.sh installs it)";
+    DialogFormTest::SetUp();
+  }
+  void TearDown() override {
+    setPrintDestinations(nullptr);
+    if (form) DialogFormTest::TearDown();
+  }
+  Variant member(BStrView name, std::vector<Variant*> args) {
+    args.push_back(&errNumber);
+    args.push_back(&errDescription);
+    Variant r = call(name, args);
+    EXPECT_EQ(errNumber, Variant::i2(0)) << utf8(name) << ": " << utf8(toBStr(errDescription));
+    return r;
+  }
+
+  Variant errNumber, errDescription;
+};
+
+TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
+  PrivateScheduler scheduler;
+  ASSERT_TRUE(scheduler.running()) << readFile(scheduler.dir() / "log/cupsd.out") << scheduler.errorLog();
+  setenv("CUPS_SERVER", scheduler.socket().c_str(), 1);
+  const fs::path adminLog = scheduler.dir() / "log/lpadmin.out";
+  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", scheduler.socket().string(), "-p", "svx-pdf", "-E", "-v", "cups-pdf:/",
+                 "-P", kPpd},
+                adminLog),
+            0)
+      << readFile(adminLog);
+  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", scheduler.socket().string(), "-d", "svx-pdf", "-p", "svx-pdf", "-o",
+                 "pdftops-renderer-default=pdftops"},
+                adminLog),
+            0);
+  setPrintDestinations(makeCupsDestinations());
+
+  const Variant list = member(u"ListOfInstalledPrinters", {});
+  ASSERT_TRUE(list.isArray());
+  EXPECT_EQ(list.asArray()->get(1), Variant(u"svx-pdf"));
+  Variant name(u"svx-pdf");
+  member(u"SetPrinterObject", {&name});
+
+  const std::string token = "svxprint" + std::to_string(getpid());
+  app().setTitle(utf16(token));
+  SafeArray rows(VT_VARIANT, {ArrayBound{1, 3}, ArrayBound{1, 2}});
+  const std::pair<int, const char16_t*> cells[] = {{5, u"Alpha"}, {20, u"Beta"}, {40, u"Gamma"}};
+  for (int i = 0; i < 3; ++i) {
+    rows.set(i + 1, 1, Variant(cells[i].first));
+    rows.set(i + 1, 2, Variant(BStr(cells[i].second)));
+  }
+  Variant table(std::move(rows)), none = Variant::missing();
+  member(u"PrinterPrintTabbedText", {&table, nullptr});
+  Variant second(u"Second line");
+  member(u"PrinterPrintText", {&second});
+  Variant x1(1440), y1(2880), x2(5760), y2(5760), red(0xFF), box(true);
+  member(u"PrinterLineAbsolute", {&x1, &y1, &x2, &y2, &red, &box, nullptr});
+  Variant cx(3600), cy(4320), r(1000);
+  member(u"PrinterCircleAbsolute", {&cx, &cy, &r, nullptr, nullptr, nullptr, nullptr});
+  const Variant printer = member(u"PrinterObject", {});
+  ASSERT_TRUE(printer.isObject());
+  printer.asObject()->invoke(u"EndDoc", InvokeKind::Method, {});
+
+  // cups-pdf writes into the PDF folder of the job's user.
+  const fs::path pdfFolder = fs::path(getpwuid(geteuid())->pw_dir) / "PDF";
+  fs::path pdf;
+  for (int i = 0; i < 600 && pdf.empty(); ++i) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(pdfFolder, ec))
+      if (e.path().filename().string().rfind(token, 0) == 0) pdf = e.path();
+    if (pdf.empty()) std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_FALSE(pdf.empty()) << scheduler.errorLog();
+  // The backend names the file first and writes it afterwards.
+  auto complete = [&] {
+    const std::string bytes = readFile(pdf);
+    return bytes.size() > 8 && bytes.find("%%EOF", bytes.size() - 8) != std::string::npos;
+  };
+  for (int i = 0; i < 600 && !complete(); ++i) std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(complete()) << scheduler.errorLog();
+  const fs::path out = outputFolder();
+  const fs::path kept = out / "print_page.pdf";
+  fs::copy_file(pdf, kept, fs::copy_options::overwrite_existing);
+  fs::remove(pdf);
+
+  // The queue's PostScript round trip turns text into outlines, so the text
+  // positions are read from the document as the scheduler received it.
+  fs::path received;
+  for (const auto& e : fs::directory_iterator(scheduler.dir() / "spool"))
+    if (e.path().filename().string().rfind("d", 0) == 0) received = e.path();
+  ASSERT_FALSE(received.empty());
+  const fs::path textFile = scheduler.dir() / "page.txt";
+  ASSERT_EQ(run({"/usr/bin/pdftotext", "-layout", received.string(), textFile.string()},
+                scheduler.dir() / "log/p.out"),
+            0);
+  const std::string text = readFile(textFile);
+  const auto [alphaLine, alpha] = lineAndColumn(text, "Alpha");
+  const auto [betaLine, beta] = lineAndColumn(text, "Beta");
+  const auto [gammaLine, gamma] = lineAndColumn(text, "Gamma");
+  const auto [secondLine, secondColumn] = lineAndColumn(text, "Second line");
+  ASSERT_GE(alphaLine, 0) << text;
+  EXPECT_EQ(betaLine, alphaLine) << text;
+  EXPECT_EQ(gammaLine, alphaLine) << text;
+  EXPECT_GT(secondLine, alphaLine) << text;
+  EXPECT_LT(secondColumn, alpha) << text;
+  EXPECT_LT(alpha, beta);
+  EXPECT_LT(beta, gamma);
+  // Print columns 5, 20 and 40: the gaps are 15 and 35 columns wide. The
+  // layout's spacing is approximate; the words' boxes are exact.
+  const fs::path boxFile = scheduler.dir() / "page.html";
+  ASSERT_EQ(run({"/usr/bin/pdftotext", "-bbox", received.string(), boxFile.string()}, scheduler.dir() / "log/b.out"),
+            0);
+  const std::string boxes = readFile(boxFile);
+  auto xMin = [&](const std::string& word) {
+    const auto at = boxes.find(">" + word + "<");
+    if (at == std::string::npos) return -1.0;
+    const auto x = boxes.rfind("xMin=\"", at);
+    return std::stod(boxes.substr(x + 6));
+  };
+  const double a = xMin("Alpha"), b = xMin("Beta"), g = xMin("Gamma");
+  ASSERT_GT(b, a) << boxes;
+  EXPECT_NEAR((g - a) / (b - a), 35.0 / 15.0, 0.05) << boxes;
+
+  ASSERT_EQ(run({"/usr/bin/pdftoppm", "-png", "-r", "50", "-singlefile", kept.string(), (out / "print_page").string()},
+                scheduler.dir() / "log/ppm.out"),
+            0);
+  EXPECT_TRUE(fs::exists(out / "print_page.png"));
+  std::cout << "printed page: " << (out / "print_page.png").string() << "\n";
+}
+
+}  // namespace
+}  // namespace svx
