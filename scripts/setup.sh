@@ -12,7 +12,7 @@ PACKAGES=(
   duktape-dev
   libsqlite3-dev
   libcups2-dev cups printer-driver-cups-pdf poppler-utils
-  libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xtest0-dev xvfb
+  libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev libxcb-xtest0-dev xvfb
 )
 
 missing=()

@@ -38,7 +38,8 @@ class Display {
   virtual void wait(std::optional<int64_t> untilMs) = 0;
   // Marks every shown window for repainting at the next pump.
   virtual void invalidate() {}
-  // Whether the desktop window is on the screen, where a person can act on it.
+  // Whether the desktop window is on the screen (or will be at the next
+  // pump), where a person can act on it.
   virtual bool shows(HWND /*hwnd*/) const { return false; }
 };
 

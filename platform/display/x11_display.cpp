@@ -4,6 +4,10 @@
 #include <unistd.h>
 #include <cairo/cairo-xcb.h>
 #include <xcb/xcb.h>
+// The keyboard extension's header names a member `explicit`.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -140,6 +144,7 @@ struct X11Display::Impl {
   xkb_keymap* keymap = nullptr;
   xkb_state* keyState = nullptr;
   int32_t keyboardDevice = -1;
+  uint8_t xkbEvent = 0;  // the keyboard extension's first event code
   std::map<HWND, Shown> shown;
   std::map<xcb_window_t, HWND> byWindow;
   uint64_t frames = 0;
@@ -148,10 +153,16 @@ struct X11Display::Impl {
   HWND lastActive = 0;
   bool broken = false;
   RasterImage none;
-  xcb_generic_event_t* stashed = nullptr;  // read while waiting, handled at the next pump
+  xcb_generic_event_t* stashed = nullptr;
+  cairo_device_t* cairoDevice = nullptr;  // read while waiting, handled at the next pump
 
   ~Impl() {
     for (auto& [hwnd, s] : shown) dropWindow(s);
+    if (cairoDevice) {
+      // cairo keeps per-connection state: it goes with the connection.
+      cairo_device_finish(cairoDevice);
+      cairo_device_destroy(cairoDevice);
+    }
     std::free(stashed);
     if (keyState) xkb_state_unref(keyState);
     if (keymap) xkb_keymap_unref(keymap);
@@ -206,9 +217,16 @@ struct X11Display::Impl {
     xkbContext = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (!xkbContext) return;
     if (!xkb_x11_setup_xkb_extension(conn, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
+                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &xkbEvent, nullptr))
       return;
     keyboardDevice = xkb_x11_get_core_keyboard_device_id(conn);
+    // A new keyboard or a changed map: the key map is loaded again.
+    const uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+    const uint16_t parts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP |
+                           XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS |
+                           XCB_XKB_MAP_PART_VIRTUAL_MODS | XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+    xcb_xkb_select_events(conn, static_cast<xcb_xkb_device_spec_t>(keyboardDevice), events, 0, events, parts, parts,
+                          nullptr);
     loadKeymap();
   }
 
@@ -345,6 +363,7 @@ struct X11Display::Impl {
     setTitle(s, w.caption);
     applyHints(s, w);
     s.surface = cairo_xcb_surface_create(conn, s.id, visual, s.deviceW, s.deviceH);
+    if (!cairoDevice) cairoDevice = cairo_device_reference(cairo_surface_get_device(s.surface));
     s.focusWanted = true;
     xcb_map_window(conn, s.id);
     dirty = true;
@@ -513,7 +532,13 @@ struct X11Display::Impl {
       base = syms[0];
     // The keypad's keys follow Num Lock.
     if (base >= XKB_KEY_KP_Space && base <= XKB_KEY_KP_9) base = xkb_state_key_get_one_sym(keyState, code);
-    const int16_t keyCode = runtimeKeyCode(base);
+    int16_t keyCode = runtimeKeyCode(base);
+    if (keyCode == 0) {
+      // A key of a character the runtime has no code for: the character
+      // itself, as the simulated user gives it.
+      const uint32_t u = xkb_keysym_to_utf32(base);
+      if (u > 32 && u < 0x8000) keyCode = static_cast<int16_t>(u);
+    }
     const int16_t shift = shiftState(e.state);
     if (keyCode != 0) post(hwnd, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(keyCode), shift);
     if (!press) return true;
@@ -533,6 +558,11 @@ struct X11Display::Impl {
 
   bool event(xcb_generic_event_t* ev) {
     const uint8_t type = ev->response_type & 0x7F;
+    if (xkbEvent && type == xkbEvent) {
+      const uint8_t xkbType = reinterpret_cast<const uint8_t*>(ev)[1];
+      if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) loadKeymap();
+      return false;
+    }
     switch (type) {
       case XCB_EXPOSE: {
         auto* e = reinterpret_cast<xcb_expose_event_t*>(ev);
@@ -723,7 +753,15 @@ void X11Display::wait(std::optional<int64_t> untilMs) {
 
 void X11Display::invalidate() { impl_->dirty = true; }
 
-bool X11Display::shows(HWND hwnd) const { return !impl_->broken && impl_->shown.count(hwnd) != 0; }
+bool X11Display::shows(HWND hwnd) const {
+  if (impl_->broken) return false;
+  if (impl_->shown.count(hwnd)) return true;
+  // Shown at the next pump.
+  Desktop& d = desktop();
+  const Window* w = d.find(hwnd);
+  return w && w->visible() && !w->isChild() && w->threadId == GetCurrentThreadId() && hwnd != d.applicationWindow() &&
+         Impl::drawsItself(*w);
+}
 
 uint32_t X11Display::windowOf(HWND hwnd) const {
   auto it = impl_->shown.find(hwnd);

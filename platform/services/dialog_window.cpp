@@ -6,6 +6,7 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/modal_owner.h"
+#include "platform/display/display.h"
 
 namespace svx {
 
@@ -44,9 +45,10 @@ bool CommonDialogWindow::runModal(HWND owner, const std::function<bool()>& idle)
   show(false);
   messageLoop().runModalLoop(
       [this, window] { return ended_ || !visible() || !desktop().find(window); },
-      [this, &idle] {
+      [this, &idle, window] {
         if (ended_) return false;
         if (idle && idle()) return true;
+        if (display().shows(window)) return false;  // a person at the screen answers it
         end(false);
         return true;
       });

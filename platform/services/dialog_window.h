@@ -5,8 +5,9 @@
 // dialog is open (DisabledOwner) and serves the message loop until the
 // dialog ends: end() from the dialog's own buttons, the control box, or its
 // window destroyed from outside (a cancel). When nothing is pending the
-// idle step runs: a scripted user acts there; when it has nothing to do,
-// nobody is there to answer and the dialog is cancelled.
+// idle step runs: a scripted user acts there; when it has nothing to do and
+// no display shows the dialog to a person, nobody is there to answer and the
+// dialog is cancelled.
 //
 // Snapshots: queueDialogSnapshot(kind, file) asks for a picture of the next
 // dialog of that kind, written as the dialog ends (after the user's entries,

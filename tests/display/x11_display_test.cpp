@@ -1,0 +1,315 @@
+// The X11 display under a private Xvfb: windows, pixels, a person's mouse and
+// keyboard through XTest, the close box, resizing, message boxes.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <cairo.h>
+#include <filesystem>
+#include <thread>
+
+#include "core/dialog_form.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/display/x11_display.h"
+#include "platform/forms/command_button.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/text_box.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/services/message_box.h"
+#include "platform/services/screen.h"
+#include "platform/services/services.h"
+#include "tests/display/xvfb_fixture.h"
+
+namespace svx::testing {
+namespace {
+
+struct Event {
+  BStr name;
+  std::vector<Variant> args;
+};
+
+// Wakes the modal loop now and then, and ends a test that hangs.
+int64_t g_deadline = 0;
+Form* g_form = nullptr;
+void watchdog(HWND, UINT, UINT_PTR, DWORD) {
+  if (Clock::nowMs() > g_deadline && g_form) g_form->hide();
+}
+
+class X11DisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!xvfb.running()) GTEST_SKIP() << "Xvfb is not available";
+    Clock::useRealTime();
+    messageLoop().reset();
+    resetServices();
+    person = std::make_unique<Person>(xvfb.name());
+  }
+
+  void attach() {
+    std::string why;
+    auto d = X11Display::connect(xvfb.name().c_str(), &why);
+    ASSERT_TRUE(d) << why;
+    x11 = d.get();
+    setDisplay(std::move(d));
+    form = makeRef<DialogForm>();
+    form->load();
+    form->setCaption(u"Display test");
+    form->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant> args) {
+      Event e{ev.name, {}};
+      for (Variant& a : args) e.args.push_back(a.value());
+      events.push_back(e);
+      if (onEvent) onEvent(ev.name);
+    }));
+    g_form = form.get();
+    g_deadline = Clock::nowMs() + 20000;
+    SetTimer(0, 0, 50, &watchdog);
+    messageLoop().setIdleHook([this] {
+      const HWND h = form && form->isLoaded() ? form->hWnd() : 0;
+      formWindow = h && x11->viewable(h) ? x11->windowOf(h) : 0;
+      const ShownBox* box = dialogResponder().openBox();
+      boxWindow = box && x11->viewable(box->window) ? x11->windowOf(box->window) : 0;
+      return false;
+    });
+  }
+
+  void TearDown() override {
+    if (actor.joinable()) actor.join();
+    messageLoop().setIdleHook({});
+    onEvent = nullptr;
+    g_form = nullptr;
+    form.reset();
+    messageLoop().reset();
+    setDisplay(nullptr);
+    resetServices();
+    screen().reset();
+  }
+
+  // Serves the loop until `done` holds (or the watchdog's time is up).
+  void serveUntil(const std::function<bool()>& done) {
+    messageLoop().runModalLoop([&] { return done() || Clock::nowMs() > g_deadline; });
+  }
+
+  template <class T>
+  T& add(BStrView family, double left, double top, double width, double height) {
+    Variant n, d;
+    std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+    const int16_t index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
+    T& c = form->element<T>(family, index);
+    c.move(left, top, width, height);
+    c.setVisible(true);
+    return c;
+  }
+
+  // The person acts on another thread while the form's loop runs.
+  void act(std::function<void()> steps) { actor = std::thread(std::move(steps)); }
+
+  uint32_t waitForFormWindow() {
+    eventually([this] { return formWindow.load() != 0; });
+    return formWindow.load();
+  }
+
+  std::vector<BStr> names() const {
+    std::vector<BStr> out;
+    for (const auto& e : events) out.push_back(e.name);
+    return out;
+  }
+
+  Xvfb xvfb;
+  std::unique_ptr<Person> person;
+  X11Display* x11 = nullptr;
+  Ref<DialogForm> form;
+  std::vector<Event> events;
+  std::function<void(BStrView)> onEvent;
+  std::atomic<uint32_t> formWindow{0};
+  std::atomic<uint32_t> boxWindow{0};
+  std::thread actor;
+};
+
+TEST_F(X11DisplayTest, AClickTypedTextAndAButtonReachTheScriptAsFromTheSimulatedUser) {
+  attach();
+  TextBox& text = add<TextBox>(u"Text", 240, 240, 2400, 315);
+  CommandButton& ok = add<CommandButton>(u"Command", 240, 900, 1200, 375);
+  ok.setCaption(u"OK");
+  onEvent = [this](BStrView name) {
+    if (name == u"CommandClick") form->hide();
+  };
+  act([this] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    person->click(x + 96, y + 26);
+    person->type(u"hé ж");
+    person->click(x + 56, y + 72);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(text.text(), u"hé ж");
+  x11->pump();
+  EXPECT_EQ(x11->windowOf(form->hWnd()), 0u);  // hidden: no window any more
+  const std::vector<Event> real = events;
+
+  // The same actions by the simulated user, on a fresh form.
+  form->unload();
+  events.clear();
+  form->load();
+  TextBox& text2 = add<TextBox>(u"Text", 240, 240, 2400, 315);
+  CommandButton& ok2 = add<CommandButton>(u"Command", 240, 900, 1200, 375);
+  form->show(false);
+  events.clear();
+  user::click(text2);
+  user::type(text2, u"hé ж");
+  user::click(ok2);
+  std::vector<BStr> simulated = names();
+  std::vector<BStr> seen;
+  for (const auto& e : real) seen.push_back(e.name);
+  std::erase_if(seen, [](const BStr& n) { return n.ends_with(u"MouseMove"); });
+  std::erase_if(simulated, [](const BStr& n) { return n.ends_with(u"MouseMove"); });
+  // The real run starts with the show's events, and ends with the hide.
+  const auto first = std::find(seen.begin(), seen.end(), u"TextMouseDown");
+  ASSERT_NE(first, seen.end());
+  seen.erase(seen.begin(), first);
+  EXPECT_EQ(seen, simulated);
+  std::vector<Variant> pressed;
+  for (const auto& e : real)
+    if (e.name == u"TextKeyPress") pressed.push_back(e.args[1]);
+  ASSERT_EQ(pressed.size(), 4u);
+  EXPECT_EQ(pressed[1], Variant::i2(static_cast<int16_t>(u'é')));
+  EXPECT_EQ(pressed[3], Variant::i2(static_cast<int16_t>(u'ж')));
+}
+
+TEST_F(X11DisplayTest, TheWindowHasTheCaptionTheClientSizeAndThePixelsOfTheSnapshot) {
+  attach();
+  TextBox& text = add<TextBox>(u"Text", 240, 240, 2400, 315);
+  text.setText(u"pixels");
+  add<ListBox>(u"List", 240, 700, 2400, 1200).addItem(u"first");
+  form->show(false);
+  const HWND h = form->hWnd();
+  serveUntil([&] { return x11->viewable(h) && x11->framesPainted() > 0; });
+  const uint32_t w = x11->windowOf(h);
+  ASSERT_NE(w, 0u);
+  EXPECT_EQ(person->title(w), "Display test");
+  const int cw = static_cast<int>(form->scaleWidth() / 15), ch = static_cast<int>(form->scaleHeight() / 15);
+  EXPECT_EQ(x11->lastFrame(h).width, cw);
+  EXPECT_EQ(x11->lastFrame(h).height, ch);
+
+  const auto dir = std::filesystem::temp_directory_path() / ("svx_display_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const auto file = dir / "snapshot.png";
+  user::snapshot(*form, file);
+  cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  const auto* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(png));
+  const int stride = cairo_image_surface_get_stride(png) / 4;
+  RasterImage expected(cw, ch);
+  for (int y = 0; y < ch; ++y)
+    for (int x = 0; x < cw; ++x)
+      expected.at(x, y) = data[(y + RenderFrameBorder + RenderCaptionHeight) * stride + x + RenderFrameBorder] |
+                          0xFF000000u;
+  cairo_surface_destroy(png);
+  std::filesystem::remove_all(dir);
+  RasterImage shown;
+  const bool same = eventually([&] {
+    shown = person->pixels(w, cw, ch);
+    return shown == expected;
+  });
+  EXPECT_TRUE(same) << "the window's pixels differ from the snapshot's client area";
+}
+
+TEST_F(X11DisplayTest, TheCloseBoxIsACloseByTheUser) {
+  attach();
+  act([this] {
+    if (const uint32_t w = waitForFormWindow()) person->close(w);
+  });
+  form->show(true);
+  actor.join();
+  const auto n = names();
+  const auto q = std::find(n.begin(), n.end(), u"FormQueryUnload");
+  ASSERT_NE(q, n.end());
+  EXPECT_EQ(events[static_cast<size_t>(q - n.begin())].args[1], Variant::i2(0));  // UnloadMode: the user
+  EXPECT_NE(std::find(q, n.end(), u"FormUnload"), n.end());
+  EXPECT_FALSE(form->isLoaded());
+}
+
+TEST_F(X11DisplayTest, AMessageBoxIsAnsweredByARealClick) {
+  attach();
+  int32_t answer = 0;
+  bool asked = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"FormPaint" || asked) return;
+    asked = true;
+    messageLoop().postTask([&] {
+      answer = MsgBox(Variant(u"Proceed?"), Variant(vbYesNo), Variant(u"Question"));
+      form->hide();
+    });
+  };
+  std::string title;
+  uint32_t formAtBox = 0;
+  act([&] {
+    eventually([&] { return boxWindow.load() != 0; });
+    const uint32_t b = boxWindow.load();
+    if (!b) return;
+    title = person->title(b);
+    formAtBox = formWindow.load();
+    const auto [x, y] = person->origin(b);
+    person->click(x + 196, y + 80);  // the second button, "No"
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(title, "Question");
+  EXPECT_EQ(answer, vbNo);
+  ASSERT_EQ(dialogResponder().shown().size(), 1u);
+  EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Person);
+}
+
+TEST_F(X11DisplayTest, WithoutAWindowManagerTheShownWindowTakesTheFocusAndAResizeRaisesResize) {
+  attach();
+  form->show(false);
+  const HWND h = form->hWnd();
+  serveUntil([&] { return x11->viewable(h) && person->inputFocus() == x11->windowOf(h); });
+  EXPECT_EQ(person->inputFocus(), x11->windowOf(h));
+  events.clear();
+  person->resize(x11->windowOf(h), 400, 300);
+  serveUntil([&] { return form->scaleWidth() == 400 * 15; });
+  EXPECT_EQ(form->scaleWidth(), 400 * 15);
+  EXPECT_EQ(form->scaleHeight(), 300 * 15);
+  EXPECT_NE(std::find(names().begin(), names().end(), u"FormResize"), names().end());
+}
+
+TEST_F(X11DisplayTest, ScreenMetricsComeFromTheRealScreen) {
+  attach();
+  EXPECT_EQ(screen().width(), 1024 * 15);
+  EXPECT_EQ(screen().height(), 768 * 15);
+  EXPECT_EQ(screen().twipsPerPixelX(), 15);
+}
+
+TEST_F(X11DisplayTest, AHighDpiScreenDrawsTheSameSceneScaled) {
+  person->setRootResource("Xft.dpi:\t192\n");
+  attach();
+  EXPECT_EQ(x11->scale(), 2);
+  EXPECT_EQ(screen().width(), 512 * 15);  // the runtime's pixels stay at 96 dpi
+  CommandButton& ok = add<CommandButton>(u"Command", 240, 900, 1200, 375);
+  ok.setCaption(u"OK");
+  onEvent = [this](BStrView name) {
+    if (name == u"CommandClick") form->hide();
+  };
+  int width = 0;
+  act([&] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(person->connection(), xcb_get_geometry(person->connection(), w), nullptr);
+    if (g) width = g->width;
+    std::free(g);
+    const auto [x, y] = person->origin(w);
+    person->click(x + 2 * 56, y + 2 * 72);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(width, 2 * static_cast<int>(form->scaleWidth() / 15));
+  EXPECT_NE(std::find(names().begin(), names().end(), u"CommandClick"), names().end());
+}
+
+}  // namespace
+}  // namespace svx::testing

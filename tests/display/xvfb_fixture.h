@@ -1,0 +1,86 @@
+// A private X server for display tests: Xvfb on a free display number (it
+// picks one and reports it through -displayfd), stopped by its process id;
+// and a second connection that acts as the person at the screen (XTest) and
+// as the window manager's side of things (closing, resizing, reading pixels).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/graphics/raster_image.h"
+
+namespace svx::testing {
+
+class Xvfb {
+ public:
+  // Starts the server; empty() when Xvfb cannot be started.
+  explicit Xvfb(const std::string& screen = "1024x768x24");
+  ~Xvfb();
+  Xvfb(const Xvfb&) = delete;
+  Xvfb& operator=(const Xvfb&) = delete;
+  bool running() const { return pid_ > 0 && !name_.empty(); }
+  const std::string& name() const { return name_; }  // ":N"
+
+ private:
+  int pid_ = -1;
+  std::string name_;
+};
+
+// The person: input through XTest, and what a window manager would send.
+class Person {
+ public:
+  explicit Person(const std::string& display);
+  ~Person();
+  Person(const Person&) = delete;
+  Person& operator=(const Person&) = delete;
+
+  xcb_connection_t* connection() const { return conn_; }
+  // The window's client origin on the screen.
+  std::pair<int, int> origin(uint32_t window);
+  void moveTo(int x, int y);
+  void click(int x, int y, int button = 1);
+  void press(int button);
+  void release(int button);
+  // Types text: each character through a key that produces it (a spare key
+  // is given the character's symbol when the keyboard has none).
+  void type(std::u16string_view text);
+  // A key by its symbol, with the modifiers' symbols held around it.
+  void key(uint32_t keysym, std::vector<uint32_t> held = {});
+  void close(uint32_t window);  // WM_DELETE_WINDOW, as a window manager sends it
+  void resize(uint32_t window, int width, int height);
+  uint32_t inputFocus();
+  std::string title(uint32_t window);
+  RasterImage pixels(uint32_t window, int width, int height);
+  void setRootResource(const std::string& text);  // RESOURCE_MANAGER
+  void sync();
+
+ private:
+  uint8_t keycodeFor(uint32_t keysym, bool& shifted);
+  void fakeKey(uint8_t code, bool down);
+
+  xcb_connection_t* conn_ = nullptr;
+  xcb_window_t root_ = 0;
+};
+
+// Polls `done` every few milliseconds for up to `ms`.
+inline bool eventually(const std::function<bool()>& done, int ms = 5000) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return done();
+}
+
+}  // namespace svx::testing
