@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 
+#include "controls/data_ctrl_family.h"
 #include "controls/standard_families.h"
 #include "controls/standard_families_ii.h"
 #include "controls/timer_control.h"
@@ -17,6 +18,7 @@
 #include "platform/services/screen.h"
 #include "services/cm_dialog.h"
 #include "services/com_dlg.h"
+#include "services/data_control.h"
 #include "services/mod_color.h"
 #include "services/mod_cd_print.h"
 #include "services/printer_members.h"
@@ -41,8 +43,8 @@ int32_t formEventId(BStrView name) {
 
 bool chordHeld(int16_t shift) { return (shift & kShiftCtrlAlt) == kShiftCtrlAlt; }
 
-// A user-control element until its own class exists; the timer and the
-// hosted-control wrapper are invisible at run time, the data control is not.
+// A user-control element until its own class exists (the hosted-control
+// wrapper, invisible at run time).
 class PlainUserControl : public UserControl {
  public:
   explicit PlainUserControl(bool invisible) : invisible_(invisible) {}
@@ -56,7 +58,12 @@ class PlainUserControl : public UserControl {
 
 Ref<Control> plainUserControl(BStrView array) {
   if (array == u"TimerCtrl") return makeRef<TimerControl>();
-  return makeRef<PlainUserControl>(array != u"DataCtrl");
+  if (array == u"DataCtrl") {
+    Ref<DataControl> data = makeRef<DataControl>();
+    data->readProperties(DataControl::templateBag());
+    return data;
+  }
+  return makeRef<PlainUserControl>(true);
 }
 
 }  // namespace
@@ -104,6 +111,7 @@ const ClassInfo& DialogForm::info() {
     declarePictureCtrlFamily(c);
     declareTimerFamily(c);
     declarePrinterMembers(c);
+    declareDataCtrlFamily(c);
     c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
     c.member(u"CommonDialogShowPrinter", InvokeKind::Method, commonDialogShowPrinterParams(),
              CommonDialogShowPrinter);

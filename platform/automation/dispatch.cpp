@@ -62,9 +62,11 @@ ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> 
   // A property's get, let and set share one DISPID.
   int32_t dispid = dispidOf(name);
   if (dispid >= 0) {
-    if (find(dispid, kind) && find(dispid, kind)->kind == kind && find(dispid, kind)->name.size() == name.size() &&
-        sameName(find(dispid, kind)->name, name))
-      throw std::logic_error("member " + utf8(name) + " is declared twice");
+    // A derived class may replace a base member (same DISPID), not repeat
+    // one of its own.
+    for (const MemberInfo& m : members_)
+      if (m.dispid == dispid && m.kind == kind && sameName(m.name, name))
+        throw std::logic_error("member " + utf8(name) + " is declared twice");
   } else {
     dispid = nextDispid_++;
   }

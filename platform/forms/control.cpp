@@ -27,7 +27,11 @@ Control::Control() = default;
 
 Control::~Control() = default;
 
-Form* Control::form() const { return form_.get(); }
+Form* Control::form() const {
+  if (Form* f = form_.get()) return f;
+  if (Control* h = host_.get()) return h->form();
+  return nullptr;
+}
 
 void Control::copyFrom(const Control& s) {
   left_ = s.left_;
@@ -187,6 +191,12 @@ bool Control::eventsSuppressed() const {
 void Control::fire(ControlEvent event, std::span<Variant> params) {
   if (eventsSuppressed()) return;
   Ref<Control> keep(this);
+  if (Control* h = host_.get()) {
+    Ref<Control> keepHost(h);
+    h->constituentEvent(*this, event, params);
+    return;
+  }
+  if (ownEvent(event, params)) return;
   form()->deliver(*this, event, params);
 }
 

@@ -171,6 +171,14 @@ class Control : public Object {
   // The picture of the control for a snapshot (children added by the form).
   virtual void render(RenderItem& item) const;
 
+  // Constituents: a control that a user control is made of belongs to no
+  // control array; its events go to that user control (its host).
+  Control* host() const { return host_.get(); }
+  void setHost(Control* host) { host_ = WeakRef<Control>(host); }
+  // The constituent at (x, y) in this control's coordinates (null: none);
+  // (x, y) become the constituent's coordinates.
+  virtual Control* constituentAt(double& /*x*/, double& /*y*/) { return nullptr; }
+
   // Automation members (common table).
   Variant Name();
   Variant Index();
@@ -212,6 +220,10 @@ class Control : public Object {
   void requireRect() const;   // 438 for kinds without a rectangle
   void requireFocusAttributes() const;
   virtual void placed() {}  // after a change of place or size
+  // An event of one of the control's constituents.
+  virtual void constituentEvent(Control& /*part*/, ControlEvent /*event*/, std::span<Variant> /*params*/) {}
+  // Events that the control handles itself instead of its form (true: taken).
+  virtual bool ownEvent(ControlEvent /*event*/, std::span<Variant> /*params*/) { return false; }
   // Creates or destroys the control's window (windowed kinds).
   virtual LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void createWindow();
@@ -230,6 +242,7 @@ class Control : public Object {
   ControlArray* array_ = nullptr;
   WeakRef<Form> form_;
   WeakRef<Control> container_;
+  WeakRef<Control> host_;
   BStr tag_;
   bool enabled_ = true;
   bool visible_ = true;

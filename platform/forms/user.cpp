@@ -52,11 +52,26 @@ Control& keyTarget(Control& c) {
   return t ? *t : c;
 }
 
+// The control that a point of `c` lands on: the constituent under it, or
+// `c` itself; (x, y) become that control's coordinates.
+Control& landing(Control& c, float& x, float& y) {
+  double dx = x, dy = y;
+  Control* part = c.constituentAt(dx, dy);
+  if (!part) return c;
+  x = static_cast<float>(dx);
+  y = static_cast<float>(dy);
+  return *part;
+}
+
+// A mouse event at a point of `c` (its middle without one), on the
+// constituent under the point when there is one.
 void mouse(Control& c, ControlEvent e, int16_t button, int16_t shift, float x, float y) {
   if (!hasMouseEvents(c)) return;
   x = midX(c, x);
   y = midY(c, y);
-  c.fireMouse(e, button, shift, x, y);
+  Control& target = landing(c, x, y);
+  Ref<Control> keep(&target);
+  target.fireMouse(e, button, shift, x, y);
 }
 
 int16_t keyCodeOf(char16_t ch, int16_t& shift) {
@@ -81,6 +96,20 @@ void mouseMove(Control& c, int16_t button, int16_t shift, float x, float y) {
 
 void mouseUp(Control& c, int16_t button, int16_t shift, float x, float y) {
   mouse(c, ControlEvent::MouseUp, button, shift, x, y);
+}
+
+void clickAt(Control& c, double x, double y) {
+  Ref<Control> keep(&c);
+  Form& f = formOf(c);
+  Ref<Form> keepForm(&f);
+  if (!c.shownOnForm() || !c.enabledOnForm()) return;
+  float fx = static_cast<float>(std::max(0.0, x)), fy = static_cast<float>(std::max(0.0, y));
+  Control& target = landing(c, fx, fy);
+  Ref<Control> hold(&target);
+  mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
+  const bool focused = !c.focusable() || focusOn(c) == &c;
+  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
+  if (focused && c.loaded() && target.visible() && target.enabled()) target.userClick();
 }
 
 void click(Control& c) {
@@ -475,6 +504,11 @@ float optR4(const Variant& v) { return v.isMissing() ? -1.0f : toR4(v); }
 }  // namespace
 
 void SimulatedUser::click(Variant& c) { user::click(controlArg(c)); }
+void SimulatedUser::clickAt(Variant& target, Variant& x, Variant& y) {
+  const Variant& o = target.deref();
+  if (o.isObject() && dynamic_cast<Form*>(o.asObject().get())) return user::clickAt(formArg(target), toR4(x), toR4(y));
+  user::clickAt(controlArg(target), toR4(x), toR4(y));
+}
 void SimulatedUser::dblClick(Variant& c) { user::dblClick(controlArg(c)); }
 void SimulatedUser::mouseDown(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
   user::mouseDown(controlArg(c), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
@@ -513,6 +547,7 @@ const ClassInfo& SimulatedUser::info() {
       ClassInfo(u"User")
           .method<&SimulatedUser::click>(u"click", {in(u"control")})
           .method<&SimulatedUser::dblClick>(u"dblClick", {in(u"control")})
+          .method<&SimulatedUser::clickAt>(u"clickAt", {in(u"control"), in(u"x"), in(u"y")})
           .method<&SimulatedUser::mouseDown>(u"mouseDown", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),
                                                             inOpt(u"x"), inOpt(u"y")})
           .method<&SimulatedUser::mouseMove>(u"mouseMove", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),

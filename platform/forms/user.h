@@ -35,7 +35,8 @@ inline constexpr int16_t vbKeyTab = 9;
 inline constexpr int16_t vbKeyReturn = 13;
 inline constexpr int16_t vbKeyEscape = 27;
 
-// Mouse. Without a position the middle of the control is used.
+// Mouse. Without a position the middle of the control is used; a point on
+// a constituent of a user control lands on that constituent.
 void mouseDown(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
 void mouseMove(Control& c, int16_t button = 0, int16_t shift = 0, float x = -1, float y = -1);
 void mouseUp(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
@@ -44,6 +45,10 @@ void dblClick(Control& c);
 // A click at a client position of the form, hit-tested through containers;
 // on no control the form itself is clicked.
 void clickAt(Form& f, double x, double y);
+// A click at a point of a control (twips, its own coordinates): on the
+// constituent under the point (a user control's button) or on the control's
+// own surface. The control takes the focus.
+void clickAt(Control& c, double x, double y);
 
 // Keys go to the control, after the focus has moved to it (when it can).
 void keyDown(Control& c, int16_t keyCode, int16_t shift = 0);
@@ -103,6 +108,8 @@ class SimulatedUser : public Object {
 
   void click(Variant& control);
   void dblClick(Variant& control);
+  // clickAt(control or form, x, y)
+  void clickAt(Variant& control, Variant& x, Variant& y);
   void mouseDown(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
   void mouseMove(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
   void mouseUp(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);

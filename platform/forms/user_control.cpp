@@ -2,8 +2,32 @@
 
 #include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 
 namespace svx {
+
+namespace {
+
+bool sameValue(const Variant& a, const Variant& b) {
+  const Variant& x = a.deref();
+  const Variant& y = b.deref();
+  if (x.isObject() || y.isObject()) {
+    if (!x.isObject() || !y.isObject()) return false;
+    if (x.asObject() == y.asObject()) return true;
+    auto* fx = dynamic_cast<FontObject*>(x.asObject().get());
+    auto* fy = dynamic_cast<FontObject*>(y.asObject().get());
+    return fx && fy && fx->font() == fy->font();
+  }
+  if (x.baseType() == VT_BSTR || y.baseType() == VT_BSTR)
+    return x.baseType() == y.baseType() && x.asBStr() == y.asBStr();
+  const auto c = compare(x, y);
+  return c && *c == 0;
+}
+
+// One pixel of border, in twips.
+double borderTwips() { return pixelsToTwips(1); }
+
+}  // namespace
 
 void PropertyBag::writeProperty(BStrView name, Variant value) {
   for (auto& [n, v] : entries_)
@@ -12,6 +36,14 @@ void PropertyBag::writeProperty(BStrView name, Variant value) {
       return;
     }
   entries_.emplace_back(BStr(name), std::move(value));
+}
+
+void PropertyBag::writeProperty(BStrView name, Variant value, const Variant& defaultValue) {
+  if (sameValue(value, defaultValue)) {
+    std::erase_if(entries_, [&](const auto& e) { return sameName(e.first, name); });
+    return;
+  }
+  writeProperty(name, std::move(value));
 }
 
 Variant PropertyBag::readProperty(BStrView name, Variant defaultValue) const {
@@ -29,6 +61,9 @@ bool PropertyBag::contains(BStrView name) const {
 void UserControl::copyFrom(const Control& source) {
   Control::copyFrom(source);
   if (const auto* u = dynamic_cast<const UserControl*>(&source)) {
+    appearance_ = u->appearance_;
+    backStyle_ = u->backStyle_;
+    borderStyle_ = u->borderStyle_;
     PropertyBag bag;
     u->writeProperties(bag);
     readProperties(bag);
@@ -40,9 +75,70 @@ void UserControl::setVisible(bool visible) {
   Control::setVisible(visible);
 }
 
+Ref<FontObject> UserControl::ambientFont() const { return makeRef<FontObject>(font()); }
+
+double UserControl::scaleWidth() const { return std::max(0.0, width_ - (borderStyle_ ? 2 * borderTwips() : 0)); }
+double UserControl::scaleHeight() const { return std::max(0.0, height_ - (borderStyle_ ? 2 * borderTwips() : 0)); }
+
+void UserControl::setAppearance(int16_t v) {
+  checkPropertyRange(v, 0, 1);
+  appearance_ = v;
+}
+
+void UserControl::setBackStyle(int16_t v) {
+  checkPropertyRange(v, 0, 1);
+  backStyle_ = v;
+}
+
+void UserControl::setBorderStyle(int16_t v) {
+  checkPropertyRange(v, 0, 1);
+  if (v == borderStyle_) return;
+  borderStyle_ = v;
+  placed();  // the scale changed
+}
+
+void UserControl::addConstituent(Ref<Control> part) {
+  part->setHost(this);
+  constituents_.push_back(std::move(part));
+}
+
+Control* UserControl::constituentAt(double& x, double& y) {
+  const double inset = borderStyle_ ? borderTwips() : 0;
+  const double sx = x - inset, sy = y - inset;
+  for (auto it = constituents_.rbegin(); it != constituents_.rend(); ++it) {
+    Control& c = **it;
+    if (!c.visible() || !c.hasRect()) continue;
+    if (sx >= c.left() && sx < c.left() + c.width() && sy >= c.top() && sy < c.top() + c.height()) {
+      x = sx - c.left();
+      y = sy - c.top();
+      return &c;
+    }
+  }
+  return nullptr;
+}
+
+bool UserControl::ownEvent(ControlEvent event, std::span<Variant> params) {
+  if (event == ControlEvent::GotFocus || event == ControlEvent::LostFocus || event == ControlEvent::Validate)
+    return false;
+  surfaceEvent(event, params);
+  return true;
+}
+
 void UserControl::render(RenderItem& item) const {
   Control::render(item);
-  if (invisibleAtRunTime()) item.visible = false;
+  if (invisibleAtRunTime()) {
+    item.visible = false;
+    return;
+  }
+  item.kind = RenderKind::PictureBox;
+  item.text.clear();
+  item.border = borderStyle_ != 0;
+  item.transparent = backStyle_ == 0;
+  for (const auto& part : constituents_) {
+    RenderItem child;
+    part->render(child);
+    item.children.push_back(std::move(child));
+  }
 }
 
 void UserControl::raiseUserEvent(BStrView name, std::span<Variant> params) {
@@ -52,6 +148,12 @@ void UserControl::raiseUserEvent(BStrView name, std::span<Variant> params) {
     std::vector<Variant> refs = refsTo(params);
     raiseEvent(e->dispid, refs);
   }
+}
+
+void UserControl::terminate() {
+  for (auto& part : constituents_) part->setHost(nullptr);
+  constituents_.clear();
+  Control::terminate();
 }
 
 const ClassInfo& UserControl::info() {

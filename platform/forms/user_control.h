@@ -4,12 +4,21 @@
 // control raises its own declared events to the form's array handler
 // (Form::onUserControlEvent). A new element of a control array reads the
 // properties that its template writes into a property bag.
+//
+// The services of the user-control runtime: the property bag with defaults,
+// the container's ambient font, the notice of a changed property, the
+// control's own surface (its scale, Appearance, BackStyle, BorderStyle and
+// its mouse and key events, which go to the control rather than the form)
+// and constituent controls (drawn inside it, hit by the user's clicks, their
+// events handed to the control).
 #pragma once
 
+#include <set>
 #include <utility>
 #include <vector>
 
 #include "platform/forms/control.h"
+#include "platform/forms/font_object.h"
 
 namespace svx {
 
@@ -17,6 +26,9 @@ namespace svx {
 class PropertyBag {
  public:
   void writeProperty(BStrView name, Variant value);
+  // Stores the value unless it equals `defaultValue` (then any stored value
+  // of that name is dropped). Font objects are equal when their fonts are.
+  void writeProperty(BStrView name, Variant value, const Variant& defaultValue);
   // The stored value, or `defaultValue` when there is none.
   Variant readProperty(BStrView name, Variant defaultValue = {}) const;
   bool contains(BStrView name) const;
@@ -39,6 +51,7 @@ class UserControl : public Control {
   bool hasTabIndex() const override { return true; }
   void setVisible(bool visible) override;
   void render(RenderItem& item) const override;
+  Control* constituentAt(double& x, double& y) override;
 
   // A control that is never shown at run time (a timer, for example).
   virtual bool invisibleAtRunTime() const { return false; }
@@ -47,11 +60,53 @@ class UserControl : public Control {
   virtual void writeProperties(PropertyBag& /*bag*/) const {}
   virtual void readProperties(const PropertyBag& /*bag*/) {}
 
+  // The container's font, as a new font object (fetched afresh each time).
+  Ref<FontObject> ambientFont() const;
+
+  // The names reported changed since the state was last saved.
+  const std::set<BStr>& changedProperties() const { return changed_; }
+  void clearChangedProperties() { changed_.clear(); }
+
+  // The control's own surface. The scale starts at (0, 0); a single border
+  // takes one pixel on each side.
+  double scaleLeft() const { return 0; }
+  double scaleTop() const { return 0; }
+  double scaleWidth() const;
+  double scaleHeight() const;
+  int16_t appearance() const { return appearance_; }
+  void setAppearance(int16_t v);
+  int16_t backStyle() const { return backStyle_; }
+  void setBackStyle(int16_t v);
+  int16_t borderStyle() const { return borderStyle_; }
+  void setBorderStyle(int16_t v);
+  // Repaints the control (the next snapshot draws it afresh).
+  void repaint() { ++repaints_; }
+  int32_t repaintCount() const { return repaints_; }
+
  protected:
   // Raises one of the control's declared events: to the form's array
   // handler, then to the sinks connected to the control. `params` should be
   // typed references to the event's own variables.
   void raiseUserEvent(BStrView name, std::span<Variant> params = {});
+  // The notice that a property's saved value is out of date.
+  void propertyChanged(BStrView name) { changed_.insert(BStr(name)); }
+  // Adds a constituent (drawn and hit in the order added, the last on top).
+  void addConstituent(Ref<Control> part);
+  const std::vector<Ref<Control>>& constituents() const { return constituents_; }
+  // The surface's own events (Click, DblClick, keys, mouse; params as
+  // ControlEvent says); the extender's GotFocus, LostFocus and Validate go
+  // to the form.
+  virtual void surfaceEvent(ControlEvent /*event*/, std::span<Variant> /*params*/) {}
+  bool ownEvent(ControlEvent event, std::span<Variant> params) override;
+  void terminate() override;
+
+ private:
+  std::set<BStr> changed_;
+  std::vector<Ref<Control>> constituents_;
+  int16_t appearance_ = 1;
+  int16_t backStyle_ = 1;
+  int16_t borderStyle_ = 0;
+  int32_t repaints_ = 0;
 };
 
 }  // namespace svx

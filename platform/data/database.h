@@ -1,0 +1,111 @@
+// The data-access layer: a database file opened through one connection, the
+// errors of data access, and the statements that the recordsets run. The
+// database files are SQLite files; a failure never creates or changes one.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/automation/dispatch.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace svx::data {
+
+// Error numbers of data access.
+namespace daterr {
+inline constexpr int32_t UpdateWithoutEdit = 3020;
+inline constexpr int32_t NoCurrentRecord = 3021;
+inline constexpr int32_t DuplicateValue = 3022;
+inline constexpr int32_t FileNotFound = 3024;
+inline constexpr int32_t ReadOnly = 3027;
+inline constexpr int32_t DatabaseInUse = 3045;
+inline constexpr int32_t SyntaxError = 3075;
+inline constexpr int32_t TableNotFound = 3078;
+inline constexpr int32_t WriteFailed = 3146;
+inline constexpr int32_t RecordDeleted = 3167;
+inline constexpr int32_t UnknownConnect = 3170;
+inline constexpr int32_t Locked = 3260;
+inline constexpr int32_t ItemNotFound = 3265;
+inline constexpr int32_t NotADatabase = 3343;
+}  // namespace daterr
+
+// One finished statement: reset and finalised with the handle.
+struct StatementDeleter {
+  void operator()(sqlite3_stmt* s) const;
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+struct ConnectionDeleter {
+  void operator()(sqlite3* db) const;
+};
+
+// Where a database is and how it is opened.
+struct OpenOptions {
+  BStr path;
+  bool readOnly = false;
+  bool exclusive = false;  // held locked for this connection while it is open
+};
+
+// The database object that a data control hands out: Name, Connect and
+// Updatable to scripts; the connection to the system's own code.
+class Database : public Object {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+
+  // Opens an existing database file; raises the data-access errors (a
+  // missing file, a file that is not a database, a database locked by
+  // another connection). Never creates a file.
+  static Ref<Database> open(const OpenOptions& options, BStr connect);
+
+  const BStr& name() const { return options_.path; }
+  bool readOnly() const { return options_.readOnly; }
+  sqlite3* handle() const { return db_.get(); }
+
+  // A prepared statement; SQL errors raise (3078 for a missing table, 3075
+  // otherwise).
+  Statement prepare(const std::string& sql) const;
+  // Raises the error of the connection's last failed call.
+  [[noreturn]] void raiseLast(int code, BStrView context = {}) const;
+  // Runs `work` in a write transaction: committed when it returns, rolled
+  // back when it raises (the file is left as it was).
+  template <class F>
+  void inTransaction(F&& work) {
+    begin();
+    try {
+      std::forward<F>(work)();
+    } catch (...) {
+      rollback();
+      throw;
+    }
+    commit();
+  }
+
+  // Automation members.
+  Variant Name() { return Variant(options_.path); }
+  Variant Connect() { return Variant(connect_); }
+  Variant Updatable() { return Variant(!options_.readOnly); }
+
+ private:
+  Database(OpenOptions options, BStr connect);
+  void exec(const char* sql);
+  void begin();
+  void commit();
+  void rollback();
+
+  OpenOptions options_;
+  BStr connect_;
+  std::unique_ptr<sqlite3, ConnectionDeleter> db_;
+};
+
+// Whether a connect string names a local database file: empty, or of the
+// file type with any version ("Access 2000;").
+bool isLocalFileConnect(BStrView connect);
+
+// Quotes a name for SQL ("a""b").
+std::string quoteName(BStrView name);
+
+}  // namespace svx::data

@@ -1,0 +1,403 @@
+#include "platform/data/recordset.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+#include "platform/automation/coerce.h"
+#include "platform/automation/safearray.h"
+
+namespace svx::data {
+
+namespace {
+
+Variant columnValue(sqlite3_stmt* s, int i) {
+  switch (sqlite3_column_type(s, i)) {
+    case SQLITE_INTEGER: {
+      const sqlite3_int64 v = sqlite3_column_int64(s, i);
+      if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
+        return Variant(static_cast<int32_t>(v));
+      return Variant(static_cast<double>(v));
+    }
+    case SQLITE_FLOAT: return Variant(sqlite3_column_double(s, i));
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+      return Variant(utf16(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(s, i)))));
+    }
+    case SQLITE_BLOB: {
+      const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, i));
+      const auto n = static_cast<size_t>(sqlite3_column_bytes(s, i));
+      return Variant(SafeArray::bytes(std::span<const uint8_t>(p, n)));
+    }
+    default: return Variant::null();
+  }
+}
+
+void bindValue(sqlite3_stmt* s, int i, const Variant& value) {
+  const Variant v = value.value();
+  if (v.isArray()) {
+    const SafeArray* a = v.asArray();
+    if (!a || v.baseType() != VT_UI1) raise(err::TypeMismatch);
+    const auto bytes = a->byteData();
+    sqlite3_bind_blob(s, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    return;
+  }
+  switch (v.vt()) {
+    case VT_EMPTY:
+    case VT_NULL: sqlite3_bind_null(s, i); return;
+    case VT_I2:
+    case VT_I4:
+    case VT_UI1:
+    case VT_BOOL: sqlite3_bind_int64(s, i, toI4(v)); return;
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE: sqlite3_bind_double(s, i, toR8(v)); return;
+    case VT_BSTR: {
+      const std::string text = utf8(v.asBStr());
+      sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      return;
+    }
+    default: raise(err::TypeMismatch);
+  }
+}
+
+std::vector<BStr> columnNames(sqlite3_stmt* s) {
+  std::vector<BStr> names;
+  for (int i = 0, n = sqlite3_column_count(s); i < n; ++i) names.push_back(utf16(sqlite3_column_name(s, i)));
+  return names;
+}
+
+// The name of the table or view called `source`, as the schema spells it.
+std::optional<std::pair<BStr, bool>> schemaObject(const Database& db, BStrView source) {
+  Statement s = db.prepare("SELECT name, type FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
+  const std::string name = utf8(source);
+  sqlite3_bind_text(s.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+  const int rc = sqlite3_step(s.get());
+  if (rc == SQLITE_ROW)
+    return std::pair{utf16(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0))),
+                     std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 1))) == "table"};
+  if (rc != SQLITE_DONE) db.raiseLast(rc);
+  return std::nullopt;
+}
+
+bool looksLikeQuery(BStrView source) {
+  return std::any_of(source.begin(), source.end(), [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; });
+}
+
+}  // namespace
+
+Ref<Recordset> Recordset::open(Ref<Database> db, BStrView source, RecordsetType type, bool readOnly) {
+  Ref<Recordset> rs(new Recordset());
+  rs->db_ = db;
+  rs->source_ = BStr(source);
+  rs->type_ = type;
+  rs->readOnly_ = readOnly || db->readOnly();
+  const auto object = schemaObject(*db, source);
+  if (!object && !looksLikeQuery(source))
+    raise(daterr::TableNotFound, u"The table or query '" + BStr(source) + u"' was not found.");
+  if (object && object->second && type != RecordsetType::Snapshot) {
+    rs->table_ = object->first;
+    rs->loadKeys();
+  } else {
+    Statement s = db->prepare(object ? "SELECT * FROM " + quoteName(object->first) : utf8(source));
+    rs->columns_ = columnNames(s.get());
+    rs->copyRows(s);
+  }
+  return rs;
+}
+
+void Recordset::loadKeys() {
+  const std::string table = quoteName(*table_);
+  Statement keys;
+  try {
+    keys = db_->prepare("SELECT rowid FROM " + table + " ORDER BY rowid");
+  } catch (const RuntimeError&) {
+    // A table without row keys is copied instead, and cannot be edited.
+    table_.reset();
+    Statement s = db_->prepare("SELECT * FROM " + table);
+    columns_ = columnNames(s.get());
+    copyRows(s);
+    return;
+  }
+  int rc;
+  while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) keys_.push_back(sqlite3_column_int64(keys.get(), 0));
+  if (rc != SQLITE_DONE) db_->raiseLast(rc);
+  rowStatement_ = db_->prepare("SELECT * FROM " + table + " WHERE rowid = ?1");
+  columns_ = columnNames(rowStatement_.get());
+}
+
+void Recordset::copyRows(Statement& s) {
+  int rc;
+  const int n = sqlite3_column_count(s.get());
+  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+    std::vector<Variant> row;
+    row.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) row.push_back(columnValue(s.get(), i));
+    rows_.push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) db_->raiseLast(rc);
+}
+
+int32_t Recordset::recordCount() const {
+  return static_cast<int32_t>(table_ ? keys_.size() : rows_.size());
+}
+
+bool Recordset::hasCurrent() const { return !deleted_ && position_ >= 0 && position_ < recordCount(); }
+
+int32_t Recordset::absolutePosition() const { return hasCurrent() ? position_ : -1; }
+
+bool Recordset::bof() const { return recordCount() == 0 || position_ < 0; }
+
+bool Recordset::eof() const { return recordCount() == 0 || position_ >= recordCount(); }
+
+void Recordset::requireCurrent() const {
+  if (deleted_) raise(daterr::RecordDeleted, u"The current record was deleted.");
+  if (!hasCurrent()) raise(daterr::NoCurrentRecord, u"There is no current record.");
+}
+
+void Recordset::requireUpdatable() const {
+  if (readOnly_) raise(daterr::ReadOnly, u"The recordset is read-only; nothing was written.");
+  if (!table_) raise(daterr::ReadOnly, u"The recordset cannot be changed: it is a copy of a query or snapshot.");
+}
+
+void Recordset::moved() {
+  editMode_ = dbEditNone;
+  buffer_.clear();
+  assigned_.clear();
+  const auto observers = observers_;
+  for (const auto& [handle, f] : observers) f();
+}
+
+void Recordset::moveFirst() {
+  if (recordCount() == 0) raise(daterr::NoCurrentRecord, u"There is no current record.");
+  position_ = 0;
+  deleted_ = false;
+  moved();
+}
+
+void Recordset::moveLast() {
+  if (recordCount() == 0) raise(daterr::NoCurrentRecord, u"There is no current record.");
+  position_ = recordCount() - 1;
+  deleted_ = false;
+  moved();
+}
+
+void Recordset::moveNext() {
+  if (!deleted_ && eof()) raise(daterr::NoCurrentRecord, u"There is no current record.");
+  // After a Delete the next record already stands at the deleted one's place.
+  if (!deleted_) ++position_;
+  deleted_ = false;
+  moved();
+}
+
+void Recordset::movePrevious() {
+  if (bof()) raise(daterr::NoCurrentRecord, u"There is no current record.");
+  --position_;
+  deleted_ = false;
+  moved();
+}
+
+int32_t Recordset::fieldIndex(BStrView name) const {
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (sameName(columns_[i], name)) return static_cast<int32_t>(i);
+  return -1;
+}
+
+std::vector<Variant> Recordset::readKeyedRow(int64_t key) const {
+  sqlite3_stmt* s = rowStatement_.get();
+  sqlite3_reset(s);
+  sqlite3_bind_int64(s, 1, key);
+  const int rc = sqlite3_step(s);
+  if (rc == SQLITE_DONE) {
+    sqlite3_reset(s);
+    raise(daterr::RecordDeleted, u"The current record was deleted by another connection.");
+  }
+  if (rc != SQLITE_ROW) {
+    sqlite3_reset(s);
+    db_->raiseLast(rc);
+  }
+  std::vector<Variant> row;
+  for (int i = 0, n = sqlite3_column_count(s); i < n; ++i) row.push_back(columnValue(s, i));
+  sqlite3_reset(s);
+  return row;
+}
+
+std::vector<Variant> Recordset::currentRecord() const {
+  requireCurrent();
+  if (table_) return readKeyedRow(keys_[static_cast<size_t>(position_)]);
+  return rows_[static_cast<size_t>(position_)];
+}
+
+Variant Recordset::fieldValue(int32_t i) const {
+  if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
+  if (editMode_ != dbEditNone) return buffer_[static_cast<size_t>(i)];
+  return currentRecord()[static_cast<size_t>(i)];
+}
+
+void Recordset::setFieldValue(int32_t i, const Variant& v) {
+  if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
+  if (editMode_ == dbEditNone)
+    raise(daterr::UpdateWithoutEdit, u"A field can be changed only after Edit or AddNew.");
+  if (v.isObject()) raise(err::TypeMismatch);
+  buffer_[static_cast<size_t>(i)] = v;
+  assigned_[static_cast<size_t>(i)] = true;
+}
+
+void Recordset::edit() {
+  requireUpdatable();
+  buffer_ = currentRecord();
+  assigned_.assign(columns_.size(), false);
+  editMode_ = dbEditInProgress;
+}
+
+void Recordset::addNew() {
+  requireUpdatable();
+  buffer_.assign(columns_.size(), Variant::null());
+  assigned_.assign(columns_.size(), false);
+  editMode_ = dbEditAdd;
+}
+
+void Recordset::cancelUpdate() {
+  if (editMode_ == dbEditNone)
+    raise(daterr::UpdateWithoutEdit, u"CancelUpdate without AddNew or Edit.");
+  editMode_ = dbEditNone;
+  buffer_.clear();
+  assigned_.clear();
+}
+
+void Recordset::update() {
+  if (editMode_ == dbEditNone) raise(daterr::UpdateWithoutEdit, u"Update without AddNew or Edit.");
+  requireUpdatable();
+  std::vector<size_t> changed;
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (assigned_[i]) changed.push_back(i);
+  const std::string table = quoteName(*table_);
+  if (editMode_ == dbEditInProgress) {
+    requireCurrent();
+    const int64_t key = keys_[static_cast<size_t>(position_)];
+    if (!changed.empty()) {
+      std::string sql = "UPDATE " + table + " SET ";
+      for (size_t k = 0; k < changed.size(); ++k)
+        sql += (k ? ", " : "") + quoteName(columns_[changed[k]]) + " = ?" + std::to_string(k + 1);
+      sql += " WHERE rowid = ?" + std::to_string(changed.size() + 1);
+      db_->inTransaction([&] {
+        Statement s = db_->prepare(sql);
+        for (size_t k = 0; k < changed.size(); ++k) bindValue(s.get(), static_cast<int>(k + 1), buffer_[changed[k]]);
+        sqlite3_bind_int64(s.get(), static_cast<int>(changed.size() + 1), key);
+        const int rc = sqlite3_step(s.get());
+        if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be saved");
+        if (sqlite3_changes(db_->handle()) != 1)
+          raise(daterr::RecordDeleted, u"The current record was deleted by another connection; nothing was written.");
+      });
+    }
+  } else {
+    std::string sql = "INSERT INTO " + table;
+    if (changed.empty()) {
+      sql += " DEFAULT VALUES";
+    } else {
+      std::string names, values;
+      for (size_t k = 0; k < changed.size(); ++k) {
+        names += (k ? ", " : "") + quoteName(columns_[changed[k]]);
+        values += (k ? ", ?" : "?") + std::to_string(k + 1);
+      }
+      sql += " (" + names + ") VALUES (" + values + ")";
+    }
+    int64_t key = 0;
+    db_->inTransaction([&] {
+      Statement s = db_->prepare(sql);
+      for (size_t k = 0; k < changed.size(); ++k) bindValue(s.get(), static_cast<int>(k + 1), buffer_[changed[k]]);
+      const int rc = sqlite3_step(s.get());
+      if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The new record could not be saved");
+      key = sqlite3_last_insert_rowid(db_->handle());
+    });
+    // The new record joins the end; the current record stays current.
+    keys_.push_back(key);
+  }
+  editMode_ = dbEditNone;
+  buffer_.clear();
+  assigned_.clear();
+}
+
+void Recordset::remove() {
+  requireUpdatable();
+  requireCurrent();
+  const int64_t key = keys_[static_cast<size_t>(position_)];
+  db_->inTransaction([&] {
+    Statement s = db_->prepare("DELETE FROM " + quoteName(*table_) + " WHERE rowid = ?1");
+    sqlite3_bind_int64(s.get(), 1, key);
+    const int rc = sqlite3_step(s.get());
+    if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be deleted");
+  });
+  keys_.erase(keys_.begin() + position_);
+  deleted_ = true;
+  editMode_ = dbEditNone;
+}
+
+int32_t Recordset::onMove(std::function<void()> f) {
+  const int32_t handle = nextHandle_++;
+  observers_.emplace_back(handle, std::move(f));
+  return handle;
+}
+
+void Recordset::disconnectMove(int32_t handle) {
+  std::erase_if(observers_, [handle](const auto& o) { return o.first == handle; });
+}
+
+Variant Recordset::FieldsMember() { return Variant(ObjectRef(makeRef<Fields>(Ref<Recordset>(this)))); }
+
+const ClassInfo& Recordset::info() {
+  static const ClassInfo ci = ClassInfo(u"Recordset")
+                                  .get<&Recordset::Name>(u"Name")
+                                  .get<&Recordset::RecordCount>(u"RecordCount")
+                                  .get<&Recordset::AbsolutePosition>(u"AbsolutePosition")
+                                  .get<&Recordset::BOF>(u"BOF")
+                                  .get<&Recordset::EOF_>(u"EOF")
+                                  .get<&Recordset::EditMode>(u"EditMode")
+                                  .get<&Recordset::Updatable>(u"Updatable")
+                                  .get<&Recordset::FieldsMember>(u"Fields")
+                                  .method<&Recordset::MoveFirst>(u"MoveFirst", {})
+                                  .method<&Recordset::MovePrevious>(u"MovePrevious", {})
+                                  .method<&Recordset::MoveNext>(u"MoveNext", {})
+                                  .method<&Recordset::MoveLast>(u"MoveLast", {})
+                                  .method<&Recordset::Edit>(u"Edit", {})
+                                  .method<&Recordset::AddNew>(u"AddNew", {})
+                                  .method<&Recordset::Update>(u"Update", {})
+                                  .method<&Recordset::CancelUpdate>(u"CancelUpdate", {})
+                                  .method<&Recordset::Delete>(u"Delete", {});
+  return ci;
+}
+
+Variant Fields::Item(Variant& index) {
+  const Variant& v = index.deref();
+  int32_t i = -1;
+  if (v.baseType() == VT_BSTR) {
+    i = rs_->fieldIndex(toBStr(v));
+    if (i < 0) raise(daterr::ItemNotFound, u"The field '" + toBStr(v) + u"' is not in this recordset.");
+  } else {
+    i = toI4(v);
+    if (i < 0 || i >= rs_->fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
+  }
+  return Variant(ObjectRef(makeRef<Field>(rs_, i)));
+}
+
+const ClassInfo& Fields::info() {
+  static const ClassInfo ci = ClassInfo(u"Fields")
+                                  .get<&Fields::Count>(u"Count")
+                                  .get<&Fields::Item>(u"Item", {in(u"Index")})
+                                  .defaultMember(u"Item");
+  return ci;
+}
+
+const ClassInfo& Field::info() {
+  static const ClassInfo ci = ClassInfo(u"Field")
+                                  .get<&Field::Name>(u"Name")
+                                  .get<&Field::Value>(u"Value")
+                                  .let<&Field::letValue>(u"Value", {in(u"Value")})
+                                  .defaultMember(u"Value");
+  return ci;
+}
+
+}  // namespace svx::data

@@ -1,0 +1,148 @@
+// A recordset over a table or a query of a database, with a current record,
+// the moves, its Fields and editing. Table and dynaset recordsets on a table
+// keep the keys of its rows and read the current row afresh; snapshots and
+// queries copy their rows when they open. RecordCount and AbsolutePosition are
+// exact from the start. Edits go to the database in one transaction each: a
+// failed Update leaves the file as it was and the edit in progress.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/data/database.h"
+
+namespace svx::data {
+
+// The data control's RecordsetType values.
+enum class RecordsetType : int16_t { Table = 0, Dynaset = 1, Snapshot = 2 };
+
+// EditMode values.
+inline constexpr int16_t dbEditNone = 0;
+inline constexpr int16_t dbEditInProgress = 1;
+inline constexpr int16_t dbEditAdd = 2;
+
+class Fields;
+
+class Recordset : public Object {
+ public:
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+
+  // Opens `source` (a table name or a query); raises 3078 for a missing
+  // table, 3075 for a query that is not valid, and the database's errors.
+  static Ref<Recordset> open(Ref<Database> db, BStrView source, RecordsetType type, bool readOnly);
+
+  const Ref<Database>& database() const { return db_; }
+  int32_t recordCount() const;
+  int32_t absolutePosition() const;  // -1 without a current record
+  bool bof() const;
+  bool eof() const;
+  bool updatable() const { return table_.has_value() && !readOnly_; }
+  int16_t editMode() const { return editMode_; }
+  RecordsetType type() const { return type_; }
+
+  void moveFirst();
+  void movePrevious();
+  void moveNext();
+  void moveLast();
+
+  int32_t fieldCount() const { return static_cast<int32_t>(columns_.size()); }
+  const BStr& fieldName(int32_t i) const { return columns_.at(static_cast<size_t>(i)); }
+  // -1 for an unknown name (compared without regard to case).
+  int32_t fieldIndex(BStrView name) const;
+  // The value of a field: the edit buffer during Edit or AddNew, else the
+  // current record (3021 without one, 3167 when it was deleted).
+  Variant fieldValue(int32_t i) const;
+  // 3020 unless Edit or AddNew is in progress.
+  void setFieldValue(int32_t i, const Variant& v);
+  // Reads the current record (raises as fieldValue does).
+  std::vector<Variant> currentRecord() const;
+
+  void edit();
+  void addNew();
+  void update();
+  void cancelUpdate();
+  void remove();  // Delete
+
+  // Called after every move (the data control's Reposition); returns a
+  // handle for disconnect.
+  int32_t onMove(std::function<void()> f);
+  void disconnectMove(int32_t handle);
+
+  // Automation members.
+  Variant RecordCount() { return Variant(recordCount()); }
+  Variant AbsolutePosition() { return Variant(absolutePosition()); }
+  Variant BOF() { return Variant(bof()); }
+  Variant EOF_() { return Variant(eof()); }
+  Variant EditMode() { return Variant::i2(editMode_); }
+  Variant Updatable() { return Variant(updatable()); }
+  Variant Name() { return Variant(source_); }
+  Variant FieldsMember();
+  void MoveFirst() { moveFirst(); }
+  void MovePrevious() { movePrevious(); }
+  void MoveNext() { moveNext(); }
+  void MoveLast() { moveLast(); }
+  void Edit() { edit(); }
+  void AddNew() { addNew(); }
+  void Update() { update(); }
+  void CancelUpdate() { cancelUpdate(); }
+  void Delete() { remove(); }
+
+ private:
+  Recordset() = default;
+  bool hasCurrent() const;
+  void requireCurrent() const;
+  void requireUpdatable() const;
+  void moved();
+  void loadKeys();
+  void copyRows(Statement& s);
+  std::vector<Variant> readKeyedRow(int64_t key) const;
+
+  Ref<Database> db_;
+  BStr source_;
+  RecordsetType type_ = RecordsetType::Dynaset;
+  bool readOnly_ = false;
+  std::optional<BStr> table_;  // the table when rows are read again by key
+  std::vector<BStr> columns_;
+  std::vector<int64_t> keys_;               // keyed: rowids in order
+  std::vector<std::vector<Variant>> rows_;  // copied rows
+  mutable Statement rowStatement_;          // SELECT * ... WHERE rowid = ?
+  int32_t position_ = 0;
+  bool deleted_ = false;  // the current record was deleted here
+  int16_t editMode_ = dbEditNone;
+  std::vector<Variant> buffer_;
+  std::vector<bool> assigned_;
+  int32_t nextHandle_ = 1;
+  std::vector<std::pair<int32_t, std::function<void()>>> observers_;
+};
+
+// The Fields collection of a recordset: Count, Item(index or name).
+class Fields : public Object {
+ public:
+  explicit Fields(Ref<Recordset> rs) : rs_(std::move(rs)) {}
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Count() { return Variant(rs_->fieldCount()); }
+  Variant Item(Variant& index);
+
+ private:
+  Ref<Recordset> rs_;
+};
+
+// One field of the current record: Name and Value (the default member).
+class Field : public Object {
+ public:
+  Field(Ref<Recordset> rs, int32_t index) : rs_(std::move(rs)), index_(index) {}
+  static const ClassInfo& info();
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Name() { return Variant(rs_->fieldName(index_)); }
+  Variant Value() { return rs_->fieldValue(index_); }
+  void letValue(Variant& v) { rs_->setFieldValue(index_, v.value()); }
+
+ private:
+  Ref<Recordset> rs_;
+  int32_t index_;
+};
+
+}  // namespace svx::data

@@ -1,0 +1,464 @@
+#include "services/data_control.h"
+
+#include <array>
+#include <cmath>
+
+#include "platform/automation/coerce.h"
+#include "platform/graphics/form_render.h"
+
+namespace svx {
+
+namespace {
+
+constexpr OleColor kButtonFace = 0x8000000F;
+constexpr OleColor kButtonText = 0x80000012;
+
+struct ButtonDesign {
+  const char16_t* caption;
+  double left;
+  int16_t tabIndex;
+};
+constexpr std::array<ButtonDesign, 4> kButtons{{{u"<<", 0, 0}, {u"<", 1245, 1}, {u">", 2490, 2}, {u">>", 3735, 3}}};
+constexpr double kButtonWidth = 450;
+constexpr double kButtonHeight = 315;
+
+Ref<NavButton> makeButton(const ButtonDesign& d) {
+  Ref<NavButton> b = makeRef<NavButton>();
+  b->setCaption(d.caption);
+  b->move(d.left, 0, kButtonWidth, kButtonHeight);
+  return b;
+}
+
+Ref<FontObject> copyOfFont(const Variant& v) { return makeRef<FontObject>(fontObjectOf(v)->font()); }
+
+// Runs one step with every error ignored, `flag` True around it.
+template <class F>
+void flagged(bool& flag, F&& step) {
+  flag = true;
+  ignoreErrors(std::forward<F>(step));
+  flag = false;
+}
+
+}  // namespace
+
+void NavButton::render(RenderItem& item) const {
+  CommandButton::render(item);
+  item.font = font_->font();
+}
+
+Ref<data::Recordset> recordsetOf(const Variant& v) {
+  const Variant converted = changeType(v, VT_DISPATCH);
+  if (!converted.asObject()) return nullptr;
+  Ref<data::Recordset> rs = refCast<data::Recordset>(converted.asObject());
+  if (!rs) raise(err::TypeMismatch);
+  return rs;
+}
+
+DataControl::DataControl()
+    : cmdFirst_(makeButton(kButtons[0])),
+      cmdPrevious_(makeButton(kButtons[1])),
+      cmdNext_(makeButton(kButtons[2])),
+      cmdLast_(makeButton(kButtons[3])),
+      data1_(makeRef<data::DataSource>()) {
+  width_ = kDesignWidth;
+  height_ = kDesignHeight;
+  addConstituent(cmdFirst_);
+  addConstituent(cmdPrevious_);
+  addConstituent(cmdNext_);
+  addConstituent(cmdLast_);
+  WeakRef<DataControl> self(this);
+  data1Sink_ = data1_->connect(std::make_shared<FunctionSink>([self](Object&, const EventInfo& e, std::span<Variant> args) {
+    DataControl* d = self.get();
+    if (!d) return;
+    if (e.name == u"Reposition")
+      d->Data1_Reposition();
+    else if (e.name == u"Error")
+      d->Data1_Error(args);
+  }));
+}
+
+DataControl::~DataControl() = default;
+
+void DataControl::terminate() {
+  if (data1_) {
+    data1_->disconnect(data1Sink_);
+    data1_.reset();
+  }
+  UserControl::terminate();
+}
+
+void DataControl::copyFrom(const Control& source) {
+  UserControl::copyFrom(source);
+  UserControl_Resize();
+}
+
+// Layout: at least 1860 wide and 255 to 450 high; four equal buttons
+// (a tenth of the width, 450 to 990) at the full height, First and Previous
+// at the left edge, Next and Last at the right edge.
+void DataControl::UserControl_Resize() {
+  if (boolResizing_) return;
+  if (width_ < kMinWidth) flagged(boolResizing_, [&] { setWidth(kMinWidth); });
+  if (height_ < kMinHeight) flagged(boolResizing_, [&] { setHeight(kMinHeight); });
+  const auto whole = static_cast<int64_t>(roundHalfEven(scaleWidth()));
+  auto buttonWidth = static_cast<float>(whole / 10);
+  if (buttonWidth > 990)
+    buttonWidth = 990;
+  else if (buttonWidth < 450)
+    buttonWidth = 450;
+  const auto gap = static_cast<float>(scaleWidth() - 4 * static_cast<double>(buttonWidth));
+  if (height_ < kMinHeight)
+    flagged(boolResizing_, [&] { setHeight(kMinHeight); });
+  else if (height_ > kMaxHeight)
+    flagged(boolResizing_, [&] { setHeight(kMaxHeight); });
+  for (NavButton* b : {cmdFirst_.get(), cmdPrevious_.get(), cmdNext_.get(), cmdLast_.get()}) {
+    ignoreErrors([&] { b->setWidth(buttonWidth); });
+    ignoreErrors([&] { b->setHeight(scaleHeight()); });
+    ignoreErrors([&] { b->setTop(scaleTop()); });
+  }
+  ignoreErrors([&] { cmdFirst_->setLeft(scaleLeft()); });
+  ignoreErrors([&] { cmdPrevious_->setLeft(cmdFirst_->left() + cmdFirst_->width()); });
+  ignoreErrors([&] { cmdNext_->setLeft(cmdPrevious_->left() + cmdPrevious_->width() + gap); });
+  ignoreErrors([&] { cmdLast_->setLeft(cmdNext_->left() + cmdNext_->width()); });
+}
+
+// A button's guarded move; every step ignores its errors.
+void DataControl::navigate(NavButton& button) {
+  auto rs = [&] { return data1_ ? data1_->recordset() : Ref<data::Recordset>(); };
+  const bool back = &button == cmdFirst_.get() || &button == cmdPrevious_.get();
+  bool go = false;
+  ignoreErrors([&] {
+    if (!rs() || rs()->recordCount() <= 0) return;
+    go = back ? rs()->absolutePosition() > 0 : rs()->absolutePosition() < rs()->recordCount() - 1;
+  });
+  if (!go) return;
+  ignoreErrors([&] {
+    if (&button == cmdFirst_.get()) rs()->moveFirst();
+    else if (&button == cmdPrevious_.get()) rs()->movePrevious();
+    else if (&button == cmdNext_.get()) rs()->moveNext();
+    else rs()->moveLast();
+  });
+}
+
+void DataControl::relayMouse(ControlEvent event, std::span<Variant> params, double dx, double dy) {
+  if (params.size() < 4) return;
+  float x = static_cast<float>(dx + toR4(params[2]));
+  float y = static_cast<float>(dy + toR4(params[3]));
+  std::array<Variant, 4> p{params[0], params[1], Variant::byRef(x), Variant::byRef(y)};
+  raiseUserEvent(eventName(event), p);
+}
+
+void DataControl::surfaceEvent(ControlEvent event, std::span<Variant> params) {
+  switch (event) {
+    case ControlEvent::Click:
+    case ControlEvent::DblClick:
+    case ControlEvent::KeyDown:
+    case ControlEvent::KeyPress:
+    case ControlEvent::KeyUp: raiseUserEvent(eventName(event), params); return;
+    case ControlEvent::MouseDown:
+    case ControlEvent::MouseMove:
+    case ControlEvent::MouseUp: relayMouse(event, params, scaleLeft(), scaleTop()); return;
+    default: return;
+  }
+}
+
+void DataControl::constituentEvent(Control& part, ControlEvent event, std::span<Variant> params) {
+  auto* button = dynamic_cast<NavButton*>(&part);
+  if (!button) return;
+  switch (event) {
+    case ControlEvent::Click: navigate(*button); return;
+    case ControlEvent::KeyDown:
+    case ControlEvent::KeyPress:
+    case ControlEvent::KeyUp: raiseUserEvent(eventName(event), params); return;
+    case ControlEvent::MouseDown:
+    case ControlEvent::MouseMove:
+    case ControlEvent::MouseUp:
+      relayMouse(event, params, static_cast<float>(button->left() + scaleLeft()),
+                 static_cast<float>(button->top() + scaleTop()));
+      return;
+    default: return;
+  }
+}
+
+void DataControl::Data1_Reposition() {
+  if (!boolNoReposition_) raiseUserEvent(u"Reposition");
+}
+
+void DataControl::Data1_Error(std::span<Variant> args) {
+  if (args.size() < 2) return;
+  int16_t dataErr = 0, response = 0;
+  ignoreErrors([&] { dataErr = toI2(args[0]); });
+  ignoreErrors([&] { response = toI2(args[1]); });
+  std::array<Variant, 2> p{Variant::byRef(dataErr), Variant::byRef(response)};
+  raiseUserEvent(u"Error", p);
+  ignoreErrors([&] { args[1].assign(Variant::i2(response)); });
+}
+
+// Properties.
+
+Variant DataControl::BackColor() { return Variant(static_cast<int32_t>(backColor())); }
+void DataControl::letBackColor(Variant& v) {
+  setBackColor(static_cast<OleColor>(toI4(v)));
+  propertyChanged(u"BackColor");
+}
+Variant DataControl::ForeColor() { return Variant(static_cast<int32_t>(foreColor())); }
+void DataControl::letForeColor(Variant& v) {
+  setForeColor(static_cast<OleColor>(toI4(v)));
+  propertyChanged(u"ForeColor");
+}
+Variant DataControl::Enabled() { return Variant(enabled()); }
+void DataControl::letEnabled(Variant& v) {
+  setEnabled(toBool(v));
+  propertyChanged(u"Enabled");
+}
+Variant DataControl::Font() { return Variant(ObjectRef(cmdFirst_->fontObject())); }
+void DataControl::setFont(Variant& v) {
+  Ref<FontObject> f = fontObjectOf(v);
+  for (NavButton* b : {cmdFirst_.get(), cmdPrevious_.get(), cmdNext_.get(), cmdLast_.get()}) b->setFontObject(f);
+  repaint();
+  propertyChanged(u"Font");
+}
+Variant DataControl::BackStyle() { return Variant::i2(backStyle()); }
+void DataControl::letBackStyle(Variant& v) {
+  setBackStyle(toI2(v));
+  propertyChanged(u"BackStyle");
+}
+Variant DataControl::BorderStyle() { return Variant::i2(borderStyle()); }
+void DataControl::letBorderStyle(Variant& v) {
+  setBorderStyle(toI2(v));
+  propertyChanged(u"BorderStyle");
+}
+Variant DataControl::Connect() { return Variant(data1_->connectString); }
+void DataControl::letConnect(Variant& v) {
+  data1_->connectString = toBStr(v);
+  propertyChanged(u"Connect");
+}
+Variant DataControl::Database() {
+  if (!data1_->database()) return Variant::nothing();
+  return Variant(ObjectRef(data1_->database()));
+}
+Variant DataControl::DatabaseName() { return Variant(data1_->databaseName); }
+void DataControl::letDatabaseName(Variant& v) {
+  data1_->databaseName = toBStr(v);
+  propertyChanged(u"DatabaseName");
+}
+Variant DataControl::DefaultCursorType() { return Variant::i2(data1_->defaultCursorType()); }
+void DataControl::letDefaultCursorType(Variant& v) {
+  data1_->setDefaultCursorType(toI2(v));
+  propertyChanged(u"DefaultCursorType");
+}
+Variant DataControl::DefaultType() { return Variant::i2(data1_->defaultType()); }
+void DataControl::letDefaultType(Variant& v) {
+  data1_->setDefaultType(toI2(v));
+  propertyChanged(u"DefaultType");
+}
+Variant DataControl::EditMode() { return Variant::i2(data1_->editMode()); }
+Variant DataControl::Exclusive() { return Variant(data1_->exclusive); }
+void DataControl::letExclusive(Variant& v) {
+  data1_->exclusive = toBool(v);
+  propertyChanged(u"Exclusive");
+}
+Variant DataControl::Options() { return Variant::i2(data1_->options); }
+void DataControl::letOptions(Variant& v) {
+  data1_->options = toI2(v);
+  propertyChanged(u"Options");
+}
+Variant DataControl::ReadOnly() { return Variant(data1_->readOnly); }
+void DataControl::letReadOnly(Variant& v) {
+  data1_->readOnly = toBool(v);
+  propertyChanged(u"ReadOnly");
+}
+Variant DataControl::Recordset() {
+  if (!data1_->recordset()) return Variant::nothing();
+  return Variant(ObjectRef(data1_->recordset()));
+}
+void DataControl::setRecordset(Variant& v) {
+  data1_->setRecordset(recordsetOf(v));
+  propertyChanged(u"Recordset");
+}
+Variant DataControl::RecordsetType() { return Variant::i2(data1_->recordsetType()); }
+void DataControl::letRecordsetType(Variant& v) {
+  data1_->setRecordsetType(toI2(v));
+  propertyChanged(u"RecordsetType");
+}
+Variant DataControl::RecordSource() { return Variant(data1_->recordSource); }
+void DataControl::letRecordSource(Variant& v) {
+  data1_->recordSource = toBStr(v);
+  propertyChanged(u"RecordSource");
+}
+Variant DataControl::CaptionFirst() { return Variant(cmdFirst_->caption()); }
+void DataControl::letCaptionFirst(Variant& v) {
+  cmdFirst_->setCaption(toBStr(v));
+  propertyChanged(u"CaptionFirst");
+}
+Variant DataControl::CaptionPrevious() { return Variant(cmdPrevious_->caption()); }
+void DataControl::letCaptionPrevious(Variant& v) {
+  cmdPrevious_->setCaption(toBStr(v));
+  propertyChanged(u"CaptionPrevious");
+}
+Variant DataControl::CaptionNext() { return Variant(cmdNext_->caption()); }
+void DataControl::letCaptionNext(Variant& v) {
+  cmdNext_->setCaption(toBStr(v));
+  propertyChanged(u"CaptionNext");
+}
+Variant DataControl::CaptionLast() { return Variant(cmdLast_->caption()); }
+void DataControl::letCaptionLast(Variant& v) {
+  cmdLast_->setCaption(toBStr(v));
+  propertyChanged(u"CaptionLast");
+}
+void DataControl::Refresh() { repaint(); }
+Variant DataControl::Appearance() { return Variant::i2(appearance()); }
+void DataControl::letAppearance(Variant& v) {
+  setAppearance(toI2(v));
+  repaint();
+  propertyChanged(u"Appearance");
+}
+
+// Refresh, then the last record and back to the first; only the move to the
+// first record raises Reposition. Failures go to the out-parameters only.
+void DataControl::OpenData(Variant& lngErrNumber, Variant& strErrDescription) {
+  const ErrorOut out{lngErrNumber, strErrDescription};
+  out.clear();
+  Ref<Control> keep(this);
+  ErrState err;
+  err.attempt([&] {
+    boolNoReposition_ = true;
+    data1_->refresh();
+    if (data1_->recordset()) data1_->recordset()->moveLast();
+    boolNoReposition_ = false;
+    if (data1_->recordset()) data1_->recordset()->moveFirst();
+  });
+  if (err.pending()) {
+    out.report(err);
+    err.clear();
+    boolNoReposition_ = false;
+  }
+}
+
+// The saved state.
+
+void DataControl::readProperties(const PropertyBag& bag) {
+  setAppearance(toI2(bag.readProperty(u"Appearance", Variant::i2(1))));
+  Control::setBackColor(static_cast<OleColor>(toI4(bag.readProperty(u"BackColor", Variant(static_cast<int32_t>(kButtonFace))))));
+  Control::setForeColor(static_cast<OleColor>(toI4(bag.readProperty(u"ForeColor", Variant(static_cast<int32_t>(kButtonText))))));
+  Control::setEnabled(toBool(bag.readProperty(u"Enabled", Variant(true))));
+  for (NavButton* b : {cmdFirst_.get(), cmdPrevious_.get(), cmdNext_.get(), cmdLast_.get()})
+    b->setFontObject(copyOfFont(bag.readProperty(u"Font", Variant(ObjectRef(ambientFont())))));
+  setBackStyle(toI2(bag.readProperty(u"BackStyle", Variant::i2(1))));
+  setBorderStyle(toI2(bag.readProperty(u"BorderStyle", Variant::i2(0))));
+  data1_->connectString = toBStr(bag.readProperty(u"Connect", Variant(u"Access 2000;")));
+  data1_->databaseName = toBStr(bag.readProperty(u"DatabaseName", Variant(u"")));
+  data1_->setDefaultCursorType(toI2(bag.readProperty(u"DefaultCursorType", Variant::i2(0))));
+  data1_->setDefaultType(toI2(bag.readProperty(u"DefaultType", Variant::i2(2))));
+  data1_->exclusive = toBool(bag.readProperty(u"Exclusive", Variant(false)));
+  data1_->options = toI2(bag.readProperty(u"Options", Variant::i2(0)));
+  data1_->readOnly = toBool(bag.readProperty(u"ReadOnly", Variant(false)));
+  Variant rs = bag.readProperty(u"Recordset", Variant::nothing());
+  setRecordset(rs);
+  data1_->setRecordsetType(toI2(bag.readProperty(u"RecordsetType", Variant::i2(1))));
+  data1_->recordSource = toBStr(bag.readProperty(u"RecordSource", Variant(u"")));
+  cmdFirst_->setCaption(toBStr(bag.readProperty(u"CaptionFirst", Variant(u"First"))));
+  cmdPrevious_->setCaption(toBStr(bag.readProperty(u"CaptionPrevious", Variant(u"Previous"))));
+  cmdNext_->setCaption(toBStr(bag.readProperty(u"CaptionNext", Variant(u"Next"))));
+  cmdLast_->setCaption(toBStr(bag.readProperty(u"CaptionLast", Variant(u"Last"))));
+  data1_->caption = toBStr(bag.readProperty(u"Caption", Variant(u"Data1")));
+}
+
+void DataControl::writeProperties(PropertyBag& bag) const {
+  auto& self = const_cast<DataControl&>(*this);
+  bag.writeProperty(u"BackColor", Variant(static_cast<int32_t>(backColor())), Variant(static_cast<int32_t>(kButtonFace)));
+  bag.writeProperty(u"ForeColor", Variant(static_cast<int32_t>(foreColor())), Variant(static_cast<int32_t>(kButtonText)));
+  bag.writeProperty(u"Enabled", Variant(enabled()), Variant(true));
+  bag.writeProperty(u"Font", Variant(ObjectRef(cmdFirst_->fontObject())), Variant(ObjectRef(ambientFont())));
+  bag.writeProperty(u"BackStyle", Variant::i2(backStyle()), Variant::i2(1));
+  bag.writeProperty(u"BorderStyle", Variant::i2(borderStyle()), Variant::i2(0));
+  bag.writeProperty(u"Connect", Variant(data1_->connectString), Variant(u"Access 2000;"));
+  bag.writeProperty(u"DatabaseName", Variant(data1_->databaseName), Variant(u""));
+  bag.writeProperty(u"DefaultCursorType", Variant::i2(data1_->defaultCursorType()), Variant::i2(0));
+  bag.writeProperty(u"DefaultType", Variant::i2(data1_->defaultType()), Variant::i2(2));
+  bag.writeProperty(u"Exclusive", Variant(data1_->exclusive), Variant(false));
+  bag.writeProperty(u"Options", Variant::i2(data1_->options), Variant::i2(0));
+  bag.writeProperty(u"ReadOnly", Variant(data1_->readOnly), Variant(false));
+  bag.writeProperty(u"Recordset", self.Recordset(), Variant::nothing());
+  bag.writeProperty(u"RecordsetType", Variant::i2(data1_->recordsetType()), Variant::i2(1));
+  bag.writeProperty(u"RecordSource", Variant(data1_->recordSource), Variant(u""));
+  bag.writeProperty(u"CaptionFirst", Variant(cmdFirst_->caption()), Variant(u"First"));
+  bag.writeProperty(u"CaptionPrevious", Variant(cmdPrevious_->caption()), Variant(u"Previous"));
+  bag.writeProperty(u"CaptionNext", Variant(cmdNext_->caption()), Variant(u"Next"));
+  bag.writeProperty(u"CaptionLast", Variant(cmdLast_->caption()), Variant(u"Last"));
+  bag.writeProperty(u"Appearance", Variant::i2(appearance()), Variant::i2(1));
+  bag.writeProperty(u"Caption", Variant(data1_->caption), Variant(u"Data1"));
+}
+
+PropertyBag DataControl::templateBag() {
+  PropertyBag bag;
+  bag.writeProperty(u"Font", Variant(ObjectRef(makeRef<FontObject>(svx::Font{u"Tahoma", 8.25}))));
+  bag.writeProperty(u"CaptionFirst", Variant(u"<<"));
+  bag.writeProperty(u"CaptionPrevious", Variant(u"<"));
+  bag.writeProperty(u"CaptionNext", Variant(u">"));
+  bag.writeProperty(u"CaptionLast", Variant(u">>"));
+  return bag;
+}
+
+const ClassInfo& DataControl::info() {
+  static const ClassInfo ci =
+      ClassInfo(u"DataControl", &UserControl::info())
+          .get<&DataControl::BackColor>(u"BackColor")
+          .let<&DataControl::letBackColor>(u"BackColor", {in(u"New_BackColor")})
+          .get<&DataControl::ForeColor>(u"ForeColor")
+          .let<&DataControl::letForeColor>(u"ForeColor", {in(u"New_ForeColor")})
+          .get<&DataControl::Enabled>(u"Enabled")
+          .let<&DataControl::letEnabled>(u"Enabled", {in(u"New_Enabled")})
+          .get<&DataControl::Font>(u"Font")
+          .set<&DataControl::setFont>(u"Font", {in(u"New_Font")})
+          .get<&DataControl::BackStyle>(u"BackStyle")
+          .let<&DataControl::letBackStyle>(u"BackStyle", {in(u"New_BackStyle")})
+          .get<&DataControl::BorderStyle>(u"BorderStyle")
+          .let<&DataControl::letBorderStyle>(u"BorderStyle", {in(u"New_BorderStyle")})
+          .get<&DataControl::Connect>(u"Connect")
+          .let<&DataControl::letConnect>(u"Connect", {in(u"New_Connect")})
+          .get<&DataControl::Database>(u"Database")
+          .get<&DataControl::DatabaseName>(u"DatabaseName")
+          .let<&DataControl::letDatabaseName>(u"DatabaseName", {in(u"New_DatabaseName")})
+          .get<&DataControl::DefaultCursorType>(u"DefaultCursorType")
+          .let<&DataControl::letDefaultCursorType>(u"DefaultCursorType", {in(u"New_DefaultCursorType")})
+          .get<&DataControl::DefaultType>(u"DefaultType")
+          .let<&DataControl::letDefaultType>(u"DefaultType", {in(u"New_DefaultType")})
+          .get<&DataControl::EditMode>(u"EditMode")
+          .get<&DataControl::Exclusive>(u"Exclusive")
+          .let<&DataControl::letExclusive>(u"Exclusive", {in(u"New_Exclusive")})
+          .get<&DataControl::Options>(u"Options")
+          .let<&DataControl::letOptions>(u"Options", {in(u"New_Options")})
+          .get<&DataControl::ReadOnly>(u"ReadOnly")
+          .let<&DataControl::letReadOnly>(u"ReadOnly", {in(u"New_ReadOnly")})
+          .get<&DataControl::Recordset>(u"Recordset")
+          .set<&DataControl::setRecordset>(u"Recordset", {in(u"New_Recordset")})
+          .get<&DataControl::RecordsetType>(u"RecordsetType")
+          .let<&DataControl::letRecordsetType>(u"RecordsetType", {in(u"New_RecordsetType")})
+          .get<&DataControl::RecordSource>(u"RecordSource")
+          .let<&DataControl::letRecordSource>(u"RecordSource", {in(u"New_RecordSource")})
+          .get<&DataControl::CaptionFirst>(u"CaptionFirst")
+          .let<&DataControl::letCaptionFirst>(u"CaptionFirst", {in(u"New_CaptionFirst")})
+          .get<&DataControl::CaptionPrevious>(u"CaptionPrevious")
+          .let<&DataControl::letCaptionPrevious>(u"CaptionPrevious", {in(u"New_CaptionPrevious")})
+          .get<&DataControl::CaptionNext>(u"CaptionNext")
+          .let<&DataControl::letCaptionNext>(u"CaptionNext", {in(u"New_CaptionNext")})
+          .get<&DataControl::CaptionLast>(u"CaptionLast")
+          .let<&DataControl::letCaptionLast>(u"CaptionLast", {in(u"New_CaptionLast")})
+          .method<&DataControl::Refresh>(u"Refresh", {})
+          .method<&DataControl::OpenData>(u"OpenData", {refOpt(u"lngErrNumber"), refOpt(u"strErrDescription")})
+          .get<&DataControl::Appearance>(u"Appearance")
+          .let<&DataControl::letAppearance>(u"Appearance", {in(u"New_Appearance")})
+          .event(u"Click", {})
+          .event(u"DblClick", {})
+          .event(u"KeyDown", {u"KeyCode", u"Shift"})
+          .event(u"KeyPress", {u"KeyAscii"})
+          .event(u"KeyUp", {u"KeyCode", u"Shift"})
+          .event(u"MouseDown", {u"Button", u"Shift", u"X", u"Y"})
+          .event(u"MouseMove", {u"Button", u"Shift", u"X", u"Y"})
+          .event(u"MouseUp", {u"Button", u"Shift", u"X", u"Y"})
+          .event(u"Reposition", {})
+          .event(u"Error", {u"DataErr", u"Response"});
+  return ci;
+}
+
+}  // namespace svx

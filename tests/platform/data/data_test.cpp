@@ -1,0 +1,241 @@
+// The data-access layer on real database files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include "platform/automation/coerce.h"
+#include "platform/data/data_source.h"
+#include "tests/support/error_of.h"
+#include "tests/support/sqlite_files.h"
+
+namespace svx::data {
+namespace {
+
+using svx::testing::Connection;
+using svx::testing::errorOf;
+using svx::testing::fileBytes;
+using svx::testing::makeDatabase;
+using svx::testing::peopleSql;
+using svx::testing::TempFolder;
+
+class DataTest : public ::testing::Test {
+ protected:
+  void SetUp() override { file = makeDatabase(folder / "people.db", peopleSql(5)); }
+  Ref<Database> open(bool readOnly = false, bool exclusive = false) {
+    return Database::open({utf16(file.string()), readOnly, exclusive}, u"Access 2000;");
+  }
+  Ref<Recordset> people(RecordsetType type = RecordsetType::Dynaset, BStrView source = u"people") {
+    return Recordset::open(open(), source, type, false);
+  }
+  BStr name(const Recordset& rs) const { return toBStr(rs.fieldValue(rs.fieldIndex(u"name"))); }
+
+  TempFolder folder;
+  std::filesystem::path file;
+};
+
+// Every refused open names the problem, creates no file and changes none.
+TEST_F(DataTest, RefusedOpensReportAndTouchNoFile) {
+  std::ofstream(folder / "notes.db") << "just some text, not a database\n";
+  const auto textBefore = fileBytes(folder / "notes.db");
+  const auto dbBefore = fileBytes(file);
+  const auto listing = folder.listing();
+  struct Case {
+    std::string path;
+    BStr connect;
+    BStr source;
+    int32_t number;
+    BStr textPart;
+  };
+  const Case cases[] = {
+      {"missing.db", u"Access 2000;", u"people", daterr::FileNotFound, u"was not found"},
+      {"", u"Access 2000;", u"people", daterr::FileNotFound, u"DatabaseName is empty"},
+      {"notes.db", u"Access 2000;", u"people", daterr::NotADatabase, u"is not a database"},
+      {"people.db", u"Access 2000;", u"nobody", daterr::TableNotFound, u"'nobody' was not found"},
+      {"people.db", u"", u"SELECT * FROM nobody", daterr::TableNotFound, u"'nobody' was not found"},
+      {"people.db", u"Access;", u"SELEKT name FROM people", daterr::SyntaxError, u"not a valid query"},
+      {"people.db", u"ODBC;DSN=x", u"people", daterr::UnknownConnect, u"cannot be opened"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " " + utf8(c.source));
+    DataSource d;
+    d.databaseName = c.path.empty() ? BStr() : utf16((folder / c.path).string());
+    d.connectString = c.connect;
+    d.recordSource = c.source;
+    try {
+      d.refresh();
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), c.number);
+      EXPECT_NE(e.description().find(c.textPart), BStr::npos) << utf8(e.description());
+      std::string text = utf8(e.description());
+      for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      EXPECT_EQ(text.find("sqlite"), std::string::npos);
+    }
+    EXPECT_FALSE(d.recordset());
+    EXPECT_FALSE(d.database());
+  }
+  EXPECT_EQ(folder.listing(), listing);
+  EXPECT_EQ(fileBytes(folder / "notes.db"), textBefore);
+  EXPECT_EQ(fileBytes(file), dbBefore);
+}
+
+TEST_F(DataTest, ADatabaseLockedByAnotherConnectionIsRefused) {
+  {
+    Connection other(file);
+    other.exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;");
+    EXPECT_EQ(errorOf([&] { open(); }), daterr::DatabaseInUse);
+    other.exec("COMMIT");
+  }
+  // An exclusive connection of ours locks out the next one.
+  Ref<Database> mine = open(false, true);
+  EXPECT_EQ(errorOf([&] { open(); }), daterr::DatabaseInUse);
+  mine.reset();
+  EXPECT_EQ(errorOf([&] { open(); }), 0);
+}
+
+TEST_F(DataTest, MovesCountsAndEnds) {
+  for (RecordsetType type : {RecordsetType::Table, RecordsetType::Dynaset, RecordsetType::Snapshot}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    Ref<Recordset> rs = people(type);
+    EXPECT_EQ(rs->recordCount(), 5);
+    EXPECT_EQ(rs->absolutePosition(), 0);
+    EXPECT_FALSE(rs->bof());
+    EXPECT_EQ(name(*rs), u"P1");
+    rs->moveLast();
+    EXPECT_EQ(rs->absolutePosition(), 4);
+    EXPECT_EQ(name(*rs), u"P5");
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+    EXPECT_EQ(rs->absolutePosition(), -1);
+    EXPECT_EQ(errorOf([&] { rs->moveNext(); }), daterr::NoCurrentRecord);
+    EXPECT_EQ(errorOf([&] { (void)rs->fieldValue(0); }), daterr::NoCurrentRecord);
+    rs->moveFirst();
+    rs->movePrevious();
+    EXPECT_TRUE(rs->bof());
+    EXPECT_EQ(errorOf([&] { rs->movePrevious(); }), daterr::NoCurrentRecord);
+    EXPECT_EQ(rs->fieldCount(), 3);
+    EXPECT_EQ(rs->fieldName(2), u"age");
+  }
+  Ref<Recordset> empty = Recordset::open(open(), u"SELECT * FROM people WHERE age > 100", RecordsetType::Dynaset, false);
+  EXPECT_EQ(empty->recordCount(), 0);
+  EXPECT_TRUE(empty->bof() && empty->eof());
+  EXPECT_EQ(errorOf([&] { empty->moveFirst(); }), daterr::NoCurrentRecord);
+}
+
+TEST_F(DataTest, DynasetsReadRowsAgainWhileSnapshotsAndQueriesKeepCopies) {
+  Ref<Recordset> dynaset = people(RecordsetType::Dynaset);
+  Ref<Recordset> snapshot = people(RecordsetType::Snapshot);
+  Ref<Recordset> query = people(RecordsetType::Dynaset, u"SELECT name, age FROM people WHERE id >= 3 ORDER BY id");
+  EXPECT_EQ(query->recordCount(), 3);
+  Connection(file).exec("UPDATE people SET name = 'Renamed' WHERE id = 1; UPDATE people SET age = 99 WHERE id = 3");
+  EXPECT_EQ(name(*dynaset), u"Renamed");
+  EXPECT_EQ(name(*snapshot), u"P1");
+  EXPECT_EQ(toI4(query->fieldValue(1)), 23);
+  EXPECT_TRUE(dynaset->updatable());
+  EXPECT_FALSE(snapshot->updatable());
+  EXPECT_EQ(errorOf([&] { query->edit(); }), daterr::ReadOnly);
+}
+
+TEST_F(DataTest, EditAddNewAndDeleteReachTheFile) {
+  Ref<Recordset> rs = people();
+  rs->moveNext();
+  rs->edit();
+  EXPECT_EQ(rs->editMode(), dbEditInProgress);
+  rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"Second"));
+  EXPECT_EQ(name(*rs), u"Second");  // the edit buffer
+  rs->update();
+  EXPECT_EQ(rs->editMode(), dbEditNone);
+  Connection check(file);
+  EXPECT_EQ(check.scalar("SELECT name FROM people WHERE id = 2"), "Second");
+
+  rs->addNew();
+  rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"New"));
+  rs->setFieldValue(rs->fieldIndex(u"age"), Variant(7));
+  rs->update();
+  EXPECT_EQ(rs->recordCount(), 6);
+  EXPECT_EQ(rs->absolutePosition(), 1);  // the current record stays current
+  EXPECT_EQ(check.scalar("SELECT age FROM people WHERE name = 'New'"), "7");
+
+  rs->remove();
+  EXPECT_EQ(rs->recordCount(), 5);
+  EXPECT_EQ(errorOf([&] { (void)rs->fieldValue(0); }), daterr::RecordDeleted);
+  rs->moveNext();
+  EXPECT_EQ(name(*rs), u"P3");
+  EXPECT_EQ(check.scalar("SELECT count(*) FROM people WHERE id = 2"), "0");
+
+  rs->edit();
+  rs->setFieldValue(0, Variant(77));
+  rs->cancelUpdate();
+  EXPECT_EQ(check.scalar("SELECT count(*) FROM people WHERE id = 77"), "0");
+  EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::UpdateWithoutEdit);
+  EXPECT_EQ(errorOf([&] { rs->cancelUpdate(); }), daterr::UpdateWithoutEdit);
+  EXPECT_EQ(errorOf([&] { rs->setFieldValue(1, Variant(u"x")); }), daterr::UpdateWithoutEdit);
+}
+
+// A failed Update loses nothing: the file keeps its bytes, the edit stays in
+// progress with the values typed, and a later Update can still succeed.
+TEST_F(DataTest, AFailedUpdateLeavesTheFileAndTheEdit) {
+  Ref<Recordset> rs = people();
+  const auto before = fileBytes(file);
+  rs->edit();
+  rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"P2"));  // UNIQUE
+  EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::DuplicateValue);
+  EXPECT_EQ(rs->editMode(), dbEditInProgress);
+  EXPECT_EQ(name(*rs), u"P2");
+  EXPECT_EQ(fileBytes(file), before);
+  {
+    Connection other(file);
+    other.exec("BEGIN IMMEDIATE");
+    rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"Fine"));
+    EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::Locked);
+    other.exec("ROLLBACK");
+  }
+  EXPECT_EQ(fileBytes(file), before);
+  rs->update();
+  EXPECT_EQ(Connection(file).scalar("SELECT name FROM people WHERE id = 1"), "Fine");
+}
+
+TEST_F(DataTest, ReadOnlyDatabasesAndRecordsetsWriteNothing) {
+  const auto before = fileBytes(file);
+  Ref<Recordset> rs = Recordset::open(open(true), u"people", RecordsetType::Dynaset, false);
+  EXPECT_EQ(errorOf([&] { rs->edit(); }), daterr::ReadOnly);
+  EXPECT_EQ(errorOf([&] { rs->addNew(); }), daterr::ReadOnly);
+  EXPECT_EQ(errorOf([&] { rs->remove(); }), daterr::ReadOnly);
+  Ref<Recordset> optionRo = Recordset::open(open(), u"people", RecordsetType::Dynaset, true);
+  EXPECT_EQ(errorOf([&] { optionRo->edit(); }), daterr::ReadOnly);
+  EXPECT_EQ(fileBytes(file), before);
+}
+
+TEST_F(DataTest, RefreshRaisesRepositionAndAnUnreadableRecordRaisesError) {
+  Ref<DataSource> d = makeRef<DataSource>();
+  d->databaseName = utf16(file.string());
+  d->recordSource = u"people";
+  std::vector<std::pair<BStr, int32_t>> seen;
+  d->connect(std::make_shared<FunctionSink>([&](Object&, const EventInfo& e, std::span<Variant> args) {
+    seen.emplace_back(e.name, args.empty() ? 0 : toI4(args[0]));
+  }));
+  d->refresh();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].first, u"Reposition");
+  Connection(file).exec("DELETE FROM people WHERE id = 2");
+  d->recordset()->moveNext();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[1].first, u"Reposition");
+  EXPECT_EQ(seen[2], (std::pair<BStr, int32_t>{u"Error", daterr::RecordDeleted}));
+  EXPECT_EQ(d->recordset()->absolutePosition(), 1);  // the move itself stands
+  d->setRecordset(nullptr);
+  EXPECT_EQ(d->editMode(), dbEditNone);
+}
+
+TEST_F(DataTest, RangeChecksAndConnectStrings) {
+  DataSource d;
+  EXPECT_EQ(errorOf([&] { d.setRecordsetType(3); }), err::InvalidPropertyValue);
+  EXPECT_EQ(errorOf([&] { d.setDefaultType(0); }), err::InvalidPropertyValue);
+  EXPECT_EQ(errorOf([&] { d.setDefaultCursorType(-1); }), err::InvalidPropertyValue);
+  EXPECT_TRUE(isLocalFileConnect(u""));
+  EXPECT_TRUE(isLocalFileConnect(u"Access 2000;"));
+  EXPECT_TRUE(isLocalFileConnect(u"access;PWD=x"));
+  EXPECT_FALSE(isLocalFileConnect(u"Accessory;"));
+  EXPECT_FALSE(isLocalFileConnect(u"dBASE IV;"));
+}
+
+}  // namespace
+}  // namespace svx::data

@@ -1,0 +1,227 @@
+// DataControl on its own: layout, buttons, events, properties and the saved
+// state, on real database files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/automation/coerce.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/image_codec.h"
+#include "services/data_control.h"
+#include "tests/support/error_of.h"
+#include "tests/support/form_fixture.h"
+#include "tests/support/sqlite_files.h"
+
+namespace svx {
+namespace {
+
+using svx::testing::errorOf;
+using svx::testing::makeDatabase;
+using svx::testing::peopleSql;
+using svx::testing::TempFolder;
+
+class DataControlTest : public testing::DialogFormTest {
+ protected:
+  // A loaded, visible DataCtrl element over `rows` people (index 1).
+  DataControl& element(int rows = 5) {
+    if (!file.empty() || rows < 0) return data(1);
+    file = makeDatabase(folder / "people.db", peopleSql(rows));
+    Variant missing = Variant::missing();
+    EXPECT_EQ(call(u"LoadDataCtrl", {&missing, &errNumber, &errDescription}), Variant(1));
+    DataControl& d = data(1);
+    d.setVisible(true);
+    d.data1().databaseName = utf16(file.string());
+    d.data1().recordSource = u"people";
+    return d;
+  }
+  DataControl& data(int index) { return dynamic_cast<DataControl&>(form->array(u"DataCtrl").item(int16_t(index))); }
+  void openData() {
+    Variant i(1);
+    call(u"DataCtrlOpenData", {&i, &errNumber, &errDescription});
+  }
+  int count(BStrView name) const {
+    int n = 0;
+    for (const auto& e : events) n += e.name == name;
+    return n;
+  }
+  int32_t position() { return data(1).data1().recordset()->absolutePosition(); }
+
+  TempFolder folder;
+  std::filesystem::path file;
+};
+
+TEST_F(DataControlTest, LayoutKeepsTheMinimumsAndSplitsTheWidth) {
+  DataControl& d = element();
+  struct Case {
+    double width, height;
+    double expectWidth, expectHeight, button;
+    std::array<double, 4> lefts;
+  };
+  const Case cases[] = {
+      {1000, 100, 1860, 255, 450, {0, 450, 960, 1410}},
+      {2160, 315, 2160, 315, 450, {0, 450, 1260, 1710}},
+      {12000, 600, 12000, 450, 990, {0, 990, 10020, 11010}},
+      {6789.5, 300, 6789.5, 300, 679, {0, 679, 5431.5, 6110.5}},
+      {6788.5, 300, 6788.5, 300, 678, {0, 678, 5432.5, 6110.5}},
+      {9909, 300, 9909, 300, 990, {0, 990, 7929, 8919}},
+      {9910, 300, 9910, 300, 990, {0, 990, 7930, 8920}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width);
+    d.move(d.left(), d.top(), c.width, c.height);
+    EXPECT_EQ(d.width(), c.expectWidth);
+    EXPECT_EQ(d.height(), c.expectHeight);
+    NavButton* buttons[] = {&d.cmdFirst(), &d.cmdPrevious(), &d.cmdNext(), &d.cmdLast()};
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(buttons[i]->width(), c.button);
+      EXPECT_EQ(buttons[i]->height(), c.expectHeight);
+      EXPECT_FLOAT_EQ(buttons[i]->left(), c.lefts[i]);
+    }
+  }
+}
+
+TEST_F(DataControlTest, ButtonsMoveOnlyWithinTheRecordset) {
+  DataControl& d = element();
+  for (NavButton* b : {&d.cmdFirst(), &d.cmdNext(), &d.cmdLast()}) user::click(*b);  // no recordset yet
+  EXPECT_EQ(count(u"DataCtrlReposition"), 0);
+  openData();
+  ASSERT_EQ(errNumber, Variant::i2(0));
+  EXPECT_EQ(count(u"DataCtrlReposition"), 1);  // the move back to the first record only
+  EXPECT_EQ(position(), 0);
+  events.clear();
+  user::click(d.cmdFirst());
+  user::click(d.cmdPrevious());
+  EXPECT_EQ(count(u"DataCtrlReposition"), 0);
+  user::click(d.cmdNext());
+  EXPECT_EQ(position(), 1);
+  EXPECT_EQ(count(u"DataCtrlReposition"), 1);
+  user::click(d.cmdLast());
+  EXPECT_EQ(position(), 4);
+  events.clear();
+  user::click(d.cmdNext());
+  user::click(d.cmdLast());
+  EXPECT_EQ(count(u"DataCtrlReposition"), 0);
+  user::click(d.cmdPrevious());
+  EXPECT_EQ(position(), 3);
+  EXPECT_EQ(count(u"DataCtrlClick"), 0);  // a button's click is no Click of the control
+}
+
+TEST_F(DataControlTest, ASingleRecordDoesNotMove) {
+  DataControl& d = element(1);
+  openData();
+  events.clear();
+  for (NavButton* b : {&d.cmdFirst(), &d.cmdPrevious(), &d.cmdNext(), &d.cmdLast()}) user::click(*b);
+  EXPECT_EQ(count(u"DataCtrlReposition"), 0);
+}
+
+TEST_F(DataControlTest, MouseEventsArriveInTheControlsCoordinates) {
+  DataControl& d = element();
+  d.move(d.left(), d.top(), 2160, 315);
+  user::mouseDown(d, user::vbLeftButton, 0, 1260 + 10, 20);  // on cmdNext
+  const auto* down = last(u"DataCtrlMouseDown");
+  ASSERT_TRUE(down);
+  EXPECT_EQ(down->args[3], Variant(1270.0f));
+  EXPECT_EQ(down->args[4], Variant(20.0f));
+  events.clear();
+  user::mouseDown(d, user::vbLeftButton, 0, 1000, 20);  // the gap
+  EXPECT_EQ(last(u"DataCtrlMouseDown")->args[3], Variant(1000.0f));
+  events.clear();
+  user::clickAt(d, 1000, 100);
+  EXPECT_EQ(count(u"DataCtrlClick"), 1);
+  events.clear();
+  user::clickAt(d, 1270, 100);
+  EXPECT_EQ(count(u"DataCtrlClick"), 0);
+  EXPECT_EQ(count(u"DataCtrlMouseUp"), 1);
+}
+
+TEST_F(DataControlTest, OpenDataReportsFailuresAndLeavesNoRecordset) {
+  DataControl& d = element();
+  d.data1().databaseName = utf16((folder / "missing.db").string());
+  openData();
+  EXPECT_EQ(errNumber, Variant(data::daterr::FileNotFound));
+  EXPECT_NE(toBStr(errDescription).find(u"was not found"), BStr::npos);
+  EXPECT_FALSE(d.data1().recordset());
+  EXPECT_FALSE(d.noReposition());
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing.db"));
+  Variant missing = Variant::missing();
+  d.OpenData(missing, missing);  // nothing reported, nothing raised
+  d.data1().databaseName = utf16(file.string());
+  openData();
+  EXPECT_EQ(errNumber, Variant::i2(0));
+  EXPECT_EQ(count(u"DataCtrlReposition"), 1);
+}
+
+TEST_F(DataControlTest, PropertiesPassThroughAndReportTheirChange) {
+  DataControl& d = element();
+  d.clearChangedProperties();
+  Variant start(u"Start");
+  d.letCaptionFirst(start);
+  EXPECT_EQ(d.CaptionFirst(), Variant(u"Start"));
+  EXPECT_EQ(d.cmdPrevious().caption(), u"<");
+  Variant font(ObjectRef(makeRef<FontObject>(Font{u"Arial", 12})));
+  d.setFont(font);
+  for (NavButton* b : {&d.cmdFirst(), &d.cmdPrevious(), &d.cmdNext(), &d.cmdLast()})
+    EXPECT_EQ(b->fontObject()->font().size, 12);
+  d.cmdLast().setFontObject(makeRef<FontObject>(Font{u"Tahoma", 20}));
+  EXPECT_EQ(d.Font().asObject().get(), font.asObject().get());
+  Variant notARecordset(ObjectRef(makeRef<FontObject>()));
+  EXPECT_EQ(errorOf([&] { d.setRecordset(notARecordset); }), err::TypeMismatch);
+  EXPECT_EQ(d.changedProperties(), (std::set<BStr>{u"CaptionFirst", u"Font"}));
+  Variant nothing = Variant::nothing();
+  d.setRecordset(nothing);
+  EXPECT_TRUE(d.changedProperties().count(u"Recordset"));
+  EXPECT_EQ(d.Recordset(), Variant::nothing());
+  Variant badType = Variant::i2(5);
+  EXPECT_EQ(errorOf([&] { d.letRecordsetType(badType); }), err::InvalidPropertyValue);
+  EXPECT_FALSE(d.changedProperties().count(u"RecordsetType"));
+}
+
+TEST_F(DataControlTest, TheSavedStateStoresOnlyWhatDiffersFromItsDefault) {
+  Ref<DataControl> fresh = makeRef<DataControl>();
+  fresh->readProperties(PropertyBag());
+  EXPECT_EQ(fresh->CaptionFirst(), Variant(u"First"));
+  EXPECT_EQ(fresh->CaptionLast(), Variant(u"Last"));
+  EXPECT_EQ(fresh->Connect(), Variant(u"Access 2000;"));
+  EXPECT_EQ(fresh->RecordsetType(), Variant::i2(1));
+  PropertyBag saved;
+  fresh->writeProperties(saved);
+  EXPECT_EQ(saved.size(), 0u);
+  // A copy of the form's template shows its captions; its data properties
+  // start at their defaults.
+  DataControl& d = element();
+  EXPECT_EQ(d.CaptionFirst(), Variant(u"<<"));
+  EXPECT_EQ(d.CaptionNext(), Variant(u">"));
+  EXPECT_EQ(d.cmdFirst().fontObject()->font(), (Font{u"Tahoma", 8.25}));
+  PropertyBag bag;
+  d.writeProperties(bag);
+  EXPECT_EQ(bag.size(), 6u);  // four captions, DatabaseName and RecordSource
+  EXPECT_TRUE(bag.contains(u"CaptionLast"));
+  EXPECT_FALSE(bag.contains(u"Font"));
+  Ref<DataControl> copy = makeRef<DataControl>();
+  copy->readProperties(bag);
+  EXPECT_EQ(copy->CaptionLast(), Variant(u">>"));
+  EXPECT_EQ(copy->RecordSource(), Variant(u"people"));
+  EXPECT_TRUE(copy->changedProperties().count(u"Recordset"));  // loading reports only that one
+  EXPECT_EQ(copy->changedProperties().size(), 1u);
+}
+
+TEST_F(DataControlTest, NavigationBarPictures) {
+  DataControl& d = element();
+  for (double width : {1000.0, 2160.0, 12000.0}) {
+    d.move(0, 0, width, 315);
+    RenderItem item;
+    d.render(item);
+    const auto png = folder / ("navigation-" + std::to_string(int(width)) + ".png");
+    renderItemsToPng(item, png);
+    ASSERT_TRUE(std::filesystem::exists(png));
+    const RasterImage image = renderItems(item);
+    EXPECT_EQ(image.width, int(std::lround(d.width() / 15)));
+    EXPECT_EQ(image.height, 21);
+    ASSERT_EQ(item.children.size(), 4u);
+    EXPECT_EQ(item.children[2].text, u">");
+  }
+}
+
+}  // namespace
+}  // namespace svx
