@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/graphics/draw_surface.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/units.h"
@@ -131,6 +133,71 @@ TEST(FormRenderItems, ChildrenAreClippedByTheirContainer) {
   EXPECT_EQ(image.width, 20);
   EXPECT_EQ(rgb(image, 15, 15), 0x00FF00u);
   EXPECT_EQ(rgb(image, 5, 5), 0xFFFFFFu);
+}
+
+// What a person notices: the focus, the default button, the caret, a list
+// wider than its box, the caption's control box; each changes the pixels
+// only where it belongs.
+TEST(FormRenderMarks, FocusDefaultCaretExtentAndControlBoxAreDrawn) {
+  struct Case {
+    const char* name;
+    RenderItem plain;
+    std::function<void(RenderItem&)> mark;
+  };
+  RenderItem button = item(RenderKind::CommandButton, 0, 0, 80, 24);
+  button.text = u"OK";
+  RenderItem text = item(RenderKind::TextBox, 0, 0, 80, 21);
+  text.text = u"abc";
+  RenderItem list = item(RenderKind::ListBox, 0, 0, 80, 60);
+  list.items = {u"one", u"two"};
+  list.selectedIndex = 0;
+  RenderItem check = item(RenderKind::CheckBox, 0, 0, 80, 17);
+  check.text = u"Check";
+  const Case cases[] = {
+      {"default button", button, [](RenderItem& r) { r.isDefault = true; }},
+      {"focused button", button, [](RenderItem& r) { r.focused = true; }},
+      {"caret", text, [](RenderItem& r) { r.focused = true; r.caret = 1; }},
+      {"focused list", list, [](RenderItem& r) { r.focused = true; }},
+      {"wide list", list, [](RenderItem& r) { r.horizontalExtent = 400; }},
+      {"focused check box", check, [](RenderItem& r) { r.focused = true; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RenderItem marked = c.plain;
+    c.mark(marked);
+    EXPECT_NE(renderItems(c.plain), renderItems(marked));
+  }
+  // A caret without the focus is not drawn.
+  RenderItem unfocused = text;
+  unfocused.caret = 1;
+  EXPECT_EQ(renderItems(text), renderItems(unfocused));
+  // The wide list's scroll bar takes the bottom of the box.
+  RenderItem wide = list;
+  wide.horizontalExtent = 400;
+  const RasterImage a = renderItems(list), b = renderItems(wide);
+  EXPECT_GT(darkPixels(b, 1, 60 - 17, 78, 16), darkPixels(a, 1, 60 - 17, 78, 16));
+}
+
+TEST(FormRenderMarks, TheCaptionShowsTheControlBoxAndTheClientAreaMatchesTheWholePicture) {
+  RenderItem form = item(RenderKind::Form, 0, 0, 200, 100);
+  form.text = u"Caption";
+  RenderItem button = item(RenderKind::CommandButton, 10, 10, 80, 24);
+  button.text = u"OK";
+  form.children = {button};
+  const RasterImage whole = renderItems(form);
+  // The close box: dark strokes at the caption's right end.
+  EXPECT_GT(darkPixels(whole, whole.width - RenderFrameBorder - 20, RenderFrameBorder + 2, 18, 18), 10);
+  const RasterImage client = renderClientArea(form);
+  ASSERT_EQ(client.width, 200);
+  ASSERT_EQ(client.height, 100);
+  for (int y = 0; y < client.height; ++y)
+    for (int x = 0; x < client.width; ++x) ASSERT_EQ(client.at(x, y), whole.at(x + clientX, y + clientY));
+  // Twice the scale: twice the pixels of the same scene.
+  const RasterImage big = renderClientArea(form, 2);
+  EXPECT_EQ(big.width, 400);
+  EXPECT_EQ(big.height, 200);
+  EXPECT_EQ(big.at(0, 0), client.at(0, 0));
+  EXPECT_EQ(big.at(2 * 15 + 1, 2 * 15 + 1) & 0xFFFFFF, client.at(15, 15) & 0xFFFFFF);
 }
 
 }  // namespace
