@@ -7,15 +7,14 @@
 #include "platform/automation/error.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/desktop/modal_owner.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/combo_box.h"
-#include "platform/forms/form.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/print/printers.h"
 #include "platform/services/common_dialogs.h"
+#include "platform/services/dialog_window.h"
 #include "platform/services/message_box.h"
 
 namespace svx {
@@ -74,9 +73,9 @@ FormDesign printDesign() {
       control(u"lblTo", K::Label, at(2400, 1030, 300, 255, {caption(u"to:")})),
       control(u"txtToPage", K::TextBox, at(2760, 1000, 720, 285)),
       control(u"optSelection", K::OptionButton, at(120, 1340, 1500, 255, {caption(u"Selection")})),
-      control(u"lblCopies", K::Label, at(120, 1900, 1500, 255, {caption(u"Number of copies:")})),
-      control(u"txtCopies", K::TextBox, at(1680, 1870, 720, 285)),
-      control(u"chkCollate", K::CheckBox, at(2640, 1900, 1200, 255, {caption(u"Collate")})),
+      control(u"lblCopies", K::Label, at(120, 1900, 1800, 255, {caption(u"Number of copies:")})),
+      control(u"txtCopies", K::TextBox, at(1980, 1870, 720, 285)),
+      control(u"chkCollate", K::CheckBox, at(2940, 1900, 1200, 255, {caption(u"Collate")})),
       control(u"chkPrintToFile", K::CheckBox, at(120, 2400, 1800, 255, {caption(u"Print to file")})),
       control(u"cmdOK", K::CommandButton, at(3120, 2880, 1140, 375, {caption(u"OK"), {u"Default", Variant(true)}})),
       control(u"cmdCancel", K::CommandButton,
@@ -98,7 +97,7 @@ std::optional<int32_t> number(const BStr& text) {
 
 // The print dialog's form. What the user confirmed is in `chosen` once OK
 // has been accepted.
-class frmPrintDialog : public Form {
+class frmPrintDialog : public CommonDialogWindow {
  public:
   struct Choice {
     BStr device;
@@ -108,7 +107,7 @@ class frmPrintDialog : public Form {
     bool collate = false, printToFile = false;
   };
 
-  frmPrintDialog() : Form(printDesign()) {}
+  frmPrintDialog() : CommonDialogWindow(printDesign(), u"Print") {}
 
   // Loads the form and shows the values of `pd` in it.
   void setUp(const PRINTDLGA& pd, const std::vector<PrintDestination>& printers, const BStr& shown) {
@@ -143,21 +142,15 @@ class frmPrintDialog : public Form {
   const ClassInfo& classInfo() const override { return info(); }
 
   const std::optional<Choice>& chosen() const { return chosen_; }
-  bool closed() const { return closed_ || !isLoaded(); }
 
  protected:
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t&, std::span<Variant>) override {
     if (event != ControlEvent::Click) return;
     if (array.name() == u"cmdOK") accept();
-    else if (array.name() == u"cmdCancel") close();
+    else if (array.name() == u"cmdCancel") end(false);
   }
-  void onUnload(int16_t&) override { closed_ = true; }
 
  private:
-  void close() {
-    closed_ = true;
-    hide();
-  }
 
   // OK: the entries are checked; a refused one keeps the dialog open.
   void accept() {
@@ -189,7 +182,7 @@ class frmPrintDialog : public Form {
     c.collate = element<CheckBox>(u"chkCollate").value() == 1;
     c.printToFile = element<CheckBox>(u"chkPrintToFile").value() == 1;
     chosen_ = c;
-    close();
+    end(true);
   }
 
   void refuse(BStr text) { MsgBox(Variant(std::move(text)), Variant(vbExclamation), Variant(u"Print")); }
@@ -197,7 +190,6 @@ class frmPrintDialog : public Form {
   int32_t minPage_ = 0;
   int32_t maxPage_ = 0;
   std::optional<Choice> chosen_;
-  bool closed_ = false;
 };
 
 namespace {
@@ -292,39 +284,27 @@ BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
 
   Ref<frmPrintDialog> form = makeRef<frmPrintDialog>();
   form->setUp(pd, printers, shown);
-  if (owner) SetWindowLongA(form->hWnd(), GWL_HWNDPARENT, owner);
   sessions_[index].dialog = form->hWnd();
   openStack_.push_back(index);
-  const DisabledOwner disabledOwner(owner);
   struct Close {
     PrintDialogProvider& self;
     std::size_t index;
-    Ref<frmPrintDialog> form;
     ~Close() {
       PrintDialogSession& s = self.sessions_[index];
       s.answered = true;
       s.open = false;
       std::erase(self.openStack_, index);
-      ignoreErrors([&] { form->unload(); });
     }
-  } close{*this, index, form};
-
-  form->show(false);
-  messageLoop().runModalLoop([&form] { return form->closed() || !form->visible(); },
-                             [this, &form] {
-                               // Idle: a queued answer is carried out; with
-                               // none, the user cancels.
-                               if (form->closed() || !form->visible()) return false;
-                               if (!responses_.empty()) {
-                                 const PrintDialogResponse r = std::move(responses_.front());
-                                 responses_.pop_front();
-                                 carryOut(*form, r);
-                                 return true;
-                               }
-                               user::click(form->control(u"cmdCancel"));
-                               return true;
-                             });
-
+  } close{*this, index};
+  // Idle: a queued answer is carried out; with none, the user cancels.
+  const bool confirmed = form->runModal(owner, [this, &form] {
+    if (responses_.empty()) return false;
+    const PrintDialogResponse r = std::move(responses_.front());
+    responses_.pop_front();
+    carryOut(*form, r);
+    return true;
+  });
+  if (!confirmed) return 0;
   const auto& chosen = form->chosen();
   if (!chosen) return 0;
   PrintDialogSession& s = sessions_[index];

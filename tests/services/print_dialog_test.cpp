@@ -3,6 +3,11 @@
 // reached through Dialog, answered by the simulated user.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
 #include "platform/automation/safearray.h"
@@ -12,6 +17,7 @@
 #include "platform/forms/user.h"
 #include "platform/print/printers.h"
 #include "platform/services/common_dialogs.h"
+#include "platform/services/dialog_window.h"
 #include "platform/services/message_box.h"
 #include "platform/services/print_dialog.h"
 #include "services/mod_cd_print.h"
@@ -230,6 +236,25 @@ TEST_F(PrintDialog, TheDialogIsAModalFormOwnedByTheDialogsWindow) {
   EXPECT_FALSE(ownerEnabled);
   EXPECT_TRUE(IsWindowEnabled(seenOwner));
   EXPECT_FALSE(desktop().find(lastSession().dialog));
+}
+
+TEST_F(PrintDialog, ASnapshotShowsTheDialogAsTheUserLeftIt) {
+  const auto dir = std::filesystem::temp_directory_path() / ("svx-print-dialog-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  queueDialogSnapshot(u"print", dir / "print.png");
+  SafeArray a = SafeArray::vector(VT_VARIANT, 1, 5);
+  a.set(2, Variant(1));
+  a.set(3, Variant(2));
+  a.set(4, Variant(3));
+  a.set(5, Variant(4));
+  userAnswers(Variant(std::move(a)));
+  EXPECT_EQ(show(), Variant(true));
+  std::ifstream png(dir / "print.png", std::ios::binary);
+  char magic[4] = {};
+  png.read(magic, 4);
+  EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+  EXPECT_EQ(queuedDialogSnapshots(), 0u);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(TrimTrailingChars, DropsOnlyTrailingMatches) {
