@@ -6,6 +6,13 @@ execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHIT
 if(NOT made EQUAL 0)
   message(FATAL_ERROR "cannot make a temporary folder")
 endif()
+if(DEFINED SETUP AND NOT SETUP STREQUAL "")
+  execute_process(COMMAND ${SETUP} WORKING_DIRECTORY ${dir} RESULT_VARIABLE setup_rc)
+  if(NOT setup_rc EQUAL 0)
+    file(REMOVE_RECURSE ${dir})
+    message(FATAL_ERROR "set-up ${SETUP} failed: ${setup_rc}")
+  endif()
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_DOCUMENTS_DIR=${dir}
                         ${EXE} ${SCRIPT} ${dir}/${PICTURE} ${ARGS}
   WORKING_DIRECTORY ${dir} TIMEOUT 60
