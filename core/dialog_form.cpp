@@ -1,7 +1,8 @@
 #include "core/dialog_form.h"
 
+#include <array>
 #include <cmath>
-#include <map>
+#include <unordered_map>
 
 #include "controls/data_ctrl_family.h"
 #include "controls/standard_families.h"
@@ -33,12 +34,31 @@ constexpr int16_t kKeyNumpad1 = 97;
 constexpr int16_t kRightButton = 2;
 
 int32_t formEventId(BStrView name) {
-  static const std::map<BStr, int32_t> ids = [] {
-    std::map<BStr, int32_t> m;
+  static const std::unordered_map<BStrView, int32_t> ids = [] {
+    std::unordered_map<BStrView, int32_t> m;
     for (const FormEventRow& r : formEventTable()) m[r.name] = r.id;
     return m;
   }();
-  return ids.at(BStr(name));
+  return ids.at(name);
+}
+
+constexpr size_t kControlEvents = static_cast<size_t>(ControlEvent::Resize) + 1;
+
+// The row of a control array's event: the array's rows by its name, then by
+// the event.
+const FormEventRow* controlEventRow(BStrView array, ControlEvent event) {
+  using Rows = std::array<const FormEventRow*, kControlEvents>;
+  static const std::unordered_map<BStrView, Rows> bySource = [] {
+    std::unordered_map<BStrView, Rows> m;
+    for (const FormEventRow& r : formEventTable()) {
+      Rows& rows = m.try_emplace(r.source, Rows{}).first->second;
+      for (size_t e = 0; e < kControlEvents; ++e)
+        if (eventName(static_cast<ControlEvent>(e)) == r.sourceEvent) rows[e] = &r;
+    }
+    return m;
+  }();
+  const auto it = bySource.find(array);
+  return it == bySource.end() ? nullptr : it->second[static_cast<size_t>(event)];
 }
 
 bool chordHeld(int16_t shift) { return (shift & kShiftCtrlAlt) == kShiftCtrlAlt; }
@@ -334,7 +354,7 @@ void DialogForm::releaseHostedControls() {
 // The relay of every control event.
 
 void DialogForm::onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) {
-  if (const FormEventRow* row = findFormEvent(array.name(), eventName(event)))
+  if (const FormEventRow* row = controlEventRow(array.name(), event))
     relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
 }
 

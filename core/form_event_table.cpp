@@ -1,5 +1,7 @@
 #include "core/form_event_table.h"
 
+#include <unordered_map>
+
 #include "platform/automation/dispatch.h"
 
 namespace svx {
@@ -141,9 +143,23 @@ const std::vector<FormEventRow>& formEventTable() {
 }
 
 const FormEventRow* findFormEvent(BStrView source, BStrView sourceEvent) {
-  for (const FormEventRow& r : formEventTable())
-    if (r.source == source && r.sourceEvent == sourceEvent) return &r;
+  // Each source's rows, found by the source's name.
+  static const std::unordered_map<BStrView, std::vector<const FormEventRow*>> bySource = [] {
+    std::unordered_map<BStrView, std::vector<const FormEventRow*>> m;
+    for (const FormEventRow& r : formEventTable()) m[r.source].push_back(&r);
+    return m;
+  }();
+  const auto it = bySource.find(source);
+  if (it == bySource.end()) return nullptr;
+  for (const FormEventRow* r : it->second)
+    if (r->sourceEvent == sourceEvent) return r;
   return nullptr;
+}
+
+const FormEventRow* formEventRow(int32_t id) {
+  const auto& table = formEventTable();
+  if (id < 1 || static_cast<size_t>(id) > table.size()) return nullptr;
+  return &table[static_cast<size_t>(id - 1)];
 }
 
 void declareFormEvents(ClassInfo& ci) {

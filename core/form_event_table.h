@@ -41,6 +41,8 @@ struct FormEventRow {
 const std::vector<FormEventRow>& formEventTable();
 // The row of a control array's event, or null when the array does not relay it.
 const FormEventRow* findFormEvent(BStrView source, BStrView sourceEvent);
+// The row of form event `id` (1 to 184), or null.
+const FormEventRow* formEventRow(int32_t id);
 // The relay kind of a control event by its name.
 RelayKind relayKindOf(BStrView sourceEvent);
 // Declares the 184 events on a class table, in order.

@@ -188,8 +188,12 @@ void Dialog::objTimerBTF_Timer() {
 }
 
 void Dialog::onFormEvent(const EventInfo& event, std::span<Variant> args) {
-  const DialogEventRow* row = findDialogEventByFormEvent(event.name);
+  const DialogEventRow* row = findDialogEventByFormEvent(event.dispid, event.name);
   if (!row) return;
+  if (!row->name.starts_with(u"Form")) {
+    raiseEvent(row->dispid, args);
+    return;
+  }
   if (row->name == u"FormActivate" || row->name == u"FormPaint") {
     ignoreErrors([&] { raiseEvent(row->dispid, args); });
     return;

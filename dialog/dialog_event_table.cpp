@@ -1,5 +1,6 @@
 #include "dialog/dialog_event_table.h"
 
+#include "core/form_event_table.h"
 #include "platform/automation/dispatch.h"
 
 namespace svx {
@@ -170,6 +171,21 @@ const DialogEventRow* findDialogEventByFormEvent(BStrView formEvent) {
   for (const DialogEventRow& r : dialogEventTable())
     if (r.formEvent == formEvent) return &r;
   return nullptr;
+}
+
+const DialogEventRow* findDialogEventByFormEvent(int32_t formEventId, BStrView formEvent) {
+  // By the form event's number; a raiser whose numbering differs is served
+  // by name.
+  static const std::vector<const DialogEventRow*> byId = [] {
+    std::vector<const DialogEventRow*> v(formEventTable().size() + 1);
+    for (const FormEventRow& r : formEventTable()) v[static_cast<size_t>(r.id)] = findDialogEventByFormEvent(r.name);
+    return v;
+  }();
+  if (formEventId >= 1 && static_cast<size_t>(formEventId) < byId.size()) {
+    const DialogEventRow* row = byId[static_cast<size_t>(formEventId)];
+    if (row && row->formEvent == formEvent) return row;
+  }
+  return findDialogEventByFormEvent(formEvent);
 }
 
 void declareDialogEvents(ClassInfo& ci) {

@@ -22,6 +22,8 @@ struct DialogEventRow {
 
 const std::vector<DialogEventRow>& dialogEventTable();
 const DialogEventRow* findDialogEventByFormEvent(BStrView formEvent);
+// The same, found by the form event's number when its row has that name.
+const DialogEventRow* findDialogEventByFormEvent(int32_t formEventId, BStrView formEvent);
 void declareDialogEvents(ClassInfo& ci);
 
 }  // namespace svx

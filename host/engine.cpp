@@ -66,16 +66,64 @@ bool isQuit(duk_context* ctx, duk_idx_t idx) {
 
 // --- stash ------------------------------------------------------------------
 
+namespace {
+
+bool pushCached(duk_context* ctx, const void* name) {
+  const Engine& e = engineOf(ctx);
+  for (const auto& [n, ptr] : e.heapCache)
+    if (n == name) {
+      duk_push_heapptr(ctx, ptr);
+      return true;
+    }
+  return false;
+}
+
+// Keeps the value on the stack top reachable from the stash and caches it.
+void pinAndCache(duk_context* ctx, const void* name) {
+  Engine& e = engineOf(ctx);
+  duk_push_global_stash(ctx);
+  if (!duk_get_prop_string(ctx, -1, "pinned")) {
+    duk_pop(ctx);
+    duk_push_array(ctx);
+    duk_dup_top(ctx);
+    duk_put_prop_string(ctx, -3, "pinned");
+  }
+  duk_dup(ctx, -3);
+  duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(duk_get_length(ctx, -2)));
+  duk_pop_2(ctx);
+  e.heapCache.emplace_back(name, duk_get_heapptr(ctx, -1));
+}
+
+}  // namespace
+
 void pushStashed(duk_context* ctx, const char* key) {
+  if (pushCached(ctx, key)) return;
   duk_push_global_stash(ctx);
   duk_get_prop_string(ctx, -1, key);
   duk_remove(ctx, -2);
+  if (duk_is_object(ctx, -1) && !engineOf(ctx).closing) engineOf(ctx).heapCache.emplace_back(key, duk_get_heapptr(ctx, -1));
+}
+
+void pushKey(duk_context* ctx, const char* key) {
+  if (pushCached(ctx, key)) return;
+  duk_push_string(ctx, key);
+  // While the heap is torn down (finalizers) nothing new is pinned.
+  if (!engineOf(ctx).closing) pinAndCache(ctx, key);
+}
+
+void pushSharedFunction(duk_context* ctx, duk_c_function f, duk_idx_t nargs) {
+  const void* name = reinterpret_cast<const void*>(f);
+  if (pushCached(ctx, name)) return;
+  duk_push_c_function(ctx, f, nargs);
+  if (!engineOf(ctx).closing) pinAndCache(ctx, name);
 }
 
 std::optional<int64_t> hiddenId(duk_context* ctx, duk_idx_t idx, const char* key) {
   if (!duk_is_object(ctx, idx)) return std::nullopt;
+  idx = duk_normalize_index(ctx, idx);
   std::optional<int64_t> id;
-  if (duk_get_prop_string(ctx, idx, key) && duk_is_number(ctx, -1)) id = static_cast<int64_t>(duk_get_number(ctx, -1));
+  pushKey(ctx, key);
+  if (duk_get_prop(ctx, idx) && duk_is_number(ctx, -1)) id = static_cast<int64_t>(duk_get_number(ctx, -1));
   duk_pop(ctx);
   return id;
 }
@@ -230,6 +278,7 @@ void Engine::shutdown() {
   // The heap's finalizers drop most values; what is left is released after
   // the heap is gone.
   duk_destroy_heap(std::exchange(ctx, nullptr));
+  heapCache.clear();
   auto leftObjects = std::move(objects);
   auto leftRefs = std::move(refs);
   auto leftArrays = std::move(arrays);

@@ -48,6 +48,14 @@ struct ScriptQuit {};
 
 class Engine;
 
+// The script function that receives an event: its name, and the name as the
+// engine's string bytes.
+struct EventFunction {
+  const EventInfo* event;
+  BStr name;
+  std::string bytes;
+};
+
 // A script object passed to an automation member: an object without members
 // that stands for the script value and gives it back when it returns.
 class JScriptObject : public Object {
@@ -82,7 +90,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Events (events.cpp).
   void connect(const ObjectRef& obj, BStr prefix);
   void disconnect(Object* obj);
-  void deliverEvent(const BStr& function, std::span<Variant> args);
+  void deliverEvent(const EventFunction& function, std::span<Variant> args);
 
   void dropScriptObject(int64_t id);
   void report(duk_idx_t idx);
@@ -103,6 +111,9 @@ class Engine : public std::enable_shared_from_this<Engine> {
   bool closing = false;
   bool quitting = false;
   int exitCode = 0;
+  // Heap pointers of values that stay reachable (stash entries, pinned key
+  // strings and functions), by the address that names them.
+  std::vector<std::pair<const void*, void*>> heapCache;
   // The call trace (trace.h).
   bool trace = false;
   int traceDepth = 0;
@@ -168,7 +179,12 @@ duk_ret_t guarded(duk_context* ctx, F&& body) {
 
 // --- stash and set-up ------------------------------------------------------------
 
+// Stash entries are set once, when the engine is set up.
 void pushStashed(duk_context* ctx, const char* key);
+// Pushes the key string `key` (kept alive for the engine's life).
+void pushKey(duk_context* ctx, const char* key);
+// Pushes one function object of the engine for `f`.
+void pushSharedFunction(duk_context* ctx, duk_c_function f, duk_idx_t nargs);
 std::optional<int64_t> hiddenId(duk_context* ctx, duk_idx_t idx, const char* key);
 
 void putFunction(duk_context* ctx, duk_idx_t obj, const char* name, duk_c_function f, duk_idx_t nargs);

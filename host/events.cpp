@@ -1,8 +1,12 @@
 // Events: a connected object's events call the script's global function
 // prefix + event name, each argument a Ref bound to the raiser's variable.
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "host/engine.h"
+#include "host/js_text.h"
 #include "host/trace.h"
 #include "host/values.h"
 
@@ -14,38 +18,33 @@ class ScriptSink : public EventSink {
  public:
   ScriptSink(std::weak_ptr<Engine> engine, BStr prefix) : engine_(std::move(engine)), prefix_(std::move(prefix)) {}
   void onEvent(Object&, const EventInfo& event, std::span<Variant> args) override {
-    if (auto e = engine_.lock()) e->deliverEvent(prefix_ + event.name, args);
+    if (auto e = engine_.lock()) e->deliverEvent(functionFor(event), args);
   }
 
  private:
+  // The function's name for each event, made on its first raise.
+  const EventFunction& functionFor(const EventInfo& event) {
+    const auto slot = static_cast<size_t>(std::max(event.dispid, 0));
+    if (slot >= names_.size()) names_.resize(slot + 1);
+    std::optional<EventFunction>& f = names_[slot];
+    if (!f || f->event != &event) {
+      BStr name = prefix_ + event.name;
+      std::string bytes = toCesu8(name);
+      f = EventFunction{&event, std::move(name), std::move(bytes)};
+    }
+    return *f;
+  }
+
   std::weak_ptr<Engine> engine_;
   BStr prefix_;
+  std::vector<std::optional<EventFunction>> names_;
 };
 
-struct EventCall {
-  duk_idx_t nargs;
-  const BStr& function;
-  std::span<Variant> args;
-};
-
-// Protected: the stack ends with [name, args...] (a safe call works on the
-// caller's frame); calls the global function `name` when there is one.
-duk_ret_t callGlobalFunction(duk_context* ctx, void* udata) {
-  const EventCall& call = *static_cast<const EventCall*>(udata);
-  const duk_idx_t nargs = call.nargs;
-  const duk_idx_t base = duk_get_top(ctx) - nargs - 1;
+// Protected: [name] -> [the global of that name].
+duk_ret_t getGlobal(duk_context* ctx, void*) {
   duk_push_global_object(ctx);
-  duk_dup(ctx, base);
-  duk_get_prop(ctx, -2);  // [name, args..., global, fn]
-  if (!duk_is_callable(ctx, -1)) {
-    duk_push_undefined(ctx);
-    return 1;
-  }
-  if (Engine& e = engineOf(ctx); e.trace) traceEvent(e, call.function, call.args);
-  duk_insert(ctx, base);  // [fn, name, args..., global]
-  duk_pop(ctx);
-  duk_remove(ctx, base + 1);  // [fn, args...]
-  duk_call(ctx, nargs);
+  duk_dup(ctx, -2);
+  duk_get_prop(ctx, -2);
   return 1;
 }
 
@@ -67,18 +66,32 @@ void Engine::disconnect(Object* obj) {
   connections = std::move(keep);
 }
 
-void Engine::deliverEvent(const BStr& function, std::span<Variant> args) {
+void Engine::deliverEvent(const EventFunction& function, std::span<Variant> args) {
   // After Quit, or an error in an event function, no event reaches the
   // script any more.
   if (closing || quitting || !ctx) return;
   if (!duk_check_stack(ctx, static_cast<duk_idx_t>(args.size()) + 8)) return;
   const duk_idx_t base = duk_get_top(ctx);
-  pushString(ctx, function);
-  std::vector<int64_t> ids;
-  // Each argument becomes a Ref bound to the raiser's variable.
-  for (Variant& a : args) ids.push_back(pushRefObject(ctx, a.isByRef() ? a : Variant::byRef(a)));
-  EventCall call{static_cast<duk_idx_t>(args.size()), function, args};
-  const duk_int_t rc = duk_safe_call(ctx, callGlobalFunction, &call, call.nargs + 1, 1);
+  duk_push_lstring(ctx, function.bytes.data(), function.bytes.size());
+  duk_int_t rc = duk_safe_call(ctx, getGlobal, nullptr, 1, 1);
+  if (rc == DUK_EXEC_SUCCESS && !duk_is_callable(ctx, -1)) {
+    // No function: nothing of the script runs, and no Ref is made.
+    duk_set_top(ctx, base);
+    return;
+  }
+  constexpr size_t kInline = 8;
+  std::array<int64_t, kInline> inlineIds{};
+  std::vector<int64_t> heapIds;
+  std::span<int64_t> ids(inlineIds.data(), 0);
+  if (rc == DUK_EXEC_SUCCESS) {
+    if (trace) traceEvent(*this, function.name, args);
+    if (args.size() > kInline) heapIds.resize(args.size());
+    ids = args.size() > kInline ? std::span<int64_t>(heapIds) : std::span<int64_t>(inlineIds.data(), args.size());
+    // Each argument becomes a Ref bound to the raiser's variable.
+    for (size_t i = 0; i < args.size(); ++i)
+      ids[i] = pushRefObject(ctx, args[i].isByRef() ? args[i] : Variant::byRef(args[i]));
+    rc = duk_pcall(ctx, static_cast<duk_idx_t>(args.size()));
+  }
   if (rc != DUK_EXEC_SUCCESS && !isQuit(ctx, -1)) {
     // An error in an event function ends the script as Quit(1) does.
     report(-1);

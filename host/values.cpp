@@ -332,13 +332,16 @@ duk_ret_t arrayFrom(duk_context* ctx) {
 void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto) {
   duk_push_object(ctx);
   if (proto) {
+    // The prototype carries the finalizer (finalizers are inherited).
     pushStashed(ctx, proto);
     duk_set_prototype(ctx, -2);
+  } else {
+    pushSharedFunction(ctx, finalizer, 2);
+    duk_set_finalizer(ctx, -2);
   }
+  pushKey(ctx, key);
   duk_push_number(ctx, static_cast<double>(id));
-  duk_put_prop_string(ctx, -2, key);
-  duk_push_c_function(ctx, finalizer, 2);
-  duk_set_finalizer(ctx, -2);
+  duk_put_prop(ctx, -3);
 }
 
 
@@ -447,6 +450,15 @@ void installValues(duk_context* ctx, duk_idx_t stash) {
     putFunction(ctx, proto, "getItem", arrayGetItem, DUK_VARARGS);
     putFunction(ctx, proto, "setItem", arraySetItem, DUK_VARARGS);
   });
+  // Every Ref and VBArray inherits its finalizer; the prototypes themselves
+  // hold no id.
+  using Finalizer = std::pair<const char*, duk_c_function>;
+  for (const auto& [proto, finalizer] : {Finalizer{"refProto", finalizeRef}, Finalizer{"arrayProto", finalizeArray}}) {
+    pushStashed(ctx, proto);
+    duk_push_c_function(ctx, finalizer, 2);
+    duk_set_finalizer(ctx, -2);
+    duk_pop(ctx);
+  }
   duk_get_global_string(ctx, "VBArray");
   putFunction(ctx, -1, "from", arrayFrom, DUK_VARARGS);
   putFunction(ctx, -1, "dims", arrayDims, DUK_VARARGS);

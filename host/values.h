@@ -13,8 +13,8 @@ void pushVariant(duk_context* ctx, const Variant& v);
 Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument);
 
 // Pushes a script object that stands for the host's entry `id`: the id
-// under `key`, the finalizer that drops the entry, and the stashed
-// prototype `proto` when one is named.
+// under `key`, and the finalizer that drops the entry, its own or inherited
+// from the stashed prototype `proto` when one is named.
 void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto);
 // Pushes a new Ref holding `slot`; returns its id.
 int64_t pushRefObject(duk_context* ctx, Variant slot);

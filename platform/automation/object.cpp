@@ -91,9 +91,14 @@ void Object::raiseEvent(int32_t dispid, std::span<Variant> args) {
   // Listeners may connect, disconnect or release this object while the
   // event is delivered: deliver to the sinks connected when it was raised,
   // and keep the object alive until the raise returns.
-  const auto sinks = connections_->sinks;
   Ref<Object> keepAlive;
   if (refs_ > 0) keepAlive = Ref<Object>(this);  // not while still being constructed
+  if (connections_->sinks.size() == 1) {
+    const std::shared_ptr<EventSink> sink = connections_->sinks.front().second;
+    sink->onEvent(*this, *ev, args);
+    return;
+  }
+  const auto sinks = connections_->sinks;
   for (const auto& [cookie, sink] : sinks) sink->onEvent(*this, *ev, args);
 }
 

@@ -85,5 +85,23 @@ TEST(JsText, Cesu8KeepsEveryCodeUnit) {
   EXPECT_EQ(fromCesu8("\xC3"), BStr(u"\xFFFD"));
 }
 
+// A Ref, a VBArray, an event's Ref and an object's Proxy that the script no
+// longer reaches release what they hold at once.
+TEST_F(HostTest, UnreachableValuesReleaseWhatTheyHold) {
+  std::vector<int> live;
+  setSleepHandler([&](int) { live.push_back(TestProbe::live); });
+  const ScriptRun r = runScript(
+      "var kept = null; function p_KeyPress(i, k) { kept = k; }\n"
+      "var p = WScript.CreateObject('Sorvanelix.TestProbe', 'p_'); WScript.Sleep(0);\n"
+      "(function () { var r = new Ref(new ActiveXObject('Sorvanelix.TestProbe')); WScript.Sleep(0); })();\n"
+      "WScript.Sleep(0);\n"
+      "(function () { var a = VBArray.from([new ActiveXObject('Sorvanelix.TestProbe')]); WScript.Sleep(0); })();\n"
+      "WScript.Sleep(0);\n"
+      "p.Fire(65); kept.value = new ActiveXObject('Sorvanelix.TestProbe'); WScript.Sleep(0);\n"
+      "kept = null; WScript.Sleep(0);\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(live, (std::vector<int>{1, 2, 1, 2, 1, 2, 1}));
+}
+
 }  // namespace
 }  // namespace svx::host
