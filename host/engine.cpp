@@ -1,5 +1,7 @@
 #include "host/engine.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +31,14 @@ int32_t scriptErrorNumber(int32_t number) {
 }
 
 void pushString(duk_context* ctx, BStrView s) {
+  // Short ASCII text without a heap copy.
+  constexpr size_t kShort = 128;
+  if (s.size() <= kShort && std::all_of(s.begin(), s.end(), [](char16_t c) { return c < 0x80; })) {
+    std::array<char, kShort> buf;
+    std::transform(s.begin(), s.end(), buf.begin(), [](char16_t c) { return static_cast<char>(c); });
+    duk_push_lstring(ctx, buf.data(), s.size());
+    return;
+  }
   const std::string bytes = toCesu8(s);
   duk_push_lstring(ctx, bytes.data(), bytes.size());
 }
@@ -279,6 +289,7 @@ void Engine::shutdown() {
   // the heap is gone.
   duk_destroy_heap(std::exchange(ctx, nullptr));
   heapCache.clear();
+  members.clear();
   auto leftObjects = std::move(objects);
   auto leftRefs = std::move(refs);
   auto leftArrays = std::move(arrays);

@@ -20,6 +20,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,8 +39,9 @@ inline constexpr const char* kArrayKey = SVX_KEY("Array");    // VBArray -> arra
 inline constexpr const char* kMissingKey = SVX_KEY("Missing");
 inline constexpr const char* kNamedKey = SVX_KEY("Named");    // Named(...) -> its object
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
-inline constexpr const char* kTargetKey = SVX_KEY("Target");  // bound member -> proxy target
-inline constexpr const char* kNameKey = SVX_KEY("Name");      // bound member -> member name
+inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> objects
+inline constexpr const char* kNameKey = SVX_KEY("Name");        // bound member -> member name
+inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target -> its bound members
 
 // Thrown by native bodies: the script error to throw is already on the stack.
 struct JsPending {};
@@ -79,6 +81,26 @@ class JScriptObject : public Object {
   int64_t id_;
 };
 
+// What a member name means on one class, found once per class and name.
+struct MemberEntry {
+  BStr name;
+  const MemberInfo* get = nullptr;     // for a read: the property get (or method)
+  const MemberInfo* method = nullptr;  // for a call
+  bool plainGet = false;               // a property get without required parameters
+};
+
+struct MemberKey {
+  const ClassInfo* cls;
+  const void* name;  // the engine's string, kept alive while cached
+  bool operator==(const MemberKey&) const = default;
+};
+
+struct MemberKeyHash {
+  size_t operator()(const MemberKey& k) const noexcept {
+    return std::hash<const void*>()(k.cls) * 31 + std::hash<const void*>()(k.name);
+  }
+};
+
 class Engine : public std::enable_shared_from_this<Engine> {
  public:
   Engine(std::ostream& out, std::ostream& err) : out(out), err(err) {}
@@ -114,6 +136,9 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Heap pointers of values that stay reachable (stash entries, pinned key
   // strings and functions), by the address that names them.
   std::vector<std::pair<const void*, void*>> heapCache;
+  // Member names by class (at most kMaxCachedMembers).
+  std::unordered_map<MemberKey, MemberEntry, MemberKeyHash> members;
+  static constexpr size_t kMaxCachedMembers = 4096;
   // The call trace (trace.h).
   bool trace = false;
   int traceDepth = 0;

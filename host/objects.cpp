@@ -1,6 +1,8 @@
 #include "host/objects.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "host/trace.h"
@@ -29,20 +31,84 @@ bool isEngineName(BStrView name) {
 
 duk_ret_t callMember(duk_context* ctx);
 
-void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, const BStr& name) {
-  duk_push_c_function(ctx, callMember, DUK_VARARGS);
-  duk_dup(ctx, targetIdx);
-  duk_put_prop_string(ctx, -2, kTargetKey);
-  pushString(ctx, name);
-  duk_put_prop_string(ctx, -2, kNameKey);
+// What the name at `nameIdx` means on `cls`; `spare` holds it when the cache
+// is full.
+const MemberEntry& memberEntry(duk_context* ctx, const ClassInfo& cls, duk_idx_t nameIdx,
+                               std::optional<MemberEntry>& spare) {
+  Engine& e = engineOf(ctx);
+  const MemberKey key{&cls, duk_get_heapptr(ctx, nameIdx)};
+  if (auto it = e.members.find(key); it != e.members.end()) return it->second;
+  MemberEntry entry;
+  entry.name = jsString(ctx, nameIdx);
+  entry.get = cls.find(entry.name, InvokeKind::PropertyGet);
+  entry.method = cls.find(entry.name, InvokeKind::Method);
+  entry.plainGet = entry.get && entry.get->kind == InvokeKind::PropertyGet && !hasRequiredParams(*entry.get);
+  if (e.members.size() >= Engine::kMaxCachedMembers || e.closing) return spare.emplace(std::move(entry));
+  // The name string stays alive while its pointer is a key.
+  pushStashed(ctx, "memberNames");
+  duk_dup(ctx, nameIdx);
+  duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(e.members.size()));
+  duk_pop(ctx);
+  return e.members.emplace(key, std::move(entry)).first->second;
 }
 
-// Calls the member, through the trace when it is on.
-Variant call(duk_context* ctx, Object& obj, const BStr& name, InvokeKind kind, std::vector<Variant>& args,
-             std::vector<BStr>& names) {
+duk_ret_t finalizeBound(duk_context* ctx) {
+  return guardedBody(ctx, [&]() -> duk_ret_t {
+    if (auto id = hiddenId(ctx, 0, kBoundKey)) eraseDeferred(engineOf(ctx).objects, *id);
+    return 0;
+  });
+}
+
+// Pushes the function bound to member `name` (at nameIdx) of `obj`, whose
+// Proxy target is at targetIdx: one function per object and name, kept on
+// the target. The function holds the object itself (not the target, which
+// would make a cycle that only a full collection frees).
+void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, const ObjectRef& obj) {
+  targetIdx = duk_normalize_index(ctx, targetIdx);
+  nameIdx = duk_normalize_index(ctx, nameIdx);
+  pushKey(ctx, kMethodsKey);
+  if (!duk_get_prop(ctx, targetIdx)) {
+    duk_pop(ctx);
+    duk_push_bare_object(ctx);
+    pushKey(ctx, kMethodsKey);
+    duk_dup(ctx, -2);
+    duk_put_prop(ctx, targetIdx);
+  }
+  duk_dup(ctx, nameIdx);
+  if (duk_get_prop(ctx, -2)) {
+    duk_remove(ctx, -2);
+    return;
+  }
+  duk_pop(ctx);
+  Engine& e = engineOf(ctx);
+  const int64_t id = e.nextId++;
+  e.objects.emplace(id, obj);
+  duk_push_c_function(ctx, callMember, DUK_VARARGS);
+  pushSharedFunction(ctx, finalizeBound, 2);
+  duk_set_finalizer(ctx, -2);
+  pushKey(ctx, kBoundKey);
+  duk_push_number(ctx, static_cast<double>(id));
+  duk_put_prop(ctx, -3);
+  pushKey(ctx, kNameKey);
+  duk_dup(ctx, nameIdx);
+  duk_put_prop(ctx, -3);
+  duk_dup(ctx, nameIdx);
+  duk_dup(ctx, -2);
+  duk_put_prop(ctx, -4);  // methods[name] = function
+  duk_remove(ctx, -2);
+}
+
+Variant invokeFound(Object& obj, const MemberInfo* m, std::span<Variant> args) {
+  if (!m) raise(err::MemberNotSupported);
+  return invokeMember(obj, *m, args);
+}
+
+// Calls the member found as `m` for `name`, through the trace when it is on.
+Variant call(duk_context* ctx, Object& obj, const MemberInfo* m, const BStr& name, InvokeKind kind,
+             std::vector<Variant>& args, std::vector<BStr>& names) {
   Engine& e = engineOf(ctx);
   if (e.trace) return tracedCall(e, obj, name, kind, args, names);
-  return names.empty() ? obj.invoke(name, kind, args) : obj.invoke(name, kind, args, names);
+  return names.empty() ? invokeFound(obj, m, args) : obj.invoke(name, kind, args, names);
 }
 
 bool isNamed(duk_context* ctx, duk_idx_t idx) {
@@ -93,14 +159,28 @@ duk_ret_t callMember(duk_context* ctx) {
     duk_idx_t nargs = duk_get_top(ctx);
     const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
     if (named) --nargs;
+    Engine& e = engineOf(ctx);
     duk_push_current_function(ctx);
-    duk_get_prop_string(ctx, -1, kTargetKey);
-    duk_get_prop_string(ctx, -2, kNameKey);
-    const BStr name = jsString(ctx, -1);
-    const ObjectRef obj = objectOf(ctx, -2);
-    duk_pop_3(ctx);
-    if (!obj->classInfo().find(name, InvokeKind::Method) && isEngineName(name)) {
+    ObjectRef obj;
+    if (auto id = hiddenId(ctx, -1, kBoundKey))
+      if (auto it = e.objects.find(*id); it != e.objects.end()) obj = it->second;
+    if (!obj) raise(err::ObjectRequired);
+    pushKey(ctx, kNameKey);
+    duk_get_prop(ctx, -2);
+    std::optional<MemberEntry> spare;
+    const MemberEntry& member = memberEntry(ctx, obj->classInfo(), -1, spare);
+    duk_pop_2(ctx);
+    if (!member.method && isEngineName(member.name)) {
       pushString(ctx, u"[object " + obj->classInfo().name() + u"]");
+      return 1;
+    }
+    constexpr duk_idx_t kInline = 12;
+    if (!named && !e.trace && nargs <= kInline) {
+      // The common call: arguments on the stack.
+      std::array<Variant, kInline> args;
+      for (duk_idx_t i = 0; i < nargs; ++i) args[static_cast<size_t>(i)] = toVariant(ctx, i, true);
+      const Variant result = invokeFound(*obj, member.method, std::span<Variant>(args.data(), static_cast<size_t>(nargs)));
+      pushVariant(ctx, result);
       return 1;
     }
     std::vector<Variant> args;
@@ -108,7 +188,7 @@ duk_ret_t callMember(duk_context* ctx) {
     for (duk_idx_t i = 0; i < nargs; ++i) args.push_back(toVariant(ctx, i, true));
     std::vector<BStr> names;
     if (named) namedArguments(ctx, nargs, args, names);
-    const Variant result = call(ctx, *obj, name, InvokeKind::Method, args, names);
+    const Variant result = call(ctx, *obj, member.method, member.name, InvokeKind::Method, args, names);
     pushVariant(ctx, result);
     return 1;
   });
@@ -122,27 +202,33 @@ duk_ret_t trapGet(duk_context* ctx) {
       return 1;
     }
     const ObjectRef obj = objectOf(ctx, 0);
-    const BStr name = jsString(ctx, 1);
-    const MemberInfo* m = obj->classInfo().find(name, InvokeKind::PropertyGet);
-    if (!m) {
-      if (!isEngineName(name)) {
-        if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, name, err::MemberNotSupported);
+    std::optional<MemberEntry> spare;
+    const MemberEntry& member = memberEntry(ctx, obj->classInfo(), 1, spare);
+    if (!member.get) {
+      if (!isEngineName(member.name)) {
+        if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, member.name, err::MemberNotSupported);
         raise(err::MemberNotSupported);
       }
-      if (name == u"toString" || name == u"valueOf")
-        pushBoundMember(ctx, 0, name);
+      if (member.name == u"toString" || member.name == u"valueOf")
+        pushBoundMember(ctx, 0, 1, obj);
       else
         duk_push_undefined(ctx);
       return 1;
     }
-    if (m->kind == InvokeKind::PropertyGet && !hasRequiredParams(*m)) {
+    if (member.plainGet) {
+      Engine& e = engineOf(ctx);
+      if (!e.trace) {
+        const Variant result = invokeMember(*obj, *member.get, {});
+        pushVariant(ctx, result);
+        return 1;
+      }
       std::vector<Variant> none;
       std::vector<BStr> noNames;
-      const Variant result = call(ctx, *obj, name, InvokeKind::PropertyGet, none, noNames);
+      const Variant result = call(ctx, *obj, member.get, member.name, InvokeKind::PropertyGet, none, noNames);
       pushVariant(ctx, result);
       return 1;
     }
-    pushBoundMember(ctx, 0, name);
+    pushBoundMember(ctx, 0, 1, obj);
     return 1;
   });
 }
@@ -155,7 +241,7 @@ duk_ret_t trapSet(duk_context* ctx) {
     std::vector<Variant> args{toVariant(ctx, 2, false)};
     const InvokeKind kind = args[0].vt() == VT_DISPATCH ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
     std::vector<BStr> noNames;
-    call(ctx, *obj, name, kind, args, noNames);
+    call(ctx, *obj, obj->classInfo().find(name, kind), name, kind, args, noNames);
     duk_push_true(ctx);
     return 1;
   });
@@ -223,6 +309,8 @@ void installObjects(duk_context* ctx, duk_idx_t stash) {
   putFunction(ctx, handler, "set", trapSet, 4);
   putFunction(ctx, handler, "has", trapHas, 2);
   duk_put_prop_string(ctx, stash, "handler");
+  duk_push_array(ctx);
+  duk_put_prop_string(ctx, stash, "memberNames");
   duk_push_c_function(ctx, namedConstruct, 1);
   duk_put_global_string(ctx, "Named");
 }

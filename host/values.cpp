@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "host/js_text.h"
@@ -361,7 +362,10 @@ void pushArrayObject(duk_context* ctx, Variant array) {
 }
 
 void pushVariant(duk_context* ctx, const Variant& in) {
-  const Variant v = in.value();
+  // A by-reference value is read through; any other is pushed as it is.
+  std::optional<Variant> read;
+  if (in.isByRef()) read.emplace(in.value());
+  const Variant& v = read ? *read : in;
   if (v.isArray()) {
     pushArrayObject(ctx, v);
     return;

@@ -51,5 +51,22 @@ TEST_F(HostTest, UncaughtErrorsGiveMessageLineAndFailure) {
             std::string::npos);
 }
 
+// A member's function is made once per object and name and keeps its object;
+// an object whose members were used is released as soon as the script drops it.
+TEST_F(HostTest, BoundMembersAreSharedAndKeepTheirObject) {
+  std::vector<int> live;
+  setSleepHandler([&](int) { live.push_back(TestProbe::live); });
+  const ScriptRun r = runScript(
+      "(function () { var q = new ActiveXObject('Sorvanelix.TestProbe'); q.Echo(1); q.List(0); })();\n"
+      "WScript.Sleep(0);\n"
+      "var f = (function () { return new ActiveXObject('Sorvanelix.TestProbe').Echo; })();\n"
+      "WScript.Sleep(0); WScript.Echo(f(7));\n"
+      "var q = new ActiveXObject('Sorvanelix.TestProbe'), g = q.Echo; WScript.Echo(q.Echo === g, g === f);\n"
+      "f = null; q = null; g = null; WScript.Sleep(0);\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "7\ntrue false\n");
+  EXPECT_EQ(live, (std::vector<int>{0, 1, 0}));
+}
+
 }  // namespace
 }  // namespace svx::host
