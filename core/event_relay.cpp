@@ -40,7 +40,7 @@ class ArgBuffer {
   std::span<T> span() { return n_ > kInline ? std::span<T>(heap_) : std::span<T>(inline_.data(), n_); }
 
  private:
-  static constexpr size_t kInline = 8;
+  static constexpr size_t kInline = 6;  // the index and up to five parameters
   size_t n_;
   std::array<T, kInline> inline_{};
   std::vector<T> heap_;

@@ -33,9 +33,12 @@ namespace svx::host {
 // Hidden keys: invisible to scripts, and read from a Proxy's target without
 // running its traps.
 #define SVX_KEY(name) DUK_HIDDEN_SYMBOL("svx" name)
-inline constexpr const char* kObjectKey = SVX_KEY("Object");  // proxy target -> objects
-inline constexpr const char* kRefKey = SVX_KEY("Ref");        // Ref -> refs
-inline constexpr const char* kArrayKey = SVX_KEY("Array");    // VBArray -> arrays
+// Proxy targets, Refs and VBArrays carry their id under one key, so that a
+// value is recognised with one lookup; the id says which map holds it.
+inline constexpr const char* kHandleKey = SVX_KEY("Handle");
+inline constexpr const char* kObjectKey = kHandleKey;  // proxy target -> objects
+inline constexpr const char* kRefKey = kHandleKey;     // Ref -> refs
+inline constexpr const char* kArrayKey = kHandleKey;   // VBArray -> arrays
 inline constexpr const char* kMissingKey = SVX_KEY("Missing");
 inline constexpr const char* kNamedKey = SVX_KEY("Named");    // Named(...) -> its object
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");

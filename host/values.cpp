@@ -78,17 +78,11 @@ Variant numberVariant(double d) {
 
 Variant objectVariant(duk_context* ctx, duk_idx_t idx, bool argument) {
   Engine& e = engineOf(ctx);
-  if (auto id = hiddenId(ctx, idx, kObjectKey)) {
-    auto it = e.objects.find(*id);
-    if (it != e.objects.end()) return Variant(it->second);
-  }
-  if (auto id = hiddenId(ctx, idx, kRefKey)) {
-    auto it = e.refs.find(*id);
-    if (it != e.refs.end()) return argument ? Variant::byRef(it->second) : it->second.value();
-  }
-  if (auto id = hiddenId(ctx, idx, kArrayKey)) {
-    auto it = e.arrays.find(*id);
-    if (it != e.arrays.end()) return it->second;
+  if (auto id = hiddenId(ctx, idx, kHandleKey)) {
+    if (auto it = e.objects.find(*id); it != e.objects.end()) return Variant(it->second);
+    if (auto it = e.refs.find(*id); it != e.refs.end())
+      return argument ? Variant::byRef(it->second) : it->second.value();
+    if (auto it = e.arrays.find(*id); it != e.arrays.end()) return it->second;
   }
   if (isNamedArguments(ctx, idx)) raise(err::InvalidProcedureCall, u"Named(...) is only valid as a method's last argument");
   if (duk_get_prop_string(ctx, idx, kMissingKey)) {
