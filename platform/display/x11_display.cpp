@@ -13,9 +13,11 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <set>
 #include <string_view>
@@ -28,6 +30,8 @@
 #include "platform/display/x11_keys.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/raster_image.h"
+#include "platform/graphics/image_codec.h"
+#include "platform/services/clipboard.h"
 #include "platform/services/screen.h"
 
 namespace svx {
@@ -55,6 +59,12 @@ enum Atom : std::size_t {
   NET_SUPPORTING_WM_CHECK,
   NET_WM_PID,
   RESOURCE_MANAGER_,
+  CLIPBOARD,
+  TARGETS,
+  IMAGE_PNG,
+  SVX_CLIPBOARD,
+  INCR,
+  TEXT_,
   AtomCount
 };
 
@@ -64,6 +74,8 @@ constexpr std::array<const char*, AtomCount> kAtomNames = {
     "_NET_WM_STATE_MODAL", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG", "_NET_ACTIVE_WINDOW",
     "_NET_SUPPORTING_WM_CHECK", "_NET_WM_PID",            "RESOURCE_MANAGER",
+    "CLIPBOARD",           "TARGETS",                   "image/png",
+    "SVX_CLIPBOARD",       "INCR",                      "TEXT",
 };
 
 struct FreeDeleter {
@@ -153,8 +165,10 @@ struct X11Display::Impl {
   HWND lastActive = 0;
   bool broken = false;
   RasterImage none;
-  xcb_generic_event_t* stashed = nullptr;
-  cairo_device_t* cairoDevice = nullptr;  // read while waiting, handled at the next pump
+  std::deque<xcb_generic_event_t*> deferred;  // read while waiting, handled at the next pump
+  xcb_window_t helper = 0;                    // owns the clipboard, receives its transfers
+  bool clipboardOwned = false;
+  cairo_device_t* cairoDevice = nullptr;
 
   ~Impl() {
     for (auto& [hwnd, s] : shown) dropWindow(s);
@@ -163,7 +177,7 @@ struct X11Display::Impl {
       cairo_device_finish(cairoDevice);
       cairo_device_destroy(cairoDevice);
     }
-    std::free(stashed);
+    for (xcb_generic_event_t* ev : deferred) std::free(ev);
     if (keyState) xkb_state_unref(keyState);
     if (keymap) xkb_keymap_unref(keymap);
     if (xkbContext) xkb_context_unref(xkbContext);
@@ -664,16 +678,165 @@ struct X11Display::Impl {
       case XCB_MAPPING_NOTIFY:
         loadKeymap();
         return false;
+      case XCB_SELECTION_REQUEST:
+        serveSelection(*reinterpret_cast<xcb_selection_request_event_t*>(ev));
+        return false;
+      case XCB_SELECTION_CLEAR:
+        if (reinterpret_cast<xcb_selection_clear_event_t*>(ev)->selection == atom(CLIPBOARD)) clipboardOwned = false;
+        return false;
       default:
         return false;
     }
   }
 
+  // --- clipboard ---------------------------------------------------------
+
+  void createHelper() {
+    helper = xcb_generate_id(conn);
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, helper, screen->root, -10, -10, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &mask);
+  }
+
+  void publish() {
+    if (!alive()) return;
+    xcb_set_selection_owner(conn, helper, atom(CLIPBOARD), XCB_CURRENT_TIME);
+    clipboardOwned = true;
+    xcb_flush(conn);
+  }
+
+  bool foreignOwner() {
+    if (!alive()) return false;
+    XcbReply<xcb_get_selection_owner_reply_t> r(
+        xcb_get_selection_owner_reply(conn, xcb_get_selection_owner(conn, atom(CLIPBOARD)), nullptr));
+    return r && r->owner != XCB_NONE && r->owner != helper;
+  }
+
+  std::optional<std::string> heldAs(xcb_atom_t target) const {
+    if (target == atom(UTF8_STRING_) || target == atom(TEXT_) || target == XCB_ATOM_STRING) {
+      auto t = clipboard().heldText();
+      if (!t) return std::nullopt;
+      return utf8(*t);
+    }
+    if (target == atom(IMAGE_PNG)) {
+      auto p = clipboard().heldPicture();
+      if (!p || p->isNone()) return std::nullopt;
+      const std::vector<uint8_t> png = encodePng(p->image());
+      return std::string(png.begin(), png.end());
+    }
+    return std::nullopt;
+  }
+
+  void serveSelection(const xcb_selection_request_event_t& e) {
+    xcb_selection_notify_event_t reply{};
+    reply.response_type = XCB_SELECTION_NOTIFY;
+    reply.time = e.time;
+    reply.requestor = e.requestor;
+    reply.selection = e.selection;
+    reply.target = e.target;
+    reply.property = XCB_NONE;
+    const xcb_atom_t property = e.property == XCB_NONE ? e.target : e.property;
+    const uint32_t limit = xcb_get_maximum_request_length(conn) * 4 - 64;
+    if (e.selection == atom(CLIPBOARD) && clipboardOwned) {
+      if (e.target == atom(TARGETS)) {
+        std::vector<xcb_atom_t> targets{atom(TARGETS)};
+        if (clipboard().heldText()) {
+          targets.push_back(atom(UTF8_STRING_));
+          targets.push_back(XCB_ATOM_STRING);
+        }
+        if (auto p = clipboard().heldPicture(); p && !p->isNone()) targets.push_back(atom(IMAGE_PNG));
+        setProperty(e.requestor, property, XCB_ATOM_ATOM, 32, static_cast<uint32_t>(targets.size()), targets.data());
+        reply.property = property;
+      } else if (auto data = heldAs(e.target); data && data->size() < limit) {
+        setProperty(e.requestor, property, e.target == atom(TEXT_) ? atom(UTF8_STRING_) : e.target, 8,
+                    static_cast<uint32_t>(data->size()), data->data());
+        reply.property = property;
+      }
+    }
+    xcb_send_event(conn, 0, e.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&reply));
+    xcb_flush(conn);
+  }
+
+  // The next event of `type` for the helper window, within `ms` of real
+  // time; other events wait for the next pump.
+  xcb_generic_event_t* awaitHelperEvent(uint8_t type, int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      while (xcb_generic_event_t* ev = xcb_poll_for_event(conn)) {
+        const uint8_t t = ev->response_type & 0x7F;
+        if (t == type && type == XCB_SELECTION_NOTIFY &&
+            reinterpret_cast<xcb_selection_notify_event_t*>(ev)->requestor == helper)
+          return ev;
+        if (t == type && type == XCB_PROPERTY_NOTIFY) {
+          const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+          if (p->window == helper && p->atom == atom(SVX_CLIPBOARD) && p->state == XCB_PROPERTY_NEW_VALUE) return ev;
+        }
+        if (t == XCB_SELECTION_REQUEST) {
+          serveSelection(*reinterpret_cast<xcb_selection_request_event_t*>(ev));
+          std::free(ev);
+          continue;
+        }
+        deferred.push_back(ev);
+      }
+      if (!alive()) return nullptr;
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+      if (left <= 0) return nullptr;
+      pollfd fd{xcb_get_file_descriptor(conn), POLLIN, 0};
+      poll(&fd, 1, static_cast<int>(std::min<int64_t>(left, 50)));
+    }
+  }
+
+  // The transfer property, deleted as it is read; "INCR" for a transfer in
+  // pieces.
+  std::optional<std::string> takeProperty(bool& incremental) {
+    XcbReply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+        conn, xcb_get_property(conn, 1, helper, atom(SVX_CLIPBOARD), XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 24),
+        nullptr));
+    incremental = false;
+    if (!r || r->type == XCB_NONE) return std::nullopt;
+    if (r->type == atom(INCR)) {
+      incremental = true;
+      return std::string();
+    }
+    return std::string(static_cast<const char*>(xcb_get_property_value(r.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(r.get())));
+  }
+
+  std::optional<std::string> fetch(xcb_atom_t target) {
+    if (!alive()) return std::nullopt;
+    xcb_delete_property(conn, helper, atom(SVX_CLIPBOARD));
+    xcb_convert_selection(conn, helper, atom(CLIPBOARD), target, atom(SVX_CLIPBOARD), XCB_CURRENT_TIME);
+    xcb_flush(conn);
+    xcb_generic_event_t* ev = awaitHelperEvent(XCB_SELECTION_NOTIFY, 1000);
+    if (!ev) return std::nullopt;
+    const bool refused = reinterpret_cast<xcb_selection_notify_event_t*>(ev)->property == XCB_NONE;
+    std::free(ev);
+    if (refused) return std::nullopt;
+    bool incremental = false;
+    auto data = takeProperty(incremental);
+    if (!incremental) return data;
+    // In pieces, until an empty one.
+    std::string whole;
+    for (;;) {
+      xcb_generic_event_t* piece = awaitHelperEvent(XCB_PROPERTY_NOTIFY, 1000);
+      if (!piece) return std::nullopt;
+      std::free(piece);
+      auto part = takeProperty(incremental);
+      if (!part) return std::nullopt;
+      if (part->empty()) return whole;
+      whole += *part;
+      if (whole.size() > (std::size_t{256} << 20)) return std::nullopt;
+    }
+  }
+
   bool drain() {
     bool input = false;
-    if (stashed) {
-      if (event(stashed)) input = true;
-      std::free(std::exchange(stashed, nullptr));
+    while (!deferred.empty()) {
+      xcb_generic_event_t* ev = deferred.front();
+      deferred.pop_front();
+      if (event(ev)) input = true;
+      std::free(ev);
     }
     while (xcb_generic_event_t* ev = xcb_poll_for_event(conn)) {
       if (event(ev)) input = true;
@@ -706,15 +869,45 @@ std::unique_ptr<X11Display> X11Display::connect(const char* name, std::string* w
   impl->detectWindowManager();
   impl->scale = std::max(1.0, resourceDpi(impl->rootProperty(impl->atom(RESOURCE_MANAGER_), XCB_ATOM_STRING)) / 96);
   impl->setupKeyboard();
+  impl->createHelper();
   // The runtime's screen: the real one, in 96-dpi pixels.
   screen().setPixelSize(std::max(1, impl->logical(impl->screen->width_in_pixels)),
                         std::max(1, impl->logical(impl->screen->height_in_pixels)));
   return std::unique_ptr<X11Display>(new X11Display(std::move(impl)));
 }
 
-X11Display::X11Display(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+namespace {
 
-X11Display::~X11Display() = default;
+// The runtime's clipboard shared through the X11 clipboard.
+class X11Clipboard final : public ClipboardPeer {
+ public:
+  explicit X11Clipboard(X11Display::Impl& x) : x_(x) {}
+  void publish() override { x_.publish(); }
+  bool foreignOwner() override { return x_.foreignOwner(); }
+  std::optional<std::string> text() override {
+    if (auto t = x_.fetch(x_.atom(UTF8_STRING_))) return t;
+    return x_.fetch(XCB_ATOM_STRING);
+  }
+  std::optional<std::vector<uint8_t>> png() override {
+    auto data = x_.fetch(x_.atom(IMAGE_PNG));
+    if (!data) return std::nullopt;
+    return std::vector<uint8_t>(data->begin(), data->end());
+  }
+
+ private:
+  X11Display::Impl& x_;
+};
+
+}  // namespace
+
+X11Display::X11Display(std::unique_ptr<Impl> impl)
+    : impl_(std::move(impl)), clipboard_(std::make_unique<X11Clipboard>(*impl_)) {
+  clipboard().setPeer(clipboard_.get());
+}
+
+X11Display::~X11Display() {
+  if (clipboard().peer() == clipboard_.get()) clipboard().setPeer(nullptr);
+}
 
 bool X11Display::pump() {
   Impl& x = *impl_;
@@ -741,8 +934,9 @@ void X11Display::wait(std::optional<int64_t> untilMs) {
     return;
   }
   xcb_flush(x.conn);
-  if (!x.stashed) x.stashed = xcb_poll_for_event(x.conn);
-  if (x.stashed) return;
+  if (x.deferred.empty())
+    if (xcb_generic_event_t* ev = xcb_poll_for_event(x.conn)) x.deferred.push_back(ev);
+  if (!x.deferred.empty()) return;
   int timeout = -1;
   if (untilMs) timeout = static_cast<int>(std::clamp<int64_t>(*untilMs - Clock::nowMs(), 0, 60'000));
   if (Clock::isVirtual() && untilMs) timeout = std::min(timeout, 10);

@@ -3,7 +3,8 @@
 // with its caption as title and its client area as contents, at 15 twips per
 // pixel (times the screen's scale on a high-dpi screen). The window manager,
 // when there is one, draws the frame; without one, a shown window takes the
-// input focus itself.
+// input focus itself. While it is attached, the runtime's clipboard is the
+// X11 clipboard (text as UTF-8, pictures as PNG).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 namespace svx {
 
 struct RasterImage;
+class ClipboardPeer;
 
 class X11Display final : public Display {
  public:
@@ -45,6 +47,7 @@ class X11Display final : public Display {
  private:
   explicit X11Display(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
+  std::unique_ptr<ClipboardPeer> clipboard_;
 };
 
 }  // namespace svx

@@ -5,11 +5,18 @@
 //   known but never held: vbCFEMetafile 14, vbCFFiles 15.
 // Any other number raises 5, as does a text format where a picture format is
 // needed or the other way round.
+//
+// With a peer (the X11 clipboard while a display is attached) the clipboard
+// is shared with other programs: what is put here is offered to them (text
+// as UTF-8, the picture as PNG), and what another program put there is read
+// (plain text, PNG pictures) before any question about the contents.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/automation/variant.h"
 #include "platform/graphics/picture.h"
@@ -25,6 +32,19 @@ inline constexpr int32_t vbCFEMetafile = 14;
 inline constexpr int32_t vbCFFiles = 15;
 inline constexpr int32_t vbCFLink = -16640;  // &HBF00 as an Integer
 inline constexpr int32_t vbCFRTF = -16639;   // &HBF01 as an Integer
+
+// The system clipboard behind the runtime's.
+class ClipboardPeer {
+ public:
+  virtual ~ClipboardPeer() = default;
+  // Offers what the runtime's clipboard holds now to other programs.
+  virtual void publish() = 0;
+  // Whether another program holds the system clipboard.
+  virtual bool foreignOwner() = 0;
+  // Its contents: UTF-8 text and PNG bytes (none when not offered).
+  virtual std::optional<std::string> text() = 0;
+  virtual std::optional<std::vector<uint8_t>> png() = 0;
+};
 
 class Clipboard {
  public:
@@ -44,10 +64,20 @@ class Clipboard {
   // An absent picture (nullopt) or one of type none raises 5.
   void setData(const std::optional<Picture>& picture, std::optional<int32_t> format = std::nullopt);
 
+  // What this process holds, without asking the peer (what the peer offers).
+  std::optional<BStr> heldText() const;
+  std::optional<Picture> heldPicture() const { return picture_; }
+  void setPeer(ClipboardPeer* peer) { peer_ = peer; }
+  ClipboardPeer* peer() const { return peer_; }
+
  private:
-  std::map<int32_t, BStr> texts_;
-  std::optional<Picture> picture_;
-  int32_t pictureFormat_ = 0;
+  // Takes another program's contents, when it holds the system clipboard.
+  void follow() const;
+  ClipboardPeer* peer_ = nullptr;
+
+  mutable std::map<int32_t, BStr> texts_;
+  mutable std::optional<Picture> picture_;
+  mutable int32_t pictureFormat_ = 0;
 };
 
 // The process's clipboard.

@@ -4,6 +4,8 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstring>
 #include <cairo.h>
 #include <filesystem>
 #include <thread>
@@ -18,6 +20,8 @@
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/image_codec.h"
+#include "platform/services/clipboard.h"
 #include "platform/services/message_box.h"
 #include "platform/services/screen.h"
 #include "platform/services/services.h"
@@ -309,6 +313,144 @@ TEST_F(X11DisplayTest, AHighDpiScreenDrawsTheSameSceneScaled) {
   actor.join();
   EXPECT_EQ(width, 2 * static_cast<int>(form->scaleWidth() / 15));
   EXPECT_NE(std::find(names().begin(), names().end(), u"CommandClick"), names().end());
+}
+
+// Another program on the same screen, with a clipboard of its own.
+class OtherProgram {
+ public:
+  explicit OtherProgram(const std::string& display) : conn_(xcb_connect(display.c_str(), nullptr)) {
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data;
+    window_ = xcb_generate_id(conn_);
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      screen->root_visual, XCB_CW_EVENT_MASK, &mask);
+    clipboard_ = atom("CLIPBOARD");
+    utf8_ = atom("UTF8_STRING");
+    png_ = atom("image/png");
+    targets_ = atom("TARGETS");
+    xcb_flush(conn_);
+  }
+  ~OtherProgram() { xcb_disconnect(conn_); }
+
+  xcb_atom_t atom(const char* name) {
+    auto* r = xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, static_cast<uint16_t>(strlen(name)), name),
+                                    nullptr);
+    const xcb_atom_t a = r ? r->atom : 0;
+    free(r);
+    return a;
+  }
+
+  // Reads the clipboard as `target` (waits up to 5 s for the owner).
+  std::optional<std::string> read(xcb_atom_t target) {
+    const xcb_atom_t property = atom("OTHER_CLIP");
+    xcb_convert_selection(conn_, window_, clipboard_, target, property, XCB_CURRENT_TIME);
+    xcb_flush(conn_);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < until) {
+      xcb_generic_event_t* ev = xcb_poll_for_event(conn_);
+      if (!ev) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        continue;
+      }
+      const bool notify = (ev->response_type & 0x7F) == XCB_SELECTION_NOTIFY;
+      const bool refused = notify && reinterpret_cast<xcb_selection_notify_event_t*>(ev)->property == XCB_NONE;
+      free(ev);
+      if (!notify) continue;
+      if (refused) return std::nullopt;
+      auto* r = xcb_get_property_reply(
+          conn_, xcb_get_property(conn_, 1, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 24), nullptr);
+      std::string data(static_cast<const char*>(xcb_get_property_value(r)),
+                       static_cast<size_t>(xcb_get_property_value_length(r)));
+      free(r);
+      return data;
+    }
+    return std::nullopt;
+  }
+
+  // Takes the clipboard with `text` and `png`, and answers requests until stop().
+  void own(std::string text, std::string png) {
+    xcb_set_selection_owner(conn_, window_, clipboard_, XCB_CURRENT_TIME);
+    xcb_flush(conn_);
+    server_ = std::thread([this, text = std::move(text), png = std::move(png)] {
+      while (!stop_) {
+        xcb_generic_event_t* ev = xcb_poll_for_event(conn_);
+        if (!ev) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(2));
+          continue;
+        }
+        if ((ev->response_type & 0x7F) == XCB_SELECTION_REQUEST) {
+          auto* e = reinterpret_cast<xcb_selection_request_event_t*>(ev);
+          xcb_selection_notify_event_t reply{};
+          reply.response_type = XCB_SELECTION_NOTIFY;
+          reply.requestor = e->requestor;
+          reply.selection = e->selection;
+          reply.target = e->target;
+          reply.property = e->property;
+          if (e->target == utf8_)
+            xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, e->requestor, e->property, utf8_, 8,
+                                static_cast<uint32_t>(text.size()), text.data());
+          else if (e->target == png_)
+            xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, e->requestor, e->property, png_, 8,
+                                static_cast<uint32_t>(png.size()), png.data());
+          else
+            reply.property = XCB_NONE;
+          xcb_send_event(conn_, 0, e->requestor, 0, reinterpret_cast<const char*>(&reply));
+          xcb_flush(conn_);
+        }
+        free(ev);
+      }
+    });
+  }
+  void stop() {
+    stop_ = true;
+    if (server_.joinable()) server_.join();
+  }
+
+  xcb_atom_t utf8() const { return utf8_; }
+  xcb_atom_t png() const { return png_; }
+
+ private:
+  xcb_connection_t* conn_;
+  xcb_window_t window_ = 0;
+  xcb_atom_t clipboard_ = 0, utf8_ = 0, png_ = 0, targets_ = 0;
+  std::thread server_;
+  std::atomic<bool> stop_{false};
+};
+
+TEST_F(X11DisplayTest, TheClipboardIsSharedWithOtherProgramsAsTextAndPng) {
+  attach();
+  OtherProgram other(xvfb.name());
+  // Ours to theirs.
+  clipboard().setText(u"héllo ж");
+  RasterImage red(3, 2, 0xFFFF0000u);
+  clipboard().setData(Picture::fromImage(red));
+  std::optional<std::string> text, png;
+  std::atomic<bool> done{false};
+  act([&] {
+    text = other.read(other.utf8());
+    png = other.read(other.png());
+    done = true;
+  });
+  serveUntil([&] { return done.load(); });
+  actor.join();
+  ASSERT_TRUE(text);
+  EXPECT_EQ(*text, "h\xC3\xA9llo \xD0\xB6");
+  ASSERT_TRUE(png);
+  const auto decoded = decodeImage(std::span(reinterpret_cast<const uint8_t*>(png->data()), png->size()));
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->width, 3);
+  EXPECT_EQ(decoded->at(1, 1) & 0xFFFFFF, 0xFF0000u);
+
+  // Theirs to ours.
+  RasterImage blue(2, 2, 0xFF0000FFu);
+  const std::vector<uint8_t> bytes = encodePng(blue);
+  other.own("from another program", std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(clipboard().getText(), u"from another program");
+  EXPECT_TRUE(clipboard().getFormat(vbCFBitmap));
+  const Picture p = clipboard().getData();
+  ASSERT_FALSE(p.isNone());
+  EXPECT_EQ(p.image().at(0, 0) & 0xFFFFFF, 0x0000FFu);
+  other.stop();
 }
 
 }  // namespace
