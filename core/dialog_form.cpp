@@ -20,9 +20,12 @@
 #include "services/cm_dialog.h"
 #include "services/com_dlg.h"
 #include "services/data_control.h"
+#include "services/hosted_control_relay.h"
+#include "services/hosted_controls.h"
 #include "services/mod_color.h"
 #include "services/mod_cd_print.h"
 #include "services/printer_members.h"
+#include "services/wrapper_vb_control_extender.h"
 
 namespace svx {
 
@@ -83,6 +86,7 @@ Ref<Control> plainUserControl(BStrView array) {
     data->readProperties(DataControl::templateBag());
     return data;
   }
+  if (array == u"ctrlWrapperVBControlExtender") return makeRef<WrapperVBControlExtender>();
   return makeRef<PlainUserControl>(true);
 }
 
@@ -132,6 +136,7 @@ const ClassInfo& DialogForm::info() {
     declareTimerFamily(c);
     declarePrinterMembers(c);
     declareDataCtrlFamily(c);
+    declareHostedControlMembers(c);
     c.member(u"CommonDialogShowColor", InvokeKind::Method, commonDialogShowColorParams(), CommonDialogShowColor);
     c.member(u"CommonDialogShowPrinter", InvokeKind::Method, commonDialogShowPrinterParams(),
              CommonDialogShowPrinter);
@@ -359,7 +364,11 @@ void DialogForm::onControlEvent(ControlArray& array, ControlEvent event, int16_t
 }
 
 void DialogForm::onUserControlEvent(ControlArray& array, BStrView event, int16_t& index, std::span<Variant> params) {
-  if (const FormEventRow* row = findFormEvent(array.name(), event))
+  const FormEventRow* row = findFormEvent(array.name(), event);
+  if (row && row->kind == RelayKind::ActiveX)
+    return relayHostedControlEvent(*row, index, params,
+                                   [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
+  if (row)
     relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
 }
 

@@ -226,6 +226,9 @@ class Control : public Object {
   virtual bool ownEvent(ControlEvent /*event*/, std::span<Variant> /*params*/) { return false; }
   // Creates or destroys the control's window (windowed kinds).
   virtual LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // The events of a control that belongs to no control array (one added by
+  // ProgID) come back to the control itself instead of a handler of the form.
+  virtual void onOwnEvent(ControlEvent /*event*/, std::span<Variant> /*params*/) {}
   void createWindow();
   void destroyWindow();
 

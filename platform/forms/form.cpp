@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "platform/desktop/desktop.h"
+#include "platform/automation/class_registry.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/forms/control_extender.h"
+#include "platform/forms/control_plugins.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/user_control.h"
 #include "platform/graphics/form_render.h"
@@ -22,6 +25,9 @@ class FormControls : public Object {
     static const ClassInfo ci = ClassInfo(u"Controls")
                                     .get<&FormControls::Count>(u"Count")
                                     .get<&FormControls::Item>(u"Item", {in(u"Index")})
+                                    .method<&FormControls::Add>(u"Add", {in(u"ProgID"), in(u"Name"),
+                                                                         inOpt(u"Container")})
+                                    .method<&FormControls::Remove>(u"Remove", {in(u"Name")})
                                     .defaultMember(u"Item");
     return ci;
   }
@@ -39,6 +45,10 @@ class FormControls : public Object {
     if (i < 0 || i >= static_cast<int32_t>(list.size())) raise(err::SubscriptOutOfRange);
     return Variant(ObjectRef(list[static_cast<size_t>(i)]));
   }
+  Variant Add(Variant& progId, Variant& name, Variant& container) {
+    return Variant(ObjectRef(form().addControl(toBStr(progId), toBStr(name), container)));
+  }
+  void Remove(Variant& name) { form().removeControl(toBStr(name)); }
 
  private:
   std::vector<Control*> all() {
@@ -47,7 +57,13 @@ class FormControls : public Object {
     if (!f) return out;
     for (const auto& a : f->arrays())
       for (const auto& [i, c] : a->elements()) out.push_back(c.get());
+    for (const auto& c : f->addedControls()) out.push_back(c.get());
     return out;
+  }
+  Form& form() {
+    Form* f = form_.get();
+    if (!f) raise(err::ObjectVariableNotSet);
+    return *f;
   }
   WeakRef<Form> form_;
 };
@@ -132,6 +148,7 @@ void Form::buildFromDesign() {
 
 void Form::destroyControls() {
   EventSuppression quiet(*this);
+  while (!added_.empty()) dropAdded(*added_.back());
   for (auto it = arrays_.rbegin(); it != arrays_.rend(); ++it) {
     ControlArray& a = **it;
     while (!a.elements_.empty()) a.remove(a.elements_.rbegin()->first);
@@ -320,12 +337,62 @@ void Form::detach(Control& c) {
   if (cancelButton_.get() == &c) cancelButton_ = WeakRef<Control>();
 }
 
+Control* Form::findControl(BStrView name) const {
+  for (const auto& c : added_)
+    if (sameName(c->name(), name)) return c.get();
+  for (const auto& a : arrays_)
+    if (sameName(a->name(), name)) return a->find(a->lBound());
+  return nullptr;
+}
+
+Ref<Control> Form::addControl(BStrView progId, BStrView name, const Variant& container) {
+  load();
+  if (name.empty()) raise(err::InvalidProcedureCall);
+  bool taken = findControl(name) != nullptr;
+  for (const auto& a : arrays_) taken = taken || sameName(a->name(), name);
+  if (taken) raise(727, u"There is already a control with the name '" + BStr(name) + u"'");
+  ensureControlPluginsLoaded();
+  Ref<ControlExtender> c = makeRef<ControlExtender>(createControlObject(progId));
+  c->name_ = BStr(name);
+  c->form_ = WeakRef<Form>(this);
+  c->visible_ = false;
+  c->width_ = c->control().defaultWidth();
+  c->height_ = c->control().defaultHeight();
+  added_.push_back(c);
+  attach(*c);
+  if (!container.isMissing()) {
+    try {
+      Variant v = container;
+      c->setContainerRef(v);
+    } catch (const RuntimeError&) {
+      dropAdded(*c);
+      throw;
+    }
+  }
+  return c;
+}
+
+void Form::removeControl(BStrView name) {
+  for (const auto& c : added_)
+    if (sameName(c->name(), name)) return dropAdded(*c);
+  raise(730, u"Control '" + BStr(name) + u"' not found");
+}
+
+void Form::dropAdded(Control& c) {
+  Ref<Control> keep(&c);
+  detach(c);
+  c.destroyWindow();
+  c.form_ = WeakRef<Form>();
+  c.container_ = WeakRef<Control>();
+  added_.erase(std::remove(added_.begin(), added_.end(), keep), added_.end());
+}
+
 void Form::setDefaultButton(Control* c) { defaultButton_ = WeakRef<Control>(c); }
 void Form::setCancelButton(Control* c) { cancelButton_ = WeakRef<Control>(c); }
 
 void Form::deliver(Control& c, ControlEvent event, std::span<Variant> params) {
-  if (!c.array()) return;
   Ref<Form> keep(this);
+  if (!c.array()) return c.onOwnEvent(event, params);
   int16_t index = c.index();
   onControlEvent(*c.array(), event, index, params);
 }

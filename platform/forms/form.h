@@ -127,6 +127,16 @@ class Form : public Object {
   // Absolute client position of a control's origin.
   std::pair<double, double> clientOrigin(const Control& c) const;
 
+  // Controls added by ProgID (Controls.Add): created through the class
+  // registry with the licence list, placed in `container` (null: the form),
+  // invisible, under a name that no other control of the form has (727
+  // otherwise). Returns the control's extender.
+  Ref<Control> addControl(BStrView progId, BStrView name, const Variant& container = Variant::missing());
+  // Controls.Remove: 730 when no control was added under that name.
+  void removeControl(BStrView name);
+  const std::vector<Ref<Control>>& addedControls() const { return added_; }
+  Control* findControl(BStrView name) const;
+
   // The drawing surface of the client area (twips), sized with the form.
   DrawSurface& surface() { return surface_; }
 
@@ -214,6 +224,7 @@ class Form : public Object {
   void destroyControls();
   void attach(Control& c);  // a new control joins z-order and tab order
   void detach(Control& c);  // an unloaded control leaves them
+  void dropAdded(Control& c);
   void setTabPosition(Control& c, int16_t index);
   void renumberTabs();
   void setDefaultButton(Control* c);
@@ -244,6 +255,7 @@ class Form : public Object {
   HWND hwnd_ = 0;
   DrawSurface surface_;
   std::vector<Ref<ControlArray>> arrays_;
+  std::vector<Ref<Control>> added_;
   std::vector<Control*> zOrder_;
   std::vector<Control*> tabOrder_;
   WeakRef<Control> active_;

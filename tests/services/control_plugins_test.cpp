@@ -1,0 +1,106 @@
+// Control plug-ins: the ProgressBar plug-in as the system builds it, and
+// libraries that fail to load or to register, which are skipped.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/automation/class_registry.h"
+#include "platform/forms/control_extender.h"
+#include "platform/forms/control_plugins.h"
+#include "platform/graphics/form_render.h"
+#include "tests/support/form_fixture.h"
+
+namespace svx {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ControlPlugins : public testing::DialogFormTest {
+ protected:
+  void SetUp() override {
+    DialogFormTest::SetUp();
+    dir_ = fs::temp_directory_path() / ("svx-plugins-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    DialogFormTest::TearDown();
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+};
+
+TEST_F(ControlPlugins, BrokenLibrariesAreSkippedWithAMessage) {
+  for (int kind = 1; kind <= 4; ++kind) {
+    const std::string name = "svx_broken_plugin_" + std::to_string(kind) + ".so";
+    fs::copy_file(fs::path(SVX_TEST_BROKEN_PLUGIN_DIR) / name, dir_ / name);
+  }
+  std::ofstream(dir_ / "garbage.so") << "not a library";
+  fs::create_directories(dir_ / "folder.so");
+  std::ostringstream errors;
+  const PluginLoadReport r = loadControlPlugins({dir_ / "missing", dir_, SVX_TEST_PLUGIN_DIR}, errors);
+  ASSERT_EQ(r.loaded.size(), 1u);
+  EXPECT_EQ(r.loaded[0].filename(), "svx_progress_bar.so");
+  ASSERT_EQ(r.messages.size(), 5u);
+  const std::string text = errors.str();
+  for (const char* expected :
+       {"garbage.so skipped: ", "svx_broken_plugin_1.so skipped: its registration returned 7",
+        "svx_broken_plugin_2.so skipped: its registration failed: registration exploded",
+        "svx_broken_plugin_3.so skipped: exports no function SvxRegisterControls",
+        "svx_broken_plugin_4.so skipped: ", "svx_test_no_such_function"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  EXPECT_EQ(text.rfind("sorvanelix: control plug-in ", 0), 0u);
+  EXPECT_FALSE(findControlClass(u"Test.HalfRegistered"));
+  EXPECT_TRUE(findControlClass(u"Sorvanelix.ProgressBar"));
+  // A library of the same name is not loaded twice.
+  std::ostringstream again;
+  EXPECT_TRUE(loadControlPlugins({SVX_TEST_PLUGIN_DIR}, again).loaded.empty());
+  EXPECT_EQ(again.str(), "");
+}
+
+TEST_F(ControlPlugins, FoldersComeFromTheEnvironmentThenTheInstallation) {
+  ::setenv("SVX_CONTROL_PATH", "/a::/b/c", 1);
+  const auto folders = controlPluginFolders();
+  ::unsetenv("SVX_CONTROL_PATH");
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(folders[0], "/a");
+  EXPECT_EQ(folders[1], "/b/c");
+  EXPECT_NE(folders[2].string().find("sorvanelix/controls"), std::string::npos);
+}
+
+TEST_F(ControlPlugins, ProgressBarIsHostedAndDrawnAsABar) {
+  ::setenv("SVX_CONTROL_PATH", SVX_TEST_PLUGIN_DIR, 1);
+  Variant progId(u"Sorvanelix.ProgressBar"), visible(true), width(3000), height(300);
+  const Variant index = call(u"AddActiveXControlWithoutEvents",
+                             {&progId, nullptr, nullptr, nullptr, &visible, nullptr, nullptr, &width, &height,
+                              nullptr, &errNumber, &errDescription});
+  ::unsetenv("SVX_CONTROL_PATH");
+  ASSERT_EQ(index, Variant(1)) << utf8(toBStr(errDescription));
+  Variant i(1);
+  const Variant bar = call(u"GetActiveXControlWithoutEvents", {&i, &errNumber, &errDescription});
+  auto& ext = dynamic_cast<ControlExtender&>(*bar.asObject());
+  auto set = [&](BStrView member, Variant v) {
+    std::vector<Variant> args{v};
+    ext.invoke(member, InvokeKind::PropertyPut, args);
+  };
+  set(u"Max", Variant(200));
+  set(u"Value", Variant(50));
+  EXPECT_EQ(ext.invoke(u"Value", InvokeKind::PropertyGet, {}), Variant(50.0f));
+  EXPECT_THROW(set(u"Value", Variant(201)), RuntimeError);
+  EXPECT_THROW(set(u"Min", Variant(300)), RuntimeError);
+  EXPECT_FALSE(ext.canHaveFocus());
+  RenderItem item;
+  ext.render(item);
+  const RasterImage& img = item.surface->image();
+  // A quarter is filled: blue near the left, the window colour beyond.
+  const uint32_t left = img.at(img.width / 10, img.height / 2) & 0xFFFFFF;
+  const uint32_t right = img.at(img.width * 9 / 10, img.height / 2) & 0xFFFFFF;
+  EXPECT_EQ(left, 0x0078D7u);
+  EXPECT_NE(right, left);
+}
+
+}  // namespace
+}  // namespace svx
