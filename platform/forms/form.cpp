@@ -406,7 +406,8 @@ void Form::deliverUser(Control& c, BStrView event, std::span<Variant> params) {
 
 std::pair<double, double> Form::clientOrigin(const Control& c) const {
   double x = 0, y = 0;
-  for (const Control* p = &c; p; p = p->container()) {
+  // A user control's part lies inside the control (its host).
+  for (const Control* p = &c; p; p = p->host() ? p->host() : p->container()) {
     if (!p->hasRect()) continue;
     x += p->left_;
     y += p->top_;

@@ -354,14 +354,18 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   Pointer& p = pointer();
   if (p.down) return;  // a second button while one is held
   double cx = x, cy = y;
-  Control* c = f.controlAt(cx, cy);
-  Ref<Control> hold(c);
+  Control* owner = f.controlAt(cx, cy);
+  // A press on a part of a user control lands on that part; the control
+  // itself takes the focus.
+  Control* c = owner ? owner->constituentAt(cx, cy) : nullptr;
+  if (!c) c = owner;
+  Ref<Control> hold(c), holdOwner(owner);
   const int64_t now = Clock::nowMs();
   const bool twice = button == vbLeftButton && p.lastAt >= 0 && now - p.lastAt <= kDoubleClickMs &&
                      p.lastForm.get() == &f && p.lastTarget.get() == c && std::abs(x - p.lastX) <= 60 &&
                      std::abs(y - p.lastY) <= 60;
   p.lastAt = -1;
-  if (c && !c->enabledOnForm()) return;
+  if (c && (!c->enabledOnForm() || !owner->enabledOnForm())) return;
   p.down = true;
   p.button = button;
   p.form = WeakRef<Form>(&f);
@@ -379,8 +383,8 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
     return;
   }
   fireAt(*c, ControlEvent::MouseDown, button, shift, cx, cy);
-  if (!c->loaded()) return;
-  p.focused = !c->focusable() || focusOn(*c) == c;
+  if (!c->loaded() || !owner->loaded()) return;
+  p.focused = !owner->focusable() || focusOn(*owner) == owner;
   if (button == vbLeftButton && p.focused && c->loaded())
     if (auto* list = dynamic_cast<ListBox*>(c)) listPress(*list, cx, cy);
 }
@@ -428,6 +432,7 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
   } else {
     double cx = x, cy = y;
     if (Control* c = f.controlAt(cx, cy)) {
+      if (Control* part = c->constituentAt(cx, cy)) c = part;
       Ref<Control> hold(c);
       if (c->enabledOnForm()) fireAt(*c, ControlEvent::MouseMove, buttons, shift, cx, cy);
       return;

@@ -135,6 +135,25 @@ TEST_F(DataControlTest, MouseEventsArriveInTheControlsCoordinates) {
   EXPECT_EQ(count(u"DataCtrlMouseUp"), 1);
 }
 
+// A person's clicks on the form's window land on the bar's buttons too.
+TEST_F(DataControlTest, APersonsClickOnAButtonMovesTheRecord) {
+  DataControl& d = element();
+  d.move(600, 300, 2160, 315);
+  openData();
+  events.clear();
+  user::buttonDown(*form, user::vbLeftButton, 0, 600 + 1260 + 100, 300 + 100);  // cmdNext
+  user::buttonUp(*form, user::vbLeftButton, 0, 600 + 1260 + 100, 300 + 100);
+  EXPECT_EQ(position(), 1);
+  EXPECT_EQ(count(u"DataCtrlReposition"), 1);
+  EXPECT_EQ(last(u"DataCtrlMouseDown")->args[3], Variant(1360.0f));
+  EXPECT_EQ(count(u"DataCtrlClick"), 0);
+  Clock::advance(1000);
+  user::buttonDown(*form, user::vbLeftButton, 0, 600 + 1000, 300 + 100);  // the gap
+  user::buttonUp(*form, user::vbLeftButton, 0, 600 + 1000, 300 + 100);
+  EXPECT_EQ(count(u"DataCtrlClick"), 1);
+  EXPECT_EQ(position(), 1);
+}
+
 TEST_F(DataControlTest, OpenDataReportsFailuresAndLeavesNoRecordset) {
   DataControl& d = element();
   d.data1().databaseName = utf16((folder / "missing.db").string());
