@@ -59,6 +59,7 @@ struct EventFunction {
   const EventInfo* event;
   BStr name;
   std::string bytes;
+  void* string = nullptr;  // the engine's string, once kept in the stash
 };
 
 // A script object passed to an automation member: an object without members
@@ -115,7 +116,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Events (events.cpp).
   void connect(const ObjectRef& obj, BStr prefix);
   void disconnect(Object* obj);
-  void deliverEvent(const EventFunction& function, std::span<Variant> args);
+  void deliverEvent(EventFunction& function, std::span<Variant> args);
 
   void dropScriptObject(int64_t id);
   void report(duk_idx_t idx);

@@ -23,7 +23,7 @@ class ScriptSink : public EventSink {
 
  private:
   // The function's name for each event, made on its first raise.
-  const EventFunction& functionFor(const EventInfo& event) {
+  EventFunction& functionFor(const EventInfo& event) {
     const auto slot = static_cast<size_t>(std::max(event.dispid, 0));
     if (slot >= names_.size()) names_.resize(slot + 1);
     std::optional<EventFunction>& f = names_[slot];
@@ -66,13 +66,24 @@ void Engine::disconnect(Object* obj) {
   connections = std::move(keep);
 }
 
-void Engine::deliverEvent(const EventFunction& function, std::span<Variant> args) {
+void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   // After Quit, or an error in an event function, no event reaches the
   // script any more.
   if (closing || quitting || !ctx) return;
   if (!duk_check_stack(ctx, static_cast<duk_idx_t>(args.size()) + 8)) return;
   const duk_idx_t base = duk_get_top(ctx);
-  duk_push_lstring(ctx, function.bytes.data(), function.bytes.size());
+  if (function.string) {
+    duk_push_heapptr(ctx, function.string);
+  } else {
+    // Kept alive as a key of the stash's eventNames, one per name.
+    duk_push_lstring(ctx, function.bytes.data(), function.bytes.size());
+    pushStashed(ctx, "eventNames");
+    duk_dup(ctx, -2);
+    duk_push_true(ctx);
+    duk_put_prop(ctx, -3);
+    duk_pop(ctx);
+    function.string = duk_get_heapptr(ctx, -1);
+  }
   duk_int_t rc = duk_safe_call(ctx, getGlobal, nullptr, 1, 1);
   if (rc == DUK_EXEC_SUCCESS && !duk_is_callable(ctx, -1)) {
     // No function: nothing of the script runs, and no Ref is made.

@@ -311,6 +311,8 @@ void installObjects(duk_context* ctx, duk_idx_t stash) {
   duk_put_prop_string(ctx, stash, "handler");
   duk_push_array(ctx);
   duk_put_prop_string(ctx, stash, "memberNames");
+  duk_push_bare_object(ctx);
+  duk_put_prop_string(ctx, stash, "eventNames");
   duk_push_c_function(ctx, namedConstruct, 1);
   duk_put_global_string(ctx, "Named");
 }
