@@ -8,6 +8,7 @@
 // the test is skipped where it or the packages are missing.
 #include <gtest/gtest.h>
 
+#include <cups/cups.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
@@ -179,6 +180,7 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
   PrivateScheduler scheduler;
   ASSERT_TRUE(scheduler.running()) << readFile(scheduler.dir() / "log/cupsd.out") << scheduler.errorLog();
   setenv("CUPS_SERVER", scheduler.socket().c_str(), 1);
+  cupsSetServer(scheduler.socket().c_str());
   const fs::path adminLog = scheduler.dir() / "log/lpadmin.out";
   ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", scheduler.socket().string(), "-p", "svx-pdf", "-E", "-v", "cups-pdf:/",
                  "-P", kPpd},
@@ -282,6 +284,33 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
             0);
   EXPECT_TRUE(fs::exists(out / "print_page.png"));
   std::cout << "printed page: " << (out / "print_page.png").string() << "\n";
+}
+
+}  // namespace
+}  // namespace svx
+
+namespace svx {
+namespace {
+
+// The real destination list when no scheduler answers: no printers, quickly.
+TEST(CupsDestinations, ASchedulerThatIsNotThereMeansNoPrinters) {
+  const std::string missing = "/tmp/svx-no-scheduler-" + std::to_string(getpid()) + "/cups.sock";
+  cupsSetServer(missing.c_str());
+  const auto started = std::chrono::steady_clock::now();
+  auto cups = makeCupsDestinations(2000);
+  EXPECT_TRUE(cups->list().empty());
+  EXPECT_EQ(cups->paper(u"any"), a4Paper());
+  PrintJob job;
+  job.destination = u"any";
+  job.pdf = "%PDF-1.4";
+  try {
+    cups->submit(job);
+    ADD_FAILURE() << "a job went nowhere";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::PrinterError);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+  cupsSetServer(nullptr);
 }
 
 }  // namespace

@@ -257,6 +257,24 @@ TEST_F(PrintDialog, ASnapshotShowsTheDialogAsTheUserLeftIt) {
   std::filesystem::remove_all(dir);
 }
 
+TEST_F(PrintDialog, CreatingADialogClearsTheCurrentPrintersTrackDefault) {
+  Ref<Printer> printer = currentPrinter();
+  std::vector<Variant> on{Variant(true)};
+  printer->invoke(Printer::kTrackDefaultDispid, InvokeKind::PropertyPut, on);
+  EXPECT_TRUE(printer->trackDefault());
+  ObjectRef second = createObject(u"Sorvanelix.Dialog");
+  EXPECT_FALSE(printer->trackDefault());
+
+  // Without printers the step fails and the object works all the same.
+  fake->destinations.clear();
+  setPrintDestinations(fake);
+  ObjectRef third = createObject(u"Sorvanelix.Dialog");
+  ASSERT_TRUE(third);
+  std::vector<Variant> args{Variant::byRef(errNumber), Variant::byRef(errDescription)};
+  EXPECT_TRUE(third->invoke(u"ListOfInstalledPrinters", InvokeKind::Method, args).isEmpty());
+  expectSuccess();
+}
+
 TEST(TrimTrailingChars, DropsOnlyTrailingMatches) {
   const std::vector<Variant> nul{Variant(BStr(1, u'\0'))};
   EXPECT_EQ(TrimTrailingChars(BStr(u"abc\0\0", 5), nul), u"abc");

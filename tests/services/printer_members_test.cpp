@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/automation/safearray.h"
+#include "platform/graphics/image_codec.h"
 #include "platform/print/printers.h"
 #include "services/printer_members.h"
 #include "tests/support/error_of.h"
@@ -74,6 +75,7 @@ class PrinterMembers : public testing::DialogFormTest {
   std::shared_ptr<FakePrintDestinations> fake;
   Variant errNumber = Variant(99);
   Variant errDescription = Variant(u"x");
+  Variant colour = Variant(0x00C000);
 };
 
 TEST_F(PrinterMembers, ListHoldsEveryDeviceNameFromOneInOrder) {
@@ -260,6 +262,45 @@ TEST_F(PrinterMembers, TextWithNulsAndOtherScriptsPrints) {
   expectSuccess();
   currentPrinter()->EndDoc();
   EXPECT_EQ(fake->jobs.size(), 1u);
+}
+
+TEST_F(PrinterMembers, EveryDrawingReachesThePage) {
+  // A 4 x 2 picture: red, half-transparent green, blue, transparent.
+  RasterImage image(4, 2, 0xFFFF0000);
+  image.at(1, 0) = 0x80008000;
+  image.at(2, 0) = 0xFF0000FF;
+  image.at(3, 1) = 0;
+  const std::vector<uint8_t> png = encodePng(image);
+  Variant bytes(SafeArray::bytes(png));
+  Variant x1(100), y1(100), w(1200), h(-600);
+  member(u"PrinterPaintPicture", {&bytes, &x1, &y1, &w, &h, nullptr, nullptr, nullptr, nullptr, nullptr});
+  expectSuccess();
+
+  Ref<Printer> printer = currentPrinter();
+  DrawSurface& s = printer->surface();
+  s.setFillStyle(vbDiagonalCross);
+  s.setFillColor(0xFF);
+  s.setDrawWidth(3);
+  Variant cx(3000), cy(3000), r(800), start(-1.0), end(-2.5);
+  member(u"PrinterCircleAbsolute", {&cx, &cy, &r, nullptr, nullptr, nullptr, nullptr});
+  member(u"PrinterCircleAbsolute", {&cx, &cy, &r, &colour, &start, &end, nullptr});
+  s.setDrawMode(vbInvert);
+  Variant bx1(500), by1(5000), bx2(2500), by2(6000), box(false);
+  member(u"PrinterLineAbsolute", {&bx1, &by1, &bx2, &by2, &colour, &box, &box});
+  s.setDrawMode(vbNop);
+  member(u"PrinterPSetAbsolute", {&cx, &by2, nullptr});
+  s.setDrawMode(vbCopyPen);
+  s.setDrawStyle(vbDot);
+  s.setDrawWidth(1);
+  member(u"PrinterLineAbsolute", {&bx1, &by1, &bx2, &by2, nullptr, nullptr, nullptr});
+  member(u"PrinterPSetAbsolute", {&bx1, &bx2, &colour});
+  expectSuccess();
+  EXPECT_EQ(s.Point(100, 100), -1);  // a page has no pixels to read
+
+  printer->EndDoc();
+  ASSERT_EQ(fake->jobs.size(), 1u);
+  EXPECT_NE(fake->jobs[0].pdf.find("/Subtype /Image"), std::string::npos);
+  EXPECT_EQ(pdfPageCount(fake->jobs[0].pdf), 1);
 }
 
 TEST_F(PrinterMembers, ThePrintableAreaComesFromThePaper) {
