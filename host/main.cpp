@@ -11,6 +11,7 @@
 #include "platform/automation/error.h"
 #include "platform/display/display.h"
 #include "platform/forms/user.h"
+#include "platform/print/printers.h"
 
 int main(int argc, char** argv) {
   int first = 1;
@@ -39,5 +40,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + first + 1, argv + argc);
   svx::host::ScriptHost host;
   host.setTrace(trace);
-  return host.runFile(argv[first], args);
+  const int status = host.runFile(argv[first], args);
+  // A document the script left open is sent, as when a program ends.
+  try {
+    svx::releaseCurrentPrinter();
+  } catch (const svx::RuntimeError& e) {
+    std::cerr << "sorvanelix-script: " << svx::utf8(e.description()) << "\n";
+  }
+  return status;
 }

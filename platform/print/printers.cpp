@@ -11,6 +11,11 @@ namespace {
 struct PrintState {
   std::shared_ptr<PrintDestinations> destinations;
   Ref<Printer> current;
+  // At exit nothing is sent any more: releaseCurrentPrinter() is the way to
+  // end an open document.
+  ~PrintState() {
+    if (current) current->KillDoc();
+  }
 };
 
 PrintState& state() {
@@ -68,6 +73,7 @@ void setCurrentPrinter(const PrintDestination& destination) {
 void releaseCurrentPrinter() {
   Ref<Printer> old = std::move(state().current);
   state().current = nullptr;
+  if (old) old->EndDoc();
 }
 
 }  // namespace svx

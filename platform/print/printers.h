@@ -34,8 +34,9 @@ Ref<Printer> currentPrinterIfAny();
 // Makes a printer for `destination` the current one. The one it replaces is
 // released (a document it still has open is ended).
 void setCurrentPrinter(const PrintDestination& destination);
-// Releases the current printer (ending its open document); the next
-// currentPrinter() starts again from the default destination.
+// Releases the current printer, ending its open document (a failed
+// submission is raised); the next currentPrinter() starts again from the
+// default destination.
 void releaseCurrentPrinter();
 
 }  // namespace svx

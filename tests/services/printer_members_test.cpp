@@ -232,6 +232,20 @@ TEST_F(PrinterMembers, EndDocSendsOneJobAndKillDocSendsNothing) {
   EXPECT_EQ(fake->jobs.size(), 1u);
 }
 
+TEST_F(PrinterMembers, ADocumentLeftOpenIsSentWhenItsPrinterGoes) {
+  Variant text(u"x"), name(u"Office");
+  member(u"PrinterPrintText", {&text});
+  member(u"SetPrinterObject", {&name});  // replaces "office"
+  ASSERT_EQ(fake->jobs.size(), 1u);
+  EXPECT_EQ(fake->jobs[0].destination, u"office");
+  member(u"PrinterPrintText", {&text});
+  releaseCurrentPrinter();
+  ASSERT_EQ(fake->jobs.size(), 2u);
+  EXPECT_EQ(fake->jobs[1].destination, u"Office");
+  // The next printer is the default one again.
+  EXPECT_EQ(currentPrinter()->deviceName(), u"office");
+}
+
 TEST_F(PrinterMembers, ARefusedJobIsReportedAndDiscarded) {
   Variant text(u"x");
   member(u"PrinterPrintText", {&text});
