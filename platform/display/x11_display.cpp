@@ -130,6 +130,13 @@ double resourceDpi(std::string_view resources) {
 }  // namespace
 
 struct X11Display::Impl {
+  struct Relation {
+    xcb_window_t transientFor = 0;
+    bool modal = false;
+    bool above = false;
+    friend bool operator==(const Relation&, const Relation&) = default;
+  };
+
   struct Shown {
     xcb_window_t id = 0;
     bool viewable = false;   // MapNotify seen
@@ -140,8 +147,7 @@ struct X11Display::Impl {
     int deviceW = 0, deviceH = 0;  // the X11 window's size
     std::string title;
     uint32_t style = 0, exStyle = 0;
-    xcb_window_t transientFor = 0;
-    bool modal = false;
+    Relation relation;
     RasterImage frame;
     cairo_surface_t* surface = nullptr;
   };
@@ -293,22 +299,67 @@ struct X11Display::Impl {
     setProperty(s.id, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, hints.size(), hints.data());
   }
 
+  // The window a person must answer first: the newest shown window whose
+  // owner is disabled (0: none).
+  HWND modalWindow() const {
+    HWND modal = 0;
+    for (const auto& [hwnd, s] : shown) {
+      const Window* w = desktop().find(hwnd);
+      const Window* owner = w ? desktop().find(w->owner) : nullptr;
+      if (owner && (owner->style & WS_DISABLED) != 0) modal = std::max(modal, hwnd);
+    }
+    return modal;
+  }
+
+  // How a window stands to the others on the screen: transient for its
+  // owner's window (a modal window whose owner is not on the screen, such as
+  // the hidden application window, for the frontmost other window), above
+  // the others when it or that window is topmost.
+  Relation relationOf(HWND hwnd, const Window& w) const {
+    Desktop& d = desktop();
+    Relation r;
+    r.modal = hwnd == modalWindow();
+    HWND target = 0;
+    if (auto it = shown.find(d.rootOf(w.owner)); w.owner && it != shown.end() && it->first != hwnd) {
+      target = it->first;
+    } else if (r.modal) {
+      for (HWND h : d.zOrder())
+        if (h != hwnd && shown.count(h)) {
+          target = h;
+          break;
+        }
+    }
+    if (target) r.transientFor = shown.at(target).id;
+    const Window* t = target ? d.find(target) : nullptr;
+    r.above = w.topmost() || (t && t->topmost());
+    return r;
+  }
+
+  // Input reaches a window that is not disabled and, while a modal window
+  // is open, only that window and the windows it owns.
+  bool takesInput(HWND hwnd) const {
+    Desktop& d = desktop();
+    const Window* w = d.find(hwnd);
+    if (!w || (w->style & WS_DISABLED) != 0) return false;
+    const HWND modal = modalWindow();
+    if (!modal || modal == hwnd) return true;
+    for (const Window* o = d.find(w->owner); o; o = d.find(o->owner))
+      if (o->handle == modal) return true;
+    return false;
+  }
+
   std::vector<xcb_atom_t> wmState(const Shown& s, const Window& w) const {
     std::vector<xcb_atom_t> state;
-    if (w.topmost()) state.push_back(atom(NET_WM_STATE_ABOVE));
-    if (s.modal) state.push_back(atom(NET_WM_STATE_MODAL));
+    if (s.relation.above) state.push_back(atom(NET_WM_STATE_ABOVE));
+    if (s.relation.modal) state.push_back(atom(NET_WM_STATE_MODAL));
     if (w.owner != 0 && w.owner != desktop().applicationWindow() && !(w.exStyle & WS_EX_APPWINDOW))
       state.push_back(atom(NET_WM_STATE_SKIP_TASKBAR));
     return state;
   }
 
-  void applyHints(Shown& s, const Window& w) {
-    // Owner: transient for its X11 window; modal while the owner is disabled.
-    xcb_window_t transient = 0;
-    if (auto it = shown.find(desktop().rootOf(w.owner)); w.owner && it != shown.end()) transient = it->second.id;
-    const Window* owner = desktop().find(w.owner);
-    s.modal = owner && (owner->style & WS_DISABLED) != 0;
-    s.transientFor = transient;
+  void applyHints(HWND hwnd, Shown& s, const Window& w) {
+    s.relation = relationOf(hwnd, w);
+    const xcb_window_t transient = s.relation.transientFor;
     if (transient)
       setProperty(s.id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &transient);
     else
@@ -375,7 +426,7 @@ struct X11Display::Impl {
     setProperty(s.id, atom(NET_WM_PID), XCB_ATOM_CARDINAL, 32, 1, &pid);
     setSizeHints(s, x, y);
     setTitle(s, w.caption);
-    applyHints(s, w);
+    applyHints(hwnd, s, w);
     s.surface = cairo_xcb_surface_create(conn, s.id, visual, s.deviceW, s.deviceH);
     if (!cairoDevice) cairoDevice = cairo_device_reference(cairo_surface_get_device(s.surface));
     s.focusWanted = true;
@@ -384,14 +435,8 @@ struct X11Display::Impl {
   }
 
   void update(HWND hwnd, Shown& s, const Window& w) {
-    (void)hwnd;
     if (w.caption != s.title) setTitle(s, w.caption);
-    const Window* owner = desktop().find(w.owner);
-    const bool modal = owner && (owner->style & WS_DISABLED) != 0;
-    xcb_window_t transient = 0;
-    if (auto it = shown.find(desktop().rootOf(w.owner)); w.owner && it != shown.end()) transient = it->second.id;
-    if (w.style != s.style || w.exStyle != s.exStyle || modal != s.modal || transient != s.transientFor)
-      applyHints(s, w);
+    if (w.style != s.style || w.exStyle != s.exStyle || !(relationOf(hwnd, w) == s.relation)) applyHints(hwnd, s, w);
     if (!(w.rect == s.rect)) {
       const WindowRect c = clientRect(w);
       s.rect = w.rect;
@@ -522,12 +567,6 @@ struct X11Display::Impl {
   HWND target(xcb_window_t w) const {
     auto it = byWindow.find(w);
     return it == byWindow.end() ? 0 : it->second;
-  }
-
-  // Input reaches a window that is not disabled (a modal window's owner is).
-  static bool takesInput(HWND hwnd) {
-    const Window* w = desktop().find(hwnd);
-    return w && (w->style & WS_DISABLED) == 0;
   }
 
   static void post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { messageLoop().post(hwnd, msg, wParam, lParam); }

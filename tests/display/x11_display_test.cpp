@@ -370,7 +370,7 @@ class OtherProgram {
   // Takes the clipboard with `text` and `png`, and answers requests until stop().
   void own(std::string text, std::string png) {
     xcb_set_selection_owner(conn_, window_, clipboard_, XCB_CURRENT_TIME);
-    xcb_flush(conn_);
+    free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));  // the server has it
     server_ = std::thread([this, text = std::move(text), png = std::move(png)] {
       while (!stop_) {
         xcb_generic_event_t* ev = xcb_poll_for_event(conn_);
