@@ -8,6 +8,8 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
+#include "platform/automation/safearray.h"
+#include "platform/graphics/picture.h"
 #include "platform/graphics/units.h"
 #include "platform/services/app.h"
 
@@ -282,6 +284,20 @@ const ClassInfo& Printer::info() {
       surf(o).PSet(toR8(a[0]), toR8(a[1]), optColour(a[2]));
       return Variant();
     });
+    // The picture is the bytes of an image file (a Byte array).
+    c.member(u"PaintPicture", InvokeKind::Method,
+             {in(u"picture"), in(u"x1"), in(u"y1"), inOpt(u"width1"), inOpt(u"height1"), inOpt(u"x2"), inOpt(u"y2"),
+              inOpt(u"width2"), inOpt(u"height2"), inOpt(u"opcode")},
+             [](Object& o, const Args& a) {
+               const SafeArray* bytes = a[0].isArray() ? a[0].deref().asArray() : nullptr;
+               if (!bytes || bytes->elementType() != VT_UI1) raise(err::TypeMismatch);
+               const Picture picture = Picture::fromFileBytes(bytes->byteData());
+               std::optional<int32_t> opcode;
+               if (!a[9].isMissing()) opcode = toI4(a[9]);
+               surf(o).PaintPicture(picture, toR8(a[1]), toR8(a[2]), optR8(a[3]), optR8(a[4]), optR8(a[5]),
+                                    optR8(a[6]), optR8(a[7]), optR8(a[8]), opcode);
+               return Variant();
+             });
     c.member(u"TextWidth", InvokeKind::Method, {in(u"text")}, [](Object& o, const Args& a) {
       return Variant(static_cast<float>(surf(o).TextWidth(toBStr(a[0]))));
     });

@@ -169,13 +169,42 @@ TEST_F(PrintDialog, CancelOrNoAnswerGivesFalseAndTheWorkingValues) {
 }
 
 TEST_F(PrintDialog, AnEntryTheDialogRefusesLeavesItOpenUntilCancelled) {
-  SafeArray a = SafeArray::vector(VT_VARIANT, 1, 4);
-  a.set(2, Variant(1));
-  a.set(3, Variant(0));  // page 0 is below nMinPage
-  userAnswers(Variant(std::move(a)));
-  EXPECT_EQ(show(), Variant(false));
-  ASSERT_EQ(dialogResponder().shown().size(), 1u);
-  EXPECT_EQ(dialogResponder().shown()[0].title, u"Print");
+  struct Case {
+    const char* what;
+    int32_t range, from, to, copies;
+  };
+  const Case cases[] = {
+      {"page 0", 1, 0, 3, 1},
+      {"page above nMaxPage", 1, 1, 70000, 1},
+      {"from above to", 1, 5, 2, 1},
+      {"copies -1", 0, 1, 1, -1},
+      {"copies 0", 0, 1, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dialogResponder().reset();
+    SafeArray a = SafeArray::vector(VT_VARIANT, 1, 5);
+    a.set(2, Variant(c.range));
+    a.set(3, Variant(c.from));
+    a.set(4, Variant(c.to));
+    a.set(5, Variant(c.copies));
+    userAnswers(Variant(a));
+    EXPECT_EQ(show(), Variant(false));
+    ASSERT_EQ(dialogResponder().shown().size(), 1u);
+    EXPECT_EQ(dialogResponder().shown()[0].title, u"Print");
+    // The same dialog takes a following answer that mends the entry.
+    SafeArray mended = SafeArray::vector(VT_VARIANT, 1, 5);
+    mended.set(1, Variant(u"Office"));
+    mended.set(3, Variant(1));
+    mended.set(4, Variant(1));
+    mended.set(5, Variant(2));
+    userAnswers(Variant(std::move(a)));
+    userAnswers(Variant(std::move(mended)));
+    EXPECT_EQ(show(), Variant(true));
+    EXPECT_EQ(device, Variant(u"Office"));
+    EXPECT_EQ(copies, Variant::i2(2));
+    printDialogs().reset();
+  }
 }
 
 TEST_F(PrintDialog, ValuesThatDoNotConvertStopBeforeTheDialog) {

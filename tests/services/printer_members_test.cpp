@@ -310,6 +310,12 @@ TEST_F(PrinterMembers, EveryDrawingReachesThePage) {
   member(u"PrinterPSetAbsolute", {&bx1, &bx2, &colour});
   expectSuccess();
   EXPECT_EQ(s.Point(100, 100), -1);  // a page has no pixels to read
+  // The printer object's own PaintPicture takes the bytes of an image file.
+  std::vector<Variant> paint{bytes, Variant(4000), Variant(100)};
+  printer->invoke(u"PaintPicture", InvokeKind::Method, paint);
+  std::vector<Variant> notBytes{Variant(u"picture"), Variant(0), Variant(0)};
+  EXPECT_EQ(testing::errorOf([&] { printer->invoke(u"PaintPicture", InvokeKind::Method, notBytes); }),
+            err::TypeMismatch);
 
   printer->EndDoc();
   ASSERT_EQ(fake->jobs.size(), 1u);
