@@ -215,12 +215,21 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
   member(u"PrinterLineAbsolute", {&x1, &y1, &x2, &y2, &red, &box, nullptr});
   Variant cx(3600), cy(4320), r(1000);
   member(u"PrinterCircleAbsolute", {&cx, &cy, &r, nullptr, nullptr, nullptr, nullptr});
+  // cups-pdf writes into the PDF folder of the job's user; a folder it made
+  // for this test goes again.
+  const fs::path pdfFolder = fs::path(getpwuid(geteuid())->pw_dir) / "PDF";
+  struct RemoveIfMade {
+    fs::path folder;
+    bool existed;
+    ~RemoveIfMade() {
+      std::error_code ignored;
+      if (!existed) fs::remove(folder, ignored);  // only when empty
+    }
+  } pdfFolderGuard{pdfFolder, fs::exists(pdfFolder)};
   const Variant printer = member(u"PrinterObject", {});
   ASSERT_TRUE(printer.isObject());
   printer.asObject()->invoke(u"EndDoc", InvokeKind::Method, {});
 
-  // cups-pdf writes into the PDF folder of the job's user.
-  const fs::path pdfFolder = fs::path(getpwuid(geteuid())->pw_dir) / "PDF";
   fs::path pdf;
   for (int i = 0; i < 600 && pdf.empty(); ++i) {
     std::error_code ec;

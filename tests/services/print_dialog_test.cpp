@@ -235,6 +235,17 @@ TEST_F(PrintDialog, ValuesThatDoNotConvertStopBeforeTheDialog) {
   }
 }
 
+TEST_F(PrintDialog, AnAnswerNamingAPrinterThatIsNotListedIsAnError) {
+  SafeArray a = SafeArray::vector(VT_VARIANT, 0, 1);
+  a.set(0, Variant(u"office"));  // only "Office" is listed
+  userAnswers(Variant(std::move(a)));
+  EXPECT_EQ(show(), Variant(false));
+  EXPECT_EQ(errNumber, Variant(err::InvalidProcedureCall));
+  EXPECT_EQ(toBStr(errDescription), u"The print dialog lists no printer named 'office'");
+  EXPECT_EQ(printDialogs().openSession(), nullptr);
+  EXPECT_FALSE(desktop().find(lastSession().dialog));
+}
+
 TEST_F(PrintDialog, WithoutPrintersTheDialogFailsAsCancelled) {
   fake->destinations.clear();
   userAnswers(Variant(true));
