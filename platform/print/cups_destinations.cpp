@@ -39,6 +39,13 @@ struct InfoFree {
 // Hundredths of a millimetre to twips.
 double twipsOf(int hundredthsOfMm) { return std::round(hundredthsOfMm * 1440.0 / 2540.0); }
 
+// The queue of a destination name ("queue" or "queue/instance").
+std::string queueOf(const BStr& destination) {
+  std::string name = utf8(destination);
+  if (const auto slash = name.find('/'); slash != std::string::npos) name.erase(slash);
+  return name;
+}
+
 [[noreturn]] void raisePrinterError(const char* what) {
   std::string text = what;
   if (const char* reason = cupsLastErrorString(); reason && *reason) text += std::string(": ") + reason;
@@ -67,8 +74,10 @@ class CupsDestinations : public PrintDestinations {
   PaperSize paper(const BStr& destination) override {
     HttpPtr http = connect();
     if (!http) return a4Paper();
-    const std::string name = utf8(destination);
-    std::unique_ptr<cups_dest_t, DestFree> dest(cupsGetNamedDest(http.get(), name.c_str(), nullptr));
+    const std::string full = utf8(destination), name = queueOf(destination);
+    const std::string instance = full.size() > name.size() ? full.substr(name.size() + 1) : std::string();
+    std::unique_ptr<cups_dest_t, DestFree> dest(
+        cupsGetNamedDest(http.get(), name.c_str(), instance.empty() ? nullptr : instance.c_str()));
     if (!dest) return a4Paper();
     PaperSize fallback = a4Paper();
     if (const char* media = cupsGetOption("media", dest->num_options, dest->options);
@@ -86,7 +95,7 @@ class CupsDestinations : public PrintDestinations {
   int32_t submit(const PrintJob& job) override {
     HttpPtr http = connect();
     if (!http) raisePrinterError("The print scheduler cannot be reached");
-    const std::string name = utf8(job.destination), title = utf8(job.title);
+    const std::string name = queueOf(job.destination), title = utf8(job.title);
     cups_option_t* options = nullptr;
     int count = cupsAddOption("copies", std::to_string(std::max<int>(1, job.copies)).c_str(), 0, &options);
     count = cupsAddOption("collate", job.collate ? "true" : "false", count, &options);
