@@ -87,6 +87,10 @@ void DataControl::terminate() {
   UserControl::terminate();
 }
 
+void DataControl::unloaded() {
+  if (data1_) data1_->close();
+}
+
 void DataControl::copyFrom(const Control& source) {
   UserControl::copyFrom(source);
   UserControl_Resize();

@@ -105,6 +105,9 @@ class DataControl : public UserControl {
   void surfaceEvent(ControlEvent event, std::span<Variant> params) override;
   void constituentEvent(Control& part, ControlEvent event, std::span<Variant> params) override;
   void terminate() override;
+  // An unloaded element lets go of its database at once, even while a
+  // script still holds the object.
+  void unloaded() override;
 
  private:
   void UserControl_Resize();

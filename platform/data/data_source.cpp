@@ -35,6 +35,11 @@ void DataSource::detach() {
   recordset_.reset();
 }
 
+void DataSource::close() {
+  detach();
+  database_.reset();
+}
+
 void DataSource::setRecordset(Ref<Recordset> rs) {
   if (rs == recordset_) return;
   detach();

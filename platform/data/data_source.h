@@ -46,6 +46,9 @@ class DataSource : public Object {
   // without database and recordset and the error reaches the caller.
   void refresh();
 
+  // Lets go of the recordset and the database (and so of the file).
+  void close();
+
   // The dbReadOnly bit of Options.
   static constexpr int16_t dbReadOnly = 4;
 

@@ -220,6 +220,8 @@ class Control : public Object {
   void requireRect() const;   // 438 for kinds without a rectangle
   void requireFocusAttributes() const;
   virtual void placed() {}  // after a change of place or size
+  // After the control left its form (its unload, or the form's).
+  virtual void unloaded() {}
   // An event of one of the control's constituents.
   virtual void constituentEvent(Control& /*part*/, ControlEvent /*event*/, std::span<Variant> /*params*/) {}
   // Events that the control handles itself instead of its form (true: taken).

@@ -106,6 +106,7 @@ void ControlArray::remove(int16_t index) {
   c->form_ = WeakRef<Form>();
   c->array_ = nullptr;
   elements_.erase(index);
+  c->unloaded();
 }
 
 Variant ControlArray::Item(Variant& index) {

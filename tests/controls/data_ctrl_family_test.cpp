@@ -112,6 +112,24 @@ TEST_F(DataCtrlFamily, ARefusedValueStopsSetWhereItStands) {
   EXPECT_EQ(errNumber, Variant(err::InvalidPropertyValue));
 }
 
+TEST_F(DataCtrlFamily, AnUnloadedElementLetsGoOfItsExclusiveDatabase) {
+  load();
+  set(1, {{u"strDatabaseName", Variant(utf16(file.string()))}, {u"strRecordSource", Variant(u"people")},
+          {u"boolExclusive", Variant(true)}});
+  openData(1);
+  ASSERT_EQ(errNumber, Variant::i2(0));
+  Ref<DataControl> kept(&data(1));  // a script may still hold the object
+  load();
+  set(2, {{u"strDatabaseName", Variant(utf16(file.string()))}, {u"strRecordSource", Variant(u"people")}});
+  openData(2);
+  EXPECT_EQ(errNumber, Variant(data::daterr::DatabaseInUse));
+  Variant i(1);
+  call(u"UnloadDataCtrl", {&i, &errNumber, &errDescription});
+  EXPECT_FALSE(kept->data1().recordset());
+  openData(2);
+  EXPECT_EQ(errNumber, Variant::i2(0));
+}
+
 TEST_F(DataCtrlFamily, MissingElementsAndTheFullArray) {
   openData(3);
   EXPECT_EQ(errNumber, Variant(err::ElementDoesNotExist));
