@@ -1,0 +1,98 @@
+// The DataCtrl members and events of Dialog over its real form, on database
+// files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "platform/automation/coerce.h"
+#include "platform/data/recordset.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "tests/support/sqlite_files.h"
+
+namespace svx {
+namespace {
+
+using svx::testing::makeDatabase;
+using svx::testing::peopleSql;
+using svx::testing::TempFolder;
+
+class DialogData : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    desktop().reset();
+    registerDialogForm();
+    Dialog::registerProgId();
+    dlg = createObject(u"Sorvanelix.Dialog");
+    dlg->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant> args) {
+      events.emplace_back(ev.name, args.empty() ? Variant() : args[0].value());
+    }));
+    file = makeDatabase(folder / "people.db", peopleSql(3));
+  }
+  void TearDown() override {
+    dlg.reset();
+    desktop().reset();
+    Clock::useRealTime();
+  }
+  // A member with its arguments by position (missing where null), then the
+  // error out-parameters.
+  Variant call(BStrView member, std::vector<Variant*> args) {
+    std::vector<Variant> v;
+    for (Variant* a : args) v.push_back(a ? Variant::byRef(*a) : Variant::missing());
+    v.push_back(Variant::byRef(number));
+    v.push_back(Variant::byRef(description));
+    return dlg->invoke(member, InvokeKind::Method, v);
+  }
+  // SetDataCtrl(index, database, source): the other values left out.
+  void setData(Variant index, BStr database) {
+    Variant name(database), source(u"people");
+    std::vector<Variant*> args(17, nullptr);
+    args[0] = &index;
+    args[4] = &name;
+    args[11] = &source;
+    call(u"SetDataCtrl", args);
+  }
+
+  TempFolder folder;
+  std::filesystem::path file;
+  ObjectRef dlg;
+  std::vector<std::pair<BStr, Variant>> events;
+  Variant number = Variant(u"stale"), description = Variant(u"stale");
+};
+
+TEST_F(DialogData, MembersForwardAndReportThroughTheOutParameters) {
+  const Variant index = call(u"LoadDataCtrl", {nullptr});
+  ASSERT_EQ(index, Variant(1));
+  setData(index, utf16((folder / "missing.db").string()));
+  Variant i = index;
+  call(u"DataCtrlOpenData", {&i});
+  EXPECT_EQ(number, Variant(data::daterr::FileNotFound));
+  EXPECT_NE(toBStr(description).find(u"missing.db"), BStr::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing.db"));
+
+  setData(index, utf16(file.string()));
+  call(u"DataCtrlOpenData", {&i});
+  EXPECT_EQ(number, Variant::i2(0));
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back(), (std::pair<BStr, Variant>{u"DataCtrlReposition", Variant::i2(1)}));
+
+  Variant recordset(u"untouched"), editMode, connect;
+  std::vector<Variant*> get(17, nullptr);
+  get[0] = &i;
+  get[3] = &connect;
+  get[9] = &recordset;
+  get[12] = &editMode;
+  call(u"GetDataCtrl", get);
+  EXPECT_EQ(connect, Variant(u"Access 2000;"));
+  ASSERT_TRUE(recordset.isObject());
+  EXPECT_EQ(dynamic_cast<data::Recordset&>(*recordset.asObject()).recordCount(), 3);
+  EXPECT_EQ(editMode, Variant::i2(0));
+
+  const Variant object = call(u"DataCtrlObject", {&i});
+  ASSERT_TRUE(object.isObject());
+  EXPECT_EQ(object.asObject()->invoke(u"CaptionLast", InvokeKind::PropertyGet, {}), Variant(u">>"));
+}
+
+}  // namespace
+}  // namespace svx
