@@ -135,6 +135,25 @@ TEST_F(DataControlTest, MouseEventsArriveInTheControlsCoordinates) {
   EXPECT_EQ(count(u"DataCtrlMouseUp"), 1);
 }
 
+TEST_F(DataControlTest, KeysAndDoubleClicksOfTheSurfaceAreTheControlsEvents) {
+  DataControl& d = element();
+  onEvent = [](BStrView name, std::span<Variant> args) {
+    if (name == u"DataCtrlKeyPress") args[1].assign(Variant::i2(0));
+  };
+  user::keyDown(d, 65, user::vbShiftMask);
+  const auto* down = last(u"DataCtrlKeyDown");
+  ASSERT_TRUE(down);
+  EXPECT_EQ(down->args[1], Variant::i2(65));
+  EXPECT_EQ(down->args[2], Variant::i2(user::vbShiftMask));
+  int16_t ascii = 97;
+  std::array<Variant, 1> p{Variant::byRef(ascii)};
+  d.fire(ControlEvent::KeyPress, p);
+  EXPECT_EQ(ascii, 0);  // the script's value reaches the control
+  user::dblClick(d);
+  EXPECT_EQ(count(u"DataCtrlDblClick"), 1);
+  EXPECT_EQ(count(u"DataCtrlClick"), 1);
+}
+
 // A person's clicks on the form's window land on the bar's buttons too.
 TEST_F(DataControlTest, APersonsClickOnAButtonMovesTheRecord) {
   DataControl& d = element();
