@@ -75,12 +75,21 @@ class FaultyParameter : public EventParameter {
 class FakeControl : public HostedControl {
  public:
   static const ClassInfo& info() {
-    static const ClassInfo ci = ClassInfo(u"FakeControl").get<&FakeControl::Caption>(u"Caption");
+    static const ClassInfo ci = ClassInfo(u"FakeControl")
+                                    .get<&FakeControl::Caption>(u"Caption")
+                                    .let<&FakeControl::letCaption>(u"Caption", {in(u"Value")});
     return ci;
   }
   const ClassInfo& classInfo() const override { return info(); }
-  Variant Caption() { return Variant(u"fake"); }
-  void raise(BStrView name, const EventParameterList& params) { raiseControlEvent(name, params); }
+  Variant Caption() { return Variant(caption); }
+  // Refuses an empty caption.
+  void letCaption(Variant& v) {
+    BStr c = toBStr(v);
+    if (c.empty()) svx::raise(err::InvalidPropertyValue, u"A caption cannot be empty");
+    caption = std::move(c);
+  }
+  BStr caption = u"fake";
+  void fire(BStrView name, const EventParameterList& params) { raiseControlEvent(name, params); }
 };
 
 void registerFakes() {
@@ -455,7 +464,7 @@ TEST_F(HostedControls, FaultyParametersAndObjectValues) {
     t->set(2, 2, Variant(20));
     t->set(3, 2, Variant(ObjectRef(replacement)));
   };
-  fake.raise(u"Faulty", {first, second, third});
+  fake.fire(u"Faulty", {first, second, third});
   EXPECT_EQ(first->value(), Variant(1));  // refused, skipped
   EXPECT_EQ(second->value(), Variant(20));
   EXPECT_EQ(third->writes, 0);  // an object goes into the held object's default member
@@ -464,7 +473,7 @@ TEST_F(HostedControls, FaultyParametersAndObjectValues) {
   // not raised and the log says why.
   events.clear();
   auto badFirst = makeRef<FaultyParameter>(u"X", Variant(1), true, false);
-  fake.raise(u"BadName", {badFirst});
+  fake.fire(u"BadName", {badFirst});
   EXPECT_FALSE(last(u"ActiveXControlEvent"));
   EXPECT_NE(logText().find("VBControlExtenderObjectEvent generated error: Permission denied (70) for BadName"),
             std::string::npos);
@@ -547,6 +556,83 @@ TEST_F(HostedControls, ExtenderCallsTheControlsOwnMembers) {
   std::vector<Variant> bad{Variant(u"Nope")};
   EXPECT_THROW(c.invoke(u"Fire", InvokeKind::Method, bad), RuntimeError);
   EXPECT_THROW(c.invoke(u"NoSuchMember", InvokeKind::Method, {}), RuntimeError);
+}
+
+}  // namespace
+}  // namespace svx
+
+namespace svx {
+namespace {
+
+TEST_F(HostedControls, ContainersAndTheControlsOwnSetters) {
+  Variant none;
+  const Variant picture = call(u"LoadPictureCtrl", {nullptr, &errNumber, &errDescription});
+  Variant pictureIndex = picture;
+  const Variant box = call(u"PictureCtrlObject", {&pictureIndex, &errNumber, &errDescription});
+  Opts o;
+  o.container = box;
+  EXPECT_EQ(add(true, u"Test.Fake", o), Variant(1));
+  expectSuccess();
+  ControlExtender& c = extender(true, 1);
+  EXPECT_EQ(c.container(), box.asObject().get());
+  // An object that cannot contain controls: nothing is added.
+  const Variant label = call(u"LabelObject", {&(none = Variant(0)), &errNumber, &errDescription});
+  o.container = label;
+  EXPECT_TRUE(add(true, u"Test.Fake", o).isEmpty());
+  EXPECT_EQ(errNumber, Variant(err::InvalidPropertyValue));
+  o.container = Variant(u"not an object");
+  EXPECT_TRUE(add(true, u"Test.Fake", o).isEmpty());
+  EXPECT_EQ(errNumber, Variant(err::ObjectRequired));
+  EXPECT_EQ(form->ActiveXWithEventsCount, 1);
+  EXPECT_EQ(form->addedControls().size(), 1u);
+  // The control's own setter refuses through the extender.
+  std::vector<Variant> empty{Variant(u"")};
+  try {
+    c.invoke(u"Caption", InvokeKind::PropertyPut, empty);
+    ADD_FAILURE() << "an empty caption was taken";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::InvalidPropertyValue);
+    EXPECT_EQ(e.description(), u"A caption cannot be empty");
+  }
+  EXPECT_EQ(c.invoke(u"Caption", InvokeKind::PropertyGet, {}), Variant(u"fake"));
+}
+
+}  // namespace
+}  // namespace svx
+
+namespace svx {
+namespace {
+
+TEST_F(HostedControls, FormControlsCollectionAddsAndRemovesByName) {
+  registerSystemControls();
+  ObjectRef controls = form->Controls().asObject();
+  auto invoke = [&](BStrView member, std::vector<Variant> args) {
+    return controls->invoke(member, member == u"Count" ? InvokeKind::PropertyGet : InvokeKind::Method, args);
+  };
+  const int32_t before = toI4(invoke(u"Count", {}));
+  const Variant added = invoke(u"Add", {Variant(kSample), Variant(u"MyControl")});
+  auto* c = dynamic_cast<ControlExtender*>(added.asObject().get());
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->name(), u"MyControl");
+  EXPECT_FALSE(c->visible());
+  EXPECT_EQ(toI4(invoke(u"Count", {})), before + 1);
+  EXPECT_EQ(invoke(u"Item", {Variant(u"mycontrol")}).asObject().get(), c);
+  auto errorOf = [&](BStrView member, std::vector<Variant> args) {
+    try {
+      invoke(member, std::move(args));
+    } catch (const RuntimeError& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(errorOf(u"Add", {Variant(kSample), Variant(u"MYCONTROL")}), 727);
+  EXPECT_EQ(errorOf(u"Add", {Variant(kSample), Variant(u"Command")}), 727);  // a control array's name
+  EXPECT_EQ(errorOf(u"Add", {Variant(kSample), Variant(u"")}), err::InvalidProcedureCall);
+  EXPECT_EQ(errorOf(u"Add", {Variant(u"No.Such"), Variant(u"Other")}), err::CannotCreateObject);
+  invoke(u"Remove", {Variant(u"MyControl")});
+  EXPECT_FALSE(c->loaded());
+  EXPECT_EQ(errorOf(u"Remove", {Variant(u"MyControl")}), 730);
+  EXPECT_EQ(toI4(invoke(u"Count", {})), before);
 }
 
 }  // namespace
