@@ -290,9 +290,13 @@ void Engine::shutdown() {
   duk_destroy_heap(std::exchange(ctx, nullptr));
   heapCache.clear();
   members.clear();
+  auto leftBound = std::move(bound);
   auto leftObjects = std::move(objects);
   auto leftRefs = std::move(refs);
   auto leftArrays = std::move(arrays);
+  bound.clear();
+  targets.clear();
+  refAddresses.clear();
   objects.clear();
   refs.clear();
   arrays.clear();

@@ -39,11 +39,10 @@ inline constexpr const char* kHandleKey = SVX_KEY("Handle");
 inline constexpr const char* kObjectKey = kHandleKey;  // proxy target -> objects
 inline constexpr const char* kRefKey = kHandleKey;     // Ref -> refs
 inline constexpr const char* kArrayKey = kHandleKey;   // VBArray -> arrays
-inline constexpr const char* kMissingKey = SVX_KEY("Missing");
+inline constexpr int64_t kMissingId = -1;  // Missing's id under kHandleKey
 inline constexpr const char* kNamedKey = SVX_KEY("Named");    // Named(...) -> its object
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
-inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> objects
-inline constexpr const char* kNameKey = SVX_KEY("Name");        // bound member -> member name
+inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> bound
 inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target -> its bound members
 
 // Thrown by native bodies: the script error to throw is already on the stack.
@@ -125,9 +124,21 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::ostream& out;
   std::ostream& err;
   // What the script's values stand for, by the id each one carries.
-  std::map<int64_t, ObjectRef> objects;
-  std::map<int64_t, Variant> refs;
-  std::map<int64_t, Variant> arrays;
+  std::unordered_map<int64_t, ObjectRef> objects;
+  // Proxy targets by address, to their ids in `objects`. A target is never
+  // given to the script and is freed only after its finalizer has removed it.
+  std::unordered_map<const void*, int64_t> targets;
+  // Refs made by the script (with finalizers of their own), by address.
+  std::unordered_map<const void*, int64_t> refAddresses;
+  std::unordered_map<int64_t, Variant> refs;
+  std::unordered_map<int64_t, Variant> arrays;
+  // Bound member functions: the object and what the member's name means.
+  struct BoundMember {
+    ObjectRef object;
+    const MemberEntry* member;
+    std::optional<MemberEntry> own;  // when the name cache was full
+  };
+  std::unordered_map<int64_t, BoundMember> bound;
   int64_t nextId = 1;
   struct Connection {
     WeakRef<Object> object;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 #include <optional>
 #include <vector>
 
@@ -14,7 +15,9 @@ namespace {
 
 duk_ret_t finalizeObject(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
-    if (auto id = hiddenId(ctx, 0, kObjectKey)) eraseDeferred(engineOf(ctx).objects, *id);
+    Engine& e = engineOf(ctx);
+    e.targets.erase(duk_get_heapptr(ctx, 0));
+    if (auto id = hiddenId(ctx, 0, kObjectKey)) eraseDeferred(e.objects, *id);
     return 0;
   });
 }
@@ -54,7 +57,7 @@ const MemberEntry& memberEntry(duk_context* ctx, const ClassInfo& cls, duk_idx_t
 
 duk_ret_t finalizeBound(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
-    if (auto id = hiddenId(ctx, 0, kBoundKey)) eraseDeferred(engineOf(ctx).objects, *id);
+    if (auto id = hiddenId(ctx, 0, kBoundKey)) eraseDeferred(engineOf(ctx).bound, *id);
     return 0;
   });
 }
@@ -63,7 +66,8 @@ duk_ret_t finalizeBound(duk_context* ctx) {
 // Proxy target is at targetIdx: one function per object and name, kept on
 // the target. The function holds the object itself (not the target, which
 // would make a cycle that only a full collection frees).
-void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, const ObjectRef& obj) {
+void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, const ObjectRef& obj,
+                     const MemberEntry& member, std::optional<MemberEntry>& spare) {
   targetIdx = duk_normalize_index(ctx, targetIdx);
   nameIdx = duk_normalize_index(ctx, nameIdx);
   pushKey(ctx, kMethodsKey);
@@ -82,15 +86,13 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   duk_pop(ctx);
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
-  e.objects.emplace(id, obj);
+  Engine::BoundMember& b = e.bound.emplace(id, Engine::BoundMember{obj, &member, std::move(spare)}).first->second;
+  if (b.own) b.member = &*b.own;
   duk_push_c_function(ctx, callMember, DUK_VARARGS);
   pushSharedFunction(ctx, finalizeBound, 2);
   duk_set_finalizer(ctx, -2);
   pushKey(ctx, kBoundKey);
   duk_push_number(ctx, static_cast<double>(id));
-  duk_put_prop(ctx, -3);
-  pushKey(ctx, kNameKey);
-  duk_dup(ctx, nameIdx);
   duk_put_prop(ctx, -3);
   duk_dup(ctx, nameIdx);
   duk_dup(ctx, -2);
@@ -161,15 +163,14 @@ duk_ret_t callMember(duk_context* ctx) {
     if (named) --nargs;
     Engine& e = engineOf(ctx);
     duk_push_current_function(ctx);
-    ObjectRef obj;
-    if (auto id = hiddenId(ctx, -1, kBoundKey))
-      if (auto it = e.objects.find(*id); it != e.objects.end()) obj = it->second;
-    if (!obj) raise(err::ObjectRequired);
-    pushKey(ctx, kNameKey);
-    duk_get_prop(ctx, -2);
-    std::optional<MemberEntry> spare;
-    const MemberEntry& member = memberEntry(ctx, obj->classInfo(), -1, spare);
-    duk_pop_2(ctx);
+    const auto id = hiddenId(ctx, -1, kBoundKey);
+    duk_pop(ctx);
+    const auto it = id ? e.bound.find(*id) : e.bound.end();
+    if (it == e.bound.end()) raise(err::ObjectRequired);
+    // Copies: the call may drop the function and with it its entry.
+    const ObjectRef obj = it->second.object;
+    std::optional<MemberEntry> own = it->second.own;
+    const MemberEntry& member = own ? *own : *it->second.member;
     if (!member.method && isEngineName(member.name)) {
       pushString(ctx, u"[object " + obj->classInfo().name() + u"]");
       return 1;
@@ -210,7 +211,7 @@ duk_ret_t trapGet(duk_context* ctx) {
         raise(err::MemberNotSupported);
       }
       if (member.name == u"toString" || member.name == u"valueOf")
-        pushBoundMember(ctx, 0, 1, obj);
+        pushBoundMember(ctx, 0, 1, obj, member, spare);
       else
         duk_push_undefined(ctx);
       return 1;
@@ -228,7 +229,7 @@ duk_ret_t trapGet(duk_context* ctx) {
       pushVariant(ctx, result);
       return 1;
     }
-    pushBoundMember(ctx, 0, 1, obj);
+    pushBoundMember(ctx, 0, 1, obj, member, spare);
     return 1;
   });
 }
@@ -289,12 +290,20 @@ void pushObject(duk_context* ctx, const ObjectRef& obj) {
   const int64_t id = e.nextId++;
   e.objects.emplace(id, obj);
   pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr);
+  e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), id);
   pushStashed(ctx, "handler");
   duk_push_proxy(ctx, 0);
 }
 
 ObjectRef objectOf(duk_context* ctx, duk_idx_t idx) {
   Engine& e = engineOf(ctx);
+  // A Proxy's target (as the traps get it) by its address.
+  if (void* p = duk_get_heapptr(ctx, idx)) {
+    if (auto t = e.targets.find(p); t != e.targets.end()) {
+      auto it = e.objects.find(t->second);
+      if (it != e.objects.end()) return it->second;
+    }
+  }
   if (auto id = hiddenId(ctx, idx, kObjectKey)) {
     auto it = e.objects.find(*id);
     if (it != e.objects.end()) return it->second;

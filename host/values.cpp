@@ -58,7 +58,9 @@ std::optional<double> dateValue(duk_context* ctx, duk_idx_t idx) {
 
 duk_ret_t finalizeRef(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
-    if (auto id = hiddenId(ctx, 0, kRefKey)) eraseDeferred(engineOf(ctx).refs, *id);
+    Engine& e = engineOf(ctx);
+    e.refAddresses.erase(duk_get_heapptr(ctx, 0));
+    if (auto id = hiddenId(ctx, 0, kRefKey)) eraseDeferred(e.refs, *id);
     return 0;
   });
 }
@@ -78,18 +80,18 @@ Variant numberVariant(double d) {
 
 Variant objectVariant(duk_context* ctx, duk_idx_t idx, bool argument) {
   Engine& e = engineOf(ctx);
+  if (auto a = e.refAddresses.find(duk_get_heapptr(ctx, idx)); a != e.refAddresses.end()) {
+    if (auto it = e.refs.find(a->second); it != e.refs.end())
+      return argument ? Variant::byRef(it->second) : it->second.value();
+  }
   if (auto id = hiddenId(ctx, idx, kHandleKey)) {
+    if (*id == kMissingId) return Variant::missing();
     if (auto it = e.objects.find(*id); it != e.objects.end()) return Variant(it->second);
     if (auto it = e.refs.find(*id); it != e.refs.end())
       return argument ? Variant::byRef(it->second) : it->second.value();
     if (auto it = e.arrays.find(*id); it != e.arrays.end()) return it->second;
   }
   if (isNamedArguments(ctx, idx)) raise(err::InvalidProcedureCall, u"Named(...) is only valid as a method's last argument");
-  if (duk_get_prop_string(ctx, idx, kMissingKey)) {
-    duk_pop(ctx);
-    return Variant::missing();
-  }
-  duk_pop(ctx);
   if (auto ms = dateValue(ctx, idx)) {
     if (std::isnan(*ms)) return Variant::null();
     return Variant(msToOleDate(*ms));
@@ -119,7 +121,7 @@ Variant& refThis(duk_context* ctx) {
 duk_ret_t refConstruct(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     Variant initial = duk_get_top(ctx) > 0 ? toVariant(ctx, 0, false) : Variant();
-    pushRefObject(ctx, std::move(initial));
+    pushRefObject(ctx, std::move(initial), true);
     return 1;
   });
 }
@@ -340,11 +342,18 @@ void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function fi
 }
 
 
-int64_t pushRefObject(duk_context* ctx, Variant slot) {
+int64_t pushRefObject(duk_context* ctx, Variant slot, bool byAddress) {
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   e.refs.emplace(id, std::move(slot));
   pushHandle(ctx, id, kRefKey, finalizeRef, "refProto");
+  if (byAddress) {
+    // A finalizer of its own: the entry goes whatever the script does to
+    // the prototype, before the address can be reused.
+    pushSharedFunction(ctx, finalizeRef, 2);
+    duk_set_finalizer(ctx, -2);
+    e.refAddresses.insert_or_assign(duk_get_heapptr(ctx, -1), id);
+  }
   return id;
 }
 
@@ -427,8 +436,8 @@ void installValues(duk_context* ctx, duk_idx_t stash) {
   duk_put_prop_string(ctx, stash, "jsObjects");
 
   const duk_idx_t missing = duk_push_object(ctx);
-  duk_push_true(ctx);
-  duk_put_prop_string(ctx, missing, kMissingKey);
+  duk_push_number(ctx, static_cast<double>(kMissingId));
+  duk_put_prop_string(ctx, missing, kHandleKey);
   duk_freeze(ctx, missing);
   duk_dup(ctx, missing);
   duk_put_prop_string(ctx, stash, "missing");

@@ -16,8 +16,9 @@ Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument);
 // under `key`, and the finalizer that drops the entry, its own or inherited
 // from the stashed prototype `proto` when one is named.
 void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto);
-// Pushes a new Ref holding `slot`; returns its id.
-int64_t pushRefObject(duk_context* ctx, Variant slot);
+// Pushes a new Ref holding `slot`; returns its id. `byAddress`: the Ref is
+// also found by its address when passed back (for Refs the script makes).
+int64_t pushRefObject(duk_context* ctx, Variant slot, bool byAddress = false);
 void pushArrayObject(duk_context* ctx, Variant array);
 
 // Installs Missing, Ref, VBArray and what the conversions keep in the stash.
