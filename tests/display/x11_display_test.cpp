@@ -16,6 +16,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/display/x11_display.h"
 #include "platform/forms/command_button.h"
+#include "platform/forms/control_extender.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
@@ -451,6 +452,36 @@ TEST_F(X11DisplayTest, TheClipboardIsSharedWithOtherProgramsAsTextAndPng) {
   ASSERT_FALSE(p.isNone());
   EXPECT_EQ(p.image().at(0, 0) & 0xFFFFFF, 0x0000FFu);
   other.stop();
+}
+
+TEST_F(X11DisplayTest, AHostedControlTakesARealClickAndKeys) {
+  attach();
+  Variant progId(u"Sorvanelix.SampleControl"), visible(true), left(240), top(240), width(2400), height(400), n, d;
+  std::vector<Variant> refs{Variant::byRef(progId), Variant::missing(), Variant::missing(), Variant::missing(),
+                            Variant::byRef(visible), Variant::byRef(left), Variant::byRef(top), Variant::byRef(width),
+                            Variant::byRef(height), Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+  ASSERT_EQ(form->invoke(u"AddActiveXControlWithEvents", InvokeKind::Method, refs), Variant(1));
+  auto& hosted = dynamic_cast<ControlExtender&>(*form->ActiveXWithEventsExtenders.at(0));
+  int keys = 0;
+  onEvent = [&](BStrView name) {
+    if (name == u"ActiveXControlEvent" && events.back().args[2] == Variant(u"KeyPress") && ++keys == 2) form->hide();
+  };
+  act([this] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    person->click(x + 96, y + 30);
+    person->type(u"ok");
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(hosted.invoke(u"Text", InvokeKind::PropertyGet, {}), Variant(u"ok"));
+  std::vector<BStr> seen;
+  for (const auto& e : events)
+    if (e.name.starts_with(u"ActiveXControl"))
+      seen.push_back(e.name + (e.args.size() == 3 ? u" " + toBStr(e.args[2]) : BStr()));
+  EXPECT_EQ(seen, (std::vector<BStr>{u"ActiveXControlGotFocus", u"ActiveXControlEvent Click",
+                                     u"ActiveXControlEvent KeyPress", u"ActiveXControlEvent KeyPress"}));
 }
 
 }  // namespace

@@ -637,3 +637,50 @@ TEST_F(HostedControls, FormControlsCollectionAddsAndRemovesByName) {
 
 }  // namespace
 }  // namespace svx
+
+namespace svx {
+namespace {
+
+TEST(LicenceList, AddClearRemoveAndTheirErrors) {
+  registerFakes();
+  Licenses& l = licenses();
+  l.clear();
+  EXPECT_EQ(l.add(u"Any.Class", BStr(u"k")), u"k");
+  EXPECT_EQ(l.add(u"Other.Class", std::nullopt), u"");
+  struct Case {
+    const char16_t* progId;
+    int32_t error;
+  };
+  for (const Case& c : {Case{u"ANY.class", err::KeyAlreadyInLicenses}, Case{u"", err::InvalidProcedureCall},
+                        Case{u"Test.RefusedLicence", err::PermissionDenied}}) {
+    try {
+      l.add(c.progId, std::nullopt);
+      ADD_FAILURE() << utf8(c.progId);
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), c.error) << utf8(c.progId);
+    }
+  }
+  EXPECT_EQ(l.count(), 2);
+  l.remove(u"any.class");
+  EXPECT_THROW(l.remove(u"any.class"), RuntimeError);
+  l.clear();
+  EXPECT_EQ(l.count(), 0);
+  // A ProgID keeps its first class.
+  EXPECT_FALSE(registerControlClass({u"test.fake", [] { return ObjectRef(); }, std::nullopt, nullptr}));
+  EXPECT_THROW(registerControlClass({u"", nullptr, std::nullopt, nullptr}), std::logic_error);
+}
+
+TEST_F(HostedControls, AClickAtThePlaceOfAHostedControlReachesIt) {
+  Opts o;
+  o.visible = Variant(true);
+  o.left = Variant(600);
+  o.top = Variant(300);
+  add(true, kSample, o);
+  user::clickAt(*form, 700, 400);
+  EXPECT_EQ(form->activeControl(), &extender(true, 1));
+  ASSERT_TRUE(last(u"ActiveXControlEvent"));
+  EXPECT_EQ(last(u"ActiveXControlEvent")->args[2], Variant(u"Click"));
+}
+
+}  // namespace
+}  // namespace svx
