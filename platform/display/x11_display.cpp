@@ -148,6 +148,7 @@ struct X11Display::Impl {
     std::string title;
     uint32_t style = 0, exStyle = 0;
     Relation relation;
+    std::optional<std::pair<int, int>> wmOrigin;  // where the window manager last put the client area
     RasterImage frame;
     cairo_surface_t* surface = nullptr;
   };
@@ -441,6 +442,8 @@ struct X11Display::Impl {
       const WindowRect c = clientRect(w);
       s.rect = w.rect;
       const bool sized = c.cx != s.clientW || c.cy != s.clientH;
+      // The form followed a move by the window manager: nothing to ask of it.
+      if (!sized && s.wmOrigin && *s.wmOrigin == std::pair<int, int>{c.x, c.y}) return;
       s.clientW = c.cx;
       s.clientH = c.cy;
       s.deviceW = device(c.cx);
@@ -661,6 +664,7 @@ struct X11Display::Impl {
           // The window manager tells where it moved the window.
           const WindowRect c = clientRect(*desktop().find(hwnd));
           const int x = logical(e->x), y = logical(e->y);
+          s.wmOrigin = std::pair<int, int>{x, y};
           if (x != c.x || y != c.y) {
             post(hwnd, WM_MOVE, 0, packPoint(x, y));
             posted = true;
