@@ -8,7 +8,9 @@
 // Answers come from colorDialogs(): a queue of what the user does, taken in
 // order, one per dialog. The dialog takes the first queued answer when it
 // opens, or one queued while it is open; when nothing is queued and nothing
-// else is pending, the user cancels. A confirmed answer may also change
+// else is pending, the user cancels; while a display shows the dialog, a
+// person picks a colour (the basic and custom colours) and presses OK or
+// Cancel (Enter, Esc, the close box) instead. A confirmed answer may also change
 // custom colours, which are written back into lpCustColors (not when the
 // dialog has CC_PREVENTFULLOPEN: then custom colours cannot be defined).
 // Every dialog shown is recorded, with what was passed and how it ended.
@@ -25,6 +27,8 @@
 #include "platform/desktop/win32.h"
 
 namespace svx {
+
+struct ColorDialogPerson;
 
 inline constexpr DWORD CC_RGBINIT = 0x1;
 inline constexpr DWORD CC_FULLOPEN = 0x2;
@@ -87,6 +91,8 @@ class ColorDialogProvider {
 
  private:
   bool takeQueued(std::size_t index, CHOOSECOLORA& cc);
+  LRESULT personAt(std::size_t index, CHOOSECOLORA& cc, ColorDialogPerson& person, UINT msg, WPARAM wParam,
+                   LPARAM lParam);
 
   std::deque<ColorDialogResponse> responses_;
   std::deque<ColorDialogSession> sessions_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -23,6 +24,7 @@
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/services/clipboard.h"
+#include "platform/services/common_dialogs.h"
 #include "platform/services/message_box.h"
 #include "platform/services/screen.h"
 #include "platform/services/services.h"
@@ -76,6 +78,8 @@ class X11DisplayTest : public ::testing::Test {
       formWindow = h && x11->viewable(h) ? x11->windowOf(h) : 0;
       const ShownBox* box = dialogResponder().openBox();
       boxWindow = box && x11->viewable(box->window) ? x11->windowOf(box->window) : 0;
+      const ColorDialogSession* colour = colorDialogs().openSession();
+      colourWindow = colour && x11->viewable(colour->dialog) ? x11->windowOf(colour->dialog) : 0;
       return false;
     });
   }
@@ -130,6 +134,7 @@ class X11DisplayTest : public ::testing::Test {
   std::function<void(BStrView)> onEvent;
   std::atomic<uint32_t> formWindow{0};
   std::atomic<uint32_t> boxWindow{0};
+  std::atomic<uint32_t> colourWindow{0};
   std::thread actor;
 };
 
@@ -267,6 +272,43 @@ TEST_F(X11DisplayTest, AMessageBoxIsAnsweredByARealClick) {
   EXPECT_EQ(answer, vbNo);
   ASSERT_EQ(dialogResponder().shown().size(), 1u);
   EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Person);
+}
+
+TEST_F(X11DisplayTest, TheColourDialogIsAnsweredByAPerson) {
+  attach();
+  std::array<COLORREF, kCustomColorCount> custom{};
+  CHOOSECOLORA cc;
+  cc.lStructSize = kChooseColorSize;
+  cc.lpCustColors = custom.data();
+  BOOL chosen = -1;
+  bool asked = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"FormPaint" || asked) return;
+    asked = true;
+    messageLoop().postTask([&] {
+      cc.hwndOwner = form->hWnd();
+      chosen = ChooseColorA(&cc);
+      form->hide();
+    });
+  };
+  uint32_t cellPixel = 0;
+  act([&] {
+    eventually([&] { return colourWindow.load() != 0; });
+    const uint32_t w = colourWindow.load();
+    if (!w) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const RasterImage shown = person->pixels(w, 300, 240);
+    cellPixel = shown.empty() ? 0 : shown.at(10 + 24 * 3 + 10, 26 + 20 + 9) & 0xFFFFFF;  // row 1, column 3
+    const auto [x, y] = person->origin(w);
+    person->click(x + 10 + 24 * 3 + 10, y + 26 + 20 + 9);
+    person->click(x + 216 + 37, y + 170 + 11);  // OK
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(chosen, 1);
+  const COLORREF expected = ((cellPixel >> 16) & 0xFF) | (cellPixel & 0xFF00) | ((cellPixel & 0xFF) << 16);
+  EXPECT_EQ(cc.rgbResult, expected);
+  EXPECT_NE(cc.rgbResult, 0u);
 }
 
 TEST_F(X11DisplayTest, WithoutAWindowManagerTheShownWindowTakesTheFocusAndAResizeRaisesResize) {
