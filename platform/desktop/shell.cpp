@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -12,7 +13,13 @@
 #include <map>
 
 #include "platform/desktop/desktop.h"
+#include "platform/desktop/clock.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/display/display.h"
+#include "platform/display/display_messages.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+#include "platform/services/screen.h"
 
 namespace svx {
 namespace {
@@ -96,7 +103,180 @@ std::optional<std::string> documentsFromUserDirs(const std::string& home) {
   return std::nullopt;
 }
 
+// What a person sees of the folder dialog (pixels of its client area): the
+// caller's text, the folder being browsed with its subfolders (".." leads
+// up), OK and Cancel. A click selects a folder, a double click or Enter
+// opens it; OK returns the selected folder.
+constexpr int kFolderWidth = 340, kFolderHeight = 330;  // with the frame
+constexpr int kListX = 10, kListY = 62, kListW = 312, kListH = 190;
+constexpr int kFolderButtonY = 262, kFolderButtonW = 75, kFolderButtonH = 23;
+constexpr int kFolderOkX = 166, kFolderCancelX = 247;
+constexpr std::size_t kMaxListed = 5000;
+
+std::string parentOf(const std::string& path) {
+  if (path == "/" || path.empty()) return "/";
+  const std::size_t slash = path.find_last_of('/');
+  return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+std::string childOf(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// The subfolders of `folder` by name, hidden ones left out.
+std::vector<std::string> subfolders(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name[0] == '.') continue;
+    std::error_code dirEc;
+    if (!it->is_directory(dirEc)) continue;
+    names.push_back(name);
+    if (names.size() >= kMaxListed) break;
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+RenderRect pixelRect(int x, int y, int w, int h) {
+  return {pixelsToTwips(x), pixelsToTwips(y), pixelsToTwips(w), pixelsToTwips(h)};
+}
+
 }  // namespace
+
+// A person at the folder dialog.
+struct FolderDialogPerson {
+  std::string browsing;               // the folder whose subfolders are listed
+  std::vector<std::string> entries;   // ".." first unless at the root, then subfolder names
+  int selected = -1;
+  int top = 0;
+  int pressed = 0;  // 1 OK, 2 Cancel
+  int lastClicked = -1;
+  int64_t lastClickAt = -1;
+
+  void open(const std::string& folder) {
+    browsing = folder;
+    entries.clear();
+    if (folder != "/") entries.push_back("..");
+    for (auto& n : subfolders(folder)) entries.push_back(std::move(n));
+    selected = -1;
+    top = 0;
+  }
+  std::string pathOf(int entry) const {
+    const std::string& name = entries[static_cast<std::size_t>(entry)];
+    return name == ".." ? parentOf(browsing) : childOf(browsing, name);
+  }
+};
+
+LRESULT FolderDialogProvider::personAt(std::size_t index, FolderDialogPerson& person, UINT msg, WPARAM wParam,
+                                       LPARAM lParam) {
+  FolderDialogSession& s = sessions_[index];
+  if (person.browsing.empty()) {
+    person.open(isDirectory(s.selection) ? s.selection : "/");
+  }
+  const int lineHeight = std::max(1, fontLineHeight(Font{u"Tahoma", 8.25}));
+  const int rows = std::max(1, (kListH - 2) / lineHeight);
+  auto finish = [&](bool ok) {
+    FolderDialogResponse r;
+    if (ok) r.folder = s.selection;
+    apply(s, r);
+  };
+  auto choose = [&](int entry) {
+    if (entry < 0 || entry >= static_cast<int>(person.entries.size())) return;
+    person.selected = entry;
+    if (entry < person.top) person.top = entry;
+    if (entry >= person.top + rows) person.top = entry - rows + 1;
+    select(s, person.pathOf(entry));
+  };
+  auto enter = [&](int entry) {
+    if (entry < 0 || entry >= static_cast<int>(person.entries.size())) return;
+    const std::string path = person.pathOf(entry);
+    person.open(path);
+    select(s, path);
+  };
+  const auto [x, y] = unpackPoint(lParam);
+  auto button = [&](int px, int py) {
+    if (py < kFolderButtonY || py >= kFolderButtonY + kFolderButtonH) return 0;
+    if (px >= kFolderOkX && px < kFolderOkX + kFolderButtonW) return 1;
+    if (px >= kFolderCancelX && px < kFolderCancelX + kFolderButtonW) return 2;
+    return 0;
+  };
+  switch (msg) {
+    case WM_PRINTCLIENT: {
+      if (!lParam) return 0;
+      RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
+      root = RenderItem{};
+      root.kind = RenderKind::Form;
+      root.rect = pixelRect(0, 0, kFolderWidth - 8, kFolderHeight - 28);
+      root.text = u"Select Folder";
+      auto label = [&](std::string text, int ly, int lh) {
+        RenderItem l;
+        l.kind = RenderKind::Label;
+        l.rect = pixelRect(kListX, ly, kListW, lh);
+        l.text = utf16(text);
+        l.border = false;
+        l.transparent = true;
+        root.children.push_back(l);
+      };
+      label(s.title, 8, 32);
+      label(person.browsing, 42, 16);
+      RenderItem list;
+      list.kind = RenderKind::ListBox;
+      list.rect = pixelRect(kListX, kListY, kListW, kListH);
+      for (const auto& e : person.entries) list.items.push_back(utf16(e));
+      list.selectedIndex = person.selected;
+      list.topIndex = person.top;
+      list.focused = true;
+      list.backColor = vbWindowBackground;
+      list.foreColor = vbWindowText;
+      root.children.push_back(list);
+      for (int b = 1; b <= 2; ++b) {
+        RenderItem cmd;
+        cmd.kind = RenderKind::CommandButton;
+        cmd.rect = pixelRect(b == 1 ? kFolderOkX : kFolderCancelX, kFolderButtonY, kFolderButtonW, kFolderButtonH);
+        cmd.text = b == 1 ? u"OK" : u"Cancel";
+        cmd.isDefault = b == 1;
+        root.children.push_back(cmd);
+      }
+      return 1;
+    }
+    case WM_LBUTTONDOWN: {
+      person.pressed = button(x, y);
+      if (x < kListX + 1 || x >= kListX + kListW - 1 || y < kListY + 1 || y >= kListY + kListH - 1) return 0;
+      const int entry = person.top + (y - kListY - 1) / lineHeight;
+      if (entry >= static_cast<int>(person.entries.size())) return 0;
+      const int64_t now = Clock::nowMs();
+      const bool twice = entry == person.lastClicked && person.lastClickAt >= 0 && now - person.lastClickAt <= 500;
+      person.lastClicked = twice ? -1 : entry;
+      person.lastClickAt = twice ? -1 : now;
+      if (twice) enter(entry);
+      else choose(entry);
+      return 0;
+    }
+    case WM_LBUTTONUP:
+      if (const int b = button(x, y); b != 0 && b == std::exchange(person.pressed, 0)) finish(b == 1);
+      return 0;
+    case WM_KEYDOWN:
+      switch (wParam) {
+        case 13:
+          if (person.selected >= 0 && person.pathOf(person.selected) != person.browsing) enter(person.selected);
+          else finish(true);
+          break;
+        case 27: finish(false); break;
+        case 38: choose(std::max(0, person.selected - 1)); break;
+        case 40: choose(person.selected + 1); break;
+        case 8: enter(person.browsing == "/" ? -1 : 0); break;  // backspace: up
+        default: break;
+      }
+      return 0;
+    case WM_CLOSE:
+      finish(false);
+      return 0;
+    default:
+      return 0;
+  }
+}
 
 std::optional<std::string> documentsFolder() {
   const ShellState& st = shellState();
@@ -225,8 +405,13 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
   }
   const DisabledOwner disabledOwner(owner);  // enabled again after the window goes
 
-  auto handler = [this, index](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+  auto person = std::make_shared<FolderDialogPerson>();
+  auto handler = [this, index, person](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     FolderDialogSession& s = sessions_[index];
+    if (s.open && !s.answered &&
+        (msg == WM_PRINTCLIENT || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_KEYDOWN ||
+         msg == WM_CLOSE))
+      return personAt(index, *person, msg, wParam, lParam);
     if (msg == kRespondMessage || (msg == WM_TIMER && wParam == kRespondTimer)) {
       KillTimer(hwnd, kRespondTimer);
       if (s.pending && !s.answered) {
@@ -258,6 +443,12 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
   spec.caption = "Select Folder";
   spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   spec.owner = owner;
+  {
+    const Screen& sc = screen();
+    const int sw = static_cast<int>(sc.width() / sc.twipsPerPixelX());
+    const int sh = static_cast<int>(sc.height() / sc.twipsPerPixelY());
+    spec.rect = {(sw - kFolderWidth) / 2, (sh - kFolderHeight) / 2, kFolderWidth, kFolderHeight};
+  }
   spec.handler = handler;
   const HWND dialog = d.createWindow(spec);
   sessions_[index].dialog = dialog;
@@ -302,6 +493,7 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
         // Nobody is there to answer: the dialog is cancelled.
         FolderDialogSession& s = sessions_[index];
         if (s.answered || s.pending) return false;
+        if (display().shows(s.dialog)) return false;  // a person at the screen answers it
         s.result.reset();
         s.answered = true;
         return true;

@@ -75,7 +75,10 @@ void setDocumentsFolderOverride(std::optional<std::string> path);
 LPITEMIDLIST allocateIdList(const std::string& path);
 std::optional<std::string> pathOfIdList(LPITEMIDLIST pidl);
 
-// What a scripted user does in a folder dialog.
+struct FolderDialogPerson;
+
+// What a scripted user does in a folder dialog. While a display shows the
+// dialog, a person browses the folders and answers it instead.
 struct FolderDialogResponse {
   std::optional<std::string> folder;  // nullopt: Cancel
   std::vector<std::string> browse;    // folders selected on the way, in order
@@ -129,6 +132,7 @@ class FolderDialogProvider {
 
  private:
   void apply(FolderDialogSession& s, const FolderDialogResponse& r);
+  LRESULT personAt(std::size_t index, FolderDialogPerson& person, UINT msg, WPARAM wParam, LPARAM lParam);
   void select(FolderDialogSession& s, const std::string& path);
   void notify(FolderDialogSession& s, UINT msg, LPARAM lParam);
 

@@ -15,6 +15,7 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/desktop/shell.h"
 #include "platform/display/x11_display.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/control_extender.h"
@@ -78,6 +79,8 @@ class X11DisplayTest : public ::testing::Test {
       formWindow = h && x11->viewable(h) ? x11->windowOf(h) : 0;
       const ShownBox* box = dialogResponder().openBox();
       boxWindow = box && x11->viewable(box->window) ? x11->windowOf(box->window) : 0;
+      const FolderDialogSession* folder = folderDialogs().openSession();
+      folderWindow = folder && x11->viewable(folder->dialog) ? x11->windowOf(folder->dialog) : 0;
       const ColorDialogSession* colour = colorDialogs().openSession();
       colourWindow = colour && x11->viewable(colour->dialog) ? x11->windowOf(colour->dialog) : 0;
       return false;
@@ -135,6 +138,7 @@ class X11DisplayTest : public ::testing::Test {
   std::atomic<uint32_t> formWindow{0};
   std::atomic<uint32_t> boxWindow{0};
   std::atomic<uint32_t> colourWindow{0};
+  std::atomic<uint32_t> folderWindow{0};
   std::thread actor;
 };
 
@@ -309,6 +313,50 @@ TEST_F(X11DisplayTest, TheColourDialogIsAnsweredByAPerson) {
   const COLORREF expected = ((cellPixel >> 16) & 0xFF) | (cellPixel & 0xFF00) | ((cellPixel & 0xFF) << 16);
   EXPECT_EQ(cc.rgbResult, expected);
   EXPECT_NE(cc.rgbResult, 0u);
+}
+
+TEST_F(X11DisplayTest, TheFolderDialogIsBrowsedAndAnsweredByAPerson) {
+  attach();
+  const auto dir = std::filesystem::temp_directory_path() / ("svx_folders_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "alpha");
+  std::filesystem::create_directories(dir / "beta" / "inner");
+  std::optional<std::string> chosen;
+  bool asked = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"FormPaint" || asked) return;
+    asked = true;
+    messageLoop().postTask([&] {
+      BROWSEINFOA info;
+      info.hwndOwner = form->hWnd();
+      info.pidlRoot = allocateIdList(dir.string());
+      info.lpszTitle = "Pick a folder";
+      const LPITEMIDLIST result = SHBrowseForFolderA(&info);
+      CoTaskMemFree(info.pidlRoot);
+      if (result) chosen = pathOfIdList(result);
+      CoTaskMemFree(result);
+      form->hide();
+    });
+  };
+  const int row = fontLineHeight(Font{u"Tahoma", 8.25});
+  act([&] {
+    eventually([&] { return folderWindow.load() != 0; });
+    const uint32_t w = folderWindow.load();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    // Rows: "..", "alpha", "beta": a double click opens "beta", then its
+    // "inner" (second row) is chosen and confirmed.
+    const int beta = y + 62 + 1 + 2 * row + row / 2;
+    person->click(x + 60, beta);
+    person->click(x + 60, beta);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    person->click(x + 60, y + 62 + 1 + row + row / 2);
+    person->click(x + 166 + 37, y + 262 + 11);  // OK
+  });
+  form->show(true);
+  actor.join();
+  std::filesystem::remove_all(dir);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, (dir / "beta" / "inner").string());
 }
 
 TEST_F(X11DisplayTest, WithoutAWindowManagerTheShownWindowTakesTheFocusAndAResizeRaisesResize) {
