@@ -79,6 +79,10 @@ class X11DisplayTest : public ::testing::Test {
       formWindow = h && x11->viewable(h) ? x11->windowOf(h) : 0;
       const ShownBox* box = dialogResponder().openBox();
       boxWindow = box && x11->viewable(box->window) ? x11->windowOf(box->window) : 0;
+      uint32_t other = 0;
+      for (HWND z : desktop().zOrder())
+        if (z != h && x11->viewable(z)) other = x11->windowOf(z);
+      otherWindow = other;
       const FolderDialogSession* folder = folderDialogs().openSession();
       folderWindow = folder && x11->viewable(folder->dialog) ? x11->windowOf(folder->dialog) : 0;
       const ColorDialogSession* colour = colorDialogs().openSession();
@@ -139,6 +143,7 @@ class X11DisplayTest : public ::testing::Test {
   std::atomic<uint32_t> boxWindow{0};
   std::atomic<uint32_t> colourWindow{0};
   std::atomic<uint32_t> folderWindow{0};
+  std::atomic<uint32_t> otherWindow{0};  // a shown window other than the form
   std::thread actor;
 };
 
@@ -357,6 +362,42 @@ TEST_F(X11DisplayTest, TheFolderDialogIsBrowsedAndAnsweredByAPerson) {
   std::filesystem::remove_all(dir);
   ASSERT_TRUE(chosen);
   EXPECT_EQ(*chosen, (dir / "beta" / "inner").string());
+}
+
+TEST_F(X11DisplayTest, TheInputBoxTakesTypedTextAndTheAboutChordOpensTheAboutBox) {
+  attach();
+  BStr typed = u"untouched";
+  bool asked = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"FormPaint" || asked) return;
+    asked = true;
+    messageLoop().postTask([&] { typed = InputBox(Variant(u"Your name?"), Variant(u"Name"), Variant(u"x")); });
+  };
+  std::string aboutTitle;
+  act([&] {
+    eventually([&] { return boxWindow.load() != 0; });
+    if (!boxWindow.load()) return;
+    person->type(u"Zoë");  // replaces the selected default text
+    person->key(0xff0d);   // Enter
+    eventually([&] { return boxWindow.load() == 0; });
+    // Ctrl+Alt+Shift+A on the form: the About box, then FormKeyDown.
+    person->key('a', {0xffe3, 0xffe9, 0xffe1});
+    eventually([&] { return otherWindow.load() != 0; });
+    if (const uint32_t about = otherWindow.load()) {
+      aboutTitle = person->title(about);
+      person->close(about);
+    }
+    eventually([&] { return otherWindow.load() == 0; });
+    if (const uint32_t w = formWindow.load()) person->close(w);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(typed, u"Zoë");
+  EXPECT_FALSE(aboutTitle.empty());
+  bool chordSeen = false;
+  for (const auto& e : events)
+    if (e.name == u"FormKeyDown" && e.args[0] == Variant::i2(65)) chordSeen = e.args[1] == Variant::i2(7);
+  EXPECT_TRUE(chordSeen);
 }
 
 TEST_F(X11DisplayTest, WithoutAWindowManagerTheShownWindowTakesTheFocusAndAResizeRaisesResize) {
