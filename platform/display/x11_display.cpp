@@ -22,6 +22,7 @@
 #include <set>
 #include <string_view>
 
+#include "platform/automation/error.h"
 #include "platform/automation/variant.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
@@ -42,6 +43,10 @@ namespace {
 // (as the forms runtime counts it: FormBorderTwips, FormCaptionTwips).
 constexpr int kBorder = 4;
 constexpr int kCaption = 20;
+// The largest client area shown, in device pixels (a bigger form shows its
+// top-left part), and the farthest place.
+constexpr int kMaxDevice = 4096;
+constexpr int kMaxPlace = 8000;
 
 enum Atom : std::size_t {
   WM_PROTOCOLS_,
@@ -392,11 +397,18 @@ struct X11Display::Impl {
   }
 
   // Client origin on the screen and client size of a desktop window, 96 dpi.
-  static WindowRect clientRect(const Window& w) {
+  int maxClient() const { return static_cast<int>(kMaxDevice / scale); }
+
+  WindowRect clientRect(const Window& w) const {
+    WindowRect c = {w.rect.x, w.rect.y, w.rect.cx, w.rect.cy};
     if (w.style & WS_CAPTION)
-      return {w.rect.x + kBorder, w.rect.y + kBorder + kCaption, std::max(1, w.rect.cx - 2 * kBorder),
-              std::max(1, w.rect.cy - 2 * kBorder - kCaption)};
-    return {w.rect.x, w.rect.y, std::max(1, w.rect.cx), std::max(1, w.rect.cy)};
+      c = {w.rect.x + kBorder, w.rect.y + kBorder + kCaption, w.rect.cx - 2 * kBorder,
+           w.rect.cy - 2 * kBorder - kCaption};
+    c.x = std::clamp(c.x, -kMaxPlace, kMaxPlace);
+    c.y = std::clamp(c.y, -kMaxPlace, kMaxPlace);
+    c.cx = std::clamp(c.cx, 1, maxClient());
+    c.cy = std::clamp(c.cy, 1, maxClient());
+    return c;
   }
 
   void create(HWND hwnd, Shown& s, const Window& w) {
@@ -462,10 +474,24 @@ struct X11Display::Impl {
 
   // Whether the desktop window is one to show: top-level, of this thread,
   // visible, and drawing itself.
-  static bool drawsItself(const Window& w) {
-    if (!w.handler) return false;
+  bool drawsItself(const Window& w) const {
     RenderItem probe;
-    return w.handler(w.handle, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&probe)) == 1;
+    return picture(w, probe);
+  }
+
+  // The window's picture, its client area bounded by what a screen shows; a
+  // window that fails to give one keeps what it showed.
+  bool picture(const Window& w, RenderItem& item) const {
+    if (!w.handler) return false;
+    try {
+      if (w.handler(w.handle, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&item)) != 1) return false;
+    } catch (const RuntimeError&) {
+      return false;
+    }
+    const double most = static_cast<double>(maxClient()) * 15;
+    item.rect.width = std::clamp(item.rect.width, 0.0, most);
+    item.rect.height = std::clamp(item.rect.height, 0.0, most);
+    return true;
   }
 
   void sync() {
@@ -533,9 +559,8 @@ struct X11Display::Impl {
     for (auto& [hwnd, s] : shown) {
       if (rerender) {
         const Window* w = d.find(hwnd);
-        if (!w || !w->handler) continue;
         RenderItem item;
-        if (w->handler(hwnd, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&item)) != 1) continue;
+        if (!w || !picture(*w, item)) continue;
         RasterImage picture = renderClientArea(item, scale);
         if (picture != s.frame) {
           s.frame = std::move(picture);
@@ -910,7 +935,8 @@ std::unique_ptr<X11Display> X11Display::connect(const char* name, std::string* w
     return fail("the X server's screen is not a true-colour screen of depth 24 or more");
   impl->internAtoms();
   impl->detectWindowManager();
-  impl->scale = std::max(1.0, resourceDpi(impl->rootProperty(impl->atom(RESOURCE_MANAGER_), XCB_ATOM_STRING)) / 96);
+  impl->scale =
+      std::clamp(resourceDpi(impl->rootProperty(impl->atom(RESOURCE_MANAGER_), XCB_ATOM_STRING)) / 96, 1.0, 4.0);
   impl->setupKeyboard();
   impl->createHelper();
   // The runtime's screen: the real one, in 96-dpi pixels.
@@ -997,7 +1023,7 @@ bool X11Display::shows(HWND hwnd) const {
   Desktop& d = desktop();
   const Window* w = d.find(hwnd);
   return w && w->visible() && !w->isChild() && w->threadId == GetCurrentThreadId() && hwnd != d.applicationWindow() &&
-         Impl::drawsItself(*w);
+         impl_->drawsItself(*w);
 }
 
 uint32_t X11Display::windowOf(HWND hwnd) const {
