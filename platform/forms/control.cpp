@@ -71,14 +71,15 @@ void Control::setVisible(bool visible) {
   if (!visible && f && f->activeControl() == this) f->active_ = WeakRef<Control>();
 }
 
+// A constituent is shown and enabled with its host.
 bool Control::shownOnForm() const {
-  for (const Control* c = this; c; c = c->container())
+  for (const Control* c = this; c; c = c->host() ? c->host() : c->container())
     if (!c->visible_) return false;
   return true;
 }
 
 bool Control::enabledOnForm() const {
-  for (const Control* c = this; c; c = c->container())
+  for (const Control* c = this; c; c = c->host() ? c->host() : c->container())
     if (!c->enabled_) return false;
   return true;
 }

@@ -107,6 +107,24 @@ TEST_F(DataControlTest, ButtonsMoveOnlyWithinTheRecordset) {
   EXPECT_EQ(count(u"DataCtrlClick"), 0);  // a button's click is no Click of the control
 }
 
+TEST_F(DataControlTest, ADisabledOrHiddenControlsButtonsDoNothing) {
+  DataControl& d = element();
+  openData();
+  Variant off(false);
+  d.letEnabled(off);
+  user::click(d.cmdNext());
+  user::clickAt(d, 1300, 100);
+  EXPECT_EQ(position(), 0);
+  Variant on(true);
+  d.letEnabled(on);
+  d.setVisible(false);
+  user::click(d.cmdNext());
+  EXPECT_EQ(position(), 0);
+  d.setVisible(true);
+  user::click(d.cmdNext());
+  EXPECT_EQ(position(), 1);
+}
+
 TEST_F(DataControlTest, ASingleRecordDoesNotMove) {
   DataControl& d = element(1);
   openData();
