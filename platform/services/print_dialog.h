@@ -1,18 +1,20 @@
 // The common print dialog: PrintDlgA with PRINTDLG and DEVMODE.
 //
-// The dialog is a form of the runtime (frmPrintDialog): the installed
-// printers in a list, the print range (all, pages from-to, selection), the
-// number of copies, collate and print to file, OK and Cancel. It is modal: its
-// owner (the top-level window of hwndOwner) is disabled while it is open, and
-// the message loop runs until it is answered.
+// The dialog is a common dialog window (frmPrintDialog, kind "Print"): the
+// installed printers in a list, the print range (all, pages from-to,
+// selection; the first page not above the last), the number of copies,
+// collate and print to file, OK and Cancel. It is modal: its owner (the
+// top-level window of hwndOwner) is disabled while it is open, and the
+// message loop runs until it is answered.
 //
 // Answers come from printDialogs(): a queue of what the user does, one per
 // dialog, taken when the dialog opens or while it is open. A queued answer is
 // carried out on the form as a user would (choosing the printer, clicking the
 // range, typing the numbers, clicking the boxes and OK); an entry the dialog
-// refuses (a page outside nMinPage..nMaxPage, copies outside 1..9999) leaves
-// it open. When nothing is queued and nothing else is pending, the user
-// cancels. Every dialog shown is recorded.
+// refuses (a page outside nMinPage..nMaxPage, copies outside 1..9999) is
+// told in a message box and leaves it open. When nothing is queued the user
+// cancels, unless the dialog is on a screen where a person answers it. Every
+// dialog shown is recorded.
 //
 // With no printer installed the dialog is not shown: PrintDlgA returns 0 and
 // CommDlgExtendedError() PDERR_NODEFAULTPRN.
