@@ -32,8 +32,6 @@ struct ControlClass {
 bool registerControlClass(ControlClass cls);
 // The control class of a ProgID (case-insensitive), or null.
 const ControlClass* findControlClass(BStrView progId);
-// Every registered control ProgID, in registration order.
-std::vector<BStr> controlProgIds();
 
 // Creates a control's object by ProgID: 429 for a ProgID that names no
 // control class; ClassNotLicensed for a licensed class whose key the licence
