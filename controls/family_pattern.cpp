@@ -178,15 +178,15 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
               Form& form = formOf(self);
               if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
               ErrorOut{out.number, out.description}.clear();
+              Ref<Control> element;
+              ignoreErrors([&] { element = Ref<Control>(&form.array(specPtr->arrayName).item(toI2(a[0]))); });
+              if (!element) return Variant();
               for (size_t k = 0; k < n; ++k) {
                 Variant& param = a[k + 1];
                 if (param.isMissing()) continue;
                 const FamilyProperty& p = specPtr->properties[getProps[k]];
                 // A property that cannot be read keeps the caller's value.
-                ignoreErrors([&] {
-                  Control& element = form.array(specPtr->arrayName).item(toI2(a[0]));
-                  param.assign(changeType(readElement(element, p), p.getType));
-                });
+                ignoreErrors([&] { param.assign(changeType(readElement(*element, p), p.getType)); });
               }
               return Variant();
             });
