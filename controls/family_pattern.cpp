@@ -16,11 +16,6 @@ BStr orDefault(const BStr& name, BStrView prefix, const BStr& family, BStrView s
   return name.empty() ? BStr(prefix) + family + BStr(suffix) : name;
 }
 
-Variant readElement(Control& c, const FamilyProperty& p) {
-  if (p.read) return p.read(c);
-  return c.invoke(p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet, {});
-}
-
 void writeElement(Control& c, const FamilyProperty& p, const Variant& v) {
   if (p.write) return p.write(c, v);
   std::vector<Variant> args{v};
@@ -171,8 +166,11 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
   // Get: the properties that Get carries, in parameter order.
   const std::vector<size_t> getProps = rowsCarrying(spec, &FamilyProperty::getType);
   const std::vector<ParamInfo> getParams = memberParams(spec, getProps, {});
+  // Each property's get, found once for the elements' class.
+  using ReadCache = std::vector<std::pair<const ClassInfo*, const MemberInfo*>>;
+  const auto readCache = std::make_shared<ReadCache>(getProps.size());
   ci.member(familyMemberName(spec, u"Get"), InvokeKind::Method, getParams,
-            [specPtr, getProps](Object& self, const Args& a) {
+            [specPtr, getProps, readCache](Object& self, const Args& a) {
               const size_t n = getProps.size();
               const FamilyOut out{a[n + 1], a[n + 2]};
               Form& form = formOf(self);
@@ -186,7 +184,19 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
                 if (param.isMissing()) continue;
                 const FamilyProperty& p = specPtr->properties[getProps[k]];
                 // A property that cannot be read keeps the caller's value.
-                ignoreErrors([&] { param.assign(changeType(readElement(*element, p), p.getType)); });
+                ignoreErrors([&] {
+                  if (p.read) {
+                    param.assign(changeType(p.read(*element), p.getType));
+                    return;
+                  }
+                  auto& [cls, get] = (*readCache)[k];
+                  if (cls != &element->classInfo()) {
+                    cls = &element->classInfo();
+                    get = cls->find(p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
+                  }
+                  if (!get) raise(err::MemberNotSupported);
+                  param.assign(changeType(invokeMember(*element, *get, {}), p.getType));
+                });
               }
               return Variant();
             });

@@ -224,8 +224,9 @@ const ClassInfo& Dialog::info() {
       if (r.handler) {
         call = [h = r.handler](Object& self, const Args& a) { return (static_cast<Dialog&>(self).*h)(a); };
       } else {
-        call = [name = r.name, clear = r.pattern == MemberPattern::Delegate](Object& self, const Args& a) {
-          return static_cast<Dialog&>(self).forward(name, clear, a);
+        call = [name = r.name, clear = r.pattern == MemberPattern::Delegate,
+                found = std::make_shared<FoundMember>()](Object& self, const Args& a) {
+          return static_cast<Dialog&>(self).forward(name, clear, a, {}, found.get());
         };
       }
       c.member(r.name, r.kind, r.params, std::move(call), r.description);
@@ -240,17 +241,21 @@ void Dialog::registerProgId() {
   registerClass(kProgId, [] { return ObjectRef(makeRef<Dialog>()); });
 }
 
-Variant Dialog::forward(BStrView formMember, bool clearErrors, const Args& a, std::span<const size_t> order) {
+Variant Dialog::forward(BStrView formMember, bool clearErrors, const Args& a, std::span<const size_t> order,
+                        FoundMember* found) {
   if (clearErrors && a.size() >= 2) ClearErrorParameters(a[a.size() - 2], a[a.size() - 1]);
   if (!formObject_) raise(err::ObjectVariableNotSet);
-  std::vector<Variant> refs;
-  if (order.empty()) {
-    for (size_t i = 0; i < a.size(); ++i) refs.push_back(Variant::byRef(a[i]));
-  } else {
-    for (size_t i : order) refs.push_back(Variant::byRef(a[i]));
-  }
+  const size_t n = order.empty() ? a.size() : order.size();
+  constexpr size_t kInline = 16;
+  std::array<Variant, kInline> inlineRefs;
+  std::vector<Variant> heapRefs(n > kInline ? n : 0);
+  const std::span<Variant> refs = n > kInline ? std::span<Variant>(heapRefs) : std::span<Variant>(inlineRefs.data(), n);
+  for (size_t i = 0; i < n; ++i) refs[i] = Variant::byRef(a[order.empty() ? i : order[i]]);
   const ObjectRef form = formObject_;  // the call may end in this object's release
-  return form->invoke(formMember, InvokeKind::Method, refs);
+  if (!found) return form->invoke(formMember, InvokeKind::Method, refs);
+  if (found->cls != &form->classInfo()) *found = {&form->classInfo(), form->classInfo().find(formMember, InvokeKind::Method)};
+  if (!found->member) raise(err::MemberNotSupported);
+  return invokeMember(*form, *found->member, refs);
 }
 
 // ---------------------------------------------------------------------------
