@@ -1,6 +1,9 @@
 #include "core/event_relay.h"
 
 #include <array>
+#include <cstddef>
+#include <memory>
+#include <new>
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/dispatch.h"
@@ -30,21 +33,63 @@ std::span<const ArgMode> modesOf(RelayKind kind) {
   }
 }
 
-// Room for a raise's arguments: on the stack for the common counts.
-template <class T>
-class ArgBuffer {
+// Variants made in place, on the stack for the common counts.
+class SmallVariants {
  public:
-  explicit ArgBuffer(size_t n) : n_(n) {
-    if (n > kInline) heap_.resize(n);
+  explicit SmallVariants(size_t capacity) : onHeap_(capacity > kInline) {
+    if (onHeap_) heap_.reserve(capacity);
   }
-  std::span<T> span() { return n_ > kInline ? std::span<T>(heap_) : std::span<T>(inline_.data(), n_); }
+  SmallVariants(const SmallVariants&) = delete;
+  SmallVariants& operator=(const SmallVariants&) = delete;
+  ~SmallVariants() { std::destroy_n(inlineData(), size_); }
+
+  void push(Variant v) {
+    if (onHeap_)
+      heap_.push_back(std::move(v));
+    else
+      std::construct_at(inlineData() + size_++, std::move(v));
+  }
+  std::span<Variant> span() { return onHeap_ ? std::span<Variant>(heap_) : std::span<Variant>(inlineData(), size_); }
 
  private:
   static constexpr size_t kInline = 6;  // the index and up to five parameters
-  size_t n_;
-  std::array<T, kInline> inline_{};
-  std::vector<T> heap_;
+  Variant* inlineData() { return std::launder(reinterpret_cast<Variant*>(storage_)); }
+
+  alignas(Variant) std::byte storage_[kInline * sizeof(Variant)];
+  size_t size_ = 0;
+  bool onHeap_;
+  std::vector<Variant> heap_;
 };
+
+uint16_t copyType(ArgMode mode) {
+  return mode == ArgMode::CopyI2 ? VT_I2 : mode == ArgMode::CopyR4 ? VT_R4 : VT_BOOL;
+}
+
+// Builds one argument per parameter (param(i) for i < n) as `modes` says,
+// raises, then writes the copies back in parameter order.
+template <class Param>
+void relay(int32_t id, size_t n, Param&& param, std::span<const ArgMode> modes, const RaiseFn& raise) {
+  SmallVariants args(n);
+  for (size_t i = 0; i < n; ++i)
+    args.push(modes[i] == ArgMode::Reference ? Variant(param(i)) : changeType(param(i), copyType(modes[i])));
+  const std::span<Variant> values = args.span();
+  SmallVariants refs(n);
+  for (Variant& v : values) refs.push(Variant::byRef(v));
+  raise(id, refs.span());
+  for (size_t i = 0; i < n; ++i) {
+    if (modes[i] == ArgMode::Reference) continue;
+    const uint16_t type = copyType(modes[i]);
+    try {
+      // A copy still of its type goes back as it is.
+      if (values[i].vt() == type)
+        param(i).assign(values[i]);
+      else
+        param(i).assign(changeType(values[i], type));
+    } catch (const RuntimeError&) {
+      return;  // the rest keep the values the control passed
+    }
+  }
+}
 
 }  // namespace
 
@@ -54,29 +99,7 @@ std::vector<ArgMode> argModesOf(RelayKind kind) {
 }
 
 void relayEvent(int32_t id, std::span<Variant> params, std::span<const ArgMode> modes, const RaiseFn& raise) {
-  ArgBuffer<Variant> argBuffer(params.size());
-  ArgBuffer<Variant> refBuffer(params.size());
-  const std::span<Variant> args = argBuffer.span();
-  const std::span<Variant> refs = refBuffer.span();
-  for (size_t i = 0; i < params.size(); ++i) {
-    switch (modes[i]) {
-      case ArgMode::Reference: args[i] = params[i]; break;
-      case ArgMode::CopyI2: args[i] = changeType(params[i], VT_I2); break;
-      case ArgMode::CopyR4: args[i] = changeType(params[i], VT_R4); break;
-      case ArgMode::CopyBool: args[i] = changeType(params[i], VT_BOOL); break;
-    }
-    refs[i] = Variant::byRef(args[i]);
-  }
-  raise(id, refs);
-  for (size_t i = 0; i < params.size(); ++i) {
-    if (modes[i] == ArgMode::Reference) continue;
-    const uint16_t type = modes[i] == ArgMode::CopyI2 ? VT_I2 : modes[i] == ArgMode::CopyR4 ? VT_R4 : VT_BOOL;
-    try {
-      params[i].assign(changeType(args[i], type));
-    } catch (const RuntimeError&) {
-      return;  // the rest keep the values the control passed
-    }
-  }
+  relay(id, params.size(), [&](size_t i) -> Variant& { return params[i]; }, modes, raise);
 }
 
 void relayControlEvent(const FormEventRow& row, int16_t& index, std::span<Variant> params, const RaiseFn& raise) {
@@ -90,18 +113,17 @@ void relayControlEvent(const FormEventRow& row, int16_t& index, std::span<Varian
     });
     return;
   }
+  // The index by reference, then the event's own parameters.
   const std::span<const ArgMode> own = modesOf(row.kind);
-  ArgBuffer<Variant> allBuffer(1 + params.size());
-  ArgBuffer<ArgMode> modeBuffer(1 + params.size());
-  const std::span<Variant> all = allBuffer.span();
-  const std::span<ArgMode> modes = modeBuffer.span();
-  all[0] = Variant::byRef(index);
+  const size_t n = 1 + params.size();
+  constexpr size_t kInline = 6;
+  std::array<ArgMode, kInline> inlineModes{};
+  std::vector<ArgMode> heapModes(n > kInline ? n : 0);
+  const std::span<ArgMode> modes = n > kInline ? std::span<ArgMode>(heapModes) : std::span<ArgMode>(inlineModes.data(), n);
   modes[0] = ArgMode::Reference;
-  for (size_t i = 0; i < params.size(); ++i) {
-    all[1 + i] = params[i];
-    modes[1 + i] = i < own.size() ? own[i] : ArgMode::Reference;
-  }
-  relayEvent(row.id, all, modes, raise);
+  for (size_t i = 0; i < params.size(); ++i) modes[1 + i] = i < own.size() ? own[i] : ArgMode::Reference;
+  Variant indexRef = Variant::byRef(index);
+  relay(row.id, n, [&](size_t i) -> Variant& { return i == 0 ? indexRef : params[i - 1]; }, modes, raise);
 }
 
 }  // namespace svx
