@@ -3,6 +3,7 @@
 #include "platform/automation/coerce.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/error.h"
+#include "platform/forms/control_array.h"
 
 namespace svx {
 
@@ -31,10 +32,45 @@ ObjectRef controlArrayElement(const Variant& controlArray, int32_t index) {
   return element.asObject();
 }
 
+namespace {
+
+// The runtime's own arrays answer the probes directly: every loaded element
+// has a Tag that reads without failing, so the lowest gap is the first index
+// missing from the loaded ones.
+const ControlArray* runtimeArray(const Variant& controlArray) {
+  const Variant v = controlArray.value();
+  if (!v.isObject()) return nullptr;
+  return dynamic_cast<const ControlArray*>(v.asObject().get());  // the caller's Variant keeps it alive
+}
+
+int32_t lowestGap(const ControlArray& array) {
+  const auto& elements = array.elements();
+  if (elements.empty()) return 0;  // LBound and UBound of an empty array are 0 and -1
+  const int32_t first = elements.begin()->first, last = elements.rbegin()->first;
+  if (last - first + 1 == static_cast<int32_t>(elements.size())) return last + 1;  // no gap
+  int32_t expected = first;
+  for (const auto& [i, element] : elements) {
+    if (i != expected) return expected;
+    ++expected;
+  }
+  return expected;
+}
+
+}  // namespace
+
 void FindFreeIndex(int32_t& index, Variant& controlArray, int32_t& errNumber, BStr& errDescription) {
   index = -1;
   errNumber = 0;
   errDescription.clear();
+  if (const ControlArray* array = runtimeArray(controlArray)) {
+    index = lowestGap(*array);
+    if (index > kMaxControlArrayIndex) {
+      index = -1;
+      errNumber = kErrControlArrayFull;
+      errDescription = kControlArrayFullMessage;
+    }
+    return;
+  }
   ErrState err;
   int32_t lower = 0, upper = -1;
   err.attempt([&] { lower = toI4(readProperty(arrayObject(controlArray), u"LBound")); });

@@ -1,7 +1,11 @@
 #include "platform/automation/dispatch.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <map>
+#include <memory>
+#include <new>
 
 namespace svx {
 
@@ -47,9 +51,23 @@ bool sameName(BStrView a, BStrView b) {
   return true;
 }
 
+size_t ClassInfo::NameHash::operator()(BStrView s) const noexcept {
+  size_t h = 14695981039346656037ull;  // FNV-1a over the lowered code units
+  for (char16_t c : s) h = (h ^ lower(c)) * 1099511628211ull;
+  return h;
+}
+
+bool ClassInfo::NameEq::operator()(BStrView a, BStrView b) const noexcept { return sameName(a, b); }
+
 ClassInfo::ClassInfo(BStr name, const ClassInfo* base)
-    : name_(std::move(name)), base_(base), nextDispid_(base ? base->nextDispid_ : 1),
-      defaultDispid_(base ? base->defaultDispid_ : -1) {}
+    : name_(std::move(name)), base_(base), firstDispid_(base ? base->nextDispid_ : 1),
+      nextDispid_(firstDispid_), defaultDispid_(base ? base->defaultDispid_ : -1) {}
+
+const MemberInfo* ClassInfo::pickRow(const Rows& rows, InvokeKind kind) const {
+  const MemberInfo* found = nullptr;
+  for (uint32_t i : rows) found = pick(found, members_[i], kind);
+  return found;
+}
 
 ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> params, MemberCall call,
                              BStr description) {
@@ -70,6 +88,13 @@ ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> 
   } else {
     dispid = nextDispid_++;
   }
+  const auto row = static_cast<uint32_t>(members_.size());
+  byName_[name].push_back(row);
+  if (dispid >= firstDispid_) {
+    const auto slot = static_cast<size_t>(dispid - firstDispid_);
+    if (byDispid_.size() <= slot) byDispid_.resize(slot + 1);
+    byDispid_[slot].push_back(row);
+  }
   members_.push_back(MemberInfo{dispid, std::move(name), kind, std::move(params), std::move(description), std::move(call)});
   return *this;
 }
@@ -82,6 +107,7 @@ ClassInfo& ClassInfo::defaultMember(BStrView name) {
 
 ClassInfo& ClassInfo::event(BStr name, std::vector<BStr> params, BStr description) {
   const auto dispid = static_cast<int32_t>(events_.size() + 1);
+  eventByName_.emplace(name, static_cast<uint32_t>(events_.size()));
   events_.push_back(EventInfo{dispid, std::move(name), std::move(params), std::move(description)});
   return *this;
 }
@@ -89,23 +115,21 @@ ClassInfo& ClassInfo::event(BStr name, std::vector<BStr> params, BStr descriptio
 const MemberInfo* ClassInfo::find(int32_t dispid, InvokeKind kind) const {
   if (dispid == 0 && defaultDispid_ > 0) dispid = defaultDispid_;
   const MemberInfo* found = nullptr;
-  for (const MemberInfo& m : members_)
-    if (m.dispid == dispid) found = pick(found, m, kind);
+  if (dispid >= firstDispid_ && static_cast<size_t>(dispid - firstDispid_) < byDispid_.size())
+    found = pickRow(byDispid_[static_cast<size_t>(dispid - firstDispid_)], kind);
   if (!found && base_) return base_->find(dispid, kind);
   return found;
 }
 
 const MemberInfo* ClassInfo::find(BStrView name, InvokeKind kind) const {
   const MemberInfo* found = nullptr;
-  for (const MemberInfo& m : members_)
-    if (sameName(m.name, name)) found = pick(found, m, kind);
+  if (auto it = byName_.find(name); it != byName_.end()) found = pickRow(it->second, kind);
   if (!found && base_) return base_->find(name, kind);
   return found;
 }
 
 int32_t ClassInfo::dispidOf(BStrView name) const {
-  for (const MemberInfo& m : members_)
-    if (sameName(m.name, name)) return m.dispid;
+  if (auto it = byName_.find(name); it != byName_.end()) return members_[it->second.front()].dispid;
   return base_ ? base_->dispidOf(name) : -1;
 }
 
@@ -121,33 +145,66 @@ const EventInfo* ClassInfo::findEvent(int32_t dispid) const {
 }
 
 const EventInfo* ClassInfo::findEvent(BStrView name) const {
-  for (const EventInfo& e : events_)
-    if (sameName(e.name, name)) return &e;
+  if (auto it = eventByName_.find(name); it != eventByName_.end()) return &events_[it->second];
   return base_ ? base_->findEvent(name) : nullptr;
 }
+
+namespace {
+
+// The bound arguments' own Variants: on the stack for the common counts,
+// constructed only as far as they are used.
+class BoundValues {
+ public:
+  explicit BoundValues(size_t n) {
+    if (n > kInline) {
+      heap_.reserve(n);
+      heapSlots_.resize(n);
+    }
+  }
+  BoundValues(const BoundValues&) = delete;
+  BoundValues& operator=(const BoundValues&) = delete;
+  ~BoundValues() { std::destroy_n(inlineValues(), used_); }
+
+  // Stores a value for slot i and returns it.
+  Variant* hold(Variant v) {
+    if (heap_.capacity() != 0) return &heap_.emplace_back(std::move(v));
+    return std::construct_at(inlineValues() + used_++, std::move(v));
+  }
+  Variant** slots() { return heap_.capacity() != 0 ? heapSlots_.data() : inlineSlots_.data(); }
+
+ private:
+  static constexpr size_t kInline = 16;
+  Variant* inlineValues() { return std::launder(reinterpret_cast<Variant*>(storage_)); }
+
+  alignas(Variant) std::byte storage_[kInline * sizeof(Variant)];
+  size_t used_ = 0;
+  std::array<Variant*, kInline> inlineSlots_;
+  std::vector<Variant> heap_;  // reserved up front, so pointers stay valid
+  std::vector<Variant*> heapSlots_;
+};
+
+}  // namespace
 
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
   const size_t n = m.params.size();
   if (args.size() > n) raise(err::WrongNumberOfArguments);
   // By-value parameters get their own copies; by-reference ones point at the
   // caller's variable (or at the argument slot when the caller passed a value).
-  std::vector<Variant> copies(n);
-  std::vector<Variant*> slots(n);
+  BoundValues values(n);
+  Variant** slots = values.slots();
   for (size_t i = 0; i < n; ++i) {
     const ParamInfo& p = m.params[i];
     const bool passed = i < args.size() && !args[i].isMissing();
     if (!passed) {
       if (!p.optional) raise(err::ArgumentNotOptional);
-      copies[i] = Variant::missing();
-      slots[i] = &copies[i];
+      slots[i] = values.hold(Variant::missing());
     } else if (p.byRef) {
       slots[i] = &args[i].deref();
     } else {
-      copies[i] = args[i].value();
-      slots[i] = &copies[i];
+      slots[i] = values.hold(args[i].value());
     }
   }
-  return m.call(self, Args(slots));
+  return m.call(self, Args(std::span<Variant*>(slots, n)));
 }
 
 int32_t paramIdOf(const MemberInfo& m, BStrView name) {

@@ -25,6 +25,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -165,12 +166,31 @@ class ClassInfo {
     return member(std::move(name), kind, std::move(params), std::move(call), std::move(description));
   }
 
+  // Case-insensitive hashing of member names (ASCII letters), so lookups by
+  // a caller's spelling need no lowered copy.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(BStrView s) const noexcept;
+  };
+  struct NameEq {
+    using is_transparent = void;
+    bool operator()(BStrView a, BStrView b) const noexcept;
+  };
+  // The rows of one name or one DISPID in this table (a property's get, let
+  // and set), as positions in members_.
+  using Rows = std::vector<uint32_t>;
+  const MemberInfo* pickRow(const Rows& rows, InvokeKind kind) const;
+
   BStr name_;
   const ClassInfo* base_;
+  int32_t firstDispid_;
   int32_t nextDispid_;
   int32_t defaultDispid_ = -1;
   std::vector<MemberInfo> members_;
   std::vector<EventInfo> events_;
+  std::unordered_map<BStr, Rows, NameHash, NameEq> byName_;
+  std::vector<Rows> byDispid_;  // indexed by dispid - firstDispid_
+  std::unordered_map<BStr, uint32_t, NameHash, NameEq> eventByName_;
 };
 
 // Case-insensitive comparison of member names (ASCII letters).

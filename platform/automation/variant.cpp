@@ -17,13 +17,16 @@ Variant::Variant(SafeArray array)
     : vt_(static_cast<uint16_t>(VT_ARRAY | array.elementType())),
       data_(std::make_shared<SafeArray>(std::move(array))) {}
 
-Variant::Variant(const Variant& other) : vt_(other.vt_) {
-  // The array is copied, never shared between Variants.
-  if (const auto* array = std::get_if<std::shared_ptr<SafeArray>>(&other.data_))
-    data_ = *array ? std::make_shared<SafeArray>(**array) : std::shared_ptr<SafeArray>();
-  else
-    data_ = other.data_;
+namespace {
+// The array is copied, never shared between Variants.
+auto copyPayload(const auto& data) -> std::remove_cvref_t<decltype(data)> {
+  if (const auto* array = std::get_if<std::shared_ptr<SafeArray>>(&data))
+    return *array ? std::make_shared<SafeArray>(**array) : std::shared_ptr<SafeArray>();
+  return data;
 }
+}  // namespace
+
+Variant::Variant(const Variant& other) : vt_(other.vt_), data_(copyPayload(other.data_)) {}
 
 Variant& Variant::operator=(const Variant& other) {
   if (this != &other) {
@@ -33,7 +36,6 @@ Variant& Variant::operator=(const Variant& other) {
   return *this;
 }
 
-Variant::~Variant() = default;
 
 Variant Variant::null() { return Variant(VT_NULL, std::monostate{}); }
 Variant Variant::missing() { return error(DISP_E_PARAMNOTFOUND); }

@@ -75,7 +75,7 @@ class Variant {
   Variant(Variant&& other) noexcept = default;
   Variant& operator=(const Variant& other);
   Variant& operator=(Variant&& other) noexcept = default;
-  ~Variant();
+  ~Variant() = default;
 
   // Typed constructors. Integral literals default to Long (VT_I4) as in the
   // runtime; use the named factories for other widths.

@@ -160,9 +160,15 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) { return messageLoop().killTimer(hW
 
 DWORD GetSysColor(int nIndex) { return desktop().sysColor(nIndex); }
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+DWORD GetCurrentProcessId() {
+  static const auto pid = static_cast<DWORD>(getpid());  // asked on every window operation
+  return pid;
+}
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+DWORD GetCurrentThreadId() {
+  thread_local const auto tid = static_cast<DWORD>(syscall(SYS_gettid));
+  return tid;
+}
 
 DWORD GetTickCount() { return Clock::tickCount(); }
 

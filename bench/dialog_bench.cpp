@@ -1,0 +1,58 @@
+// In-process costs of the scripting object: a property get by name, loading
+// and unloading a full control array, and creating and releasing a Dialog.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+
+namespace svx {
+namespace {
+
+ObjectRef newDialog() {
+  Clock::useVirtualTime();
+  Dialog::registerProgId();
+  registerDialogForm();
+  return createObject(u"Sorvanelix.Dialog");
+}
+
+void BM_DialogPropertyGetByName(benchmark::State& state) {
+  ObjectRef d = newDialog();
+  for (auto _ : state) benchmark::DoNotOptimize(d->invoke(u"Caption", InvokeKind::PropertyGet, {}));
+}
+BENCHMARK(BM_DialogPropertyGetByName);
+
+void BM_DialogLoadUnload255Commands(benchmark::State& state) {
+  ObjectRef d = newDialog();
+  Variant err, desc;
+  for (auto _ : state) {
+    for (int i = 1; i <= 255; ++i) {
+      std::vector<Variant> args{Variant::missing(), Variant::byRef(err), Variant::byRef(desc)};
+      benchmark::DoNotOptimize(d->invoke(u"LoadCommand", InvokeKind::Method, args));
+    }
+    for (int i = 1; i <= 255; ++i) {
+      std::vector<Variant> args{Variant::i2(static_cast<int16_t>(i)), Variant::byRef(err), Variant::byRef(desc)};
+      d->invoke(u"UnloadCommand", InvokeKind::Method, args);
+    }
+  }
+}
+BENCHMARK(BM_DialogLoadUnload255Commands)->Unit(benchmark::kMillisecond);
+
+void BM_DialogCreateRelease(benchmark::State& state) {
+  newDialog().reset();
+  for (auto _ : state) {
+    ObjectRef d = createObject(u"Sorvanelix.Dialog");
+    d.reset();
+  }
+  messageLoop().reset();
+}
+BENCHMARK(BM_DialogCreateRelease)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace svx
+
+BENCHMARK_MAIN();
