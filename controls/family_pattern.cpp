@@ -174,11 +174,9 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
               const size_t n = getProps.size();
               const FamilyOut out{a[n + 1], a[n + 2]};
               Form& form = formOf(self);
-              if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
-              ErrorOut{out.number, out.description}.clear();
-              Ref<Control> element;
-              ignoreErrors([&] { element = Ref<Control>(&form.array(specPtr->arrayName).item(toI2(a[0]))); });
+              const Ref<Control> element(familyProbe(form, *specPtr, a[0], out));
               if (!element) return Variant();
+              ErrorOut{out.number, out.description}.clear();
               for (size_t k = 0; k < n; ++k) {
                 Variant& param = a[k + 1];
                 if (param.isMissing()) continue;

@@ -115,6 +115,8 @@ Variant call(duk_context* ctx, Object& obj, const MemberInfo* m, const BStr& nam
 
 bool isNamed(duk_context* ctx, duk_idx_t idx) {
   if (!duk_is_object(ctx, idx)) return false;
+  // The script's Refs, known by address, are not.
+  if (engineOf(ctx).refAddresses.contains(duk_get_heapptr(ctx, idx))) return false;
   const bool named = duk_get_prop_string(ctx, idx, kNamedKey);
   duk_pop(ctx);
   return named;
