@@ -1,13 +1,11 @@
 #include "core/event_relay.h"
 
 #include <array>
-#include <cstddef>
-#include <memory>
-#include <new>
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/error.h"
+#include "platform/automation/small_variants.h"
 
 namespace svx {
 
@@ -33,33 +31,8 @@ std::span<const ArgMode> modesOf(RelayKind kind) {
   }
 }
 
-// Variants made in place, on the stack for the common counts.
-class SmallVariants {
- public:
-  explicit SmallVariants(size_t capacity) : onHeap_(capacity > kInline) {
-    if (onHeap_) heap_.reserve(capacity);
-  }
-  SmallVariants(const SmallVariants&) = delete;
-  SmallVariants& operator=(const SmallVariants&) = delete;
-  ~SmallVariants() { std::destroy_n(inlineData(), size_); }
-
-  void push(Variant v) {
-    if (onHeap_)
-      heap_.push_back(std::move(v));
-    else
-      std::construct_at(inlineData() + size_++, std::move(v));
-  }
-  std::span<Variant> span() { return onHeap_ ? std::span<Variant>(heap_) : std::span<Variant>(inlineData(), size_); }
-
- private:
-  static constexpr size_t kInline = 6;  // the index and up to five parameters
-  Variant* inlineData() { return std::launder(reinterpret_cast<Variant*>(storage_)); }
-
-  alignas(Variant) std::byte storage_[kInline * sizeof(Variant)];
-  size_t size_ = 0;
-  bool onHeap_;
-  std::vector<Variant> heap_;
-};
+// The index and up to five parameters on the stack.
+using Arguments = SmallVariants<6>;
 
 uint16_t copyType(ArgMode mode) {
   return mode == ArgMode::CopyI2 ? VT_I2 : mode == ArgMode::CopyR4 ? VT_R4 : VT_BOOL;
@@ -69,11 +42,11 @@ uint16_t copyType(ArgMode mode) {
 // raises, then writes the copies back in parameter order.
 template <class Param>
 void relay(int32_t id, size_t n, Param&& param, std::span<const ArgMode> modes, const RaiseFn& raise) {
-  SmallVariants args(n);
+  Arguments args(n);
   for (size_t i = 0; i < n; ++i)
     args.push(modes[i] == ArgMode::Reference ? Variant(param(i)) : changeType(param(i), copyType(modes[i])));
   const std::span<Variant> values = args.span();
-  SmallVariants refs(n);
+  Arguments refs(n);
   for (Variant& v : values) refs.push(Variant::byRef(v));
   raise(id, refs.span());
   for (size_t i = 0; i < n; ++i) {

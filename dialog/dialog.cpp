@@ -10,6 +10,7 @@
 #include "core/mod_show_in_taskbar.h"
 #include "core/write_log_line.h"
 #include "dialog/dialog_event_table.h"
+#include "platform/automation/small_variants.h"
 #include "platform/automation/coerce.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/services/services.h"
@@ -246,11 +247,9 @@ Variant Dialog::forward(BStrView formMember, bool clearErrors, const Args& a, st
   if (clearErrors && a.size() >= 2) ClearErrorParameters(a[a.size() - 2], a[a.size() - 1]);
   if (!formObject_) raise(err::ObjectVariableNotSet);
   const size_t n = order.empty() ? a.size() : order.size();
-  constexpr size_t kInline = 16;
-  std::array<Variant, kInline> inlineRefs;
-  std::vector<Variant> heapRefs(n > kInline ? n : 0);
-  const std::span<Variant> refs = n > kInline ? std::span<Variant>(heapRefs) : std::span<Variant>(inlineRefs.data(), n);
-  for (size_t i = 0; i < n; ++i) refs[i] = Variant::byRef(a[order.empty() ? i : order[i]]);
+  SmallVariants<16> refBuffer(n);
+  for (size_t i = 0; i < n; ++i) refBuffer.push(Variant::byRef(a[order.empty() ? i : order[i]]));
+  const std::span<Variant> refs = refBuffer.span();
   const ObjectRef form = formObject_;  // the call may end in this object's release
   if (!found) return form->invoke(formMember, InvokeKind::Method, refs);
   if (found->cls != &form->classInfo()) *found = {&form->classInfo(), form->classInfo().find(formMember, InvokeKind::Method)};

@@ -128,8 +128,9 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Proxy targets by address, to their ids in `objects`. A target is never
   // given to the script and is freed only after its finalizer has removed it.
   std::unordered_map<const void*, int64_t> targets;
-  // Refs made by the script (with finalizers of their own), by address.
-  std::unordered_map<const void*, int64_t> refAddresses;
+  // Refs made by the script (with finalizers of their own), by address, to
+  // their entries in `refs` (removed together).
+  std::unordered_map<const void*, Variant*> refAddresses;
   std::unordered_map<int64_t, Variant> refs;
   std::unordered_map<int64_t, Variant> arrays;
   // Bound member functions: the object and what the member's name means.

@@ -8,6 +8,7 @@
 
 #include "host/trace.h"
 #include "host/values.h"
+#include "platform/automation/small_variants.h"
 
 namespace svx::host {
 
@@ -177,12 +178,11 @@ duk_ret_t callMember(duk_context* ctx) {
       pushString(ctx, u"[object " + obj->classInfo().name() + u"]");
       return 1;
     }
-    constexpr duk_idx_t kInline = 12;
-    if (!named && !e.trace && nargs <= kInline) {
+    if (!named && !e.trace) {
       // The common call: arguments on the stack.
-      std::array<Variant, kInline> args;
-      for (duk_idx_t i = 0; i < nargs; ++i) args[static_cast<size_t>(i)] = toVariant(ctx, i, true);
-      const Variant result = invokeFound(*obj, member.method, std::span<Variant>(args.data(), static_cast<size_t>(nargs)));
+      SmallVariants<12> args(static_cast<size_t>(nargs));
+      for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
+      const Variant result = invokeFound(*obj, member.method, args.span());
       pushVariant(ctx, result);
       return 1;
     }

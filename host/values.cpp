@@ -78,12 +78,9 @@ Variant numberVariant(double d) {
   return Variant(d);
 }
 
-Variant objectVariant(duk_context* ctx, duk_idx_t idx, bool argument) {
-  Engine& e = engineOf(ctx);
-  if (auto a = e.refAddresses.find(duk_get_heapptr(ctx, idx)); a != e.refAddresses.end()) {
-    if (auto it = e.refs.find(a->second); it != e.refs.end())
-      return argument ? Variant::byRef(it->second) : it->second.value();
-  }
+Variant objectVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument) {
+  if (auto a = e.refAddresses.find(duk_get_heapptr(ctx, idx)); a != e.refAddresses.end())
+    return argument ? Variant::byRef(*a->second) : a->second->value();
   if (auto id = hiddenId(ctx, idx, kHandleKey)) {
     if (*id == kMissingId) return Variant::missing();
     if (auto it = e.objects.find(*id); it != e.objects.end()) return Variant(it->second);
@@ -345,14 +342,14 @@ void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function fi
 int64_t pushRefObject(duk_context* ctx, Variant slot, bool byAddress) {
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
-  e.refs.emplace(id, std::move(slot));
+  Variant& stored = e.refs.emplace(id, std::move(slot)).first->second;
   pushHandle(ctx, id, kRefKey, finalizeRef, "refProto");
   if (byAddress) {
     // A finalizer of its own: the entry goes whatever the script does to
     // the prototype, before the address can be reused.
     pushSharedFunction(ctx, finalizeRef, 2);
     duk_set_finalizer(ctx, -2);
-    e.refAddresses.insert_or_assign(duk_get_heapptr(ctx, -1), id);
+    e.refAddresses.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
   }
   return id;
 }
@@ -405,7 +402,9 @@ void pushVariant(duk_context* ctx, const Variant& in) {
   }
 }
 
-Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument) {
+Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument) { return toVariant(engineOf(ctx), ctx, idx, argument); }
+
+Variant toVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument) {
   idx = duk_normalize_index(ctx, idx);
   switch (duk_get_type(ctx, idx)) {
     case DUK_TYPE_NONE:
@@ -417,7 +416,7 @@ Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument) {
       if (duk_is_symbol(ctx, idx)) raise(err::TypeMismatch);
       return Variant(jsString(ctx, idx));
     case DUK_TYPE_OBJECT:
-    case DUK_TYPE_LIGHTFUNC: return objectVariant(ctx, idx, argument);
+    case DUK_TYPE_LIGHTFUNC: return objectVariant(e, ctx, idx, argument);
     default: raise(err::TypeMismatch);
   }
 }

@@ -11,6 +11,7 @@ void pushVariant(duk_context* ctx, const Variant& v);
 // The automation value for the script value at `idx`. As an `argument`, a Ref
 // becomes a reference to its own Variant; otherwise its value.
 Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument);
+Variant toVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument);
 
 // Pushes a script object that stands for the host's entry `id`: the id
 // under `key`, and the finalizer that drops the entry, its own or inherited

@@ -1,0 +1,42 @@
+// Variants made in place for one call: on the stack up to a few, on the heap
+// beyond, without constructing the slots that are not used.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <span>
+#include <vector>
+
+#include "platform/automation/variant.h"
+
+namespace svx {
+
+template <size_t Inline>
+class SmallVariants {
+ public:
+  explicit SmallVariants(size_t capacity) : onHeap_(capacity > Inline) {
+    if (onHeap_) heap_.reserve(capacity);
+  }
+  SmallVariants(const SmallVariants&) = delete;
+  SmallVariants& operator=(const SmallVariants&) = delete;
+  ~SmallVariants() { std::destroy_n(inlineData(), size_); }
+
+  void push(Variant v) {
+    if (onHeap_)
+      heap_.push_back(std::move(v));
+    else
+      std::construct_at(inlineData() + size_++, std::move(v));
+  }
+  std::span<Variant> span() { return onHeap_ ? std::span<Variant>(heap_) : std::span<Variant>(inlineData(), size_); }
+
+ private:
+  Variant* inlineData() { return std::launder(reinterpret_cast<Variant*>(storage_)); }
+
+  alignas(Variant) std::byte storage_[Inline * sizeof(Variant)];
+  size_t size_ = 0;
+  bool onHeap_;
+  std::vector<Variant> heap_;
+};
+
+}  // namespace svx
