@@ -59,5 +59,19 @@ TEST(DialogEventTable, ParametersAndDescriptions) {
   EXPECT_EQ(byName(u"ActiveXControlEvent").group, u"ActiveX EXE-related events");
 }
 
+// Every form event finds its row by number as it does by name; a number
+// that does not fit the name falls back to the name.
+TEST(DialogEventTable, RowsFoundByFormEventNumberAgreeWithTheName) {
+  for (const FormEventRow& f : formEventTable()) {
+    const DialogEventRow* byNumber = findDialogEventByFormEvent(f.id, f.name);
+    EXPECT_EQ(byNumber, findDialogEventByFormEvent(f.name)) << utf8(f.name);
+    ASSERT_NE(byNumber, nullptr) << utf8(f.name);
+    EXPECT_EQ(findDialogEventByFormEvent(f.id % 184 + 1, f.name), byNumber) << utf8(f.name);
+  }
+  EXPECT_EQ(findDialogEventByFormEvent(1, u"NoSuchEvent"), nullptr);
+  EXPECT_EQ(findDialogEventByFormEvent(0, u"CommandClick"), findDialogEventByFormEvent(u"CommandClick"));
+  EXPECT_EQ(findDialogEventByFormEvent(999, u"HScrollChange")->name, u"HScrollBarChange");
+}
+
 }  // namespace
 }  // namespace svx

@@ -15,6 +15,10 @@ const Case kEventCases[] = {
      "key 3 65 2\n0/3\nclick 9\n66/2\n"},
     {"EventsWithoutAFunctionAreIgnored",
      "WScript.ConnectObject(p, 'none_'); WScript.Echo(p.Fire(65))", "65/2\n"},
+    {"AFunctionDefinedLaterReceivesTheNextEvents",
+     "WScript.ConnectObject(p, 'p_'); p.FireClick(1); var p_Click = 5; p.FireClick(2);"
+     "p_Click = function (i) { WScript.Echo('click', i.value); }; p.FireClick(3); p_Click = null; p.FireClick(4)",
+     "click 3\n"},
     {"KeptEventRefsHoldTheirLastValue",
      "var kept; function p_KeyPress(i, k) { kept = k; k.value = 'A'.charCodeAt(0) + 1; }"
      "WScript.ConnectObject(p, 'p_'); WScript.Echo(p.Fire(65)); WScript.Echo(kept.value, kept.vartype)",
