@@ -23,6 +23,7 @@
 #include "services/hosted_control_relay.h"
 #include "services/hosted_controls.h"
 #include "services/mod_color.h"
+#include "services/mod_font.h"
 #include "services/mod_cd_print.h"
 #include "services/printer_members.h"
 #include "services/wrapper_vb_control_extender.h"
@@ -146,6 +147,7 @@ const ClassInfo& DialogForm::info() {
              CommonDialogShowMultiOpen);
     c.member(u"CommonDialogShowSave", InvokeKind::Method, commonDialogShowFileParams(u"strFileName"),
              CommonDialogShowSave);
+    c.member(u"CommonDialogShowFont", InvokeKind::Method, commonDialogShowFontParams(), CommonDialogShowFont);
     declareFormEvents(c);
     return c;
   }();

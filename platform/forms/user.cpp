@@ -4,6 +4,7 @@
 #include "platform/services/common_dialogs.h"
 #include "platform/services/dialog_window.h"
 #include "platform/services/file_dialogs.h"
+#include "platform/services/font_dialog.h"
 #include "platform/services/message_box.h"
 #include "platform/services/print_dialog.h"
 #include "platform/automation/safearray.h"
@@ -610,6 +611,45 @@ PrintDialogResponse printAnswer(const Variant& value) {
 
 }  // namespace
 
+namespace {
+
+// A font dialog's answer: Null or False cancels, True is OK as shown, an array
+// [face, size, weight, italic, underline, strikeout, colour] is what the user
+// picks (an Empty element keeps what the dialog showed).
+FontDialogAnswer fontAnswer(const Variant& value) {
+  FontDialogAnswer a;
+  if (value.isNull()) {
+    a.cancel = true;
+    return a;
+  }
+  const Variant& given = value.deref();
+  if (!given.isArray()) {
+    if (given.vt() != VT_BOOL) raise(err::InvalidProcedureCall);
+    a.cancel = !toBool(given);
+    return a;
+  }
+  const SafeArray* items = given.asArray();
+  if (!items || items->dimensions() != 1) raise(err::InvalidProcedureCall);
+  const int32_t lower = items->lbound();
+  const int64_t count = static_cast<int64_t>(items->ubound()) - lower + 1;
+  auto item = [&](int32_t k) -> std::optional<Variant> {
+    if (k >= count) return std::nullopt;
+    Variant v = items->get(lower + k);
+    if (v.isEmpty()) return std::nullopt;
+    return v;
+  };
+  if (auto v = item(0)) a.face = toBStr(*v);
+  if (auto v = item(1)) a.size = toBStr(*v);
+  if (auto v = item(2)) a.weight = toI4(*v);
+  if (auto v = item(3)) a.italic = toBool(*v);
+  if (auto v = item(4)) a.underline = toBool(*v);
+  if (auto v = item(5)) a.strikeOut = toBool(*v);
+  if (auto v = item(6)) a.color = static_cast<COLORREF>(toI4(*v));
+  return a;
+}
+
+}  // namespace
+
 // Queues the answer of the next box or dialog of `kind`; Null (a script's
 // null) cancels it.
 void SimulatedUser::answer(Variant& kind, Variant& value) {
@@ -638,6 +678,8 @@ void SimulatedUser::answer(Variant& kind, Variant& value) {
     } else {
       fileDialogs().queueAnswer(file, toBStr(value));
     }
+  } else if (sameName(k, u"Font")) {
+    fontDialogs().queue(fontAnswer(value));
   } else if (sameName(k, u"Folder")) {
     if (cancel) folderDialogs().queueCancel();
     else folderDialogs().queueAnswer(utf8(toBStr(value)));

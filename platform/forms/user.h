@@ -124,8 +124,8 @@ class SimulatedUser : public Object {
   void close(Variant& form);
   // form: a form, or the kind of the next common dialog to picture.
   void snapshot(Variant& form, Variant& file);
-  // kind "MessageBox", "InputBox", "Color", "Folder", "Print", "Open" or
-  // "Save"; Null cancels.
+  // kind "MessageBox", "InputBox", "Color", "Folder", "Print", "Open",
+  // "Save" or "Font"; Null cancels.
   void answer(Variant& kind, Variant& value);
 };
 

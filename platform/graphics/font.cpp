@@ -17,22 +17,28 @@ namespace svx {
 namespace {
 
 struct FontSubstitute {
-  std::string_view face;  // lower case
+  std::string_view face;  // as the forms write it
   std::string_view family;
 };
 
 // The one table of face substitutes.
 constexpr std::array fontSubstitutes = {
-    FontSubstitute{"tahoma", "DejaVu Sans"},
-    FontSubstitute{"ms sans serif", "DejaVu Sans"},
-    FontSubstitute{"microsoft sans serif", "DejaVu Sans"},
-    FontSubstitute{"ms shell dlg", "DejaVu Sans"},
-    FontSubstitute{"arial", "DejaVu Sans"},
-    FontSubstitute{"verdana", "DejaVu Sans"},
-    FontSubstitute{"courier new", "DejaVu Sans Mono"},
-    FontSubstitute{"courier", "DejaVu Sans Mono"},
-    FontSubstitute{"times new roman", "DejaVu Serif"},
+    FontSubstitute{"Tahoma", "DejaVu Sans"},
+    FontSubstitute{"MS Sans Serif", "DejaVu Sans"},
+    FontSubstitute{"Microsoft Sans Serif", "DejaVu Sans"},
+    FontSubstitute{"MS Shell Dlg", "DejaVu Sans"},
+    FontSubstitute{"Arial", "DejaVu Sans"},
+    FontSubstitute{"Verdana", "DejaVu Sans"},
+    FontSubstitute{"Courier New", "DejaVu Sans Mono"},
+    FontSubstitute{"Courier", "DejaVu Sans Mono"},
+    FontSubstitute{"Times New Roman", "DejaVu Serif"},
 };
+
+std::string lowerCase(std::string_view s) {
+  std::string lower(s);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  return lower;
+}
 
 constexpr std::string_view defaultFamily = "DejaVu Sans";
 
@@ -50,12 +56,17 @@ cairo_t* measuringContext() {
 }  // namespace
 
 std::string substituteFontFamily(std::u16string_view name) {
-  std::string lower = utf8(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  const std::string lower = lowerCase(utf8(name));
   if (lower.empty()) return std::string(defaultFamily);
   for (const auto& s : fontSubstitutes)
-    if (s.face == lower) return std::string(s.family);
+    if (lowerCase(s.face) == lower) return std::string(s.family);
   return utf8(name);
+}
+
+std::vector<std::u16string> substitutedFontFaces() {
+  std::vector<std::u16string> faces;
+  for (const auto& s : fontSubstitutes) faces.push_back(utf16(s.face));
+  return faces;
 }
 
 namespace gfx {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace svx {
 
@@ -21,6 +22,8 @@ struct Font {
 // name are mapped onto installed substitutes; any other name goes to
 // fontconfig as it is.
 std::string substituteFontFamily(std::u16string_view name);
+// The faces that have substitutes, as the forms write them.
+std::vector<std::u16string> substitutedFontFaces();
 
 // Text extents in pixels. Text is split into lines at CR LF, LF or CR; the
 // width is that of the widest line, the height one line height per line.

@@ -206,7 +206,16 @@ class FileDialogWindow : public CommonDialogWindow {
       return true;
     }
     if (paths.size() == 1) {
-      nameBox().setText(paths[0]);
+      // In its folder when that exists, as a person would pick it there.
+      const fs::path path = toPath(paths[0]);
+      const fs::path folder = path.is_absolute() ? normalFolderPath(path.parent_path()) : fs::path();
+      if (!folder.empty() && !path.filename().empty() && isDirectory(folder) && !isDirectory(path)) {
+        if (folder != folder_) navigate(folder);
+        selectListed(paths);
+        nameBox().setText(fromPath(path.filename()));
+      } else {
+        nameBox().setText(paths[0]);
+      }
     } else {
       if (!multiSelect()) {
         refuse(paths[0], u"This dialog takes one file.");

@@ -1,0 +1,51 @@
+// The common dialogs: open a file (several may be selected), choose where to
+// save, and pick a font. Each dialog is a window of its own, modal to the
+// dialog's form; here the simulated user answers them, and pictures of the
+// Open and Font dialogs are saved beside PICTURE.
+//
+//   sorvanelix-script open_and_font.js [PICTURE.png]
+var dlg = WScript.CreateObject("Sorvanelix.Dialog");
+var err = new Ref(0), desc = new Ref("");
+var picture = WScript.Arguments.length > 0 ? WScript.Arguments(0) : "open_and_font.png";
+var folder = picture.lastIndexOf("/") >= 0 ? picture.substring(0, picture.lastIndexOf("/")) : ".";
+
+function baseName(path) { return path.substring(path.lastIndexOf("/") + 1); }
+function check(what) {
+  if (err.value != 0) WScript.Echo(what + " failed: " + err.value + " " + desc.value);
+}
+
+// A file to open: LogInfo writes the log file into the Documents folder.
+dlg.LogInfo("a line to open", err, desc);
+check("LogInfo");
+var log = folder + "/Sorvanelix.txt";
+
+// Open, multi-select: a file that does not exist is refused (the dialog
+// stays open), the next answer is taken.
+User.snapshot("Open", picture);
+User.answer("Open", VBArray.from([folder + "/missing.txt"]));
+User.answer("Open", VBArray.from([log]));
+var chosen = new Ref("");
+var opened = dlg.CommonDialogShowOpen(folder, "Text files (*.txt)|*.txt|All files|*", "Open a log", chosen,
+                                      Named({boolMultiSelect: true, lngErrNumber: err, strErrDescription: desc}));
+check("Open");
+if (opened) {
+  var paths = chosen.value.toArray();
+  WScript.Echo("opened " + paths.length + " file(s): " + baseName(paths[0]));
+}
+
+// Save As: the dialog names the file; writing it is the script's business.
+User.answer("Save", folder + "/copy.txt");
+var target = new Ref("");
+if (dlg.CommonDialogShowSave(folder, "Text files|*.txt", "Save a copy", target, Missing, err, desc))
+  WScript.Echo("save as " + baseName(target.value));
+check("Save");
+
+// Font: face, size in points, weight 700 (bold); undefined keeps what the
+// dialog showed.
+User.snapshot("Font", folder + "/font.png");
+User.answer("Font", VBArray.from(["Courier New", 12, 700, undefined, undefined, undefined, undefined]));
+var face = new Ref("Tahoma"), size = new Ref(10), bold = new Ref(false), italic = new Ref(false);
+if (dlg.CommonDialogShowFont(Named({strFontName: face, byteFontSize: size, boolFontBold: bold,
+                                   boolFontItalic: italic, lngErrNumber: err, strErrDescription: desc})))
+  WScript.Echo("font " + face.value + " " + size.value + (bold.value ? " bold" : "") + (italic.value ? " italic" : ""));
+check("Font");
