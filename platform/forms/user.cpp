@@ -542,7 +542,10 @@ void SimulatedUser::snapshot(Variant& f, Variant& file) {
   const std::filesystem::path path(utf8(toBStr(file)));
   if (f.deref().vt() == VT_BSTR) {
     // A kind of common dialog: the next one of that kind, as it ends.
-    queueDialogSnapshot(toBStr(f), path);
+    const BStr kind = toBStr(f);
+    if (!sameName(kind, u"Open") && !sameName(kind, u"Save") && !sameName(kind, u"Font"))
+      raise(err::InvalidProcedureCall);
+    queueDialogSnapshot(kind, path);
     return;
   }
   user::snapshot(formArg(f), path);

@@ -7,6 +7,7 @@
 
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
+#include "platform/automation/collection.h"
 #include "platform/automation/safearray.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
@@ -353,6 +354,27 @@ TEST(FilterPatterns, MatchLikeTheShellCaseSensitively) {
       {u"*.txt", u"a.txt.bak", false}, {u" *.md ; *.txt", u"x.md", true}, {u"[ab].txt", u"c.txt", false},
   };
   for (const Case& c : cases) EXPECT_EQ(matchesFilter(c.pattern, c.name), c.match) << utf8(c.pattern);
+}
+
+TEST_F(FileDialog, NullArraysAndObjectsForEveryTextAreReported) {
+  const Variant bad[] = {Variant::null(), Variant(SafeArray::variants({Variant(u"a")})),
+                         Variant(ObjectRef(makeRef<Collection>()))};
+  for (int member = 0; member < 3; ++member) {  // Open, multi-select Open, Save
+    for (int position = 0; position < 3; ++position) {
+      for (const Variant& value : bad) {
+        std::vector<Variant> texts{Variant(u""), Variant(u""), Variant(u"")};
+        texts[static_cast<size_t>(position)] = value;
+        Variant name(u"old");
+        errNumber = Variant(0);
+        const Variant r = member == 2 ? save(texts[0], texts[1], texts[2], name)
+                                      : open(texts[0], texts[1], texts[2], name, Variant::missing(),
+                                             Variant(member == 1));
+        EXPECT_NE(toI4(errNumber), 0) << member << position;
+        EXPECT_FALSE(toBool(r)) << member << position;
+        EXPECT_EQ(name, Variant(u"")) << member << position;
+      }
+    }
+  }
 }
 
 class ComDlgDialogs : public FileDialog {};

@@ -190,6 +190,8 @@ TEST_F(FontDialog, BadArgumentsAreReportedWithoutADialog) {
       {Variant(BStr(40, u'a')), M, M, 9},
       {M, M, Variant(u"abc"), 13},
       {M, M, Variant(1e10), 6},
+      {Variant(SafeArray::variants({Variant(u"Arial")})), M, M, 13},
+      {M, Variant(SafeArray::variants({Variant(8)})), M, 13},
   };
   for (const Case& c : cases) {
     FontArgs f;
@@ -329,6 +331,9 @@ TEST_F(FontDialog, ModalFormAnsweredByTheSimulatedUserAndPictured) {
   EXPECT_EQ(lf.lfHeight, -12);
   Variant wrong(u"yes");
   EXPECT_THROW(makeRef<SimulatedUser>()->answer(kind, wrong), RuntimeError);
+  Variant form(u"Form1"), png(u"x.png");
+  EXPECT_THROW(makeRef<SimulatedUser>()->snapshot(form, png), RuntimeError);
+  EXPECT_EQ(queuedDialogSnapshots(), 0u);
 }
 
 }  // namespace
