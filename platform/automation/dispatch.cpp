@@ -165,10 +165,12 @@ class BoundValues {
   BoundValues& operator=(const BoundValues&) = delete;
   ~BoundValues() { std::destroy_n(inlineValues(), used_); }
 
-  // Stores a value for slot i and returns it.
-  Variant* hold(Variant v) {
-    if (heap_.capacity() != 0) return &heap_.emplace_back(std::move(v));
-    return std::construct_at(inlineValues() + used_++, std::move(v));
+  // Stores a copy of `v` (a value, or the value a reference points at) and
+  // returns it.
+  template <class V>
+  Variant* hold(V&& v) {
+    if (heap_.capacity() != 0) return &heap_.emplace_back(std::forward<V>(v));
+    return std::construct_at(inlineValues() + used_++, std::forward<V>(v));
   }
   Variant** slots() { return heap_.capacity() != 0 ? heapSlots_.data() : inlineSlots_.data(); }
 
@@ -201,7 +203,8 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
     } else if (p.byRef) {
       slots[i] = &args[i].deref();
     } else {
-      slots[i] = values.hold(args[i].value());
+      const Variant& a = args[i].deref();
+      slots[i] = a.isByRef() ? values.hold(a.value()) : values.hold(a);  // a typed reference is read
     }
   }
   return m.call(self, Args(std::span<Variant*>(slots, n)));

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (RelWithDebInfo) and prints each figure beside its
+# goal. Figures that are ratios compare two benchmarks of the same run.
+# Usage: scripts/bench.sh [--quick]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+min_time=0.5
+[ "${1:-}" = "--quick" ] && min_time=0.1
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" >/dev/null
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+for b in build/bin/bench_*; do
+  name=$(basename "$b")
+  SVX_DISPLAY=headless "$b" --benchmark_min_time="$min_time" --benchmark_format=json \
+    >"$out/$name.json" 2>"$out/$name.err" || echo "$name failed: $(tail -1 "$out/$name.err")" >&2
+done
+
+python3 - "$out" <<'PY'
+import glob, json, os, sys
+
+results = {}
+for path in glob.glob(os.path.join(sys.argv[1], "*.json")):
+    try:
+        data = json.load(open(path))
+    except ValueError:
+        continue
+    for b in data.get("benchmarks", []):
+        scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
+        ns = b["real_time"] * scale
+        if "per_item" in b:  # seconds per item, for batched script loops
+            ns = b["per_item"] * 1e9
+        results[b["name"]] = ns
+
+def ns(name):
+    return results.get(name)
+
+def fmt(v):
+    if v is None: return "missing"
+    if v >= 1e6: return "%.3f ms" % (v / 1e6)
+    if v >= 1e3: return "%.2f us" % (v / 1e3)
+    return "%.0f ns" % v
+
+# figure, measured (ns or ratio), goal, unit
+rows = [
+    ("call by name on Dialog (property get), in process", ns("BM_DialogPropertyGetByName"), 100, "ns"),
+    ("ten arguments, four by reference, in process", ns("BM_CallByNameTenOptionalFourByRef"), 150, "ns"),
+    ("property get from a script / trivial host function",
+     ns("BM_ScriptPropertyGet") and ns("BM_ScriptTrivialHostFunction") and
+     ns("BM_ScriptPropertyGet") / ns("BM_ScriptTrivialHostFunction"), 3, "x"),
+    ("GetCommand, eleven arguments, from a script / trivial host function",
+     ns("BM_ScriptGetCommandElevenArguments") and ns("BM_ScriptTrivialHostFunction") and
+     ns("BM_ScriptGetCommandElevenArguments") / ns("BM_ScriptTrivialHostFunction"), 15, "x"),
+    ("event, four by-reference arguments, to a script function", ns("BM_ScriptEventFourByRefToFunction"), 1500, "ns"),
+    ("event with no handler connected, whole chain", ns("BM_ScriptEventFourByRefNoHandler"), 300, "ns"),
+    ("Load and Unload of 255 elements, from C++", ns("BM_DialogLoadUnload255Commands"), 1e6, "ns"),
+    ("Load and Unload of 255 elements, from a script", ns("BM_ScriptLoadUnload255Commands"), 1e6, "ns"),
+    ("create and release a Dialog", ns("BM_DialogCreateRelease"), 300e3, "ns"),
+    ("one log record / open, append and close",
+     ns("BM_LogRecord") and ns("BM_OpenAppendClose") and ns("BM_LogRecord") / ns("BM_OpenAppendClose"), 1.3, "x"),
+]
+print("%-70s %14s %12s %8s  %s" % ("figure", "measured", "goal", "ratio", ""))
+failed = 0
+for figure, value, goal, unit in rows:
+    if value is None:
+        print("%-70s %14s" % (figure, "missing")); failed += 1; continue
+    shown = ("%.2f x" % value) if unit == "x" else fmt(value)
+    goal_shown = ("%.2f x" % goal) if unit == "x" else fmt(goal)
+    ratio = value / goal
+    ok = ratio <= 1.0
+    failed += not ok
+    print("%-70s %14s %12s %8.2f  %s" % (figure, shown, goal_shown, ratio, "ok" if ok else "OVER"))
+print()
+print("other benchmarks:")
+listed = {"BM_DialogPropertyGetByName", "BM_CallByNameTenOptionalFourByRef", "BM_ScriptPropertyGet",
+          "BM_ScriptTrivialHostFunction", "BM_ScriptGetCommandElevenArguments", "BM_ScriptEventFourByRefToFunction",
+          "BM_ScriptEventFourByRefNoHandler", "BM_DialogLoadUnload255Commands", "BM_ScriptLoadUnload255Commands",
+          "BM_DialogCreateRelease", "BM_LogRecord", "BM_OpenAppendClose"}
+for name in sorted(results):
+    if name not in listed:
+        print("  %-68s %14s" % (name, fmt(results[name])))
+sys.exit(1 if failed else 0)
+PY
