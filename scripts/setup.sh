@@ -11,7 +11,7 @@ PACKAGES=(
   fontconfig fonts-dejavu-core fonts-wqy-microhei
   duktape-dev
   libsqlite3-dev
-  libcups2-dev cups printer-driver-cups-pdf poppler-utils
+  libcups2-dev cups poppler-utils
   libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev libxcb-xtest0-dev xvfb
 )
 

@@ -1,7 +1,8 @@
 # Runs EXE SCRIPT FOLDER/PICTURE ARGS... in a temporary folder of its own,
 # which is also the Documents folder, and checks: exit status 0, standard
 # output against OUT, a PNG written to FOLDER/PICTURE, and with LOG, the
-# Documents folder's log file against that expression.
+# Documents folder's log file against that expression. The folder goes at the
+# end unless SVX_KEEP_TEST_OUTPUT is set.
 execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
 if(NOT made EQUAL 0)
   message(FATAL_ERROR "cannot make a temporary folder")
@@ -39,7 +40,11 @@ else()
     endif()
   endif()
 endif()
-file(REMOVE_RECURSE ${dir})
+if(DEFINED ENV{SVX_KEEP_TEST_OUTPUT})
+  message("test output kept in ${dir}")
+else()
+  file(REMOVE_RECURSE ${dir})
+endif()
 if(problem)
   message(FATAL_ERROR "${problem}\nstdout: ${out}\nstderr: ${err}")
 endif()

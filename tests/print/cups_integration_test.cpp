@@ -1,16 +1,17 @@
 // Printing through the real libcups path: a private CUPS scheduler (its own
-// configuration, spool and socket in a temporary folder), a queue on the
-// cups-pdf backend, a page of tabbed text and a drawing printed through the
-// form's printer members, the text positions checked with pdftotext and the
-// page rendered to a PNG in the test's output folder.
+// configuration, spool, programs and socket in a temporary folder), a raw
+// queue on a backend of the test's own that copies each job into that folder,
+// a page of tabbed text and a drawing printed through the form's printer
+// members, the text positions checked with pdftotext and the page rendered to
+// a PNG. With SVX_KEEP_TEST_OUTPUT set, the folder is kept and its path printed.
 //
-// The scheduler needs root (the cups-pdf backend refuses to run otherwise);
-// the test is skipped where it or the packages are missing.
+// The scheduler needs root (it runs only root-owned backends, and a backend
+// of mode 0700 as root); the test is skipped where it or the packages are
+// missing.
 #include <gtest/gtest.h>
 
 #include <cups/cups.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -36,8 +38,8 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 const char* const kCupsd = "/usr/sbin/cupsd";
-const char* const kBackend = "/usr/lib/cups/backend/cups-pdf";
-const char* const kPpd = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd";
+const char* const kCupsPrograms = "/usr/lib/cups";
+const char* const kQueue = "svx-file";
 
 // Starts `argv` with stdout and stderr going to `log`; returns its pid.
 pid_t start(const std::vector<std::string>& argv, const fs::path& log) {
@@ -90,29 +92,63 @@ std::string readFile(const fs::path& p) {
   return s.str();
 }
 
-// A private scheduler, stopped by its process id when the object goes.
+// The test's own temporary folder, removed at the end unless
+// SVX_KEEP_TEST_OUTPUT is set; then its path is printed.
+class TestFolder {
+ public:
+  TestFolder() {
+    char pattern[] = "/tmp/svx-cups-XXXXXX";
+    if (mkdtemp(pattern)) path_ = pattern;
+  }
+  ~TestFolder() {
+    if (path_.empty()) return;
+    if (std::getenv("SVX_KEEP_TEST_OUTPUT")) {
+      std::cout << "test output kept in " << path_.string() << "\n";
+      return;
+    }
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// A private scheduler in `dir`, stopped by its process id when the object
+// goes. Its programs are the system's, but for the one backend, "svxfile",
+// which copies each job to `dir`/page.pdf and its title to `dir`/page.title.
 class PrivateScheduler {
  public:
-  PrivateScheduler() {
-    char pattern[] = "/tmp/svx-cups-XXXXXX";
-    dir_ = mkdtemp(pattern);
+  explicit PrivateScheduler(const fs::path& dir) : dir_(dir) {
+    // Readable for the unprivileged filters and helpers the scheduler starts.
     fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
-    for (const char* sub : {"conf", "spool", "cache", "state", "log"}) fs::create_directory(dir_ / sub);
+    for (const char* sub : {"conf", "spool", "cache", "state", "log", "bin", "bin/backend"})
+      fs::create_directory(dir_ / sub);
+    for (const auto& e : fs::directory_iterator(kCupsPrograms)) {
+      const std::string name = e.path().filename().string();
+      if (e.is_directory() && name.rfind("backend", 0) != 0) fs::create_directory_symlink(e.path(), dir_ / "bin" / name);
+    }
+    writeBackend();
     socket_ = dir_ / "cups.sock";
     std::ofstream(dir_ / "conf/cupsd.conf") << "Listen " << socket_.string() << "\n"
-                                            << "Browsing No\nLogLevel info\nWebInterface No\nPreserveJobFiles Yes\n"
+                                            << "Browsing No\nLogLevel info\nWebInterface No\n"
                                             << "DefaultAuthType None\n"
                                             << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                                             << "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
                                             << "  </Limit>\n</Policy>\n";
     std::ofstream(dir_ / "conf/cups-files.conf") << "ServerRoot " << (dir_ / "conf").string() << "\n"
+                                                 << "ServerBin " << (dir_ / "bin").string() << "\n"
                                                  << "RequestRoot " << (dir_ / "spool").string() << "\n"
                                                  << "CacheDir " << (dir_ / "cache").string() << "\n"
                                                  << "StateDir " << (dir_ / "state").string() << "\n"
                                                  << "ErrorLog " << (dir_ / "log/error_log").string() << "\n"
                                                  << "AccessLog " << (dir_ / "log/access_log").string() << "\n"
                                                  << "PageLog " << (dir_ / "log/page_log").string() << "\n"
+                                                 << "Printcap " << (dir_ / "state/printcap").string() << "\n"
                                                  << "SystemGroup root\nFileDevice No\n";
     pid_ = start({kCupsd, "-f", "-c", (dir_ / "conf/cupsd.conf").string(), "-s",
                   (dir_ / "conf/cups-files.conf").string()},
@@ -124,25 +160,35 @@ class PrivateScheduler {
       kill(pid_, SIGTERM);
       finish(pid_, 10s);
     }
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
-  const fs::path& dir() const { return dir_; }
+  PrivateScheduler(const PrivateScheduler&) = delete;
+  PrivateScheduler& operator=(const PrivateScheduler&) = delete;
   const fs::path& socket() const { return socket_; }
   bool running() const { return canConnect(socket_); }
-  std::string errorLog() const { return readFile(dir_ / "log/error_log"); }
+  std::string logs() const { return readFile(dir_ / "log/cupsd.out") + readFile(dir_ / "log/error_log"); }
 
  private:
+  // Without arguments a backend lists its devices; with them it prints job
+  // argv[1] (id), [3] (title), ... of the file argv[6] or of standard input.
+  // The scheduler runs it as root because only its owner may run it.
+  void writeBackend() const {
+    const fs::path backend = dir_ / "bin/backend/svxfile";
+    const std::string out = dir_.string();
+    std::ofstream(backend) << "#!/bin/sh\n"
+                           << "if [ $# -eq 0 ]; then\n"
+                           << "  echo 'direct svxfile:/ \"Unknown\" \"Sorvanelix test file\"'\n"
+                           << "  exit 0\n"
+                           << "fi\n"
+                           << "if [ $# -ge 6 ]; then cat -- \"$6\"; else cat; fi > '" << out << "/page.part' || exit 1\n"
+                           << "printf '%s' \"$3\" > '" << out << "/page.title' || exit 1\n"
+                           << "mv '" << out << "/page.part' '" << out << "/page.pdf'\n";
+    fs::permissions(backend, fs::perms::owner_all);
+  }
+
   fs::path dir_;
   fs::path socket_;
   pid_t pid_ = -1;
 };
-
-fs::path outputFolder() {
-  fs::path out = fs::path(SVX_TEST_OUTPUT_DIR) / "print";
-  fs::create_directories(out);
-  return out;
-}
 
 // The column where `word` starts in the line of `text` that holds it.
 std::pair<int, int> lineAndColumn(const std::string& text, const std::string& word) {
@@ -156,8 +202,9 @@ std::pair<int, int> lineAndColumn(const std::string& text, const std::string& wo
 class CupsPrinting : public testing::DialogFormTest {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "the cups-pdf backend runs only for a scheduler started as root";
-    for (const char* f : {kCupsd, kBackend, kPpd, "/usr/sbin/lpadmin", "/usr/bin/pdftotext", "/usr/bin/pdftoppm"})
+    if (geteuid() != 0) GTEST_SKIP() << "the scheduler runs the test's backend only when started as root";
+    for (const char* f : {kCupsd, kCupsPrograms, "/usr/sbin/lpadmin", "/usr/sbin/lpinfo", "/usr/bin/pdftotext",
+                          "/usr/bin/pdftoppm"})
       if (!fs::exists(f)) GTEST_SKIP() << f << " is not installed (scripts/setup.sh installs it)";
     DialogFormTest::SetUp();
   }
@@ -176,27 +223,31 @@ class CupsPrinting : public testing::DialogFormTest {
   Variant errNumber, errDescription;
 };
 
-TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
-  PrivateScheduler scheduler;
-  ASSERT_TRUE(scheduler.running()) << readFile(scheduler.dir() / "log/cupsd.out") << scheduler.errorLog();
+TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
+  TestFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const fs::path& dir = folder.path();
+  PrivateScheduler scheduler(dir);
+  ASSERT_TRUE(scheduler.running()) << scheduler.logs();
   setenv("CUPS_SERVER", scheduler.socket().c_str(), 1);
   cupsSetServer(scheduler.socket().c_str());
-  const fs::path adminLog = scheduler.dir() / "log/lpadmin.out";
-  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", scheduler.socket().string(), "-p", "svx-pdf", "-E", "-v", "cups-pdf:/",
-                 "-P", kPpd},
-                adminLog),
-            0)
+  const std::string server = scheduler.socket().string();
+  const fs::path adminLog = dir / "log/lpadmin.out";
+
+  // The scheduler finds the backend's device, and takes a raw queue on it.
+  const fs::path devices = dir / "log/lpinfo.out";
+  ASSERT_EQ(run({"/usr/sbin/lpinfo", "-h", server, "--include-schemes", "svxfile", "-v"}, devices), 0)
+      << readFile(devices) << scheduler.logs();
+  EXPECT_NE(readFile(devices).find("direct svxfile:/"), std::string::npos) << readFile(devices) << scheduler.logs();
+  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-p", kQueue, "-E", "-v", "svxfile:/"}, adminLog), 0)
       << readFile(adminLog);
-  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", scheduler.socket().string(), "-d", "svx-pdf", "-p", "svx-pdf", "-o",
-                 "pdftops-renderer-default=pdftops"},
-                adminLog),
-            0);
+  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-d", kQueue}, adminLog), 0) << readFile(adminLog);
   setPrintDestinations(makeCupsDestinations());
 
   const Variant list = member(u"ListOfInstalledPrinters", {});
   ASSERT_TRUE(list.isArray());
-  EXPECT_EQ(list.asArray()->get(1), Variant(u"svx-pdf"));
-  Variant name(u"svx-pdf");
+  EXPECT_EQ(list.asArray()->get(1), Variant(u"svx-file"));
+  Variant name(u"svx-file");
   member(u"SetPrinterObject", {&name});
 
   const std::string token = "svxprint" + std::to_string(getpid());
@@ -215,51 +266,20 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
   member(u"PrinterLineAbsolute", {&x1, &y1, &x2, &y2, &red, &box, nullptr});
   Variant cx(3600), cy(4320), r(1000);
   member(u"PrinterCircleAbsolute", {&cx, &cy, &r, nullptr, nullptr, nullptr, nullptr});
-  // cups-pdf writes into the PDF folder of the job's user; a folder it made
-  // for this test goes again.
-  const fs::path pdfFolder = fs::path(getpwuid(geteuid())->pw_dir) / "PDF";
-  struct RemoveIfMade {
-    fs::path folder;
-    bool existed;
-    ~RemoveIfMade() {
-      std::error_code ignored;
-      if (!existed) fs::remove(folder, ignored);  // only when empty
-    }
-  } pdfFolderGuard{pdfFolder, fs::exists(pdfFolder)};
   const Variant printer = member(u"PrinterObject", {});
   ASSERT_TRUE(printer.isObject());
   printer.asObject()->invoke(u"EndDoc", InvokeKind::Method, {});
 
-  fs::path pdf;
-  for (int i = 0; i < 600 && pdf.empty(); ++i) {
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(pdfFolder, ec))
-      if (e.path().filename().string().rfind(token, 0) == 0) pdf = e.path();
-    if (pdf.empty()) std::this_thread::sleep_for(100ms);
-  }
-  ASSERT_FALSE(pdf.empty()) << scheduler.errorLog();
-  // The backend names the file first and writes it afterwards.
-  auto complete = [&] {
-    const std::string bytes = readFile(pdf);
-    return bytes.size() > 8 && bytes.find("%%EOF", bytes.size() - 8) != std::string::npos;
-  };
-  for (int i = 0; i < 600 && !complete(); ++i) std::this_thread::sleep_for(100ms);
-  ASSERT_TRUE(complete()) << scheduler.errorLog();
-  const fs::path out = outputFolder();
-  const fs::path kept = out / "print_page.pdf";
-  fs::copy_file(pdf, kept, fs::copy_options::overwrite_existing);
-  fs::remove(pdf);
+  // The backend renames the page once it is complete.
+  const fs::path pdf = dir / "page.pdf";
+  for (int i = 0; i < 600 && !fs::exists(pdf); ++i) std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(fs::exists(pdf)) << scheduler.logs();
+  EXPECT_EQ(readFile(pdf).rfind("%PDF-", 0), 0u);
+  EXPECT_EQ(readFile(dir / "page.title"), token);
 
-  // The queue's PostScript round trip turns text into outlines, so the text
-  // positions are read from the document as the scheduler received it.
-  fs::path received;
-  for (const auto& e : fs::directory_iterator(scheduler.dir() / "spool"))
-    if (e.path().filename().string().rfind("d", 0) == 0) received = e.path();
-  ASSERT_FALSE(received.empty());
-  const fs::path textFile = scheduler.dir() / "page.txt";
-  ASSERT_EQ(run({"/usr/bin/pdftotext", "-layout", received.string(), textFile.string()},
-                scheduler.dir() / "log/p.out"),
-            0);
+  const fs::path textFile = dir / "page.txt";
+  ASSERT_EQ(run({"/usr/bin/pdftotext", "-layout", pdf.string(), textFile.string()}, dir / "log/p.out"), 0)
+      << readFile(dir / "log/p.out");
   const std::string text = readFile(textFile);
   const auto [alphaLine, alpha] = lineAndColumn(text, "Alpha");
   const auto [betaLine, beta] = lineAndColumn(text, "Beta");
@@ -274,9 +294,8 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
   EXPECT_LT(beta, gamma);
   // Print columns 5, 20 and 40: the gaps are 15 and 35 columns wide. The
   // layout's spacing is approximate; the words' boxes are exact.
-  const fs::path boxFile = scheduler.dir() / "page.html";
-  ASSERT_EQ(run({"/usr/bin/pdftotext", "-bbox", received.string(), boxFile.string()}, scheduler.dir() / "log/b.out"),
-            0);
+  const fs::path boxFile = dir / "page.html";
+  ASSERT_EQ(run({"/usr/bin/pdftotext", "-bbox", pdf.string(), boxFile.string()}, dir / "log/b.out"), 0);
   const std::string boxes = readFile(boxFile);
   auto xMin = [&](const std::string& word) {
     const auto at = boxes.find(">" + word + "<");
@@ -288,11 +307,10 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachAPdfQueue) {
   ASSERT_GT(b, a) << boxes;
   EXPECT_NEAR((g - a) / (b - a), 35.0 / 15.0, 0.05) << boxes;
 
-  ASSERT_EQ(run({"/usr/bin/pdftoppm", "-png", "-r", "50", "-singlefile", kept.string(), (out / "print_page").string()},
-                scheduler.dir() / "log/ppm.out"),
+  ASSERT_EQ(run({"/usr/bin/pdftoppm", "-png", "-r", "50", "-singlefile", pdf.string(), (dir / "page").string()},
+                dir / "log/ppm.out"),
             0);
-  EXPECT_TRUE(fs::exists(out / "print_page.png"));
-  std::cout << "printed page: " << (out / "print_page.png").string() << "\n";
+  EXPECT_TRUE(fs::exists(dir / "page.png"));
 }
 
 }  // namespace
