@@ -59,13 +59,17 @@ class DialogRobustness : public DialogTest {
     documents_ = std::filesystem::temp_directory_path() / ("svx-dialog-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(documents_);
     setDocumentsFolderOverride(documents_.string());
+    // Members given a relative file name (StartLogging "abc") write there too.
+    workingFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(documents_);
   }
   void TearDown() override {
+    std::filesystem::current_path(workingFolder_);
     setDocumentsFolderOverride(std::nullopt);
     std::filesystem::remove_all(documents_);
     DialogTest::TearDown();
   }
-  std::filesystem::path documents_;
+  std::filesystem::path documents_, workingFolder_;
 };
 
 TEST_F(DialogRobustness, EveryMemberWithEveryKindOfArgument) {
