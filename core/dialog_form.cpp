@@ -61,8 +61,17 @@ const FormEventRow* controlEventRow(BStrView array, ControlEvent event) {
     }
     return m;
   }();
-  const auto it = bySource.find(array);
-  return it == bySource.end() ? nullptr : it->second[static_cast<size_t>(event)];
+  // Events come in runs from one array (mouse moves): the last array's rows
+  // are at hand without hashing its name.
+  thread_local BStr lastArray;
+  thread_local const Rows* lastRows = nullptr;
+  if (!lastRows || array != lastArray) {
+    const auto it = bySource.find(array);
+    if (it == bySource.end()) return nullptr;
+    lastArray = BStr(array);
+    lastRows = &it->second;
+  }
+  return (*lastRows)[static_cast<size_t>(event)];
 }
 
 bool chordHeld(int16_t shift) { return (shift & kShiftCtrlAlt) == kShiftCtrlAlt; }

@@ -1,9 +1,8 @@
 #include "host/objects.h"
 
 #include <algorithm>
-#include <array>
-#include <unordered_map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "host/trace.h"
