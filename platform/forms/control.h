@@ -166,6 +166,8 @@ class Control : public Object {
   // What the simulated user's keys and clicks do to the control after its
   // events: a typed character (KeyAscii after the handler), a click.
   virtual void typeChar(int16_t /*ascii*/) {}
+  // What a key does to the control after its KeyDown (a text box's caret keys).
+  virtual void pressKey(int16_t /*keyCode*/, int16_t /*shift*/) {}
   virtual void userClick() { fire(ControlEvent::Click); }
 
   // The picture of the control for a snapshot (children added by the form).

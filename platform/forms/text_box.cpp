@@ -79,6 +79,39 @@ void TextBox::setSelText(BStr v) {
   if (p_.edit.text != before) fire(ControlEvent::Change);
 }
 
+bool TextEdit::key(int16_t keyCode) {
+  clampSelection();
+  const auto n = static_cast<int32_t>(text.size());
+  switch (keyCode) {
+    case 37:  // left
+      selStart = selLength > 0 ? selStart : std::max(0, selStart - 1);
+      break;
+    case 39:  // right
+      selStart = selLength > 0 ? selStart + selLength : std::min(n, selStart + 1);
+      break;
+    case 36:  // home
+      selStart = 0;
+      break;
+    case 35:  // end
+      selStart = n;
+      break;
+    case 46:  // delete
+      if (selLength == 0 && selStart >= n) return false;
+      if (selLength == 0) selLength = 1;
+      replaceSelection({});
+      return true;
+    default:
+      return false;
+  }
+  selLength = 0;
+  return false;
+}
+
+void TextBox::pressKey(int16_t keyCode, int16_t) {
+  if (keyCode == 46 && p_.locked) return;
+  if (p_.edit.key(keyCode)) fire(ControlEvent::Change);
+}
+
 void TextBox::typeChar(int16_t ascii) {
   if (p_.locked) return;
   if (p_.edit.type(ascii, p_.maxLength, p_.multiLine)) fire(ControlEvent::Change);

@@ -15,6 +15,10 @@ struct TextEdit {
   int32_t selLength = 0;
   // Applies a typed character; false when it changes nothing.
   bool type(int16_t ascii, int32_t maxLength, bool multiLine);
+  // Left, Right, Home and End move the caret (ending the selection), Delete
+  // removes the selection or the character after the caret; true when the
+  // text changed.
+  bool key(int16_t keyCode);
   void setSelStart(int32_t v);
   void setSelLength(int32_t v);
   void replaceSelection(const BStr& s);
@@ -31,6 +35,7 @@ class TextBox : public Control {
   bool canHaveFocus() const override { return true; }
   void render(RenderItem& item) const override;
   void typeChar(int16_t ascii) override;
+  void pressKey(int16_t keyCode, int16_t shift) override;
 
   const BStr& text() const { return p_.edit.text; }
   void setText(BStr t);

@@ -159,6 +159,7 @@ void keyDown(Control& c, int16_t keyCode, int16_t shift) {
     if (keyCode == 0) return;
   }
   t.fireKey(ControlEvent::KeyDown, keyCode, shift);
+  if (keyCode != 0 && t.loaded()) t.pressKey(keyCode, shift);
 }
 
 void keyPress(Control& c, int16_t keyAscii) {

@@ -266,18 +266,22 @@ TEST_F(X11DisplayTest, AMessageBoxIsAnsweredByARealClick) {
   };
   std::string title;
   uint32_t formAtBox = 0;
+  uint32_t transientFor = 0;
   act([&] {
     eventually([&] { return boxWindow.load() != 0; });
     const uint32_t b = boxWindow.load();
     if (!b) return;
     title = person->title(b);
     formAtBox = formWindow.load();
+    transientFor = person->windowProperty(b, "WM_TRANSIENT_FOR");
     const auto [x, y] = person->origin(b);
     person->click(x + 196, y + 80);  // the second button, "No"
   });
   form->show(true);
   actor.join();
   EXPECT_EQ(title, "Question");
+  EXPECT_NE(formAtBox, 0u);
+  EXPECT_EQ(transientFor, formAtBox);  // the box stays with the window it blocks
   EXPECT_EQ(answer, vbNo);
   ASSERT_EQ(dialogResponder().shown().size(), 1u);
   EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Person);

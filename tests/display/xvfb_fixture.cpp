@@ -202,6 +202,13 @@ std::string Person::title(uint32_t window) {
                      static_cast<size_t>(xcb_get_property_value_length(r.p)));
 }
 
+uint32_t Person::windowProperty(uint32_t window, const char* name) {
+  Reply<xcb_get_property_reply_t> r{xcb_get_property_reply(
+      conn_, xcb_get_property(conn_, 0, window, internAtom(conn_, name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr)};
+  if (!r || r->format != 32 || xcb_get_property_value_length(r.p) < 4) return 0;
+  return *static_cast<const uint32_t*>(xcb_get_property_value(r.p));
+}
+
 RasterImage Person::pixels(uint32_t window, int width, int height) {
   RasterImage out(width, height);
   Reply<xcb_get_image_reply_t> r{xcb_get_image_reply(

@@ -61,6 +61,8 @@ class Person {
   void resize(uint32_t window, int width, int height);
   uint32_t inputFocus();
   std::string title(uint32_t window);
+  // The first 32-bit value of a window's property (0: none).
+  uint32_t windowProperty(uint32_t window, const char* name);
   RasterImage pixels(uint32_t window, int width, int height);
   void setRootResource(const std::string& text);  // RESOURCE_MANAGER
   void sync();

@@ -80,6 +80,41 @@ TEST_F(PersonInputTest, KeysGoThroughThePreviewToTheFocusAndTabEnterMoveAndPress
   EXPECT_EQ(form->take(), (Log{"Command(1).Click"}));
 }
 
+TEST_F(PersonInputTest, CaretKeysMoveInTheTextAndDeleteRemovesAfterTheCaret) {
+  auto key = [&](int16_t code) {
+    send(WM_KEYDOWN, static_cast<WPARAM>(code), 0);
+    send(WM_KEYUP, static_cast<WPARAM>(code), 0);
+  };
+  for (char16_t c : std::u16string_view(u"abc")) send(WM_CHAR, c, 0);
+  key(37);
+  key(37);
+  send(WM_CHAR, u'X', 0);
+  EXPECT_EQ(text->text(), u"aXbc");
+  key(36);  // home
+  key(46);  // delete
+  EXPECT_EQ(text->text(), u"Xbc");
+  form->take();
+  key(35);  // end: nothing after the caret to delete
+  key(46);
+  EXPECT_EQ(text->text(), u"Xbc");
+  EXPECT_EQ(form->take(), (Log{"Form.KeyDown(35)", "Text(1).KeyDown", "Form.KeyUp(35)", "Text(1).KeyUp",
+                               "Form.KeyDown(46)", "Text(1).KeyDown", "Form.KeyUp(46)", "Text(1).KeyUp"}));
+  // A handler that swallows the key (KeyCode 0) keeps the text; so does Locked.
+  key(36);
+  form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
+    if (e == ControlEvent::KeyDown) p[0].assign(Variant::i2(0));
+  };
+  key(46);
+  EXPECT_EQ(text->text(), u"Xbc");
+  form->react = nullptr;
+  text->setLocked(true);
+  key(46);
+  EXPECT_EQ(text->text(), u"Xbc");
+  text->setLocked(false);
+  key(46);
+  EXPECT_EQ(text->text(), u"bc");
+}
+
 TEST_F(PersonInputTest, ListsChooseTheItemUnderThePointerAndFollowTheArrowKeys) {
   ListBox& list = form->add<ListBox>(u"List", 1, 1500, 150);
   list.move(1500, 150, 1500, 4 * fontLineHeight(list.font()) * 15 + 30);
