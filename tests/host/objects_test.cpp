@@ -68,5 +68,16 @@ TEST_F(HostTest, BoundMembersAreSharedAndKeepTheirObject) {
   EXPECT_EQ(live, (std::vector<int>{0, 1, 0}));
 }
 
+// Past the cache's size, names are still resolved on every access.
+TEST_F(HostTest, NamesBeyondTheCacheStillWork) {
+  const ScriptRun r = runScript(
+      "var p = new ActiveXObject('Sorvanelix.TestProbe'), failed = 0;\n"
+      "for (var i = 0; i < 5000; ++i) { try { p['x' + i]; } catch (e) { if ((e.number & 0xFFFF) === 438) ++failed; } }\n"
+      "var echo = p.Echo; p.Caption = 'c';\n"
+      "WScript.Echo(failed, echo(3), p.Echo(4), p.List(2), p.Caption, p.Make('self').IsSelf(p));\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "5000 3 4 20 c true\n");
+}
+
 }  // namespace
 }  // namespace svx::host

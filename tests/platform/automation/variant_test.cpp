@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
+#include "platform/automation/small_variants.h"
 #include "platform/automation/variant.h"
 
 namespace svx {
@@ -123,6 +125,41 @@ TEST(VariantRef, TypedReferenceCoercesToItsType) {
   Variant outer = Variant::byRef(slot);
   outer.assign(Variant(66.5));
   EXPECT_EQ(keyAscii, 66);
+}
+
+// A number converted to its own type (also read through a typed reference)
+// keeps its value exactly.
+TEST(Variant, ChangeTypeToItsOwnTypeKeepsTheValue) {
+  int16_t i2 = -7;
+  float r4 = 1.25f;
+  int16_t flag = VARIANT_TRUE;
+  const struct {
+    Variant source;
+    uint16_t type;
+    Variant expected;
+  } rows[] = {
+      {Variant::i2(-7), VT_I2, Variant::i2(-7)},      {Variant(40000), VT_I4, Variant(40000)},
+      {Variant(2.5f), VT_R4, Variant(2.5f)},          {Variant(-0.5), VT_R8, Variant(-0.5)},
+      {Variant(true), VT_BOOL, Variant(true)},        {Variant::ui1(200), VT_UI1, Variant::ui1(200)},
+      {Variant::byRef(i2), VT_I2, Variant::i2(-7)},   {Variant::byRef(r4), VT_R4, Variant(1.25f)},
+      {Variant::byRefBool(flag), VT_BOOL, Variant(true)},
+  };
+  for (const auto& r : rows) {
+    const Variant got = changeType(r.source, r.type);
+    EXPECT_EQ(got.vt(), r.type);
+    EXPECT_TRUE(got == r.expected) << r.type;
+  }
+}
+
+// Up to its inline count on the stack, beyond it on the heap; either way
+// the values stay in order and are destroyed with the buffer.
+TEST(Variant, SmallVariantsHoldTheirValuesInOrder) {
+  for (const size_t n : {size_t{0}, size_t{3}, size_t{4}, size_t{9}}) {
+    SmallVariants<4> v(n);
+    for (size_t i = 0; i < n; ++i) v.push(Variant(BStr(40, static_cast<char16_t>(u'a' + i))));
+    ASSERT_EQ(v.span().size(), n);
+    for (size_t i = 0; i < n; ++i) EXPECT_EQ(v.span()[i].asBStr(), BStr(40, static_cast<char16_t>(u'a' + i)));
+  }
 }
 
 }  // namespace
