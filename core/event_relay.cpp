@@ -19,6 +19,27 @@ constexpr ArgMode kCancel[] = {M::CopyBool};
 constexpr ArgMode kItem[] = {M::Reference};
 constexpr ArgMode kDataError[] = {M::Reference, M::Reference};
 
+// The same after the index (by reference).
+constexpr ArgMode kIndexOnly[] = {M::Reference};
+constexpr ArgMode kIndexKey[] = {M::Reference, M::CopyI2, M::CopyI2};
+constexpr ArgMode kIndexAscii[] = {M::Reference, M::CopyI2};
+constexpr ArgMode kIndexMouse[] = {M::Reference, M::CopyI2, M::CopyI2, M::CopyR4, M::CopyR4};
+constexpr ArgMode kIndexCancel[] = {M::Reference, M::CopyBool};
+constexpr ArgMode kIndexItem[] = {M::Reference, M::Reference};
+constexpr ArgMode kIndexDataError[] = {M::Reference, M::Reference, M::Reference};
+
+std::span<const ArgMode> indexModesOf(RelayKind kind) {
+  switch (kind) {
+    case RelayKind::Key: return kIndexKey;
+    case RelayKind::Ascii: return kIndexAscii;
+    case RelayKind::Mouse: return kIndexMouse;
+    case RelayKind::Cancel: return kIndexCancel;
+    case RelayKind::Item: return kIndexItem;
+    case RelayKind::DataError: return kIndexDataError;
+    default: return kIndexOnly;
+  }
+}
+
 std::span<const ArgMode> modesOf(RelayKind kind) {
   switch (kind) {
     case RelayKind::Key: return kKey;
@@ -86,17 +107,19 @@ void relayControlEvent(const FormEventRow& row, int16_t& index, std::span<Varian
     });
     return;
   }
-  // The index by reference, then the event's own parameters.
-  const std::span<const ArgMode> own = modesOf(row.kind);
+  // The index by reference, then the event's own parameters; parameters
+  // beyond the kind's go by reference.
   const size_t n = 1 + params.size();
-  constexpr size_t kInline = 6;
-  std::array<ArgMode, kInline> inlineModes{};
-  std::vector<ArgMode> heapModes(n > kInline ? n : 0);
-  const std::span<ArgMode> modes = n > kInline ? std::span<ArgMode>(heapModes) : std::span<ArgMode>(inlineModes.data(), n);
-  modes[0] = ArgMode::Reference;
-  for (size_t i = 0; i < params.size(); ++i) modes[1 + i] = i < own.size() ? own[i] : ArgMode::Reference;
   Variant indexRef = Variant::byRef(index);
-  relay(row.id, n, [&](size_t i) -> Variant& { return i == 0 ? indexRef : params[i - 1]; }, modes, raise);
+  auto param = [&](size_t i) -> Variant& { return i == 0 ? indexRef : params[i - 1]; };
+  if (const std::span<const ArgMode> modes = indexModesOf(row.kind); modes.size() == n) {
+    relay(row.id, n, param, modes, raise);
+    return;
+  }
+  const std::span<const ArgMode> own = modesOf(row.kind);
+  std::vector<ArgMode> modes(n, ArgMode::Reference);
+  for (size_t i = 0; i < params.size() && i < own.size(); ++i) modes[1 + i] = own[i];
+  relay(row.id, n, param, modes, raise);
 }
 
 }  // namespace svx

@@ -16,9 +16,13 @@ namespace {
 
 class ScriptSink : public EventSink {
  public:
-  ScriptSink(std::weak_ptr<Engine> engine, BStr prefix) : engine_(std::move(engine)), prefix_(std::move(prefix)) {}
+  ScriptSink(std::weak_ptr<Engine> engine, BStr prefix)
+      : engine_(std::move(engine)), raw_(engine_.lock().get()), prefix_(std::move(prefix)) {}
   void onEvent(Object&, const EventInfo& event, std::span<Variant> args) override {
-    if (auto e = engine_.lock()) e->deliverEvent(functionFor(event), args);
+    // The engine lives while its script runs (its owner is up the stack of
+    // any event it can receive), so a check that it is still there is
+    // enough.
+    if (!engine_.expired()) raw_->deliverEvent(functionFor(event), args);
   }
 
  private:
@@ -36,6 +40,7 @@ class ScriptSink : public EventSink {
   }
 
   std::weak_ptr<Engine> engine_;
+  Engine* raw_;
   BStr prefix_;
   std::vector<std::optional<EventFunction>> names_;
 };
