@@ -51,14 +51,6 @@ bool sameName(BStrView a, BStrView b) {
   return true;
 }
 
-size_t ClassInfo::NameHash::operator()(BStrView s) const noexcept {
-  size_t h = 14695981039346656037ull;  // FNV-1a over the lowered code units
-  for (char16_t c : s) h = (h ^ lower(c)) * 1099511628211ull;
-  return h;
-}
-
-bool ClassInfo::NameEq::operator()(BStrView a, BStrView b) const noexcept { return sameName(a, b); }
-
 ClassInfo::ClassInfo(BStr name, const ClassInfo* base)
     : name_(std::move(name)), base_(base), firstDispid_(base ? base->nextDispid_ : 1),
       nextDispid_(firstDispid_), defaultDispid_(base ? base->defaultDispid_ : -1) {}
@@ -89,7 +81,13 @@ ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> 
     dispid = nextDispid_++;
   }
   const auto row = static_cast<uint32_t>(members_.size());
-  byName_[name].push_back(row);
+  int32_t named = byName_.find(name);
+  if (named < 0) {
+    named = static_cast<int32_t>(rowsByName_.size());
+    byName_.insert(name, named);
+    rowsByName_.emplace_back();
+  }
+  rowsByName_[static_cast<size_t>(named)].push_back(row);
   if (dispid >= firstDispid_) {
     const auto slot = static_cast<size_t>(dispid - firstDispid_);
     if (byDispid_.size() <= slot) byDispid_.resize(slot + 1);
@@ -107,7 +105,7 @@ ClassInfo& ClassInfo::defaultMember(BStrView name) {
 
 ClassInfo& ClassInfo::event(BStr name, std::vector<BStr> params, BStr description) {
   const auto dispid = static_cast<int32_t>(events_.size() + 1);
-  eventByName_.emplace(name, static_cast<uint32_t>(events_.size()));
+  eventByName_.insert(name, static_cast<int32_t>(events_.size()));
   events_.push_back(EventInfo{dispid, std::move(name), std::move(params), std::move(description)});
   return *this;
 }
@@ -123,13 +121,15 @@ const MemberInfo* ClassInfo::find(int32_t dispid, InvokeKind kind) const {
 
 const MemberInfo* ClassInfo::find(BStrView name, InvokeKind kind) const {
   const MemberInfo* found = nullptr;
-  if (auto it = byName_.find(name); it != byName_.end()) found = pickRow(it->second, kind);
+  if (const int32_t named = byName_.find(name); named >= 0)
+    found = pickRow(rowsByName_[static_cast<size_t>(named)], kind);
   if (!found && base_) return base_->find(name, kind);
   return found;
 }
 
 int32_t ClassInfo::dispidOf(BStrView name) const {
-  if (auto it = byName_.find(name); it != byName_.end()) return members_[it->second.front()].dispid;
+  if (const int32_t named = byName_.find(name); named >= 0)
+    return members_[rowsByName_[static_cast<size_t>(named)].front()].dispid;
   return base_ ? base_->dispidOf(name) : -1;
 }
 
@@ -145,7 +145,7 @@ const EventInfo* ClassInfo::findEvent(int32_t dispid) const {
 }
 
 const EventInfo* ClassInfo::findEvent(BStrView name) const {
-  if (auto it = eventByName_.find(name); it != eventByName_.end()) return &events_[it->second];
+  if (const int32_t e = eventByName_.find(name); e >= 0) return &events_[static_cast<size_t>(e)];
   return base_ ? base_->findEvent(name) : nullptr;
 }
 

@@ -25,11 +25,11 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "platform/automation/error.h"
+#include "platform/automation/name_index.h"
 #include "platform/automation/variant.h"
 
 namespace svx {
@@ -166,16 +166,6 @@ class ClassInfo {
     return member(std::move(name), kind, std::move(params), std::move(call), std::move(description));
   }
 
-  // Case-insensitive hashing of member names (ASCII letters), so lookups by
-  // a caller's spelling need no lowered copy.
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(BStrView s) const noexcept;
-  };
-  struct NameEq {
-    using is_transparent = void;
-    bool operator()(BStrView a, BStrView b) const noexcept;
-  };
   // The rows of one name or one DISPID in this table (a property's get, let
   // and set), as positions in members_.
   using Rows = std::vector<uint32_t>;
@@ -188,9 +178,10 @@ class ClassInfo {
   int32_t defaultDispid_ = -1;
   std::vector<MemberInfo> members_;
   std::vector<EventInfo> events_;
-  std::unordered_map<BStr, Rows, NameHash, NameEq> byName_;
+  NameIndex byName_;            // name -> position in rowsByName_
+  std::vector<Rows> rowsByName_;
   std::vector<Rows> byDispid_;  // indexed by dispid - firstDispid_
-  std::unordered_map<BStr, uint32_t, NameHash, NameEq> eventByName_;
+  NameIndex eventByName_;       // name -> position in events_
 };
 
 // Case-insensitive comparison of member names (ASCII letters).

@@ -264,3 +264,28 @@ TEST(CollectionTest, PositionsKeysAndFailures) {
 
 }  // namespace
 }  // namespace svx
+
+namespace svx {
+namespace {
+
+TEST(NameIndexTest, FindsEveryNameWithoutCaseAcrossGrowth) {
+  NameIndex index;
+  EXPECT_EQ(index.find(u"Anything"), -1);
+  for (int i = 0; i < 500; ++i) ASSERT_TRUE(index.insert(u"Member" + utf16(std::to_string(i)), i));
+  for (int i = 0; i < 500; ++i) {
+    EXPECT_EQ(index.find(u"MEMBER" + utf16(std::to_string(i))), i);
+    EXPECT_EQ(index.find(u"member" + utf16(std::to_string(i))), i);
+  }
+  EXPECT_EQ(index.find(u"Member500"), -1);
+  EXPECT_EQ(index.find(u""), -1);
+  EXPECT_FALSE(index.insert(u"mEmBeR7", 99));  // the first keeps its number
+  EXPECT_EQ(index.find(u"Member7"), 7);
+  // Only ASCII letters fold: "É" and "é" are different names.
+  ASSERT_TRUE(index.insert(u"\u00C9t\u00E9", 1000));
+  EXPECT_EQ(index.find(u"\u00C9T\u00C9"), -1);
+  EXPECT_EQ(index.find(u"\u00C9t\u00E9"), 1000);
+  EXPECT_EQ(index.size(), 501u);
+}
+
+}  // namespace
+}  // namespace svx
