@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +36,7 @@ Xvfb::Xvfb(const std::string& screen) {
   const pid_t pid = fork();
   if (pid < 0) return;
   if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // the server goes with a test that dies
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
     const int devnull = open("/dev/null", O_RDWR);
