@@ -12,6 +12,7 @@
 #include "core/event_relay.h"
 #include "core/form_event_table.h"
 #include "core/mod_cd_browse_for_folder.h"
+#include "windows/frm_about.h"
 #include "core/mod_main.h"
 #include "core/surface_drawing.h"
 #include "platform/automation/coerce.h"
@@ -381,43 +382,6 @@ void DialogForm::onUserControlEvent(ControlArray& array, BStrView event, int16_t
                                    [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
   if (row)
     relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
-}
-
-// The About box.
-
-namespace {
-FormDesign aboutDesign() {
-  FormDesign d;
-  d.name = u"frmAbout";
-  d.caption = u"About Sorvanelix";
-  d.clientWidth = 4200;
-  d.clientHeight = 1800;
-  d.font = Font{u"Tahoma", 8.25};
-  ControlDesign text;
-  text.arrayName = u"lblAbout";
-  text.kind = ControlKind::Label;
-  text.values = {{u"Left", Variant(240)}, {u"Top", Variant(240)}, {u"Width", Variant(3720)},
-                 {u"Height", Variant(600)}, {u"Caption", Variant(u"Sorvanelix 1.0.0")}};
-  ControlDesign ok;
-  ok.arrayName = u"cmdOK";
-  ok.kind = ControlKind::CommandButton;
-  ok.values = {{u"Left", Variant(2940)}, {u"Top", Variant(1260)}, {u"Width", Variant(1035)},
-               {u"Height", Variant(345)},  {u"Caption", Variant(u"OK")},  {u"Default", Variant(true)},
-               {u"Cancel", Variant(true)}};
-  d.controls = {text, ok};
-  return d;
-}
-}  // namespace
-
-frmAbout::frmAbout() : Form(aboutDesign()) {}
-
-const ClassInfo& frmAbout::info() {
-  static const ClassInfo ci = ClassInfo(u"frmAbout", &Form::info());
-  return ci;
-}
-
-void frmAbout::onControlEvent(ControlArray& array, ControlEvent event, int16_t&, std::span<Variant>) {
-  if (array.name() == u"cmdOK" && event == ControlEvent::Click) unload();
 }
 
 }  // namespace svx

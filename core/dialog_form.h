@@ -81,17 +81,4 @@ class DialogForm : public Form {
   void releaseHostedControls();
 };
 
-// The least About box: a caption, a line of text and an OK button that
-// unloads it.
-class frmAbout : public Form {
- public:
-  frmAbout();
-  static const ClassInfo& info();
-  const ClassInfo& classInfo() const override { return info(); }
-
- protected:
-  void onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) override;
-};
-
-
 }  // namespace svx

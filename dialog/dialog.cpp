@@ -231,6 +231,7 @@ const ClassInfo& Dialog::info() {
         };
       }
       c.member(r.name, r.kind, r.params, std::move(call), r.description);
+      if (!r.result.empty()) c.returns(r.result);
     }
     declareDialogEvents(c);
     return c;
@@ -240,6 +241,7 @@ const ClassInfo& Dialog::info() {
 
 void Dialog::registerProgId() {
   registerClass(kProgId, [] { return ObjectRef(makeRef<Dialog>()); });
+  setReferenceNotes(kProgId, dialogReferenceNotes());
 }
 
 Variant Dialog::forward(BStrView formMember, bool clearErrors, const Args& a, std::span<const size_t> order,

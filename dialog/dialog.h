@@ -11,6 +11,7 @@
 #include "core/cls_timer.h"
 #include "dialog/dialog_form_api.h"
 #include "platform/automation/dispatch.h"
+#include "platform/automation/type_reference.h"
 
 namespace svx {
 
@@ -36,11 +37,16 @@ struct DialogMemberRow {
   MemberPattern pattern = MemberPattern::Delegate;
   Handler handler = nullptr;  // null: forwarded to the form by name
   BStr description;
+  BStr result;  // what a call returns; empty: nothing
 };
 
 // Every member of _Dialog, in interface order (a property's get and let as
 // separate rows).
 const std::vector<DialogMemberRow>& dialogMemberTable();
+
+// How each member reports its errors, for the class reference
+// (docs/reference.md, `sorvanelix-script --reference`).
+ReferenceNotes dialogReferenceNotes();
 
 class Dialog : public Object {
  public:

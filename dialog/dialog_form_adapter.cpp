@@ -46,7 +46,7 @@ class DialogFormAdapter : public DialogFormApi {
 
 class HelpWindowAdapter : public HelpWindowApi {
  public:
-  HelpWindowAdapter() : form_(makeRef<frmHelpAll>(referenceText(Dialog::info()))) { form_->load(); }
+  HelpWindowAdapter() : form_(makeRef<frmHelpAll>()) { form_->load(); }
   HWND hWnd() override { return form_->hWnd(); }
   float width() override { return static_cast<float>(form_->width()); }
   float height() override { return static_cast<float>(form_->height()); }

@@ -49,7 +49,7 @@ std::vector<ParamInfo> params(std::u16string_view spec, Errors errors) {
 
 DialogMemberRow row(BStrView name, InvokeKind kind, std::u16string_view spec, Errors errors, MemberPattern pattern,
                     H handler, BStrView description) {
-  return {BStr(name), kind, params(spec, errors), pattern, handler, BStr(description)};
+  return {BStr(name), kind, params(spec, errors), pattern, handler, BStr(description), {}};
 }
 
 // A member forwarded to the form member of the same name.
@@ -85,15 +85,21 @@ struct Family {
   std::vector<DialogMemberRow> afterObject = {};
 };
 
+constexpr const char16_t* kLoadResult = u"Long: the new element's index, or -1 (Integer)";
+
 void addFamily(std::vector<DialogMemberRow>& rows, const Family& f) {
   const BStr word = f.word, getWord = f.getWord, noun = f.noun;
   rows.push_back(fwd(u"Load" + word, f.container ? u"intPictureContainerIndex?" : u"", familyDescription(noun, u"Load")));
+  rows.back().result = kLoadResult;
   rows.push_back(fwd(u"Unload" + word, u"intIndex", familyDescription(noun, u"Unload")));
   rows.push_back(fwd(u"Get" + getWord, u"intIndex " + decorate(f.getProps, u"&", u"?"), familyDescription(noun, u"Get")));
   rows.push_back(fwd(u"Set" + getWord, u"intIndex " + decorate(f.setProps, u"", u"?") + (f.zOrder ? u" intZOrder?" : u""),
                      familyDescription(noun, u"Set")));
   rows.insert(rows.end(), f.beforeObject.begin(), f.beforeObject.end());
-  if (f.object) rows.push_back(fwd(word + u"Object", u"intIndex", familyDescription(noun, u"Object")));
+  if (f.object) {
+    rows.push_back(fwd(word + u"Object", u"intIndex", familyDescription(noun, u"Object")));
+    rows.back().result = u"Object: the control element, or Nothing";
+  }
   rows.insert(rows.end(), f.afterObject.begin(), f.afterObject.end());
 }
 
@@ -434,6 +440,67 @@ std::vector<DialogMemberRow> buildRows() {
   r.push_back(row(u"ClipboardSetData", M, u"byteStdPictureArray intFormat?", E, P::HandlerReport, &Dialog::ClipboardSetData,
                   u"Puts a picture represented by the byte array on the Clipboard object using the specified graphic "
                   u"format."));
+
+  // What the members that return a value give back.
+  constexpr const char16_t* kConfirmed = u"Boolean: True when the user confirmed the dialog box, else False";
+  constexpr const char16_t* kRemoved = u"Boolean: True when the control was removed, else False";
+  constexpr const char16_t* kAdded = u"Long: the new control's index, or Empty when no control was created";
+  constexpr const char16_t* kSingle = u"Single";
+  const struct {
+    const char16_t* name;
+    InvokeKind kind;
+    const char16_t* result;
+  } results[] = {
+      {u"MessageBox", M, u"Long: the button that closed the box"},
+      {u"InBox", M, u"String: the text entered, or \"\" when the user cancels"},
+      {u"BrowseForFolder", M, u"String: the chosen folder's path, or \"\""},
+      {u"TopMost", G, u"Boolean"},
+      {u"Caption", G, u"String"},
+      {u"Height", G, kSingle},
+      {u"Left", G, kSingle},
+      {u"Top", G, kSingle},
+      {u"Width", G, kSingle},
+      {u"ScaleHeight", G, kSingle},
+      {u"ScaleWidth", G, kSingle},
+      {u"FormObject", M, u"Object: the form, or Nothing"},
+      {u"AddActiveXControlWithoutEvents", M, kAdded},
+      {u"GetActiveXControlWithoutEvents", M, u"Object: the control, or Nothing"},
+      {u"RemoveActiveXControlWithoutEvents", M, kRemoved},
+      {u"AddActiveXControlWithEvents", M, kAdded},
+      {u"GetActiveXControlWithEvents", M, u"Object: the control's extender, or Nothing"},
+      {u"RemoveActiveXControlWithEvents", M, kRemoved},
+      {u"ListOfInstalledPrinters", M,
+       u"Array: the installed printers' device names (one-based), or Empty when there is none"},
+      {u"PrinterObject", M, u"Object: the current Printer object"},
+      {u"CommonDialogShowOpen", M, kConfirmed},
+      {u"CommonDialogShowColor", M, kConfirmed},
+      {u"CommonDialogShowFont", M, kConfirmed},
+      {u"CommonDialogShowPrinter", M, kConfirmed},
+      {u"CommonDialogShowSave", M, kConfirmed},
+      {u"ScreenHeight", G, u"Single: twips"},
+      {u"ScreenWidth", G, u"Single: twips"},
+      {u"ScreenMousePointer", G, u"Integer"},
+      {u"ScreenTwipsPerPixelX", G, kSingle},
+      {u"ScreenTwipsPerPixelY", G, kSingle},
+      {u"ScreenObject", M, u"Object: the Screen object"},
+      {u"LogMode", G, u"Long"},
+      {u"LogPath", G, u"String"},
+      {u"OLERequestPendingMsgText", G, u"String"},
+      {u"OLERequestPendingMsgTitle", G, u"String"},
+      {u"OLERequestPendingTimeoutMSecs", G, u"Long"},
+      {u"OLEServerBusyMsgText", G, u"String"},
+      {u"OLEServerBusyMsgTitle", G, u"String"},
+      {u"OLEServerBusyRaiseError", G, u"Boolean"},
+      {u"OLEServerBusyTimeoutMSecs", G, u"Long"},
+      {u"ThreadID", G, u"Long"},
+      {u"ProcessID", G, u"Long"},
+      {u"GetMyDocumentsFolder", M, u"String: the path of the user's Documents folder"},
+      {u"ClipboardGetFormat", M, u"Boolean: whether the Clipboard holds data of that format"},
+      {u"ClipboardGetText", M, u"String: the Clipboard's text"},
+  };
+  for (const auto& x : results)
+    for (DialogMemberRow& row : r)
+      if (row.name == x.name && row.kind == x.kind) row.result = x.result;
   return r;
 }
 
@@ -442,6 +509,46 @@ std::vector<DialogMemberRow> buildRows() {
 const std::vector<DialogMemberRow>& dialogMemberTable() {
   static const std::vector<DialogMemberRow> rows = buildRows();
   return rows;
+}
+
+ReferenceNotes dialogReferenceNotes() {
+  ReferenceNotes notes;
+  notes.about =
+      "A script creates the one object `Dialog` (ProgID \"Sorvanelix.Dialog\"), loads controls on its window, reads "
+      "and writes their properties through the Get and Set members, shows the window with `ShowModal` and receives "
+      "every user action as an event named family plus event, with the control's index first. Members that take "
+      "`lngErrNumber` and `strErrDescription` leave 0 and \"\" in them after a success and the error's number and "
+      "description after a failure.";
+  notes.errors = [](const MemberInfo& m) -> std::string {
+    const DialogMemberRow* row = nullptr;
+    for (const DialogMemberRow& r : dialogMemberTable())
+      if (r.name == m.name && r.kind == m.kind) row = &r;
+    if (!row) return {};
+    const bool outParams = !row->params.empty() && row->params.back().name == u"strErrDescription";
+    switch (row->pattern) {
+      case P::Delegate:
+        return "clears `lngErrNumber` and `strErrDescription`, then the form's member reports a failure through them; "
+               "nothing is raised.";
+      case P::DelegateNoClear:
+        return outParams ? "a failure is reported through `lngErrNumber` and `strErrDescription`; nothing is raised."
+                         : "failures are ignored; nothing is reported.";
+      case P::ResumeReport:
+        return "each failing step is skipped and the failure is reported through `lngErrNumber` and "
+               "`strErrDescription`; nothing is raised.";
+      case P::ErrorBox:
+        return "a failure shows a system-modal message box titled \"Error!\" with its description and number; "
+               "nothing reaches the script.";
+      case P::HandlerReport:
+        return "the first failure ends the member and is reported through `lngErrNumber` and `strErrDescription`; "
+               "what was done before it stays done.";
+      case P::Quiet:
+        return "errors are ignored; nothing is reported.";
+      case P::Plain:
+        return "a failure raises an automation error in the script.";
+    }
+    return {};
+  };
+  return notes;
 }
 
 }  // namespace svx

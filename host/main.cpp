@@ -1,5 +1,7 @@
 // sorvanelix-script [--trace] FILE.js [ARGS...]: runs a script with the
 // host's objects.
+// sorvanelix-script --reference PROGID: prints the reference of a registered
+// class (its members and events) in Markdown.
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 #include "host/script_host.h"
 #include "platform/automation/error.h"
 #include "platform/display/display.h"
+#include "platform/automation/type_reference.h"
 #include "platform/forms/user.h"
 #include "platform/print/printers.h"
 
@@ -21,7 +24,8 @@ int main(int argc, char** argv) {
     ++first;
   }
   if (first >= argc) {
-    std::cerr << "usage: sorvanelix-script [--trace] FILE.js [ARGS...]\n";
+    std::cerr << "usage: sorvanelix-script [--trace] FILE.js [ARGS...]\n"
+                 "       sorvanelix-script --reference PROGID\n";
     return 2;
   }
   // Windows appear on the screen that SVX_DISPLAY and DISPLAY name.
@@ -36,6 +40,20 @@ int main(int argc, char** argv) {
   svx::Dialog::registerProgId();
   svx::registerDialogForm();
   svx::host::addGlobalObject("User", svx::makeRef<svx::SimulatedUser>());
+
+  if (std::string_view(argv[first]) == "--reference") {
+    if (argc != first + 2) {
+      std::cerr << "usage: sorvanelix-script --reference PROGID\n";
+      return 2;
+    }
+    try {
+      std::cout << svx::typeReference(svx::utf16(argv[first + 1]));
+      return 0;
+    } catch (const svx::RuntimeError& e) {
+      std::cerr << argv[first + 1] << ": " << svx::utf8(e.description()) << " (" << e.number() << ")\n";
+      return 1;
+    }
+  }
 
   std::vector<std::string> args(argv + first + 1, argv + argc);
   svx::host::ScriptHost host;

@@ -1,25 +1,34 @@
-// frmHelpAll: the help window, a form that shows the reference text of the
-// scripting interface; its own close (the control box or its Close button)
-// ends its modal show.
+// frmHelpAll: the help window. Three read-only panes hold the reference text
+// of the scripting interface (events; properties and methods in two parts),
+// one visible at a time, chosen with the option buttons optDisplay(0..2)
+// along the bottom edge. Its own close ends its modal show.
 #pragma once
 
 #include "platform/forms/form.h"
+#include "windows/help_text.h"
 
 namespace svx {
 
 class frmHelpAll : public Form {
  public:
-  // `referenceText`: the text the window shows.
-  explicit frmHelpAll(BStr referenceText);
+  static constexpr double kOptionGap = 150;  // twips between option buttons
+
+  // The window with the built-in reference texts, or with `texts`.
+  frmHelpAll();
+  explicit frmHelpAll(HelpTexts texts);
   static const ClassInfo& info();
   const ClassInfo& classInfo() const override { return info(); }
 
  protected:
+  void onLoad() override;
+  void onActivate() override;
+  void onPaint() override;
+  void onResize() override;
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) override;
-};
 
-// The reference text of a class: every member with its parameters and
-// description, then every event, in interface order.
-BStr referenceText(const ClassInfo& ci);
+ private:
+  // Shows the pane of the selected option button, hiding the other two.
+  void showChosenPane(bool focus);
+};
 
 }  // namespace svx

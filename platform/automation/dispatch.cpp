@@ -93,7 +93,13 @@ ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> 
     if (byDispid_.size() <= slot) byDispid_.resize(slot + 1);
     byDispid_[slot].push_back(row);
   }
-  members_.push_back(MemberInfo{dispid, std::move(name), kind, std::move(params), std::move(description), std::move(call)});
+  members_.push_back(MemberInfo{dispid, std::move(name), kind, std::move(params), std::move(description), std::move(call), {}});
+  return *this;
+}
+
+ClassInfo& ClassInfo::returns(BStr result) {
+  if (members_.empty()) throw std::logic_error("returns() before any member");
+  members_.back().result = std::move(result);
   return *this;
 }
 

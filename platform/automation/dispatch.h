@@ -65,6 +65,8 @@ struct MemberInfo {
   std::vector<ParamInfo> params;
   BStr description;
   MemberCall call;
+  // What a call returns, for the type information; empty: nothing.
+  BStr result;
 };
 
 struct EventInfo {
@@ -132,6 +134,8 @@ class ClassInfo {
   ClassInfo& member(BStr name, InvokeKind kind, std::vector<ParamInfo> params, MemberCall call,
                     BStr description = {});
 
+  // Describes what the member declared last returns.
+  ClassInfo& returns(BStr result);
   // The member called through DISPID 0 (for example Item of a collection).
   ClassInfo& defaultMember(BStrView name);
 
@@ -163,7 +167,9 @@ class ClassInfo {
     MemberCall call = [](Object& self, const Args& args) {
       return detail::callBound<Fn>(self, args, std::make_index_sequence<Traits::arity>{});
     };
-    return member(std::move(name), kind, std::move(params), std::move(call), std::move(description));
+    member(std::move(name), kind, std::move(params), std::move(call), std::move(description));
+    if constexpr (!std::is_void_v<typename Traits::Result>) returns(u"Variant");
+    return *this;
   }
 
   // The rows of one name or one DISPID in this table (a property's get, let

@@ -1,6 +1,7 @@
 #include "platform/forms/form.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/desktop/desktop.h"
 #include "platform/automation/class_registry.h"
@@ -70,11 +71,23 @@ class FormControls : public Object {
 
 int px(double twips) { return static_cast<int>(twipsToPixels(twips)); }
 
+// The loaded forms by window handle.
+std::map<HWND, Form*>& formsByHandle() {
+  static std::map<HWND, Form*> forms;
+  return forms;
+}
+
+void forgetHandle(HWND hwnd, const Form* form) {
+  const auto it = formsByHandle().find(hwnd);
+  if (it != formsByHandle().end() && it->second == form) formsByHandle().erase(it);
+}
+
 }  // namespace
 
 Form::Form(FormDesign design) : design_(std::move(design)) {}
 
 Form::~Form() {
+  forgetHandle(hwnd_, this);
   for (const auto& a : arrays_) a->form_ = nullptr;
   if (hwnd_ && desktop().find(hwnd_)) DestroyWindow(hwnd_);
 }
@@ -113,6 +126,7 @@ void Form::load() {
     return f ? f->windowMessage(msg, wParam, lParam) : 0;
   };
   hwnd_ = desktop().createWindow(spec);
+  formsByHandle()[hwnd_] = this;
   surface_.setScaleMode(1);
   surface_.setBackColor(backColor_);
   placeWindow();
@@ -218,6 +232,7 @@ bool Form::unload(int16_t unloadMode) {
   if (!loaded_) return true;  // a handler unloaded it already
   visible_ = false;
   destroyControls();
+  forgetHandle(hwnd_, this);
   if (hwnd_) DestroyWindow(std::exchange(hwnd_, 0));
   loaded_ = false;
   shownOnce_ = false;
@@ -296,6 +311,11 @@ void Form::setBackColor(OleColor c) {
   if (!translateOleColor(c)) raise(err::InvalidPropertyValue);
   backColor_ = c;
   surface_.setBackColor(c);
+}
+
+Form* Form::fromHandle(HWND hwnd) {
+  const auto it = formsByHandle().find(hwnd);
+  return it == formsByHandle().end() ? nullptr : it->second;
 }
 
 HWND Form::hWnd() {

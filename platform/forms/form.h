@@ -94,6 +94,8 @@ class Form : public Object {
   OleColor backColor() const { return backColor_; }
   void setBackColor(OleColor c);
   HWND hWnd();
+  // The loaded form whose window this is (null: none).
+  static Form* fromHandle(HWND hwnd);
   const BStr& linkTopic() const { return design_.linkTopic; }
 
   // Controls.

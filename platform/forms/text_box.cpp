@@ -120,6 +120,7 @@ void TextBox::typeChar(int16_t ascii) {
 void TextBox::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::TextBox;
+  item.border = p_.borderStyle == 1;
   item.text = p_.passwordChar.empty() ? p_.edit.text : BStr(p_.edit.text.size(), p_.passwordChar[0]);
   item.caret = std::min<int>(p_.edit.selStart + p_.edit.selLength, static_cast<int>(p_.edit.text.size()));
 }
@@ -133,6 +134,7 @@ const ClassInfo& TextBox::info() {
     formprop::prop<TextBox>(c, u"MaxLength", &TextBox::maxLength, &TextBox::setMaxLength);
     formprop::prop<TextBox>(c, u"PasswordChar", &TextBox::passwordChar, &TextBox::setPasswordChar);
     formprop::prop<TextBox>(c, u"Locked", &TextBox::locked, &TextBox::setLocked);
+    formprop::prop<TextBox>(c, u"BorderStyle", &TextBox::borderStyle, &TextBox::setBorderStyle);
     formprop::prop<TextBox>(c, u"SelStart", &TextBox::selStart, &TextBox::setSelStart);
     formprop::prop<TextBox>(c, u"SelLength", &TextBox::selLength, &TextBox::setSelLength);
     formprop::prop<TextBox>(c, u"SelText", &TextBox::selText, &TextBox::setSelText);

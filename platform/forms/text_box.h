@@ -1,6 +1,6 @@
 // TextBox: Text (a change raises Change), MultiLine, ScrollBars 0-3,
 // MaxLength (typing stops at it), PasswordChar, SelStart, SelLength,
-// SelText, Locked.
+// SelText, Locked, BorderStyle 0-1.
 #pragma once
 
 #include "platform/forms/control.h"
@@ -47,6 +47,9 @@ class TextBox : public Control {
   void setMaxLength(int32_t v) { checkPropertyRange(v, 0, 2147483647.0); p_.maxLength = v; }
   const BStr& passwordChar() const { return p_.passwordChar; }
   void setPasswordChar(BStr v);
+  // 0 none, 1 fixed single.
+  int16_t borderStyle() const { return p_.borderStyle; }
+  void setBorderStyle(int16_t v) { checkPropertyRange(v, 0, 1); p_.borderStyle = v; }
   bool locked() const { return p_.locked; }
   void setLocked(bool v) { p_.locked = v; }
   int32_t selStart() const { return p_.edit.selStart; }
@@ -66,6 +69,7 @@ class TextBox : public Control {
     int32_t maxLength = 0;
     BStr passwordChar;
     bool locked = false;
+    int16_t borderStyle = 1;
   } p_;
 };
 

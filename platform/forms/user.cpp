@@ -91,6 +91,13 @@ void mouseDown(Control& c, int16_t button, int16_t shift, float x, float y) {
   focusOn(c);
 }
 
+void mouseDown(Form& f, int16_t button, int16_t shift, float x, float y) {
+  Ref<Form> keep(&f);
+  if (x < 0) x = float(f.scaleWidth() / 2);
+  if (y < 0) y = float(f.scaleHeight() / 2);
+  f.onMouseDown(button, shift, x, y);
+}
+
 void mouseMove(Control& c, int16_t button, int16_t shift, float x, float y) {
   mouse(c, ControlEvent::MouseMove, button, shift, x, y);
 }
@@ -477,6 +484,11 @@ void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
   f.onKeyUp(keyCode, shift);
 }
 
+Form* activeForm() {
+  Form* f = Form::fromHandle(GetActiveWindow());
+  return f && f->isLoaded() ? f : nullptr;
+}
+
 bool close(Form& f) { return f.unload(vbFormControlMenu); }
 
 void resize(Form& f, double width, double height) { f.move(f.left(), f.top(), width, height); }
@@ -517,8 +529,11 @@ void SimulatedUser::clickAt(Variant& target, Variant& x, Variant& y) {
   user::clickAt(controlArg(target), toR4(x), toR4(y));
 }
 void SimulatedUser::dblClick(Variant& c) { user::dblClick(controlArg(c)); }
-void SimulatedUser::mouseDown(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
-  user::mouseDown(controlArg(c), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+void SimulatedUser::mouseDown(Variant& target, Variant& b, Variant& s, Variant& x, Variant& y) {
+  const Variant& o = target.deref();
+  if (o.isObject() && dynamic_cast<Form*>(o.asObject().get()))
+    return user::mouseDown(formArg(target), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+  user::mouseDown(controlArg(target), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
 }
 void SimulatedUser::mouseMove(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
   user::mouseMove(controlArg(c), optI2(b, 0), optI2(s, 0), optR4(x), optR4(y));
@@ -539,6 +554,10 @@ void SimulatedUser::choose(Variant& c, Variant& i) { user::choose(controlArg(c),
 void SimulatedUser::check(Variant& c, Variant& i) { user::check(controlArg(c), toI2(i)); }
 void SimulatedUser::scroll(Variant& c, Variant& v) { user::scroll(controlArg(c), toI2(v)); }
 void SimulatedUser::close(Variant& f) { user::close(formArg(f)); }
+Variant SimulatedUser::activeForm() {
+  Form* f = user::activeForm();
+  return f ? Variant(ObjectRef(f)) : Variant::nothing();
+}
 void SimulatedUser::snapshot(Variant& f, Variant& file) {
   const std::filesystem::path path(utf8(toBStr(file)));
   if (f.deref().vt() == VT_BSTR) {
@@ -558,7 +577,7 @@ const ClassInfo& SimulatedUser::info() {
           .method<&SimulatedUser::click>(u"click", {in(u"control")})
           .method<&SimulatedUser::dblClick>(u"dblClick", {in(u"control")})
           .method<&SimulatedUser::clickAt>(u"clickAt", {in(u"control"), in(u"x"), in(u"y")})
-          .method<&SimulatedUser::mouseDown>(u"mouseDown", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),
+          .method<&SimulatedUser::mouseDown>(u"mouseDown", {in(u"target"), inOpt(u"button"), inOpt(u"shift"),
                                                             inOpt(u"x"), inOpt(u"y")})
           .method<&SimulatedUser::mouseMove>(u"mouseMove", {in(u"control"), inOpt(u"button"), inOpt(u"shift"),
                                                             inOpt(u"x"), inOpt(u"y")})
@@ -573,6 +592,7 @@ const ClassInfo& SimulatedUser::info() {
           .method<&SimulatedUser::check>(u"check", {in(u"control"), in(u"itemIndex")})
           .method<&SimulatedUser::scroll>(u"scroll", {in(u"control"), in(u"value")})
           .method<&SimulatedUser::close>(u"close", {in(u"form")})
+          .method<&SimulatedUser::activeForm>(u"activeForm", {})
           .method<&SimulatedUser::snapshot>(u"snapshot", {in(u"form"), in(u"file")})
           .method<&SimulatedUser::answer>(u"answer", {in(u"kind"), in(u"value")});
   return ci;

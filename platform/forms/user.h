@@ -40,6 +40,9 @@ inline constexpr int16_t vbKeyEscape = 27;
 void mouseDown(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
 void mouseMove(Control& c, int16_t button = 0, int16_t shift = 0, float x = -1, float y = -1);
 void mouseUp(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
+// A button pressed on a form's own background (not on a control): the
+// form's MouseDown; without a position, the middle of its client area.
+void mouseDown(Form& f, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
 void click(Control& c);
 void dblClick(Control& c);
 // A click at a client position of the form, hit-tested through containers;
@@ -91,6 +94,9 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
 void charOn(Form& f, char16_t ch);
 void keyUpOn(Form& f, int16_t keyCode, int16_t shift);
 inline constexpr int64_t kDoubleClickMs = 500;
+// The form of this thread's active window (null: none), for instance a
+// modal help window or About box.
+Form* activeForm();
 
 // The window's control box: QueryUnload (UnloadMode 0), then Unload.
 bool close(Form& f);
@@ -110,7 +116,8 @@ class SimulatedUser : public Object {
   void dblClick(Variant& control);
   // clickAt(control or form, x, y)
   void clickAt(Variant& control, Variant& x, Variant& y);
-  void mouseDown(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
+  // `target`: a control, or a form (its background).
+  void mouseDown(Variant& target, Variant& button, Variant& shift, Variant& x, Variant& y);
   void mouseMove(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
   void mouseUp(Variant& control, Variant& button, Variant& shift, Variant& x, Variant& y);
   void keyDown(Variant& control, Variant& code, Variant& shift);
@@ -123,6 +130,8 @@ class SimulatedUser : public Object {
   void scroll(Variant& control, Variant& value);
   void close(Variant& form);
   // form: a form, or the kind of the next common dialog to picture.
+  // The form of the active window, or Nothing.
+  Variant activeForm();
   void snapshot(Variant& form, Variant& file);
   // kind "MessageBox", "InputBox", "Color", "Folder", "Print", "Open",
   // "Save" or "Font"; Null cancels.

@@ -1,0 +1,29 @@
+// The reference of a registered class for script writers, in Markdown: every
+// member with its parameters in order (optional or not, by value or by
+// reference), its result, its description and how it reports errors, and
+// every event with its arguments, all read from the class's table.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/automation/dispatch.h"
+
+namespace svx {
+
+// What a class adds to its table for the reference: how each member reports
+// its errors, and a paragraph about the class.
+struct ReferenceNotes {
+  std::function<std::string(const MemberInfo&)> errors;
+  std::string about;
+};
+
+void setReferenceNotes(BStrView progId, ReferenceNotes notes);
+const ReferenceNotes* referenceNotes(BStrView progId);
+
+std::string typeReference(const ClassInfo& ci, BStrView progId, const ReferenceNotes* notes = nullptr);
+// The reference of the class registered as `progId` (an object is created to
+// read its table); 429 for an unknown ProgID.
+std::string typeReference(BStrView progId);
+
+}  // namespace svx
