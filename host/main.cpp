@@ -13,7 +13,9 @@
 #include "platform/automation/error.h"
 #include "platform/display/display.h"
 #include "platform/automation/type_reference.h"
+#include "platform/forms/control_plugins.h"
 #include "platform/forms/user.h"
+#include "services/hosted_controls.h"
 #include "platform/print/printers.h"
 
 int main(int argc, char** argv) {
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
       return 2;
     }
     try {
+      svx::registerSystemControls();
+      svx::ensureControlPluginsLoaded();
       std::cout << svx::typeReference(svx::utf16(argv[first + 1]));
       return 0;
     } catch (const svx::RuntimeError& e) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 
+#include "platform/automation/class_registry.h"
 #include "platform/automation/object.h"
 
 namespace svx {
@@ -130,7 +131,11 @@ std::string typeReference(const ClassInfo& ci, BStrView progId, const ReferenceN
 }
 
 std::string typeReference(BStrView progId) {
-  const ObjectRef object = createObject(progId);
+  // A class that scripts create, else a control class (the type needs no
+  // licence).
+  const ControlClass* control = isRegistered(progId) ? nullptr : findControlClass(progId);
+  const ObjectRef object = control ? control->factory() : createObject(progId);
+  if (!object) raise(err::CannotCreateObject);
   return typeReference(object->classInfo(), progId, referenceNotes(progId));
 }
 
