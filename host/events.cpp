@@ -89,6 +89,16 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
     duk_pop(ctx);
     function.string = duk_get_heapptr(ctx, -1);
   }
+  // A name the global object does not have needs no protected call: the
+  // test runs no script code (no getter, no trap).
+  duk_push_global_object(ctx);
+  duk_dup(ctx, -2);
+  const bool present = duk_has_prop(ctx, -2);
+  duk_pop(ctx);
+  if (!present) {
+    duk_set_top(ctx, base);
+    return;
+  }
   duk_int_t rc = duk_safe_call(ctx, getGlobal, nullptr, 1, 1);
   if (rc == DUK_EXEC_SUCCESS && !duk_is_callable(ctx, -1)) {
     // No function: nothing of the script runs, and no Ref is made.

@@ -23,6 +23,12 @@ const Case kEventCases[] = {
      "var kept; function p_KeyPress(i, k) { kept = k; k.value = 'A'.charCodeAt(0) + 1; }"
      "WScript.ConnectObject(p, 'p_'); WScript.Echo(p.Fire(65)); WScript.Echo(kept.value, kept.vartype)",
      "66/3\n66 3\n"},
+    {"FunctionsFromAGetterOrThePrototypeOfTheGlobalObject",
+     "Object.defineProperty(this, 'p_Click', {get: function () { return function (i) { WScript.Echo('got', i.value); }; },"
+     " configurable: true}); WScript.ConnectObject(p, 'p_'); p.FireClick(1); delete this.p_Click;"
+     "Object.prototype.p_Click = function (i) { WScript.Echo('inherited', i.value); }; p.FireClick(2);"
+     "delete Object.prototype.p_Click; p.FireClick(3)",
+     "got 1\ninherited 2\n"},
     {"CreateObjectWithPrefix",
      "function q_Click(i) { WScript.Echo('q click', i.value) } var q = WScript.CreateObject('Sorvanelix.TestProbe', "
      "'q_'); q.FireClick(1); p.FireClick(2)",
