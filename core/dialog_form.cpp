@@ -13,6 +13,7 @@
 #include "core/form_event_table.h"
 #include "core/mod_cd_browse_for_folder.h"
 #include "windows/frm_about.h"
+#include "windows/window_place.h"
 #include "core/mod_main.h"
 #include "core/surface_drawing.h"
 #include "platform/automation/coerce.h"
@@ -211,6 +212,7 @@ void DialogForm::AboutBox() {
     if (visible()) {
       SetTopMost(about->hWnd(), TopMost);
       SetWindowLongA(about->hWnd(), GWL_HWNDPARENT, hWnd());  // owned by the form
+      ignoreErrors([&] { centreOnOwner(*about, hWnd()); });
       about->show(true);
     } else {
       const Screen& s = screen();

@@ -7,6 +7,7 @@
 #include "platform/print/printers.h"
 #include "services/mod_color.h"
 #include "windows/frm_help_all.h"
+#include "windows/window_place.h"
 
 namespace svx {
 
@@ -53,7 +54,10 @@ class HelpWindowAdapter : public HelpWindowApi {
   void setLeft(float v) override { form_->setLeft(v); }
   void setTop(float v) override { form_->setTop(v); }
   void showModal(HWND owner) override {
-    if (owner) SetWindowLongA(form_->hWnd(), GWL_HWNDPARENT, owner);
+    if (owner) {
+      SetWindowLongA(form_->hWnd(), GWL_HWNDPARENT, owner);
+      ignoreErrors([&] { centreOnOwner(*form_, owner); });
+    }
     form_->show(true);
   }
 

@@ -10,6 +10,7 @@
 #include "platform/forms/user.h"
 #include "tests/windows/snapshot_dir.h"
 #include "windows/frm_help_all.h"
+#include "windows/window_place.h"
 
 namespace svx {
 namespace {
@@ -147,6 +148,29 @@ TEST_F(HelpWindow, APictureOfEachPane) {
   }
   EXPECT_NE(sizes[0], sizes[1]);
   EXPECT_NE(sizes[1], sizes[2]);
+}
+
+}  // namespace
+}  // namespace svx
+
+namespace svx {
+namespace {
+
+TEST(WindowPlace, AnOwnedWindowStartsCentredOnItsOwner) {
+  Clock::useVirtualTime();
+  desktop().reset();
+  WindowSpec spec;
+  spec.className = "Owner";
+  spec.rect = {100, 50, 800, 600};
+  const HWND owner = desktop().createWindow(spec);
+  auto help = makeRef<frmHelpAll>();
+  help->load();
+  centreOnOwner(*help, owner);
+  EXPECT_DOUBLE_EQ(help->left() + help->width() / 2, pixelsToTwips(100 + 400));
+  EXPECT_DOUBLE_EQ(help->top() + help->height() / 2, pixelsToTwips(50 + 300));
+  help.reset();
+  desktop().reset();
+  Clock::useRealTime();
 }
 
 }  // namespace
