@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -103,8 +104,10 @@ class ErrState {
       return true;
     } catch (const RuntimeError& e) {
       set(e);
-      return false;
+    } catch (const std::bad_alloc&) {
+      set(RuntimeError(err::OutOfMemory));
     }
+    return false;
   }
 
  private:
@@ -128,6 +131,8 @@ struct ErrorOut {
   void reportPendingOrClear(ErrState& e) const;
 };
 
+// A failed allocation is the runtime's "Out of memory" (7) in every mode.
+
 // Report mode: runs `steps`; the first RuntimeError ends them and is written
 // into `out` (number as VT_I4 and description). Returns whether all steps ran.
 template <class F>
@@ -137,8 +142,10 @@ bool reportMode(const ErrorOut& out, F&& steps) {
     return true;
   } catch (const RuntimeError& e) {
     out.report(e);
-    return false;
+  } catch (const std::bad_alloc&) {
+    out.report(RuntimeError(err::OutOfMemory));
   }
+  return false;
 }
 
 // Runs `step` with every error ignored (On Error Resume Next for one step).
@@ -148,8 +155,9 @@ bool ignoreErrors(F&& step) {
     std::forward<F>(step)();
     return true;
   } catch (const RuntimeError&) {
-    return false;
+  } catch (const std::bad_alloc&) {
   }
+  return false;
 }
 
 }  // namespace svx

@@ -108,8 +108,8 @@ void Control::move(double l, std::optional<double> t, std::optional<double> w, s
   width_ = nw;
   height_ = nh;
   if (hwnd_)
-    SetWindowPos(hwnd_, 0, int(twipsToPixels(left_)), int(twipsToPixels(top_)), int(twipsToPixels(width_)),
-                 int(twipsToPixels(height_)), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, 0, twipsToWholePixels(left_), twipsToWholePixels(top_), twipsToWholePixels(width_),
+                 twipsToWholePixels(height_), SWP_NOZORDER | SWP_NOACTIVATE);
   placed();
 }
 
@@ -243,8 +243,8 @@ void Control::createWindow() {
   spec.className = "Svx" + utf8(info().name());
   spec.style = WS_CHILD | (visible_ ? WS_VISIBLE : 0);
   spec.parent = f->hWnd();
-  spec.rect = {int(twipsToPixels(left_)), int(twipsToPixels(top_)), int(twipsToPixels(width_)),
-               int(twipsToPixels(height_))};
+  spec.rect = {twipsToWholePixels(left_), twipsToWholePixels(top_), twipsToWholePixels(width_),
+               twipsToWholePixels(height_)};
   WeakRef<Control> self(this);
   spec.handler = [self](HWND, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
     Control* c = self.get();

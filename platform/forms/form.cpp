@@ -69,7 +69,7 @@ class FormControls : public Object {
   WeakRef<Form> form_;
 };
 
-int px(double twips) { return static_cast<int>(twipsToPixels(twips)); }
+int px(double twips) { return twipsToWholePixels(twips); }
 
 // The loaded forms by window handle.
 std::map<HWND, Form*>& formsByHandle() {

@@ -1,6 +1,7 @@
 #include "platform/forms/picture_box.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -19,17 +20,29 @@ PictureBox::PictureBox() {
 }
 
 int PictureBox::innerWidthPixels() const {
-  return std::max(1, int(twipsToPixels(width_)) - (borderStyle_ ? 2 * kBorderPixels : 0));
+  return std::max(1, twipsToWholePixels(width_) - (borderStyle_ ? 2 * kBorderPixels : 0));
 }
 
 int PictureBox::innerHeightPixels() const {
-  return std::max(1, int(twipsToPixels(height_)) - (borderStyle_ ? 2 * kBorderPixels : 0));
+  return std::max(1, twipsToWholePixels(height_) - (borderStyle_ ? 2 * kBorderPixels : 0));
 }
 
+namespace {
+// The inner extent in pixels, unsaturated, for the scale.
+double innerExtent(double twips, bool border) {
+  return std::max(1.0, std::floor(twipsToPixels(twips)) - (border ? 2 * kBorderPixels : 0));
+}
+}  // namespace
+
+double PictureBox::scaleWidth() const { return surface_.unitsFromPixelsX(innerExtent(width_, borderStyle_ != 0)); }
+double PictureBox::scaleHeight() const { return surface_.unitsFromPixelsY(innerExtent(height_, borderStyle_ != 0)); }
+
 void PictureBox::placed() {
-  const bool sized = surface_.widthPixels() != innerWidthPixels() || surface_.heightPixels() != innerHeightPixels();
-  if (!sized) return;
-  surface_.resize(innerWidthPixels(), innerHeightPixels());
+  const int w = innerWidthPixels(), h = innerHeightPixels();
+  if (w == innerWidth_ && h == innerHeight_) return;
+  surface_.resize(w, h);
+  innerWidth_ = w;
+  innerHeight_ = h;
   fire(ControlEvent::Resize);
 }
 

@@ -27,11 +27,13 @@ class PictureBox : public Control {
   bool autoRedraw() const { return surface_.autoRedraw(); }
   void setAutoRedraw(bool v) { surface_.setAutoRedraw(v); }
   int16_t scaleMode() const { return surface_.scaleMode(); }
-  double scaleWidth() const { return surface_.scaleWidth(); }
-  double scaleHeight() const { return surface_.scaleHeight(); }
+  // The inner size in the scale; the image behind it may be smaller (bounded).
+  double scaleWidth() const;
+  double scaleHeight() const;
   DrawSurface& surface() { return surface_; }
   const DrawSurface& surface() const { return surface_; }
-  // The inner area in pixels (inside the border).
+  // The inner area in pixels (inside the border), saturated far beyond any
+  // surface.
   int innerWidthPixels() const;
   int innerHeightPixels() const;
 
@@ -45,6 +47,7 @@ class PictureBox : public Control {
   DrawSurface surface_;
   bool autoSize_ = false;
   int16_t borderStyle_ = 1;
+  int innerWidth_ = 0, innerHeight_ = 0;  // as the surface was last sized
 };
 
 }  // namespace svx

@@ -129,6 +129,10 @@ class DrawInk {
       : image_(&image), rgb_(rgb), drawMode_(drawMode), hatch_(hatch),
         mask_(cairo_image_surface_create(CAIRO_FORMAT_A8, image.width, image.height)),
         owned_(cairo_create(mask_.get())), cr_(owned_.get()) {
+    // cairo reports a mask it could not allocate through its status.
+    if (cairo_surface_status(mask_.get()) != CAIRO_STATUS_SUCCESS || cairo_status(cr_) != CAIRO_STATUS_SUCCESS ||
+        !cairo_image_surface_get_data(mask_.get()))
+      raise(err::OutOfMemory);
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_set_source_rgba(cr_, 0, 0, 0, 1);
   }
@@ -213,7 +217,7 @@ DrawSurface::DrawSurface(VectorPage& page, int widthPixels, int heightPixels)
 }
 
 DrawSurface::DrawSurface(int widthPixels, int heightPixels) {
-  const int w = std::max(1, widthPixels), h = std::max(1, heightPixels);
+  const int w = boundedSide(widthPixels), h = boundedSide(heightPixels);
   persistent_ = background(w, h);
   screen_ = persistent_;
 }
@@ -263,20 +267,27 @@ void DrawSurface::drawn() {
 }
 
 void DrawSurface::resize(int widthPixels, int heightPixels) {
-  const int w = std::max(1, widthPixels), h = std::max(1, heightPixels);
   if (vector_) {
-    vectorWidth_ = w;
-    vectorHeight_ = h;
+    vectorWidth_ = std::max(1, widthPixels);
+    vectorHeight_ = std::max(1, heightPixels);
     return;
   }
+  const int w = boundedSide(widthPixels), h = boundedSide(heightPixels);
+  if (w == persistent_.width && h == persistent_.height) return;
   auto grow = [&](const RasterImage& old) {
     RasterImage image = background(w, h);
+    const int cols = std::min(w, old.width);
     for (int y = 0; y < std::min(h, old.height); ++y)
-      for (int x = 0; x < std::min(w, old.width); ++x) image.at(x, y) = old.at(x, y);
+      std::copy_n(old.pixels.begin() + static_cast<ptrdiff_t>(y) * old.width, cols,
+                  image.pixels.begin() + static_cast<ptrdiff_t>(y) * w);
     return image;
   };
-  persistent_ = grow(persistent_);
-  screen_ = grow(screen_);
+  // Both layers are built before either is replaced: a failed allocation
+  // leaves the surface as it was.
+  RasterImage persistent = grow(persistent_);
+  RasterImage screen = grow(screen_);
+  persistent_ = std::move(persistent);
+  screen_ = std::move(screen);
 }
 
 void DrawSurface::setForeColor(OleColor colour) {

@@ -124,8 +124,14 @@ class DrawInk;
 
 class DrawSurface {
  public:
-  // A surface of the given size in pixels (at least 1 x 1), BackColor the
-  // button face, ForeColor the button text.
+  // The image behind a surface is at most MaxSide pixels either way (four
+  // times the simulated screen); a larger form or picture box keeps its size
+  // while drawing beyond the image is clipped.
+  static constexpr int MaxSide = 4096;
+  static int boundedSide(int pixels) { return pixels < 1 ? 1 : pixels > MaxSide ? MaxSide : pixels; }
+
+  // A surface of the given size in pixels (bounded to 1..MaxSide), BackColor
+  // the button face, ForeColor the button text.
   explicit DrawSurface(int widthPixels = 1, int heightPixels = 1);
   // A vector surface on `page` (which outlives it), BackColor white,
   // ForeColor black.
@@ -134,7 +140,8 @@ class DrawSurface {
   bool isVector() const { return vector_ != nullptr; }
   int widthPixels() const { return vector_ ? vectorWidth_ : screen_.width; }
   int heightPixels() const { return vector_ ? vectorHeight_ : screen_.height; }
-  // Keeps the pixels both sizes share; new area shows the background.
+  // Keeps the pixels both sizes share; new area shows the background. The
+  // image's size is bounded as above.
   void resize(int widthPixels, int heightPixels);
 
   // Scale. ScaleWidth and ScaleHeight are the size in the scale's units.

@@ -31,7 +31,7 @@ constexpr uint32_t thumbColour = 0xB4B4B4;
 constexpr int scrollBarSize = 16;
 constexpr int markBoxSize = 13;
 
-int px(double twips) { return static_cast<int>(std::lround(twipsToPixels(twips))); }
+int px(double twips) { return twipsToRoundedPixels(twips); }
 
 uint32_t rgbOf(OleColor colour, uint32_t fallback) {
   auto c = translateOleColor(colour);
@@ -471,7 +471,9 @@ RasterImage renderItems(const RenderItem& root, double scale) {
   scale = std::max(1.0, scale);
   const int w = std::max(1, px(root.rect.width) + (isForm ? 2 * RenderFrameBorder : 0));
   const int h = std::max(1, px(root.rect.height) + (isForm ? 2 * RenderFrameBorder + RenderCaptionHeight : 0));
-  RasterImage image(static_cast<int>(std::lround(w * scale)), static_cast<int>(std::lround(h * scale)), 0xFFFFFFFFu);
+  // As large as a drawing surface can be; what lies beyond is cut off.
+  RasterImage image(DrawSurface::boundedSide(saturatedPixels(std::round(w * scale))),
+                    DrawSurface::boundedSide(saturatedPixels(std::round(h * scale))), 0xFFFFFFFFu);
   {
     gfx::SurfacePtr surface = gfx::surfaceOver(image);
     gfx::ContextPtr cr(cairo_create(surface.get()));

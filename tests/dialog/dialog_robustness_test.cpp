@@ -3,9 +3,14 @@
 // says.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
+#include "dialog/dialog_form_api.h"
 #include "platform/desktop/shell.h"
+#include "platform/forms/form.h"
+#include "platform/forms/picture_box.h"
+#include "platform/graphics/units.h"
 #include "tests/dialog/fake_dialog_form.h"
 
 namespace svx::testing {
@@ -156,6 +161,123 @@ TEST_F(DialogRobustness, EveryMemberWithEveryKindOfArgument) {
           break;  // may raise; must not crash
       }
     }
+  }
+}
+
+// Sizes of forms and picture boxes at, just below and far beyond what their
+// drawing surface holds: each is stored as given, the image behind it stays
+// bounded, and drawing (clipped at the image's edge) reports success.
+class DialogSizes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    desktop().reset();
+    registerDialogForm();
+    Dialog::registerProgId();
+    dlg = createObject(u"Sorvanelix.Dialog");
+  }
+  void TearDown() override {
+    dlg.reset();
+    desktop().reset();
+    Clock::useRealTime();
+  }
+  // Calls a member with each argument by reference and the error
+  // out-parameters last; returns the error number left in them.
+  Variant call(BStrView member, std::vector<Variant> values, Variant* result = nullptr) {
+    const MemberInfo* m = dlg->classInfo().find(member, InvokeKind::Method);
+    EXPECT_TRUE(m) << utf8(member);
+    if (!m) return Variant();
+    values.resize(m->params.size() - 2, Variant::missing());
+    std::vector<Variant> args;
+    for (Variant& v : values) args.push_back(v.isMissing() ? v : Variant::byRef(v));
+    errNumber = Variant(), errDescription = Variant();
+    args.push_back(Variant::byRef(errNumber));
+    args.push_back(Variant::byRef(errDescription));
+    Variant r = dlg->invoke(member, InvokeKind::Method, args);
+    if (result) *result = r;
+    if (errNumber != Variant::i2(0)) ADD_FAILURE() << utf8(member) << ": " << utf8(toBStr(errDescription));
+    return errNumber;
+  }
+  template <class T>
+  Ref<T> object(BStrView member, std::vector<Variant> values) {
+    Variant r;
+    call(member, std::move(values), &r);
+    return refCast<T>(r.asObject());
+  }
+
+  ObjectRef dlg;
+  Variant errNumber, errDescription;
+};
+
+constexpr int kSide = DrawSurface::MaxSide;
+const Variant ok = Variant::i2(0);
+const Variant missing = Variant::missing();
+
+struct SizeCase {
+  const char* label;
+  double twips;
+  int surfacePixels;  // the image's side after the size is set
+};
+
+TEST_F(DialogSizes, FormSizesAreStoredAndItsImageIsBounded) {
+  // The client area is the width less two 60-twip borders, 15 twips a pixel.
+  const SizeCase cases[] = {
+      {"just below the limit", (kSide - 1) * 15.0 + 120, kSide - 1},
+      {"at the limit", kSide * 15.0 + 120, kSide},
+      {"40000 pixels", 600000, kSide},
+      {"1e9 twips", 1e9, kSide},
+      {"2^31 twips", 2147483648.0, kSide},
+      {"2^63 twips", 9223372036854775808.0, kSide},
+  };
+  Ref<Form> form = object<Form>(u"FormObject", {});
+  for (const SizeCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(call(u"SetForm", {missing, missing, missing, Variant(c.twips), Variant(c.twips)}), ok);
+    Variant width;
+    EXPECT_EQ(call(u"GetForm", {missing, missing, missing, Variant::byRef(width), missing}), ok);
+    EXPECT_EQ(width, Variant(static_cast<float>(c.twips)));
+    EXPECT_EQ(form->surface().widthPixels(), c.surfacePixels);
+    // The height less the borders and the caption.
+    EXPECT_EQ(form->surface().heightPixels(), DrawSurface::boundedSide(twipsToWholePixels(c.twips - 420)));
+
+    // A filled box over the whole width and a circle beyond the edge.
+    EXPECT_EQ(call(u"FormLineAbsolute", {Variant(0), Variant(0), Variant(c.twips), Variant(c.twips),
+                                         Variant(0xFF), Variant(true), Variant(true)}),
+              ok);
+    EXPECT_EQ(form->surface().image().at(c.surfacePixels - 1, 0) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(call(u"FormCircleAbsolute", {Variant(c.twips), Variant(100), Variant(c.twips / 2)}), ok);
+  }
+}
+
+TEST_F(DialogSizes, PictureBoxSizesAreStoredAndItsImageIsBounded) {
+  // Inside a two-pixel border on each side.
+  const SizeCase cases[] = {
+      {"just below the limit", (kSide + 3) * 15.0, kSide - 1},
+      {"at the limit", (kSide + 4) * 15.0, kSide},
+      {"2^31 twips", 2147483648.0, kSide},
+      {"1e9 twips", 1e9, kSide},
+      {"2^63 twips", 9223372036854775808.0, kSide},
+      {"1e30 twips", 1e30, kSide},
+  };
+  Variant index;
+  call(u"LoadPictureCtrl", {missing}, &index);
+  Ref<PictureBox> box = object<PictureBox>(u"PictureCtrlObject", {index});
+  for (const SizeCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    // Index, Picture, BorderStyle, PicturePath, AutoSize, Visible, TabIndex,
+    // Left, Top, Width, Height, ZOrder.
+    EXPECT_EQ(call(u"SetPictureCtrl", {index, missing, missing, missing, missing, Variant(true), missing, Variant(0),
+                                       Variant(0), Variant(c.twips), Variant(c.twips)}),
+              ok);
+    EXPECT_EQ(box->invoke(u"Width", InvokeKind::PropertyGet, {}), Variant(static_cast<float>(c.twips)));
+    EXPECT_EQ(box->surface().widthPixels(), c.surfacePixels);
+    EXPECT_EQ(box->surface().heightPixels(), c.surfacePixels);
+    EXPECT_GT(box->scaleWidth(), c.twips * 0.99);
+    EXPECT_EQ(call(u"PictureCtrlLineAbsolute", {index, Variant(0), Variant(0), Variant(c.twips), Variant(c.twips),
+                                                Variant(0xFF00), Variant(true), Variant(true)}),
+              ok);
+    EXPECT_EQ(box->surface().image().at(c.surfacePixels - 1, c.surfacePixels - 1) & 0xFFFFFFu, 0x00FF00u);
+    EXPECT_EQ(call(u"PictureCtrlCircleAbsolute", {index, Variant(1000), Variant(1000), Variant(c.twips)}), ok);
   }
 }
 

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "platform/automation/dispatch.h"
 #include "platform/automation/error.h"
+#include "platform/automation/object.h"
 
 namespace svx {
 namespace {
@@ -163,6 +165,34 @@ TEST(Error, ReportPendingOrClear) {
   EXPECT_EQ(n.vt(), VT_I2);
   EXPECT_EQ(n.asI2(), 0);
   EXPECT_EQ(d.asBStr(), u"");
+}
+
+// A failed allocation is "Out of memory" (7) in every mode and at the call.
+TEST(Error, AFailedAllocationIsOutOfMemory) {
+  Variant n, d;
+  EXPECT_FALSE(reportMode(ErrorOut{n, d}, [] { throw std::bad_alloc(); }));
+  EXPECT_EQ(n, Variant(err::OutOfMemory));
+  EXPECT_EQ(d.asBStr(), u"Out of memory");
+
+  ErrState e;
+  EXPECT_FALSE(e.attempt([] { throw std::bad_alloc(); }));
+  EXPECT_EQ(e.number(), err::OutOfMemory);
+  EXPECT_FALSE(ignoreErrors([] { throw std::bad_alloc(); }));
+
+  struct Greedy : Object {
+    const ClassInfo& classInfo() const override {
+      static const ClassInfo ci = ClassInfo(u"Greedy").member(
+          u"Grow", InvokeKind::Method, {}, [](Object&, const Args&) -> Variant { throw std::bad_alloc(); });
+      return ci;
+    }
+  };
+  auto greedy = makeRef<Greedy>();
+  try {
+    greedy->invoke(u"Grow", InvokeKind::Method, {});
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.number(), err::OutOfMemory);
+  }
 }
 
 }  // namespace
