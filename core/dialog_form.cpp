@@ -251,7 +251,8 @@ void DialogForm::FormCircleAbsolute(Variant& sngX, Variant& sngY, Variant& sngRa
 void DialogForm::FormLineAbsolute(Variant& sngX1, Variant& sngY1, Variant& sngX2, Variant& sngY2,
                                   Variant& lngOLEColor, Variant& boolBox, Variant& boolFill, Variant& ErrNumber,
                                   Variant& ErrDescription) {
-  LineAbsolute(surface(), sngX1, sngY1, sngX2, sngY2, lngOLEColor, boolBox, boolFill, ErrNumber, ErrDescription);
+  LineAbsolute(surface(), sngX1, sngY1, sngX2, sngY2, lngOLEColor, boolBox, boolFill, ErrNumber, ErrDescription,
+               BoxColour::Required);
 }
 
 void DialogForm::FormPaintPicture(Variant& byteStdPictureArray, Variant& sngX1, Variant& sngY1, Variant& sngWidth1,

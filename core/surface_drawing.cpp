@@ -49,19 +49,16 @@ void CircleAbsolute(DrawSurface& s, Variant& sngX, Variant& sngY, Variant& sngRa
 
 void LineAbsolute(DrawSurface& s, Variant& sngX1, Variant& sngY1, Variant& sngX2, Variant& sngY2,
                   Variant& lngOLEColor, Variant& boolBox, Variant& boolFill, Variant& ErrNumber,
-                  Variant& ErrDescription) {
+                  Variant& ErrDescription, BoxColour boxColour) {
   drawMember(ErrNumber, ErrDescription, [&] {
     const double x1 = toR4(sngX1), y1 = toR4(sngY1), x2 = toR4(sngX2), y2 = toR4(sngY2);
-    // Decided by presence, never by value; a box converts its colour
-    // without a presence test (a missing colour is a type mismatch).
-    if (boolBox.isMissing()) {
-      std::optional<OleColor> colour;
-      if (!lngOLEColor.isMissing()) colour = toColour(lngOLEColor);
-      s.Line(x1, y1, x2, y2, colour, LineShape::Line);
-    } else {
-      const OleColor colour = toColour(lngOLEColor);
-      s.Line(x1, y1, x2, y2, colour, boolFill.isMissing() ? LineShape::Box : LineShape::FilledBox);
-    }
+    // Decided by presence, never by value. The form's box converts its
+    // colour without a presence test (a missing colour is a type mismatch).
+    std::optional<OleColor> colour;
+    const bool box = !boolBox.isMissing();
+    if (!lngOLEColor.isMissing() || (box && boxColour == BoxColour::Required)) colour = toColour(lngOLEColor);
+    s.Line(x1, y1, x2, y2, colour,
+           !box ? LineShape::Line : boolFill.isMissing() ? LineShape::Box : LineShape::FilledBox);
   });
 }
 

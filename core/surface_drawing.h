@@ -16,9 +16,12 @@ inline constexpr char16_t kNotAByteArrayMessage[] =
 void CircleAbsolute(DrawSurface& s, Variant& sngX, Variant& sngY, Variant& sngRadius, Variant& lngOLEColor,
                     Variant& sngStart, Variant& sngEnd, Variant& sngAspect, Variant& ErrNumber,
                     Variant& ErrDescription);
+// A box without a colour: in the foreground colour on picture boxes and the
+// printer; the form converts the missing colour and reports the mismatch.
+enum class BoxColour { ForeColorWhenMissing, Required };
 void LineAbsolute(DrawSurface& s, Variant& sngX1, Variant& sngY1, Variant& sngX2, Variant& sngY2,
                   Variant& lngOLEColor, Variant& boolBox, Variant& boolFill, Variant& ErrNumber,
-                  Variant& ErrDescription);
+                  Variant& ErrDescription, BoxColour boxColour = BoxColour::ForeColorWhenMissing);
 void PaintPictureAbsolute(DrawSurface& s, Variant& byteStdPictureArray, Variant& sngX1, Variant& sngY1,
                           Variant& sngWidth1, Variant& sngHeight1, Variant& sngX2, Variant& sngY2,
                           Variant& sngWidth2, Variant& sngHeight2, Variant& lngOpcode, Variant& ErrNumber,

@@ -1,14 +1,24 @@
 #include "core/write_log_line.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <charconv>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
 
 #include "core/mod_cd_browse_for_folder.h"
 #include "core/mod_main.h"
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
+#include "platform/desktop/shell.h"
 #include "platform/desktop/win32.h"
 #include "platform/services/app.h"
 
@@ -21,24 +31,66 @@ constexpr char kSeparator = '|';
 
 // Right-aligned in `width`: the text behind a run of spaces as long as the
 // column, of which only the last `width` characters are kept.
-std::string rightAligned(const std::string& text, size_t width) {
-  const std::string padded = std::string(width, ' ') + text;
-  return padded.substr(padded.size() - width);
+void appendRightAligned(std::string& out, std::string_view text, size_t width) {
+  if (text.size() >= width) {
+    out.append(text.substr(text.size() - width));
+  } else {
+    out.append(width - text.size(), ' ');
+    out.append(text);
+  }
 }
 
+std::string rightAligned(std::string_view text, size_t width) {
+  std::string out;
+  appendRightAligned(out, text, width);
+  return out;
+}
 
 // Format(Now, "yyyy/mm/dd hh:nn:ss") with the system's date and time separators.
 std::string formatNow(const LocalDateTime& t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
-  return buf;
+  std::string out = "0000/00/00 00:00:00";
+  auto put = [&out](size_t end, int value, int digits) {
+    for (int i = 0; i < digits; ++i, value /= 10) out[end - i] = static_cast<char>('0' + value % 10);
+  };
+  if (t.year < 0 || t.year > 9999) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return buf;
+  }
+  put(3, t.year, 4);
+  put(6, t.month, 2);
+  put(9, t.day, 2);
+  put(12, t.hour, 2);
+  put(15, t.minute, 2);
+  put(18, t.second, 2);
+  return out;
 }
 
-std::string decimal(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.0f", v);
-  return buf;
+// Decimal text without grouping; whole numbers as such.
+template <class T>
+std::string_view decimal(T v, std::array<char, 32>& buf) {
+  if constexpr (std::is_floating_point_v<T>) {
+    if (v >= 0 && v < 1e15 && v == std::floor(v)) return decimal(static_cast<uint64_t>(v), buf);
+    const int n = std::snprintf(buf.data(), buf.size(), "%.0f", v);
+    return {buf.data(), static_cast<size_t>(std::max(0, n))};
+  } else {
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    return {buf.data(), static_cast<size_t>(r.ptr - buf.data())};
+  }
+}
+
+// The log file's path in the file system's encoding, built again only when
+// the Documents folder changes.
+const std::string& logPath() {
+  static std::optional<std::string> folder;
+  static std::string path;
+  const std::optional<std::string>& now = documentsFolderRef();
+  if (path.empty() || now != folder) {
+    path = utf8(LogFilePath());
+    folder = now;
+  }
+  return path;
 }
 
 int32_t openErrorNumber(int e) {
@@ -52,10 +104,37 @@ int32_t openErrorNumber(int e) {
   }
 }
 
-int64_t fileLen(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) raise(err::FileNotFound);
-  return static_cast<int64_t>(st.st_size);
+}  // namespace
+
+namespace {
+
+// The descriptor of the log file, closed when the record is done.
+class LogFile {
+ public:
+  explicit LogFile(int fd) : fd_(fd) {}
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+  ~LogFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// One write for the whole text; a short write (a full disk) is continued,
+// an error ends it. Neither is reported.
+void writeAll(int fd, const std::string& text) {
+  const char* p = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
 }
 
 }  // namespace
@@ -69,9 +148,20 @@ std::vector<std::string> logHeaderLines() {
 
 std::string logRecord(const std::string& dateTime, double tickCount, uint32_t processId, uint32_t threadId,
                       const std::string& text) {
-  return rightAligned(dateTime, 19) + kSeparator + rightAligned(decimal(tickCount), 11) + kSeparator +
-         rightAligned(std::to_string(processId), 11) + kSeparator + rightAligned(std::to_string(threadId), 11) +
-         kSeparator + std::string(5, ' ') + text;
+  std::string out;
+  out.reserve(61 + text.size() + 2);
+  std::array<char, 32> buf;
+  appendRightAligned(out, dateTime, 19);
+  out += kSeparator;
+  appendRightAligned(out, decimal(tickCount, buf), 11);
+  out += kSeparator;
+  appendRightAligned(out, decimal(processId, buf), 11);
+  out += kSeparator;
+  appendRightAligned(out, decimal(threadId, buf), 11);
+  out += kSeparator;
+  out.append(5, ' ');
+  out += text;
+  return out;
 }
 
 BStr LogFilePath() {
@@ -92,52 +182,38 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
   ignoreErrors([] {
     if (!moduleFileSystem()) moduleFileSystem() = std::make_shared<FileSystemObject>();
   });
-  const BStr path = LogFilePath();
-  const std::string path8 = utf8(path);
+  const std::string& path = logPath();
 
-  // Header due for a new or empty file; reset (and header) at the limit.
-  bool header = false;
-  bool reset = false;
-  if (const auto& fso = moduleFileSystem()) {
-    ignoreErrors([&] {
-      if (!fso->FileExists(path)) {
-        header = true;
-        return;
-      }
-      const int64_t size = fso->GetFile(path).Size();
-      if (size >= kLogFileResetSize) reset = header = true;
-      else if (size == 0) header = true;
-    });
-  } else {
-    int64_t size = 0;
-    ignoreErrors([&] { size = fileLen(path8); });
-    if (size >= kLogFileResetSize) reset = header = true;
-    else if (size == 0) header = true;
-  }
-
-  std::FILE* file = nullptr;
+  // Opened for appending (a missing file is created), so that every record
+  // lands whole at the end even with other processes writing to the file.
+  int fd = -1;
   int lastErrno = 0;
   for (int attempt = 1; attempt <= kLogOpenAttempts; ++attempt) {
-    file = std::fopen(path8.c_str(), reset ? "wb" : "ab");
-    if (file) break;
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) break;
     lastErrno = errno;
     Sleep(kLogOpenRetryMs);
   }
-  if (!file) {
+  if (fd < 0) {
     const int32_t number = openErrorNumber(lastErrno);
     out.report(number, standardDescription(number));
     return;
   }
+  const LogFile file(fd);
   out.clear();
 
-  auto writeLine = [file](const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fwrite("\r\n", 1, 2, file);
-  };
-  if (header)
-    for (const std::string& line : logHeaderLines()) writeLine(line);
-  writeLine(logRecord(when, tickCount, processId, app().threadId(), utf8(strInfo)));
-  std::fclose(file);  // write and close errors are not reported
+  // Header due for a new or empty file; at the limit the file is emptied
+  // and starts again with the header.
+  struct stat st {};
+  const int64_t size = ::fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+  const bool reset = size >= kLogFileResetSize;
+  std::string text;
+  if (reset || size == 0)
+    for (const std::string& line : logHeaderLines()) text += line + "\r\n";
+  text += logRecord(when, tickCount, processId, app().threadId(), utf8(strInfo));
+  text += "\r\n";
+  if (reset && ::ftruncate(fd, 0) != 0) return;
+  writeAll(fd, text);  // write and close errors are not reported
 }
 
 }  // namespace svx

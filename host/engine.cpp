@@ -231,12 +231,29 @@ void Engine::report(duk_idx_t idx) {
   duk_dup(ctx, idx);
   if (duk_pcall(ctx, 1) != DUK_EXEC_SUCCESS) {
     duk_pop(ctx);
+    if (!errorDeferred) {
+      // No room left for the call that formats it: written after the unwind.
+      errorDeferred = true;
+      duk_push_global_stash(ctx);
+      duk_dup(ctx, idx);
+      duk_put_prop_string(ctx, -2, "deferredError");
+      duk_pop(ctx);
+      return;
+    }
     duk_dup(ctx, idx);
   }
   duk_safe_to_string(ctx, -1);
   err << utf8(jsString(ctx, -1)) << '\n';
   err.flush();
   duk_pop(ctx);
+}
+
+void Engine::reportDeferred() {
+  if (!errorDeferred || !ctx) return;
+  pushStashed(ctx, "deferredError");
+  report(-1);
+  duk_pop(ctx);
+  errorDeferred = false;
 }
 
 int Engine::run(std::string_view source, const std::string& path, const std::vector<std::string>& args) {
@@ -275,6 +292,7 @@ int Engine::run(std::string_view source, const std::string& path, const std::vec
     status = quitting ? exitCode : 0;
   }
   duk_pop(ctx);
+  reportDeferred();
   shutdown();
   return status;
 }

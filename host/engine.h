@@ -118,7 +118,11 @@ class Engine : public std::enable_shared_from_this<Engine> {
   void deliverEvent(EventFunction& function, std::span<Variant> args);
 
   void dropScriptObject(int64_t id);
+  // Writes the error at idx to the error stream as file(line): Name: message.
+  // Too deep in the call stack to format it (unbounded recursion), the first
+  // such error is kept and written once the script has unwound.
   void report(duk_idx_t idx);
+  void reportDeferred();
 
   duk_context* ctx = nullptr;
   std::ostream& out;
@@ -148,6 +152,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::vector<Connection> connections;
   bool closing = false;
   bool quitting = false;
+  bool errorDeferred = false;
   int exitCode = 0;
   // Heap pointers of values that stay reachable (stash entries, pinned key
   // strings and functions), by the address that names them.

@@ -278,12 +278,8 @@ LRESULT FolderDialogProvider::personAt(std::size_t index, FolderDialogPerson& pe
   }
 }
 
-std::optional<std::string> documentsFolder() {
-  const ShellState& st = shellState();
-  if (st.documentsOverride) {
-    if (st.documentsOverride->empty()) return std::nullopt;
-    return trimmed(*st.documentsOverride);
-  }
+// The Documents folder by the rules above, looked up now.
+static std::optional<std::string> lookUpDocumentsFolder() {
   if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env && isDirectory(env)) {
     return trimmed(env);
   }
@@ -294,6 +290,33 @@ std::optional<std::string> documentsFolder() {
   if (!home.empty() && isDirectory(home + "/Documents")) return home + "/Documents";
   return std::nullopt;
 }
+
+const std::optional<std::string>& documentsFolderRef() {
+  const ShellState& st = shellState();
+  static std::optional<std::string> overridden;
+  if (st.documentsOverride) {
+    if (st.documentsOverride->empty()) overridden.reset();
+    else if (!overridden || *overridden != trimmed(*st.documentsOverride)) overridden = trimmed(*st.documentsOverride);
+    return overridden;
+  }
+  // A folder found is kept while the variables it was found from stay the
+  // same (the log writer asks for every record); none found is looked up anew.
+  static constexpr const char* names[] = {"XDG_DOCUMENTS_DIR", "HOME", "XDG_CONFIG_HOME"};
+  static std::optional<std::string> values[3];
+  static std::optional<std::string> cached;
+  bool same = cached.has_value();
+  for (int i = 0; i < 3; ++i) {
+    const char* v = std::getenv(names[i]);
+    if (v ? !values[i] || *values[i] != v : values[i].has_value()) {
+      same = false;
+      values[i] = v ? std::optional<std::string>(v) : std::nullopt;
+    }
+  }
+  if (!same) cached = lookUpDocumentsFolder();
+  return cached;
+}
+
+std::optional<std::string> documentsFolder() { return documentsFolderRef(); }
 
 void setDocumentsFolderOverride(std::optional<std::string> path) {
   shellState().documentsOverride = std::move(path);

@@ -67,6 +67,9 @@ void CoTaskMemFree(LPITEMIDLIST pidl);
 
 // The Documents folder by the rules above; nullopt when there is none.
 std::optional<std::string> documentsFolder();
+// The same, valid until the next call: found again only when the override
+// or the variables it depends on change.
+const std::optional<std::string>& documentsFolderRef();
 // nullopt: the normal lookup; "": no Documents folder; a path: that folder
 // (used as given, existing or not).
 void setDocumentsFolderOverride(std::optional<std::string> path);

@@ -1,5 +1,7 @@
 #include "platform/desktop/win32.h"
 
+#include <pthread.h>
+
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -160,14 +162,26 @@ BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) { return messageLoop().killTimer(hW
 
 DWORD GetSysColor(int nIndex) { return desktop().sysColor(nIndex); }
 
+namespace {
+// The ids are asked for on every log record and message post; they are kept
+// until a fork gives the child (this thread) new ones.
+pid_t cachedProcessId = 0;
+thread_local pid_t cachedThreadId = 0;
+void forgetIds() {
+  cachedProcessId = 0;
+  cachedThreadId = 0;
+}
+[[maybe_unused]] const int forkHandler = pthread_atfork(nullptr, nullptr, forgetIds);
+}  // namespace
+
 DWORD GetCurrentProcessId() {
-  static const auto pid = static_cast<DWORD>(getpid());  // asked on every window operation
-  return pid;
+  if (!cachedProcessId) cachedProcessId = getpid();
+  return static_cast<DWORD>(cachedProcessId);
 }
 
 DWORD GetCurrentThreadId() {
-  thread_local const auto tid = static_cast<DWORD>(syscall(SYS_gettid));
-  return tid;
+  if (!cachedThreadId) cachedThreadId = static_cast<pid_t>(syscall(SYS_gettid));
+  return static_cast<DWORD>(cachedThreadId);
 }
 
 DWORD GetTickCount() { return Clock::tickCount(); }

@@ -330,6 +330,17 @@ TEST_F(PictureImage, DrawingLandsOnTheBoxSurface) {
   EXPECT_EQ(n, Variant::i2(0));
   EXPECT_EQ(b.surface().Point(390, 300), 255);
 
+  // A box without a colour is drawn in the foreground colour (the form's
+  // twin reports the missing colour instead).
+  b.surface().setForeColor(0xFF0000);
+  Variant bx1(630), by1(30), bx2(840), by2(150);
+  call(u"PictureCtrlLineAbsolute", {&index, &bx1, &by1, &bx2, &by2, nullptr, &no, nullptr, &n, &d});
+  EXPECT_EQ(n, Variant::i2(0));
+  EXPECT_EQ(b.surface().Point(840, 30), 0xFF0000);
+  EXPECT_NE(b.surface().Point(735, 90), 0xFF0000) << "outline only";
+  call(u"FormLineAbsolute", {&bx1, &by1, &bx2, &by2, nullptr, &no, nullptr, &n, &d});
+  EXPECT_EQ(n, Variant(err::TypeMismatch));
+
   // The template is a valid target.
   Variant zero(0);
   call(u"PictureCtrlPSetAbsolute", {&zero, &x, &y, nullptr, &n, &d});

@@ -52,9 +52,15 @@ TEST_F(SurfaceDrawing, LineFormsAreChosenByPresence) {
   Variant c(300), e(420);
   LineAbsolute(s, c, a, e, b, colour, no, no, n, d);
   EXPECT_EQ(at(360, 120), static_cast<int32_t>(kBlue));
-  // A box without a colour: the missing colour does not convert.
-  LineAbsolute(s, a, a, b, b, m, no, m, n, d);
+  // A box without a colour: on the form the missing colour does not convert;
+  // on a picture box (and the printer) the box takes the ForeColor.
+  LineAbsolute(s, a, a, b, b, m, no, m, n, d, BoxColour::Required);
   EXPECT_EQ(n.asI4(), 13);
+  s.setForeColor(kRed);
+  Variant f(510), g(570);
+  LineAbsolute(s, f, a, g, b, m, no, m, n, d);
+  EXPECT_EQ(n.asI2(), 0);
+  EXPECT_EQ(at(510, 120), static_cast<int32_t>(kRed));
 }
 
 TEST_F(SurfaceDrawing, PaintPictureRefusesWhatIsNotAnArray) {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <sstream>
 
@@ -116,6 +121,49 @@ TEST_F(LogFileTest, PathAddsNoSecondSeparator) {
   EXPECT_EQ(utf8(LogFilePath()), (dir_ / "Sorvanelix.txt").string());
   setDocumentsFolderOverride("");
   EXPECT_EQ(utf8(LogFilePath()), "/Sorvanelix.txt");
+}
+
+// Records of two processes appending at once interleave only line by line,
+// also when a record is longer than a pipe or stdio buffer.
+TEST_F(LogFileTest, LongRecordsOfTwoProcessesStayWhole) {
+  constexpr int kRecords = 200;
+  constexpr size_t kLength = 4500;
+  auto writer = [&](char fill) {
+    const std::string text(kLength, fill);
+    Variant n, d;
+    for (int i = 0; i < kRecords; ++i) log(text, n, d);
+  };
+  std::vector<pid_t> children;
+  for (char fill : {'a', 'b'}) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      writer(fill);
+      ::_exit(0);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+
+  const auto header = logHeaderLines();
+  std::istringstream lines(contents());
+  std::string line;
+  std::map<char, int> whole;
+  int torn = 0;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (std::find(header.begin(), header.end(), line) != header.end()) continue;
+    const std::string text = line.size() == 61 + kLength ? line.substr(61) : std::string();
+    if (!text.empty() && text == std::string(kLength, text[0])) ++whole[text[0]];
+    else ++torn;
+  }
+  EXPECT_EQ(torn, 0);
+  EXPECT_EQ(whole['a'], kRecords);
+  EXPECT_EQ(whole['b'], kRecords);
 }
 
 }  // namespace

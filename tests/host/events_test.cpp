@@ -57,6 +57,21 @@ TEST_F(HostTest, ErrorInAnEventFunctionEndsTheScript) {
   EXPECT_EQ(r.err, "probe.js(4): ReferenceError: identifier 'undefinedFunction' undefined\n");
 }
 
+// An event function that raises its own event again until the engine's
+// stack gives out: the error still comes with its message and line.
+TEST_F(HostTest, UnboundedEventRecursionReportsMessageAndLine) {
+  const ScriptRun r = runScript(
+      "var p = WScript.CreateObject('Sorvanelix.TestProbe', 'p_');\n"
+      "function p_Click(i) {\n"
+      "  p.FireClick(i + 1);\n"
+      "}\n"
+      "p.FireClick(1);\n"
+      "WScript.Echo('not reached');\n");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "probe.js(3): RangeError: C stack depth limit\n");
+}
+
 TEST_F(HostTest, ErrorInAnEventDuringSleepEndsTheScript) {
   setSleepHandler([](int ms) {
     if (TestProbe::last) TestProbe::last->fireClickFromOutside(ms);
