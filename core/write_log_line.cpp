@@ -82,10 +82,10 @@ std::string_view decimal(T v, std::array<char, 32>& buf) {
 
 // The log file's path in the file system's encoding, built again only when
 // the Documents folder changes.
-const std::string& logPath() {
+const std::string& logPath(bool refresh = false) {
   static std::optional<std::string> folder;
   static std::string path;
-  const std::optional<std::string>& now = documentsFolderRef();
+  const std::optional<std::string>& now = documentsFolderRef(refresh);
   if (path.empty() || now != folder) {
     path = utf8(LogFilePath());
     folder = now;
@@ -182,14 +182,13 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
   ignoreErrors([] {
     if (!moduleFileSystem()) moduleFileSystem() = std::make_shared<FileSystemObject>();
   });
-  const std::string& path = logPath();
 
   // Opened for appending (a missing file is created), so that every record
   // lands whole at the end even with other processes writing to the file.
   int fd = -1;
   int lastErrno = 0;
   for (int attempt = 1; attempt <= kLogOpenAttempts; ++attempt) {
-    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    fd = ::open(logPath(attempt == 2).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd >= 0) break;
     lastErrno = errno;
     Sleep(kLogOpenRetryMs);

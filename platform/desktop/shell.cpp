@@ -291,7 +291,7 @@ static std::optional<std::string> lookUpDocumentsFolder() {
   return std::nullopt;
 }
 
-const std::optional<std::string>& documentsFolderRef() {
+const std::optional<std::string>& documentsFolderRef(bool refresh) {
   const ShellState& st = shellState();
   static std::optional<std::string> overridden;
   if (st.documentsOverride) {
@@ -300,11 +300,11 @@ const std::optional<std::string>& documentsFolderRef() {
     return overridden;
   }
   // A folder found is kept while the variables it was found from stay the
-  // same (the log writer asks for every record); none found is looked up anew.
+  // same; none found is looked up anew.
   static constexpr const char* names[] = {"XDG_DOCUMENTS_DIR", "HOME", "XDG_CONFIG_HOME"};
   static std::optional<std::string> values[3];
   static std::optional<std::string> cached;
-  bool same = cached.has_value();
+  bool same = cached.has_value() && !refresh;
   for (int i = 0; i < 3; ++i) {
     const char* v = std::getenv(names[i]);
     if (v ? !values[i] || *values[i] != v : values[i].has_value()) {
@@ -316,7 +316,14 @@ const std::optional<std::string>& documentsFolderRef() {
   return cached;
 }
 
-std::optional<std::string> documentsFolder() { return documentsFolderRef(); }
+std::optional<std::string> documentsFolder() {
+  const ShellState& st = shellState();
+  if (st.documentsOverride) {
+    if (st.documentsOverride->empty()) return std::nullopt;
+    return trimmed(*st.documentsOverride);
+  }
+  return lookUpDocumentsFolder();
+}
 
 void setDocumentsFolderOverride(std::optional<std::string> path) {
   shellState().documentsOverride = std::move(path);

@@ -67,9 +67,10 @@ void CoTaskMemFree(LPITEMIDLIST pidl);
 
 // The Documents folder by the rules above; nullopt when there is none.
 std::optional<std::string> documentsFolder();
-// The same, valid until the next call: found again only when the override
-// or the variables it depends on change.
-const std::optional<std::string>& documentsFolderRef();
+// The same for callers that ask often (the log writer, for every record):
+// kept while the override and the variables it depends on stay the same, or
+// until `refresh` asks for a fresh look-up; valid until the next call.
+const std::optional<std::string>& documentsFolderRef(bool refresh = false);
 // nullopt: the normal lookup; "": no Documents folder; a path: that folder
 // (used as given, existing or not).
 void setDocumentsFolderOverride(std::optional<std::string> path);

@@ -28,6 +28,7 @@ void CheckBox::render(RenderItem& item) const {
 const ClassInfo& CheckBox::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"CheckBox", &Control::info());
+    Control::declareFont(c);
     formprop::prop<CheckBox>(c, u"Caption", &CheckBox::caption, &CheckBox::setCaption);
     formprop::prop<CheckBox>(c, u"Value", &CheckBox::value, &CheckBox::setValue);
     c.defaultMember(u"Value");

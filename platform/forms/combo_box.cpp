@@ -106,6 +106,7 @@ void ComboBox::render(RenderItem& item) const {
 const ClassInfo& ComboBox::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"ComboBox", &Control::info());
+    Control::declareFont(c);
     formprop::prop<ComboBox>(c, u"Style", &ComboBox::style, &ComboBox::setStyle);
     formprop::prop<ComboBox>(c, u"Sorted", &ComboBox::sorted, &ComboBox::setSorted);
     formprop::prop<ComboBox>(c, u"Text", &ComboBox::text, &ComboBox::setText);

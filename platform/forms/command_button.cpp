@@ -30,6 +30,7 @@ void CommandButton::render(RenderItem& item) const {
 const ClassInfo& CommandButton::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"CommandButton", &Control::info());
+    Control::declareFont(c);
     formprop::prop<CommandButton>(c, u"Caption", &CommandButton::caption, &CommandButton::setCaption);
     formprop::prop<CommandButton>(c, u"Default", &CommandButton::isDefault, &CommandButton::setDefault);
     formprop::prop<CommandButton>(c, u"Cancel", &CommandButton::isCancel, &CommandButton::setCancel);

@@ -5,6 +5,7 @@
 
 #include "platform/desktop/desktop.h"
 #include "platform/forms/control_array.h"
+#include "platform/forms/font_object.h"
 #include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -40,6 +41,7 @@ void Control::copyFrom(const Control& s) {
   height_ = s.height_;
   foreColor_ = s.foreColor_;
   backColor_ = s.backColor_;
+  ownFont_ = s.ownFont_;
   tag_ = s.tag_;
   enabled_ = s.enabled_;
   tabStop_ = s.tabStop_;
@@ -170,8 +172,15 @@ void Control::setFocus() {
 }
 
 Font Control::font() const {
+  if (ownFont_) return *ownFont_;
   if (Form* f = form()) return f->font();
   return Font{u"Tahoma", 8.25};
+}
+
+void Control::setFont(Font f) {
+  if (!(f.size > 0) || f.size > 2048) raise(err::InvalidPropertyValue);
+  if (ownFont_ && *ownFont_ == f) return;
+  ownFont_ = std::move(f);
 }
 
 void Control::setForeColor(OleColor c) {
@@ -317,6 +326,22 @@ Variant Control::ForeColor() { return Variant(static_cast<int32_t>(foreColor_));
 void Control::letForeColor(Variant& v) { setForeColor(static_cast<OleColor>(toI4(v))); }
 Variant Control::BackColor() { return Variant(static_cast<int32_t>(backColor_)); }
 void Control::letBackColor(Variant& v) { setBackColor(static_cast<OleColor>(toI4(v))); }
+Variant Control::FontObjectOf() {
+  WeakRef<Control> self(this);
+  return Variant(ObjectRef(makeRef<FontObject>(
+      [self]() -> std::optional<Font> {
+        if (Control* c = self.get()) return c->font();
+        return std::nullopt;
+      },
+      [self](const Font& f) {
+        if (Control* c = self.get()) c->setFont(f);
+      })));
+}
+void Control::setFontFrom(Variant& v) { setFont(fontObjectOf(v)->font()); }
+
+void Control::declareFont(ClassInfo& ci) {
+  ci.get<&Control::FontObjectOf>(u"Font").set<&Control::setFontFrom>(u"Font", {in(u"Value")});
+}
 
 const ClassInfo& Control::info() {
   static const ClassInfo ci =

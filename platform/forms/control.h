@@ -144,11 +144,16 @@ class Control : public Object {
   void setFocus();
   void refresh() {}
 
-  Font font() const;
+  // The control's own font once one was set (Font), else the form's.
+  virtual Font font() const;
+  virtual void setFont(Font f);  // 380 for a size that is not positive
   OleColor foreColor() const { return foreColor_; }
-  void setForeColor(OleColor c);
+  virtual void setForeColor(OleColor c);
   OleColor backColor() const { return backColor_; }
-  void setBackColor(OleColor c);
+  virtual void setBackColor(OleColor c);
+  // The Font member (a font object bound to the control; Set copies one in),
+  // declared by the kinds that show text.
+  static void declareFont(ClassInfo& ci);
 
   // Whether the control can take the focus now.
   bool focusable() const;
@@ -169,6 +174,8 @@ class Control : public Object {
   // What a key does to the control after its KeyDown (a text box's caret keys).
   virtual void pressKey(int16_t /*keyCode*/, int16_t /*shift*/) {}
   virtual void userClick() { fire(ControlEvent::Click); }
+  // A click at a point of the control (its own coordinates, twips).
+  virtual void userClickAt(double /*x*/, double /*y*/) { userClick(); }
 
   // The picture of the control for a snapshot (children added by the form).
   virtual void render(RenderItem& item) const;
@@ -216,6 +223,8 @@ class Control : public Object {
   void letForeColor(Variant& v);
   Variant BackColor();
   void letBackColor(Variant& v);
+  Variant FontObjectOf();
+  void setFontFrom(Variant& v);
 
  protected:
   Control();
@@ -239,6 +248,7 @@ class Control : public Object {
   double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   OleColor foreColor_ = vbButtonText;
   OleColor backColor_ = vbButtonFace;
+  std::optional<Font> ownFont_;  // set through Font; else the form's
 
  private:
   friend class ControlArray;

@@ -4,18 +4,39 @@
 
 namespace svx {
 
-void FontObject::letName(Variant& v) { font_.name = toBStr(v); }
+Font FontObject::font() const {
+  if (read_)
+    if (std::optional<Font> f = read_()) return *f;
+  return font_;
+}
+
+void FontObject::letName(Variant& v) {
+  BStr name = toBStr(v);
+  change([&](Font& f) { f.name = std::move(name); });
+}
 
 void FontObject::letSize(Variant& v) {
   const double size = toR4(v);
   if (!(size > 0 && size <= 2160)) raise(err::InvalidPropertyValue);
-  font_.size = size;
+  change([&](Font& f) { f.size = size; });
 }
 
-void FontObject::letBold(Variant& v) { font_.bold = toBool(v); }
-void FontObject::letItalic(Variant& v) { font_.italic = toBool(v); }
-void FontObject::letUnderline(Variant& v) { font_.underline = toBool(v); }
-void FontObject::letStrikethrough(Variant& v) { font_.strikethrough = toBool(v); }
+void FontObject::letBold(Variant& v) {
+  const bool b = toBool(v);
+  change([&](Font& f) { f.bold = b; });
+}
+void FontObject::letItalic(Variant& v) {
+  const bool b = toBool(v);
+  change([&](Font& f) { f.italic = b; });
+}
+void FontObject::letUnderline(Variant& v) {
+  const bool b = toBool(v);
+  change([&](Font& f) { f.underline = b; });
+}
+void FontObject::letStrikethrough(Variant& v) {
+  const bool b = toBool(v);
+  change([&](Font& f) { f.strikethrough = b; });
+}
 
 Ref<FontObject> fontObjectOf(const Variant& v) {
   const Variant& o = v.deref();

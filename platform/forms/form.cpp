@@ -525,6 +525,7 @@ void Form::letFontSize(Variant& v) {
 const ClassInfo& Form::info() {
   static const ClassInfo ci =
       ClassInfo(u"Form")
+          .get<&Form::Name>(u"Name")
           .get<&Form::Caption>(u"Caption")
           .let<&Form::letCaption>(u"Caption", {in(u"Value")})
           .get<&Form::Left>(u"Left")

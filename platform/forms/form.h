@@ -205,6 +205,7 @@ class Form : public Object {
   void letForeColor(Variant& v) { setForeColor(static_cast<OleColor>(toI4(v))); }
   Variant BackColor() { return Variant(static_cast<int32_t>(backColor_)); }
   void letBackColor(Variant& v) { setBackColor(static_cast<OleColor>(toI4(v))); }
+  Variant Name() { return Variant(design_.name); }
   Variant FontName() { return Variant(font_.name); }
   void letFontName(Variant& v) { font_.name = toBStr(v); }
   Variant FontSize() { return Variant(static_cast<float>(font_.size)); }

@@ -18,6 +18,7 @@ void Frame::render(RenderItem& item) const {
 const ClassInfo& Frame::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"Frame", &Control::info());
+    Control::declareFont(c);
     formprop::prop<Frame>(c, u"Caption", &Frame::caption, &Frame::setCaption);
     return c;
   }();

@@ -1,5 +1,7 @@
 #include "platform/forms/image.h"
 
+#include "platform/forms/picture_object.h"
+
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 
@@ -28,9 +30,13 @@ void Image::render(RenderItem& item) const {
   item.border = borderStyle_ == 1;
 }
 
+Variant Image::PictureRef() { return pictureVariant(picture_); }
+void Image::setPictureFrom(Variant& v) { setPicture(pictureOf(v)); }
+
 const ClassInfo& Image::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"Image", &Control::info());
+    c.get<&Image::PictureRef>(u"Picture").set<&Image::setPictureFrom>(u"Picture", {in(u"Value")});
     formprop::prop<Image>(c, u"Stretch", &Image::stretch, &Image::setStretch);
     formprop::prop<Image>(c, u"BorderStyle", &Image::borderStyle, &Image::setBorderStyle);
     return c;

@@ -20,6 +20,8 @@ class Image : public Control {
   void setPicture(Picture p);
   bool stretch() const { return stretch_; }
   void setStretch(bool v) { stretch_ = v; }
+  Variant PictureRef();
+  void setPictureFrom(Variant& v);
   int16_t borderStyle() const { return borderStyle_; }
   void setBorderStyle(int16_t v) { checkPropertyRange(v, 0, 1); borderStyle_ = v; }
 

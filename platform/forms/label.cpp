@@ -26,6 +26,7 @@ void Label::render(RenderItem& item) const {
 const ClassInfo& Label::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"Label", &Control::info());
+    Control::declareFont(c);
     formprop::prop<Label>(c, u"Caption", &Label::caption, &Label::setCaption);
     formprop::prop<Label>(c, u"BorderStyle", &Label::borderStyle, &Label::setBorderStyle);
     formprop::prop<Label>(c, u"Alignment", &Label::alignment, &Label::setAlignment);

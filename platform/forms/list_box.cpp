@@ -142,6 +142,7 @@ void ListBox::render(RenderItem& item) const {
 const ClassInfo& ListBox::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"ListBox", &Control::info());
+    Control::declareFont(c);
     formprop::prop<ListBox>(c, u"Style", &ListBox::style, &ListBox::setStyle);
     formprop::prop<ListBox>(c, u"MultiSelect", &ListBox::multiSelect, &ListBox::setMultiSelect);
     formprop::prop<ListBox>(c, u"Sorted", &ListBox::sorted, &ListBox::setSorted);

@@ -31,6 +31,7 @@ void OptionButton::render(RenderItem& item) const {
 const ClassInfo& OptionButton::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"OptionButton", &Control::info());
+    Control::declareFont(c);
     formprop::prop<OptionButton>(c, u"Caption", &OptionButton::caption, &OptionButton::setCaption);
     formprop::prop<OptionButton>(c, u"Value", &OptionButton::value, &OptionButton::setValue);
     c.defaultMember(u"Value");

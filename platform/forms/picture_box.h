@@ -28,8 +28,31 @@ class PictureBox : public Control {
   void setAutoRedraw(bool v) { surface_.setAutoRedraw(v); }
   int16_t scaleMode() const { return surface_.scaleMode(); }
   // The inner size in the scale; the image behind it may be smaller (bounded).
+  void setScaleMode(int16_t mode) { surface_.setScaleMode(mode); }
+  OleColor fillColor() const { return surface_.fillColor(); }
+  void setFillColor(OleColor c) { surface_.setFillColor(c); }
+  int16_t fillStyle() const { return surface_.fillStyle(); }
+  void setFillStyle(int16_t v) { surface_.setFillStyle(v); }
+  int16_t drawWidth() const { return surface_.drawWidth(); }
+  void setDrawWidth(int16_t v) { surface_.setDrawWidth(v); }
+  int16_t drawStyle() const { return surface_.drawStyle(); }
+  void setDrawStyle(int16_t v) { surface_.setDrawStyle(v); }
+  int16_t drawMode() const { return surface_.drawMode(); }
+  void setDrawMode(int16_t v) { surface_.setDrawMode(v); }
+  double currentX() const { return surface_.currentX(); }
+  void setCurrentX(double v) { surface_.setCurrentX(v); }
+  double currentY() const { return surface_.currentY(); }
+  void setCurrentY(double v) { surface_.setCurrentY(v); }
+  bool fontTransparent() const { return surface_.fontTransparent(); }
+  void setFontTransparent(bool v) { surface_.setFontTransparent(v); }
   double scaleWidth() const;
   double scaleHeight() const;
+  // The font, ForeColor and BackColor are the drawing surface's: what a
+  // script sets through the object is what the box draws and paints with.
+  Font font() const override { return surface_.font(); }
+  void setFont(Font f) override { surface_.setFont(std::move(f)); }
+  void setForeColor(OleColor c) override;
+  void setBackColor(OleColor c) override;
   DrawSurface& surface() { return surface_; }
   const DrawSurface& surface() const { return surface_; }
   // The inner area in pixels (inside the border), saturated far beyond any
@@ -38,6 +61,23 @@ class PictureBox : public Control {
   int innerHeightPixels() const;
 
   PictureBox();
+
+  // Automation members of the drawing state and the graphics methods; every
+  // coordinate is absolute, in the box's scale.
+  Variant PictureRef();
+  void setPictureFrom(Variant& v);
+  Variant ImageRef();
+  Variant Cls();
+  Variant PSet(Variant& x, Variant& y, Variant& colour);
+  Variant Line(Variant& x1, Variant& y1, Variant& x2, Variant& y2, Variant& colour, Variant& box, Variant& fill);
+  Variant Circle(Variant& x, Variant& y, Variant& radius, Variant& colour, Variant& start, Variant& end,
+                 Variant& aspect);
+  Variant Point(Variant& x, Variant& y);
+  Variant PaintPicture(Variant& picture, Variant& x1, Variant& y1, Variant& width1, Variant& height1, Variant& x2,
+                       Variant& y2, Variant& width2, Variant& height2, Variant& opcode);
+  Variant TextWidth(Variant& text);
+  Variant TextHeight(Variant& text);
+  Variant PrintText(Variant& text);
 
  protected:
   void placed() override;

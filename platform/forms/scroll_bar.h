@@ -18,6 +18,17 @@ class ScrollBar : public Control {
   bool canHaveFocus() const override { return true; }
   void render(RenderItem& item) const override;
   void userClick() override {}
+  void userClickAt(double x, double y) override { clickPart(partAt(x, y)); }
+  // Right, Down: SmallChange towards Max; Left, Up: towards Min; Page Down,
+  // Page Up: LargeChange; Home, End: Min, Max.
+  void pressKey(int16_t keyCode, int16_t shift) override;
+
+  // The parts of the bar a person clicks: the arrows move Value by
+  // SmallChange, the track on either side of the thumb by LargeChange,
+  // within the range; a changed Value raises Change.
+  enum class Part { ArrowToMin, TrackToMin, Thumb, TrackToMax, ArrowToMax };
+  Part partAt(double x, double y) const;  // in the bar's own twips
+  void clickPart(Part part);
 
   int16_t value() const { return p_.value; }
   void setValue(int16_t v);  // 380 outside the current range
@@ -41,6 +52,7 @@ class ScrollBar : public Control {
 
  private:
   void clampIntoRange();
+  void moveBy(int delta);  // towards Max for a positive delta, clamped
   bool horizontal_;
   struct Props {
     int16_t value = 0;

@@ -128,6 +128,7 @@ void TextBox::render(RenderItem& item) const {
 const ClassInfo& TextBox::info() {
   static const ClassInfo ci = [] {
     ClassInfo c(u"TextBox", &Control::info());
+    Control::declareFont(c);
     formprop::prop<TextBox>(c, u"Text", &TextBox::text, &TextBox::setText);
     formprop::prop<TextBox>(c, u"MultiLine", &TextBox::multiLine, &TextBox::setMultiLine);
     formprop::prop<TextBox>(c, u"ScrollBars", &TextBox::scrollBars, &TextBox::setScrollBars);
@@ -135,6 +136,7 @@ const ClassInfo& TextBox::info() {
     formprop::prop<TextBox>(c, u"PasswordChar", &TextBox::passwordChar, &TextBox::setPasswordChar);
     formprop::prop<TextBox>(c, u"Locked", &TextBox::locked, &TextBox::setLocked);
     formprop::prop<TextBox>(c, u"BorderStyle", &TextBox::borderStyle, &TextBox::setBorderStyle);
+    formprop::prop<TextBox>(c, u"Alignment", &TextBox::alignment, &TextBox::setAlignment);
     formprop::prop<TextBox>(c, u"SelStart", &TextBox::selStart, &TextBox::setSelStart);
     formprop::prop<TextBox>(c, u"SelLength", &TextBox::selLength, &TextBox::setSelLength);
     formprop::prop<TextBox>(c, u"SelText", &TextBox::selText, &TextBox::setSelText);

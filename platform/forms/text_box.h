@@ -50,6 +50,9 @@ class TextBox : public Control {
   // 0 none, 1 fixed single.
   int16_t borderStyle() const { return p_.borderStyle; }
   void setBorderStyle(int16_t v) { checkPropertyRange(v, 0, 1); p_.borderStyle = v; }
+  // 0 left, 1 right, 2 centre.
+  int16_t alignment() const { return p_.alignment; }
+  void setAlignment(int16_t v) { checkPropertyRange(v, 0, 2); p_.alignment = v; }
   bool locked() const { return p_.locked; }
   void setLocked(bool v) { p_.locked = v; }
   int32_t selStart() const { return p_.edit.selStart; }
@@ -70,6 +73,7 @@ class TextBox : public Control {
     BStr passwordChar;
     bool locked = false;
     int16_t borderStyle = 1;
+    int16_t alignment = 0;
   } p_;
 };
 

@@ -117,7 +117,7 @@ void clickAt(Control& c, double x, double y) {
   mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
   const bool focused = !c.focusable() || focusOn(c) == &c;
   mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
-  if (focused && c.loaded() && target.visible() && target.enabled()) target.userClick();
+  if (focused && c.loaded() && target.visible() && target.enabled()) target.userClickAt(fx, fy);
 }
 
 void click(Control& c) {
@@ -279,6 +279,18 @@ void check(Control& c, int16_t itemIndex) {
   if (focusOn(c) != &c && c.focusable()) return;
   list->setSelected(itemIndex, !list->selected(itemIndex));
   if (c.loaded()) list->setListIndex(itemIndex);
+}
+
+void clickScrollPart(Control& c, bool track, int direction) {
+  Ref<Control> keep(&c);
+  auto* bar = dynamic_cast<ScrollBar*>(&c);
+  if (!bar) raise(err::InvalidProcedureCall);
+  if (!c.shownOnForm() || !c.enabledOnForm()) return;
+  if (focusOn(c) != &c && c.focusable()) return;
+  using P = ScrollBar::Part;
+  if (c.loaded() && direction != 0)
+    bar->clickPart(track ? (direction > 0 ? P::TrackToMax : P::TrackToMin)
+                         : (direction > 0 ? P::ArrowToMax : P::ArrowToMin));
 }
 
 void scroll(Control& c, int16_t value) {
@@ -553,6 +565,12 @@ void SimulatedUser::press(Variant& c, Variant& key) { user::press(controlArg(c),
 void SimulatedUser::choose(Variant& c, Variant& i) { user::choose(controlArg(c), toI2(i)); }
 void SimulatedUser::check(Variant& c, Variant& i) { user::check(controlArg(c), toI2(i)); }
 void SimulatedUser::scroll(Variant& c, Variant& v) { user::scroll(controlArg(c), toI2(v)); }
+void SimulatedUser::clickArrow(Variant& c, Variant& direction) {
+  user::clickScrollPart(controlArg(c), false, toI2(direction));
+}
+void SimulatedUser::clickTrack(Variant& c, Variant& direction) {
+  user::clickScrollPart(controlArg(c), true, toI2(direction));
+}
 void SimulatedUser::close(Variant& f) { user::close(formArg(f)); }
 Variant SimulatedUser::activeForm() {
   Form* f = user::activeForm();
@@ -591,6 +609,8 @@ const ClassInfo& SimulatedUser::info() {
           .method<&SimulatedUser::choose>(u"choose", {in(u"control"), in(u"itemIndex")})
           .method<&SimulatedUser::check>(u"check", {in(u"control"), in(u"itemIndex")})
           .method<&SimulatedUser::scroll>(u"scroll", {in(u"control"), in(u"value")})
+          .method<&SimulatedUser::clickArrow>(u"clickArrow", {in(u"control"), in(u"direction")})
+          .method<&SimulatedUser::clickTrack>(u"clickTrack", {in(u"control"), in(u"direction")})
           .method<&SimulatedUser::close>(u"close", {in(u"form")})
           .method<&SimulatedUser::activeForm>(u"activeForm", {})
           .method<&SimulatedUser::snapshot>(u"snapshot", {in(u"form"), in(u"file")})

@@ -74,6 +74,10 @@ void choose(Control& c, int16_t itemIndex);
 void check(Control& c, int16_t itemIndex);
 // Drags the thumb of a scroll bar to `value`: Scroll events, then Change.
 void scroll(Control& c, int16_t value);
+// Clicks a scroll bar's arrow or its track on one side of the thumb:
+// direction > 0 towards Max, < 0 towards Min. Value moves by SmallChange or
+// LargeChange within the range; Change follows a changed Value.
+void clickScrollPart(Control& c, bool track, int direction);
 
 // A person's input, as a display hands it to a form (positions in twips in
 // the form's client area). A press goes to the control under the pointer
@@ -128,6 +132,9 @@ class SimulatedUser : public Object {
   void choose(Variant& control, Variant& itemIndex);
   void check(Variant& control, Variant& itemIndex);
   void scroll(Variant& control, Variant& value);
+  // clickArrow / clickTrack(scroll bar, direction): see clickScrollPart.
+  void clickArrow(Variant& control, Variant& direction);
+  void clickTrack(Variant& control, Variant& direction);
   void close(Variant& form);
   // form: a form, or the kind of the next common dialog to picture.
   // The form of the active window, or Nothing.
