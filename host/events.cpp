@@ -114,8 +114,7 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
     if (args.size() > kInline) heapIds.resize(args.size());
     ids = args.size() > kInline ? std::span<int64_t>(heapIds) : std::span<int64_t>(inlineIds.data(), args.size());
     // Each argument becomes a Ref bound to the raiser's variable.
-    for (size_t i = 0; i < args.size(); ++i)
-      ids[i] = pushRefObject(ctx, args[i].isByRef() ? args[i] : Variant::byRef(args[i]));
+    pushEventRefs(ctx, args, ids);
     rc = duk_pcall(ctx, static_cast<duk_idx_t>(args.size()));
   }
   if (rc != DUK_EXEC_SUCCESS && !isQuit(ctx, -1)) {

@@ -65,6 +65,19 @@ duk_ret_t finalizeRef(duk_context* ctx) {
   });
 }
 
+// An event's Refs share one anchor; when the last of them is gone, the
+// anchor's finalizer drops the entries of them all.
+duk_ret_t finalizeEventRefs(duk_context* ctx) {
+  return guardedBody(ctx, [&]() -> duk_ret_t {
+    const auto first = hiddenId(ctx, 0, kRefKey);
+    const auto count = hiddenId(ctx, 0, kRefCountKey);
+    if (!first || !count) return 0;
+    Engine& e = engineOf(ctx);
+    for (int64_t id = *first; id < *first + *count; ++id) eraseDeferred(e.refs, id);
+    return 0;
+  });
+}
+
 duk_ret_t finalizeArray(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
     if (auto id = hiddenId(ctx, 0, kArrayKey)) eraseDeferred(engineOf(ctx).arrays, *id);
@@ -118,7 +131,7 @@ Variant& refThis(duk_context* ctx) {
 duk_ret_t refConstruct(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     Variant initial = duk_get_top(ctx) > 0 ? toVariant(ctx, 0, false) : Variant();
-    pushRefObject(ctx, std::move(initial), true);
+    pushRefObject(ctx, std::move(initial));
     return 1;
   });
 }
@@ -326,10 +339,10 @@ duk_ret_t arrayFrom(duk_context* ctx) {
 void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto) {
   duk_push_object(ctx);
   if (proto) {
-    // The prototype carries the finalizer (finalizers are inherited).
     pushStashed(ctx, proto);
     duk_set_prototype(ctx, -2);
-  } else {
+  }
+  if (finalizer) {
     pushSharedFunction(ctx, finalizer, 2);
     duk_set_finalizer(ctx, -2);
   }
@@ -339,26 +352,47 @@ void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function fi
 }
 
 
-int64_t pushRefObject(duk_context* ctx, Variant slot, bool byAddress) {
+int64_t pushRefObject(duk_context* ctx, Variant slot) {
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   Variant& stored = e.refs.emplace(id, std::move(slot)).first->second;
+  // A finalizer of its own: the entry goes whatever the script does to the
+  // prototype, before the address can be reused.
   pushHandle(ctx, id, kRefKey, finalizeRef, "refProto");
-  if (byAddress) {
-    // A finalizer of its own: the entry goes whatever the script does to
-    // the prototype, before the address can be reused.
-    pushSharedFunction(ctx, finalizeRef, 2);
-    duk_set_finalizer(ctx, -2);
-    e.refAddresses.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
-  }
+  e.refAddresses.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
   return id;
+}
+
+void pushEventRefs(duk_context* ctx, std::span<Variant> variables, std::span<int64_t> ids) {
+  if (variables.empty()) return;
+  Engine& e = engineOf(ctx);
+  // The anchor's ids are consecutive: the first and the count.
+  const duk_idx_t anchor = duk_push_bare_object(ctx);
+  pushSharedFunction(ctx, finalizeEventRefs, 2);
+  duk_set_finalizer(ctx, anchor);
+  pushKey(ctx, kRefKey);
+  duk_push_number(ctx, static_cast<double>(e.nextId));
+  duk_put_prop(ctx, anchor);
+  pushKey(ctx, kRefCountKey);
+  duk_push_number(ctx, static_cast<double>(variables.size()));
+  duk_put_prop(ctx, anchor);
+  for (size_t i = 0; i < variables.size(); ++i) {
+    const int64_t id = e.nextId++;
+    e.refs.emplace(id, variables[i].isByRef() ? variables[i] : Variant::byRef(variables[i]));
+    ids[i] = id;
+    pushHandle(ctx, id, kRefKey, nullptr, "refProto");
+    pushKey(ctx, kRefAnchorKey);
+    duk_dup(ctx, anchor);
+    duk_put_prop(ctx, -3);
+  }
+  duk_remove(ctx, anchor);
 }
 
 void pushArrayObject(duk_context* ctx, Variant array) {
   Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   e.arrays.emplace(id, std::move(array));
-  pushHandle(ctx, id, kArrayKey, finalizeArray, "arrayProto");
+  pushHandle(ctx, id, kArrayKey, nullptr, "arrayProto");  // the prototype's finalizer
 }
 
 void pushVariant(duk_context* ctx, const Variant& in) {
@@ -456,15 +490,12 @@ void installValues(duk_context* ctx, duk_idx_t stash) {
     putFunction(ctx, proto, "getItem", arrayGetItem, DUK_VARARGS);
     putFunction(ctx, proto, "setItem", arraySetItem, DUK_VARARGS);
   });
-  // Every Ref and VBArray inherits its finalizer; the prototypes themselves
-  // hold no id.
-  using Finalizer = std::pair<const char*, duk_c_function>;
-  for (const auto& [proto, finalizer] : {Finalizer{"refProto", finalizeRef}, Finalizer{"arrayProto", finalizeArray}}) {
-    pushStashed(ctx, proto);
-    duk_push_c_function(ctx, finalizer, 2);
-    duk_set_finalizer(ctx, -2);
-    duk_pop(ctx);
-  }
+  // Every VBArray inherits its finalizer (the prototype holds no id); a Ref
+  // the script makes has its own, an event's Refs share their anchor's.
+  pushStashed(ctx, "arrayProto");
+  duk_push_c_function(ctx, finalizeArray, 2);
+  duk_set_finalizer(ctx, -2);
+  duk_pop(ctx);
   duk_get_global_string(ctx, "VBArray");
   putFunction(ctx, -1, "from", arrayFrom, DUK_VARARGS);
   putFunction(ctx, -1, "dims", arrayDims, DUK_VARARGS);

@@ -14,12 +14,15 @@ Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument);
 Variant toVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument);
 
 // Pushes a script object that stands for the host's entry `id`: the id
-// under `key`, and the finalizer that drops the entry, its own or inherited
-// from the stashed prototype `proto` when one is named.
+// under `key`, the stashed prototype `proto` when one is named, and
+// `finalizer` (dropping the entry) as its own when one is given.
 void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto);
-// Pushes a new Ref holding `slot`; returns its id. `byAddress`: the Ref is
-// also found by its address when passed back (for Refs the script makes).
-int64_t pushRefObject(duk_context* ctx, Variant slot, bool byAddress = false);
+// Pushes a new Ref holding `slot` (one the script makes); returns its id. It
+// is also found by its address when passed back.
+int64_t pushRefObject(duk_context* ctx, Variant slot);
+// Pushes one Ref bound to each of an event's `variables`, their ids in `ids`.
+// They share one finalizer: the entries of all go when the last Ref goes.
+void pushEventRefs(duk_context* ctx, std::span<Variant> variables, std::span<int64_t> ids);
 void pushArrayObject(duk_context* ctx, Variant array);
 
 // Installs Missing, Ref, VBArray and what the conversions keep in the stash.
