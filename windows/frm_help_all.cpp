@@ -48,6 +48,9 @@ const ClassInfo& frmHelpAll::info() {
 }
 
 void frmHelpAll::onLoad() {
+  // The panes have a font of their own; the option buttons use the form's.
+  for (const char16_t* name : kPanes)
+    ignoreErrors([&] { array(name).item(0).setFont(Font{u"Tahoma", 9, true}); });
   // optDisplay(1) and (2) belong to the design, as element 0 does.
   ignoreErrors([&] {
     EventSuppression quiet(*this);

@@ -69,6 +69,9 @@ TEST_F(HelpWindow, OpensOnTheEventsPaneFillingTheWindow) {
   EXPECT_NE(events.find(u"\tPublic Events ***"), BStr::npos);
   EXPECT_NE(events.find(u"\r\n\t\t\tPublic Event FormActivate (  ) \r\n"), BStr::npos);
   EXPECT_EQ(help->activeControl(), &pane(0));
+  // The panes have their own bold font; the options keep the form's.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(pane(i).font(), (Font{u"Tahoma", 9, true})) << i;
+  EXPECT_EQ(option(0).font(), (Font{u"Tahoma", 8.25}));
 }
 
 TEST_F(HelpWindow, ChoosingAnOptionShowsItsPaneWithTheFocus) {
