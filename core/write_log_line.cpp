@@ -48,6 +48,12 @@ std::string rightAligned(std::string_view text, size_t width) {
 
 // Format(Now, "yyyy/mm/dd hh:nn:ss") with the system's date and time separators.
 std::string formatNow(const LocalDateTime& t) {
+  // Records come many to a second: the text of the last second is kept.
+  static LocalDateTime last{-1};
+  static std::string lastText;
+  LocalDateTime second = t;
+  second.millisecond = 0;
+  if (second == last) return lastText;
   std::string out = "0000/00/00 00:00:00";
   auto put = [&out](size_t end, int value, int digits) {
     for (int i = 0; i < digits; ++i, value /= 10) out[end - i] = static_cast<char>('0' + value % 10);
@@ -64,6 +70,8 @@ std::string formatNow(const LocalDateTime& t) {
   put(12, t.hour, 2);
   put(15, t.minute, 2);
   put(18, t.second, 2);
+  last = second;
+  lastText = out;
   return out;
 }
 
@@ -203,8 +211,8 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
 
   // Header due for a new or empty file; at the limit the file is emptied
   // and starts again with the header.
-  struct stat st {};
-  const int64_t size = ::fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+  const off_t end = ::lseek(fd, 0, SEEK_END);  // the size: cheaper than a stat
+  const int64_t size = end > 0 ? static_cast<int64_t>(end) : 0;
   const bool reset = size >= kLogFileResetSize;
   std::string text;
   if (reset || size == 0)

@@ -49,8 +49,13 @@ LocalDateTime realNow() {
   const auto now = system_clock::now();
   const auto sinceEpoch = duration_cast<milliseconds>(now.time_since_epoch()).count();
   const std::time_t secs = static_cast<std::time_t>(sinceEpoch / 1000);
-  std::tm tm{};
-  localtime_r(&secs, &tm);
+  // The local time of the last second asked for is kept.
+  thread_local std::time_t lastSecs = -1;
+  thread_local std::tm tm{};
+  if (secs != lastSecs) {
+    localtime_r(&secs, &tm);
+    lastSecs = secs;
+  }
   return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
                        tm.tm_min,         tm.tm_sec,     static_cast<int>(sinceEpoch % 1000)};
 }
