@@ -146,7 +146,8 @@ void clickAt(Form& f, double x, double y) {
     mouse(*c, ControlEvent::MouseDown, vbLeftButton, 0, float(x), float(y));
     const bool focused = !c->focusable() || focusOn(*c) == c;
     mouse(*c, ControlEvent::MouseUp, vbLeftButton, 0, float(x), float(y));
-    if (focused && c->loaded()) c->userClick();
+    const auto [ox, oy] = f.clientOrigin(*c);
+    if (focused && c->loaded()) c->userClickAt(x - ox, y - oy);
     return;
   }
   int16_t button = vbLeftButton, shift = 0;
@@ -429,7 +430,7 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
     fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
     if (p.doubleClick || button != vbLeftButton || !c->loaded()) return;
     const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
-    if (over && p.focused) c->userClick();
+    if (over && p.focused) c->userClickAt(lx, ly);
   }
   if (button == vbLeftButton && !p.doubleClick) {
     p.lastAt = Clock::nowMs();

@@ -140,6 +140,10 @@ TEST_F(ControlObjects, ScrollBarsMoveByKeysArrowsAndTrack) {
   };
   user::keyStroke(bar, 39);
   EXPECT_EQ(bar.value(), 10);
+  // A click on the form's client area over the bar's arrow towards Min.
+  bar.move(120, 150);
+  user::clickAt(*form, 130, 150 + bar.height() / 2);
+  EXPECT_EQ(bar.value(), 5);
 }
 
 }  // namespace
