@@ -29,6 +29,11 @@ const Case kEventCases[] = {
      "Object.prototype.p_Click = function (i) { WScript.Echo('inherited', i.value); }; p.FireClick(2);"
      "delete Object.prototype.p_Click; p.FireClick(3)",
      "got 1\ninherited 2\n"},
+    {"AKeptEventRefOutlivesTheOthersOfItsEventAndLaterEvents",
+     "var kept; function p_KeyPress(i, k) { if (!kept) kept = k; k.value = k.value + 1; }"
+     "WScript.ConnectObject(p, 'p_'); WScript.Echo(p.Fire(65)); Duktape.gc(); WScript.Echo(p.Fire(70)); Duktape.gc();"
+     "WScript.Echo(kept.value); kept.value = 5; WScript.Echo(kept.value + 1)",
+     "66/3\n71/3\n66\n6\n"},
     {"CreateObjectWithPrefix",
      "function q_Click(i) { WScript.Echo('q click', i.value) } var q = WScript.CreateObject('Sorvanelix.TestProbe', "
      "'q_'); q.FireClick(1); p.FireClick(2)",
