@@ -260,6 +260,28 @@ TEST_F(DocumentsTest, LookupOrder) {
   EXPECT_EQ(lookup(), fromEnv);
 }
 
+// The kept folder of frequent callers follows the variables and the override,
+// and a refresh finds a folder made since.
+TEST_F(DocumentsTest, TheKeptFolderFollowsItsVariables) {
+  const std::string first = scratch.make("first"), second = scratch.make("second");
+  env.set("XDG_DOCUMENTS_DIR", first);
+  EXPECT_EQ(documentsFolderRef(), first);
+  env.set("XDG_DOCUMENTS_DIR", second);
+  EXPECT_EQ(documentsFolderRef(), second);
+  setDocumentsFolderOverride("/override/");
+  EXPECT_EQ(documentsFolderRef(), "/override");
+  setDocumentsFolderOverride(std::nullopt);
+  EXPECT_EQ(documentsFolderRef(), second);
+  env.set("XDG_DOCUMENTS_DIR", std::nullopt);
+  EXPECT_EQ(documentsFolderRef(), std::nullopt);
+  const std::string fallback = scratch.make("Documents");
+  EXPECT_EQ(documentsFolderRef(), fallback);  // none found is looked up anew
+  const std::string papers = scratch.make("Papers");
+  writeUserDirs("XDG_DOCUMENTS_DIR=\"" + papers + "\"");
+  EXPECT_EQ(documentsFolderRef(), fallback);
+  EXPECT_EQ(documentsFolderRef(true), papers);
+}
+
 TEST_F(DocumentsTest, ConfigHomeIsHonouredAndOtherFoldersAreNotKnown) {
   const std::string config = scratch.make("cfg");
   const std::string docs = scratch.make("MyDocs");
