@@ -1,5 +1,7 @@
 #include "services/hosted_controls.h"
 
+#include <functional>
+
 #include "core/dialog_form.h"
 #include "core/mod_main.h"
 #include "platform/automation/class_registry.h"
@@ -163,51 +165,47 @@ Variant GetWithEvents(Object& self, const Args& a) {
   return getHosted(static_cast<DialogForm&>(self).ActiveXWithEventsExtenders, a);
 }
 
-Variant RemoveWithoutEvents(Object& self, const Args& a) {
-  auto& form = static_cast<DialogForm&>(self);
+// The steps both Remove members share: the slot's object (a missing one is
+// reported with `what`), its removal from the form by name, the slot
+// emptied; then `more` (the wrapper element of the events variant). Each
+// step runs even when one before it failed; the first error is reported.
+Variant removeHosted(DialogForm& form, std::vector<ObjectRef>& slots, const Args& a, const char16_t* what,
+                     const std::function<void(ErrState&)>& more) {
   Variant& Index = a[0];
   ErrState err;
-  ObjectRef control;
-  ignoreErrors([&] { control = slot(form.ActiveXWithoutEventsObjects, Index); });
-  if (!control) {
+  ObjectRef object;
+  ignoreErrors([&] { object = slot(slots, Index); });
+  if (!object) {
     reportNoControl(a[1], a[2],
-                    u"The control object associated with the Index '" + indexText(Index) +
+                    BStr(u"The ") + what + u" associated with the Index '" + indexText(Index) +
                         u"' doesn't exist (is nothing)!");
     return Variant(false);
   }
   BStr name;
-  err.attempt([&] { name = toBStr(get(control, u"Name")); });
+  err.attempt([&] { name = toBStr(get(object, u"Name")); });
   err.attempt([&] { form.removeControl(name); });
-  err.attempt([&] { slot(form.ActiveXWithoutEventsObjects, Index).reset(); });
+  err.attempt([&] { slot(slots, Index).reset(); });
+  if (more) more(err);
   const bool removed = !err.pending();
   ErrorOut{a[1], a[2]}.reportPendingOrClear(err);
   return Variant(removed);
 }
 
+Variant RemoveWithoutEvents(Object& self, const Args& a) {
+  auto& form = static_cast<DialogForm&>(self);
+  return removeHosted(form, form.ActiveXWithoutEventsObjects, a, u"control object", {});
+}
+
 Variant RemoveWithEvents(Object& self, const Args& a) {
   auto& form = static_cast<DialogForm&>(self);
   Variant& Index = a[0];
-  ErrState err;
-  ObjectRef extender;
-  ignoreErrors([&] { extender = slot(form.ActiveXWithEventsExtenders, Index); });
-  if (!extender) {
-    reportNoControl(a[1], a[2],
-                    u"The control extender object associated with the Index '" + indexText(Index) +
-                        u"' doesn't exist (is nothing)!");
-    return Variant(false);
-  }
-  BStr name;
-  err.attempt([&] { name = toBStr(get(extender, u"Name")); });
-  err.attempt([&] { form.removeControl(name); });
-  err.attempt([&] { slot(form.ActiveXWithEventsExtenders, Index).reset(); });
-  err.attempt([&] {
-    auto& wrapper = dynamic_cast<WrapperVBControlExtender&>(form.array(kWrapperArray).item(toI2(Index)));
-    wrapper.setExtCtl(nullptr);
+  return removeHosted(form, form.ActiveXWithEventsExtenders, a, u"control extender object", [&](ErrState& err) {
+    err.attempt([&] {
+      auto& wrapper = dynamic_cast<WrapperVBControlExtender&>(form.array(kWrapperArray).item(toI2(Index)));
+      wrapper.setExtCtl(nullptr);
+    });
+    err.attempt([&] { form.array(kWrapperArray).unload(toI2(Index)); });
   });
-  err.attempt([&] { form.array(kWrapperArray).unload(toI2(Index)); });
-  const bool removed = !err.pending();
-  ErrorOut{a[1], a[2]}.reportPendingOrClear(err);
-  return Variant(removed);
 }
 
 std::vector<ParamInfo> addParams() {

@@ -36,6 +36,19 @@ class CommonDialogWindow : public Form {
   bool ended() const { return ended_; }
   bool confirmed() const { return confirmed_; }
 
+ protected:
+  // While the dialog fills its own controls, their change events are its
+  // own doing and not the person's: handlers return early while filling_.
+  struct Filling {
+    explicit Filling(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    Filling(const Filling&) = delete;
+    Filling& operator=(const Filling&) = delete;
+    ~Filling() { flag_ = was_; }
+    bool& flag_;
+    bool was_;
+  };
+  bool filling_ = false;
+
  private:
   std::u16string kind_;
   bool ended_ = false;

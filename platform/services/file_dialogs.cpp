@@ -245,13 +245,6 @@ class FileDialogWindow : public CommonDialogWindow {
   }
 
  private:
-  struct Filling {
-    explicit Filling(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~Filling() { flag_ = was_; }
-    bool& flag_;
-    bool was_;
-  };
-
   FileDialogSession& session() { return provider_.sessions_[session_]; }
   bool multiSelect() const { return (ofn_.Flags & OFN_ALLOWMULTISELECT) != 0; }
   bool save() { return session().kind == FileDialogKind::Save; }
@@ -453,7 +446,6 @@ class FileDialogWindow : public CommonDialogWindow {
   fs::path folder_;
   std::u16string initialName_;
   std::vector<Listed> listed_;
-  bool filling_ = false;
 };
 
 void FileDialogProvider::reset() {

@@ -333,13 +333,6 @@ class FontDialogWindow : public CommonDialogWindow {
   }
 
  private:
-  struct Filling {
-    explicit Filling(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~Filling() { flag_ = was_; }
-    bool& flag_;
-    bool was_;
-  };
-
   FontDialogSession& session() { return provider_.sessions_[session_]; }
 
   // The listed face of that name (compared case-insensitively).
@@ -428,7 +421,6 @@ class FontDialogWindow : public CommonDialogWindow {
   std::size_t session_;
   CHOOSEFONTW& cf_;
   std::vector<COLORREF> colourValues_;
-  bool filling_ = false;
 };
 
 void FontDialogProvider::reset() {
