@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/forms/form.h"
 
@@ -54,6 +55,32 @@ class CommonDialogWindow : public Form {
   bool ended_ = false;
   bool confirmed_ = false;
 };
+
+// Runs session `index` of a dialog provider in `window`: the session names
+// its window and stands on the provider's stack of open dialogs while the
+// window runs, however the run ends. Sessions are found again by index, as a
+// nested dialog may grow the provider's list. Returns whether it was
+// confirmed.
+template <class Sessions, class Window>
+bool runDialogSession(Sessions& sessions, std::vector<std::size_t>& openStack, std::size_t index,
+                      Window& window) {
+  sessions[index].window = &window;
+  openStack.push_back(index);
+  struct Close {
+    Sessions& sessions;
+    std::vector<std::size_t>& openStack;
+    std::size_t index;
+    ~Close() {
+      auto& s = sessions[index];
+      s.open = false;
+      s.window = nullptr;
+      std::erase(openStack, index);
+    }
+  } close{sessions, openStack, index};
+  window.load();
+  sessions[index].dialog = window.hWnd();
+  return window.runModal(sessions[index].owner, [&window] { return window.takeAnswer(); });
+}
 
 // A picture of the next dialog of `kind` (compared case-insensitively).
 void queueDialogSnapshot(std::u16string kind, std::filesystem::path file);

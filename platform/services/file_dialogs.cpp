@@ -534,21 +534,7 @@ BOOL FileDialogProvider::run(FileDialogKind kind, OPENFILENAMEW& ofn) {
   const std::size_t index = sessions_.size();
   sessions_.push_back(std::move(s));
   auto window = makeRef<FileDialogWindow>(*this, index, ofn, normalFolderPath(folder), name);
-  sessions_[index].window = window.get();
-  openStack_.push_back(index);
-  struct Close {
-    FileDialogProvider& self;
-    std::size_t index;
-    ~Close() {
-      FileDialogSession& s = self.sessions_[index];
-      s.open = false;
-      s.window = nullptr;
-      std::erase(self.openStack_, index);
-    }
-  } close{*this, index};
-  window->load();
-  sessions_[index].dialog = window->hWnd();
-  const bool confirmed = window->runModal(sessions_[index].owner, [&window] { return window->takeAnswer(); });
+  const bool confirmed = runDialogSession(sessions_, openStack_, index, *window);
   if (!confirmed) {
     sessions_[index].result.reset();
     SetCommDlgExtendedError(sessions_[index].extendedError);

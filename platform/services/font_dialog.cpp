@@ -478,21 +478,7 @@ BOOL FontDialogProvider::choose(CHOOSEFONTW& cf) {
   const std::size_t index = sessions_.size();
   sessions_.push_back(std::move(s));
   auto window = makeRef<FontDialogWindow>(*this, index, cf);
-  sessions_[index].window = window.get();
-  openStack_.push_back(index);
-  struct Close {
-    FontDialogProvider& self;
-    std::size_t index;
-    ~Close() {
-      FontDialogSession& s = self.sessions_[index];
-      s.open = false;
-      s.window = nullptr;
-      std::erase(self.openStack_, index);
-    }
-  } close{*this, index};
-  window->load();
-  sessions_[index].dialog = window->hWnd();
-  const bool confirmed = window->runModal(sessions_[index].owner, [&window] { return window->takeAnswer(); });
+  const bool confirmed = runDialogSession(sessions_, openStack_, index, *window);
   sessions_[index].confirmed = confirmed;
   return confirmed ? 1 : 0;
 }
