@@ -216,10 +216,22 @@ DrawSurface::DrawSurface(VectorPage& page, int widthPixels, int heightPixels)
   screen_ = persistent_;
 }
 
-DrawSurface::DrawSurface(int widthPixels, int heightPixels) {
-  const int w = boundedSide(widthPixels), h = boundedSide(heightPixels);
-  persistent_ = background(w, h);
-  screen_ = persistent_;
+DrawSurface::DrawSurface(int widthPixels, int heightPixels) { pend(boundedSide(widthPixels), boundedSide(heightPixels)); }
+
+void DrawSurface::pend(int width, int height) {
+  persistent_ = RasterImage();
+  screen_ = RasterImage();
+  persistent_.width = screen_.width = width;
+  persistent_.height = screen_.height = height;
+  pending_ = true;
+}
+
+void DrawSurface::materialize() const {
+  if (!pending_) return;
+  RasterImage image = background(persistent_.width, persistent_.height);  // may fail: still pending
+  screen_ = image;
+  persistent_ = std::move(image);
+  pending_ = false;
 }
 
 double DrawSurface::twipsPerPixel() { return TwipsPerPixel; }
@@ -258,11 +270,13 @@ RasterImage DrawSurface::background(int width, int height) const {
 }
 
 void DrawSurface::rebuild() {
+  if (pending_) return;  // made from the background when first used
   persistent_ = background(persistent_.width, persistent_.height);
   screen_ = persistent_;
 }
 
 void DrawSurface::drawn() {
+  materialize();
   if (autoRedraw_ && !vector_) screen_ = persistent_;
 }
 
@@ -274,6 +288,10 @@ void DrawSurface::resize(int widthPixels, int heightPixels) {
   }
   const int w = boundedSide(widthPixels), h = boundedSide(heightPixels);
   if (w == persistent_.width && h == persistent_.height) return;
+  if (pending_) {
+    pend(w, h);
+    return;
+  }
   auto grow = [&](const RasterImage& old) {
     RasterImage image = background(w, h);
     const int cols = std::min(w, old.width);
@@ -484,7 +502,9 @@ void DrawSurface::PSet(double x, double y, std::optional<OleColor> colour) {
 
 int32_t DrawSurface::Point(double x, double y) const {
   const int px = pixelIndex(pixelX(x)), py = pixelIndex(pixelY(y));
-  if (vector_ || !screen_.contains(px, py)) return -1;
+  if (vector_) return -1;
+  materialize();
+  if (!screen_.contains(px, py)) return -1;
   return static_cast<int32_t>(rgbToOle(screen_.at(px, py) & 0xFFFFFFu));
 }
 
@@ -636,6 +656,7 @@ double DrawSurface::TextHeight(std::u16string_view text) const {
 }
 
 void DrawSurface::Cls() {
+  materialize();
   if (autoRedraw_ && !vector_) persistent_ = background(persistent_.width, persistent_.height);
   screen_ = persistent_;
   currentX_ = 0;
@@ -643,6 +664,7 @@ void DrawSurface::Cls() {
 }
 
 bool DrawSurface::repaint() {
+  materialize();
   screen_ = persistent_;
   return !autoRedraw_;
 }

@@ -222,10 +222,16 @@ class DrawSurface {
   void Cls();
 
   // What the surface shows now.
-  const RasterImage& image() const { return screen_; }
+  const RasterImage& image() const {
+    materialize();
+    return screen_;
+  }
   // The persistent image (the Image property).
-  const RasterImage& persistentImage() const { return persistent_; }
-  Picture imagePicture() const { return Picture::fromImage(persistent_); }
+  const RasterImage& persistentImage() const {
+    materialize();
+    return persistent_;
+  }
+  Picture imagePicture() const { return Picture::fromImage(persistentImage()); }
   // The window was uncovered: the screen goes back to the persistent image.
   // Returns whether a Paint event is due (AutoRedraw False).
   bool repaint();
@@ -236,7 +242,14 @@ class DrawSurface {
   static double twipsPerPixel();
   RasterImage background(int width, int height) const;
   void rebuild();
-  RasterImage& target() { return autoRedraw_ ? persistent_ : screen_; }
+  RasterImage& target() {
+    materialize();
+    return autoRedraw_ ? persistent_ : screen_;
+  }
+  // The layers are made when first used: until then they are the background
+  // at their size (`pending_`, with only their sizes set).
+  void materialize() const;
+  void pend(int width, int height);
   void drawn();
   double pixelX(double x) const;
   double pixelY(double y) const;
@@ -247,8 +260,9 @@ class DrawSurface {
   int vectorWidth_ = 0;
   int vectorHeight_ = 0;
 
-  RasterImage persistent_;
-  RasterImage screen_;
+  mutable RasterImage persistent_;
+  mutable RasterImage screen_;
+  mutable bool pending_ = false;
   Picture picture_;
   int16_t scaleMode_ = vbTwips;
   OleColor foreColor_ = vbButtonText;

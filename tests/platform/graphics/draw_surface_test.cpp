@@ -45,6 +45,28 @@ TEST(DrawSurface, StartsWithTheButtonFaceAndTheRuntimeDefaults) {
   EXPECT_DOUBLE_EQ(s.scaleHeight(), 45);
 }
 
+// The layers are made when first used: what was set before then (colour,
+// size, drawing state) is what they show, and a copy is independent.
+TEST(DrawSurface, LayersMadeWhenFirstUsedShowWhatWasSetBefore) {
+  DrawSurface s(4, 3);
+  s.setBackColor(0x0000FF);  // red as an OLE colour
+  s.resize(6, 5);
+  EXPECT_EQ(s.widthPixels(), 6);
+  EXPECT_EQ(s.heightPixels(), 5);
+  EXPECT_EQ(s.Point(tw(5), tw(4)), 0x0000FF);
+  ASSERT_EQ(s.image().pixels.size(), 30u);
+  EXPECT_TRUE(isRed(s, 5, 4));
+  EXPECT_EQ(s.persistentImage().pixels.size(), 30u);
+
+  DrawSurface fresh(3, 2);
+  DrawSurface copy = fresh;
+  copy.setBackColor(0xFFFFFF);
+  EXPECT_EQ(rgbAt(fresh, 2, 1), 0xF0F0F0u);
+  EXPECT_EQ(rgbAt(copy, 2, 1), 0xFFFFFFu);
+  fresh.Cls();
+  EXPECT_EQ(fresh.image().pixels.size(), 6u);
+}
+
 TEST(DrawSurface, PSetLandsOnThePixelOfItsTwipsAndPointReadsItBack) {
   DrawSurface s = whiteSurface(20, 20);
   s.PSet(150, 150, red);
