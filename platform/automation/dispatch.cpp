@@ -202,15 +202,14 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
   Variant** slots = values.slots();
   for (size_t i = 0; i < n; ++i) {
     const ParamInfo& p = m.params[i];
-    const bool passed = i < args.size() && !args[i].isMissing();
-    if (!passed) {
+    Variant* a = i < args.size() ? &args[i].deref() : nullptr;
+    if (!a || a->isMissing()) {
       if (!p.optional) raise(err::ArgumentNotOptional);
       slots[i] = values.hold(Variant::missing());
     } else if (p.byRef) {
-      slots[i] = &args[i].deref();
+      slots[i] = a;
     } else {
-      const Variant& a = args[i].deref();
-      slots[i] = a.isByRef() ? values.hold(a.value()) : values.hold(a);  // a typed reference is read
+      slots[i] = a->isByRef() ? values.hold(a->value()) : values.hold(*a);  // a typed reference is read
     }
   }
   return m.call(self, Args(std::span<Variant*>(slots, n)));

@@ -57,11 +57,6 @@ Variant Variant::byRefBool(int16_t& target) { return Variant(VT_BYREF | VT_BOOL,
 Variant Variant::byRef(BStr& target) { return Variant(VT_BYREF | VT_BSTR, Ref{&target}); }
 Variant Variant::byRef(uint8_t& target) { return Variant(VT_BYREF | VT_UI1, Ref{&target}); }
 
-bool Variant::isMissing() const {
-  const Variant& v = deref();
-  if (v.vt_ == VT_ERROR) return v.asError() == DISP_E_PARAMNOTFOUND;
-  return false;
-}
 
 const SafeArray* Variant::asArray() const {
   return std::get<std::shared_ptr<SafeArray>>(data_).get();
@@ -71,17 +66,6 @@ SafeArray* Variant::asArray() {
   return std::get<std::shared_ptr<SafeArray>>(data_).get();
 }
 
-const Variant& Variant::deref() const {
-  const Variant* v = this;
-  while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(std::get<Ref>(v->data_).target);
-  return *v;
-}
-
-Variant& Variant::deref() {
-  Variant* v = this;
-  while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<Variant*>(std::get<Ref>(v->data_).target);
-  return *v;
-}
 
 uint16_t Variant::derefType() const {
   const Variant& v = deref();

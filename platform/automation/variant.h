@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include "platform/automation/object.h"
@@ -123,7 +124,10 @@ class Variant {
   // The script-visible predicates, looking through references.
   bool isEmpty() const { return deref().vt_ == VT_EMPTY; }
   bool isNull() const { return deref().vt_ == VT_NULL; }
-  bool isMissing() const;
+  bool isMissing() const {
+    const Variant& v = deref();
+    return v.vt_ == VT_ERROR && std::get_if<ErrorCode>(&v.data_)->scode == DISP_E_PARAMNOTFOUND;
+  }
   bool isArray() const { return (derefType() & VT_ARRAY) != 0; }
   bool isObject() const { return derefType() == VT_DISPATCH; }
   // VarType as the runtime's VarType function reports it: the type of the
@@ -151,8 +155,12 @@ class Variant {
   // References: the Variant that a VT_BYREF|VT_VARIANT points at, followed
   // through any chain of such references. A Variant that is not such a
   // reference returns itself.
-  const Variant& deref() const;
-  Variant& deref();
+  const Variant& deref() const {
+    const Variant* v = this;
+    while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(std::get_if<Ref>(&v->data_)->target);
+    return *v;
+  }
+  Variant& deref() { return const_cast<Variant&>(std::as_const(*this).deref()); }
   // The value, read through any reference, as a plain (non-reference) Variant.
   Variant value() const;
   // Writes through a reference: into the referenced Variant (replacing it, or
