@@ -24,6 +24,23 @@ std::deque<PendingSnapshot>& pendingSnapshots() {
 
 }  // namespace
 
+namespace dialog_design {
+
+std::pair<BStr, Variant> v(BStr name, Variant value) { return {std::move(name), std::move(value)}; }
+
+ControlDesign part(BStr array, ControlKind kind, int32_t left, int32_t top, int32_t width, int32_t height,
+                   std::vector<std::pair<BStr, Variant>> more) {
+  ControlDesign d;
+  d.arrayName = std::move(array);
+  d.kind = kind;
+  d.values = {v(u"Left", Variant(left)), v(u"Top", Variant(top)), v(u"Width", Variant(width)),
+              v(u"Height", Variant(height))};
+  d.values.insert(d.values.end(), more.begin(), more.end());
+  return d;
+}
+
+}  // namespace dialog_design
+
 CommonDialogWindow::CommonDialogWindow(FormDesign design, std::u16string kind)
     : Form(std::move(design)), kind_(std::move(kind)) {}
 

@@ -23,6 +23,14 @@
 
 namespace svx {
 
+// Design rows of a dialog's controls: a property and its value, and a
+// control placed at its position and size (twips) with more values after.
+namespace dialog_design {
+std::pair<BStr, Variant> v(BStr name, Variant value);
+ControlDesign part(BStr array, ControlKind kind, int32_t left, int32_t top, int32_t width, int32_t height,
+                   std::vector<std::pair<BStr, Variant>> more = {});
+}  // namespace dialog_design
+
 class CommonDialogWindow : public Form {
  public:
   // `kind` names the dialog for queued snapshots ("Open", "Save", "Font").

@@ -24,6 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using dialog_design::part;
+using dialog_design::v;
+
 // A list box holds at most this many entries.
 constexpr std::size_t kMaxListed = 32767;
 
@@ -89,19 +92,6 @@ std::vector<std::u16string> typedNames(const std::u16string& text) {
 }
 
 enum Arrays { kFolder, kFiles, kName, kFilter, kReadOnly, kOk, kCancel, kMessage };
-
-std::pair<BStr, Variant> v(BStr name, Variant value) { return {std::move(name), std::move(value)}; }
-
-ControlDesign part(BStr array, ControlKind kind, int32_t left, int32_t top, int32_t width, int32_t height,
-                   std::vector<std::pair<BStr, Variant>> more = {}) {
-  ControlDesign d;
-  d.arrayName = std::move(array);
-  d.kind = kind;
-  d.values = {v(u"Left", Variant(left)), v(u"Top", Variant(top)), v(u"Width", Variant(width)),
-              v(u"Height", Variant(height))};
-  d.values.insert(d.values.end(), more.begin(), more.end());
-  return d;
-}
 
 FormDesign fileDialogDesign(const std::u16string& title, bool save) {
   using K = ControlKind;

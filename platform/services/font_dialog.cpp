@@ -26,6 +26,9 @@ namespace svx {
 
 namespace {
 
+using dialog_design::part;
+using dialog_design::v;
+
 struct InstalledFamily {
   bool fixedPitch = false;
   bool trueType = false;
@@ -98,19 +101,6 @@ constexpr std::array kColours = {
 constexpr std::array<int, 16> kSizes = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 constexpr std::array<const char16_t*, 4> kStyles = {u"Regular", u"Italic", u"Bold", u"Bold Italic"};
 constexpr double kLargestSize = 1638;
-
-std::pair<BStr, Variant> v(BStr name, Variant value) { return {std::move(name), std::move(value)}; }
-
-ControlDesign part(BStr array, ControlKind kind, int32_t left, int32_t top, int32_t width, int32_t height,
-                   std::vector<std::pair<BStr, Variant>> more = {}) {
-  ControlDesign d;
-  d.arrayName = std::move(array);
-  d.kind = kind;
-  d.values = {v(u"Left", Variant(left)), v(u"Top", Variant(top)), v(u"Width", Variant(width)),
-              v(u"Height", Variant(height))};
-  d.values.insert(d.values.end(), more.begin(), more.end());
-  return d;
-}
 
 FormDesign fontDialogDesign() {
   using K = ControlKind;
