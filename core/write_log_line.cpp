@@ -47,23 +47,25 @@ std::string rightAligned(std::string_view text, size_t width) {
 }
 
 // Format(Now, "yyyy/mm/dd hh:nn:ss") with the system's date and time separators.
-std::string formatNow(const LocalDateTime& t) {
+const std::string& formatNow(const LocalDateTime& t) {
   // Records come many to a second: the text of the last second is kept.
   static LocalDateTime last{-1};
-  static std::string lastText;
+  static std::string text;
   LocalDateTime second = t;
   second.millisecond = 0;
-  if (second == last) return lastText;
-  std::string out = "0000/00/00 00:00:00";
-  auto put = [&out](size_t end, int value, int digits) {
-    for (int i = 0; i < digits; ++i, value /= 10) out[end - i] = static_cast<char>('0' + value % 10);
-  };
+  if (second == last) return text;
   if (t.year < 0 || t.year > 9999) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
-    return buf;
+    last = LocalDateTime{-1};
+    text = buf;
+    return text;
   }
+  text = "0000/00/00 00:00:00";
+  auto put = [](size_t end, int value, int digits) {
+    for (int i = 0; i < digits; ++i, value /= 10) text[end - i] = static_cast<char>('0' + value % 10);
+  };
   put(3, t.year, 4);
   put(6, t.month, 2);
   put(9, t.day, 2);
@@ -71,8 +73,7 @@ std::string formatNow(const LocalDateTime& t) {
   put(15, t.minute, 2);
   put(18, t.second, 2);
   last = second;
-  lastText = out;
-  return out;
+  return text;
 }
 
 // Decimal text without grouping; whole numbers as such.
@@ -154,10 +155,10 @@ std::vector<std::string> logHeaderLines() {
   return {titles, std::string(112, '_'), ""};
 }
 
-std::string logRecord(const std::string& dateTime, double tickCount, uint32_t processId, uint32_t threadId,
-                      const std::string& text) {
-  std::string out;
-  out.reserve(61 + text.size() + 2);
+namespace {
+
+void appendLogRecord(std::string& out, std::string_view dateTime, double tickCount, uint32_t processId,
+                     uint32_t threadId, std::string_view text) {
   std::array<char, 32> buf;
   appendRightAligned(out, dateTime, 19);
   out += kSeparator;
@@ -169,6 +170,15 @@ std::string logRecord(const std::string& dateTime, double tickCount, uint32_t pr
   out += kSeparator;
   out.append(5, ' ');
   out += text;
+}
+
+}  // namespace
+
+std::string logRecord(const std::string& dateTime, double tickCount, uint32_t processId, uint32_t threadId,
+                      const std::string& text) {
+  std::string out;
+  out.reserve(61 + text.size() + 2);
+  appendLogRecord(out, dateTime, tickCount, processId, threadId, text);
   return out;
 }
 
@@ -215,9 +225,11 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
   const int64_t size = end > 0 ? static_cast<int64_t>(end) : 0;
   const bool reset = size >= kLogFileResetSize;
   std::string text;
+  text.reserve(61 + strInfo.size() + 2);
   if (reset || size == 0)
-    for (const std::string& line : logHeaderLines()) text += line + "\r\n";
-  text += logRecord(when, tickCount, processId, app().threadId(), utf8(strInfo));
+    for (const std::string& line : logHeaderLines()) text.append(line).append("\r\n");
+  appendLogRecord(text, when, tickCount, processId, app().threadId(), {});
+  appendUtf8(text, strInfo);
   text += "\r\n";
   if (reset && ::ftruncate(fd, 0) != 0) return;
   writeAll(fd, text);  // write and close errors are not reported

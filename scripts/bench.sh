@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (RelWithDebInfo) and prints each figure beside its
-# goal. Figures that are ratios compare two benchmarks of the same run.
+# goal: the median of three repetitions. Figures that are ratios compare two
+# benchmarks of the same run.
 # Usage: scripts/bench.sh [--quick]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +16,7 @@ trap 'rm -rf "$out"' EXIT
 for b in build/bin/bench_*; do
   name=$(basename "$b")
   SVX_DISPLAY=headless "$b" --benchmark_min_time="$min_time" --benchmark_format=json \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
     >"$out/$name.json" 2>"$out/$name.err" || echo "$name failed: $(tail -1 "$out/$name.err")" >&2
 done
 
@@ -28,6 +30,9 @@ for path in glob.glob(os.path.join(sys.argv[1], "*.json")):
     except ValueError:
         continue
     for b in data.get("benchmarks", []):
+        if b.get("run_type") == "aggregate":
+            if b.get("aggregate_name") != "median": continue
+            b["name"] = b["run_name"]
         scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
         ns = b["real_time"] * scale
         if "per_item" in b:  # seconds per item, for batched script loops

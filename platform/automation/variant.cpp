@@ -138,9 +138,14 @@ bool operator==(const Variant& a, const Variant& b) {
 }
 
 BStr utf16(std::string_view s) {
-  BStr out;
+  // The leading ASCII run widens character by character.
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+  BStr out(ascii, u'\0');
+  for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char16_t>(s[i]);
+  if (ascii == s.size()) return out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
+  for (size_t i = ascii; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
     uint32_t cp = 0xFFFD;
     size_t len = 1;
@@ -174,10 +179,16 @@ BStr utf16(std::string_view s) {
   return out;
 }
 
-std::string utf8(BStrView s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
+void appendUtf8(std::string& out, BStrView s) {
+  // The leading ASCII run narrows character by character.
+  size_t ascii = 0;
+  while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
+  const size_t start = out.size();
+  out.resize(start + ascii);
+  for (size_t i = 0; i < ascii; ++i) out[start + i] = static_cast<char>(s[i]);
+  if (ascii == s.size()) return;
+  out.reserve(start + s.size() + 8);
+  for (size_t i = ascii; i < s.size(); ++i) {
     uint32_t cp = s[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
@@ -201,6 +212,11 @@ std::string utf8(BStrView s) {
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
+}
+
+std::string utf8(BStrView s) {
+  std::string out;
+  appendUtf8(out, s);
   return out;
 }
 

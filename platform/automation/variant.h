@@ -190,6 +190,7 @@ class Variant {
 // UTF-8 <-> UTF-16 at the edges of the system (files, the script host).
 BStr utf16(std::string_view utf8);
 std::string utf8(BStrView utf16);
+void appendUtf8(std::string& out, BStrView utf16);
 
 // Readable name of a VarType for messages and tests ("VT_ARRAY|VT_VARIANT").
 std::string varTypeName(uint16_t vt);
