@@ -11,72 +11,56 @@ uint16_t typedRefType(uint16_t vt) { return static_cast<uint16_t>(vt & ~VT_BYREF
 
 }  // namespace
 
-Variant::Variant(std::string_view utf8Text) : vt_(VT_BSTR), data_(utf16(utf8Text)) {}
+Variant::Variant(std::string_view utf8Text) : Variant(utf16(utf8Text)) {}
 
-Variant::Variant(SafeArray array)
-    : vt_(static_cast<uint16_t>(VT_ARRAY | array.elementType())),
-      data_(std::make_shared<SafeArray>(std::move(array))) {}
+Variant::Variant(SafeArray array) : vt_(static_cast<uint16_t>(VT_ARRAY | array.elementType())) {
+  std::construct_at(&data_.array, std::make_shared<SafeArray>(std::move(array)));
+}
 
-namespace {
 // The array is copied, never shared between Variants.
-auto copyPayload(const auto& data) -> std::remove_cvref_t<decltype(data)> {
-  if (const auto* array = std::get_if<std::shared_ptr<SafeArray>>(&data))
-    return *array ? std::make_shared<SafeArray>(**array) : std::shared_ptr<SafeArray>();
-  return data;
-}
-}  // namespace
-
-Variant::Variant(const Variant& other) : vt_(other.vt_), data_(copyPayload(other.data_)) {}
-
-Variant& Variant::operator=(const Variant& other) {
-  if (this != &other) {
-    Variant copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
+void Variant::copyOwned(const Variant& other) {
+  if (vt_ == VT_BSTR)
+    std::construct_at(&data_.str, other.data_.str);
+  else if (vt_ == VT_DISPATCH)
+    std::construct_at(&data_.object, other.data_.object);
+  else
+    std::construct_at(&data_.array, other.data_.array ? std::make_shared<SafeArray>(*other.data_.array)
+                                                      : std::shared_ptr<SafeArray>());
 }
 
+void Variant::moveOwned(Variant&& other) noexcept {
+  if (vt_ == VT_BSTR)
+    std::construct_at(&data_.str, std::move(other.data_.str));
+  else if (vt_ == VT_DISPATCH)
+    std::construct_at(&data_.object, std::move(other.data_.object));
+  else
+    std::construct_at(&data_.array, std::move(other.data_.array));
+}
 
-Variant Variant::null() { return Variant(VT_NULL, std::monostate{}); }
-Variant Variant::missing() { return error(DISP_E_PARAMNOTFOUND); }
-Variant Variant::error(int32_t scode) { return Variant(VT_ERROR, ErrorCode{scode}); }
-Variant Variant::i2(int16_t v) { return Variant(VT_I2, v); }
-Variant Variant::ui1(uint8_t v) { return Variant(VT_UI1, v); }
-Variant Variant::nothing() { return Variant(ObjectRef()); }
+void Variant::destroyOwned() noexcept {
+  if (vt_ == VT_BSTR)
+    std::destroy_at(&data_.str);
+  else if (vt_ == VT_DISPATCH)
+    std::destroy_at(&data_.object);
+  else
+    std::destroy_at(&data_.array);
+}
 
 Variant Variant::arrayTypeWithoutArray(VarType elementType) {
-  return Variant(static_cast<uint16_t>(VT_ARRAY | elementType), std::shared_ptr<SafeArray>());
+  Variant v;
+  v.vt_ = static_cast<uint16_t>(VT_ARRAY | elementType);
+  std::construct_at(&v.data_.array);
+  return v;
 }
-
-Variant Variant::byRef(Variant& target) { return Variant(VT_BYREF | VT_VARIANT, Ref{&target}); }
-Variant Variant::byRef(int16_t& target) { return Variant(VT_BYREF | VT_I2, Ref{&target}); }
-Variant Variant::byRef(int32_t& target) { return Variant(VT_BYREF | VT_I4, Ref{&target}); }
-Variant Variant::byRef(float& target) { return Variant(VT_BYREF | VT_R4, Ref{&target}); }
-Variant Variant::byRef(double& target) { return Variant(VT_BYREF | VT_R8, Ref{&target}); }
-Variant Variant::byRefBool(int16_t& target) { return Variant(VT_BYREF | VT_BOOL, Ref{&target}); }
-Variant Variant::byRef(BStr& target) { return Variant(VT_BYREF | VT_BSTR, Ref{&target}); }
-Variant Variant::byRef(uint8_t& target) { return Variant(VT_BYREF | VT_UI1, Ref{&target}); }
-
-
-const SafeArray* Variant::asArray() const {
-  return std::get<std::shared_ptr<SafeArray>>(data_).get();
-}
-
-SafeArray* Variant::asArray() {
-  return std::get<std::shared_ptr<SafeArray>>(data_).get();
-}
-
 
 uint16_t Variant::derefType() const {
   const Variant& v = deref();
   return v.isByRef() ? typedRefType(v.vt_) : v.vt_;
 }
 
-Variant Variant::value() const {
-  const Variant& v = deref();
-  if (!v.isByRef()) return v;
-  void* t = std::get<Ref>(v.data_).target;
-  switch (typedRefType(v.vt_)) {
+Variant Variant::typedTarget() const {
+  void* t = data_.scalar.target;
+  switch (typedRefType(vt_)) {
     case VT_I2: return Variant::i2(*static_cast<int16_t*>(t));
     case VT_I4: return Variant(*static_cast<int32_t*>(t));
     case VT_R4: return Variant(*static_cast<float*>(t));
@@ -90,22 +74,27 @@ Variant Variant::value() const {
 
 void Variant::assign(const Variant& v) {
   Variant& target = deref();
-  Variant plain = v.value();
   if (!target.isByRef()) {
-    target = std::move(plain);
+    target = v.value();
     return;
   }
-  void* t = std::get<Ref>(target.data_).target;
+  void* t = target.data_.scalar.target;
   const uint16_t type = typedRefType(target.vt_);
-  Variant converted = changeType(plain, type);
+  // A value already of the target's type is written as it is.
+  const Variant* from = &v.deref();
+  Variant converted;
+  if (from->vt_ != type) {
+    converted = changeType(v.value(), type);
+    from = &converted;
+  }
   switch (type) {
-    case VT_I2: *static_cast<int16_t*>(t) = converted.asI2(); break;
-    case VT_I4: *static_cast<int32_t*>(t) = converted.asI4(); break;
-    case VT_R4: *static_cast<float*>(t) = converted.asR4(); break;
-    case VT_R8: *static_cast<double*>(t) = converted.asR8(); break;
-    case VT_BOOL: *static_cast<int16_t*>(t) = converted.asBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
-    case VT_BSTR: *static_cast<BStr*>(t) = converted.asBStr(); break;
-    case VT_UI1: *static_cast<uint8_t*>(t) = converted.asUI1(); break;
+    case VT_I2: *static_cast<int16_t*>(t) = from->asI2(); break;
+    case VT_I4: *static_cast<int32_t*>(t) = from->asI4(); break;
+    case VT_R4: *static_cast<float*>(t) = from->asR4(); break;
+    case VT_R8: *static_cast<double*>(t) = from->asR8(); break;
+    case VT_BOOL: *static_cast<int16_t*>(t) = from->asBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case VT_BSTR: *static_cast<BStr*>(t) = from->asBStr(); break;
+    case VT_UI1: *static_cast<uint8_t*>(t) = from->asUI1(); break;
     default: raise(err::TypeMismatch);
   }
 }
@@ -118,7 +107,7 @@ bool operator==(const Variant& a, const Variant& b) {
     if (!x || !y) return x == y;
     return *x == *y;
   }
-  if (a.vt_ & VT_BYREF) return std::get<Variant::Ref>(a.data_).target == std::get<Variant::Ref>(b.data_).target;
+  if (a.vt_ & VT_BYREF) return a.data_.scalar.target == b.data_.scalar.target;
   switch (a.vt_) {
     case VT_EMPTY:
     case VT_NULL: return true;

@@ -72,50 +72,82 @@ inline constexpr int16_t VARIANT_FALSE = 0;
 class Variant {
  public:
   Variant() = default;  // Empty
-  Variant(const Variant& other);
-  Variant(Variant&& other) noexcept = default;
-  Variant& operator=(const Variant& other);
-  Variant& operator=(Variant&& other) noexcept = default;
-  ~Variant() = default;
+  Variant(const Variant& other) : vt_(other.vt_) {
+    if (owns(vt_))
+      copyOwned(other);
+    else
+      data_.scalar = other.data_.scalar;
+  }
+  Variant(Variant&& other) noexcept : vt_(other.vt_) {
+    if (owns(vt_))
+      moveOwned(std::move(other));
+    else
+      data_.scalar = other.data_.scalar;
+  }
+  Variant& operator=(const Variant& other) {
+    if (!owns(vt_) && !owns(other.vt_)) {
+      vt_ = other.vt_;
+      data_.scalar = other.data_.scalar;
+    } else if (this != &other) {
+      Variant copy(other);
+      *this = std::move(copy);
+    }
+    return *this;
+  }
+  Variant& operator=(Variant&& other) noexcept {
+    if (!owns(vt_) && !owns(other.vt_)) {
+      vt_ = other.vt_;
+      data_.scalar = other.data_.scalar;
+    } else if (this != &other) {
+      // `other` may live inside this Variant's array: take it out first.
+      Variant taken(std::move(other));
+      std::destroy_at(this);
+      std::construct_at(this, std::move(taken));
+    }
+    return *this;
+  }
+  ~Variant() {
+    if (owns(vt_)) destroyOwned();
+  }
 
   // Typed constructors. Integral literals default to Long (VT_I4) as in the
   // runtime; use the named factories for other widths.
-  Variant(int32_t v) : vt_(VT_I4), data_(v) {}
-  Variant(double v) : vt_(VT_R8), data_(v) {}
-  Variant(float v) : vt_(VT_R4), data_(v) {}
-  Variant(bool v) : vt_(VT_BOOL), data_(int16_t(v ? VARIANT_TRUE : VARIANT_FALSE)) {}
-  Variant(BStr v) : vt_(VT_BSTR), data_(std::move(v)) {}
+  Variant(int32_t v) : vt_(VT_I4) { data_.scalar.i4 = v; }
+  Variant(double v) : vt_(VT_R8) { data_.scalar.r8 = v; }
+  Variant(float v) : vt_(VT_R4) { data_.scalar.r4 = v; }
+  Variant(bool v) : vt_(VT_BOOL) { data_.scalar.i2 = v ? VARIANT_TRUE : VARIANT_FALSE; }
+  Variant(BStr v) : vt_(VT_BSTR) { std::construct_at(&data_.str, std::move(v)); }
   Variant(const char16_t* v) : Variant(BStr(v)) {}
   Variant(std::string_view utf8);
   Variant(const char* utf8) : Variant(std::string_view(utf8)) {}
-  Variant(Currency v) : vt_(VT_CY), data_(v) {}
-  Variant(Date v) : vt_(VT_DATE), data_(v.value) {}
-  Variant(ObjectRef v) : vt_(VT_DISPATCH), data_(std::move(v)) {}
+  Variant(Currency v) : vt_(VT_CY) { data_.scalar.cy = v.scaled; }
+  Variant(Date v) : vt_(VT_DATE) { data_.scalar.r8 = v.value; }
+  Variant(ObjectRef v) : vt_(VT_DISPATCH) { std::construct_at(&data_.object, std::move(v)); }
   Variant(SafeArray array);
 
   static Variant empty() { return {}; }
-  static Variant null();
-  static Variant missing();  // VT_ERROR holding DISP_E_PARAMNOTFOUND
-  static Variant error(int32_t scode);
-  static Variant i2(int16_t v);
+  static Variant null() { return scalar(VT_NULL, {}); }
+  static Variant missing() { return error(DISP_E_PARAMNOTFOUND); }  // VT_ERROR holding DISP_E_PARAMNOTFOUND
+  static Variant error(int32_t scode) { return scalar(VT_ERROR, {.scode = scode}); }
+  static Variant i2(int16_t v) { return scalar(VT_I2, {.i2 = v}); }
   static Variant i4(int32_t v) { return Variant(v); }
   static Variant r4(float v) { return Variant(v); }
   static Variant r8(double v) { return Variant(v); }
-  static Variant ui1(uint8_t v);
+  static Variant ui1(uint8_t v) { return scalar(VT_UI1, {.ui1 = v}); }
   static Variant boolean(bool v) { return Variant(v); }
-  static Variant nothing();  // VT_DISPATCH holding no object
+  static Variant nothing() { return Variant(ObjectRef()); }  // VT_DISPATCH holding no object
   // A Variant of type VT_ARRAY|elementType that holds no array at all.
   static Variant arrayTypeWithoutArray(VarType elementType);
 
   // References. The target must outlive the Variant.
-  static Variant byRef(Variant& target);  // VT_BYREF|VT_VARIANT
-  static Variant byRef(int16_t& target);  // VT_BYREF|VT_I2
-  static Variant byRef(int32_t& target);  // VT_BYREF|VT_I4
-  static Variant byRef(float& target);    // VT_BYREF|VT_R4
-  static Variant byRef(double& target);   // VT_BYREF|VT_R8
-  static Variant byRefBool(int16_t& target);  // VT_BYREF|VT_BOOL
-  static Variant byRef(BStr& target);     // VT_BYREF|VT_BSTR
-  static Variant byRef(uint8_t& target);  // VT_BYREF|VT_UI1
+  static Variant byRef(Variant& target) { return reference(VT_VARIANT, &target); }  // VT_BYREF|VT_VARIANT
+  static Variant byRef(int16_t& target) { return reference(VT_I2, &target); }       // VT_BYREF|VT_I2
+  static Variant byRef(int32_t& target) { return reference(VT_I4, &target); }       // VT_BYREF|VT_I4
+  static Variant byRef(float& target) { return reference(VT_R4, &target); }         // VT_BYREF|VT_R4
+  static Variant byRef(double& target) { return reference(VT_R8, &target); }        // VT_BYREF|VT_R8
+  static Variant byRefBool(int16_t& target) { return reference(VT_BOOL, &target); }  // VT_BYREF|VT_BOOL
+  static Variant byRef(BStr& target) { return reference(VT_BSTR, &target); }        // VT_BYREF|VT_BSTR
+  static Variant byRef(uint8_t& target) { return reference(VT_UI1, &target); }      // VT_BYREF|VT_UI1
 
   uint16_t vt() const { return vt_; }
   VarType baseType() const { return static_cast<VarType>(vt_ & VT_TYPEMASK); }
@@ -126,7 +158,7 @@ class Variant {
   bool isNull() const { return deref().vt_ == VT_NULL; }
   bool isMissing() const {
     const Variant& v = deref();
-    return v.vt_ == VT_ERROR && std::get_if<ErrorCode>(&v.data_)->scode == DISP_E_PARAMNOTFOUND;
+    return v.vt_ == VT_ERROR && v.data_.scalar.scode == DISP_E_PARAMNOTFOUND;
   }
   bool isArray() const { return (derefType() & VT_ARRAY) != 0; }
   bool isObject() const { return derefType() == VT_DISPATCH; }
@@ -135,34 +167,38 @@ class Variant {
   uint16_t varType() const { return derefType(); }
 
   // Payload accessors for the exact stored type (no coercion, no deref).
-  // Calling one for another type is a programming error.
-  int16_t asI2() const { return std::get<int16_t>(data_); }
-  int32_t asI4() const { return std::get<int32_t>(data_); }
-  float asR4() const { return std::get<float>(data_); }
-  double asR8() const { return std::get<double>(data_); }
-  double asDate() const { return std::get<double>(data_); }
-  Currency asCy() const { return std::get<Currency>(data_); }
-  bool asBool() const { return std::get<int16_t>(data_) != 0; }
-  uint8_t asUI1() const { return std::get<uint8_t>(data_); }
-  int32_t asError() const { return std::get<ErrorCode>(data_).scode; }
-  const BStr& asBStr() const { return std::get<BStr>(data_); }
-  const ObjectRef& asObject() const { return std::get<ObjectRef>(data_); }
+  // Calling one for another type is a programming error (std::bad_variant_access).
+  int16_t asI2() const { return expect(vt_ == VT_I2 || vt_ == VT_BOOL).data_.scalar.i2; }
+  int32_t asI4() const { return expect(vt_ == VT_I4).data_.scalar.i4; }
+  float asR4() const { return expect(vt_ == VT_R4).data_.scalar.r4; }
+  double asR8() const { return expect(vt_ == VT_R8 || vt_ == VT_DATE).data_.scalar.r8; }
+  double asDate() const { return asR8(); }
+  Currency asCy() const { return {expect(vt_ == VT_CY).data_.scalar.cy}; }
+  bool asBool() const { return asI2() != 0; }
+  uint8_t asUI1() const { return expect(vt_ == VT_UI1).data_.scalar.ui1; }
+  int32_t asError() const { return expect(vt_ == VT_ERROR).data_.scalar.scode; }
+  const BStr& asBStr() const { return expect(vt_ == VT_BSTR).data_.str; }
+  const ObjectRef& asObject() const { return expect(vt_ == VT_DISPATCH).data_.object; }
   // Null when the Variant is an array type that holds no array.
   // (An array Variant owns its array alone: copies of the Variant copy it.)
-  const SafeArray* asArray() const;
-  SafeArray* asArray();
+  const SafeArray* asArray() const { return expect(ownsArray(vt_)).data_.array.get(); }
+  SafeArray* asArray() { return expect(ownsArray(vt_)).data_.array.get(); }
 
   // References: the Variant that a VT_BYREF|VT_VARIANT points at, followed
   // through any chain of such references. A Variant that is not such a
   // reference returns itself.
   const Variant& deref() const {
     const Variant* v = this;
-    while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(std::get_if<Ref>(&v->data_)->target);
+    while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(v->data_.scalar.target);
     return *v;
   }
   Variant& deref() { return const_cast<Variant&>(std::as_const(*this).deref()); }
   // The value, read through any reference, as a plain (non-reference) Variant.
-  Variant value() const;
+  Variant value() const {
+    const Variant& v = deref();
+    if (!v.isByRef()) return v;
+    return v.typedTarget();
+  }
   // Writes through a reference: into the referenced Variant (replacing it, or
   // writing through its own reference), or into a typed target after coercion
   // to the target's type (raising the coercion's error). A Variant that is not
@@ -174,17 +210,53 @@ class Variant {
   friend bool operator==(const Variant& a, const Variant& b);
 
  private:
-  uint16_t derefType() const;
-  struct Ref {
-    void* target = nullptr;
+  // The payload is chosen by vt_: a scalar (numbers, dates, error codes and
+  // every reference's target) or one of the three owning payloads.
+  union Scalar {
+    int16_t i2;  // VT_I2, VT_BOOL
+    int32_t i4;
+    float r4;
+    double r8;  // VT_R8, VT_DATE
+    int64_t cy;
+    uint8_t ui1;
+    int32_t scode;
+    void* target;  // VT_BYREF
+  };
+  union Payload {
+    Payload() : scalar{} {}
+    ~Payload() {}
+    Scalar scalar;
+    BStr str;                          // VT_BSTR
+    ObjectRef object;                  // VT_DISPATCH
+    std::shared_ptr<SafeArray> array;  // VT_ARRAY|...
   };
 
-  Variant(uint16_t vt, auto payload) : vt_(vt), data_(std::move(payload)) {}
+  static bool ownsArray(uint16_t vt) { return (vt & (VT_BYREF | VT_ARRAY)) == VT_ARRAY; }
+  static bool owns(uint16_t vt) { return vt == VT_BSTR || vt == VT_DISPATCH || ownsArray(vt); }
+  static Variant scalar(uint16_t vt, Scalar s) {
+    Variant v;
+    v.vt_ = vt;
+    v.data_.scalar = s;
+    return v;
+  }
+  static Variant reference(uint16_t type, void* target) { return scalar(VT_BYREF | type, {.target = target}); }
+  const Variant& expect(bool ok) const {
+    if (!ok) [[unlikely]] throw std::bad_variant_access();
+    return *this;
+  }
+  Variant& expect(bool ok) { return const_cast<Variant&>(std::as_const(*this).expect(ok)); }
+
+  // The owning payloads; vt_ says which one.
+  void copyOwned(const Variant& other);
+  void moveOwned(Variant&& other) noexcept;
+  void destroyOwned() noexcept;
+
+  uint16_t derefType() const;
+  // The value of a typed reference (VT_BYREF|VT_I2 ...), as a plain Variant.
+  Variant typedTarget() const;
 
   uint16_t vt_ = VT_EMPTY;
-  std::variant<std::monostate, int16_t, int32_t, float, double, Currency, uint8_t, ErrorCode, BStr,
-               ObjectRef, std::shared_ptr<SafeArray>, Ref>
-      data_;
+  Payload data_;
 };
 
 // UTF-8 <-> UTF-16 at the edges of the system (files, the script host).

@@ -151,6 +151,128 @@ TEST(Variant, ChangeTypeToItsOwnTypeKeepsTheValue) {
   }
 }
 
+// One value of each payload: copies, moves and assignments between any two
+// leave an equal value behind and keep an object's count of references right.
+TEST(Variant, CopiesMovesAndAssignmentsBetweenEveryKindOfValue) {
+  struct Counted : Object {
+    const ClassInfo& classInfo() const override { std::abort(); }
+  };
+  const ObjectRef object(makeRef<Counted>());
+  int32_t target = 0;
+  const std::vector<Variant> samples{Variant(),
+                                     Variant::null(),
+                                     Variant::i2(-2),
+                                     Variant(70000),
+                                     Variant(1.5f),
+                                     Variant(2.25),
+                                     Variant(Currency{123456}),
+                                     Variant(Date{45000.5}),
+                                     Variant(BStr(64, u'w')),
+                                     Variant(object),
+                                     Variant::nothing(),
+                                     Variant::missing(),
+                                     Variant(true),
+                                     Variant::ui1(255),
+                                     Variant(SafeArray::variants({Variant(u"a"), Variant(object)})),
+                                     Variant::arrayTypeWithoutArray(VT_I4),
+                                     Variant::byRef(target)};
+  const int32_t refs = object->refCount();
+  for (const Variant& a : samples) {
+    for (const Variant& b : samples) {
+      Variant copied = a;
+      copied = b;
+      EXPECT_TRUE(copied == b) << varTypeName(a.vt()) << " = " << varTypeName(b.vt());
+      Variant moved = a;
+      Variant source = b;
+      moved = std::move(source);
+      EXPECT_TRUE(moved == b) << varTypeName(a.vt()) << " = move " << varTypeName(b.vt());
+      Variant constructed(std::move(moved));
+      EXPECT_TRUE(constructed == b);
+      copied = copied;  // self-assignment keeps the value
+      EXPECT_TRUE(copied == b);
+    }
+  }
+  EXPECT_EQ(object->refCount(), refs);
+}
+
+// An element moved or copied out of the array its own Variant holds: the
+// element is taken before the array goes.
+TEST(Variant, AssigningAnElementOfItsOwnArray) {
+  for (const bool move : {false, true}) {
+    Variant v(SafeArray::variants({Variant(BStr(40, u'x')), Variant(2)}));
+    const int32_t first = 0;
+    Variant* element = v.asArray()->variantAt(std::span<const int32_t>(&first, 1));
+    ASSERT_NE(element, nullptr);
+    if (move)
+      v = std::move(*element);
+    else
+      v = *element;
+    ASSERT_EQ(v.vt(), VT_BSTR);
+    EXPECT_EQ(v.asBStr(), BStr(40, u'x'));
+  }
+}
+
+// Reading a payload as another type is refused, never reinterpreted.
+TEST(Variant, PayloadOfAnotherTypeIsRefused) {
+  int16_t i2 = 0;
+  EXPECT_THROW((void)Variant(1).asBStr(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant(u"1").asI4(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant::byRef(i2).asI2(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant::byRef(i2).asObject(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant(u"x").asArray(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant(Date{1}).asI4(), std::bad_variant_access);
+  EXPECT_EQ(Variant(Date{1.5}).asR8(), 1.5);  // a date is read as its number
+  EXPECT_TRUE(Variant(true).asBool());
+}
+
+// A typed reference written with a value of its own type, of another type
+// that converts, and of one that does not (the variable keeps its value).
+TEST(VariantRef, TypedTargetsTakeTheirTypeOrKeepTheirValue) {
+  int16_t i2 = 1;
+  int32_t i4 = 1;
+  float r4 = 1;
+  double r8 = 1;
+  int16_t flag = 0;
+  BStr text = u"old";
+  uint8_t byte = 1;
+  Variant source = Variant::i2(9);
+  const struct {
+    Variant ref;
+    Variant value;
+    Variant expected;  // the variable read back; Empty when the write fails
+    int32_t error;
+  } rows[] = {
+      {Variant::byRef(i2), Variant::i2(-5), Variant::i2(-5), 0},
+      {Variant::byRef(i2), Variant(2.5), Variant::i2(2), 0},  // halves to even
+      {Variant::byRef(i2), Variant::byRef(source), Variant::i2(9), 0},
+      {Variant::byRef(i2), Variant(40000), Variant::i2(9), err::Overflow},
+      {Variant::byRef(i4), Variant(u"12"), Variant(12), 0},
+      {Variant::byRef(i4), Variant(u"x"), Variant(12), err::TypeMismatch},
+      {Variant::byRef(r4), Variant(0.5f), Variant(0.5f), 0},
+      {Variant::byRef(r8), Variant::i2(3), Variant(3.0), 0},
+      {Variant::byRefBool(flag), Variant(true), Variant(true), 0},
+      {Variant::byRefBool(flag), Variant(0), Variant(false), 0},
+      {Variant::byRefBool(flag), Variant(7), Variant(true), 0},
+      {Variant::byRefBool(flag), Variant::null(), Variant(true), err::InvalidUseOfNull},
+      {Variant::byRef(text), Variant(u"new"), Variant(u"new"), 0},
+      {Variant::byRef(text), Variant(5), Variant(u"5"), 0},
+      {Variant::byRef(byte), Variant::ui1(200), Variant::ui1(200), 0},
+      {Variant::byRef(byte), Variant(-1), Variant::ui1(200), err::Overflow},
+  };
+  for (const auto& r : rows) {
+    Variant ref = r.ref;
+    int32_t error = 0;
+    try {
+      ref.assign(r.value);
+    } catch (const RuntimeError& e) {
+      error = e.number();
+    }
+    EXPECT_EQ(error, r.error) << varTypeName(r.ref.vt()) << " <- " << varTypeName(r.value.vt());
+    EXPECT_TRUE(ref.value() == r.expected) << varTypeName(r.ref.vt()) << " <- " << varTypeName(r.value.vt());
+  }
+  EXPECT_EQ(flag, VARIANT_TRUE);  // a Boolean is stored as True, whatever number made it
+}
+
 // Up to its inline count on the stack, beyond it on the heap; either way
 // the values stay in order and are destroyed with the buffer.
 TEST(Variant, SmallVariantsHoldTheirValuesInOrder) {
