@@ -2,6 +2,7 @@
 // and unloading a full control array, and creating and releasing a Dialog.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <vector>
 
 #include "dialog/dialog.h"
@@ -25,6 +26,19 @@ void BM_DialogPropertyGetByName(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(d->invoke(u"Caption", InvokeKind::PropertyGet, {}));
 }
 BENCHMARK(BM_DialogPropertyGetByName);
+
+// The family Get with eleven arguments as a script passes them: the index by
+// value, ten variables by reference; the member found once.
+void BM_DialogGetCommandElevenArguments(benchmark::State& state) {
+  ObjectRef d = newDialog();
+  const MemberInfo* get = d->classInfo().find(u"GetCommand", InvokeKind::Method);
+  std::array<Variant, 10> outs;
+  std::vector<Variant> args{Variant(0)};
+  for (Variant& v : outs) args.push_back(Variant::byRef(v));
+  for (auto _ : state) benchmark::DoNotOptimize(invokeMember(*d, *get, args));
+  if (outs[0].vt() != VT_BSTR) state.SkipWithError("GetCommand wrote no caption");
+}
+BENCHMARK(BM_DialogGetCommandElevenArguments);
 
 void BM_DialogLoadUnload255Commands(benchmark::State& state) {
   ObjectRef d = newDialog();

@@ -9,8 +9,6 @@ namespace svx {
 
 namespace {
 
-Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
-
 // Every property is reached by name on the element: the extender's and the
 // data control's alike. Set applies Connect ... RecordSource in this order
 // (the order in which a script's values reach the data control), then the
@@ -58,7 +56,7 @@ void declareDataCtrlFamily(ClassInfo& ci) {
   ci.member(
       u"DataCtrlOpenData", InvokeKind::Method, {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
       [spec](Object& self, const Args& a) {
-        Form& form = formOf(self);
+        Form& form = familyForm(self);
         const FamilyOut out{a[1], a[2]};
         if (!familyProbe(form, *spec, a[0], out)) return Variant();
         const ErrorOut report{a[1], a[2]};

@@ -1,6 +1,7 @@
 #include "controls/family_pattern.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "core/free_index.h"
 #include "platform/automation/coerce.h"
@@ -24,7 +25,6 @@ void writeElement(Control& c, const FamilyProperty& p, const Variant& v) {
 
 Variant arrayVariant(Form& form, BStrView name) { return Variant(ObjectRef(&form.array(name))); }
 
-Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
 
 // The rows whose Get type (or Set conversion) says that member carries them.
 std::vector<size_t> rowsCarrying(const FamilySpec& spec, uint16_t FamilyProperty::*type) {
@@ -112,12 +112,26 @@ void familyUnload(Form& form, const FamilySpec& spec, Variant& index, const Fami
   });
 }
 
+Form& familyForm(Object& self) {
+  // Every object of a class that was a Form once is one.
+  thread_local const std::type_info* known = nullptr;
+  if (&typeid(self) == known) return static_cast<Form&>(self);
+  Form& form = dynamic_cast<Form&>(self);
+  known = &typeid(self);
+  return form;
+}
+
 Control* familyProbe(Form& form, const FamilySpec& spec, Variant& index, const FamilyOut& out) {
   const ErrorOut report{out.number, out.description};
   Control* element = nullptr;
   reportMode(report, [&] {
     Control& c = form.array(spec.arrayName).item(toI2(index));
-    (void)toBStr(c.invoke(u"Tag", InvokeKind::PropertyGet, {}));
+    // The element's Tag read late-bound, as text.
+    thread_local MemberCache tagGet;
+    const MemberInfo* tag = tagGet.find(c.classInfo(), u"Tag", InvokeKind::PropertyGet);
+    if (!tag) raise(err::MemberNotSupported);
+    const Variant t = invokeMember(c, *tag, {});
+    if (t.vt() != VT_BSTR) (void)toBStr(t);
     element = &c;
   });
   return element;
@@ -155,25 +169,24 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
             [specPtr](Object& self, const Args& a) {
               Variant missing = Variant::missing();
               const size_t e = specPtr->hasContainer ? 1 : 0;
-              return familyLoad(formOf(self), *specPtr, specPtr->hasContainer ? a[0] : missing, {a[e], a[e + 1]});
+              return familyLoad(familyForm(self), *specPtr, specPtr->hasContainer ? a[0] : missing, {a[e], a[e + 1]});
             });
   // Unload
   ci.member(familyMemberName(spec, u"Unload"), InvokeKind::Method, memberParams(spec, {}, {}),
             [specPtr](Object& self, const Args& a) {
-              familyUnload(formOf(self), *specPtr, a[0], {a[1], a[2]});
+              familyUnload(familyForm(self), *specPtr, a[0], {a[1], a[2]});
               return Variant();
             });
   // Get: the properties that Get carries, in parameter order.
   const std::vector<size_t> getProps = rowsCarrying(spec, &FamilyProperty::getType);
   const std::vector<ParamInfo> getParams = memberParams(spec, getProps, {});
   // Each property's get, found once for the elements' class.
-  using ReadCache = std::vector<std::pair<const ClassInfo*, const MemberInfo*>>;
-  const auto readCache = std::make_shared<ReadCache>(getProps.size());
+  const auto readCache = std::make_shared<std::vector<MemberCache>>(getProps.size());
   ci.member(familyMemberName(spec, u"Get"), InvokeKind::Method, getParams,
             [specPtr, getProps, readCache](Object& self, const Args& a) {
               const size_t n = getProps.size();
               const FamilyOut out{a[n + 1], a[n + 2]};
-              Form& form = formOf(self);
+              Form& form = familyForm(self);
               const Ref<Control> element(familyProbe(form, *specPtr, a[0], out));
               if (!element) return Variant();
               ErrorOut{out.number, out.description}.clear();
@@ -187,11 +200,8 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
                     param.assign(changeType(p.read(*element), p.getType));
                     return;
                   }
-                  auto& [cls, get] = (*readCache)[k];
-                  if (cls != &element->classInfo()) {
-                    cls = &element->classInfo();
-                    get = cls->find(p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
-                  }
+                  const MemberInfo* get = (*readCache)[k].find(
+                      element->classInfo(), p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
                   if (!get) raise(err::MemberNotSupported);
                   param.assign(changeType(invokeMember(*element, *get, {}), p.getType));
                 });
@@ -207,7 +217,7 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
               const size_t n = setProps.size();
               Variant& zOrder = a[n + 1];
               const FamilyOut out{a[n + 2], a[n + 3]};
-              Form& form = formOf(self);
+              Form& form = familyForm(self);
               if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
               const ErrorOut report{out.number, out.description};
               report.clear();
@@ -245,7 +255,7 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
   if (spec.objectName != u"-")
     ci.member(familyMemberName(spec, u"Object"), InvokeKind::Method, memberParams(spec, {}, {}),
               [specPtr](Object& self, const Args& a) {
-                Form& form = formOf(self);
+                Form& form = familyForm(self);
                 const FamilyOut out{a[1], a[2]};
                 Control* c = familyProbe(form, *specPtr, a[0], out);
                 if (!c) return Variant::nothing();

@@ -66,6 +66,9 @@ struct FamilyOut {
 // Load: -1 (16-bit) or the new index (32-bit).
 Variant familyLoad(Form& form, const FamilySpec& spec, Variant& pictureContainerIndex, const FamilyOut& out);
 void familyUnload(Form& form, const FamilySpec& spec, Variant& index, const FamilyOut& out);
+// The form a family member runs on (`self` of a member declared by
+// declareFamily); std::bad_cast for an object that is not a Form.
+Form& familyForm(Object& self);
 // The existence probe: the element, or null with the failure reported.
 Control* familyProbe(Form& form, const FamilySpec& spec, Variant& index, const FamilyOut& out);
 

@@ -15,8 +15,6 @@ namespace svx {
 
 namespace {
 
-Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
-
 FamilySpec listBox(BStr name, BStr classWord) {
   FamilySpec f;
   f.family = name;
@@ -105,7 +103,7 @@ void declareShowHScrollBar(ClassInfo& ci, const FamilySpec& spec, BStr name) {
   const auto specPtr = std::make_shared<FamilySpec>(spec);
   ci.member(std::move(name), InvokeKind::Method, {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
             [specPtr](Object& self, const Args& a) {
-              Form& form = formOf(self);
+              Form& form = familyForm(self);
               const FamilyOut out{a[1], a[2]};
               if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
               const ErrorOut report{a[1], a[2]};

@@ -21,7 +21,7 @@ void declareDrawingMember(ClassInfo& ci, BStr name, std::vector<ParamInfo> param
   params.push_back(refOpt(u"ErrDescription"));
   const size_t n = params.size();
   ci.member(std::move(name), InvokeKind::Method, std::move(params), [draw, n](Object& self, const Args& a) {
-    Form& form = formOf(self);
+    Form& form = familyForm(self);
     Variant& errNumber = a[n - 2];
     Variant& errDescription = a[n - 1];
     probedSteps(form, pictureCtrlFamily(), a[0], errNumber, errDescription, [&] {

@@ -17,8 +17,6 @@ const FamilySpec& pictureCtrlFamily();
 
 namespace picture_rows {
 
-inline Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
-
 // Out: Empty without a picture, else the persisted stream as a Byte array.
 // A picture that cannot be persisted also gives Empty.
 template <class Kind>
@@ -84,7 +82,7 @@ void declarePictureFileMembers(ClassInfo& ci, const FamilySpec& spec, BStrView l
             {ref(u"Index"), refOpt(u"strFileName"), refOpt(u"lngSize"), refOpt(u"lngColorDepth"), refOpt(u"lngX"),
              refOpt(u"lngY"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
             [s](Object& self, const Args& a) {
-              Form& form = formOf(self);
+              Form& form = familyForm(self);
               probedSteps(form, *s, a[0], a[6], a[7], [&] {
                 const BStr file = a[1].isMissing() ? BStr() : toBStr(a[1]);
                 // The element's picture changes only once the loader has returned.
@@ -97,7 +95,7 @@ void declarePictureFileMembers(ClassInfo& ci, const FamilySpec& spec, BStrView l
   ci.member(BStr(saveName), InvokeKind::Method,
             {ref(u"Index"), ref(u"strFileName"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
             [s](Object& self, const Args& a) {
-              Form& form = formOf(self);
+              Form& form = familyForm(self);
               probedSteps(form, *s, a[0], a[2], a[3], [&] {
                 const BStr file = toBStr(a[1]);
                 SavePicture(elementOf<Kind>(form, *s, a[0]).picture(), file);

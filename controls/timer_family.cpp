@@ -20,8 +20,6 @@ Variant call(Control& c, BStrView member, InvokeKind kind = InvokeKind::Method, 
   return c.invoke(member, kind, args);
 }
 
-Form& formOf(Object& self) { return dynamic_cast<Form&>(self); }
-
 FamilySpec timerSpec() {
   FamilySpec s;
   s.family = u"TimerCtrl";
@@ -41,7 +39,7 @@ void declareTimerFamily(ClassInfo& ci) {
   ci.member(
       familyMemberName(*spec, u"Load"), InvokeKind::Method, {refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
       [spec](Object& self, const Args& a) {
-        Form& form = formOf(self);
+        Form& form = familyForm(self);
         Variant noContainer = Variant::missing();
         Variant result = familyLoad(form, *spec, noContainer, {a[0], a[1]});
         if (result.vt() != VT_I4) return result;
@@ -58,7 +56,7 @@ void declareTimerFamily(ClassInfo& ci) {
       familyMemberName(*spec, u"Unload"), InvokeKind::Method,
       {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
       [spec](Object& self, const Args& a) {
-        familyUnload(formOf(self), *spec, a[0], {a[1], a[2]});
+        familyUnload(familyForm(self), *spec, a[0], {a[1], a[2]});
         return Variant();
       },
       familyDescription(*spec, u"Unload"));
@@ -68,7 +66,7 @@ void declareTimerFamily(ClassInfo& ci) {
       familyMemberName(*spec, u"Get"), InvokeKind::Method,
       {ref(u"Index"), refOpt(u"Interval"), refOpt(u"boolEnabled"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
       [spec](Object& self, const Args& a) {
-        Form& form = formOf(self);
+        Form& form = familyForm(self);
         const FamilyOut out{a[3], a[4]};
         if (!familyProbe(form, *spec, a[0], out)) return Variant();
         ErrorOut{out.number, out.description}.clear();
@@ -92,7 +90,7 @@ void declareTimerFamily(ClassInfo& ci) {
       familyMemberName(*spec, u"Set"), InvokeKind::Method,
       {ref(u"Index"), refOpt(u"Interval"), refOpt(u"boolEnabled"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
       [spec](Object& self, const Args& a) {
-        Form& form = formOf(self);
+        Form& form = familyForm(self);
         const FamilyOut out{a[3], a[4]};
         if (!familyProbe(form, *spec, a[0], out)) return Variant();
         const ErrorOut report{out.number, out.description};
@@ -114,7 +112,7 @@ void declareTimerFamily(ClassInfo& ci) {
       {ref(u"Index"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
       [spec](Object& self, const Args& a) {
         const FamilyOut out{a[1], a[2]};
-        Control* c = familyProbe(formOf(self), *spec, a[0], out);
+        Control* c = familyProbe(familyForm(self), *spec, a[0], out);
         if (!c) return Variant::nothing();
         ErrorOut{out.number, out.description}.clear();
         return Variant(ObjectRef(c));

@@ -190,6 +190,24 @@ class ClassInfo {
   NameIndex eventByName_;       // name -> position in events_
 };
 
+// A member found by name once for the class of the objects it is called on,
+// and again only when an object of another class comes. Class tables live
+// as long as the program, so what it keeps stays valid.
+class MemberCache {
+ public:
+  const MemberInfo* find(const ClassInfo& cls, BStrView name, InvokeKind kind) {
+    if (cls_ != &cls) {
+      member_ = cls.find(name, kind);
+      cls_ = &cls;
+    }
+    return member_;
+  }
+
+ private:
+  const ClassInfo* cls_ = nullptr;
+  const MemberInfo* member_ = nullptr;
+};
+
 // Case-insensitive comparison of member names (ASCII letters).
 bool sameName(BStrView a, BStrView b);
 

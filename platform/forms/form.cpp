@@ -84,7 +84,12 @@ void forgetHandle(HWND hwnd, const Form* form) {
 
 }  // namespace
 
-Form::Form(FormDesign design) : design_(std::move(design)) {}
+Form::Form(FormDesign design) : design_(std::move(design)) {
+  // Each load makes the arrays in the design's order; a name repeated in the
+  // design finds the first.
+  for (size_t i = 0; i < design_.controls.size(); ++i)
+    arrayIndex_.insert(design_.controls[i].arrayName, static_cast<int32_t>(i));
+}
 
 Form::~Form() {
   forgetHandle(hwnd_, this);
@@ -325,9 +330,8 @@ HWND Form::hWnd() {
 
 ControlArray* Form::findArray(BStrView name) {
   load();
-  for (const auto& a : arrays_)
-    if (sameName(a->name(), name)) return a.get();
-  return nullptr;
+  const int32_t i = arrayIndex_.find(name);
+  return i >= 0 && static_cast<size_t>(i) < arrays_.size() ? arrays_[static_cast<size_t>(i)].get() : nullptr;
 }
 
 ControlArray& Form::array(BStrView name) {

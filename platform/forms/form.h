@@ -258,6 +258,7 @@ class Form : public Object {
   HWND hwnd_ = 0;
   DrawSurface surface_;
   std::vector<Ref<ControlArray>> arrays_;
+  NameIndex arrayIndex_;  // array name -> position in arrays_ (the design's order)
   std::vector<Ref<Control>> added_;
   std::vector<Control*> zOrder_;
   std::vector<Control*> tabOrder_;

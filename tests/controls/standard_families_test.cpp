@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <typeinfo>
+
 #include "controls/standard_families.h"
 #include "platform/forms/user.h"
 #include "tests/support/form_fixture.h"
@@ -195,6 +197,26 @@ TEST_F(Families, EventsOfLoadedElementsReachTheListenerWithTheirIndex) {
   ASSERT_NE(click, nullptr);
   EXPECT_EQ(click->args.size(), 1u);
   EXPECT_EQ(click->args[0], Variant::i2(2));
+}
+
+TEST_F(Families, MembersReachTheFormTheyAreCalledOnAndNoOtherObject) {
+  Variant n, d, none = Variant::missing();
+  Variant zero(0), caption(u"first");
+  call(u"SetCommand", {&zero, &caption, &none, &none, &none, &none, &none, &none, &none, &none, &none, &n, &d});
+  Ref<DialogForm> other = makeRef<DialogForm>();
+  const MemberInfo* get = form->classInfo().find(u"GetCommand", InvokeKind::Method);
+  ASSERT_NE(get, nullptr);
+  for (int pass = 0; pass < 2; ++pass) {
+    Variant got(u"keep");
+    std::vector<Variant> args{Variant(0), Variant::byRef(got)};
+    invokeMember(*other, *get, args);
+    EXPECT_NE(got.asBStr(), u"first");
+    invokeMember(*form, *get, args);
+    EXPECT_EQ(got.asBStr(), u"first");
+    // A control is no form, whatever forms came before it.
+    EXPECT_THROW(invokeMember(form->array(u"Command").item(0), *get, args), std::bad_cast);
+  }
+  other.reset();
 }
 
 }  // namespace

@@ -121,5 +121,34 @@ TEST_F(FormsTest, ControlsCollectionAndLateBoundMembers) {
   EXPECT_NE(toI4(form->invoke(u"hWnd", InvokeKind::PropertyGet, {})), 0);
 }
 
+TEST_F(FormsTest, ArraysAreFoundByNameInAnyCaseAndAnewAfterAReload) {
+  ControlArray& command = form->array(u"Command");
+  for (BStrView name : {u"command", u"COMMAND", u"cOmMaNd"}) EXPECT_EQ(form->findArray(name), &command);
+  EXPECT_EQ(form->findArray(u"Commands"), nullptr);
+  EXPECT_EQ(form->findArray(u""), nullptr);
+  EXPECT_EQ(errorOf([&] { form->array(u"Nothing"); }), 5);
+  const Ref<ControlArray> old(&command);
+  EXPECT_TRUE(form->unload());
+  ControlArray& again = form->array(u"command");
+  EXPECT_NE(&again, old.get());
+  EXPECT_EQ(old->form(), nullptr);
+  EXPECT_EQ(again.form(), form.get());
+  EXPECT_TRUE(again.exists(0));
+}
+
+TEST_F(FormsTest, ARepeatedDesignNameFindsTheFirstArray) {
+  FormDesign d;
+  d.controls = {{u"Twice", ControlKind::Label, {}, {}, {}},
+                {u"Other", ControlKind::CommandButton, {}, {}, {}},
+                {u"TWICE", ControlKind::TextBox, {}, {}, {}}};
+  Ref<TestForm> f = makeRef<TestForm>(d);
+  f->load();
+  EXPECT_EQ(f->arrays().size(), 3u);
+  EXPECT_EQ(f->findArray(u"twice"), f->arrays()[0].get());
+  EXPECT_NE(dynamic_cast<Label*>(&f->control(u"Twice")), nullptr);
+  EXPECT_EQ(f->findArray(u"other"), f->arrays()[1].get());
+  f.reset();
+}
+
 }  // namespace
 }  // namespace svx::testing
