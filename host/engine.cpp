@@ -311,12 +311,17 @@ void Engine::shutdown() {
   auto leftBound = std::move(bound);
   auto leftObjects = std::move(objects);
   auto leftRefs = std::move(refs);
+  auto leftFrames = std::move(eventFrames);
   auto leftArrays = std::move(arrays);
   bound.clear();
   targets.clear();
   refAddresses.clear();
   objects.clear();
   refs.clear();
+  eventFrames.clear();
+  freeEventFrames.clear();
+  anchorFrames.clear();
+  openAnchor = nullptr;
   arrays.clear();
 }
 

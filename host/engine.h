@@ -37,11 +37,15 @@ namespace svx::host {
 // value is recognised with one lookup; the id says which map holds it.
 inline constexpr const char* kHandleKey = SVX_KEY("Handle");
 inline constexpr const char* kObjectKey = kHandleKey;  // proxy target -> objects
-inline constexpr const char* kRefKey = kHandleKey;     // Ref -> refs
+inline constexpr const char* kRefKey = kHandleKey;     // Ref -> refs; an event's Ref -> its frame
 inline constexpr const char* kArrayKey = kHandleKey;   // VBArray -> arrays
 inline constexpr int64_t kMissingId = -1;  // Missing's id under kHandleKey
-inline constexpr const char* kRefAnchorKey = SVX_KEY("Anchor");  // event Ref -> its raise's anchor
-inline constexpr const char* kRefCountKey = SVX_KEY("Count");    // anchor -> how many Refs
+// An event's Refs inherit their handle, -2 - the index of their frame.
+constexpr int64_t eventFrameHandle(int64_t frame) { return -2 - frame; }
+constexpr bool isEventFrameHandle(int64_t handle) { return handle < kMissingId; }
+constexpr int64_t eventFrameOf(int64_t handle) { return -2 - handle; }
+inline constexpr const char* kAnchorKey = SVX_KEY("Anchor");  // an event's Refs -> their anchor
+inline constexpr const char* kOwnAnchorKey = SVX_KEY("OwnAnchor");  // ... and their frame's own one
 inline constexpr const char* kNamedKey = SVX_KEY("Named");    // Named(...) -> its object
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
 inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> bound
@@ -138,6 +142,35 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // their entries in `refs` (removed together).
   std::unordered_map<const void*, Variant*> refAddresses;
   std::unordered_map<int64_t, Variant> refs;
+  // The Refs of one event raise: bound to the raiser's variables while it
+  // runs, holding copies after it. Freed with their anchor, the object the
+  // Refs of up to kRaisesPerAnchor raises keep alive; its finalizer runs
+  // when the last of them is gone.
+  struct EventFrame {
+    bool live = false;
+    bool ended = false;  // its raise is over
+    bool alone = false;  // has an anchor of its own
+    std::vector<const void*> addresses;  // the Refs, in argument order
+    std::vector<Variant> slots;
+  };
+  std::vector<EventFrame> eventFrames;
+  std::vector<int64_t> freeEventFrames;
+  std::unordered_map<int64_t, std::vector<int64_t>> anchorFrames;  // anchor id -> its frames
+  static constexpr int kRaisesPerAnchor = 64;
+  void* openAnchor = nullptr;  // pinned in the stash while open
+  int64_t openAnchorId = 0;
+  int openAnchorRaises = 0;
+  int64_t openEventAnchor();
+  void closeEventAnchor(duk_context* ctx);
+  void freeEventAnchor(int64_t id);
+  int64_t newEventFrame(size_t count);
+  void bindEventRef(int64_t frame, size_t i, const void* address, Variant slot);
+  Variant* eventRefSlot(int64_t frame, const void* address);
+  bool keepEventFrame(int64_t frame);
+  bool eventFrameEnded(int64_t frame) const;
+  bool eventFrameHoldsObjects(int64_t frame) const;
+  bool anchorFrameAlone(int64_t frame);
+  void freeEventFrame(int64_t frame);
   std::unordered_map<int64_t, Variant> arrays;
   // Bound member functions: the object and what the member's name means.
   struct BoundMember {

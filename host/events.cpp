@@ -1,8 +1,8 @@
 // Events: a connected object's events call the script's global function
 // prefix + event name, each argument a Ref bound to the raiser's variable.
 #include <algorithm>
-#include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/engine.h"
@@ -45,11 +45,52 @@ class ScriptSink : public EventSink {
   std::vector<std::optional<EventFunction>> names_;
 };
 
-// Protected: [name] -> [the global of that name].
-duk_ret_t getGlobal(duk_context* ctx, void*) {
+struct Delivery {
+  Engine& engine;
+  const EventFunction& function;
+  std::span<Variant> args;
+  int64_t frame = -1;
+  bool kept = false;  // the Refs hold copies
+};
+
+// The arguments of a found function: the trace line, then a Ref per
+// argument bound to the raiser's variable. False when that failed in C++.
+bool pushArguments(duk_context* ctx, Delivery& d) noexcept {
+  try {
+    if (d.engine.trace) traceEvent(d.engine, d.function.name, d.args);
+    d.frame = pushEventRefs(ctx, d.args);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// After the call: the Refs hold copies (false when that failed in C++; the
+// caller makes them then).
+bool keepArguments(duk_context* ctx, Delivery& d, duk_idx_t link) noexcept {
+  try {
+    keepEventRefs(ctx, d.frame, link);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// Protected: [name] -> [result]. Looks the global function up (a getter may
+// run) and calls it; a global that is not a function is not called. The
+// Refs' link object stays on the stack through the call, for the copies
+// made after it.
+duk_ret_t callEventFunction(duk_context* ctx, void* udata) {
+  auto& d = *static_cast<Delivery*>(udata);
   duk_push_global_object(ctx);
   duk_dup(ctx, -2);
   duk_get_prop(ctx, -2);
+  if (!duk_is_callable(ctx, -1)) return 0;
+  const duk_idx_t function = duk_get_top_index(ctx);
+  if (!pushArguments(ctx, d)) return duk_error(ctx, DUK_ERR_ERROR, "%s", "cannot pass the event's arguments");
+  duk_swap(ctx, function, function + 1);  // [link, function, Refs...]
+  duk_call(ctx, static_cast<duk_idx_t>(d.args.size()));
+  if (d.frame >= 0) d.kept = keepArguments(ctx, d, function);
   return 1;
 }
 
@@ -69,6 +110,126 @@ void Engine::disconnect(Object* obj) {
       keep.push_back(c);
   }
   connections = std::move(keep);
+}
+
+int64_t Engine::openEventAnchor() {
+  openAnchorId = nextId++;
+  openAnchorRaises = 0;
+  anchorFrames[openAnchorId];
+  return openAnchorId;
+}
+
+void Engine::closeEventAnchor(duk_context* c) {
+  openAnchor = nullptr;
+  openAnchorRaises = 0;
+  duk_push_global_stash(c);
+  duk_del_prop_string(c, -1, "eventAnchor");
+  duk_pop(c);
+}
+
+int64_t Engine::newEventFrame(size_t count) {
+  int64_t index;
+  if (!freeEventFrames.empty()) {
+    index = freeEventFrames.back();
+    freeEventFrames.pop_back();
+  } else {
+    index = static_cast<int64_t>(eventFrames.size());
+    eventFrames.emplace_back();
+  }
+  EventFrame& f = eventFrames[static_cast<size_t>(index)];
+  f.live = true;
+  f.ended = false;
+  f.alone = false;
+  f.addresses.assign(count, nullptr);
+  f.slots.resize(count);
+  anchorFrames[openAnchorId].push_back(index);
+  return index;
+}
+
+void Engine::bindEventRef(int64_t frame, size_t i, const void* address, Variant slot) {
+  EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  f.addresses[i] = address;
+  f.slots[i] = std::move(slot);
+}
+
+Variant* Engine::eventRefSlot(int64_t frame, const void* address) {
+  if (frame < 0 || static_cast<size_t>(frame) >= eventFrames.size()) return nullptr;
+  EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  if (!f.live) return nullptr;
+  for (size_t i = 0; i < f.addresses.size(); ++i)
+    if (f.addresses[i] == address) return &f.slots[i];
+  return nullptr;
+}
+
+bool Engine::keepEventFrame(int64_t frame) {
+  EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  if (!f.live) return false;  // every Ref is gone already
+  f.ended = true;
+  for (Variant& slot : f.slots) {
+    if (!slot.isByRef()) continue;
+    try {
+      Variant plain = slot.value();
+      slot = std::move(plain);
+    } catch (const RuntimeError&) {
+      slot = Variant();
+    }
+  }
+  return true;
+}
+
+bool Engine::eventFrameEnded(int64_t frame) const {
+  const EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  return f.live && f.ended;
+}
+
+bool Engine::eventFrameHoldsObjects(int64_t frame) const {
+  const EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  return std::any_of(f.slots.begin(), f.slots.end(), holdsObjects);
+}
+
+bool Engine::anchorFrameAlone(int64_t frame) {
+  EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  if (!f.live || f.alone) return false;
+  f.alone = true;
+  return true;
+}
+
+namespace {
+
+// Frees `f`, moving the values that may run code when released to `copies`.
+void freeFrame(Engine::EventFrame& f, std::vector<Variant>& copies) {
+  f.live = false;
+  for (Variant& slot : f.slots)
+    if (!slot.isByRef() && slot.vt() != VT_EMPTY) copies.push_back(std::exchange(slot, Variant()));
+}
+
+}  // namespace
+
+void Engine::freeEventFrame(int64_t frame) {
+  if (frame < 0 || static_cast<size_t>(frame) >= eventFrames.size()) return;
+  EventFrame& f = eventFrames[static_cast<size_t>(frame)];
+  if (!f.live || !f.alone) return;
+  // The copies are dropped after the frame is free again: releasing one may
+  // run code that comes back here.
+  std::vector<Variant> copies;
+  freeFrame(f, copies);
+  freeEventFrames.push_back(frame);
+}
+
+void Engine::freeEventAnchor(int64_t id) {
+  auto it = anchorFrames.find(id);
+  if (it == anchorFrames.end()) return;
+  const std::vector<int64_t> frames = std::move(it->second);
+  anchorFrames.erase(it);
+  // The copies are dropped after every frame is free again: releasing one
+  // may run code that comes back here.
+  std::vector<Variant> copies;
+  for (int64_t index : frames) {
+    EventFrame& f = eventFrames[static_cast<size_t>(index)];
+    if (!f.live || f.alone) continue;  // a frame anchored alone goes with its own anchor
+    freeFrame(f, copies);
+    freeEventFrames.push_back(index);
+  }
 }
 
 void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
@@ -99,24 +260,10 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
     duk_set_top(ctx, base);
     return;
   }
-  duk_int_t rc = duk_safe_call(ctx, getGlobal, nullptr, 1, 1);
-  if (rc == DUK_EXEC_SUCCESS && !duk_is_callable(ctx, -1)) {
-    // No function: nothing of the script runs, and no Ref is made.
-    duk_set_top(ctx, base);
-    return;
-  }
-  constexpr size_t kInline = 8;
-  std::array<int64_t, kInline> inlineIds{};
-  std::vector<int64_t> heapIds;
-  std::span<int64_t> ids(inlineIds.data(), 0);
-  if (rc == DUK_EXEC_SUCCESS) {
-    if (trace) traceEvent(*this, function.name, args);
-    if (args.size() > kInline) heapIds.resize(args.size());
-    ids = args.size() > kInline ? std::span<int64_t>(heapIds) : std::span<int64_t>(inlineIds.data(), args.size());
-    // Each argument becomes a Ref bound to the raiser's variable.
-    pushEventRefs(ctx, args, ids);
-    rc = duk_pcall(ctx, static_cast<duk_idx_t>(args.size()));
-  }
+  // The whole call is one protected call: nothing of the script runs, and
+  // no Ref is made, when the global is not a function.
+  Delivery d{*this, function, args};
+  const duk_int_t rc = duk_safe_call(ctx, callEventFunction, &d, 1, 1);
   if (rc != DUK_EXEC_SUCCESS && !isQuit(ctx, -1)) {
     // An error in an event function ends the script as Quit(1) does.
     report(-1);
@@ -126,16 +273,7 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   duk_set_top(ctx, base);
   // Refs that the script kept now hold their own copies: the raiser's
   // variables end with the raise.
-  for (int64_t id : ids) {
-    auto it = refs.find(id);
-    if (it == refs.end()) continue;
-    try {
-      Variant plain = it->second.value();
-      it->second = std::move(plain);
-    } catch (const RuntimeError&) {
-      it->second = Variant();
-    }
-  }
+  if (d.frame >= 0 && !d.kept) keepEventRefs(ctx, d.frame, kNoLink);
   if (quitting) throw ScriptQuit{};
 }
 

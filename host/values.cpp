@@ -65,17 +65,48 @@ duk_ret_t finalizeRef(duk_context* ctx) {
   });
 }
 
-// An event's Refs share one anchor; when the last of them is gone, the
-// anchor's finalizer drops the entries of them all.
-duk_ret_t finalizeEventRefs(duk_context* ctx) {
+// The Refs of many raises share one anchor; when the last of them is gone,
+// the anchor's finalizer frees their frames.
+duk_ret_t finalizeEventAnchor(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
-    const auto first = hiddenId(ctx, 0, kRefKey);
-    const auto count = hiddenId(ctx, 0, kRefCountKey);
-    if (!first || !count) return 0;
-    Engine& e = engineOf(ctx);
-    for (int64_t id = *first; id < *first + *count; ++id) eraseDeferred(e.refs, id);
+    if (auto id = hiddenId(ctx, 0, kHandleKey)) engineOf(ctx).freeEventAnchor(*id);
     return 0;
   });
+}
+
+// A frame whose Refs may hold an object after its raise has an anchor of its
+// own, so that the object goes as soon as the last of those Refs does.
+duk_ret_t finalizeEventFrame(duk_context* ctx) {
+  return guardedBody(ctx, [&]() -> duk_ret_t {
+    if (auto frame = hiddenId(ctx, 0, kHandleKey)) engineOf(ctx).freeEventFrame(*frame);
+    return 0;
+  });
+}
+
+// Gives `frame` its own anchor, held by its link object at `link`.
+void anchorAlone(duk_context* ctx, duk_idx_t link, int64_t frame) {
+  Engine& e = engineOf(ctx);
+  if (!e.anchorFrameAlone(frame)) return;
+  link = duk_normalize_index(ctx, link);
+  duk_push_bare_object(ctx);
+  pushSharedFunction(ctx, finalizeEventFrame, 2);
+  duk_set_finalizer(ctx, -2);
+  pushKey(ctx, kHandleKey);
+  duk_push_number(ctx, static_cast<double>(frame));
+  duk_put_prop(ctx, -3);
+  pushKey(ctx, kOwnAnchorKey);
+  duk_swap_top(ctx, -2);
+  duk_put_prop(ctx, link);
+}
+
+// The same for the frame of the event Ref at `idx` once its raise is over
+// (the Ref's prototype is its link object).
+void anchorAloneAfterRaise(duk_context* ctx, duk_idx_t idx, int64_t frame) {
+  if (!engineOf(ctx).eventFrameEnded(frame)) return;
+  idx = duk_normalize_index(ctx, idx);
+  duk_get_prototype(ctx, idx);
+  if (duk_is_object(ctx, -1)) anchorAlone(ctx, -1, frame);
+  duk_pop(ctx);
 }
 
 duk_ret_t finalizeArray(duk_context* ctx) {
@@ -94,8 +125,21 @@ Variant numberVariant(double d) {
 Variant objectVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument) {
   if (auto a = e.refAddresses.find(duk_get_heapptr(ctx, idx)); a != e.refAddresses.end())
     return argument ? Variant::byRef(*a->second) : a->second->value();
-  if (auto id = hiddenId(ctx, idx, kHandleKey)) {
+  pushKey(ctx, kHandleKey);
+  duk_get_prop(ctx, idx);
+  std::optional<int64_t> handle;
+  if (duk_is_number(ctx, -1)) handle = static_cast<int64_t>(duk_get_number(ctx, -1));
+  duk_pop(ctx);
+  if (auto id = handle) {
     if (*id == kMissingId) return Variant::missing();
+    if (isEventFrameHandle(*id)) {
+      Variant* slot = e.eventRefSlot(eventFrameOf(*id), duk_get_heapptr(ctx, idx));
+      if (!slot) raise(err::TypeMismatch);
+      if (!argument) return slot->value();
+      // The member may store an object in it.
+      anchorAloneAfterRaise(ctx, idx, eventFrameOf(*id));
+      return Variant::byRef(*slot);
+    }
     if (auto it = e.objects.find(*id); it != e.objects.end()) return Variant(it->second);
     if (auto it = e.refs.find(*id); it != e.refs.end())
       return argument ? Variant::byRef(it->second) : it->second.value();
@@ -118,14 +162,25 @@ Variant objectVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument)
 
 // --- Ref ---------------------------------------------------------------------
 
-Variant& refThis(duk_context* ctx) {
-  duk_push_this(ctx);
-  const auto id = hiddenId(ctx, -1, kRefKey);
-  duk_pop(ctx);
+// The Variant of the Ref `this`; an event Ref's frame in `frame`.
+Variant& refThis(duk_context* ctx, int64_t* frame = nullptr) {
   Engine& e = engineOf(ctx);
-  auto it = id ? e.refs.find(*id) : e.refs.end();
-  if (it == e.refs.end()) raise(err::TypeMismatch);
-  return it->second;
+  duk_push_this(ctx);
+  pushKey(ctx, kRefKey);
+  duk_get_prop(ctx, -2);
+  Variant* slot = nullptr;
+  if (duk_is_number(ctx, -1)) {
+    const auto id = static_cast<int64_t>(duk_get_number(ctx, -1));
+    if (isEventFrameHandle(id)) {
+      slot = e.eventRefSlot(eventFrameOf(id), duk_get_heapptr(ctx, -2));
+      if (frame) *frame = eventFrameOf(id);
+    } else if (auto it = e.refs.find(id); it != e.refs.end()) {
+      slot = &it->second;
+    }
+  }
+  duk_pop_2(ctx);
+  if (!slot) raise(err::TypeMismatch);
+  return *slot;
 }
 
 duk_ret_t refConstruct(duk_context* ctx) {
@@ -146,7 +201,13 @@ duk_ret_t refGetValue(duk_context* ctx) {
 duk_ret_t refSetValue(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     const Variant v = toVariant(ctx, 0, false);
-    refThis(ctx).assign(v);
+    int64_t frame = -1;
+    refThis(ctx, &frame).assign(v);
+    if (frame >= 0 && holdsObjects(v)) {
+      duk_push_this(ctx);
+      anchorAloneAfterRaise(ctx, -1, frame);
+      duk_pop(ctx);
+    }
     return 0;
   });
 }
@@ -363,29 +424,65 @@ int64_t pushRefObject(duk_context* ctx, Variant slot) {
   return id;
 }
 
-void pushEventRefs(duk_context* ctx, std::span<Variant> variables, std::span<int64_t> ids) {
-  if (variables.empty()) return;
+bool holdsObjects(const Variant& v) { return v.isObject() || v.isArray(); }
+
+void keepEventRefs(duk_context* ctx, int64_t frame, duk_idx_t link) {
   Engine& e = engineOf(ctx);
-  // The anchor's ids are consecutive: the first and the count.
-  const duk_idx_t anchor = duk_push_bare_object(ctx);
-  pushSharedFunction(ctx, finalizeEventRefs, 2);
-  duk_set_finalizer(ctx, anchor);
-  pushKey(ctx, kRefKey);
-  duk_push_number(ctx, static_cast<double>(e.nextId));
-  duk_put_prop(ctx, anchor);
-  pushKey(ctx, kRefCountKey);
-  duk_push_number(ctx, static_cast<double>(variables.size()));
-  duk_put_prop(ctx, anchor);
-  for (size_t i = 0; i < variables.size(); ++i) {
-    const int64_t id = e.nextId++;
-    e.refs.emplace(id, variables[i].isByRef() ? variables[i] : Variant::byRef(variables[i]));
-    ids[i] = id;
-    pushHandle(ctx, id, kRefKey, nullptr, "refProto");
-    pushKey(ctx, kRefAnchorKey);
-    duk_dup(ctx, anchor);
+  if (!e.keepEventFrame(frame)) return;
+  if (link != kNoLink && e.eventFrameHoldsObjects(frame)) anchorAlone(ctx, link, frame);
+}
+
+int64_t pushEventRefs(duk_context* ctx, std::span<Variant> variables) {
+  if (variables.empty()) {
+    duk_push_undefined(ctx);
+    return -1;
+  }
+  Engine& e = engineOf(ctx);
+  const duk_idx_t key = duk_get_top(ctx);
+  pushKey(ctx, kHandleKey);
+  // The open anchor: its finalizer frees the frames of every raise that
+  // used it, once the last of their Refs is gone. The host lets go of it
+  // after kRaisesPerAnchor raises.
+  if (!e.openAnchor) {
+    duk_push_bare_object(ctx);
+    pushSharedFunction(ctx, finalizeEventAnchor, 2);
+    duk_set_finalizer(ctx, -2);
+    duk_dup(ctx, key);
+    duk_push_number(ctx, static_cast<double>(e.openEventAnchor()));
     duk_put_prop(ctx, -3);
+    duk_push_global_stash(ctx);
+    duk_dup(ctx, -2);
+    duk_put_prop_string(ctx, -2, "eventAnchor");
+    duk_pop(ctx);
+    e.openAnchor = duk_get_heapptr(ctx, -1);
+  } else {
+    duk_push_heapptr(ctx, e.openAnchor);
+  }
+  const duk_idx_t anchor = duk_get_top_index(ctx);
+  const int64_t frame = e.newEventFrame(variables.size());
+  // The Refs inherit from one object per raise that holds the frame's
+  // handle and the anchor (and inherits from Ref.prototype): a Ref needs no
+  // property of its own. The frame knows each Ref by its address.
+  const duk_idx_t link = duk_push_bare_object(ctx);
+  pushStashed(ctx, "refProto");
+  duk_set_prototype(ctx, link);
+  duk_dup(ctx, key);
+  duk_push_number(ctx, static_cast<double>(eventFrameHandle(frame)));
+  duk_put_prop(ctx, link);
+  pushKey(ctx, kAnchorKey);
+  duk_dup(ctx, anchor);
+  duk_put_prop(ctx, link);
+  for (size_t i = 0; i < variables.size(); ++i) {
+    duk_push_bare_object(ctx);
+    duk_dup(ctx, link);
+    duk_set_prototype(ctx, -2);
+    e.bindEventRef(frame, i, duk_get_heapptr(ctx, -1),
+                   variables[i].isByRef() ? variables[i] : Variant::byRef(variables[i]));
   }
   duk_remove(ctx, anchor);
+  duk_remove(ctx, key);
+  if (++e.openAnchorRaises >= Engine::kRaisesPerAnchor) e.closeEventAnchor(ctx);
+  return frame;
 }
 
 void pushArrayObject(duk_context* ctx, Variant array) {

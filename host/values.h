@@ -20,9 +20,16 @@ void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function fi
 // Pushes a new Ref holding `slot` (one the script makes); returns its id. It
 // is also found by its address when passed back.
 int64_t pushRefObject(duk_context* ctx, Variant slot);
-// Pushes one Ref bound to each of an event's `variables`, their ids in `ids`.
-// They share one finalizer: the entries of all go when the last Ref goes.
-void pushEventRefs(duk_context* ctx, std::span<Variant> variables, std::span<int64_t> ids);
+// Pushes the link object of an event's Refs (undefined when there are no
+// `variables`), then one Ref bound to each of the `variables`; returns the
+// index of the frame that holds them (-1 for none).
+int64_t pushEventRefs(duk_context* ctx, std::span<Variant> variables);
+// After the raise: the frame's Refs hold copies of the raiser's variables.
+// A frame that holds an object then is anchored by its link at `link`
+// alone, so that the object goes with the last of its Refs.
+inline constexpr duk_idx_t kNoLink = DUK_INVALID_INDEX;
+void keepEventRefs(duk_context* ctx, int64_t frame, duk_idx_t link);
+bool holdsObjects(const Variant& v);
 void pushArrayObject(duk_context* ctx, Variant array);
 
 // Installs Missing, Ref, VBArray and what the conversions keep in the stash.

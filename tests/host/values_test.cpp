@@ -103,5 +103,28 @@ TEST_F(HostTest, UnreachableValuesReleaseWhatTheyHold) {
   EXPECT_EQ(live, (std::vector<int>{1, 2, 1, 2, 1, 2, 1}));
 }
 
+// An event's Ref that the script keeps, holding an object stored during the
+// raise or after it (through a by-reference argument), releases it as soon
+// as the script lets go of the Ref; kept Refs of many raises keep their
+// values.
+TEST_F(HostTest, KeptEventRefsReleaseTheirObjectsWithTheRef) {
+  std::vector<int> live;
+  setSleepHandler([&](int) { live.push_back(TestProbe::live); });
+  const ScriptRun r = runScript(
+      "var kept = [], first = null;\n"
+      "function p_Click(i) { if (!first) first = i; kept.push(i); if (i.value === 2) i.value = new ActiveXObject('Sorvanelix.TestProbe'); }\n"
+      "var p = WScript.CreateObject('Sorvanelix.TestProbe', 'p_');\n"
+      "p.FireClick(1); p.FireClick(2); WScript.Sleep(0);\n"
+      "kept = []; WScript.Sleep(0);\n"
+      "p.FireClick(3); p.SetOut(kept[0], new ActiveXObject('Sorvanelix.TestProbe')); WScript.Sleep(0);\n"
+      "kept = []; WScript.Sleep(0);\n"
+      "for (var n = 4; n < 300; ++n) p.FireClick(n);\n"
+      "WScript.Echo(first.value, kept[0].value, kept[150].value, kept.length);\n"
+      "first.value = 'x'; kept[150].value = 7; WScript.Echo(first.value, kept[150] + 1);\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "1 4 154 296\nx 8\n");
+  EXPECT_EQ(live, (std::vector<int>{2, 1, 2, 1}));
+}
+
 }  // namespace
 }  // namespace svx::host
