@@ -314,6 +314,7 @@ void Engine::shutdown() {
   auto leftFrames = std::move(eventFrames);
   auto leftArrays = std::move(arrays);
   bound.clear();
+  boundFunctions.clear();
   targets.clear();
   refAddresses.clear();
   objects.clear();

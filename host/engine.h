@@ -27,6 +27,7 @@
 #include "platform/automation/dispatch.h"
 #include "platform/automation/error.h"
 #include "platform/automation/object.h"
+#include "host/pointer_map.h"
 
 namespace svx::host {
 
@@ -137,10 +138,10 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::unordered_map<int64_t, ObjectRef> objects;
   // Proxy targets by address, to their ids in `objects`. A target is never
   // given to the script and is freed only after its finalizer has removed it.
-  std::unordered_map<const void*, int64_t> targets;
+  PointerMap<const ObjectRef*> targets;  // -> the entry in `objects`
   // Refs made by the script (with finalizers of their own), by address, to
   // their entries in `refs` (removed together).
-  std::unordered_map<const void*, Variant*> refAddresses;
+  PointerMap<Variant*> refAddresses;
   std::unordered_map<int64_t, Variant> refs;
   // The Refs of one event raise: bound to the raiser's variables while it
   // runs, holding copies after it. Freed with their anchor, the object the
@@ -179,6 +180,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
     std::optional<MemberEntry> own;  // when the name cache was full
   };
   std::unordered_map<int64_t, BoundMember> bound;
+  PointerMap<const BoundMember*> boundFunctions;  // by the function's address
   int64_t nextId = 1;
   struct Connection {
     WeakRef<Object> object;

@@ -57,7 +57,9 @@ const MemberEntry& memberEntry(duk_context* ctx, const ClassInfo& cls, duk_idx_t
 
 duk_ret_t finalizeBound(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
-    if (auto id = hiddenId(ctx, 0, kBoundKey)) eraseDeferred(engineOf(ctx).bound, *id);
+    Engine& e = engineOf(ctx);
+    e.boundFunctions.erase(duk_get_heapptr(ctx, 0));
+    if (auto id = hiddenId(ctx, 0, kBoundKey)) eraseDeferred(e.bound, *id);
     return 0;
   });
 }
@@ -91,6 +93,7 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   duk_push_c_function(ctx, callMember, DUK_VARARGS);
   pushSharedFunction(ctx, finalizeBound, 2);
   duk_set_finalizer(ctx, -2);
+  e.boundFunctions.insert_or_assign(duk_get_heapptr(ctx, -1), &b);
   pushKey(ctx, kBoundKey);
   duk_push_number(ctx, static_cast<double>(id));
   duk_put_prop(ctx, -3);
@@ -165,14 +168,14 @@ duk_ret_t callMember(duk_context* ctx) {
     if (named) --nargs;
     Engine& e = engineOf(ctx);
     duk_push_current_function(ctx);
-    const auto id = hiddenId(ctx, -1, kBoundKey);
+    const Engine::BoundMember* const* found = e.boundFunctions.find(duk_get_heapptr(ctx, -1));
     duk_pop(ctx);
-    const auto it = id ? e.bound.find(*id) : e.bound.end();
-    if (it == e.bound.end()) raise(err::ObjectRequired);
+    if (!found) raise(err::ObjectRequired);
+    const Engine::BoundMember& b = **found;
     // Copies: the call may drop the function and with it its entry.
-    const ObjectRef obj = it->second.object;
-    std::optional<MemberEntry> own = it->second.own;
-    const MemberEntry& member = own ? *own : *it->second.member;
+    const ObjectRef obj = b.object;
+    std::optional<MemberEntry> own = b.own;
+    const MemberEntry& member = own ? *own : *b.member;
     if (!member.method && isEngineName(member.name)) {
       pushString(ctx, u"[object " + obj->classInfo().name() + u"]");
       return 1;
@@ -289,9 +292,9 @@ void pushObject(duk_context* ctx, const ObjectRef& obj) {
     duk_pop(ctx);
   }
   const int64_t id = e.nextId++;
-  e.objects.emplace(id, obj);
+  const ObjectRef& stored = e.objects.emplace(id, obj).first->second;
   pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr);
-  e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), id);
+  e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
   pushStashed(ctx, "handler");
   duk_push_proxy(ctx, 0);
 }
@@ -300,10 +303,7 @@ ObjectRef objectOf(duk_context* ctx, duk_idx_t idx) {
   Engine& e = engineOf(ctx);
   // A Proxy's target (as the traps get it) by its address.
   if (void* p = duk_get_heapptr(ctx, idx)) {
-    if (auto t = e.targets.find(p); t != e.targets.end()) {
-      auto it = e.objects.find(t->second);
-      if (it != e.objects.end()) return it->second;
-    }
+    if (const ObjectRef* const* t = e.targets.find(p)) return **t;
   }
   if (auto id = hiddenId(ctx, idx, kObjectKey)) {
     auto it = e.objects.find(*id);

@@ -123,8 +123,8 @@ Variant numberVariant(double d) {
 }
 
 Variant objectVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument) {
-  if (auto a = e.refAddresses.find(duk_get_heapptr(ctx, idx)); a != e.refAddresses.end())
-    return argument ? Variant::byRef(*a->second) : a->second->value();
+  if (Variant** a = e.refAddresses.find(duk_get_heapptr(ctx, idx)))
+    return argument ? Variant::byRef(**a) : (*a)->value();
   pushKey(ctx, kHandleKey);
   duk_get_prop(ctx, idx);
   std::optional<int64_t> handle;
