@@ -1,8 +1,10 @@
 #include "dialog/dialog.h"
 
 #include <array>
+#include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/mdl_pict_to_array.h"
 #include "core/mod_cd_browse_for_folder.h"
@@ -10,7 +12,6 @@
 #include "core/mod_show_in_taskbar.h"
 #include "core/write_log_line.h"
 #include "dialog/dialog_event_table.h"
-#include "platform/automation/small_variants.h"
 #include "platform/automation/coerce.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/services/services.h"
@@ -226,7 +227,7 @@ const ClassInfo& Dialog::info() {
         call = [h = r.handler](Object& self, const Args& a) { return (static_cast<Dialog&>(self).*h)(a); };
       } else {
         call = [name = r.name, clear = r.pattern == MemberPattern::Delegate,
-                found = std::make_shared<FoundMember>()](Object& self, const Args& a) {
+                found = std::make_shared<MemberCache>()](Object& self, const Args& a) {
           return static_cast<Dialog&>(self).forward(name, clear, a, {}, found.get());
         };
       }
@@ -245,18 +246,25 @@ void Dialog::registerProgId() {
 }
 
 Variant Dialog::forward(BStrView formMember, bool clearErrors, const Args& a, std::span<const size_t> order,
-                        FoundMember* found) {
+                        MemberCache* found) {
   if (clearErrors && a.size() >= 2) ClearErrorParameters(a[a.size() - 2], a[a.size() - 1]);
   if (!formObject_) raise(err::ObjectVariableNotSet);
   const size_t n = order.empty() ? a.size() : order.size();
-  SmallVariants<16> refBuffer(n);
-  for (size_t i = 0; i < n; ++i) refBuffer.push(Variant::byRef(a[order.empty() ? i : order[i]]));
-  const std::span<Variant> refs = refBuffer.span();
+  std::array<Variant*, 24> inlineTargets;
+  std::vector<Variant*> heapTargets(n > inlineTargets.size() ? n : 0);
+  const std::span<Variant*> targets(n > inlineTargets.size() ? heapTargets.data() : inlineTargets.data(), n);
+  for (size_t i = 0; i < n; ++i) targets[i] = &a[order.empty() ? i : order[i]];
   const ObjectRef form = formObject_;  // the call may end in this object's release
-  if (!found) return form->invoke(formMember, InvokeKind::Method, refs);
-  if (found->cls != &form->classInfo()) *found = {&form->classInfo(), form->classInfo().find(formMember, InvokeKind::Method)};
-  if (!found->member) raise(err::MemberNotSupported);
-  return invokeMember(*form, *found->member, refs);
+  const MemberInfo* member = found ? found->find(form->classInfo(), formMember, InvokeKind::Method)
+                                   : form->classInfo().find(formMember, InvokeKind::Method);
+  if (!member) raise(err::MemberNotSupported);
+  if (found) return invokeMemberByRef(*form, *member, targets);
+  // As a call by name: a failed allocation is "Out of memory".
+  try {
+    return invokeMemberByRef(*form, *member, targets);
+  } catch (const std::bad_alloc&) {
+    raise(err::OutOfMemory);
+  }
 }
 
 // ---------------------------------------------------------------------------

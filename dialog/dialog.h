@@ -134,12 +134,8 @@ class Dialog : public Object {
   // Forwarding: the by-value arguments are the call's own copies already;
   // each argument goes to the form member `formMember` as a reference.
   // `found` (optional) keeps the member found on the form's class.
-  struct FoundMember {
-    const ClassInfo* cls = nullptr;
-    const MemberInfo* member = nullptr;
-  };
   Variant forward(BStrView formMember, bool clearErrors, const Args& a, std::span<const size_t> order = {},
-                  FoundMember* found = nullptr);
+                  MemberCache* found = nullptr);
 
  protected:
   void terminate() override;

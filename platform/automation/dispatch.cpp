@@ -191,18 +191,19 @@ class BoundValues {
   std::vector<Variant*> heapSlots_;
 };
 
-}  // namespace
-
-Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
+// Binds `count` arguments, the i-th being arg(i), as `m` declares its
+// parameters, and calls it.
+template <class Arg>
+Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
   const size_t n = m.params.size();
-  if (args.size() > n) raise(err::WrongNumberOfArguments);
+  if (count > n) raise(err::WrongNumberOfArguments);
   // By-value parameters get their own copies; by-reference ones point at the
   // caller's variable (or at the argument slot when the caller passed a value).
   BoundValues values(n);
   Variant** slots = values.slots();
   for (size_t i = 0; i < n; ++i) {
     const ParamInfo& p = m.params[i];
-    Variant* a = i < args.size() ? &args[i].deref() : nullptr;
+    Variant* a = i < count ? &arg(i).deref() : nullptr;
     if (!a || a->isMissing()) {
       if (!p.optional) raise(err::ArgumentNotOptional);
       slots[i] = values.hold(Variant::missing());
@@ -213,6 +214,20 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
     }
   }
   return m.call(self, Args(std::span<Variant*>(slots, n)));
+}
+
+}  // namespace
+
+Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
+  if (m.params.empty()) {
+    if (!args.empty()) raise(err::WrongNumberOfArguments);
+    return m.call(self, Args({}));
+  }
+  return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; });
+}
+
+Variant invokeMemberByRef(Object& self, const MemberInfo& m, std::span<Variant* const> targets) {
+  return bindAndCall(self, m, targets.size(), [targets](size_t i) -> Variant& { return *targets[i]; });
 }
 
 int32_t paramIdOf(const MemberInfo& m, BStrView name) {

@@ -214,6 +214,10 @@ bool sameName(BStrView a, BStrView b);
 // Calls a member through the table, binding the arguments as declared.
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args);
 
+// The same call with each argument a reference to targets[i] (as if each were
+// Variant::byRef(*targets[i])), without making the references.
+Variant invokeMemberByRef(Object& self, const MemberInfo& m, std::span<Variant* const> targets);
+
 // The ID of parameter `name` of `m` for named arguments: its position
 // (case-insensitive match); -1 when the member has no such parameter.
 int32_t paramIdOf(const MemberInfo& m, BStrView name);

@@ -88,6 +88,86 @@ TEST(Dispatch, FailuresCarryTheRuntimeNumbers) {
   EXPECT_EQ(errorOf([] { createObject(u"No.Such.Class"); }), 429);
 }
 
+// Each case runs once with references made by the caller and once with the
+// references' targets given directly: the two bind alike.
+TEST(Dispatch, TargetsGivenDirectlyBindAsTheirReferencesWould) {
+  Ref<Probe> p = makeRef<Probe>();
+  const MemberInfo& change = *p->classInfo().find(u"Change", InvokeKind::Method);
+  struct Case {
+    const char* name;
+    int targets;          // how many of the three Variants are passed
+    bool firstMissing;    // the required parameter left missing
+    bool typedOut;        // the by-reference parameter reaches a 16-bit integer
+    int32_t error;
+  };
+  const Case cases[] = {
+      {"value and reference", 2, false, false, 0},      {"all three", 3, false, false, 0},
+      {"only the required one", 1, false, false, 0},    {"a typed reference", 2, false, true, 0},
+      {"the required one missing", 2, true, false, 449}, {"none", 0, false, false, 449},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Variant results[2];
+    Variant outs[2];
+    int16_t typed[2] = {0, 0};
+    BStr mines[2];
+    for (int way = 0; way < 2; ++way) {
+      int16_t& shortOut = typed[way];
+      Variant mine(u"mine"), chained = Variant::byRef(mine), out(0), extra(u"x");
+      Variant typedRef = Variant::byRef(shortOut);
+      Variant missing = Variant::missing();
+      Variant* targets[] = {c.firstMissing ? &missing : &chained, c.typedOut ? &typedRef : &out, &extra};
+      const std::span<Variant*> given(targets, static_cast<size_t>(c.targets));
+      int32_t error = 0;
+      if (way == 0) {
+        std::vector<Variant> refs;
+        for (Variant* t : given) refs.push_back(Variant::byRef(*t));
+        error = errorOf([&] { results[way] = invokeMember(*p, change, refs); });
+      } else {
+        error = errorOf([&] { results[way] = invokeMemberByRef(*p, change, given); });
+      }
+      EXPECT_EQ(error, c.error);
+      outs[way] = out;
+      mines[way] = mine.asBStr();
+    }
+    EXPECT_EQ(results[0], results[1]);
+    EXPECT_EQ(outs[0], outs[1]);
+    EXPECT_EQ(typed[0], typed[1]);
+    EXPECT_EQ(mines[1], u"mine");  // a by-value parameter is the callee's copy
+    EXPECT_EQ(typed[1], c.typedOut ? 42 : 0);
+  }
+  Variant a(1), b(2), c(3), d(4);
+  Variant* four[] = {&a, &b, &c, &d};
+  EXPECT_EQ(errorOf([&] { invokeMemberByRef(*p, change, four); }), 450);
+}
+
+TEST(Dispatch, AMemberWithoutParametersRefusesArguments) {
+  Ref<Probe> p = makeRef<Probe>();
+  std::vector<Variant> caption{Variant(u"c")};
+  p->invoke(u"Caption", InvokeKind::PropertyPut, caption);
+  const MemberInfo& get = *p->classInfo().find(u"Caption", InvokeKind::PropertyGet);
+  EXPECT_EQ(invokeMember(*p, get, {}), Variant(u"c"));
+  std::vector<Variant> one{Variant::missing()};
+  EXPECT_EQ(errorOf([&] { invokeMember(*p, get, one); }), 450);
+}
+
+TEST(Dispatch, AMemberCacheFindsAgainForAnotherClass) {
+  ClassInfo other(u"Other", &Probe::info());
+  other.method<&Probe::Item>(u"Caption", {in(u"Index")});
+  MemberCache cache;
+  const MemberInfo* own = cache.find(Probe::info(), u"CAPTION", InvokeKind::PropertyGet);
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(own->kind, InvokeKind::PropertyGet);
+  EXPECT_EQ(cache.find(Probe::info(), u"Caption", InvokeKind::PropertyGet), own);
+  const MemberInfo* replaced = cache.find(other, u"Caption", InvokeKind::PropertyGet);
+  ASSERT_NE(replaced, nullptr);
+  EXPECT_NE(replaced, own);
+  EXPECT_EQ(cache.find(Probe::info(), u"Caption", InvokeKind::PropertyGet), own);
+  MemberCache unknown;
+  EXPECT_EQ(unknown.find(Probe::info(), u"NoSuchMember", InvokeKind::Method), nullptr);
+  EXPECT_EQ(unknown.find(Probe::info(), u"NoSuchMember", InvokeKind::Method), nullptr);
+}
+
 // Change(byValue, [byRef], [extra]) with named arguments after positional ones.
 TEST(Dispatch, NamedArgumentsBindByParameterName) {
   Ref<Probe> p = makeRef<Probe>();
