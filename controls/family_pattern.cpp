@@ -26,6 +26,31 @@ void writeElement(Control& c, const FamilyProperty& p, const Variant& v) {
 Variant arrayVariant(Form& form, BStrView name) { return Variant(ObjectRef(&form.array(name))); }
 
 
+// Types whose conversion gives a plain value of the type back unchanged.
+bool keepsItsType(uint16_t type) {
+  switch (type) {
+    case VT_I2:
+    case VT_I4:
+    case VT_UI1:
+    case VT_R4:
+    case VT_R8:
+    case VT_BOOL:
+    case VT_BSTR: return true;
+    default: return false;
+  }
+}
+
+// Get's write of a value read from an element: param.assign(changeType(got,
+// type)), without the copies where the value is already of the type or the
+// parameter is a plain Variant.
+void assignRead(Variant& param, Variant&& got, uint16_t type) {
+  if (got.vt() != type || !keepsItsType(type)) got = changeType(got, type);
+  if (Variant& target = param.deref(); !target.isByRef())
+    target = std::move(got);
+  else
+    param.assign(got);
+}
+
 // The rows whose Get type (or Set conversion) says that member carries them.
 std::vector<size_t> rowsCarrying(const FamilySpec& spec, uint16_t FamilyProperty::*type) {
   std::vector<size_t> rows;
@@ -196,14 +221,16 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
                 const FamilyProperty& p = specPtr->properties[getProps[k]];
                 // A property that cannot be read keeps the caller's value.
                 ignoreErrors([&] {
+                  Variant got;
                   if (p.read) {
-                    param.assign(changeType(p.read(*element), p.getType));
-                    return;
+                    got = p.read(*element);
+                  } else {
+                    const MemberInfo* get = (*readCache)[k].find(
+                        element->classInfo(), p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
+                    if (!get) raise(err::MemberNotSupported);
+                    got = invokeMember(*element, *get, {});
                   }
-                  const MemberInfo* get = (*readCache)[k].find(
-                      element->classInfo(), p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
-                  if (!get) raise(err::MemberNotSupported);
-                  param.assign(changeType(invokeMember(*element, *get, {}), p.getType));
+                  assignRead(param, std::move(got), p.getType);
                 });
               }
               return Variant();

@@ -199,6 +199,44 @@ TEST_F(Families, EventsOfLoadedElementsReachTheListenerWithTheirIndex) {
   EXPECT_EQ(click->args[0], Variant::i2(2));
 }
 
+TEST_F(Families, GetConvertsToEachRowsTypeAndWritesThroughTypedReferences) {
+  Variant n, d, none = Variant::missing();
+  Variant index = call(u"LoadCommand", {nullptr, &n, &d});
+  Variant caption(u"12"), left(150), yes(true);
+  call(u"SetCommand", {&index, &caption, &none, &none, &none, &yes, &left, &none, &none, &none, &none, &n, &d});
+  ASSERT_EQ(n, Variant::i2(0));
+  BStr captionText;
+  int16_t captionNumber = 7;
+  int32_t tabIndex = -1;
+  double leftTwips = 0;
+  BStr topText;
+  Variant visible(u"keep"), width = Variant::i2(1);
+  Variant args[] = {Variant::byRef(captionText), Variant::missing(), Variant::missing(), Variant::byRef(tabIndex),
+                    Variant::byRef(visible), Variant::byRef(leftTwips), Variant::byRef(topText),
+                    Variant::byRef(width), Variant::missing()};
+  std::vector<Variant*> pointers{&index};
+  for (Variant& a : args) pointers.push_back(&a);
+  pointers.insert(pointers.end(), {&n, &d});
+  call(u"GetCommand", pointers);
+  EXPECT_EQ(n, Variant::i2(0));
+  EXPECT_EQ(captionText, u"12");
+  EXPECT_EQ(tabIndex, toI4(form->array(u"Command").item(toI2(index)).invoke(u"TabIndex", InvokeKind::PropertyGet, {})));
+  EXPECT_EQ(visible, Variant(true));
+  EXPECT_EQ(leftTwips, 150.0);
+  EXPECT_FALSE(topText.empty());
+  EXPECT_EQ(width.vt(), VT_R4);
+  // A caption into a 16-bit integer: converted when it is a number, else the
+  // integer keeps its value.
+  args[0] = Variant::byRef(captionNumber);
+  call(u"GetCommand", pointers);
+  EXPECT_EQ(captionNumber, 12);
+  caption = Variant(u"OK");
+  call(u"SetCommand", {&index, &caption, &none, &none, &none, &none, &none, &none, &none, &none, &none, &n, &d});
+  call(u"GetCommand", pointers);
+  EXPECT_EQ(captionNumber, 12);
+  EXPECT_EQ(n, Variant::i2(0));
+}
+
 TEST_F(Families, MembersReachTheFormTheyAreCalledOnAndNoOtherObject) {
   Variant n, d, none = Variant::missing();
   Variant zero(0), caption(u"first");
