@@ -215,6 +215,7 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
               const Ref<Control> element(familyProbe(form, *specPtr, a[0], out));
               if (!element) return Variant();
               ErrorOut{out.number, out.description}.clear();
+              const ClassInfo& cls = element->classInfo();
               for (size_t k = 0; k < n; ++k) {
                 Variant& param = a[k + 1];
                 if (param.isMissing()) continue;
@@ -226,7 +227,7 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
                     got = p.read(*element);
                   } else {
                     const MemberInfo* get = (*readCache)[k].find(
-                        element->classInfo(), p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
+                        cls, p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyGet);
                     if (!get) raise(err::MemberNotSupported);
                     got = invokeMember(*element, *get, {});
                   }

@@ -46,6 +46,7 @@ BStr lowered(BStrView s) {
 
 bool sameName(BStrView a, BStrView b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;  // the same spelling, as a rule
   for (size_t i = 0; i < a.size(); ++i)
     if (lower(a[i]) != lower(b[i])) return false;
   return true;

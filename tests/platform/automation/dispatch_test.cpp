@@ -348,6 +348,23 @@ TEST(CollectionTest, PositionsKeysAndFailures) {
 namespace svx {
 namespace {
 
+TEST(NameIndexTest, OnlyAsciiLettersFoldInNameComparisons) {
+  const struct {
+    const char16_t* a;
+    const char16_t* b;
+    bool same;
+  } cases[] = {
+      {u"Caption", u"Caption", true},  {u"Caption", u"CAPTION", true},  {u"caption", u"CaPtIoN", true},
+      {u"Caption", u"Captio", false},  {u"Caption", u"Captions", false}, {u"", u"", true},
+      {u"A@", u"a`", false},           {u"x[", u"X{", false},            {u"\u00C9", u"\u00E9", false},
+      {u"Item1", u"ITEM1", true},      {u"Item1", u"Item2", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sameName(c.a, c.b), c.same) << utf8(c.a) << " / " << utf8(c.b);
+    EXPECT_EQ(sameName(c.b, c.a), c.same) << utf8(c.b) << " / " << utf8(c.a);
+  }
+}
+
 TEST(NameIndexTest, FindsEveryNameWithoutCaseAcrossGrowth) {
   NameIndex index;
   EXPECT_EQ(index.find(u"Anything"), -1);
