@@ -57,6 +57,30 @@ DialogMemberRow fwd(BStrView name, std::u16string_view spec, BStrView descriptio
   return row(name, M, spec, Errors::Yes, P::Delegate, nullptr, description);
 }
 
+// The drawing members' parameters after the index, if any.
+constexpr std::u16string_view kCircleParams = u"sngX sngY sngRadius lngOLEColor? sngStart? sngEnd? sngAspect?";
+constexpr std::u16string_view kLineParams = u"sngX1 sngY1 sngX2 sngY2 lngOLEColor? boolBox? boolFill?";
+constexpr std::u16string_view kPaintParams =
+    u"byteStdPictureArray sngX1 sngY1 sngWidth1? sngHeight1? sngX2? sngY2? sngWidth2? sngHeight2? lngOpcode?";
+constexpr std::u16string_view kPSetParams = u"sngX sngY lngOLEColor?";
+
+BStr indexed(std::u16string_view spec) { return u"intIndex " + BStr(spec); }
+
+// The drawing members of a surface without an index: `prefix` +
+// CircleAbsolute, LineAbsolute, PaintPicture, PSetAbsolute, then `more`,
+// then PrintText, each described as drawing "on <surface>".
+void addDrawing(std::vector<DialogMemberRow>& r, BStrView prefix, BStrView surface,
+                std::vector<DialogMemberRow> more = {}) {
+  const BStr on = u" on " + BStr(surface) + u".";
+  const BStr p(prefix);
+  r.push_back(fwd(p + u"CircleAbsolute", kCircleParams, u"Draws a circle, ellipse, or arc" + on));
+  r.push_back(fwd(p + u"LineAbsolute", kLineParams, u"Draws lines and rectangles" + on));
+  r.push_back(fwd(p + u"PaintPicture", kPaintParams, u"Draws the contents of a graphics file" + on));
+  r.push_back(fwd(p + u"PSetAbsolute", kPSetParams, u"Sets a point to a specified color" + on));
+  for (DialogMemberRow& m : more) r.push_back(std::move(m));
+  r.push_back(fwd(p + u"PrintText", u"strText", u"Prints text" + on));
+}
+
 // Each word of `names` with a prefix and a suffix ("&strCaption?").
 BStr decorate(std::u16string_view names, std::u16string_view prefix, std::u16string_view suffix) {
   BStr out;
@@ -178,18 +202,16 @@ std::vector<Family> familiesBeforePrinter() {
         fwd(u"SavePictureFromPictureCtrl", u"intIndex strFileName",
             u"Saves to a file the picture of a PictureBox control array element, from the PictureBox controls array, "
             u"based on the index of the control.")},
-       {fwd(u"PictureCtrlCircleAbsolute", u"intIndex sngX sngY sngRadius lngOLEColor? sngStart? sngEnd? sngAspect?",
+       {fwd(u"PictureCtrlCircleAbsolute", indexed(kCircleParams),
             u"Draws a circle, ellipse, or arc on the PictureBox control array element, from the PictureBox controls "
             u"array, identified by the index of the control."),
-        fwd(u"PictureCtrlLineAbsolute", u"intIndex sngX1 sngY1 sngX2 sngY2 lngOLEColor? boolBox? boolFill?",
+        fwd(u"PictureCtrlLineAbsolute", indexed(kLineParams),
             u"Draws lines and rectangles on the PictureBox control array element, from the PictureBox controls array, "
             u"identified by the index of the control."),
-        fwd(u"PictureCtrlPaintPicture",
-            u"intIndex byteStdPictureArray sngX1 sngY1 sngWidth1? sngHeight1? sngX2? sngY2? sngWidth2? sngHeight2? "
-            u"lngOpcode?",
+        fwd(u"PictureCtrlPaintPicture", indexed(kPaintParams),
             u"Draws the contents of a graphics file, represented by the byte array, on the PictureBox control array "
             u"element, from the PictureBox controls array, identified by the index of the control."),
-        fwd(u"PictureCtrlPSetAbsolute", u"intIndex sngX sngY lngOLEColor?",
+        fwd(u"PictureCtrlPSetAbsolute", indexed(kPSetParams),
             u"Sets a point on the PictureBox control array element, from the PictureBox controls array, identified by "
             u"the index of the control, to a specified color."),
         fwd(u"PictureCtrlPrintText", u"intIndex strText",
@@ -270,16 +292,7 @@ std::vector<DialogMemberRow> buildRows() {
   r.push_back(fwd(u"SetForm", u"strCaption? sngLeft? sngTop? sngWidth? sngHeight?",
                   u"Sets the caption, the position and the size of the dialog."));
   r.push_back(fwd(u"FormObject", u"", u"Returns a reference to the form of the dialog."));
-  r.push_back(fwd(u"FormCircleAbsolute", u"sngX sngY sngRadius lngOLEColor? sngStart? sngEnd? sngAspect?",
-                  u"Draws a circle, ellipse, or arc on the dialog."));
-  r.push_back(fwd(u"FormLineAbsolute", u"sngX1 sngY1 sngX2 sngY2 lngOLEColor? boolBox? boolFill?",
-                  u"Draws lines and rectangles on the dialog."));
-  r.push_back(fwd(u"FormPaintPicture",
-                  u"byteStdPictureArray sngX1 sngY1 sngWidth1? sngHeight1? sngX2? sngY2? sngWidth2? sngHeight2? "
-                  u"lngOpcode?",
-                  u"Draws the contents of a graphics file on the dialog."));
-  r.push_back(fwd(u"FormPSetAbsolute", u"sngX sngY lngOLEColor?", u"Sets a point to a specified color on the dialog."));
-  r.push_back(fwd(u"FormPrintText", u"strText", u"Prints text on the dialog."));
+  addDrawing(r, u"Form", u"the dialog");
 
   // Hosted ActiveX controls.
   r.push_back(fwd(u"AddActiveXControlWithoutEvents", kActiveXAdd,
@@ -306,21 +319,11 @@ std::vector<DialogMemberRow> buildRows() {
   r.push_back(fwd(u"SetPrinterObject", u"strDeviceName",
                   u"Changes the particular printer that the Printer object points to."));
   r.push_back(fwd(u"PrinterObject", u"", u"Enables you to communicate with the default system printer."));
-  r.push_back(fwd(u"PrinterCircleAbsolute", u"sngX sngY sngRadius lngOLEColor? sngStart? sngEnd? sngAspect?",
-                  u"Draws a circle, ellipse, or arc on the default Printer object."));
-  r.push_back(fwd(u"PrinterLineAbsolute", u"sngX1 sngY1 sngX2 sngY2 lngOLEColor? boolBox? boolFill?",
-                  u"Draws lines and rectangles on the default Printer object."));
-  r.push_back(fwd(u"PrinterPaintPicture",
-                  u"byteStdPictureArray sngX1 sngY1 sngWidth1? sngHeight1? sngX2? sngY2? sngWidth2? sngHeight2? "
-                  u"lngOpcode?",
-                  u"Draws the contents of a graphics file on the default Printer object."));
-  r.push_back(fwd(u"PrinterPSetAbsolute", u"sngX sngY lngOLEColor?",
-                  u"Sets a point to a specified color on the default Printer object."));
-  r.push_back(fwd(u"PrinterPrintTabbedText", u"varTabbedInfoArray boolSuppresCRLFAfterPrint?",
+  addDrawing(r, u"Printer", u"the default Printer object",
+             {fwd(u"PrinterPrintTabbedText", u"varTabbedInfoArray boolSuppresCRLFAfterPrint?",
                   u"Prints text on the default Printer object; the text to print is passed through the "
-                  u"varTabbedInfoArray array with an arbitrary number of rows and two columns: first column represents "
-                  u"the position of the text; second column indicates the text to print."));
-  r.push_back(fwd(u"PrinterPrintText", u"strText", u"Prints text on the default Printer object."));
+                  u"varTabbedInfoArray array with an arbitrary number of rows and two columns: first column "
+                  u"represents the position of the text; second column indicates the text to print.")});
   for (const Family& f : familiesAfterPrinter()) addFamily(r, f);
 
   // Common dialogs.
