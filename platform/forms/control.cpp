@@ -343,43 +343,49 @@ void Control::declareFont(ClassInfo& ci) {
   ci.get<&Control::FontObjectOf>(u"Font").set<&Control::setFontFrom>(u"Font", {in(u"Value")});
 }
 
+void Control::declarePlacement(ClassInfo& ci) {
+  ci.get<&Control::Left>(u"Left")
+      .let<&Control::letLeft>(u"Left", {in(u"Value")})
+      .get<&Control::Top>(u"Top")
+      .let<&Control::letTop>(u"Top", {in(u"Value")})
+      .get<&Control::Width>(u"Width")
+      .let<&Control::letWidth>(u"Width", {in(u"Value")})
+      .get<&Control::Height>(u"Height")
+      .let<&Control::letHeight>(u"Height", {in(u"Value")})
+      .get<&Control::Visible>(u"Visible")
+      .let<&Control::letVisible>(u"Visible", {in(u"Value")})
+      .get<&Control::TabIndex>(u"TabIndex")
+      .let<&Control::letTabIndex>(u"TabIndex", {in(u"Value")})
+      .get<&Control::TabStop>(u"TabStop")
+      .let<&Control::letTabStop>(u"TabStop", {in(u"Value")})
+      .get<&Control::CausesValidation>(u"CausesValidation")
+      .let<&Control::letCausesValidation>(u"CausesValidation", {in(u"Value")})
+      .get<&Control::HWnd>(u"hWnd")
+      .method<&Control::ZOrder>(u"ZOrder", {inOpt(u"Position")})
+      .method<&Control::SetFocus>(u"SetFocus", {})
+      .method<&Control::Move>(u"Move", {in(u"Left"), inOpt(u"Top"), inOpt(u"Width"), inOpt(u"Height")});
+}
+
 const ClassInfo& Control::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Control")
-          .get<&Control::Name>(u"Name")
-          .get<&Control::Index>(u"Index")
-          .get<&Control::Tag>(u"Tag")
-          .let<&Control::letTag>(u"Tag", {in(u"Value")})
-          .get<&Control::Container>(u"Container")
-          .set<&Control::setContainerRef>(u"Container", {in(u"Value")})
-          .get<&Control::Enabled>(u"Enabled")
-          .let<&Control::letEnabled>(u"Enabled", {in(u"Value")})
-          .get<&Control::Parent>(u"Parent")
-          .get<&Control::Left>(u"Left")
-          .let<&Control::letLeft>(u"Left", {in(u"Value")})
-          .get<&Control::Top>(u"Top")
-          .let<&Control::letTop>(u"Top", {in(u"Value")})
-          .get<&Control::Width>(u"Width")
-          .let<&Control::letWidth>(u"Width", {in(u"Value")})
-          .get<&Control::Height>(u"Height")
-          .let<&Control::letHeight>(u"Height", {in(u"Value")})
-          .get<&Control::Visible>(u"Visible")
-          .let<&Control::letVisible>(u"Visible", {in(u"Value")})
-          .get<&Control::TabIndex>(u"TabIndex")
-          .let<&Control::letTabIndex>(u"TabIndex", {in(u"Value")})
-          .get<&Control::TabStop>(u"TabStop")
-          .let<&Control::letTabStop>(u"TabStop", {in(u"Value")})
-          .get<&Control::CausesValidation>(u"CausesValidation")
-          .let<&Control::letCausesValidation>(u"CausesValidation", {in(u"Value")})
-          .get<&Control::HWnd>(u"hWnd")
-          .method<&Control::ZOrder>(u"ZOrder", {inOpt(u"Position")})
-          .method<&Control::SetFocus>(u"SetFocus", {})
-          .method<&Control::Move>(u"Move", {in(u"Left"), inOpt(u"Top"), inOpt(u"Width"), inOpt(u"Height")})
-          .method<&Control::Refresh>(u"Refresh", {})
-          .get<&Control::ForeColor>(u"ForeColor")
-          .let<&Control::letForeColor>(u"ForeColor", {in(u"Value")})
-          .get<&Control::BackColor>(u"BackColor")
-          .let<&Control::letBackColor>(u"BackColor", {in(u"Value")});
+  static const ClassInfo ci = [] {
+    ClassInfo c(u"Control");
+    c.get<&Control::Name>(u"Name")
+        .get<&Control::Index>(u"Index")
+        .get<&Control::Tag>(u"Tag")
+        .let<&Control::letTag>(u"Tag", {in(u"Value")})
+        .get<&Control::Container>(u"Container")
+        .set<&Control::setContainerRef>(u"Container", {in(u"Value")})
+        .get<&Control::Enabled>(u"Enabled")
+        .let<&Control::letEnabled>(u"Enabled", {in(u"Value")})
+        .get<&Control::Parent>(u"Parent");
+    declarePlacement(c);
+    c.method<&Control::Refresh>(u"Refresh", {})
+        .get<&Control::ForeColor>(u"ForeColor")
+        .let<&Control::letForeColor>(u"ForeColor", {in(u"Value")})
+        .get<&Control::BackColor>(u"BackColor")
+        .let<&Control::letBackColor>(u"BackColor", {in(u"Value")});
+    return c;
+  }();
   return ci;
 }
 

@@ -154,6 +154,10 @@ class Control : public Object {
   // The Font member (a font object bound to the control; Set copies one in),
   // declared by the kinds that show text.
   static void declareFont(ClassInfo& ci);
+  // Left, Top, Width, Height, Visible, TabIndex, TabStop, CausesValidation,
+  // hWnd, ZOrder, SetFocus and Move: shared with the extender of hosted
+  // controls.
+  static void declarePlacement(ClassInfo& ci);
 
   // Whether the control can take the focus now.
   bool focusable() const;
