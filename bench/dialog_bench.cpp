@@ -40,6 +40,21 @@ void BM_DialogGetCommandElevenArguments(benchmark::State& state) {
 }
 BENCHMARK(BM_DialogGetCommandElevenArguments);
 
+// The family Set of a caption, Visible and the four geometry values, with the
+// error out-parameters by reference.
+void BM_DialogSetCommandSixValues(benchmark::State& state) {
+  ObjectRef d = newDialog();
+  const MemberInfo* set = d->classInfo().find(u"SetCommand", InvokeKind::Method);
+  Variant number, description;
+  std::vector<Variant> args{Variant(0),     Variant(u"OK"),      Variant::missing(), Variant::missing(),
+                            Variant::missing(), Variant(false),  Variant(120),       Variant(240),
+                            Variant(1200),  Variant(360),        Variant::missing(), Variant::byRef(number),
+                            Variant::byRef(description)};
+  for (auto _ : state) benchmark::DoNotOptimize(invokeMember(*d, *set, args));
+  if (!(number == Variant::i2(0))) state.SkipWithError("SetCommand failed");
+}
+BENCHMARK(BM_DialogSetCommandSixValues);
+
 void BM_DialogLoadUnload255Commands(benchmark::State& state) {
   ObjectRef d = newDialog();
   Variant err, desc;

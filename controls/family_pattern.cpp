@@ -1,6 +1,7 @@
 #include "controls/family_pattern.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <typeinfo>
 
 #include "core/free_index.h"
@@ -17,14 +18,16 @@ BStr orDefault(const BStr& name, BStrView prefix, const BStr& family, BStrView s
   return name.empty() ? BStr(prefix) + family + BStr(suffix) : name;
 }
 
-void writeElement(Control& c, const FamilyProperty& p, const Variant& v) {
-  if (p.write) return p.write(c, v);
-  std::vector<Variant> args{v};
-  c.invoke(p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyPut, args);
+// Writes a converted value into the element: through the row's own write,
+// else the element's property (its member found once per class).
+void writeElement(Control& c, const FamilyProperty& p, Variant& converted, MemberCache& put) {
+  if (p.write) return p.write(c, converted);
+  const MemberInfo* m = put.find(c.classInfo(), p.property.empty() ? p.formParam : p.property, InvokeKind::PropertyPut);
+  if (!m) raise(err::MemberNotSupported);
+  invokeMember(c, *m, std::span<Variant>(&converted, 1));
 }
 
 Variant arrayVariant(Form& form, BStrView name) { return Variant(ObjectRef(&form.array(name))); }
-
 
 // Types whose conversion gives a plain value of the type back unchanged.
 bool keepsItsType(uint16_t type) {
@@ -69,6 +72,31 @@ std::vector<ParamInfo> memberParams(const FamilySpec& spec, const std::vector<si
   params.push_back(refOpt(u"ErrDescription"));
   return params;
 }
+
+// What Set does, in the order it does it: the rows passed (in parameter
+// order), the steps that always run, the z-order when passed, stably sorted
+// by their steps. Which of them run is known at the call.
+struct SetPlan {
+  enum class Kind { Row, Always, ZOrder };
+  struct Step {
+    Kind kind;
+    size_t k;  // the row among Set's rows, or the always step
+  };
+  std::vector<size_t> rows;  // Set's rows in the family's table
+  std::vector<Step> steps;
+  std::vector<MemberCache> puts;  // per row of Set
+  MemberCache zOrder;
+
+  explicit SetPlan(const FamilySpec& spec) : rows(rowsCarrying(spec, &FamilyProperty::setType)), puts(rows.size()) {
+    std::vector<std::pair<int, Step>> ordered;
+    for (size_t k = 0; k < rows.size(); ++k) ordered.push_back({spec.properties[rows[k]].setStep, {Kind::Row, k}});
+    for (size_t k = 0; k < spec.alwaysSteps.size(); ++k)
+      ordered.push_back({spec.alwaysSteps[k].setStep, {Kind::Always, k}});
+    ordered.push_back({spec.zOrderStep, {Kind::ZOrder, 0}});
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (const auto& [order, step] : ordered) steps.push_back(step);
+  }
+};
 
 }  // namespace
 
@@ -238,44 +266,46 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
             });
   // Set: the passed values in the family's order, z-order after the
   // geometry, Visible last; the first failure ends it.
-  const std::vector<size_t> setProps = rowsCarrying(spec, &FamilyProperty::setType);
-  const std::vector<ParamInfo> setParams = memberParams(spec, setProps, {refOpt(u"intZOrder")});
-  ci.member(familyMemberName(spec, u"Set"), InvokeKind::Method, setParams,
-            [specPtr, setProps](Object& self, const Args& a) {
-              const size_t n = setProps.size();
+  const auto plan = std::make_shared<SetPlan>(spec);
+  if (plan->rows.size() > 63) throw std::logic_error("family " + utf8(spec.family) + ": too many Set rows");
+  ci.member(familyMemberName(spec, u"Set"), InvokeKind::Method, memberParams(spec, plan->rows, {refOpt(u"intZOrder")}),
+            [specPtr, plan](Object& self, const Args& a) {
+              const size_t n = plan->rows.size();
               Variant& zOrder = a[n + 1];
               const FamilyOut out{a[n + 2], a[n + 3]};
               Form& form = familyForm(self);
               if (!familyProbe(form, *specPtr, a[0], out)) return Variant();
               const ErrorOut report{out.number, out.description};
               report.clear();
-              struct Step {
-                int order;
-                std::function<void()> run;
-              };
-              std::vector<Step> steps;
+              // The values passed, known before any step runs.
+              uint64_t passed = 0;
+              for (size_t k = 0; k < n; ++k)
+                if (!a[k + 1].isMissing()) passed |= uint64_t{1} << k;
+              const bool zOrderPassed = !zOrder.isMissing();
               auto element = [&]() -> Control& { return form.array(specPtr->arrayName).item(toI2(a[0])); };
-              for (size_t k = 0; k < n; ++k) {
-                Variant& param = a[k + 1];
-                if (param.isMissing()) continue;
-                const FamilyProperty& p = specPtr->properties[setProps[k]];
-                steps.push_back({p.setStep, [&, &p = p] {
-                                   const Variant converted =
-                                       p.setType == VT_VARIANT ? param.value() : changeType(param, p.setType);
-                                   writeElement(element(), p, converted);
-                                 }});
-              }
-              for (const FamilyStep& s : specPtr->alwaysSteps)
-                steps.push_back({s.setStep, [&, &s = s] { s.run(element()); }});
-              if (!zOrder.isMissing())
-                steps.push_back({specPtr->zOrderStep, [&] {
-                                   std::vector<Variant> args{zOrder.value()};
-                                   element().invoke(u"ZOrder", InvokeKind::Method, args);
-                                 }});
-              std::stable_sort(steps.begin(), steps.end(),
-                               [](const Step& x, const Step& y) { return x.order < y.order; });
               reportMode(report, [&] {
-                for (const Step& s : steps) s.run();
+                for (const SetPlan::Step& step : plan->steps) {
+                  switch (step.kind) {
+                    case SetPlan::Kind::Row: {
+                      if (((passed >> step.k) & 1) == 0) break;
+                      const Variant& param = a[step.k + 1];
+                      const FamilyProperty& p = specPtr->properties[plan->rows[step.k]];
+                      Variant converted = p.setType == VT_VARIANT ? param.value() : changeType(param, p.setType);
+                      writeElement(element(), p, converted, plan->puts[step.k]);
+                      break;
+                    }
+                    case SetPlan::Kind::Always: specPtr->alwaysSteps[step.k].run(element()); break;
+                    case SetPlan::Kind::ZOrder: {
+                      if (!zOrderPassed) break;
+                      Variant position = zOrder.value();
+                      Control& c = element();
+                      const MemberInfo* m = plan->zOrder.find(c.classInfo(), u"ZOrder", InvokeKind::Method);
+                      if (!m) raise(err::MemberNotSupported);
+                      invokeMember(c, *m, std::span<Variant>(&position, 1));
+                      break;
+                    }
+                  }
+                }
               });
               return Variant();
             });
