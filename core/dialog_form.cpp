@@ -67,7 +67,7 @@ const FormEventRow* controlEventRow(BStrView array, ControlEvent event) {
   // are at hand without hashing its name.
   thread_local BStr lastArray;
   thread_local const Rows* lastRows = nullptr;
-  if (!lastRows || array != lastArray) {
+  if (!lastRows || !sameText(array, lastArray)) {
     const auto it = bySource.find(array);
     if (it == bySource.end()) return nullptr;
     lastArray = BStr(array);

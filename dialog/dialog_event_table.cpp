@@ -183,7 +183,7 @@ const DialogEventRow* findDialogEventByFormEvent(int32_t formEventId, BStrView f
   }();
   if (formEventId >= 1 && static_cast<size_t>(formEventId) < byId.size()) {
     const DialogEventRow* row = byId[static_cast<size_t>(formEventId)];
-    if (row && row->formEvent == formEvent) return row;
+    if (row && sameText(row->formEvent, formEvent)) return row;
   }
   return findDialogEventByFormEvent(formEvent);
 }

@@ -569,20 +569,7 @@ bool toBool(const Variant& v) {
   }
 }
 
-Variant changeType(const Variant& v, uint16_t target) {
-  // A number already of the type (also through a typed reference) stays as it is.
-  switch (target) {
-    case VT_I2:
-    case VT_I4:
-    case VT_UI1:
-    case VT_R4:
-    case VT_R8:
-    case VT_BOOL:
-      if (v.vt() == target) return v;
-      if (v.vt() == (VT_BYREF | target)) return v.value();
-      break;
-    default: break;
-  }
+Variant detail::convertType(const Variant& v, uint16_t target) {
   switch (target) {
     case VT_I2: return Variant::i2(toI2(v));
     case VT_I4: return Variant::i4(toI4(v));

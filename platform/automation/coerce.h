@@ -18,11 +18,22 @@
 
 namespace svx {
 
+namespace detail {
+// changeType for every value that is not already a number of the target type.
+Variant convertType(const Variant& v, uint16_t target);
+inline constexpr uint32_t kNumberTypes =
+    1u << VT_I2 | 1u << VT_I4 | 1u << VT_UI1 | 1u << VT_R4 | 1u << VT_R8 | 1u << VT_BOOL;
+}  // namespace detail
+
 // VariantChangeType to a scalar VarType (VT_I2, VT_I4, VT_R4, VT_R8, VT_CY,
 // VT_DATE, VT_BSTR, VT_BOOL, VT_UI1, VT_VARIANT, VT_DISPATCH, VT_EMPTY,
 // VT_NULL) or to VT_ARRAY|VT_UI1 (the runtime's assignment of a Variant to a
 // Byte array: a Byte array is copied, a String gives its UTF-16 bytes).
-Variant changeType(const Variant& v, uint16_t target);
+// A number already of the type (also through a typed reference) stays as it is.
+inline Variant changeType(const Variant& v, uint16_t target) {
+  if ((v.vt() & ~VT_BYREF) == target && target < 32 && (detail::kNumberTypes >> target & 1u)) return v.value();
+  return detail::convertType(v, target);
+}
 
 int16_t toI2(const Variant& v);   // CInt
 int32_t toI4(const Variant& v);   // CLng

@@ -23,14 +23,15 @@ class SmallVariants {
   ~SmallVariants() { std::destroy_n(inlineData(), size_); }
 
   void push(Variant v) {
-    if (onHeap_)
-      heap_.push_back(std::move(v));
+    if (onHeap_) [[unlikely]]
+      pushOnHeap(std::move(v));
     else
       std::construct_at(inlineData() + size_++, std::move(v));
   }
   std::span<Variant> span() { return onHeap_ ? std::span<Variant>(heap_) : std::span<Variant>(inlineData(), size_); }
 
  private:
+  [[gnu::noinline]] void pushOnHeap(Variant v) { heap_.push_back(std::move(v)); }
   Variant* inlineData() { return std::launder(reinterpret_cast<Variant*>(storage_)); }
 
   alignas(Variant) std::byte storage_[Inline * sizeof(Variant)];

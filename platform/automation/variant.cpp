@@ -13,15 +13,16 @@ uint16_t typedRefType(uint16_t vt) { return static_cast<uint16_t>(vt & ~VT_BYREF
 
 Variant::Variant(std::string_view utf8Text) : Variant(utf16(utf8Text)) {}
 
-Variant::Variant(SafeArray array) : vt_(static_cast<uint16_t>(VT_ARRAY | array.elementType())) {
+Variant::Variant(SafeArray array)
+    : vt_(static_cast<uint16_t>(VT_ARRAY | array.elementType())), held_(Held::Array) {
   std::construct_at(&data_.array, std::make_shared<SafeArray>(std::move(array)));
 }
 
 // The array is copied, never shared between Variants.
 void Variant::copyOwned(const Variant& other) {
-  if (vt_ == VT_BSTR)
+  if (held_ == Held::String)
     std::construct_at(&data_.str, other.data_.str);
-  else if (vt_ == VT_DISPATCH)
+  else if (held_ == Held::Object)
     std::construct_at(&data_.object, other.data_.object);
   else
     std::construct_at(&data_.array, other.data_.array ? std::make_shared<SafeArray>(*other.data_.array)
@@ -29,18 +30,18 @@ void Variant::copyOwned(const Variant& other) {
 }
 
 void Variant::moveOwned(Variant&& other) noexcept {
-  if (vt_ == VT_BSTR)
+  if (held_ == Held::String)
     std::construct_at(&data_.str, std::move(other.data_.str));
-  else if (vt_ == VT_DISPATCH)
+  else if (held_ == Held::Object)
     std::construct_at(&data_.object, std::move(other.data_.object));
   else
     std::construct_at(&data_.array, std::move(other.data_.array));
 }
 
 void Variant::destroyOwned() noexcept {
-  if (vt_ == VT_BSTR)
+  if (held_ == Held::String)
     std::destroy_at(&data_.str);
-  else if (vt_ == VT_DISPATCH)
+  else if (held_ == Held::Object)
     std::destroy_at(&data_.object);
   else
     std::destroy_at(&data_.array);
@@ -49,6 +50,7 @@ void Variant::destroyOwned() noexcept {
 Variant Variant::arrayTypeWithoutArray(VarType elementType) {
   Variant v;
   v.vt_ = static_cast<uint16_t>(VT_ARRAY | elementType);
+  v.held_ = Held::Array;
   std::construct_at(&v.data_.array);
   return v;
 }
@@ -59,7 +61,7 @@ uint16_t Variant::derefType() const {
 }
 
 Variant Variant::typedTarget() const {
-  void* t = data_.scalar.target;
+  void* t = target();
   switch (typedRefType(vt_)) {
     case VT_I2: return Variant::i2(*static_cast<int16_t*>(t));
     case VT_I4: return Variant(*static_cast<int32_t*>(t));
@@ -78,23 +80,24 @@ void Variant::assign(const Variant& v) {
     target = v.value();
     return;
   }
-  void* t = target.data_.scalar.target;
-  const uint16_t type = typedRefType(target.vt_);
   // A value already of the target's type is written as it is.
-  const Variant* from = &v.deref();
-  Variant converted;
-  if (from->vt_ != type) {
-    converted = changeType(v.value(), type);
-    from = &converted;
-  }
-  switch (type) {
-    case VT_I2: *static_cast<int16_t*>(t) = from->asI2(); break;
-    case VT_I4: *static_cast<int32_t*>(t) = from->asI4(); break;
-    case VT_R4: *static_cast<float*>(t) = from->asR4(); break;
-    case VT_R8: *static_cast<double*>(t) = from->asR8(); break;
-    case VT_BOOL: *static_cast<int16_t*>(t) = from->asBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
-    case VT_BSTR: *static_cast<BStr*>(t) = from->asBStr(); break;
-    case VT_UI1: *static_cast<uint8_t*>(t) = from->asUI1(); break;
+  const uint16_t type = typedRefType(target.vt_);
+  if (const Variant& from = v.deref(); from.vt_ == type)
+    target.writeTarget(from);
+  else
+    target.writeTarget(changeType(v.value(), type));
+}
+
+void Variant::writeTarget(const Variant& from) {
+  void* t = target();
+  switch (typedRefType(vt_)) {
+    case VT_I2: *static_cast<int16_t*>(t) = from.asI2(); break;
+    case VT_I4: *static_cast<int32_t*>(t) = from.asI4(); break;
+    case VT_R4: *static_cast<float*>(t) = from.asR4(); break;
+    case VT_R8: *static_cast<double*>(t) = from.asR8(); break;
+    case VT_BOOL: *static_cast<int16_t*>(t) = from.asBool() ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case VT_BSTR: *static_cast<BStr*>(t) = from.asBStr(); break;
+    case VT_UI1: *static_cast<uint8_t*>(t) = from.asUI1(); break;
     default: raise(err::TypeMismatch);
   }
 }
@@ -107,7 +110,7 @@ bool operator==(const Variant& a, const Variant& b) {
     if (!x || !y) return x == y;
     return *x == *y;
   }
-  if (a.vt_ & VT_BYREF) return a.data_.scalar.target == b.data_.scalar.target;
+  if (a.vt_ & VT_BYREF) return a.target() == b.target();
   switch (a.vt_) {
     case VT_EMPTY:
     case VT_NULL: return true;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,12 @@ namespace svx {
 
 using BStr = std::u16string;
 using BStrView = std::u16string_view;
+
+// Exact equality of two texts, compared as bytes (the standard comparison of
+// UTF-16 text goes one code unit at a time), for lookups on hot paths.
+inline bool sameText(BStrView a, BStrView b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
 
 enum VarType : uint16_t {
   VT_EMPTY = 0,
@@ -72,20 +79,20 @@ inline constexpr int16_t VARIANT_FALSE = 0;
 class Variant {
  public:
   Variant() = default;  // Empty
-  Variant(const Variant& other) : vt_(other.vt_) {
-    if (owns(vt_))
+  Variant(const Variant& other) : vt_(other.vt_), held_(other.held_) {
+    if (held_ != Held::Word)
       copyOwned(other);
     else
       data_.scalar = other.data_.scalar;
   }
-  Variant(Variant&& other) noexcept : vt_(other.vt_) {
-    if (owns(vt_))
+  Variant(Variant&& other) noexcept : vt_(other.vt_), held_(other.held_) {
+    if (held_ != Held::Word)
       moveOwned(std::move(other));
     else
       data_.scalar = other.data_.scalar;
   }
   Variant& operator=(const Variant& other) {
-    if (!owns(vt_) && !owns(other.vt_)) {
+    if (held_ == Held::Word && other.held_ == Held::Word) {
       vt_ = other.vt_;
       data_.scalar = other.data_.scalar;
     } else if (this != &other) {
@@ -95,7 +102,7 @@ class Variant {
     return *this;
   }
   Variant& operator=(Variant&& other) noexcept {
-    if (!owns(vt_) && !owns(other.vt_)) {
+    if (held_ == Held::Word && other.held_ == Held::Word) {
       vt_ = other.vt_;
       data_.scalar = other.data_.scalar;
     } else if (this != &other) {
@@ -107,7 +114,7 @@ class Variant {
     return *this;
   }
   ~Variant() {
-    if (owns(vt_)) destroyOwned();
+    if (held_ != Held::Word) destroyOwned();
   }
 
   // Typed constructors. Integral literals default to Long (VT_I4) as in the
@@ -116,13 +123,13 @@ class Variant {
   Variant(double v) : vt_(VT_R8) { data_.scalar.r8 = v; }
   Variant(float v) : vt_(VT_R4) { data_.scalar.r4 = v; }
   Variant(bool v) : vt_(VT_BOOL) { data_.scalar.i2 = v ? VARIANT_TRUE : VARIANT_FALSE; }
-  Variant(BStr v) : vt_(VT_BSTR) { std::construct_at(&data_.str, std::move(v)); }
+  Variant(BStr v) : vt_(VT_BSTR), held_(Held::String) { std::construct_at(&data_.str, std::move(v)); }
   Variant(const char16_t* v) : Variant(BStr(v)) {}
   Variant(std::string_view utf8);
   Variant(const char* utf8) : Variant(std::string_view(utf8)) {}
   Variant(Currency v) : vt_(VT_CY) { data_.scalar.cy = v.scaled; }
   Variant(Date v) : vt_(VT_DATE) { data_.scalar.r8 = v.value; }
-  Variant(ObjectRef v) : vt_(VT_DISPATCH) { std::construct_at(&data_.object, std::move(v)); }
+  Variant(ObjectRef v) : vt_(VT_DISPATCH), held_(Held::Object) { std::construct_at(&data_.object, std::move(v)); }
   Variant(SafeArray array);
 
   static Variant empty() { return {}; }
@@ -181,15 +188,15 @@ class Variant {
   const ObjectRef& asObject() const { return expect(vt_ == VT_DISPATCH).data_.object; }
   // Null when the Variant is an array type that holds no array.
   // (An array Variant owns its array alone: copies of the Variant copy it.)
-  const SafeArray* asArray() const { return expect(ownsArray(vt_)).data_.array.get(); }
-  SafeArray* asArray() { return expect(ownsArray(vt_)).data_.array.get(); }
+  const SafeArray* asArray() const { return expect(held_ == Held::Array).data_.array.get(); }
+  SafeArray* asArray() { return expect(held_ == Held::Array).data_.array.get(); }
 
   // References: the Variant that a VT_BYREF|VT_VARIANT points at, followed
   // through any chain of such references. A Variant that is not such a
   // reference returns itself.
   const Variant& deref() const {
     const Variant* v = this;
-    while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(v->data_.scalar.target);
+    while (v->vt_ == (VT_BYREF | VT_VARIANT)) v = static_cast<const Variant*>(v->target());
     return *v;
   }
   Variant& deref() { return const_cast<Variant&>(std::as_const(*this).deref()); }
@@ -210,8 +217,8 @@ class Variant {
   friend bool operator==(const Variant& a, const Variant& b);
 
  private:
-  // The payload is chosen by vt_: a scalar (numbers, dates, error codes and
-  // every reference's target) or one of the three owning payloads.
+  // The payload: a word (numbers, dates, error codes and every reference's
+  // target) or one of the three owning payloads, as held_ says.
   union Scalar {
     int16_t i2;  // VT_I2, VT_BOOL
     int32_t i4;
@@ -230,9 +237,9 @@ class Variant {
     ObjectRef object;                  // VT_DISPATCH
     std::shared_ptr<SafeArray> array;  // VT_ARRAY|...
   };
+  // Which member of the payload is alive.
+  enum class Held : uint8_t { Word, String, Object, Array };
 
-  static bool ownsArray(uint16_t vt) { return (vt & (VT_BYREF | VT_ARRAY)) == VT_ARRAY; }
-  static bool owns(uint16_t vt) { return vt == VT_BSTR || vt == VT_DISPATCH || ownsArray(vt); }
   static Variant scalar(uint16_t vt, Scalar s) {
     Variant v;
     v.vt_ = vt;
@@ -246,7 +253,7 @@ class Variant {
   }
   Variant& expect(bool ok) { return const_cast<Variant&>(std::as_const(*this).expect(ok)); }
 
-  // The owning payloads; vt_ says which one.
+  // The owning payloads; held_ says which one.
   void copyOwned(const Variant& other);
   void moveOwned(Variant&& other) noexcept;
   void destroyOwned() noexcept;
@@ -254,8 +261,12 @@ class Variant {
   uint16_t derefType() const;
   // The value of a typed reference (VT_BYREF|VT_I2 ...), as a plain Variant.
   Variant typedTarget() const;
+  // Writes `from`, a plain value of this typed reference's type, into its target.
+  void writeTarget(const Variant& from);
+  void* target() const { return data_.scalar.target; }
 
   uint16_t vt_ = VT_EMPTY;
+  Held held_ = Held::Word;
   Payload data_;
 };
 

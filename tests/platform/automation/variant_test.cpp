@@ -273,6 +273,17 @@ TEST(VariantRef, TypedTargetsTakeTheirTypeOrKeepTheirValue) {
   EXPECT_EQ(flag, VARIANT_TRUE);  // a Boolean is stored as True, whatever number made it
 }
 
+TEST(Variant, SameTextComparesEveryCodeUnit) {
+  const BStr nul(u"A\0B", 3);
+  EXPECT_TRUE(sameText(u"", u""));
+  EXPECT_TRUE(sameText(u"CommandMouseMove", BStr(u"CommandMouseMove")));
+  EXPECT_TRUE(sameText(nul, BStr(u"A\0B", 3)));
+  EXPECT_FALSE(sameText(nul, u"A"));                 // stops at no NUL
+  EXPECT_FALSE(sameText(u"Command", u"CommandMouse"));  // a prefix
+  EXPECT_FALSE(sameText(u"check", u"Check"));           // case counts
+  EXPECT_FALSE(sameText(u"\xD83D\xDE00", u"\xD83D\xDE01"));
+}
+
 // Up to its inline count on the stack, beyond it on the heap; either way
 // the values stay in order and are destroyed with the buffer.
 TEST(Variant, SmallVariantsHoldTheirValuesInOrder) {
