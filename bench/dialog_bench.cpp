@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "dialog/dialog.h"
@@ -54,6 +55,23 @@ void BM_DialogSetCommandSixValues(benchmark::State& state) {
   if (!(number == Variant::i2(0))) state.SkipWithError("SetCommand failed");
 }
 BENCHMARK(BM_DialogSetCommandSixValues);
+
+// The family Get of a list's hundred items, as one array.
+void BM_DialogGetListHundredItems(benchmark::State& state) {
+  ObjectRef d = newDialog();
+  SafeArray items(VT_VARIANT, {{0, 100}});
+  for (int32_t k = 0; k < 100; ++k) items.set(k, Variant(u"Item " + utf16(std::to_string(k))));
+  Variant number, description, got;
+  std::vector<Variant> set{Variant(0), Variant(std::move(items)), Variant::missing(), Variant::missing(),
+                           Variant::missing(), Variant::missing(), Variant::missing(), Variant::missing(),
+                           Variant::missing(), Variant::missing(), Variant::byRef(number), Variant::byRef(description)};
+  d->invoke(u"SetList", InvokeKind::Method, set);
+  const MemberInfo* get = d->classInfo().find(u"GetList", InvokeKind::Method);
+  std::vector<Variant> args{Variant(0), Variant::byRef(got)};
+  for (auto _ : state) benchmark::DoNotOptimize(invokeMember(*d, *get, args));
+  if (!got.isArray() || got.asArray()->ubound(1) != 99) state.SkipWithError("GetList did not read the items");
+}
+BENCHMARK(BM_DialogGetListHundredItems);
 
 void BM_DialogLoadUnload255Commands(benchmark::State& state) {
   ObjectRef d = newDialog();

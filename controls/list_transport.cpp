@@ -1,5 +1,8 @@
 #include "controls/list_transport.h"
 
+#include <array>
+#include <span>
+
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
 
@@ -7,7 +10,19 @@ namespace svx {
 
 namespace {
 
+// A member of the element called once per item: found once per list.
+class ItemMember {
+ public:
+  ItemMember(Control& c, BStrView name, InvokeKind kind) : c_(c), m_(c.classInfo().find(name, kind)) {}
+  Variant operator()(std::span<Variant> args) const {
+    if (!m_) raise(err::MemberNotSupported);
+    return invokeMember(c_, *m_, args);
+  }
 
+ private:
+  Control& c_;
+  const MemberInfo* m_;
+};
 
 // One array of Variants, element k for item k; an empty list gives an array
 // Variant without an array.
@@ -16,40 +31,52 @@ Variant listOut(Control& c, F&& element) {
   const int16_t n = listCount(c);
   if (n <= 0) return Variant::arrayTypeWithoutArray(VT_VARIANT);
   SafeArray out(VT_VARIANT, {{0, n}});
-  for (int16_t k = 0; k < n; ++k) out.set(k, element(c, k));
+  for (int16_t k = 0; k < n; ++k) out.set(k, element(k));
   return Variant(std::move(out));
 }
 
-Variant itemText(Control& c, int16_t k) {
-  std::vector<Variant> at{Variant::i2(k)};
-  return Variant(toBStr(c.invoke(u"List", InvokeKind::PropertyGet, at)));
+Variant itemTexts(Control& c) {
+  const ItemMember list(c, u"List", InvokeKind::PropertyGet);
+  return listOut(c, [&](int16_t k) {
+    Variant at = Variant::i2(k);
+    return Variant(toBStr(list(std::span<Variant>(&at, 1))));
+  });
 }
 
-Variant itemChecked(Control& c, int16_t k) {
-  std::vector<Variant> at{Variant::i2(k)};
-  return Variant(toBool(c.invoke(u"Selected", InvokeKind::PropertyGet, at)));
+Variant itemChecks(Control& c) {
+  const ItemMember selected(c, u"Selected", InvokeKind::PropertyGet);
+  return listOut(c, [&](int16_t k) {
+    Variant at = Variant::i2(k);
+    return Variant(toBool(selected(std::span<Variant>(&at, 1))));
+  });
 }
 
 // Only an array of Variants is taken; its first dimension is walked from the
 // lower to the upper bound, each element read with one subscript.
 template <class F>
-void listIn(Control& c, const Variant& list, F&& take) {
+void listIn(const Variant& list, F&& take) {
   if (list.vt() != (VT_ARRAY | VT_VARIANT)) return;
   const SafeArray* a = list.asArray();
   if (!a) raise(err::SubscriptOutOfRange);
   const int32_t lower = a->lbound(1), upper = a->ubound(1);
-  for (int32_t i = lower; i <= upper; ++i) take(c, i, a->get(i));
+  for (int32_t i = lower; i <= upper; ++i) take(i, a->get(i));
 }
 
-void appendItem(Control& c, int32_t, const Variant& v) {
-  std::vector<Variant> item{Variant(toBStr(v))};
-  c.invoke(u"AddItem", InvokeKind::Method, item);
+void appendItems(Control& c, const Variant& list) {
+  const ItemMember addItem(c, u"AddItem", InvokeKind::Method);
+  listIn(list, [&](int32_t, const Variant& v) {
+    Variant item(toBStr(v));
+    addItem(std::span<Variant>(&item, 1));
+  });
 }
 
 // The array index names the item, whatever the lower bound.
-void setChecked(Control& c, int32_t i, const Variant& v) {
-  std::vector<Variant> args{Variant(i), Variant(toBool(v))};
-  c.invoke(u"Selected", InvokeKind::PropertyPut, args);
+void setChecks(Control& c, const Variant& list) {
+  const ItemMember selected(c, u"Selected", InvokeKind::PropertyPut);
+  listIn(list, [&](int32_t i, const Variant& v) {
+    std::array<Variant, 2> args{Variant(i), Variant(toBool(v))};
+    selected(args);
+  });
 }
 
 }  // namespace
@@ -58,15 +85,15 @@ int16_t listCount(Control& c) { return toI2(c.invoke(u"ListCount", InvokeKind::P
 
 FamilyProperty itemsRow(int setStep) {
   FamilyProperty p = prop(u"ItemsList", u"arrayItemsList", VT_VARIANT, setStep);
-  p.read = [](Control& c) { return listOut(c, itemText); };
-  p.write = [](Control& c, const Variant& v) { listIn(c, v, appendItem); };
+  p.read = itemTexts;
+  p.write = appendItems;
   return p;
 }
 
 FamilyProperty selectionsRow(int setStep) {
   FamilyProperty p = prop(u"SelectionsList", u"arraySelectionsList", VT_VARIANT, setStep);
-  p.read = [](Control& c) { return listOut(c, itemChecked); };
-  p.write = [](Control& c, const Variant& v) { listIn(c, v, setChecked); };
+  p.read = itemChecks;
+  p.write = setChecks;
   return p;
 }
 
