@@ -1,6 +1,7 @@
-// make-about-images DIR: draws the program's icon (sorvanelix.png, 32 x 32)
-// and the About box's picture (about_picture.jpg, 251 x 34) into DIR. The
-// images are kept in windows/data/ and built in; run this only to redraw them.
+// make-about-images DIR: draws the About box's picture (about_picture.jpg,
+// 251 x 34) into DIR. The image is kept in windows/data/ and built in; run
+// this only to redraw it. (The program's icon is pixel data in
+// platform/graphics/program_icon.cpp.)
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
@@ -9,41 +10,6 @@
 #include <string>
 
 namespace {
-
-void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-  cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-}
-
-// A small dialog window: blue title bar, grey client, a button and an "S".
-void drawIcon(cairo_t* cr) {
-  roundedRect(cr, 1.5, 1.5, 29, 29, 4);
-  cairo_set_source_rgb(cr, 0.93, 0.92, 0.89);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.16, 0.22, 0.42);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-  cairo_rectangle(cr, 2, 2, 28, 8);
-  cairo_set_source_rgb(cr, 0.04, 0.14, 0.42);
-  cairo_fill(cr);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_rectangle(cr, 24, 4, 4, 4);
-  cairo_fill(cr);
-  cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-  cairo_set_font_size(cr, 15);
-  cairo_set_source_rgb(cr, 0.04, 0.14, 0.42);
-  cairo_move_to(cr, 5, 25);
-  cairo_show_text(cr, "S");
-  cairo_rectangle(cr, 17.5, 19.5, 11, 6);
-  cairo_set_source_rgb(cr, 0.83, 0.82, 0.78);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
-  cairo_stroke(cr);
-}
 
 // A banner: a gradient band with the product's name and a row of controls.
 void drawPicture(cairo_t* cr, int w, int h) {
@@ -101,18 +67,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  cairo_surface_t* icon = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 32, 32);
-  cairo_t* cr = cairo_create(icon);
-  drawIcon(cr);
-  cairo_destroy(cr);
-  const bool iconOk = cairo_surface_write_to_png(icon, (dir + "/sorvanelix.png").c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(icon);
-
   cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 251, 34);
-  cr = cairo_create(picture);
+  cairo_t* cr = cairo_create(picture);
   drawPicture(cr, 251, 34);
   cairo_destroy(cr);
   const bool pictureOk = saveJpeg(picture, dir + "/about_picture.jpg");
   cairo_surface_destroy(picture);
-  return iconOk && pictureOk ? 0 : 1;
+  return pictureOk ? 0 : 1;
 }

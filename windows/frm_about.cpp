@@ -5,11 +5,10 @@
 #include "platform/forms/picture_box.h"
 #include "platform/forms/shape_line.h"
 #include "platform/forms/text_box.h"
+#include "platform/graphics/program_icon.h"
 #include "platform/services/app.h"
 
 namespace svx::embedded {
-extern const unsigned char program_icon[];
-extern const std::size_t program_icon_size;
 extern const unsigned char about_picture[];
 extern const std::size_t about_picture_size;
 }  // namespace svx::embedded
@@ -45,6 +44,8 @@ FormDesign aboutDesign() {
   d.clientWidth = 5790;
   d.clientHeight = 3105;
   d.font = Font{u"Tahoma", 9, true};
+  d.borderStyle = FormBorderStyle::FixedDialog;
+  d.showInTaskbar = false;
   ControlDesign ok;
   ok.arrayName = u"cmdOK";
   ok.kind = ControlKind::CommandButton;
@@ -77,10 +78,6 @@ FormDesign aboutDesign() {
 }
 
 }  // namespace
-
-Picture programIcon() {
-  return Picture::fromFileBytes(std::span<const uint8_t>(embedded::program_icon, embedded::program_icon_size));
-}
 
 Picture aboutPicture() {
   return Picture::fromFileBytes(std::span<const uint8_t>(embedded::about_picture, embedded::about_picture_size));

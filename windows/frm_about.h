@@ -22,8 +22,7 @@ class frmAbout : public Form {
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) override;
 };
 
-// The program's 32 x 32 icon and the About box's picture, built in.
-Picture programIcon();
+// The About box's picture, built in.
 Picture aboutPicture();
 
 }  // namespace svx

@@ -48,10 +48,15 @@ inline constexpr uint32_t WS_VISIBLE = 0x10000000;
 inline constexpr uint32_t WS_DISABLED = 0x08000000;
 inline constexpr uint32_t WS_MAXIMIZE = 0x01000000;
 inline constexpr uint32_t WS_CAPTION = 0x00C00000;
+inline constexpr uint32_t WS_BORDER = 0x00800000;
+inline constexpr uint32_t WS_DLGFRAME = 0x00400000;
 inline constexpr uint32_t WS_SYSMENU = 0x00080000;
 inline constexpr uint32_t WS_THICKFRAME = 0x00040000;
+inline constexpr uint32_t WS_MINIMIZEBOX = 0x00020000;
+inline constexpr uint32_t WS_MAXIMIZEBOX = 0x00010000;
 inline constexpr uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
 
+inline constexpr uint32_t WS_EX_DLGMODALFRAME = 0x00000001;
 inline constexpr uint32_t WS_EX_TOPMOST = 0x00000008;
 inline constexpr uint32_t WS_EX_TOOLWINDOW = 0x00000080;
 inline constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;

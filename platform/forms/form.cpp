@@ -11,6 +11,7 @@
 #include "platform/forms/command_button.h"
 #include "platform/forms/user_control.h"
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/program_icon.h"
 #include "platform/graphics/units.h"
 
 namespace svx {
@@ -122,7 +123,13 @@ void Form::load() {
   WindowSpec spec;
   spec.className = "SvxForm";
   spec.caption = utf8(caption_);
-  spec.style = WS_OVERLAPPEDWINDOW;
+  if (design_.borderStyle == FormBorderStyle::FixedDialog) {
+    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    spec.exStyle = WS_EX_DLGMODALFRAME;
+  } else {
+    spec.style = WS_OVERLAPPEDWINDOW;
+  }
+  if (!design_.showInTaskbar) spec.exStyle |= WS_EX_TOOLWINDOW;
   spec.owner = desktop().applicationWindow();
   spec.rect = {px(left_), px(top_), px(width_), px(height_)};
   WeakRef<Form> self(this);
@@ -487,9 +494,13 @@ RenderItem Form::picture() {
   root.foreColor = foreColor_;
   root.font = font_;
   root.surface = &surface_;
+  root.icon = icon();
+  root.minMaxBoxes = design_.borderStyle != FormBorderStyle::FixedDialog;
   renderChildren(nullptr, root);
   return root;
 }
+
+const Picture& Form::icon() const { return design_.icon.isNone() ? programIcon() : design_.icon; }
 
 void Form::snapshot(const std::filesystem::path& file) { renderItemsToPng(picture(), file); }
 

@@ -12,6 +12,7 @@
 
 #include "platform/forms/control_array.h"
 #include "platform/graphics/draw_surface.h"
+#include "platform/graphics/picture.h"
 
 namespace svx {
 
@@ -26,6 +27,10 @@ struct ControlDesign {
   BStr containerName;  // array whose element 0 contains it; empty: the form
 };
 
+// The window's frame: a sizable one with minimise and maximise buttons, or
+// a fixed dialog frame that keeps its size and has only the close box.
+enum class FormBorderStyle : int16_t { Sizable = 2, FixedDialog = 3 };
+
 struct FormDesign {
   BStr name = u"Form1";
   BStr caption;
@@ -34,6 +39,10 @@ struct FormDesign {
   Font font{u"Tahoma", 8.25};
   bool keyPreview = false;
   BStr linkTopic;
+  FormBorderStyle borderStyle = FormBorderStyle::Sizable;
+  // False: the window has no taskbar entry (WS_EX_TOOLWINDOW).
+  bool showInTaskbar = true;
+  Picture icon;  // none: the program's icon
   std::vector<ControlDesign> controls;
 };
 
@@ -97,6 +106,9 @@ class Form : public Object {
   // The loaded form whose window this is (null: none).
   static Form* fromHandle(HWND hwnd);
   const BStr& linkTopic() const { return design_.linkTopic; }
+  FormBorderStyle borderStyle() const { return design_.borderStyle; }
+  // The design's icon, else the program's.
+  const Picture& icon() const;
 
   // Controls.
   ControlArray& array(BStrView name);  // 438-like failure: 5 for an unknown name

@@ -28,6 +28,10 @@ constexpr uint32_t highlightColour = 0x3366CC;
 constexpr uint32_t highlightTextColour = 0xFFFFFF;
 constexpr uint32_t trackColour = 0xDCDCDC;
 constexpr uint32_t thumbColour = 0xB4B4B4;
+constexpr uint32_t stopColour = 0xD32F2F;
+constexpr uint32_t noticeColour = 0x1E63C8;
+constexpr uint32_t warningColour = 0xFFCC00;
+constexpr uint32_t warningEdgeColour = 0x8A6D00;
 constexpr int scrollBarSize = 16;
 constexpr int markBoxSize = 13;
 
@@ -75,8 +79,14 @@ class Renderer {
     fill({RenderFrameBorder, RenderFrameBorder, w - 2 * RenderFrameBorder, RenderCaptionHeight}, captionColour);
     Font captionFont = it.font;
     captionFont.bold = true;
-    const double boxes = controlBox(w);
-    text(it.text, captionFont, {RenderFrameBorder + 6, RenderFrameBorder, w - boxes - 12, RenderCaptionHeight},
+    const double boxes = controlBox(w, it.minMaxBoxes);
+    double textLeft = RenderFrameBorder + 6;
+    if (!it.icon.isNone()) {
+      constexpr double side = RenderCaptionHeight - 6;
+      image(it.icon.image(), {RenderFrameBorder + 3, RenderFrameBorder + 3, side, side}, true, CAIRO_FILTER_GOOD);
+      textLeft = RenderFrameBorder + 3 + side + 4;
+    }
+    text(it.text, captionFont, {textLeft, RenderFrameBorder, w - boxes - textLeft - 6, RenderCaptionHeight},
          captionTextColour, Align::Left);
     const Box client{RenderFrameBorder, RenderFrameBorder + RenderCaptionHeight, static_cast<double>(px(it.rect.width)),
                      static_cast<double>(px(it.rect.height))};
@@ -93,13 +103,13 @@ class Renderer {
  private:
   enum class Align { Left, Centre };
 
-  // The caption's minimise, maximise and close boxes at its right end;
-  // returns the width they take.
-  double controlBox(double frameWidth) {
+  // The caption's minimise, maximise (unless left out) and close boxes at
+  // its right end; returns the width they take.
+  double controlBox(double frameWidth, bool minMax) {
     constexpr double size = RenderCaptionHeight - 6;
     const double top = RenderFrameBorder + 3;
     double x = frameWidth - RenderFrameBorder - 3 - size;
-    for (int box = 2; box >= 0 && x > RenderFrameBorder + size; --box, x -= size + 2) {
+    for (int box = 2; box >= (minMax ? 0 : 2) && x > RenderFrameBorder + size; --box, x -= size + 2) {
       const Box b{x, top, size, size};
       raised(b);
       gfx::setSourceRgb(cr_, markColour);
@@ -192,7 +202,7 @@ class Renderer {
     fill({std::min(x, b.x + b.w - 1), y, 1, h}, markColour);
   }
 
-  void image(const RasterImage& src, const Box& b, bool stretch) {
+  void image(const RasterImage& src, const Box& b, bool stretch, cairo_filter_t filter = CAIRO_FILTER_NEAREST) {
     if (src.empty()) return;
     RasterImage copy = src;
     gfx::SurfacePtr s = gfx::surfaceOver(copy);
@@ -202,7 +212,7 @@ class Renderer {
     cairo_translate(cr_, b.x, b.y);
     if (stretch) cairo_scale(cr_, b.w / src.width, b.h / src.height);
     cairo_set_source_surface(cr_, s.get(), 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_filter(cairo_get_source(cr_), filter);
     cairo_paint(cr_);
     cairo_restore(cr_);
   }
@@ -338,6 +348,56 @@ class Renderer {
     cairo_stroke(cr_);
   }
 
+  // A message box's icon in the top-left 32 x 32 pixels of `b`: a red disc
+  // with a white cross, a blue disc with a white question mark or "i", a
+  // yellow triangle with a black "!".
+  void messageIcon(MessageIconKind kind, const Box& b) {
+    if (kind == MessageIconKind::None) return;
+    constexpr double side = 32;
+    const double cx = b.x + side / 2, cy = b.y + side / 2;
+    cairo_save(cr_);
+    cairo_new_path(cr_);
+    cairo_set_line_width(cr_, 1);
+    if (kind == MessageIconKind::Exclamation) {
+      cairo_move_to(cr_, cx, b.y + 1.5);
+      cairo_line_to(cr_, b.x + side - 1, b.y + side - 2);
+      cairo_line_to(cr_, b.x + 1, b.y + side - 2);
+      cairo_close_path(cr_);
+      gfx::setSourceRgb(cr_, warningColour);
+      cairo_fill_preserve(cr_);
+      gfx::setSourceRgb(cr_, warningEdgeColour);
+      cairo_stroke(cr_);
+      fill({cx - 1.5, b.y + 10, 3, 11}, markColour);
+      fill({cx - 1.5, b.y + 23, 3, 3}, markColour);
+    } else {
+      cairo_arc(cr_, cx, cy, side / 2 - 1, 0, 2 * std::numbers::pi);
+      gfx::setSourceRgb(cr_, kind == MessageIconKind::Critical ? stopColour : noticeColour);
+      cairo_fill_preserve(cr_);
+      gfx::setSourceRgb(cr_, borderColour);
+      cairo_stroke(cr_);
+      gfx::setSourceRgb(cr_, lightColour);
+      if (kind == MessageIconKind::Critical) {
+        cairo_set_line_width(cr_, 3.5);
+        cairo_move_to(cr_, cx - 6.5, cy - 6.5);
+        cairo_line_to(cr_, cx + 6.5, cy + 6.5);
+        cairo_move_to(cr_, cx + 6.5, cy - 6.5);
+        cairo_line_to(cr_, cx - 6.5, cy + 6.5);
+        cairo_stroke(cr_);
+      } else if (kind == MessageIconKind::Information) {
+        fill({cx - 2, b.y + 7, 4, 4}, lightColour);
+        fill({cx - 2, b.y + 13, 4, 12}, lightColour);
+      } else {
+        // The question mark: a hook and a dot.
+        cairo_set_line_width(cr_, 3.5);
+        cairo_arc(cr_, cx, cy - 4, 5.5, std::numbers::pi, 2.35 * std::numbers::pi);
+        cairo_line_to(cr_, cx, cy + 4);
+        cairo_stroke(cr_);
+        fill({cx - 2, cy + 7, 4, 4}, lightColour);
+      }
+    }
+    cairo_restore(cr_);
+  }
+
   void lineItem(const RenderItem& it, double ox, double oy) {
     gfx::setSourceRgb(cr_, rgbOf(it.foreColor, 0));
     cairo_set_line_width(cr_, std::max(1, it.lineWidth));
@@ -456,6 +516,9 @@ class Renderer {
         shapeItem(it, b);
         return b;
       case RenderKind::LineItem:
+        return b;
+      case RenderKind::MessageIcon:
+        messageIcon(static_cast<MessageIconKind>(it.value), b);
         return b;
     }
     return b;

@@ -22,7 +22,7 @@ namespace svx {
 class DrawSurface;
 
 enum class RenderKind {
-  Form,           // window frame, caption bar with `text`, client area (`surface` or backColor)
+  Form,           // window frame, caption bar with `icon` and `text`, client area (`surface` or backColor)
   CommandButton,  // raised button with `text` centred
   Label,          // `text`, wrapped, on backColor unless `transparent`
   TextBox,        // white field with `text` (several lines when it holds line breaks)
@@ -39,7 +39,11 @@ enum class RenderKind {
                   // 5 rounded square; outline in foreColor, filled with backColor when `filled`
   LineItem,       // a line from (rect.left, rect.top) to (left + width, top + height)
   Generic,        // a labelled box (hosted controls and anything else)
+  MessageIcon,    // a message box's icon of kind `value` (MessageIconKind), 32 x 32 pixels
 };
+
+// The icons of a message box, by the icon bits of its style word / 16.
+enum class MessageIconKind { None = 0, Critical = 1, Question = 2, Exclamation = 3, Information = 4 };
 
 struct RenderRect {
   double left = 0;  // twips
@@ -77,6 +81,8 @@ struct RenderItem {
   Font font{u"Tahoma", 8.25};
   const DrawSurface* surface = nullptr;  // drawn image of a form or picture box (not owned)
   Picture picture;                       // picture of an image (or of a picture box without surface)
+  Picture icon;                          // forms: the window's icon, shown at the caption's left (none: no icon)
+  bool minMaxBoxes = true;               // forms: minimise and maximise boxes beside the close box
   std::vector<RenderItem> children;
 };
 

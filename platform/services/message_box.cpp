@@ -30,6 +30,7 @@ namespace {
 constexpr UINT kTakeAnswer = WM_USER + 0x210;  // the box's own: look for its answer
 constexpr int32_t kButtonSetMask = 0x0F;
 constexpr int32_t kDefaultButtonMask = 0x0F00;
+constexpr int32_t kIconMask = 0x00F0;
 
 // The buttons of each button set, left to right.
 constexpr std::array<std::array<int32_t, 3>, 6> kButtonSets = {{
@@ -45,6 +46,13 @@ int32_t defaultButton(int32_t style) {
   const auto& set = kButtonSets[static_cast<size_t>(style & kButtonSetMask)];
   const size_t wanted = static_cast<size_t>((style & kDefaultButtonMask) >> 8);
   return wanted < set.size() && set[wanted] != 0 ? set[wanted] : set[0];
+}
+
+// The icon the style word asks for; none for no icon bits or a
+// combination that names no icon.
+MessageIconKind iconOf(int32_t style) {
+  const int32_t bits = (style & kIconMask) >> 4;
+  return bits >= 1 && bits <= 4 ? static_cast<MessageIconKind>(bits) : MessageIconKind::None;
 }
 
 // Box sizes in pixels.
@@ -87,6 +95,7 @@ struct BoxLook {
   std::vector<Button> buttons;
   RenderRect prompt;
   RenderRect field;
+  RenderRect icon;  // message boxes with an icon
 };
 
 BoxLook boxLook(const ShownBox& box, int clientW, int clientH) {
@@ -103,7 +112,12 @@ BoxLook boxLook(const ShownBox& box, int clientW, int clientH) {
       look.buttons.push_back({r, {tw(x), tw(clientH - bh - 10), tw(bw), tw(bh)}});
       x += bw + gap;
     }
-    look.prompt = {tw(12), tw(12), tw(clientW - 24), tw(std::max(1.0, clientH - bh - 34))};
+    // An icon sits at the top left; the text moves to its right.
+    constexpr double iconSide = 32, margin = 12;
+    const double textLeft = iconOf(box.buttons) == MessageIconKind::None ? margin : 2 * margin + iconSide;
+    if (textLeft != margin) look.icon = {tw(margin), tw(margin), tw(iconSide), tw(iconSide)};
+    look.prompt = {tw(textLeft), tw(margin), tw(std::max(1.0, clientW - textLeft - margin)),
+                   tw(std::max(1.0, clientH - bh - 34))};
   } else {
     look.buttons.push_back({vbOK, {tw(clientW - bw - 9), tw(9), tw(bw), tw(bh)}});
     look.buttons.push_back({vbCancel, {tw(clientW - bw - 9), tw(9 + bh + gap), tw(bw), tw(bh)}});
@@ -280,6 +294,13 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
       prompt.border = false;
       prompt.transparent = true;
       root.children.push_back(prompt);
+      if (box.kind == DialogKind::MessageBox && iconOf(box.buttons) != MessageIconKind::None) {
+        RenderItem icon;
+        icon.kind = RenderKind::MessageIcon;
+        icon.rect = look.icon;
+        icon.value = static_cast<int>(iconOf(box.buttons));
+        root.children.push_back(icon);
+      }
       const int32_t current = person.focused ? person.focused : defaultResult;
       for (const auto& b : look.buttons) {
         RenderItem button;

@@ -10,7 +10,10 @@
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "tests/windows/snapshot_dir.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/program_icon.h"
 #include "windows/frm_about.h"
+#include "windows/frm_help_all.h"
 
 namespace svx {
 namespace {
@@ -107,6 +110,30 @@ TEST_F(AboutBox, APictureWithThePictureShown) {
   const auto file = testing::snapshotDir() / "about_box.png";
   user::snapshot(*about, file);
   EXPECT_TRUE(testing::isPng(file));
+}
+
+TEST_F(AboutBox, AFixedDialogFrameWithoutTaskbarEntryAndTheProgramsIcon) {
+  const Window& w = desktop().window(about->hWnd());
+  EXPECT_EQ(about->borderStyle(), FormBorderStyle::FixedDialog);
+  EXPECT_EQ(w.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+  EXPECT_EQ(w.style & WS_CAPTION, WS_CAPTION);
+  EXPECT_NE(w.style & WS_SYSMENU, 0u);  // the close box stays
+  EXPECT_NE(w.exStyle & WS_EX_DLGMODALFRAME, 0u);
+  EXPECT_NE(w.exStyle & WS_EX_TOOLWINDOW, 0u);
+  EXPECT_EQ(about->icon(), programIcon());
+  EXPECT_EQ(about->element<PictureBox>(u"picIcon").picture(), programIcon());
+  const RenderItem picture = about->picture();
+  EXPECT_EQ(picture.icon, programIcon());
+  EXPECT_FALSE(picture.minMaxBoxes);
+  // The help window keeps the sizable frame, with the same icon.
+  Ref<frmHelpAll> help = makeRef<frmHelpAll>();
+  help->load();
+  const Window& hw = desktop().window(help->hWnd());
+  EXPECT_EQ(hw.style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  EXPECT_EQ(hw.exStyle & WS_EX_TOOLWINDOW, 0u);
+  EXPECT_EQ(help->picture().icon, programIcon());
+  EXPECT_TRUE(help->picture().minMaxBoxes);
+  help->unload();
 }
 
 }  // namespace
