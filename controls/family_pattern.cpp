@@ -282,7 +282,14 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
               for (size_t k = 0; k < n; ++k)
                 if (!a[k + 1].isMissing()) passed |= uint64_t{1} << k;
               const bool zOrderPassed = !zOrder.isMissing();
-              auto element = [&]() -> Control& { return form.array(specPtr->arrayName).item(toI2(a[0])); };
+              // The element, looked up for every step: a step may unload it or
+              // the form. The array found stays the form's until the form
+              // unloads and lets go of its arrays.
+              Ref<ControlArray> array;
+              auto element = [&]() -> Control& {
+                if (!array || array->form() != &form) array = Ref<ControlArray>(&form.array(specPtr->arrayName));
+                return array->item(toI2(a[0]));
+              };
               reportMode(report, [&] {
                 for (const SetPlan::Step& step : plan->steps) {
                   switch (step.kind) {

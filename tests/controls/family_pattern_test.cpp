@@ -165,5 +165,24 @@ TEST_F(FamilyPatternTest, AStepThatUnloadsTheElementEndsSetAtTheNextStep) {
   EXPECT_FALSE(form->array(u"Thing").exists(1));
 }
 
+TEST_F(FamilyPatternTest, AfterAStepThatUnloadsTheFormTheNextStepReachesTheReloadedForm) {
+  FamilySpec spec = thingFamily();
+  ClassInfo ci(u"UnloadingForm", &Form::info());
+  spec.alwaysSteps = {{1, [](Control& c) { c.form()->unload(); }}};
+  declareFamily(ci, spec);
+  const MemberInfo* setThing = ci.find(u"SetThing", InvokeKind::Method);
+  ASSERT_NE(setThing, nullptr);
+  std::vector<Variant> args{Variant(0), Variant(u"a"), Variant(u"b"), Variant(u"c"), Variant::missing(),
+                            Variant(u"Again"), Variant::missing(), Variant::missing(), Variant::byRef(number),
+                            Variant::byRef(description)};
+  invokeMember(*form, *setThing, args);
+  EXPECT_EQ(number, Variant::i2(0));
+  EXPECT_EQ(journal(), (std::vector<std::string>{"C=c", "B=b", "A=a front"}));
+  EXPECT_TRUE(form->isLoaded());
+  Control& after = form->array(u"Thing").item(0);
+  EXPECT_EQ(after.invoke(u"Caption", InvokeKind::PropertyGet, {}), Variant(u"Again"));
+  EXPECT_FALSE(form->array(u"Thing").exists(1));
+}
+
 }  // namespace
 }  // namespace svx
