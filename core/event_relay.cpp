@@ -64,8 +64,12 @@ uint16_t copyType(ArgMode mode) {
 template <class Param>
 void relay(int32_t id, size_t n, Param&& param, std::span<const ArgMode> modes, const RaiseFn& raise) {
   Arguments args(n);
-  for (size_t i = 0; i < n; ++i)
-    args.push(modes[i] == ArgMode::Reference ? Variant(param(i)) : changeType(param(i), copyType(modes[i])));
+  for (size_t i = 0; i < n; ++i) {
+    if (modes[i] == ArgMode::Reference)
+      args.push(param(i));
+    else
+      args.push(changeType(param(i), copyType(modes[i])));
+  }
   const std::span<Variant> values = args.span();
   Arguments refs(n);
   for (Variant& v : values) refs.push(Variant::byRef(v));

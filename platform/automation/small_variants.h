@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/automation/variant.h"
@@ -22,11 +23,13 @@ class SmallVariants {
   SmallVariants& operator=(const SmallVariants&) = delete;
   ~SmallVariants() { std::destroy_n(inlineData(), size_); }
 
-  void push(Variant v) {
+  // Copies or moves `v` into the next slot.
+  template <class V>
+  void push(V&& v) {
     if (onHeap_) [[unlikely]]
-      pushOnHeap(std::move(v));
+      pushOnHeap(Variant(std::forward<V>(v)));
     else
-      std::construct_at(inlineData() + size_++, std::move(v));
+      std::construct_at(inlineData() + size_++, std::forward<V>(v));
   }
   std::span<Variant> span() { return onHeap_ ? std::span<Variant>(heap_) : std::span<Variant>(inlineData(), size_); }
 

@@ -293,6 +293,14 @@ TEST(Variant, SmallVariantsHoldTheirValuesInOrder) {
     ASSERT_EQ(v.span().size(), n);
     for (size_t i = 0; i < n; ++i) EXPECT_EQ(v.span()[i].asBStr(), BStr(40, static_cast<char16_t>(u'a' + i)));
   }
+  // A named Variant is copied in, on the stack and on the heap alike.
+  for (const size_t n : {size_t{1}, size_t{5}}) {
+    const Variant kept(BStr(40, u'k'));
+    SmallVariants<4> v(n);
+    for (size_t i = 0; i < n; ++i) v.push(kept);
+    EXPECT_EQ(kept.asBStr(), BStr(40, u'k'));
+    for (const Variant& e : v.span()) EXPECT_EQ(e.asBStr(), BStr(40, u'k'));
+  }
 }
 
 }  // namespace
