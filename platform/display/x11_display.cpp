@@ -32,6 +32,7 @@
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/raster_image.h"
 #include "platform/graphics/image_codec.h"
+#include "platform/graphics/program_icon.h"
 #include "platform/services/clipboard.h"
 #include "platform/services/screen.h"
 
@@ -63,6 +64,8 @@ enum Atom : std::size_t {
   NET_ACTIVE_WINDOW,
   NET_SUPPORTING_WM_CHECK,
   NET_WM_PID,
+  NET_WM_ICON,
+  MOTIF_WM_HINTS,
   RESOURCE_MANAGER_,
   CLIPBOARD,
   TARGETS,
@@ -78,7 +81,8 @@ constexpr std::array<const char*, AtomCount> kAtomNames = {
     "_NET_WM_NAME",        "_NET_WM_STATE",             "_NET_WM_STATE_ABOVE",
     "_NET_WM_STATE_MODAL", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG", "_NET_ACTIVE_WINDOW",
-    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_PID",            "RESOURCE_MANAGER",
+    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_PID",            "_NET_WM_ICON",
+    "_MOTIF_WM_HINTS",     "RESOURCE_MANAGER",
     "CLIPBOARD",           "TARGETS",                   "image/png",
     "SVX_CLIPBOARD",       "INCR",                      "TEXT",
 };
@@ -152,6 +156,7 @@ struct X11Display::Impl {
     int deviceW = 0, deviceH = 0;  // the X11 window's size
     std::string title;
     uint32_t style = 0, exStyle = 0;
+    bool framed = false;     // _MOTIF_WM_HINTS set for `style`
     Relation relation;
     std::optional<std::pair<int, int>> wmOrigin;  // where the window manager last put the client area
     RasterImage frame;
@@ -294,7 +299,10 @@ struct X11Display::Impl {
     setProperty(s.id, XCB_ATOM_WM_NAME, atom(UTF8_STRING_), 8, static_cast<uint32_t>(title.size()), title.data());
   }
 
-  void setSizeHints(const Shown& s, int x, int y) {
+  // Only a window with a sizing frame (WS_THICKFRAME) can be resized.
+  static bool sizable(uint32_t style) { return (style & WS_THICKFRAME) != 0; }
+
+  void setSizeHints(const Shown& s, int x, int y, uint32_t style) {
     // WM_NORMAL_HINTS: flags, x, y, width, height, min w/h, max w/h, ...
     std::array<uint32_t, 18> hints{};
     hints[0] = 1 | 2 | 4 | 8;  // USPosition, USSize, PPosition, PSize
@@ -302,7 +310,58 @@ struct X11Display::Impl {
     hints[2] = static_cast<uint32_t>(y);
     hints[3] = static_cast<uint32_t>(s.deviceW);
     hints[4] = static_cast<uint32_t>(s.deviceH);
+    if (!sizable(style)) {
+      hints[0] |= 16 | 32;  // PMinSize, PMaxSize: both the size it has
+      hints[5] = hints[7] = hints[3];
+      hints[6] = hints[8] = hints[4];
+    }
     setProperty(s.id, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, hints.size(), hints.data());
+  }
+
+  // _MOTIF_WM_HINTS: the functions and decorations the style's frame offers
+  // (a fixed dialog frame: move and close, title and border only).
+  void setFrameHints(const Shown& s, uint32_t style) {
+    constexpr uint32_t kFunctions = 1, kDecorations = 2;
+    constexpr uint32_t fResize = 2, fMove = 4, fMinimize = 8, fMaximize = 16, fClose = 32;
+    constexpr uint32_t dBorder = 2, dResizeH = 4, dTitle = 8, dMenu = 16, dMinimize = 32, dMaximize = 64;
+    uint32_t functions = fMove, decorations = dBorder;
+    if ((style & WS_CAPTION) == WS_CAPTION) decorations |= dTitle;
+    if (style & WS_SYSMENU) {
+      functions |= fClose;
+      decorations |= dMenu;
+    }
+    if (sizable(style)) {
+      functions |= fResize;
+      decorations |= dResizeH;
+    }
+    if (style & WS_MINIMIZEBOX) {
+      functions |= fMinimize;
+      decorations |= dMinimize;
+    }
+    if (style & WS_MAXIMIZEBOX) {
+      functions |= fMaximize;
+      decorations |= dMaximize;
+    }
+    const std::array<uint32_t, 5> hints{kFunctions | kDecorations, functions, decorations, 0, 0};
+    setProperty(s.id, atom(MOTIF_WM_HINTS), atom(MOTIF_WM_HINTS), 32, hints.size(), hints.data());
+  }
+
+  // _NET_WM_ICON: width, height, then the pixels as ARGB (not premultiplied)
+  // rows top to bottom; the window's own icon, else the program's.
+  void setIcon(const Shown& s, const Picture& own) {
+    const RasterImage& image = (own.isNone() ? programIcon() : own).image();
+    constexpr int kLargest = 256;  // a larger image is no icon for a title bar
+    if (image.empty() || image.width > kLargest || image.height > kLargest) return;
+    std::vector<uint32_t> data;
+    data.reserve(2 + image.pixels.size());
+    data.push_back(static_cast<uint32_t>(image.width));
+    data.push_back(static_cast<uint32_t>(image.height));
+    for (uint32_t p : image.pixels) {
+      const uint32_t a = p >> 24;
+      auto channel = [a](uint32_t c) { return a == 0 ? 0u : std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+      data.push_back(a << 24 | channel((p >> 16) & 0xFF) << 16 | channel((p >> 8) & 0xFF) << 8 | channel(p & 0xFF));
+    }
+    setProperty(s.id, atom(NET_WM_ICON), XCB_ATOM_CARDINAL, 32, static_cast<uint32_t>(data.size()), data.data());
   }
 
   // The window a person must answer first: the newest shown window whose
@@ -358,7 +417,11 @@ struct X11Display::Impl {
     std::vector<xcb_atom_t> state;
     if (s.relation.above) state.push_back(atom(NET_WM_STATE_ABOVE));
     if (s.relation.modal) state.push_back(atom(NET_WM_STATE_MODAL));
-    if (w.owner != 0 && w.owner != desktop().applicationWindow() && !(w.exStyle & WS_EX_APPWINDOW))
+    // No taskbar entry: a window owned by another one of the program (not
+    // the hidden application window) unless it asks for one, and a window
+    // that asks for none.
+    if ((w.owner != 0 && w.owner != desktop().applicationWindow() && !(w.exStyle & WS_EX_APPWINDOW)) ||
+        (w.exStyle & WS_EX_TOOLWINDOW))
       state.push_back(atom(NET_WM_STATE_SKIP_TASKBAR));
     return state;
   }
@@ -370,8 +433,13 @@ struct X11Display::Impl {
       setProperty(s.id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &transient);
     else
       xcb_delete_property(conn, s.id, XCB_ATOM_WM_TRANSIENT_FOR);
-    const xcb_atom_t type = atom(transient ? NET_WM_WINDOW_TYPE_DIALOG : NET_WM_WINDOW_TYPE_NORMAL);
+    const bool dialog = transient || (w.exStyle & WS_EX_DLGMODALFRAME);
+    const xcb_atom_t type = atom(dialog ? NET_WM_WINDOW_TYPE_DIALOG : NET_WM_WINDOW_TYPE_NORMAL);
     setProperty(s.id, atom(NET_WM_WINDOW_TYPE), XCB_ATOM_ATOM, 32, 1, &type);
+    if (!s.framed || w.style != s.style) {
+      setFrameHints(s, w.style);
+      s.framed = true;
+    }
     const auto state = wmState(s, w);
     if (!s.viewable || !windowManager) {
       setProperty(s.id, atom(NET_WM_STATE), XCB_ATOM_ATOM, 32, static_cast<uint32_t>(state.size()), state.data());
@@ -437,9 +505,11 @@ struct X11Display::Impl {
     setProperty(s.id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, wmHints.size(), wmHints.data());
     const uint32_t pid = static_cast<uint32_t>(getpid());
     setProperty(s.id, atom(NET_WM_PID), XCB_ATOM_CARDINAL, 32, 1, &pid);
-    setSizeHints(s, x, y);
+    setSizeHints(s, x, y, w.style);
     setTitle(s, w.caption);
     applyHints(hwnd, s, w);
+    RenderItem item;
+    setIcon(s, picture(w, item) ? item.icon : Picture());
     s.surface = cairo_xcb_surface_create(conn, s.id, visual, s.deviceW, s.deviceH);
     if (!cairoDevice) cairoDevice = cairo_device_reference(cairo_surface_get_device(s.surface));
     s.focusWanted = true;
@@ -469,6 +539,8 @@ struct X11Display::Impl {
                            values.data());
       if (sized && s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
       if (sized) dirty = true;
+      // A fixed frame keeps the size the program gives it.
+      if (sized && !sizable(w.style)) setSizeHints(s, static_cast<int>(values[0]), static_cast<int>(values[1]), w.style);
     }
   }
 

@@ -2,8 +2,9 @@
 // this process that draws itself (it answers WM_PRINTCLIENT) is an X11 window
 // with its caption as title and its client area as contents, at 15 twips per
 // pixel (times the screen's scale on a high-dpi screen). The window manager,
-// when there is one, draws the frame; without one, a shown window takes the
-// input focus itself. While it is attached, the runtime's clipboard is the
+// when there is one, draws the frame its style asks for (fixed or sizable,
+// which boxes), with the window's icon, else the program's; without one, a
+// shown window takes the input focus itself. While it is attached, the runtime's clipboard is the
 // X11 clipboard (text as UTF-8, pictures as PNG).
 #pragma once
 
