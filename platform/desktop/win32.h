@@ -109,6 +109,7 @@ inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
 inline constexpr UINT WM_RBUTTONUP = 0x0205;
 inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
 inline constexpr UINT WM_MBUTTONUP = 0x0208;
+inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
 inline constexpr UINT WM_PRINTCLIENT = 0x0318;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT LB_SETHORIZONTALEXTENT = 0x0194;

@@ -4,6 +4,8 @@
 //
 //   WM_LBUTTONDOWN..WM_MBUTTONUP  wParam: button (1, 2, 4) | shift << 8; lParam: point
 //   WM_MOUSEMOVE                  wParam: buttons held | shift << 8;     lParam: point
+//   WM_MOUSEWHEEL                 wParam: notches (> 0 away from the person) << 16 | shift << 8;
+//                                 lParam: point
 //   WM_KEYDOWN, WM_KEYUP          wParam: the runtime's key code;        lParam: shift
 //   WM_CHAR                       wParam: one UTF-16 code unit;          lParam: shift
 //   WM_SIZE                       lParam: point (client width, height) after a resize by the user
@@ -33,5 +35,9 @@ inline WPARAM packButtons(int16_t button, int16_t shift) {
 }
 inline int16_t buttonOf(WPARAM w) { return static_cast<int16_t>(w & 0xFF); }
 inline int16_t shiftOf(WPARAM w) { return static_cast<int16_t>((w >> 8) & 0xFF); }
+inline WPARAM packWheel(int16_t notches, int16_t shift) {
+  return static_cast<WPARAM>((static_cast<uint64_t>(static_cast<uint16_t>(notches)) << 16) | ((shift & 0xFF) << 8));
+}
+inline int16_t wheelOf(WPARAM w) { return static_cast<int16_t>(static_cast<uint16_t>((w >> 16) & 0xFFFF)); }
 
 }  // namespace svx

@@ -773,6 +773,13 @@ struct X11Display::Impl {
       case XCB_BUTTON_RELEASE: {
         auto* e = reinterpret_cast<xcb_button_press_event_t*>(ev);
         const HWND hwnd = target(e->event);
+        if ((e->detail == 4 || e->detail == 5) && hwnd && takesInput(hwnd)) {
+          // The wheel: a press per notch (4 away from the person, 5 towards).
+          if (type != XCB_BUTTON_PRESS) return false;
+          post(hwnd, WM_MOUSEWHEEL, packWheel(e->detail == 4 ? 1 : -1, shiftState(e->state)),
+               packPoint(logical(e->event_x), logical(e->event_y)));
+          return true;
+        }
         const int16_t button = runtimeButton(e->detail);
         if (!hwnd || !button || !takesInput(hwnd)) return false;
         const bool press = type == XCB_BUTTON_PRESS;

@@ -3,9 +3,12 @@
 #include "platform/forms/list_members.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cwctype>
 
+#include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 
 namespace svx {
 
@@ -29,6 +32,8 @@ void ComboBox::addItem(BStr item, std::optional<int16_t> index) {
 
 void ComboBox::removeItem(int16_t index) {
   items_.erase(index);
+  if (marked_ >= listCount()) marked_ = -1;
+  listTop_ = static_cast<int16_t>(std::clamp(listTop_ + 0, 0, std::max(0, listCount() - kListRows)));
   if (p_.listIndex == index) {
     p_.listIndex = -1;
     if (p_.style == 2) changeText({});
@@ -39,6 +44,8 @@ void ComboBox::removeItem(int16_t index) {
 
 void ComboBox::clear() {
   items_.clear();
+  marked_ = -1;
+  listTop_ = 0;
   p_.listIndex = -1;
   changeText({});
 }
@@ -52,6 +59,8 @@ void ComboBox::setListIndex(int16_t v) {
   checkPropertyRange(v, -1, listCount() - 1);
   if (v == p_.listIndex) return;
   p_.listIndex = v;
+  marked_ = v;
+  if (listOpen()) scrollList(0);
   p_.edit.text = v < 0 ? BStr() : items_[v];
   p_.edit.selStart = 0;
   p_.edit.selLength = static_cast<int32_t>(p_.edit.text.size());
@@ -93,6 +102,114 @@ void ComboBox::typeChar(int16_t ascii) {
     p_.listIndex = -1;
     if (p_.edit.text != before) fire(ControlEvent::Change);
   }
+}
+
+bool ComboBox::listOpen() const {
+  const Form* f = form();
+  return f && f->droppedList() == this;
+}
+
+namespace {
+
+int lineHeightOf(const Font& font) { return std::max(1, fontLineHeight(font)); }
+
+}  // namespace
+
+void ComboBox::openList() {
+  Form* f = form();
+  if (!f || p_.style == 1 || listOpen() || !shownOnForm() || !enabledOnForm()) return;
+  if (Control* other = f->droppedList()) static_cast<ComboBox*>(other)->closeList();
+  marked_ = p_.listIndex;
+  listTop_ = 0;
+  f->setDroppedList(this);
+  fire(ControlEvent::DropDown);
+  if (listOpen()) scrollList(0);  // the DropDown handler may change the items
+}
+
+void ComboBox::closeList() {
+  if (Form* f = form(); f && listOpen()) f->setDroppedList(nullptr);
+}
+
+RenderRect ComboBox::listRect() const {
+  Form* f = form();
+  if (!f) return {};
+  const auto [x, y] = f->clientOrigin(*this);
+  const int rows = std::clamp<int>(listCount(), 1, kListRows);
+  const double h = pixelsToTwips(rows * lineHeightOf(font()) + 2);
+  double top = y + height_;
+  if (top + h > f->scaleHeight() && y - h >= 0) top = y - h;
+  return {x, top, width_, h};
+}
+
+int16_t ComboBox::listItemAt(double x, double y) const {
+  const RenderRect r = listRect();
+  if (x < r.left || x >= r.left + r.width || y < r.top || y >= r.top + r.height) return -1;
+  const int row = static_cast<int>(std::floor((twipsToPixels(y - r.top) - 1) / lineHeightOf(font())));
+  const int rows = std::clamp<int>(listCount(), 1, kListRows);
+  if (row < 0 || row >= rows) return -1;
+  const int index = listTop_ + row;
+  return index < listCount() ? static_cast<int16_t>(index) : int16_t{-1};
+}
+
+bool ComboBox::onListScrollBar(double x, double y) const {
+  const RenderRect r = listRect();
+  return listCount() > kListRows && y >= r.top && y < r.top + r.height && x < r.left + r.width &&
+         x >= r.left + r.width - pixelsToTwips(1 + 16);
+}
+
+void ComboBox::chooseFromList(int16_t index) {
+  closeList();
+  if (index >= 0 && index < listCount()) setListIndex(index);
+}
+
+void ComboBox::scrollList(int rows) {
+  const int most = std::max(0, listCount() - kListRows);
+  const auto top = static_cast<int16_t>(std::clamp(listTop_ + rows, 0, most));
+  // The marked item stays in view.
+  if (rows == 0 && marked_ >= 0) {
+    listTop_ = static_cast<int16_t>(std::clamp<int>(std::clamp<int>(listTop_, marked_ - kListRows + 1, marked_), 0, most));
+    return;
+  }
+  if (top == listTop_) return;
+  listTop_ = top;
+  fire(ControlEvent::Scroll);
+}
+
+void ComboBox::markItem(int16_t index) {
+  if (index < -1 || index >= listCount()) return;
+  marked_ = index;
+  if (index >= 0) scrollList(0);
+}
+
+void ComboBox::pressAt(double x, double, int16_t) {
+  if (p_.style == 1) return;
+  const double button = pixelsToTwips(std::min(16.0, twipsToPixels(width_) / 2) + 1);
+  if (p_.style == 2 || x >= width_ - button) openList();
+}
+
+void ComboBox::setVisible(bool visible) {
+  if (!visible) closeList();
+  Control::setVisible(visible);
+}
+
+bool ComboBox::wheel(int notches) {
+  if (!listOpen()) return false;
+  scrollList(-3 * notches);
+  return true;
+}
+
+RenderItem ComboBox::listPicture() const {
+  RenderItem item;
+  item.kind = RenderKind::ListBox;
+  item.rect = listRect();
+  item.items = items_.texts();
+  item.topIndex = listTop_;
+  item.selectedIndex = marked_;
+  item.font = font();
+  item.foreColor = foreColor_;
+  item.backColor = backColor_;
+  item.enabled = true;
+  return item;
 }
 
 void ComboBox::render(RenderItem& item) const {

@@ -10,6 +10,7 @@
 
 #include "platform/forms/item_list.h"
 #include "platform/forms/text_box.h"
+#include "platform/graphics/form_render.h"
 
 namespace svx {
 
@@ -44,6 +45,33 @@ class ComboBox : public Control {
   // The user opens the list.
   void dropDown() { fire(ControlEvent::DropDown); }
 
+  // The drop-down list of the drop-down styles, drawn over the form below
+  // the box (above it when the form has no room below): opened by a press on
+  // the button (anywhere on a drop-down list), closed by a choice, a press
+  // elsewhere, Escape or the loss of the focus.
+  static constexpr int16_t kListRows = 8;
+  bool listOpen() const;
+  void openList();   // DropDown
+  void closeList();  // without a change
+  // The open list in the form's client area (twips), and its picture.
+  RenderRect listRect() const;
+  RenderItem listPicture() const;
+  // The item at a point of the form's client area (-1: none); whether the
+  // point lies on the list's scroll bar.
+  int16_t listItemAt(double x, double y) const;
+  bool onListScrollBar(double x, double y) const;
+  // Closes the list and selects the item (Click when the selection changes).
+  void chooseFromList(int16_t index);
+  // Scrolls the open list by rows (Scroll when it moved); marks an item.
+  void scrollList(int rows);
+  void markItem(int16_t index);
+  int16_t markedItem() const { return marked_; }
+  int16_t listTop() const { return listTop_; }
+
+  void pressAt(double x, double y, int16_t shift) override;
+  bool wheel(int notches) override;
+  void setVisible(bool visible) override;
+
   ComboBox() { width_ = 1215; height_ = 315; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
  private:
@@ -55,6 +83,8 @@ class ComboBox : public Control {
     TextEdit edit;
   } p_;
   ItemList items_;
+  int16_t listTop_ = 0;   // first row of the open list
+  int16_t marked_ = -1;   // the item under the pointer or the arrow keys
 };
 
 }  // namespace svx

@@ -180,6 +180,17 @@ class Control : public Object {
   virtual void userClick() { fire(ControlEvent::Click); }
   // A click at a point of the control (its own coordinates, twips).
   virtual void userClickAt(double /*x*/, double /*y*/) { userClick(); }
+  // What a press of the left button at a point does to the control, after
+  // its MouseDown and the focus change (a list chooses the item, a combo
+  // opens its list, a text box places the caret); `shift` as in the events.
+  virtual void pressAt(double /*x*/, double /*y*/, int16_t /*shift*/) {}
+  // The pointer moved to (x, y) with the left button held since pressAt.
+  virtual void dragTo(double /*x*/, double /*y*/) {}
+  // The second press of a double click at a point.
+  virtual void doublePressAt(double /*x*/, double /*y*/) {}
+  // The mouse wheel over the control: `notches` > 0 away from the person.
+  // True when the control scrolls with it.
+  virtual bool wheel(int /*notches*/) { return false; }
 
   // The picture of the control for a snapshot (children added by the form).
   virtual void render(RenderItem& item) const;

@@ -16,6 +16,8 @@ bool Form::moveFocus(Control* target) {
     if (current == target) return true;
   }
   active_ = WeakRef<Control>(target);
+  // A drop-down list closes with the focus of its box.
+  if (current && dropped_.get() == current) dropped_ = {};
   if (current) current->fire(ControlEvent::LostFocus);
   if (target && active_.get() == target) {
     if (target->hwnd_) SetFocus(target->hwnd_);

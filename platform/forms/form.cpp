@@ -8,6 +8,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/forms/control_extender.h"
 #include "platform/forms/control_plugins.h"
+#include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/user_control.h"
 #include "platform/graphics/form_render.h"
@@ -497,10 +498,18 @@ RenderItem Form::picture() {
   root.icon = icon();
   root.minMaxBoxes = design_.borderStyle != FormBorderStyle::FixedDialog;
   renderChildren(nullptr, root);
+  if (auto* combo = dynamic_cast<const ComboBox*>(droppedList())) root.children.push_back(combo->listPicture());
   return root;
 }
 
 const Picture& Form::icon() const { return design_.icon.isNone() ? programIcon() : design_.icon; }
+
+Control* Form::droppedList() const {
+  Control* c = dropped_.get();
+  if (c && c->form() == this && c->shownOnForm() && c->enabledOnForm()) return c;
+  dropped_ = {};  // a list hidden, disabled or unloaded with its box stays closed
+  return nullptr;
+}
 
 void Form::snapshot(const std::filesystem::path& file) { renderItemsToPng(picture(), file); }
 

@@ -135,6 +135,10 @@ class Form : public Object {
   // The Default and Cancel buttons (null: none).
   Control* defaultButton() const { return defaultButton_.get(); }
   Control* cancelButton() const { return cancelButton_.get(); }
+  // The control whose drop-down list is open over the form (null: none);
+  // one at a time, drawn above every control.
+  Control* droppedList() const;
+  void setDroppedList(Control* c) { dropped_ = WeakRef<Control>(c); }
   // The front-most visible control at client position (x, y) in twips,
   // descending into containers; (x, y) become the control's coordinates.
   Control* controlAt(double& x, double& y);
@@ -275,6 +279,7 @@ class Form : public Object {
   std::vector<Control*> zOrder_;
   std::vector<Control*> tabOrder_;
   WeakRef<Control> active_;
+  mutable WeakRef<Control> dropped_;
   WeakRef<Control> defaultButton_;
   WeakRef<Control> cancelButton_;
 };

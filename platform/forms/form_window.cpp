@@ -38,6 +38,9 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP:
       user::buttonUp(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
       return 0;
+    case WM_MOUSEWHEEL:
+      user::wheelAt(*this, wheelOf(wParam), twips(px), twips(py));
+      return 0;
     case WM_MOUSEMOVE:
       user::pointerMove(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
       return 0;

@@ -109,6 +109,29 @@ int16_t ListBox::itemAt(double y) const {
   return index < listCount() ? static_cast<int16_t>(index) : int16_t{-1};
 }
 
+void ListBox::pressAt(double x, double y, int16_t) {
+  const int16_t item = itemAt(y);
+  if (item < 0) return;
+  if (p_.style == 1) {
+    if (twipsToPixels(x) < 2 + 13 + 2) setSelected(item, !selected(item));
+    if (loaded()) setListIndex(item);
+  } else if (p_.multiSelect != 0) {
+    setSelected(item, !selected(item));
+  } else {
+    setListIndex(item);
+  }
+}
+
+bool ListBox::wheel(int notches) {
+  const int most = std::max(0, listCount() - visibleRows());
+  const auto top = static_cast<int16_t>(std::clamp(topIndex_ - 3 * notches, 0, most));
+  if (top != topIndex_) {
+    topIndex_ = top;
+    fire(ControlEvent::Scroll);
+  }
+  return true;
+}
+
 void ListBox::scrollIntoView(int16_t index) {
   if (index < 0) return;
   const int16_t rows = visibleRows();

@@ -54,6 +54,11 @@ class ListBox : public Control {
   int16_t visibleRows() const;
   int16_t itemAt(double y) const;
 
+  // A press chooses (with check boxes or multiple selection, toggles) the
+  // item under the pointer; the wheel scrolls three rows a notch (Scroll).
+  void pressAt(double x, double y, int16_t shift) override;
+  bool wheel(int notches) override;
+
   ListBox() { width_ = 1215; height_ = 1035; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
  protected:

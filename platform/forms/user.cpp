@@ -75,6 +75,26 @@ void mouse(Control& c, ControlEvent e, int16_t button, int16_t shift, float x, f
   target.fireMouse(e, button, shift, x, y);
 }
 
+// The combo box of the form whose list is open (null: none).
+ComboBox* openCombo(Form& f) { return static_cast<ComboBox*>(f.droppedList()); }
+
+// A click at a client position of a form with an open drop-down list: on an
+// item it chooses that item, anywhere else it closes the list; taken either way.
+bool clickOnOpenList(Form& f, double x, double y) {
+  ComboBox* combo = openCombo(f);
+  if (!combo) return false;
+  Ref<Control> keep(combo);
+  if (combo->onListScrollBar(x, y)) {
+    const RenderRect r = combo->listRect();
+    combo->scrollList(y < r.top + r.height / 2 ? -ComboBox::kListRows : ComboBox::kListRows);
+    return true;
+  }
+  const int16_t item = combo->listItemAt(x, y);
+  if (item >= 0) combo->chooseFromList(item);
+  else combo->closeList();
+  return true;
+}
+
 int16_t keyCodeOf(char16_t ch, int16_t& shift) {
   if (ch >= u'a' && ch <= u'z') return static_cast<int16_t>(ch - u'a' + u'A');
   if (ch >= u'A' && ch <= u'Z') {
@@ -111,11 +131,17 @@ void clickAt(Control& c, double x, double y) {
   Form& f = formOf(c);
   Ref<Form> keepForm(&f);
   if (!c.shownOnForm() || !c.enabledOnForm()) return;
+  if (openCombo(f)) {
+    const auto [ox, oy] = f.clientOrigin(c);
+    clickOnOpenList(f, ox + x, oy + y);
+    return;
+  }
   float fx = static_cast<float>(std::max(0.0, x)), fy = static_cast<float>(std::max(0.0, y));
   Control& target = landing(c, fx, fy);
   Ref<Control> hold(&target);
   mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
   const bool focused = !c.focusable() || focusOn(c) == &c;
+  if (focused && target.loaded()) target.pressAt(fx, fy, 0);
   mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
   if (focused && c.loaded() && target.visible() && target.enabled()) target.userClickAt(fx, fy);
 }
@@ -141,13 +167,15 @@ void dblClick(Control& c) {
 
 void clickAt(Form& f, double x, double y) {
   Ref<Form> keep(&f);
-  if (Control* c = f.controlAt(x, y)) {
+  if (clickOnOpenList(f, x, y)) return;
+  double cx = x, cy = y;
+  if (Control* c = f.controlAt(cx, cy)) {
     Ref<Control> hold(c);
-    mouse(*c, ControlEvent::MouseDown, vbLeftButton, 0, float(x), float(y));
+    mouse(*c, ControlEvent::MouseDown, vbLeftButton, 0, float(cx), float(cy));
     const bool focused = !c->focusable() || focusOn(*c) == c;
-    mouse(*c, ControlEvent::MouseUp, vbLeftButton, 0, float(x), float(y));
-    const auto [ox, oy] = f.clientOrigin(*c);
-    if (focused && c->loaded()) c->userClickAt(x - ox, y - oy);
+    if (focused && c->loaded()) c->pressAt(cx, cy, 0);
+    mouse(*c, ControlEvent::MouseUp, vbLeftButton, 0, float(cx), float(cy));
+    if (focused && c->loaded()) c->userClickAt(cx, cy);
     return;
   }
   int16_t button = vbLeftButton, shift = 0;
@@ -220,6 +248,10 @@ void type(Control& c, BStrView text) {
 
 void pressEnter(Form& f) {
   Ref<Form> keep(&f);
+  if (ComboBox* open = openCombo(f)) {
+    Ref<Control> hold(open);
+    return open->chooseFromList(open->markedItem());
+  }
   Control* active = f.activeControl();
   if (auto* b = dynamic_cast<CommandButton*>(active)) return b->press();
   const auto* text = dynamic_cast<TextBox*>(active);
@@ -231,6 +263,7 @@ void pressEnter(Form& f) {
 
 void pressEsc(Form& f) {
   Ref<Form> keep(&f);
+  if (ComboBox* open = openCombo(f)) return open->closeList();
   if (auto* b = dynamic_cast<CommandButton*>(f.cancelButton()); b && b->shownOnForm() && b->enabledOnForm())
     return b->press();
   if (Control* active = f.activeControl()) keyStroke(*active, vbKeyEscape);
@@ -258,6 +291,7 @@ void choose(Control& c, int16_t itemIndex) {
   Ref<Control> keep(&c);
   if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
     if (focusOn(c) != &c && c.focusable()) return;
+    combo->closeList();
     combo->dropDown();
     combo->setListIndex(itemIndex);
     return;
@@ -317,6 +351,8 @@ struct Pointer {
   WeakRef<Control> target;  // null: the form itself
   bool focused = false;     // the press left the focus on the target (or it takes none)
   bool doubleClick = false;
+  bool onList = false;    // the press was on the open drop-down list of `list`
+  WeakRef<Control> list;
   // The last click, for double clicks.
   int64_t lastAt = -1;
   WeakRef<Form> lastForm;
@@ -335,26 +371,10 @@ void fireAt(Control& c, ControlEvent e, int16_t button, int16_t shift, double x,
   c.fireMouse(e, button, shift, fx, fy);
 }
 
-// A press on a list chooses (or, with check boxes or multiple selection,
-// toggles) the item under the pointer.
-void listPress(ListBox& list, double x, double y) {
-  const int16_t item = list.itemAt(y);
-  if (item < 0) return;
-  if (list.style() == 1) {
-    if (twipsToPixels(x) < 2 + 13 + 2) list.setSelected(item, !list.selected(item));
-    if (list.loaded()) list.setListIndex(item);
-  } else if (list.multiSelect() != 0) {
-    list.setSelected(item, !list.selected(item));
-  } else {
-    list.setListIndex(item);
-  }
-}
-
-void listKey(ListBox& list, int16_t keyCode) {
-  const int16_t count = list.listCount();
-  if (count == 0) return;
-  const int16_t at = list.listIndex();
-  const int16_t page = std::max<int16_t>(1, static_cast<int16_t>(list.visibleRows() - 1));
+// Where a list's caret key moves from `at` (count items, `rows` shown);
+// -2 for another key.
+int listKeyTarget(int16_t keyCode, int at, int count, int rows) {
+  const int page = std::max(1, rows - 1);
   int target = at;
   switch (keyCode) {
     case 38: target = at - 1; break;     // up
@@ -363,10 +383,30 @@ void listKey(ListBox& list, int16_t keyCode) {
     case 34: target = at + page; break;  // page down
     case 36: target = 0; break;          // home
     case 35: target = count - 1; break;  // end
-    default: return;
+    default: return -2;
   }
-  target = std::clamp(target, 0, count - 1);
-  if (target != at) list.setListIndex(static_cast<int16_t>(target));
+  return std::clamp(target, 0, count - 1);
+}
+
+void listKey(ListBox& list, int16_t keyCode) {
+  const int16_t count = list.listCount();
+  if (count == 0) return;
+  const int target = listKeyTarget(keyCode, list.listIndex(), count, list.visibleRows());
+  if (target >= 0 && target != list.listIndex()) list.setListIndex(static_cast<int16_t>(target));
+}
+
+// Keys on a combo box: F4 and Alt+Down open or close its list; while it is
+// open the caret keys mark an item (Enter chooses it, Escape closes).
+void comboKey(ComboBox& combo, int16_t keyCode, int16_t shift) {
+  const bool toggle = (keyCode == 115 && (shift & vbAltMask) == 0) ||
+                      ((keyCode == 40 || keyCode == 38) && (shift & vbAltMask) != 0);
+  if (toggle) {
+    if (combo.listOpen()) return combo.chooseFromList(combo.markedItem());
+    return combo.openList();
+  }
+  if (!combo.listOpen() || combo.listCount() == 0 || (shift & (vbCtrlMask | vbAltMask)) != 0) return;
+  const int target = listKeyTarget(keyCode, combo.markedItem(), combo.listCount(), ComboBox::kListRows);
+  if (target >= 0) combo.markItem(static_cast<int16_t>(target));
 }
 
 }  // namespace
@@ -375,6 +415,22 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   Ref<Form> keep(&f);
   Pointer& p = pointer();
   if (p.down) return;  // a second button while one is held
+  if (ComboBox* open = openCombo(f)) {
+    // The open list takes the press: its item is chosen at the release;
+    // anywhere else the press only closes it.
+    Ref<Control> hold(open);
+    p.lastAt = -1;
+    if (button != vbLeftButton) return open->closeList();
+    if (open->onListScrollBar(x, y) || open->listItemAt(x, y) < 0) return void(clickOnOpenList(f, x, y));
+    p.down = true;
+    p.button = button;
+    p.form = WeakRef<Form>(&f);
+    p.target = {};
+    p.onList = true;
+    p.list = WeakRef<Control>(open);
+    p.doubleClick = false;
+    return;
+  }
   double cx = x, cy = y;
   Control* owner = f.controlAt(cx, cy);
   // A press on a part of a user control lands on that part; the control
@@ -402,13 +458,13 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   }
   if (twice) {
     if (hasMouseEvents(*c)) c->fire(ControlEvent::DblClick);
+    if (c->loaded()) c->doublePressAt(cx, cy);
     return;
   }
   fireAt(*c, ControlEvent::MouseDown, button, shift, cx, cy);
   if (!c->loaded() || !owner->loaded()) return;
   p.focused = !owner->focusable() || focusOn(*owner) == owner;
-  if (button == vbLeftButton && p.focused && c->loaded())
-    if (auto* list = dynamic_cast<ListBox*>(c)) listPress(*list, cx, cy);
+  if (button == vbLeftButton && p.focused && c->loaded()) c->pressAt(cx, cy, shift);
 }
 
 void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
@@ -416,6 +472,14 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
   Pointer& p = pointer();
   if (!p.down || button != p.button || p.form.get() != &f) return;
   p.down = false;
+  if (std::exchange(p.onList, false)) {
+    if (auto* combo = static_cast<ComboBox*>(std::exchange(p.list, {}).get()); combo && combo->listOpen()) {
+      Ref<Control> hold(combo);
+      // A release off the items keeps the list open.
+      if (const int16_t item = combo->listItemAt(x, y); item >= 0) combo->chooseFromList(item);
+    }
+    return;
+  }
   Ref<Control> c(p.target.get());
   const bool wasControl = static_cast<bool>(c);
   if (!wasControl) {
@@ -444,12 +508,21 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
 void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
   Ref<Form> keep(&f);
   const Pointer& p = pointer();
+  if (ComboBox* open = openCombo(f)) {
+    // The open list marks the item under the pointer.
+    if (const int16_t item = open->listItemAt(x, y); item >= 0) open->markItem(item);
+    return;
+  }
   if (p.down && p.form.get() == &f) {
     if (Control* c = p.target.get()) {
       Ref<Control> hold(c);
       if (!c->loaded()) return;
       const auto [ox, oy] = f.clientOrigin(*c);
-      return fireAt(*c, ControlEvent::MouseMove, buttons, shift, x - ox, y - oy);
+      fireAt(*c, ControlEvent::MouseMove, buttons, shift, x - ox, y - oy);
+      if (p.button == vbLeftButton && p.focused && !p.doubleClick && (buttons & vbLeftButton) && c->loaded() &&
+          c->form() == &f)
+        c->dragTo(x - ox, y - oy);
+      return;
     }
   } else {
     double cx = x, cy = y;
@@ -475,6 +548,7 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
     Ref<Control> hold(active);
     keyDown(*active, keyCode, shift);
     if (auto* list = dynamic_cast<ListBox*>(active); list && list->loaded() && plain) listKey(*list, keyCode);
+    if (auto* combo = dynamic_cast<ComboBox*>(active); combo && combo->loaded()) comboKey(*combo, keyCode, shift);
     return;
   }
   f.onKeyDown(keyCode, shift);
@@ -495,6 +569,23 @@ void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
     return;
   if (Control* active = f.activeControl()) return keyUp(*active, keyCode, shift);
   f.onKeyUp(keyCode, shift);
+}
+
+void wheelAt(Form& f, int notches, double x, double y) {
+  Ref<Form> keep(&f);
+  if (notches == 0) return;
+  if (ComboBox* open = openCombo(f)) {
+    Ref<Control> hold(open);
+    open->wheel(notches);
+    return;
+  }
+  double cx = x, cy = y;
+  // The control under the pointer, else the nearest container that scrolls.
+  for (Control* c = f.controlAt(cx, cy); c; c = c->container()) {
+    Ref<Control> hold(c);
+    if (!c->enabledOnForm()) return;
+    if (c->wheel(notches)) return;
+  }
 }
 
 Form* activeForm() {

@@ -94,6 +94,11 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
 // form. Tab (Shift+Tab) moves the focus, Enter and Esc press the Default and
 // Cancel buttons (both only on the key's press); the arrow keys, Page Up/Down,
 // Home and End move through a list.
+// The mouse wheel turned by `notches` (> 0 away from the person) with the
+// pointer at a client position: an open drop-down list scrolls, else the
+// control under the pointer (a list box, a multi-line text box), three rows
+// a notch.
+void wheelAt(Form& f, int notches, double x, double y);
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
 void charOn(Form& f, char16_t ch);
 void keyUpOn(Form& f, int16_t keyCode, int16_t shift);

@@ -1,0 +1,298 @@
+// Drop-down lists and the mouse wheel, as a display delivers a person's
+// input (window messages), and through the simulated user's positioned clicks.
+#include "tests/platform/forms/forms_fixture.h"
+
+#include "platform/display/display_messages.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+
+namespace svx::testing {
+namespace {
+
+class PointerTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    button = &form->add<CommandButton>(u"Command", 1, 150, 150);  // pixels 10,10 ..
+    combo = &form->add<ComboBox>(u"Combo", 1, 1500, 150);         // pixels 100,10 .. 181,31
+    for (const char16_t* s : {u"one", u"two", u"three", u"four", u"five", u"six", u"seven", u"eight", u"nine",
+                              u"ten", u"eleven", u"twelve"})
+      combo->addItem(s);
+    form->show();
+    form->take();
+    lh = fontLineHeight(combo->font());
+  }
+  LRESULT send(UINT msg, WPARAM w = 0, LPARAM l = 0) { return desktop().deliver(form->hWnd(), msg, w, l, false); }
+  void press(int x, int y, int16_t b = 1) {
+    const UINT msg = b == 1 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
+    send(msg, packButtons(b, 0), packPoint(x, y));
+  }
+  void release(int x, int y, int16_t b = 1) {
+    const UINT msg = b == 1 ? WM_LBUTTONUP : WM_RBUTTONUP;
+    send(msg, packButtons(b, 0), packPoint(x, y));
+  }
+  void click(int x, int y) {
+    press(x, y);
+    release(x, y);
+    Clock::advance(user::kDoubleClickMs + 1);  // no double clicks between steps
+  }
+  void wheel(int notches, int x, int y) {
+    send(WM_MOUSEWHEEL, packWheel(static_cast<int16_t>(notches), 0), packPoint(x, y));
+  }
+  void key(int16_t code, int16_t shift = 0) {
+    send(WM_KEYDOWN, static_cast<WPARAM>(code), shift);
+    send(WM_KEYUP, static_cast<WPARAM>(code), shift);
+  }
+  // The middle of row `row` of the open list (pixels), when it opens below the box.
+  int rowY(int row) const { return 31 + 1 + row * lh + lh / 2; }
+  // The form's picture: the open list is its last item.
+  RenderItem picture() {
+    RenderItem p;
+    send(WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&p));
+    return p;
+  }
+  static std::vector<std::string> without(Log log, const std::string& what) {
+    std::erase_if(log, [&](const std::string& e) { return e.find(what) != std::string::npos; });
+    return log;
+  }
+  CommandButton* button = nullptr;
+  ComboBox* combo = nullptr;
+  int lh = 0;
+};
+
+TEST_F(PointerTest, APressOnADropDownListOpensItsListBelowTheBoxAndAnItemIsChosenAtTheRelease) {
+  press(120, 20);
+  EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(form->take(), (Log{"Combo(1).MouseDown", "Command(1).LostFocus",
+                               "Combo(1).GotFocus", "Combo(1).DropDown"}));
+  release(120, 20);
+  EXPECT_EQ(form->take(), (Log{"Combo(1).MouseUp"}));
+  EXPECT_TRUE(combo->listOpen());
+
+  const RenderItem open = picture();
+  ASSERT_FALSE(open.children.empty());
+  const RenderItem& list = open.children.back();
+  EXPECT_EQ(list.kind, RenderKind::ListBox);
+  EXPECT_EQ(list.rect.left, 1500);
+  EXPECT_EQ(list.rect.top, 150 + 315);
+  EXPECT_EQ(list.rect.height, (ComboBox::kListRows * lh + 2) * 15);
+  EXPECT_EQ(list.items.size(), 12u);
+
+  Clock::advance(user::kDoubleClickMs + 1);
+  send(WM_MOUSEMOVE, 0, packPoint(120, rowY(2)));
+  EXPECT_EQ(combo->markedItem(), 2);
+  EXPECT_EQ(picture().children.back().selectedIndex, 2);
+  press(120, rowY(2));
+  EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(form->take(), Log{});
+  release(120, rowY(2));
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 2);
+  EXPECT_EQ(combo->text(), u"three");
+  EXPECT_EQ(form->take(), (Log{"Combo(1).Click"}));
+  EXPECT_EQ(picture().children.back().kind, RenderKind::ComboBox);
+
+  // Choosing the item already selected raises nothing.
+  click(120, 20);
+  form->take();
+  click(120, rowY(2));
+  EXPECT_EQ(combo->listIndex(), 2);
+  EXPECT_EQ(form->take(), Log{});
+}
+
+TEST_F(PointerTest, APressElsewhereOrEscapeClosesTheListWithoutAChangeAndIsTakenByTheList) {
+  combo->setListIndex(0);
+  form->take();
+  click(120, 20);
+  form->take();
+  click(20, 15);  // on the button: only closes the list
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 0);
+  EXPECT_EQ(form->take(), Log{});
+  EXPECT_EQ(form->activeControl(), combo);
+
+  // A press on the box itself closes its list; the next one opens it again.
+  click(120, 20);
+  click(120, 20);
+  EXPECT_FALSE(combo->listOpen());
+  click(120, 20);
+  EXPECT_TRUE(combo->listOpen());
+  form->take();
+  // Escape closes the list and does not press the Cancel button.
+  button->setCancel(true);
+  key(27);
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(without(form->take(), "Key"), Log{});
+  key(27);  // with the list closed, Escape presses Cancel again
+  EXPECT_EQ(without(form->take(), "Key"), (Log{"Command(1).Click"}));
+
+  // A right press closes the list, as does the loss of the focus.
+  click(120, 20);
+  press(120, rowY(3), 2);
+  release(120, rowY(3), 2);
+  EXPECT_FALSE(combo->listOpen());
+  click(120, 20);
+  key(9);
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 0);
+}
+
+TEST_F(PointerTest, AnEditableComboOpensOnlyFromItsButton) {
+  ComboBox& edit = form->add<ComboBox>(u"ComboText", 1, 1500, 1500);  // pixels 100,100 .. 181,121
+  edit.addItem(u"alpha");
+  edit.addItem(u"beta");
+  form->take();
+  click(110, 110);  // the edit field
+  EXPECT_EQ(form->activeControl(), &edit);
+  EXPECT_FALSE(edit.listOpen());
+  click(175, 110);  // the button
+  EXPECT_TRUE(edit.listOpen());
+  EXPECT_EQ(form->take(), (Log{"ComboText(1).MouseDown", "Command(1).LostFocus",
+                               "ComboText(1).GotFocus", "ComboText(1).MouseUp", "ComboText(1).MouseDown",
+                               "ComboText(1).DropDown", "ComboText(1).MouseUp"}));
+  // Two items: a list of two rows, and a press below them only closes it.
+  const RenderItem list = picture().children.back();
+  EXPECT_EQ(list.rect.height, (2 * lh + 2) * 15);
+  click(110, 121 + 1 + lh + lh / 2);
+  EXPECT_EQ(edit.listIndex(), 1);
+  EXPECT_EQ(edit.text(), u"beta");
+  EXPECT_EQ(without(form->take(), "Mouse"), (Log{"ComboText(1).Click"}));  // no Change from the list
+}
+
+TEST_F(PointerTest, TheListOpensAboveTheBoxWhenTheFormHasNoRoomBelow) {
+  combo->move(1500, form->scaleHeight() - 315 - 30);
+  user::clickAt(*form, 1600, form->scaleHeight() - 200);
+  ASSERT_TRUE(combo->listOpen());
+  const RenderRect r = combo->listRect();
+  EXPECT_DOUBLE_EQ(r.top + r.height, combo->top());
+  // A box too near the top for either side opens below, clipped by the form.
+  combo->closeList();
+  combo->move(1500, 600, 1215, form->scaleHeight() - 900);
+  combo->openList();
+  EXPECT_DOUBLE_EQ(combo->listRect().top, combo->top() + combo->height());
+}
+
+TEST_F(PointerTest, KeysOperateTheOpenListAndF4OrAltDownOpenIt) {
+  click(120, 20);
+  key(27);
+  form->take();
+  key(115);  // F4
+  EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(without(form->take(), "Key"), (Log{"Combo(1).DropDown"}));
+  key(40);
+  key(40);
+  EXPECT_EQ(combo->markedItem(), 1);
+  EXPECT_EQ(combo->listIndex(), -1);  // only marked while the list is open
+  key(35);  // end: the last item, scrolled into view
+  EXPECT_EQ(combo->markedItem(), 11);
+  EXPECT_EQ(combo->listTop(), 12 - ComboBox::kListRows);
+  button->setDefault(true);
+  form->take();
+  key(13);  // Enter chooses the marked item, not the Default button
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 11);
+  EXPECT_EQ(without(form->take(), "Key"), (Log{"Combo(1).Click"}));
+  key(40, user::vbAltMask);
+  EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(combo->markedItem(), 11);
+  key(38, user::vbAltMask);  // Alt+Up closes, choosing the marked item
+  EXPECT_FALSE(combo->listOpen());
+}
+
+TEST_F(PointerTest, TheWheelScrollsTheOpenListAndAListBoxThreeRowsANotch) {
+  click(120, 20);
+  form->take();
+  wheel(-1, 300, 300);  // anywhere: the open list scrolls
+  EXPECT_EQ(combo->listTop(), 3);
+  wheel(-5, 120, rowY(0));
+  EXPECT_EQ(combo->listTop(), 12 - ComboBox::kListRows);  // not past the last row
+  wheel(2, 120, rowY(0));
+  EXPECT_EQ(combo->listTop(), 0);
+  EXPECT_EQ(form->take(), (Log{"Combo(1).Scroll", "Combo(1).Scroll", "Combo(1).Scroll"}));
+  EXPECT_TRUE(combo->listOpen());
+  // The open list's scroll bar pages it.
+  combo->scrollList(-100);
+  click(100 + 81 - 5, 31 + 2 + 7 * lh);
+  EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(combo->listTop(), 12 - ComboBox::kListRows);
+  key(27);
+
+  ListBox& list = form->add<ListBox>(u"List", 1, 150, 1500);  // pixels 10,100 ..
+  list.move(150, 1500, 1500, (4 * lh + 2) * 15);
+  for (int i = 0; i < 10; ++i) list.addItem(BStr(1, static_cast<char16_t>(u'a' + i)));
+  form->take();
+  wheel(-1, 20, 110);
+  EXPECT_EQ(list.topIndex(), 3);
+  wheel(-10, 20, 110);
+  EXPECT_EQ(list.topIndex(), 10 - list.visibleRows());
+  wheel(10, 20, 110);
+  EXPECT_EQ(list.topIndex(), 0);
+  wheel(1, 20, 110);  // already at the top: nothing
+  EXPECT_EQ(list.listIndex(), -1);
+  EXPECT_EQ(form->take(), (Log{"List(1).Scroll", "List(1).Scroll", "List(1).Scroll"}));
+  // Not on a list: nothing scrolls, nothing is raised.
+  wheel(-1, 20, 15);
+  wheel(-1, 400, 300);
+  EXPECT_EQ(form->take(), Log{});
+  list.setEnabled(false);
+  wheel(-1, 20, 110);
+  EXPECT_EQ(list.topIndex(), 0);
+}
+
+TEST_F(PointerTest, TheSimulatedUsersClicksOperateTheListAsAPersonDoes) {
+  user::clickAt(*form, 1600, 200);
+  ASSERT_TRUE(combo->listOpen());
+  const RenderRect r = combo->listRect();
+  user::clickAt(*form, 1600, r.top + 15 + 1.5 * lh * 15);
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 1);
+  EXPECT_EQ(without(form->take(), "Mouse"),
+            (Log{"Command(1).LostFocus", "Combo(1).GotFocus", "Combo(1).DropDown",
+                 "Combo(1).Click"}));
+  // A click on a control while the list is open only closes the list.
+  user::clickAt(*combo, 100, 100);
+  EXPECT_TRUE(combo->listOpen());
+  user::clickAt(*button, 100, 100);
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(without(form->take(), "Mouse"), (Log{"Combo(1).DropDown"}));
+  // choose() still raises DropDown and Click, and leaves no list open.
+  user::choose(*combo, 4);
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(without(form->take(), "Mouse"), (Log{"Combo(1).DropDown", "Combo(1).Click"}));
+}
+
+TEST_F(PointerTest, AHiddenOrUnloadedComboLeavesNoListBehind) {
+  click(120, 20);
+  ASSERT_TRUE(combo->listOpen());
+  combo->setVisible(false);
+  combo->setVisible(true);
+  EXPECT_FALSE(combo->listOpen());
+  combo->openList();
+  combo->setVisible(false);
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(form->droppedList(), nullptr);
+  combo->setVisible(true);
+  EXPECT_FALSE(combo->listOpen());  // shown again closed
+  combo->setEnabled(false);
+  combo->openList();
+  EXPECT_FALSE(combo->listOpen());
+  combo->setEnabled(true);
+  combo->openList();
+  ASSERT_TRUE(combo->listOpen());
+  // The DropDown handler may empty the list: an empty list opens one row high.
+  combo->closeList();
+  form->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant>) {
+    if (e == ControlEvent::DropDown) combo->clear();
+  };
+  combo->openList();
+  form->react = nullptr;
+  EXPECT_EQ(combo->listRect().height, (lh + 2) * 15);
+  EXPECT_EQ(combo->listItemAt(1600, combo->listRect().top + 30), -1);
+  form->array(u"Combo").unload(1);
+  EXPECT_EQ(form->droppedList(), nullptr);
+  click(120, 20);  // nothing there any more
+  EXPECT_EQ(picture().children.back().kind, RenderKind::CommandButton);
+}
+
+}  // namespace
+}  // namespace svx::testing
