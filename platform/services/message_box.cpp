@@ -285,6 +285,7 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
       RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
       root = RenderItem{};
       root.kind = RenderKind::Form;
+      root.minMaxBoxes = false;  // a dialog box: the close box alone
       root.rect = {0, 0, pixelsToTwips(clientW), pixelsToTwips(clientH)};
       root.text = box.title;
       RenderItem prompt;

@@ -65,6 +65,7 @@ TEST_F(ServicesTest, TheIconBitsChooseTheIconAndTheTextMakesRoomForIt) {
   for (const auto& c : cases) {
     const RenderItem picture = pictureOf(c.style);
     ASSERT_EQ(picture.kind, RenderKind::Form) << c.style;
+    EXPECT_FALSE(picture.minMaxBoxes);  // the close box alone
     const RenderItem* icon = childOf(picture, RenderKind::MessageIcon);
     const RenderItem* prompt = childOf(picture, RenderKind::Label);
     ASSERT_TRUE(prompt);
