@@ -190,5 +190,26 @@ TEST_F(X11FrameTest, OpenedFromAShownFormTheAboutBoxIsATransientDialogOfIt) {
   form->unload();
 }
 
+TEST_F(X11FrameTest, AFormWithAnIconOfItsOwnShowsThatOneUnpremultiplied) {
+  RasterImage own(16, 8, 0xFF00FF00);
+  own.at(1, 0) = 0x80400000;  // half transparent, premultiplied
+  own.at(2, 0) = 0;
+  FormDesign design;
+  design.icon = Picture::fromImage(own);
+  Ref<Form> form = makeRef<Form>(design);
+  form->load();
+  form->show(false);
+  const uint32_t w = shownWindow(form->hWnd());
+  ASSERT_NE(w, 0u);
+  const auto icon = values(w, "_NET_WM_ICON");
+  ASSERT_EQ(icon.size(), 2u + 16 * 8);
+  EXPECT_EQ(icon[0], 16u);
+  EXPECT_EQ(icon[1], 8u);
+  EXPECT_EQ(icon[2], 0xFF00FF00u);
+  EXPECT_EQ(icon[3], 0x80800000u);
+  EXPECT_EQ(icon[4], 0u);
+  form->unload();
+}
+
 }  // namespace
 }  // namespace svx::testing

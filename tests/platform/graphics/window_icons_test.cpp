@@ -1,11 +1,13 @@
 // The program's icon (its file, size and colours) and the icons a form
 // picture shows: the window's icon in its caption, a message box's icon, the
-// control boxes of a fixed dialog frame.
+// control boxes of a fixed dialog frame; a form's icon and frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
+#include "platform/desktop/desktop.h"
+#include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/program_icon.h"
@@ -133,6 +135,42 @@ TEST(MessageIcon, EachKindHasItsColoursAndNoneDrawsNothing) {
   }
   icon.value = static_cast<int>(MessageIconKind::None);
   EXPECT_EQ(coloursIn(renderItems(form), ox, oy, 32, 32), std::set<uint32_t>{0xFFFFFF});
+}
+
+TEST(FormIcon, TheDesignsIconElseTheProgramsAndTheFrameOfItsBorderStyle) {
+  desktop().reset();
+  const Picture own = Picture::fromImage(RasterImage(16, 16, 0xFF00FF00));
+  const struct {
+    Picture icon;
+    FormBorderStyle border;
+    bool inTaskbar;
+  } cases[] = {
+      {Picture(), FormBorderStyle::Sizable, true},
+      {own, FormBorderStyle::Sizable, true},
+      {Picture(), FormBorderStyle::FixedDialog, false},
+      {own, FormBorderStyle::FixedDialog, true},
+  };
+  for (const auto& c : cases) {
+    FormDesign design;
+    design.icon = c.icon;
+    design.borderStyle = c.border;
+    design.showInTaskbar = c.inTaskbar;
+    Ref<Form> form = makeRef<Form>(design);
+    const RenderItem picture = form->picture();
+    EXPECT_EQ(picture.icon, c.icon.isNone() ? programIcon() : c.icon);
+    const bool fixed = c.border == FormBorderStyle::FixedDialog;
+    EXPECT_EQ(picture.minMaxBoxes, !fixed);
+    const Window& w = desktop().window(form->hWnd());
+    EXPECT_EQ((w.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0, !fixed);
+    EXPECT_EQ((w.exStyle & WS_EX_DLGMODALFRAME) != 0, fixed);
+    EXPECT_EQ((w.exStyle & WS_EX_TOOLWINDOW) != 0, !c.inTaskbar);
+    // Unloaded and loaded again, the window has the same frame.
+    form->unload();
+    form->load();
+    EXPECT_EQ(desktop().window(form->hWnd()).style & WS_THICKFRAME, fixed ? 0u : WS_THICKFRAME);
+    form->unload();
+  }
+  desktop().reset();
 }
 
 }  // namespace
