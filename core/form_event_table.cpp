@@ -152,7 +152,7 @@ const FormEventRow* findFormEvent(BStrView source, BStrView sourceEvent) {
   const auto it = bySource.find(source);
   if (it == bySource.end()) return nullptr;
   for (const FormEventRow* r : it->second)
-    if (r->sourceEvent == sourceEvent) return r;
+    if (sameText(r->sourceEvent, sourceEvent)) return r;
   return nullptr;
 }
 
