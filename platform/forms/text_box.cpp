@@ -1,8 +1,11 @@
 #include "platform/forms/text_box.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cwctype>
 
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 
 namespace svx {
 
@@ -117,12 +120,80 @@ void TextBox::typeChar(int16_t ascii) {
   if (p_.edit.type(ascii, p_.maxLength, p_.multiLine)) fire(ControlEvent::Change);
 }
 
+BStr TextBox::shownText() const {
+  return p_.passwordChar.empty() ? p_.edit.text : BStr(p_.edit.text.size(), p_.passwordChar[0]);
+}
+
+double TextBox::textWidth() const { return twipsToRoundedPixels(width_) - 2.0 * RenderTextLeft; }
+
+int32_t TextBox::indexAt(double x, double y) const {
+  return textIndexAt(shownText(), font(), textWidth(), topLine_, twipsToPixels(x) - RenderTextLeft,
+                     twipsToPixels(y) - RenderTextTop);
+}
+
+void TextBox::selectFromAnchor(int32_t to) {
+  const auto n = static_cast<int32_t>(p_.edit.text.size());
+  const int32_t from = std::clamp(anchor_, 0, n);
+  to = std::clamp(to, 0, n);
+  p_.edit.selStart = std::min(from, to);
+  p_.edit.selLength = std::abs(to - from);
+}
+
+void TextBox::pressAt(double x, double y, int16_t shift) {
+  const int32_t at = indexAt(x, y);
+  // Shift extends from the end of the selection that the pointer did not
+  // move last (the start of the selection when it was set otherwise).
+  const int32_t start = p_.edit.selStart, end = p_.edit.selStart + p_.edit.selLength;
+  if ((shift & 1) != 0) {
+    if (anchor_ != start && anchor_ != end) anchor_ = start;
+  } else {
+    anchor_ = at;
+  }
+  selectFromAnchor(at);
+}
+
+void TextBox::dragTo(double x, double y) { selectFromAnchor(indexAt(x, y)); }
+
+void TextBox::doublePressAt(double x, double y) {
+  const BStr& t = p_.edit.text;
+  const auto n = static_cast<int32_t>(t.size());
+  const int32_t at = std::min(indexAt(x, y), n);
+  if (n == 0 || !p_.passwordChar.empty()) return;
+  // The run of word characters (or of other non-space characters) at the point.
+  auto kind = [&](int32_t i) {
+    const auto c = static_cast<wint_t>(t[static_cast<std::size_t>(i)]);
+    return std::iswalnum(c) || c == u'_' ? 1 : std::iswspace(c) ? 0 : 2;
+  };
+  int32_t from = at < n ? at : at - 1;
+  if (kind(from) == 0 && from > 0 && kind(from - 1) != 0) --from;
+  const int k = kind(from);
+  int32_t to = from;
+  while (from > 0 && kind(from - 1) == k) --from;
+  while (to < n && kind(to) == k) ++to;
+  anchor_ = from;
+  selectFromAnchor(to);
+}
+
+bool TextBox::wheel(int notches) {
+  if (!p_.multiLine) return false;
+  const int lines = textLineCount(shownText(), font(), textWidth());
+  const int shown =
+      std::max(1, (twipsToRoundedPixels(height_) - 2 * RenderTextTop) / std::max(1, fontLineHeight(font())));
+  topLine_ = std::clamp(topLine_ - 3 * notches, 0, std::max(0, lines - shown));
+  return true;
+}
+
 void TextBox::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::TextBox;
   item.border = p_.borderStyle == 1;
-  item.text = p_.passwordChar.empty() ? p_.edit.text : BStr(p_.edit.text.size(), p_.passwordChar[0]);
+  item.text = shownText();
   item.caret = std::min<int>(p_.edit.selStart + p_.edit.selLength, static_cast<int>(p_.edit.text.size()));
+  // The caret at the end the pointer moved last.
+  if (p_.edit.selLength > 0 && anchor_ == p_.edit.selStart + p_.edit.selLength) item.caret = p_.edit.selStart;
+  item.selectionStart = p_.edit.selStart;
+  item.selectionLength = p_.edit.selLength;
+  item.topIndex = topLine_;
 }
 
 const ClassInfo& TextBox::info() {

@@ -62,9 +62,27 @@ class TextBox : public Control {
   BStr selText() const { return p_.edit.text.substr(p_.edit.selStart, p_.edit.selLength); }
   void setSelText(BStr v);
 
+  // The pointer: a press places the caret at the nearest character boundary
+  // (with Shift, extends the selection from where it started), a drag
+  // selects, a double click selects the word; the wheel scrolls a multi-line
+  // box three lines a notch.
+  void pressAt(double x, double y, int16_t shift) override;
+  void dragTo(double x, double y) override;
+  void doublePressAt(double x, double y) override;
+  bool wheel(int notches) override;
+  // The first line shown, and the character boundary at a point (twips).
+  int32_t topLine() const { return topLine_; }
+  int32_t indexAt(double x, double y) const;
+
   TextBox() { width_ = 1215; height_ = 285; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
  private:
+  BStr shownText() const;
+  double textWidth() const;
+  void selectFromAnchor(int32_t to);
+  int32_t topLine_ = 0;
+  int32_t anchor_ = 0;  // where a selection by the pointer started
+
   struct Props {
     TextEdit edit;
     bool multiLine = false;

@@ -46,6 +46,31 @@ struct Box {
   double x, y, w, h;
 };
 
+// Wrapped text, as text boxes and labels show it.
+gfx::LayoutPtr wrappedLayout(cairo_t* cr, const Font& font, std::u16string_view s, double width) {
+  gfx::LayoutPtr layout = gfx::makeLayout(cr, font, s);
+  pango_layout_set_width(layout.get(), static_cast<int>(std::max(1.0, width)) * PANGO_SCALE);
+  pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+  return layout;
+}
+
+// The height (pango units) above line `n` of a layout (clamped to its lines).
+int lineOffset(PangoLayout* layout, int n) {
+  n = std::clamp(n, 0, pango_layout_get_line_count(layout) - 1);
+  if (n <= 0) return 0;
+  PangoRectangle pos{};
+  pango_layout_index_to_pos(layout, pango_layout_get_line_readonly(layout, n)->start_index, &pos);
+  return pos.y;
+}
+
+// Byte offset in UTF-8 of a UTF-16 index, and back.
+int byteOffset(std::u16string_view s, int index) {
+  return static_cast<int>(utf8(s.substr(0, std::min<std::size_t>(static_cast<std::size_t>(std::max(0, index)), s.size()))).size());
+}
+int unitIndex(const std::string& u8, int bytes) {
+  return static_cast<int>(utf16(std::string_view(u8).substr(0, static_cast<std::size_t>(bytes))).size());
+}
+
 class Renderer {
  public:
   explicit Renderer(cairo_t* cr) : cr_(cr) {}
@@ -184,20 +209,38 @@ class Renderer {
 
   // Text from the top-left corner, wrapped at the box's width; with a caret
   // (a UTF-16 index), a bar before that character.
-  void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret = -1) {
+  // From line `firstLine` on; the characters from `selFrom` (UTF-16) for
+  // `selLength` highlighted.
+  void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret = -1,
+               int firstLine = 0, int selFrom = 0, int selLength = 0) {
     if (s.empty() && caret < 0) return;
-    gfx::LayoutPtr layout = gfx::makeLayout(cr_, font, s);
-    pango_layout_set_width(layout.get(), static_cast<int>(b.w) * PANGO_SCALE);
-    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    gfx::LayoutPtr layout = wrappedLayout(cr_, font, s, b.w);
+    if (selLength > 0) {
+      PangoAttrList* attrs = pango_attr_list_copy(pango_layout_get_attributes(layout.get()));
+      if (!attrs) attrs = pango_attr_list_new();
+      const auto from = static_cast<guint>(byteOffset(s, selFrom));
+      const auto to = static_cast<guint>(byteOffset(s, selFrom + selLength));
+      auto colour = [](uint32_t c, int shift) { return static_cast<guint16>(((c >> shift) & 0xFF) * 257); };
+      PangoAttribute* back = pango_attr_background_new(colour(highlightColour, 16), colour(highlightColour, 8),
+                                                       colour(highlightColour, 0));
+      PangoAttribute* fore = pango_attr_foreground_new(colour(highlightTextColour, 16),
+                                                       colour(highlightTextColour, 8), colour(highlightTextColour, 0));
+      back->start_index = fore->start_index = from;
+      back->end_index = fore->end_index = to;
+      pango_attr_list_insert(attrs, back);
+      pango_attr_list_insert(attrs, fore);
+      pango_layout_set_attributes(layout.get(), attrs);
+      pango_attr_list_unref(attrs);
+    }
+    const double top = b.y - lineOffset(layout.get(), firstLine) / double(PANGO_SCALE);
     gfx::setSourceRgb(cr_, rgb);
-    cairo_move_to(cr_, b.x, b.y);
+    cairo_move_to(cr_, b.x, top);
     pango_cairo_show_layout(cr_, layout.get());
     if (caret < 0) return;
-    const std::string before = utf8(s.substr(0, std::min<std::size_t>(static_cast<std::size_t>(caret), s.size())));
     PangoRectangle pos{};
-    pango_layout_index_to_pos(layout.get(), static_cast<int>(before.size()), &pos);
+    pango_layout_index_to_pos(layout.get(), byteOffset(s, caret), &pos);
     const double x = std::floor(b.x + pos.x / double(PANGO_SCALE));
-    const double y = b.y + pos.y / double(PANGO_SCALE);
+    const double y = top + pos.y / double(PANGO_SCALE);
     const double h = std::max(pos.height / double(PANGO_SCALE), double(fontLineHeight(font)));
     fill({std::min(x, b.x + b.w - 1), y, 1, h}, markColour);
   }
@@ -431,8 +474,10 @@ class Renderer {
       case RenderKind::TextBox:
         fill(b, rgbOf(it.backColor, fieldColour));
         if (it.border) frame(b, borderColour);
-        wrapped(it.text, it.font, {b.x + 3, b.y + 2, b.w - 6, b.h - 4}, textColour(it, 0),
-                it.focused ? it.caret : -1);
+        wrapped(it.text, it.font,
+                {b.x + RenderTextLeft, b.y + RenderTextTop, b.w - 2 * RenderTextLeft, b.h - 2 * RenderTextTop},
+                textColour(it, 0), it.focused ? it.caret : -1, it.topIndex, it.selectionStart,
+                it.focused ? it.selectionLength : 0);
         return b;
       case RenderKind::CheckBox:
       case RenderKind::OptionButton: {
@@ -528,6 +573,29 @@ class Renderer {
 };
 
 }  // namespace
+
+int textIndexAt(std::u16string_view text, const Font& font, double width, int firstLine, double x, double y) {
+  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  const int top = lineOffset(layout.get(), firstLine);
+  int index = 0, trailing = 0;
+  pango_layout_xy_to_index(layout.get(), static_cast<int>(x * PANGO_SCALE), static_cast<int>(y * PANGO_SCALE) + top,
+                           &index, &trailing);
+  const std::string u8 = utf8(text);
+  // Past the middle of a character: the boundary after it.
+  const char* p = u8.c_str() + std::clamp<std::size_t>(static_cast<std::size_t>(std::max(0, index)), 0, u8.size());
+  for (; trailing > 0 && *p; --trailing) p = g_utf8_next_char(p);
+  int at = unitIndex(u8, static_cast<int>(p - u8.c_str()));
+  // Never between the two characters of a line break.
+  if (at > 0 && at < static_cast<int>(text.size()) && text[static_cast<std::size_t>(at) - 1] == u'\r' &&
+      text[static_cast<std::size_t>(at)] == u'\n')
+    --at;
+  return at;
+}
+
+int textLineCount(std::u16string_view text, const Font& font, double width) {
+  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  return pango_layout_get_line_count(layout.get());
+}
 
 RasterImage renderItems(const RenderItem& root, double scale) {
   const bool isForm = root.kind == RenderKind::Form;

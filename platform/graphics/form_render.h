@@ -73,6 +73,8 @@ struct RenderItem {
   bool focused = false;     // has the focus: focus rectangle (text boxes: the caret)
   bool isDefault = false;   // command buttons: the default button's dark frame
   int caret = -1;           // text boxes with the focus: caret before this character
+  int selectionStart = 0;   // text boxes with the focus: the selected characters, highlighted
+  int selectionLength = 0;
   int horizontalExtent = 0; // list boxes: scrollable width in pixels (wider than the box: a scroll bar)
   int shape = 0;
   int lineWidth = 1;        // shapes and lines, pixels
@@ -89,6 +91,17 @@ struct RenderItem {
 // Frame metrics of the form picture, in pixels.
 inline constexpr int RenderFrameBorder = 4;
 inline constexpr int RenderCaptionHeight = 22;
+
+// A text box's text lies in its box inset by these margins (pixels), wrapped
+// at the inner width, shown from line `topIndex`.
+inline constexpr int RenderTextLeft = 3;
+inline constexpr int RenderTextTop = 2;
+// Where the renderer puts a text box's text, for placing a caret: the
+// boundary between characters nearest to a point (pixels from the text's
+// top-left corner, with `firstLine` at the top), as a UTF-16 index; and the
+// number of lines the text takes at `width` pixels.
+int textIndexAt(std::u16string_view text, const Font& font, double width, int firstLine, double x, double y);
+int textLineCount(std::u16string_view text, const Font& font, double width);
 
 // Renders `root` (normally a Form) into pixels: a Form item's image is its
 // client size plus the frame; any other item is rendered alone at its size.

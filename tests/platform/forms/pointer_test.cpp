@@ -294,5 +294,120 @@ TEST_F(PointerTest, AHiddenOrUnloadedComboLeavesNoListBehind) {
   EXPECT_EQ(picture().children.back().kind, RenderKind::CommandButton);
 }
 
+class TextPointerTest : public PointerTest {
+ protected:
+  void SetUp() override {
+    PointerTest::SetUp();
+    text = &form->add<TextBox>(u"Text", 1, 150, 1500);  // pixels 10,100 .. 170,119
+    text->move(150, 1500, 2400, 285);
+    text->setText(u"hello world");
+    form->take();
+  }
+  // The pixel column of the boundary after `prefix`.
+  int after(std::u16string_view prefix) const { return 10 + RenderTextLeft + measureText(text->font(), prefix).width; }
+  TextBox* text = nullptr;
+  static constexpr int y = 109;
+};
+
+TEST_F(TextPointerTest, APressPlacesTheCaretAtTheNearestCharacterBoundary) {
+  struct Case {
+    int x;
+    int32_t caret;
+  } cases[] = {
+      {11, 0},                                // the margin
+      {after(u"hello w") + 1, 7},             // just after the boundary
+      {after(u"hello wo") - 1, 8},            // just before the next one
+      {after(u"hello world") + 30, 11},       // past the end
+  };
+  for (const Case& c : cases) {
+    click(c.x, y);
+    EXPECT_EQ(text->selStart(), c.caret) << c.x;
+    EXPECT_EQ(text->selLength(), 0);
+  }
+  // The simulated user's positioned click places it the same way.
+  user::clickAt(*text, (after(u"hello w") + 1 - 10) * 15.0, 150);
+  EXPECT_EQ(text->selStart(), 7);
+  EXPECT_EQ(text->selLength(), 0);
+  // Masked text keeps the positions of the characters it hides.
+  text->setPasswordChar(u"*");
+  click(after(u"hello world") + 30, y);
+  EXPECT_EQ(text->selStart(), 11);
+}
+
+TEST_F(TextPointerTest, ShiftExtendsTheSelectionADragSelectsADoubleClickSelectsAWord) {
+  click(after(u"hello w") + 1, y);
+  send(WM_LBUTTONDOWN, packButtons(1, user::vbShiftMask), packPoint(after(u"hello world") + 30, y));
+  release(after(u"hello world") + 30, y);
+  EXPECT_EQ(text->selStart(), 7);
+  EXPECT_EQ(text->selLength(), 4);
+  Clock::advance(user::kDoubleClickMs + 1);
+  // From the same start, backwards.
+  send(WM_LBUTTONDOWN, packButtons(1, user::vbShiftMask), packPoint(11, y));
+  release(11, y);
+  EXPECT_EQ(text->selStart(), 0);
+  EXPECT_EQ(text->selLength(), 7);
+  RenderItem shown = picture();
+  const auto it = std::find_if(shown.children.begin(), shown.children.end(),
+                               [](const RenderItem& c) { return c.kind == RenderKind::TextBox && c.visible; });
+  ASSERT_NE(it, shown.children.end());
+  EXPECT_EQ(it->selectionLength, 7);
+  EXPECT_EQ(it->caret, 0);  // at the end the pointer moved last
+  Clock::advance(user::kDoubleClickMs + 1);
+
+  press(after(u"he") - 1, y);
+  send(WM_MOUSEMOVE, packButtons(1, 0), packPoint(after(u"hello wor") + 1, y + 3));
+  EXPECT_EQ(text->selText(), u"llo wor");
+  send(WM_MOUSEMOVE, packButtons(1, 0), packPoint(5, y));  // left of the box
+  EXPECT_EQ(text->selText(), u"he");
+  release(5, y);
+  send(WM_MOUSEMOVE, 0, packPoint(after(u"hello world"), y));  // no button: no change
+  EXPECT_EQ(text->selText(), u"he");
+  Clock::advance(user::kDoubleClickMs + 1);
+
+  press(after(u"hello wo"), y);
+  release(after(u"hello wo"), y);
+  press(after(u"hello wo"), y);
+  release(after(u"hello wo"), y);
+  EXPECT_EQ(text->selText(), u"world");
+  Clock::advance(user::kDoubleClickMs + 1);
+  text->setText(u"a, b");
+  form->take();
+  press(after(u"a,") - 1, y);
+  release(after(u"a,") - 1, y);
+  press(after(u"a,") - 1, y);
+  EXPECT_EQ(text->selText(), u",");
+  release(after(u"a,") - 1, y);
+  EXPECT_EQ(without(form->take(), "Mouse"), (Log{"Text(1).Click", "Text(1).DblClick"}));
+}
+
+TEST_F(TextPointerTest, LinesOfAMultiLineBoxAndTheWheel) {
+  text->setMultiLine(true);
+  text->move(150, 1500, 2400, (4 * lh + 2 * RenderTextTop) * 15);
+  text->setText(u"ab\r\ncd");
+  click(after(u"ab") + 20, 100 + RenderTextTop + lh / 2);  // right of the first line: before its break
+  EXPECT_EQ(text->selStart(), 2);
+  click(11, 100 + RenderTextTop + lh + lh / 2);
+  EXPECT_EQ(text->selStart(), 4);
+  click(11, 100 + RenderTextTop + 3 * lh + lh / 2);  // below the last line: on it
+  EXPECT_EQ(text->selStart(), 4);
+
+  BStr lines;
+  for (int i = 0; i < 10; ++i) lines += BStr(1, static_cast<char16_t>(u'0' + i)) + u"\r\n";
+  text->setText(lines);  // ten lines and an empty one
+  form->take();
+  wheel(-1, 20, 110);
+  EXPECT_EQ(text->topLine(), 3);
+  click(11, 100 + RenderTextTop + lh / 2);
+  EXPECT_EQ(text->selStart(), 3 * 3);  // the first line shown is "3"
+  wheel(-10, 20, 110);
+  EXPECT_EQ(text->topLine(), 11 - 4);
+  wheel(10, 20, 110);
+  EXPECT_EQ(text->topLine(), 0);
+  text->setMultiLine(false);
+  wheel(-1, 20, 110);
+  EXPECT_EQ(text->topLine(), 0);
+  EXPECT_EQ(without(form->take(), "Mouse"), (Log{"Text(1).Click"}));
+}
+
 }  // namespace
 }  // namespace svx::testing

@@ -178,6 +178,41 @@ TEST(FormRenderMarks, FocusDefaultCaretExtentAndControlBoxAreDrawn) {
   EXPECT_GT(darkPixels(b, 1, 60 - 17, 78, 16), darkPixels(a, 1, 60 - 17, 78, 16));
 }
 
+TEST(FormRenderText, ASelectionIsHighlightedAndLinesShowFromTheFirstLineScrolledTo) {
+  RenderItem box = item(RenderKind::TextBox, 0, 0, 120, 60);
+  box.text = u"one two\r\nthree\r\nfour\r\nfive\r\nsix";
+  box.focused = true;
+  box.caret = 0;
+  auto highlighted = [](const RasterImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) n += rgb(image, x, y) == 0x3366CC;
+    return n;
+  };
+  EXPECT_EQ(highlighted(renderItems(box)), 0);
+  box.selectionStart = 4;
+  box.selectionLength = 3;
+  EXPECT_GT(highlighted(renderItems(box)), 20);
+  box.focused = false;  // shown only with the focus
+  EXPECT_EQ(highlighted(renderItems(box)), 0);
+
+  // From line 2 on, the box shows what a box holding those lines shows.
+  box.selectionLength = 0;
+  box.topIndex = 2;
+  RenderItem rest = box;
+  rest.topIndex = 0;
+  rest.text = u"four\r\nfive\r\nsix";
+  EXPECT_EQ(renderItems(box), renderItems(rest));
+  // Past the last line: the last line at the top.
+  box.topIndex = 40;
+  rest.text = u"six";
+  EXPECT_EQ(renderItems(box), renderItems(rest));
+  // The hit test agrees: the start of the first line shown.
+  EXPECT_EQ(textIndexAt(box.text, box.font, 120 - 2 * RenderTextLeft, 2, 0, 1), 16);
+  EXPECT_EQ(textLineCount(box.text, box.font, 114), 5);
+  EXPECT_EQ(textLineCount(u"", box.font, 114), 1);
+}
+
 TEST(FormRenderMarks, TheCaptionShowsTheControlBoxAndTheClientAreaMatchesTheWholePicture) {
   RenderItem form = item(RenderKind::Form, 0, 0, 200, 100);
   form.text = u"Caption";
