@@ -185,6 +185,18 @@ struct X11Display::Impl {
   std::deque<xcb_generic_event_t*> deferred;  // read while waiting, handled at the next pump
   xcb_window_t helper = 0;                    // owns the clipboard, receives its transfers
   bool clipboardOwned = false;
+  // Clipboard data handed to another program in pieces (INCR): the next
+  // piece goes when the requestor deletes the property holding the last.
+  struct Transfer {
+    xcb_window_t requestor = 0;
+    xcb_atom_t property = 0;
+    xcb_atom_t type = 0;
+    std::string data;
+    std::size_t sent = 0;
+    bool done = false;  // the empty closing piece went
+    std::chrono::steady_clock::time_point last;
+  };
+  std::vector<Transfer> transfers;
   cairo_device_t* cairoDevice = nullptr;
 
   ~Impl() {
@@ -828,6 +840,9 @@ struct X11Display::Impl {
       case XCB_SELECTION_REQUEST:
         serveSelection(*reinterpret_cast<xcb_selection_request_event_t*>(ev));
         return false;
+      case XCB_PROPERTY_NOTIFY:
+        continueTransfer(*reinterpret_cast<xcb_property_notify_event_t*>(ev));
+        return false;
       case XCB_SELECTION_CLEAR:
         if (reinterpret_cast<xcb_selection_clear_event_t*>(ev)->selection == atom(CLIPBOARD)) clipboardOwned = false;
         return false;
@@ -894,14 +909,73 @@ struct X11Display::Impl {
         if (auto p = clipboard().heldPicture(); p && !p->isNone()) targets.push_back(atom(IMAGE_PNG));
         setProperty(e.requestor, property, XCB_ATOM_ATOM, 32, static_cast<uint32_t>(targets.size()), targets.data());
         reply.property = property;
-      } else if (auto data = heldAs(e.target); data && data->size() < limit) {
-        setProperty(e.requestor, property, e.target == atom(TEXT_) ? atom(UTF8_STRING_) : e.target, 8,
-                    static_cast<uint32_t>(data->size()), data->data());
+      } else if (auto data = heldAs(e.target)) {
+        const xcb_atom_t type = e.target == atom(TEXT_) ? atom(UTF8_STRING_) : e.target;
+        if (data->size() < std::min<std::size_t>(limit, kPiece)) {
+          setProperty(e.requestor, property, type, 8, static_cast<uint32_t>(data->size()), data->data());
+        } else {
+          startTransfer(e.requestor, property, type, std::move(*data));
+        }
         reply.property = property;
       }
     }
     xcb_send_event(conn, 0, e.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&reply));
     xcb_flush(conn);
+  }
+
+  // The largest piece of an incremental transfer, and how long a requestor
+  // may leave a piece unread before the transfer is given up.
+  static constexpr std::size_t kPiece = std::size_t{1} << 18;
+  static constexpr auto kTransferTimeout = std::chrono::seconds(10);
+  static constexpr std::size_t kMostTransfers = 16;
+
+  void watchRequestor(xcb_window_t w, bool on) {
+    const uint32_t mask = on ? XCB_EVENT_MASK_PROPERTY_CHANGE : XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(conn, w, XCB_CW_EVENT_MASK, &mask);
+  }
+
+  // Drops transfers that ended or stalled; stops watching their windows.
+  void pruneTransfers() {
+    const auto now = std::chrono::steady_clock::now();
+    std::set<xcb_window_t> dropped;
+    std::erase_if(transfers, [&](const Transfer& t) {
+      const bool gone = t.done || now - t.last > kTransferTimeout;
+      if (gone) dropped.insert(t.requestor);
+      return gone;
+    });
+    for (const Transfer& t : transfers) dropped.erase(t.requestor);
+    for (xcb_window_t w : dropped) watchRequestor(w, false);
+  }
+
+  // Announces data too large for one request: an INCR property holding its
+  // size; the pieces follow as the requestor deletes the property.
+  void startTransfer(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type, std::string data) {
+    pruneTransfers();
+    if (transfers.size() >= kMostTransfers) {
+      watchRequestor(transfers.front().requestor, false);
+      transfers.erase(transfers.begin());
+    }
+    watchRequestor(requestor, true);
+    const auto size = static_cast<uint32_t>(std::min<std::size_t>(data.size(), UINT32_MAX));
+    setProperty(requestor, property, atom(INCR), 32, 1, &size);
+    transfers.push_back({requestor, property, type, std::move(data), 0, false, std::chrono::steady_clock::now()});
+  }
+
+  // The requestor took a piece: the next one (an empty one at the end).
+  bool continueTransfer(const xcb_property_notify_event_t& e) {
+    if (e.state != XCB_PROPERTY_DELETE) return false;
+    auto it = std::find_if(transfers.begin(), transfers.end(), [&](const Transfer& t) {
+      return !t.done && t.requestor == e.window && t.property == e.atom;
+    });
+    if (it == transfers.end()) return false;
+    const std::size_t n = std::min(kPiece, it->data.size() - it->sent);
+    setProperty(it->requestor, it->property, it->type, 8, static_cast<uint32_t>(n), it->data.data() + it->sent);
+    it->sent += n;
+    it->last = std::chrono::steady_clock::now();
+    if (n == 0) it->done = true;
+    pruneTransfers();
+    xcb_flush(conn);
+    return true;
   }
 
   // The next event of `type` for the helper window, within `ms` of real
@@ -920,6 +994,10 @@ struct X11Display::Impl {
         }
         if (t == XCB_SELECTION_REQUEST) {
           serveSelection(*reinterpret_cast<xcb_selection_request_event_t*>(ev));
+          std::free(ev);
+          continue;
+        }
+        if (t == XCB_PROPERTY_NOTIFY && continueTransfer(*reinterpret_cast<xcb_property_notify_event_t*>(ev))) {
           std::free(ev);
           continue;
         }

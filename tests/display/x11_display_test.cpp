@@ -17,6 +17,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/shell.h"
 #include "platform/display/x11_display.h"
+#include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/control_extender.h"
 #include "platform/forms/list_box.h"
@@ -197,6 +198,46 @@ TEST_F(X11DisplayTest, AClickTypedTextAndAButtonReachTheScriptAsFromTheSimulated
   ASSERT_EQ(pressed.size(), 4u);
   EXPECT_EQ(pressed[1], Variant::i2(static_cast<int16_t>(u'é')));
   EXPECT_EQ(pressed[3], Variant::i2(static_cast<int16_t>(u'ж')));
+}
+
+TEST_F(X11DisplayTest, ARealClickOpensADropDownListAndChoosesAnItemAndTheWheelScrollsAList) {
+  attach();
+  ComboBox& combo = add<ComboBox>(u"Combo", 240, 240, 2400, 315);  // pixels 16,16 .. 176,37
+  for (const char16_t* item : {u"red", u"green", u"blue"}) combo.addItem(item);
+  ListBox& list = add<ListBox>(u"List", 240, 1500, 2400, 900);  // pixels 16,100 .. 176,160
+  for (int i = 0; i < 20; ++i) list.addItem(u"item " + BStr(1, static_cast<char16_t>(u'a' + i)));
+  TextBox& text = add<TextBox>(u"Text", 240, 2700, 2400, 315);  // pixels 16,180 ..
+  text.setText(u"abcdef");
+  const int lh = fontLineHeight(combo.font());
+  const int clickAfterCd = 16 + RenderTextLeft + measureText(text.font(), u"abcd").width + 1;
+  std::atomic<int> dropped{0}, clicked{0}, scrolled{0};
+  onEvent = [&](BStrView name) {
+    if (name == u"ComboDropDown") ++dropped;
+    if (name == u"ComboClick") ++clicked;
+    if (name == u"ListScroll") ++scrolled;
+    if (name == u"TextClick") form->hide();
+  };
+  act([&] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    person->click(x + 60, y + 26);
+    if (!eventually([&] { return dropped.load() == 1; })) return;
+    person->click(x + 60, y + 37 + 1 + 2 * lh + lh / 2);  // "blue"
+    if (!eventually([&] { return clicked.load() == 1; })) return;
+    person->moveTo(x + 60, y + 120);
+    person->click(x + 60, y + 120, 5);  // the wheel, one notch towards the person
+    if (!eventually([&] { return scrolled.load() == 1; })) return;
+    person->click(x + clickAfterCd, y + 190);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(combo.listIndex(), 2);
+  EXPECT_EQ(combo.text(), u"blue");
+  EXPECT_FALSE(combo.listOpen());
+  EXPECT_EQ(list.topIndex(), 3);
+  EXPECT_EQ(list.listIndex(), -1);
+  EXPECT_EQ(text.selStart(), 4);
 }
 
 TEST_F(X11DisplayTest, TheWindowHasTheCaptionTheClientSizeAndThePixelsOfTheSnapshot) {
@@ -493,26 +534,72 @@ class OtherProgram {
       free(ev);
       if (!notify) continue;
       if (refused) return std::nullopt;
-      auto* r = xcb_get_property_reply(
-          conn_, xcb_get_property(conn_, 1, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 24), nullptr);
-      std::string data(static_cast<const char*>(xcb_get_property_value(r)),
-                       static_cast<size_t>(xcb_get_property_value_length(r)));
-      free(r);
-      return data;
+      xcb_atom_t type = 0;
+      std::string data = take(property, type);
+      incremental = type == atom("INCR");
+      if (!incremental) return data;
+      // In pieces: each new value read (and so deleted) until an empty one.
+      std::string whole;
+      while (std::chrono::steady_clock::now() < until) {
+        xcb_generic_event_t* piece = xcb_poll_for_event(conn_);
+        if (!piece) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          continue;
+        }
+        const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(piece);
+        const bool fresh = (piece->response_type & 0x7F) == XCB_PROPERTY_NOTIFY && p->atom == property &&
+                           p->state == XCB_PROPERTY_NEW_VALUE;
+        free(piece);
+        if (!fresh) continue;
+        const std::string part = take(property, type);
+        if (part.empty()) return whole;
+        ++pieces;
+        whole += part;
+      }
+      return std::nullopt;
     }
     return std::nullopt;
   }
+  bool incremental = false;  // the last read came in pieces
+  int pieces = 0;
 
-  // Takes the clipboard with `text` and `png`, and answers requests until stop().
-  void own(std::string text, std::string png) {
+  std::string take(xcb_atom_t property, xcb_atom_t& type) {
+    auto* r = xcb_get_property_reply(
+        conn_, xcb_get_property(conn_, 1, window_, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 24), nullptr);
+    if (!r) return {};
+    type = r->type;
+    std::string data(static_cast<const char*>(xcb_get_property_value(r)),
+                     static_cast<size_t>(xcb_get_property_value_length(r)));
+    free(r);
+    return data;
+  }
+
+  // Takes the clipboard with `text` and `png`, and answers requests until
+  // stop(); `piece` > 0: text in pieces of that size (INCR).
+  void own(std::string text, std::string png, size_t piece = 0) {
     xcb_set_selection_owner(conn_, window_, clipboard_, XCB_CURRENT_TIME);
     free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));  // the server has it
-    server_ = std::thread([this, text = std::move(text), png = std::move(png)] {
+    server_ = std::thread([this, text = std::move(text), png = std::move(png), piece] {
+      const xcb_atom_t incr = atom("INCR");
+      xcb_window_t requestor = 0;
+      xcb_atom_t into = 0;
+      size_t sent = 0;
+      bool sending = false;
       while (!stop_) {
         xcb_generic_event_t* ev = xcb_poll_for_event(conn_);
         if (!ev) {
           std::this_thread::sleep_for(std::chrono::milliseconds(2));
           continue;
+        }
+        const auto* deleted = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+        if (sending && (ev->response_type & 0x7F) == XCB_PROPERTY_NOTIFY && deleted->window == requestor &&
+            deleted->atom == into && deleted->state == XCB_PROPERTY_DELETE) {
+          const size_t n = std::min(piece, text.size() - sent);
+          xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, requestor, into, utf8_, 8, static_cast<uint32_t>(n),
+                              text.data() + sent);
+          sent += n;
+          sending = n > 0;
+          xcb_flush(conn_);
         }
         if ((ev->response_type & 0x7F) == XCB_SELECTION_REQUEST) {
           auto* e = reinterpret_cast<xcb_selection_request_event_t*>(ev);
@@ -522,7 +609,16 @@ class OtherProgram {
           reply.selection = e->selection;
           reply.target = e->target;
           reply.property = e->property;
-          if (e->target == utf8_)
+          if (e->target == utf8_ && piece > 0) {
+            const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_change_window_attributes(conn_, e->requestor, XCB_CW_EVENT_MASK, &mask);
+            const auto size = static_cast<uint32_t>(text.size());
+            xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, e->requestor, e->property, incr, 32, 1, &size);
+            requestor = e->requestor;
+            into = e->property;
+            sent = 0;
+            sending = true;
+          } else if (e->target == utf8_)
             xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, e->requestor, e->property, utf8_, 8,
                                 static_cast<uint32_t>(text.size()), text.data());
           else if (e->target == png_)
@@ -587,6 +683,40 @@ TEST_F(X11DisplayTest, TheClipboardIsSharedWithOtherProgramsAsTextAndPng) {
   ASSERT_FALSE(p.isNone());
   EXPECT_EQ(p.image().at(0, 0) & 0xFFFFFF, 0x0000FFu);
   other.stop();
+}
+
+TEST_F(X11DisplayTest, ClipboardTextLargerThanOneRequestTravelsInPiecesBothWays) {
+  attach();
+  OtherProgram other(xvfb.name());
+  // A megabyte of text with two-byte characters, so that pieces split them.
+  std::string big;
+  for (int i = 0; big.size() < (size_t{1} << 20); ++i) big += i % 7 == 0 ? "\xD0\xB6" : std::string(1, char('a' + i % 26));
+  clipboard().setText(utf16(big));
+  std::optional<std::string> text, again;
+  std::atomic<bool> done{false};
+  act([&] {
+    text = other.read(other.utf8());
+    again = other.read(other.utf8());  // a second transfer after the first ended
+    done = true;
+  });
+  serveUntil([&] { return done.load(); });
+  actor.join();
+  ASSERT_TRUE(text);
+  EXPECT_TRUE(other.incremental);
+  EXPECT_GT(other.pieces, 2);
+  EXPECT_EQ(text->size(), big.size());
+  EXPECT_TRUE(*text == big);
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(*again == big);
+
+  // Theirs to ours, in pieces of 64 KiB.
+  std::string theirs(3 * 100000 + 17, 'x');
+  for (size_t i = 0; i < theirs.size(); i += 1000) theirs[i] = char('0' + i % 10);
+  other.own(theirs, "", 1 << 16);
+  const BStr got = clipboard().getText();
+  other.stop();
+  EXPECT_EQ(got.size(), theirs.size());
+  EXPECT_TRUE(got == utf16(theirs));
 }
 
 TEST_F(X11DisplayTest, AHostedControlTakesARealClickAndKeys) {
