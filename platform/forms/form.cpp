@@ -229,6 +229,7 @@ void Form::hide() {
   load();
   if (!visible_) return;
   visible_ = false;
+  dropped_ = {};
   ShowWindow(hwnd_, SW_HIDE);
 }
 

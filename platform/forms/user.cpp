@@ -493,6 +493,10 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
     const double lx = x - ox, ly = y - oy;
     fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
     if (p.doubleClick || button != vbLeftButton || !c->loaded()) return;
+    // A press on a combo box dragged onto an item of the list it opened.
+    if (auto* combo = dynamic_cast<ComboBox*>(c.get()); combo && combo->listOpen()) {
+      if (const int16_t item = combo->listItemAt(x, y); item >= 0) return combo->chooseFromList(item);
+    }
     const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
     if (over && p.focused) c->userClickAt(lx, ly);
   }

@@ -137,6 +137,23 @@ TEST_F(PointerTest, APressElsewhereOrEscapeClosesTheListWithoutAChangeAndIsTaken
   EXPECT_EQ(combo->listIndex(), 0);
 }
 
+TEST_F(PointerTest, APressOnTheBoxDraggedOntoAnItemChoosesItAtTheRelease) {
+  press(120, 20);
+  send(WM_MOUSEMOVE, packButtons(1, 0), packPoint(120, rowY(4)));
+  EXPECT_EQ(combo->markedItem(), 4);
+  form->take();
+  release(120, rowY(4));
+  EXPECT_FALSE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 4);
+  EXPECT_EQ(form->take(), (Log{"Combo(1).MouseUp", "Combo(1).Click"}));
+  // Released beside the list: it stays open.
+  Clock::advance(user::kDoubleClickMs + 1);
+  press(120, 20);
+  release(300, rowY(4));
+  EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(combo->listIndex(), 4);
+}
+
 TEST_F(PointerTest, AnEditableComboOpensOnlyFromItsButton) {
   ComboBox& edit = form->add<ComboBox>(u"ComboText", 1, 1500, 1500);  // pixels 100,100 .. 181,121
   edit.addItem(u"alpha");
@@ -288,6 +305,10 @@ TEST_F(PointerTest, AHiddenOrUnloadedComboLeavesNoListBehind) {
   form->react = nullptr;
   EXPECT_EQ(combo->listRect().height, (lh + 2) * 15);
   EXPECT_EQ(combo->listItemAt(1600, combo->listRect().top + 30), -1);
+  form->hide();  // a hidden form shows again without the list
+  form->show();
+  EXPECT_FALSE(combo->listOpen());
+  combo->openList();
   form->array(u"Combo").unload(1);
   EXPECT_EQ(form->droppedList(), nullptr);
   click(120, 20);  // nothing there any more
