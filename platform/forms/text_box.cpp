@@ -112,12 +112,16 @@ bool TextEdit::key(int16_t keyCode) {
 
 void TextBox::pressKey(int16_t keyCode, int16_t) {
   if (keyCode == 46 && p_.locked) return;
-  if (p_.edit.key(keyCode)) fire(ControlEvent::Change);
+  const bool changed = p_.edit.key(keyCode);
+  caretIntoView();
+  if (changed) fire(ControlEvent::Change);
 }
 
 void TextBox::typeChar(int16_t ascii) {
   if (p_.locked) return;
-  if (p_.edit.type(ascii, p_.maxLength, p_.multiLine)) fire(ControlEvent::Change);
+  const bool changed = p_.edit.type(ascii, p_.maxLength, p_.multiLine);
+  if (changed) caretIntoView();
+  if (changed) fire(ControlEvent::Change);
 }
 
 BStr TextBox::shownText() const {
@@ -174,13 +178,22 @@ void TextBox::doublePressAt(double x, double y) {
   selectFromAnchor(to);
 }
 
+int TextBox::visibleLines() const {
+  return std::max(1, (twipsToRoundedPixels(height_) - 2 * RenderTextTop) / std::max(1, fontLineHeight(font())));
+}
+
 bool TextBox::wheel(int notches) {
   if (!p_.multiLine) return false;
   const int lines = textLineCount(shownText(), font(), textWidth());
-  const int shown =
-      std::max(1, (twipsToRoundedPixels(height_) - 2 * RenderTextTop) / std::max(1, fontLineHeight(font())));
-  topLine_ = std::clamp(topLine_ - 3 * notches, 0, std::max(0, lines - shown));
+  topLine_ = std::clamp(topLine_ - 3 * notches, 0, std::max(0, lines - visibleLines()));
   return true;
+}
+
+void TextBox::caretIntoView() {
+  if (!p_.multiLine) return;
+  const int line = textLineOf(shownText(), font(), textWidth(), p_.edit.selStart + p_.edit.selLength);
+  if (line < topLine_) topLine_ = line;
+  else if (line >= topLine_ + visibleLines()) topLine_ = line - visibleLines() + 1;
 }
 
 void TextBox::render(RenderItem& item) const {

@@ -80,6 +80,8 @@ class TextBox : public Control {
   BStr shownText() const;
   double textWidth() const;
   void selectFromAnchor(int32_t to);
+  int visibleLines() const;
+  void caretIntoView();
   int32_t topLine_ = 0;
   int32_t anchor_ = 0;  // where a selection by the pointer started
 

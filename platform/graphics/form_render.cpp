@@ -597,6 +597,13 @@ int textLineCount(std::u16string_view text, const Font& font, double width) {
   return pango_layout_get_line_count(layout.get());
 }
 
+int textLineOf(std::u16string_view text, const Font& font, double width, int index) {
+  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  int line = 0, x = 0;
+  pango_layout_index_to_line_x(layout.get(), byteOffset(text, index), FALSE, &line, &x);
+  return std::max(0, line);
+}
+
 RasterImage renderItems(const RenderItem& root, double scale) {
   const bool isForm = root.kind == RenderKind::Form;
   scale = std::max(1.0, scale);

@@ -102,6 +102,8 @@ inline constexpr int RenderTextTop = 2;
 // number of lines the text takes at `width` pixels.
 int textIndexAt(std::u16string_view text, const Font& font, double width, int firstLine, double x, double y);
 int textLineCount(std::u16string_view text, const Font& font, double width);
+// The line (from 0) that holds the boundary before UTF-16 index `index`.
+int textLineOf(std::u16string_view text, const Font& font, double width, int index);
 
 // Renders `root` (normally a Form) into pixels: a Form item's image is its
 // client size plus the frame; any other item is rendered alone at its size.
