@@ -17,10 +17,19 @@
 
 namespace svx::host {
 
+namespace {
+// The engine of the context asked for last (calls come many to a context).
+thread_local duk_context* lastContext = nullptr;
+thread_local Engine* lastEngine = nullptr;
+}  // namespace
+
 Engine& engineOf(duk_context* ctx) {
+  if (ctx == lastContext) return *lastEngine;
   duk_memory_functions f;
   duk_get_memory_functions(ctx, &f);
-  return *static_cast<Engine*>(f.udata);
+  lastContext = ctx;
+  lastEngine = static_cast<Engine*>(f.udata);
+  return *lastEngine;
 }
 
 // --- errors ---------------------------------------------------------------
@@ -305,7 +314,10 @@ void Engine::shutdown() {
   connections.clear();
   // The heap's finalizers drop most values; what is left is released after
   // the heap is gone.
-  duk_destroy_heap(std::exchange(ctx, nullptr));
+  duk_destroy_heap(ctx);
+  // A later heap may be given the same address.
+  if (lastContext == ctx) lastContext = nullptr;
+  ctx = nullptr;
   heapCache.clear();
   members.clear();
   auto leftBound = std::move(bound);

@@ -536,7 +536,7 @@ void pushVariant(duk_context* ctx, const Variant& in) {
 Variant toVariant(duk_context* ctx, duk_idx_t idx, bool argument) { return toVariant(engineOf(ctx), ctx, idx, argument); }
 
 Variant toVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument) {
-  idx = duk_normalize_index(ctx, idx);
+  if (idx < 0) idx = duk_normalize_index(ctx, idx);
   switch (duk_get_type(ctx, idx)) {
     case DUK_TYPE_NONE:
     case DUK_TYPE_UNDEFINED: return {};
