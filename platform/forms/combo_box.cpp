@@ -33,7 +33,7 @@ void ComboBox::addItem(BStr item, std::optional<int16_t> index) {
 void ComboBox::removeItem(int16_t index) {
   items_.erase(index);
   if (marked_ >= listCount()) marked_ = -1;
-  listTop_ = static_cast<int16_t>(std::clamp(listTop_ + 0, 0, std::max(0, listCount() - kListRows)));
+  listTop_ = static_cast<int16_t>(std::clamp<int>(listTop_, 0, std::max(0, listCount() - kListRows)));
   if (p_.listIndex == index) {
     p_.listIndex = -1;
     if (p_.style == 2) changeText({});

@@ -13,7 +13,6 @@
 #include <cwctype>
 
 #include "platform/desktop/clock.h"
-#include "platform/graphics/units.h"
 
 #include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
