@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,11 +151,29 @@ int64_t roundCurrency(int64_t scaled) {
   return q;
 }
 
+// The value of a Variant that holds a whole number as such (through
+// references to Variants), or nothing.
+std::optional<int32_t> heldWhole(const Variant& v) {
+  const Variant& d = v.deref();
+  switch (d.vt()) {
+    case VT_I2: return d.asI2();
+    case VT_I4: return d.asI4();
+    case VT_UI1: return d.asUI1();
+    case VT_BOOL: return d.asBool() ? -1 : 0;
+    default: return std::nullopt;
+  }
+}
+
 template <class T>
 T toInteger(const Variant& v) {
-  const Variant s = scalarOf(v);
   constexpr auto lo = std::numeric_limits<T>::min();
   constexpr auto hi = std::numeric_limits<T>::max();
+  // Whole numbers need no copy and no rounding.
+  if (const std::optional<int32_t> whole = heldWhole(v)) {
+    if (*whole < lo || *whole > hi) overflow();
+    return static_cast<T>(*whole);
+  }
+  const Variant s = scalarOf(v);
   if (s.vt() == VT_CY) {
     const int64_t q = roundCurrency(s.asCy().scaled);
     if (q < lo || q > hi) overflow();
