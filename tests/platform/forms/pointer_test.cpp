@@ -349,6 +349,9 @@ TEST_F(TextPointerTest, APressPlacesTheCaretAtTheNearestCharacterBoundary) {
   user::clickAt(*text, (after(u"hello w") + 1 - 10) * 15.0, 150);
   EXPECT_EQ(text->selStart(), 7);
   EXPECT_EQ(text->selLength(), 0);
+  // And at a point of the form: the point in the box's own coordinates.
+  user::clickAt(*form, (after(u"hello wo") + 1) * 15.0, y * 15.0);
+  EXPECT_EQ(text->selStart(), 8);
   // Masked text keeps the positions of the characters it hides.
   text->setPasswordChar(u"*");
   click(after(u"hello world") + 30, y);
