@@ -26,6 +26,8 @@ Variant showColor(Variant& lngSelectedColor, Variant& hWnd, Variant& boolFullOpe
                   const ErrorOut& out) {
   bool confirmed = false;
   reportMode(out, [&] {
+    // The chosen colour is handed out only on OK: Empty otherwise.
+    lngSelectedColor.assign(Variant());
     CHOOSECOLORA cc;
     if (!hWnd.isMissing()) cc.hwndOwner = toI4(hWnd);
     if (passedAndTrue(boolFullOpen)) cc.Flags |= CC_FULLOPEN;

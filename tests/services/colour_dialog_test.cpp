@@ -84,12 +84,12 @@ TEST_F(ColourDialog, ConfirmedDialogSetsTheColourAndTrue) {
   EXPECT_FALSE(desktop().find(lastSession().dialog));
 }
 
-TEST_F(ColourDialog, CancelOrNoAnswerGivesFalseAndKeepsTheColour) {
+TEST_F(ColourDialog, CancelOrNoAnswerGivesFalseAndEmptiesTheColour) {
   colorDialogs().queueCancel();
   for (int round = 0; round < 2; ++round) {  // scripted cancel, then nobody answering
     Variant colour(42);
     EXPECT_EQ(show(colour), Variant(false)) << round;
-    EXPECT_EQ(colour, Variant(42));
+    EXPECT_TRUE(colour.isEmpty()) << round;
     EXPECT_EQ(errNumber, Variant::i2(0));
   }
   EXPECT_EQ(colorDialogs().sessions().size(), 2u);
@@ -174,6 +174,13 @@ TEST_F(ColourDialog, UnconvertibleValuesAreReportedWithoutADialog) {
   EXPECT_EQ(errNumber, Variant(13));
   EXPECT_EQ(CustomColors[0], 0x111111);
   EXPECT_EQ(CustomColors[2], rgb(45, 45, 45));
+  EXPECT_TRUE(colour.isEmpty());
+
+  // An owner that does not convert fails before the dialog's own first step:
+  // the colour stays as it was.
+  colour = Variant(1);
+  EXPECT_EQ(show(colour, {Variant(u"window")}), Variant(false));
+  EXPECT_EQ(errNumber, Variant(13));
   EXPECT_EQ(colour, Variant(1));
 
   // A two-dimensional array cannot be indexed by one subscript.
@@ -190,7 +197,7 @@ TEST_F(ColourDialog, UnconvertibleValuesAreReportedWithoutADialog) {
   colorDialogs().queueAnswer(0xFFFFFF);
   EXPECT_EQ(dlg->invoke(u"CommonDialogShowColor", InvokeKind::Method, args), Variant(false));
   EXPECT_EQ(errNumber, Variant(6));
-  EXPECT_EQ(small, 3);
+  EXPECT_EQ(small, 0);  // emptied first; the chosen colour does not fit
 }
 
 TEST_F(ColourDialog, TypedLongArrayFillsTheTable) {
