@@ -3,6 +3,8 @@
 #include <array>
 
 #include "platform/automation/coerce.h"
+#include "platform/automation/error.h"
+#include "platform/services/message_box.h"
 
 namespace svx::data {
 
@@ -79,6 +81,10 @@ void DataSource::repositioned() {
     Variant response = Variant::i2(vbDataErrDisplay);
     std::array<Variant, 2> args{Variant::byRef(dataErr), Variant::byRef(response)};
     raiseEvent(info().findEvent(u"Error")->dispid, args);
+    // A Response the handler left at vbDataErrDisplay shows the error.
+    bool display = false;
+    ignoreErrors([&] { display = toI2(response) == vbDataErrDisplay; });
+    if (display) ignoreErrors([&] { MsgBox(Variant(e.description()), Variant(vbExclamation)); });
   }
 }
 

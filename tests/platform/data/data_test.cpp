@@ -1,8 +1,12 @@
 // The data-access layer on real database files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <optional>
+
+
 #include "platform/automation/coerce.h"
 #include "platform/data/data_source.h"
+#include "platform/services/message_box.h"
 #include "tests/support/error_of.h"
 #include "tests/support/sqlite_files.h"
 
@@ -223,6 +227,45 @@ TEST_F(DataTest, RefreshRaisesRepositionAndAnUnreadableRecordRaisesError) {
   EXPECT_EQ(d->recordset()->absolutePosition(), 1);  // the move itself stands
   d->setRecordset(nullptr);
   EXPECT_EQ(d->editMode(), dbEditNone);
+}
+
+// The error of an unreadable record is shown when the Error handler leaves
+// Response at vbDataErrDisplay (or writes something that is no number), and
+// not when it sets vbDataErrContinue.
+TEST_F(DataTest, AnUnreadableRecordIsShownUnlessTheHandlerContinues) {
+  struct Case {
+    const char* name;
+    std::optional<Variant> response;  // what the handler writes, if anything
+    bool shown;
+  };
+  const Case cases[] = {
+      {"left alone", std::nullopt, true},
+      {"continue", Variant::i2(vbDataErrContinue), false},
+      {"display", Variant(1), true},
+      {"text", Variant(u"x"), false},
+  };
+  for (const Case& c : cases) {
+    dialogResponder().reset();
+    file = makeDatabase(folder / (std::string(c.name) + ".db"), peopleSql(5));
+    Ref<DataSource> d = makeRef<DataSource>();
+    d->databaseName = utf16(file.string());
+    d->recordSource = u"people";
+    d->connect(std::make_shared<FunctionSink>([&](Object&, const EventInfo& e, std::span<Variant> args) {
+      if (e.name == u"Error" && c.response) args[1].assign(*c.response);
+    }));
+    d->refresh();
+    Connection(file).exec("DELETE FROM people WHERE id = 2");
+    d->recordset()->moveNext();
+    const auto& shown = dialogResponder().shown();
+    ASSERT_EQ(shown.size(), c.shown ? 1u : 0u) << c.name;
+    if (c.shown) {
+      EXPECT_EQ(shown[0].kind, DialogKind::MessageBox) << c.name;
+      EXPECT_EQ(shown[0].buttons, vbExclamation) << c.name;
+      EXPECT_FALSE(shown[0].prompt.empty()) << c.name;
+    }
+    d->setRecordset(nullptr);
+  }
+  dialogResponder().reset();
 }
 
 TEST_F(DataTest, RangeChecksAndConnectStrings) {
