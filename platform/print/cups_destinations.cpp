@@ -3,6 +3,8 @@
 #include <cmath>
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "platform/automation/error.h"
 #include "platform/print/print_destinations.h"
@@ -46,6 +48,18 @@ std::string queueOf(const BStr& destination) {
   return name;
 }
 
+// The instance of a destination name, "" for none.
+std::string instanceOf(const BStr& destination) {
+  const std::string name = utf8(destination);
+  const auto slash = name.find('/');
+  return slash == std::string::npos ? std::string() : name.substr(slash + 1);
+}
+
+// Options that describe the printer rather than a job.
+bool describesPrinter(std::string_view option) {
+  return option.starts_with("printer-") || option.starts_with("marker-") || option == "device-uri";
+}
+
 [[noreturn]] void raisePrinterError(const char* what) {
   std::string text = what;
   if (const char* reason = cupsLastErrorString(); reason && *reason) text += std::string(": ") + reason;
@@ -74,8 +88,7 @@ class CupsDestinations : public PrintDestinations {
   PaperSize paper(const BStr& destination) override {
     HttpPtr http = connect();
     if (!http) return a4Paper();
-    const std::string full = utf8(destination), name = queueOf(destination);
-    const std::string instance = full.size() > name.size() ? full.substr(name.size() + 1) : std::string();
+    const std::string name = queueOf(destination), instance = instanceOf(destination);
     std::unique_ptr<cups_dest_t, DestFree> dest(
         cupsGetNamedDest(http.get(), name.c_str(), instance.empty() ? nullptr : instance.c_str()));
     if (!dest) return a4Paper();
@@ -103,6 +116,17 @@ class CupsDestinations : public PrintDestinations {
     std::string media = utf8(job.media);
     if (const auto at = media.find("_borderless"); at != std::string::npos) media.erase(at);
     if (!media.empty()) count = cupsAddOption("media", media.c_str(), count, &options);
+    // The options saved for the destination (an instance's among them) where
+    // the job does not set its own.
+    const std::string instance = instanceOf(job.destination);
+    std::unique_ptr<cups_dest_t, DestFree> dest(
+        cupsGetNamedDest(http.get(), name.c_str(), instance.empty() ? nullptr : instance.c_str()));
+    if (dest)
+      for (int i = 0; i < dest->num_options; ++i) {
+        const cups_option_t& o = dest->options[i];
+        if (!describesPrinter(o.name) && !cupsGetOption(o.name, count, options))
+          count = cupsAddOption(o.name, o.value, count, &options);
+      }
     const int id = cupsCreateJob(http.get(), name.c_str(), title.c_str(), count, options);
     cupsFreeOptions(count, options);
     if (id <= 0) raisePrinterError("The print job was refused");

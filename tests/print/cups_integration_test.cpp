@@ -181,6 +181,7 @@ class PrivateScheduler {
                            << "fi\n"
                            << "if [ $# -ge 6 ]; then cat -- \"$6\"; else cat; fi > '" << out << "/page.part' || exit 1\n"
                            << "printf '%s' \"$3\" > '" << out << "/page.title' || exit 1\n"
+                           << "printf '%s' \"$5\" > '" << out << "/page.options' || exit 1\n"
                            << "mv '" << out << "/page.part' '" << out << "/page.pdf'\n";
     fs::permissions(backend, fs::perms::owner_all);
   }
@@ -276,6 +277,7 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
   ASSERT_TRUE(fs::exists(pdf)) << scheduler.logs();
   EXPECT_EQ(readFile(pdf).rfind("%PDF-", 0), 0u);
   EXPECT_EQ(readFile(dir / "page.title"), token);
+  fs::copy_file(pdf, dir / "page.pdf.first");
 
   const fs::path textFile = dir / "page.txt";
   ASSERT_EQ(run({"/usr/bin/pdftotext", "-layout", pdf.string(), textFile.string()}, dir / "log/p.out"), 0)
@@ -311,6 +313,47 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
                 dir / "log/ppm.out"),
             0);
   EXPECT_TRUE(fs::exists(dir / "page.png"));
+
+  // An instance prints on its queue with the options saved for it, the job's
+  // own copies winning over the saved ones. The saved options are read from
+  // the home folder's lpoptions, here the test's own; a new thread reads the
+  // environment afresh.
+  const fs::path home = dir / "home";
+  fs::create_directories(home / ".cups");
+  std::ofstream(home / ".cups/lpoptions") << "Dest svx-file/draft number-up=2 copies=5\n";
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  setenv("HOME", home.c_str(), 1);
+  fs::remove(pdf);
+  std::vector<PrintDestination> listed;
+  std::string failure;
+  std::thread([&] {
+    auto cups = makeCupsDestinations();
+    listed = cups->list();
+    PrintJob job;
+    job.destination = u"svx-file/draft";
+    job.title = u"draft";
+    job.pdf = readFile(dir / "page.pdf.first");
+    job.copies = 2;
+    try {
+      cups->submit(job);
+    } catch (const RuntimeError& e) {
+      failure = utf8(e.description());
+    }
+  }).join();
+  if (oldHome)
+    setenv("HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("HOME");
+  EXPECT_NE(std::find_if(listed.begin(), listed.end(),
+                         [](const PrintDestination& d) { return d.name == u"svx-file/draft"; }),
+            listed.end());
+  ASSERT_EQ(failure, "");
+  for (int i = 0; i < 600 && !fs::exists(pdf); ++i) std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(fs::exists(pdf)) << scheduler.logs();
+  const std::string options = readFile(dir / "page.options");
+  EXPECT_NE(options.find("number-up=2"), std::string::npos) << options;
+  EXPECT_EQ(options.find("copies=5"), std::string::npos) << options;
 }
 
 }  // namespace
