@@ -11,6 +11,8 @@ void ItemList::check(int16_t index) const {
 }
 
 size_t ItemList::insertPosition(const BStr& item, std::optional<int16_t> index, bool sorted) const {
+  // Positions and the count are 16-bit: a full list takes no more items.
+  if (texts_.size() >= static_cast<size_t>(kMaxItems)) raise(err::OutOfMemory);
   if (index) {
     if (*index < 0 || *index > count()) raise(err::InvalidProcedureCall);
     return static_cast<size_t>(*index);

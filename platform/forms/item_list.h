@@ -11,13 +11,14 @@ namespace svx {
 
 class ItemList {
  public:
+  static constexpr int16_t kMaxItems = 32767;
   int16_t count() const { return static_cast<int16_t>(texts_.size()); }
   const std::vector<BStr>& texts() const { return texts_; }
   // The text at a position inside the list (no check).
   const BStr& operator[](int16_t index) const { return texts_[static_cast<size_t>(index)]; }
 
   // Where a new item goes: `index` when given (0..count, else 5), else its
-  // sorted place in a sorted list, else the end.
+  // sorted place in a sorted list, else the end; 7 when the list is full.
   size_t insertPosition(const BStr& item, std::optional<int16_t> index, bool sorted) const;
   void insert(size_t at, BStr item);  // with item data 0
   void erase(int16_t index);          // 5 outside the list

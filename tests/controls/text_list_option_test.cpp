@@ -251,6 +251,34 @@ TEST_F(ListFamily, AListIndexOnTheEmptiedListStopsTheRest) {
   EXPECT_EQ(list().left(), 1000);
 }
 
+// Item positions are 16-bit: a list and a combo box hold at most 32767
+// items; the item after that is refused and the ones before it stay.
+TEST_F(ListFamily, AFullListRefusesTheNextItemAndKeepsTheRest) {
+  SafeArray many(VT_VARIANT, {{0, 32768}});
+  for (int32_t i = 0; i < 32768; ++i) many.set(i, Variant(i));
+  Variant items(std::move(many)), visible(true);
+  setList(&items, nullptr, &visible);
+  EXPECT_EQ(n, Variant(err::OutOfMemory));
+  EXPECT_FALSE(list().visible());
+  EXPECT_EQ(list().listCount(), 32767);
+  Variant out;
+  call(u"GetList", {&index, &out, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, &d});
+  ASSERT_NE(out.asArray(), nullptr);
+  EXPECT_EQ(out.asArray()->ubound(1), 32766);
+  EXPECT_EQ(out.asArray()->get(32766), Variant(u"32766"));
+  Variant fewer(SafeArray::variants({u"a", u"b"}));
+  Variant combo(1), cn, cd;
+  call(u"LoadCombo", {nullptr, &cn, &cd});
+  call(u"SetCombo", {&combo, &items, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &cn, &cd});
+  EXPECT_EQ(cn, Variant(err::OutOfMemory));
+  call(u"GetCombo", {&combo, &out, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &cn, &cd});
+  ASSERT_NE(out.asArray(), nullptr);
+  EXPECT_EQ(out.asArray()->ubound(1), 32766);
+  EXPECT_EQ(out.asArray()->get(32766), Variant(u"32766"));
+  call(u"SetCombo", {&combo, &fewer, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &cn, &cd});
+  EXPECT_EQ(cn, Variant::i2(0));
+}
+
 TEST_F(ListFamily, CheckStatesFollowTheArrayIndexes) {
   struct Case {
     Variant states;
