@@ -298,7 +298,10 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
                       const Variant& param = a[step.k + 1];
                       const FamilyProperty& p = specPtr->properties[plan->rows[step.k]];
                       Variant converted = p.setType == VT_VARIANT ? param.value() : changeType(param, p.setType);
-                      writeElement(element(), p, converted, plan->puts[step.k]);
+                      if (p.writeEach)
+                        p.writeEach(element, converted);
+                      else
+                        writeElement(element(), p, converted, plan->puts[step.k]);
                       break;
                     }
                     case SetPlan::Kind::Always: specPtr->alwaysSteps[step.k].run(element()); break;

@@ -24,6 +24,9 @@ struct FamilyProperty {
   // Reading and writing the element; by default its property named formParam.
   std::function<Variant(Control& element)> read;
   std::function<void(Control& element, const Variant& converted)> write;
+  // A write that runs the element's events more than once: it looks the
+  // element up afresh for each use, as an event may unload or replace it.
+  std::function<void(const std::function<Control&()>& element, const Variant& converted)> writeEach;
 };
 
 // A Set step that runs whether or not a parameter was passed.

@@ -70,11 +70,13 @@ void appendItems(Control& c, const Variant& list) {
   });
 }
 
-// The array index names the item, whatever the lower bound.
-void setChecks(Control& c, const Variant& list) {
-  const ItemMember selected(c, u"Selected", InvokeKind::PropertyPut);
+// The array index names the item, whatever the lower bound. Each state
+// raises ItemCheck, whose handler may unload the list: the element is looked
+// up again for every item.
+void setChecks(const std::function<Control&()>& element, const Variant& list) {
   listIn(list, [&](int32_t i, const Variant& v) {
     std::array<Variant, 2> args{Variant(i), Variant(toBool(v))};
+    const ItemMember selected(element(), u"Selected", InvokeKind::PropertyPut);
     selected(args);
   });
 }
@@ -93,7 +95,7 @@ FamilyProperty itemsRow(int setStep) {
 FamilyProperty selectionsRow(int setStep) {
   FamilyProperty p = prop(u"SelectionsList", u"arraySelectionsList", VT_VARIANT, setStep);
   p.read = itemChecks;
-  p.write = setChecks;
+  p.writeEach = setChecks;
   return p;
 }
 

@@ -309,6 +309,33 @@ TEST_F(ListFamily, CheckStatesFollowTheArrayIndexes) {
   EXPECT_EQ(n, Variant(380));
 }
 
+// Each check state raises ItemCheck; a handler that unloads the list ends
+// the Set at the next state, and one that loads a new list under the same
+// index sends the next state to that list.
+TEST_F(ListFamily, AnItemCheckHandlerThatUnloadsTheListEndsTheSetAtTheNextState) {
+  struct Case {
+    bool reload;
+    int32_t number;
+  };
+  for (const Case& c : {Case{false, 340}, Case{true, 380}}) {
+    int checks = 0;
+    onEvent = [&](BStrView name, std::span<Variant>) {
+      if (name != u"ListCheckItemCheck" || ++checks > 1) return;
+      Variant en, ed;
+      call(u"UnloadListCheck", {&checkIndex, &en, &ed});
+      if (c.reload) call(u"LoadListCheck", {nullptr, &en, &ed});  // the same index, empty
+    };
+    Variant items = strings({u"a", u"b", u"c"}), states = strings({true, true, true}), tab(3);
+    setListCheck(&items, &states, &tab);
+    onEvent = nullptr;
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(n, Variant(c.number));
+    EXPECT_EQ(form->array(u"ListCheck").exists(1), c.reload);
+    if (!c.reload) checkIndex = call(u"LoadListCheck", {nullptr, &n, &d});
+    EXPECT_EQ(checkIndex, Variant(1));
+  }
+}
+
 TEST_F(ListFamily, CheckListsRoundTripThroughGetAndSet) {
   Variant items = strings({u"a", u"b"}), states = strings({false, true});
   setListCheck(&items, &states);
