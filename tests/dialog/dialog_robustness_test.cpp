@@ -289,16 +289,16 @@ TEST_F(DialogSizes, PictureBoxSizesAreStoredAndItsImageIsBounded) {
 class DialogByValue : public DialogSizes {
  protected:
   void SetUp() override {
+    DialogSizes::SetUp();  // resets the desktop, the Documents folder with it
     folder_ = std::filesystem::temp_directory_path() / ("svx-byvalue-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder_);
     setDocumentsFolderOverride(folder_.string());
     workingFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);  // relative file names land here
-    DialogSizes::SetUp();
   }
   void TearDown() override {
-    DialogSizes::TearDown();
     std::filesystem::current_path(workingFolder_);
+    DialogSizes::TearDown();
     setDocumentsFolderOverride(std::nullopt);
     std::filesystem::remove_all(folder_);
   }
@@ -345,6 +345,7 @@ TEST_F(DialogByValue, ByValueVariablesKeepTheirValueAndType) {
     }
   }
   EXPECT_GT(calls, 10 * raised);  // most calls return normally
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "Sorvanelix.txt"));  // LogInfo wrote in the test's folder
 }
 
 }  // namespace
