@@ -78,6 +78,11 @@ void TimerControl::stop() {
   objCDTimer_.reset();
 }
 
+void TimerControl::unloaded() {
+  stop();
+  UserControl::unloaded();
+}
+
 void TimerControl::terminate() {
   stop();
   UserControl::terminate();

@@ -35,6 +35,9 @@ class TimerControl : public UserControl {
 
  protected:
   void placed() override;
+  // Unloaded while a tick of its own is still being handled (a modal window
+  // shown from its event): the timer stops now, not at the last release.
+  void unloaded() override;
   void terminate() override;
 
  private:

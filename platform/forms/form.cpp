@@ -222,7 +222,8 @@ void Form::show(bool modal) {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{modal_};
-  messageLoop().runModalLoop([this] { return !visible_ || !loaded_; });
+  // The window also goes when its owner is destroyed: the show ends then.
+  messageLoop().runModalLoop([this] { return !visible_ || !loaded_ || !desktop().find(hwnd_); });
 }
 
 void Form::hide() {

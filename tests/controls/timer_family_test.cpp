@@ -157,6 +157,34 @@ TEST_F(TimerFamily, UnloadStopsTheTimerAndFreesItsIndex) {
   EXPECT_EQ(load(), Variant(1));
 }
 
+// An element still held elsewhere when it goes (its own tick being handled,
+// with a modal window shown from the event) stops ticking at the unload, not
+// at its last release; so does every element when the form unloads.
+TEST_F(TimerFamily, AnElementHeldWhileItGoesStopsAtItsUnload) {
+  for (bool wholeForm : {false, true}) {
+    SCOPED_TRACE(wholeForm ? "form unloaded" : "element unloaded");
+    load();
+    Variant fast(50);
+    set(1, &fast, nullptr);
+    const size_t before = messageLoop().timerCount();
+    Ref<TimerControl> held(&timer(1));
+    ASSERT_TRUE(held->isEnabled());
+    if (wholeForm) {
+      form->unload(vbFormCode);
+    } else {
+      Variant one(1);
+      call(u"UnloadTimerCtrl", {&one, &errNumber, &errDescription});
+      EXPECT_EQ(errNumber, Variant::i2(0));
+    }
+    EXPECT_FALSE(held->isEnabled());
+    EXPECT_EQ(messageLoop().timerCount(), before - 1);
+    runFor(1000);
+    EXPECT_TRUE(ticks().empty());
+    held.reset();
+    EXPECT_EQ(messageLoop().timerCount(), before - 1);
+  }
+}
+
 TEST_F(TimerFamily, AMissingElementIsReportedByEveryMember) {
   Variant interval(7), on(u"keep"), nine(9);
   get(9, &interval, &on);

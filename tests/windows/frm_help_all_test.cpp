@@ -139,6 +139,27 @@ TEST_F(HelpWindow, ClosingEndsTheModalShow) {
   EXPECT_FALSE(help->isLoaded());
 }
 
+// The owner's window goes while the help window is shown modally over it
+// (the owning form unloaded from a timer's tick): the owned window goes with
+// it, and the modal show ends instead of waiting for a window that is gone.
+TEST_F(HelpWindow, TheModalShowEndsWhenTheOwnerIsDestroyed) {
+  WindowSpec spec;
+  spec.className = "Owner";
+  spec.style = WS_VISIBLE;
+  HWND owner = desktop().createWindow(spec);
+  SetWindowLongA(help->hWnd(), GWL_HWNDPARENT, owner);
+  const HWND window = help->hWnd();
+  int idle = 0;
+  messageLoop().setIdleHook([&] {
+    if (++idle == 1) DestroyWindow(owner);
+    return idle < 50;  // then the loop reports that it has nothing to wait for
+  });
+  EXPECT_NO_THROW(help->show(true));
+  messageLoop().setIdleHook({});
+  EXPECT_EQ(idle, 1);
+  EXPECT_FALSE(desktop().find(window));
+}
+
 TEST_F(HelpWindow, APictureOfEachPane) {
   help->show(false);
   std::vector<std::uintmax_t> sizes;
