@@ -131,7 +131,11 @@ Picture LoadPicture(std::u16string_view fileName, std::optional<int32_t> size, s
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (!std::filesystem::exists(status)) raise(err::FileNotFound);
-  if (std::filesystem::is_directory(status)) raise(err::PathFileAccessError);
+  // Only a regular file is read: a device or a pipe could block or never end.
+  if (!std::filesystem::is_regular_file(status)) raise(err::PathFileAccessError);
+  const auto fileSize = std::filesystem::file_size(path, ec);
+  if (ec) raise(err::PathFileAccessError);
+  if (fileSize > kMaxPictureFileBytes) raise(err::OutOfMemory);
   std::ifstream in(path, std::ios::binary);
   if (!in) raise(err::PathFileAccessError);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -84,7 +84,10 @@ enum LoadPictureColor : int32_t { vbLPDefault = 0, vbLPMonochrome = 1, vbLPVGACo
 // size (custom: `x` by `y` pixels), `colorDepth` the colours; the closest
 // image is taken (5 for values outside the enums or 0..256). They are ignored
 // for other files. Raises 53 for a missing file, 75 for one that cannot be
-// read, 481 for data that is no picture.
+// read or is no regular file (a device, a pipe), 7 for a file larger than
+// kMaxPictureFileBytes, 481 for data that is no picture.
+inline constexpr uintmax_t kMaxPictureFileBytes = 256u * 1024 * 1024;
+
 Picture LoadPicture(std::u16string_view fileName = {}, std::optional<int32_t> size = std::nullopt,
                     std::optional<int32_t> colorDepth = std::nullopt, std::optional<int32_t> x = std::nullopt,
                     std::optional<int32_t> y = std::nullopt);

@@ -1,6 +1,9 @@
 #include "platform/graphics/picture.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/units.h"
@@ -165,6 +168,28 @@ TEST(LoadPicture, ReportsMissingAndUnreadableFiles) {
   EXPECT_EQ(errorOf([&] { LoadPicture(utf16(dir.path().string())); }), err::PathFileAccessError);
   test::writeFile(dir / "text.bmp", {'h', 'e', 'l', 'l', 'o'});
   EXPECT_EQ(errorOf([&] { LoadPicture(utf16((dir / "text.bmp").string())); }), err::InvalidPicture);
+}
+
+TEST(LoadPicture, ReadsOnlyRegularFilesOfABoundedSize) {
+  test::TempDir dir;
+  // Endless or blocking sources are refused before anything is read.
+  const std::filesystem::path fifo = dir / "pipe.png";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<std::string, int32_t> cases[] = {
+      {"/dev/zero", err::PathFileAccessError},
+      {"/dev/null", err::PathFileAccessError},
+      {fifo.string(), err::PathFileAccessError},
+  };
+  for (const auto& [path, expected] : cases) EXPECT_EQ(errorOf([&] { LoadPicture(utf16(path)); }), expected) << path;
+  // A (sparse) file beyond the limit fails as too large for memory.
+  const std::filesystem::path huge = dir / "huge.bmp";
+  test::writeFile(huge, {'B', 'M'});
+  std::filesystem::resize_file(huge, kMaxPictureFileBytes + 1);
+  EXPECT_EQ(errorOf([&] { LoadPicture(utf16(huge.string())); }), err::OutOfMemory);
+  // A link to a picture is read through.
+  test::writeFile(dir / "real.png", encodePng(checker(3, 2)));
+  std::filesystem::create_symlink(dir / "real.png", dir / "link.png");
+  EXPECT_EQ(LoadPicture(utf16((dir / "link.png").string())).widthPixels(), 3);
 }
 
 TEST(LoadPicture, ChoosesAmongTheImagesOfAnIcon) {
