@@ -3,6 +3,8 @@
 #include <typeinfo>
 
 #include "controls/standard_families.h"
+#include "platform/automation/coerce.h"
+#include "platform/automation/error.h"
 #include "platform/forms/user.h"
 #include "tests/support/form_fixture.h"
 
@@ -235,6 +237,65 @@ TEST_F(Families, GetConvertsToEachRowsTypeAndWritesThroughTypedReferences) {
   call(u"GetCommand", pointers);
   EXPECT_EQ(captionNumber, 12);
   EXPECT_EQ(n, Variant::i2(0));
+}
+
+// Per family: a Set whose later value the element or its conversion refuses
+// keeps the earlier value, reports the refusal and does not show the element.
+TEST_F(Families, ARefusedValueEndsEachFamilysSetBeforeVisible) {
+  struct Case {
+    const char16_t* family;   // Load<family>, Set<set>
+    const char16_t* set;
+    const char16_t* array;
+    size_t params;            // Set's values after Index, intZOrder included
+    size_t earlierAt;         // 1-based, after Index
+    Variant earlier;
+    const char16_t* earlierProperty;
+    size_t failingAt;
+    Variant failing;
+    size_t visibleAt;
+    int32_t number;
+  };
+  const Variant null = Variant::null();
+  const Case cases[] = {
+      {u"Command", u"Command", u"Command", 10, 1, Variant(u"OK"), u"Caption", 4, Variant(40000), 5, err::Overflow},
+      {u"Check", u"Check", u"Check", 9, 1, Variant(u"c"), u"Caption", 4, Variant(true), 3, err::InvalidPropertyValue},
+      {u"Check", u"Check", u"Check", 9, 2, Variant(7), u"TabIndex", 4, Variant(3), 3, err::InvalidPropertyValue},
+      {u"Frame", u"Frame", u"Frame", 8, 1, Variant(u"Options"), u"Caption", 2, Variant(u"x"), 3, err::TypeMismatch},
+      {u"HScrollBar", u"HScrollBar", u"HScroll", 12, 3, Variant(5), u"Value", 6, Variant(0), 2,
+       err::InvalidPropertyValue},
+      {u"VScrollBar", u"VScrollBar", u"VScroll", 12, 1, Variant(3), u"TabIndex", 3, Variant(40000), 2, err::Overflow},
+      {u"Shape", u"Shape", u"ShapeCtrl", 9, 1, Variant(3), u"Shape", 2, Variant(8), 3, err::InvalidPropertyValue},
+      {u"Line", u"Line", u"LineCtrl", 9, 2, Variant(2), u"BorderStyle", 4, Variant(0), 3, err::InvalidPropertyValue},
+      {u"Label", u"Label", u"Label", 9, 1, Variant(u"x"), u"Caption", 3, Variant(2), 4, err::InvalidPropertyValue},
+      {u"Text", u"Text", u"Text", 10, 1, Variant(u"abc"), u"Text", 3, Variant(u"**"), 5, err::InvalidPropertyValue},
+      {u"MultiText", u"MultiText", u"MultiText", 9, 1, Variant(u"abc"), u"Text", 2, Variant(-1), 4,
+       err::InvalidPropertyValue},
+      {u"Option", u"Option", u"OptionCtrl", 9, 1, Variant(u"x"), u"Caption", 4, null, 3, err::InvalidUseOfNull},
+      {u"Image", u"ImageCtrl", u"ImageCtrl", 10, 2, Variant(1), u"BorderStyle", 6, Variant(u"x"), 5,
+       err::TypeMismatch},
+      {u"PictureCtrl", u"PictureCtrl", u"PictureCtrl", 11, 2, Variant(0), u"BorderStyle", 6, Variant(-1), 5,
+       err::InvalidPropertyValue},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf8(c.family));
+    Variant n, d;
+    Variant index = call(u"Load" + BStr(c.family), {nullptr, &n, &d});
+    ASSERT_EQ(n, Variant::i2(0));
+    std::vector<Variant> values(c.params, Variant::missing());
+    values[c.earlierAt - 1] = c.earlier;
+    values[c.failingAt - 1] = c.failing;
+    values[c.visibleAt - 1] = Variant(true);
+    std::vector<Variant*> args{&index};
+    for (Variant& v : values) args.push_back(v.isMissing() ? nullptr : &v);
+    args.push_back(&n);
+    args.push_back(&d);
+    call(u"Set" + BStr(c.set), args);
+    EXPECT_EQ(n, Variant(c.number));
+    EXPECT_FALSE(d.asBStr().empty());
+    Control& element = form->array(c.array).item(toI2(index));
+    EXPECT_EQ(toBStr(element.invoke(c.earlierProperty, InvokeKind::PropertyGet, {})), toBStr(c.earlier));
+    EXPECT_FALSE(element.visible());
+  }
 }
 
 TEST_F(Families, MembersReachTheFormTheyAreCalledOnAndNoOtherObject) {
