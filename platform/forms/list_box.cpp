@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cwctype>
 
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -130,6 +131,24 @@ bool ListBox::wheel(int notches) {
     fire(ControlEvent::Scroll);
   }
   return true;
+}
+
+void ListBox::typeChar(int16_t ascii) {
+  if (ascii == ' ' && (p_.style == 1 || p_.multiSelect == 1)) {
+    if (listIndex_ >= 0) setSelected(listIndex_, !selected(listIndex_));
+    return;
+  }
+  const int16_t n = listCount();
+  if (ascii < ' ' || n == 0) return;
+  const auto ch = std::towupper(static_cast<wint_t>(ascii));
+  for (int16_t i = 0; i < n; ++i) {
+    const auto at = static_cast<int16_t>((listIndex_ + 1 + i) % n);
+    const BStr& item = items_[at];
+    if (item.empty() || std::towupper(static_cast<wint_t>(item[0])) != ch) continue;
+    if (p_.multiSelect == 0) return setListIndex(at);
+    listIndex_ = at;  // with multiple selection only the caret moves
+    return scrollIntoView(at);
+  }
 }
 
 void ListBox::scrollIntoView(int16_t index) {

@@ -58,6 +58,10 @@ class ListBox : public Control {
   // item under the pointer; the wheel scrolls three rows a notch (Scroll).
   void pressAt(double x, double y, int16_t shift) override;
   bool wheel(int notches) override;
+  // Space toggles the current item's check box (ItemCheck), or with simple
+  // multiple selection its selection; another character moves to the next
+  // item that starts with it.
+  void typeChar(int16_t ascii) override;
 
   ListBox() { width_ = 1215; height_ = 1035; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 

@@ -220,6 +220,31 @@ TEST_F(FormsTest, UserControlsReadTheirTemplatesBagAndRaiseTheirEvents) {
   f->unload();
 }
 
+// Typed characters in a list: Space toggles the current item's check box;
+// another character moves to the next item that starts with it, either case.
+TEST_F(UserTest, SpaceTogglesACheckAndALetterFindsTheNextItemInAList) {
+  auto& list = form->add<ListBox>(u"List", 1, 2000, 100);
+  auto& checks = form->add<ListBox>(u"ListCheck", 1, 2000, 1500);
+  for (const char16_t* item : {u"apple", u"banana", u"Blueberry", u"cherry"}) list.addItem(item);
+  checks.addItem(u"one");
+  checks.addItem(u"two");
+  form->take();
+  user::keyPress(checks, ' ');  // no current item: nothing to toggle
+  EXPECT_FALSE(checks.selected(0) || checks.selected(1));
+  checks.setListIndex(1);
+  form->take();
+  user::keyPress(checks, ' ');
+  EXPECT_TRUE(checks.selected(1));
+  EXPECT_EQ(form->take(), (Log{"Form.KeyPress(32)", "ListCheck(1).KeyPress(32)", "ListCheck(1).ItemCheck(1)"}));
+  user::keyPress(checks, ' ');
+  EXPECT_FALSE(checks.selected(1));
+  const std::pair<char16_t, int16_t> typed[] = {{u'b', 1}, {u'b', 2}, {u'B', 1}, {u'z', 1}, {u'A', 0}, {u' ', 0}};
+  for (const auto& [ch, expected] : typed) {
+    user::keyPress(list, static_cast<int16_t>(ch));
+    EXPECT_EQ(list.listIndex(), expected) << static_cast<char>(ch);
+  }
+}
+
 }  // namespace
 }  // namespace svx::testing
 
