@@ -45,15 +45,31 @@ ImageFormat sniffImageFormat(std::span<const uint8_t> bytes) {
   return ImageFormat::Unknown;
 }
 
-std::optional<RasterImage> decodeImage(std::span<const uint8_t> bytes) {
+std::optional<RasterImage> decodeImage(std::span<const uint8_t> bytes, bool* tooLarge) {
+  if (tooLarge) *tooLarge = false;
   if (sniffImageFormat(bytes) == ImageFormat::Unknown) return std::nullopt;
   std::unique_ptr<GdkPixbufLoader, gfx::GObjectDeleter> loader(gdk_pixbuf_loader_new());
+  // The size is known from the header, before the pixels are allocated: a
+  // size of 0 makes the loader give up on an image that is too large.
+  bool refused = false;
+  g_signal_connect(loader.get(), "size-prepared",
+                   G_CALLBACK(+[](GdkPixbufLoader* l, gint w, gint h, gpointer flag) {
+                     if (static_cast<int64_t>(w) * h > kMaxDecodedPixels) {
+                       *static_cast<bool*>(flag) = true;
+                       gdk_pixbuf_loader_set_size(l, 0, 0);
+                     }
+                   }),
+                   &refused);
   GError* error = nullptr;
   bool ok = gdk_pixbuf_loader_write(loader.get(), bytes.data(), bytes.size(), &error);
   if (error) g_clear_error(&error);
   // Close even after a failed write, so the loader ends cleanly.
   ok = gdk_pixbuf_loader_close(loader.get(), &error) && ok;
   if (error) g_clear_error(&error);
+  if (refused) {
+    if (tooLarge) *tooLarge = true;
+    return std::nullopt;
+  }
   GdkPixbuf* pixbuf = ok ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
   if (!pixbuf || gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB ||
       gdk_pixbuf_get_bits_per_sample(pixbuf) != 8)

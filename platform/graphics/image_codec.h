@@ -17,8 +17,12 @@ enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Icon, Cursor };
 // The format named by the file's first bytes.
 ImageFormat sniffImageFormat(std::span<const uint8_t> bytes);
 
-// Decodes an image file; nothing for data that is no image.
-std::optional<RasterImage> decodeImage(std::span<const uint8_t> bytes);
+// The most pixels an image file may decode to (8192 x 8192).
+inline constexpr int64_t kMaxDecodedPixels = int64_t{8192} * 8192;
+
+// Decodes an image file; nothing for data that is no image, or for an image
+// of more than kMaxDecodedPixels pixels (then `tooLarge`, when given, is set).
+std::optional<RasterImage> decodeImage(std::span<const uint8_t> bytes, bool* tooLarge = nullptr);
 
 // A BMP file: 24 bits per pixel when every pixel is opaque, else 32 bits with
 // an alpha channel (BITMAPV5HEADER).

@@ -43,7 +43,9 @@ const IconEntry& chooseIcon(const std::vector<IconEntry>& entries, const Picture
 }
 
 RasterImage decodeOrRaise(std::span<const uint8_t> bytes) {
-  auto image = decodeImage(bytes);
+  bool tooLarge = false;
+  auto image = decodeImage(bytes, &tooLarge);
+  if (tooLarge) raise(err::OutOfMemory);
   if (!image) raise(err::InvalidPicture);
   return std::move(*image);
 }

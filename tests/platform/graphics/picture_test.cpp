@@ -192,6 +192,66 @@ TEST(LoadPicture, ReadsOnlyRegularFilesOfABoundedSize) {
   EXPECT_EQ(LoadPicture(utf16((dir / "link.png").string())).widthPixels(), 3);
 }
 
+// Headers of image files that claim 60000 x 60000 pixels, followed by a few
+// bytes of pixel data: refused from the header, before pixels are allocated.
+std::vector<uint8_t> be32(uint32_t v) {
+  return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
+          static_cast<uint8_t>(v)};
+}
+uint32_t crc32Of(const uint8_t* p, size_t n) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    c ^= p[i];
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+  }
+  return ~c;
+}
+std::vector<uint8_t> hugePng() {
+  std::vector<uint8_t> png = encodePng(checker(1, 1));
+  // IHDR's width and height follow the signature, the length and the type.
+  const auto w = be32(60000);
+  std::copy(w.begin(), w.end(), png.begin() + 16);
+  std::copy(w.begin(), w.end(), png.begin() + 20);
+  const uint32_t crc = crc32Of(png.data() + 12, 17);  // type and data
+  const auto c = be32(crc);
+  std::copy(c.begin(), c.end(), png.begin() + 29);
+  return png;
+}
+std::vector<uint8_t> hugeBmp() {
+  std::vector<uint8_t> bmp = encodeBmp(checker(2, 2));
+  for (size_t at : {18u, 22u})
+    for (int s = 0; s < 32; s += 8) bmp[at + s / 8] = static_cast<uint8_t>(60000u >> s);
+  return bmp;
+}
+std::vector<uint8_t> hugeJpeg() {
+  std::vector<uint8_t> jpeg = test::saveWithPixbuf(checker(8, 8), "jpeg");
+  for (size_t i = 2; i + 9 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {  // the frame's height and width
+      jpeg[i + 5] = 0xEA, jpeg[i + 6] = 0x60, jpeg[i + 7] = 0xEA, jpeg[i + 8] = 0x60;
+      break;
+    }
+  return jpeg;
+}
+std::vector<uint8_t> hugeGif() {
+  std::vector<uint8_t> gif = test::twoPixelGif();
+  for (size_t at : {6u, 8u, 24u, 26u}) gif[at] = 0x60, gif[at + 1] = 0xEA;  // screen and image
+  return gif;
+}
+
+TEST(DecodeImage, ImagesOfTooManyPixelsAreRefusedFromTheirHeader) {
+  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+      {"png", hugePng()}, {"bmp", hugeBmp()}, {"gif", hugeGif()}, {"jpeg", hugeJpeg()}};
+  for (const auto& [name, bytes] : cases) {
+    bool tooLarge = false;
+    EXPECT_FALSE(decodeImage(bytes, &tooLarge)) << name;
+    EXPECT_TRUE(tooLarge) << name;
+    EXPECT_EQ(errorOf([&] { Picture::fromFileBytes(bytes); }), err::OutOfMemory) << name;
+  }
+  bool tooLarge = true;
+  EXPECT_TRUE(decodeImage(encodePng(checker(4, 4)), &tooLarge));
+  EXPECT_FALSE(tooLarge);
+}
+
 TEST(LoadPicture, ChoosesAmongTheImagesOfAnIcon) {
   test::TempDir dir;
   const auto small = test::saveWithPixbuf(checker(16, 16), "ico");
