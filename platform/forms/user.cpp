@@ -395,7 +395,8 @@ void listKey(ListBox& list, int16_t keyCode) {
 }
 
 // Keys on a combo box: F4 and Alt+Down open or close its list; while it is
-// open the caret keys mark an item (Enter chooses it, Escape closes).
+// open the caret keys mark an item (Enter chooses it, Escape closes), while
+// it is closed they choose one.
 void comboKey(ComboBox& combo, int16_t keyCode, int16_t shift) {
   const bool toggle = (keyCode == 115 && (shift & vbAltMask) == 0) ||
                       ((keyCode == 40 || keyCode == 38) && (shift & vbAltMask) != 0);
@@ -403,7 +404,15 @@ void comboKey(ComboBox& combo, int16_t keyCode, int16_t shift) {
     if (combo.listOpen()) return combo.chooseFromList(combo.markedItem());
     return combo.openList();
   }
-  if (!combo.listOpen() || combo.listCount() == 0 || (shift & (vbCtrlMask | vbAltMask)) != 0) return;
+  if (combo.listCount() == 0 || (shift & (vbCtrlMask | vbAltMask)) != 0) return;
+  if (!combo.listOpen()) {
+    // A closed box: Up and Down (on a drop-down list also the page keys,
+    // Home and End) choose the item at once.
+    if (combo.style() != 2 && keyCode != 38 && keyCode != 40) return;
+    const int target = listKeyTarget(keyCode, combo.listIndex(), combo.listCount(), ComboBox::kListRows);
+    if (target >= 0 && target != combo.listIndex()) combo.setListIndex(static_cast<int16_t>(target));
+    return;
+  }
   const int target = listKeyTarget(keyCode, combo.markedItem(), combo.listCount(), ComboBox::kListRows);
   if (target >= 0) combo.markItem(static_cast<int16_t>(target));
 }

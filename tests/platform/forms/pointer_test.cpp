@@ -189,6 +189,24 @@ TEST_F(PointerTest, TheListOpensAboveTheBoxWhenTheFormHasNoRoomBelow) {
   EXPECT_DOUBLE_EQ(combo->listRect().top, combo->top() + combo->height());
 }
 
+TEST_F(PointerTest, CaretKeysOnAClosedListChooseTheItemAtOnce) {
+  click(120, 20);
+  key(27);
+  form->take();
+  ASSERT_FALSE(combo->listOpen());
+  // down, down, up, up at the top, end, page up, home
+  const std::pair<int16_t, int16_t> keys[] = {{40, 0},  {40, 1}, {38, 0}, {38, 0},
+                                              {35, 11}, {33, 11 - (ComboBox::kListRows - 1)}, {36, 0}};
+  for (const auto& [code, expected] : keys) {
+    key(code);
+    EXPECT_FALSE(combo->listOpen());
+    EXPECT_EQ(combo->listIndex(), expected) << "key " << code;
+  }
+  EXPECT_EQ(combo->text(), combo->list(0));
+  EXPECT_EQ(without(form->take(), "Key"), (Log{"Combo(1).Click", "Combo(1).Click", "Combo(1).Click", "Combo(1).Click",
+                                               "Combo(1).Click", "Combo(1).Click"}));
+}
+
 TEST_F(PointerTest, KeysOperateTheOpenListAndF4OrAltDownOpenIt) {
   click(120, 20);
   key(27);
