@@ -104,6 +104,14 @@ void ComboBox::typeChar(int16_t ascii) {
   }
 }
 
+void ComboBox::pressKey(int16_t keyCode, int16_t) {
+  if (p_.style == 2 || listOpen()) return;
+  if (p_.edit.key(keyCode)) {
+    p_.listIndex = -1;
+    fire(ControlEvent::Change);
+  }
+}
+
 bool ComboBox::listOpen() const {
   const Form* f = form();
   return f && f->droppedList() == this;

@@ -24,6 +24,9 @@ class ComboBox : public Control {
   bool canHaveFocus() const override { return true; }
   void render(RenderItem& item) const override;
   void typeChar(int16_t ascii) override;
+  // In the edit field of a closed drop-down combo the caret keys move the
+  // caret and Delete deletes (Change).
+  void pressKey(int16_t keyCode, int16_t shift) override;
   void userClick() override {}
 
   int16_t style() const { return p_.style; }

@@ -245,6 +245,33 @@ TEST_F(UserTest, SpaceTogglesACheckAndALetterFindsTheNextItemInAList) {
   }
 }
 
+// The edit field of a drop-down combo: Home, End and the arrows move the
+// caret, Delete deletes and raises Change; a drop-down list has no caret.
+TEST_F(UserTest, CaretKeysAndDeleteWorkInTheEditFieldOfADropDownCombo) {
+  auto& edit = form->add<ComboBox>(u"ComboText", 1, 100, 1800);
+  edit.addItem(u"first");
+  edit.setListIndex(0);
+  form->take();
+  user::keyDown(edit, 36);  // home
+  user::keyDown(edit, 46);  // delete
+  EXPECT_EQ(edit.text(), u"irst");
+  EXPECT_EQ(edit.listIndex(), -1);
+  user::keyDown(edit, 35);  // end
+  user::keyDown(edit, 46);  // nothing after the caret
+  user::keyDown(edit, 37);  // left
+  user::keyDown(edit, 46);
+  EXPECT_EQ(edit.text(), u"irs");
+  Log changes;
+  for (const std::string& e : form->take())
+    if (e.find("Change") != std::string::npos) changes.push_back(e);
+  EXPECT_EQ(changes, (Log{"ComboText(1).Change", "ComboText(1).Change"}));
+  auto& list = form->add<ComboBox>(u"Combo", 1, 100, 1200);
+  list.addItem(u"only");
+  list.setListIndex(0);
+  user::keyDown(list, 46);
+  EXPECT_EQ(list.text(), u"only");
+}
+
 }  // namespace
 }  // namespace svx::testing
 
