@@ -145,5 +145,53 @@ TEST_F(DialogFormEvents, TheAboutChordWorksWithTheFocusInATextBox) {
   seenCaption.clear();
 }
 
+// Which keys and clicks open the About box: all of Shift, Ctrl and Alt with
+// A or the keypad's 1, or with the right button; and the form's own event
+// arrives afterwards with the values the person used.
+TEST_F(DialogFormEvents, TheAboutChordsAndWhatIsNoChord) {
+  Control& text = form->array(u"Text").load(1);
+  text.setVisible(true);
+  form->show(false);
+  const int16_t all = user::vbShiftMask | user::vbCtrlMask | user::vbAltMask;
+  struct Case {
+    const char* label;
+    bool mouse;
+    int16_t codeOrButton, shift;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"A", false, 65, all, true},
+      {"keypad 1", false, 0x61, all, true},
+      {"A without Shift", false, 65, user::vbCtrlMask | user::vbAltMask, false},
+      {"B", false, 66, all, false},
+      {"a right click", true, user::vbRightButton, all, true},
+      {"a left click", true, user::vbLeftButton, all, false},
+      {"a right click with Ctrl and Alt", true, user::vbRightButton, user::vbCtrlMask | user::vbAltMask, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    bool opened = false;
+    messageLoop().setIdleHook([&] {
+      char buf[64] = {};
+      GetWindowTextA(GetActiveWindow(), buf, sizeof buf);
+      if (std::string(buf) == "About Sorvanelix") opened = true;
+      return false;
+    });
+    events.clear();
+    if (c.mouse) {
+      user::mouseDown(*form, c.codeOrButton, c.shift);
+    } else {
+      user::keyDown(text, c.codeOrButton, c.shift);
+      user::keyUp(text, c.codeOrButton, c.shift);
+    }
+    messageLoop().setIdleHook({});
+    EXPECT_EQ(opened, c.opens);
+    const auto* event = last(c.mouse ? u"FormMouseDown" : u"FormKeyDown");
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(event->args[0], Variant::i2(c.codeOrButton));
+    EXPECT_EQ(event->args[1], Variant::i2(c.shift));
+  }
+}
+
 }  // namespace
 }  // namespace svx
