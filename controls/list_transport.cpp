@@ -59,7 +59,7 @@ void listIn(const Variant& list, F&& take) {
   const SafeArray* a = list.asArray();
   if (!a) raise(err::SubscriptOutOfRange);
   const int32_t lower = a->lbound(1), upper = a->ubound(1);
-  for (int32_t i = lower; i <= upper; ++i) take(i, a->get(i));
+  for (int64_t i = lower; i <= upper; ++i) take(static_cast<int32_t>(i), a->get(static_cast<int32_t>(i)));
 }
 
 void appendItems(Control& c, const Variant& list) {

@@ -79,7 +79,7 @@ SafeArray ByteArrayIntake(const Variant& source) {
   const int32_t upper = in->ubound(1);
   if (upper < lower) raise(err::SubscriptOutOfRange);
   SafeArray out(VT_UI1, {{lower, upper - lower + 1}});
-  for (int32_t i = lower; i <= upper; ++i) out.set(i, in->get(i));
+  for (int64_t i = lower; i <= upper; ++i) out.set(static_cast<int32_t>(i), in->get(static_cast<int32_t>(i)));
   return out;
 }
 

@@ -39,9 +39,9 @@ void ComDlg::letFilter(Variant& vFilter) {
     const SafeArray* items = given.asArray();
     if (!items || items->dimensions() != 1) raise(err::InvalidProcedureCall);
     BStr joined;
-    for (int32_t i = items->lbound(); i <= items->ubound(); ++i) {
+    for (int64_t i = items->lbound(); i <= items->ubound(); ++i) {
       if (i > items->lbound()) joined.push_back(u'\0');
-      joined += toBStr(items->get(i));
+      joined += toBStr(items->get(static_cast<int32_t>(i)));
     }
     vFilter.assign(Variant(joined));
   }

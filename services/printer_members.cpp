@@ -120,7 +120,8 @@ Variant PrinterPrintTabbedText(Object&, const Args& a) {
     const int32_t lb2 = rows->lbound(2), ub2 = rows->ubound(2);
     if (ub2 < lb2) return reportOwn(out, kErrTabbedSecondDimension, kSecondDimension);
     if (static_cast<int64_t>(ub2) - lb2 + 1 != 2) return reportOwn(out, kErrTabbedNotTwoColumns, kNotTwoColumns);
-    for (int32_t i = lb1; i <= ub1; ++i) {
+    for (int64_t row = lb1; row <= ub1; ++row) {  // ub1 may be the highest Long
+      const auto i = static_cast<int32_t>(row);
       bool endLine = false;
       if (i == ub1) endLine = a[1].isMissing() || !toBool(a[1]);
       const Variant column = rows->get(i, 1);

@@ -9,7 +9,9 @@ SafeArray::SafeArray(VarType elementType, std::vector<ArrayBound> bounds)
     : elementType_(elementType), bounds_(std::move(bounds)) {
   int64_t total = bounds_.empty() ? 0 : 1;
   for (const ArrayBound& b : bounds_) {
-    if (b.count < 0) raise(err::SubscriptOutOfRange);
+    // Every index of a dimension, and its upper bound, must be a Long.
+    const int64_t upper = int64_t{b.lower} + b.count - 1;
+    if (b.count < 0 || upper > INT32_MAX || upper < INT32_MIN) raise(err::SubscriptOutOfRange);
     total *= b.count;
     if (total > (int64_t{1} << 31)) raise(err::OutOfMemory);
   }

@@ -15,7 +15,7 @@ namespace svx {
 struct ArrayBound {
   int32_t lower = 0;
   int32_t count = 0;  // elements in this dimension; 0 allowed (0 To -1)
-  int32_t upper() const { return lower + count - 1; }
+  int32_t upper() const { return static_cast<int32_t>(int64_t{lower} + count - 1); }
 };
 
 class SafeArray {

@@ -145,6 +145,15 @@ TEST_F(Families, ComboListsComeOnlyFromVariantArrays) {
   EXPECT_EQ(gotItems.asArray()->get(2).asBStr(), u"c");
   EXPECT_EQ(gotIndex, Variant::i2(1));
   EXPECT_EQ(gotValue.asBStr(), u"b");
+  // A list whose last index is the highest Long arrives whole, once.
+  Variant high(SafeArray::variants({u"x", u"y"}, INT32_MAX - 1));
+  call(u"SetCombo", {&index, &high, &none, &none, &none, &none, &none, &none, &none, &none, &n, &d});
+  EXPECT_EQ(n, Variant::i2(0));
+  call(u"GetCombo", {&index, &gotItems, &none, &none, &none, &none, &none, &none, &none, &none, &n, &d});
+  ASSERT_EQ(gotItems.vt(), VT_ARRAY | VT_VARIANT);
+  EXPECT_EQ(gotItems.asArray()->ubound(), 1);
+  EXPECT_EQ(gotItems.asArray()->get(1).asBStr(), u"y");
+  call(u"SetCombo", {&index, &items, &none, &none, &one, &none, &none, &none, &none, &none, &n, &d});
   // A Set that passes no list empties it; a selection in an empty list fails.
   Variant zero(0), visible(true);
   call(u"SetCombo", {&index, &none, &none, &visible, &zero, &none, &none, &none, &none, &none, &n, &d});

@@ -61,6 +61,10 @@ TEST(ByteArrayIntakeTest, ConvertsEveryElementOrFails) {
   EXPECT_EQ(errorOf([] { ByteArrayIntake(Variant(SafeArray::variants({u"word"}))); }), 13);
   EXPECT_EQ(errorOf([] { ByteArrayIntake(Variant(SafeArray(VT_VARIANT, {{0, 0}}))); }), 9);
   EXPECT_EQ(errorOf([] { ByteArrayIntake(Variant(SafeArray(VT_VARIANT, {{0, 2}, {0, 2}}))); }), 9);
+  // An array ending at the highest index is copied element by element, once.
+  const SafeArray top = ByteArrayIntake(Variant(SafeArray::variants({7, 8}, INT32_MAX - 1)));
+  EXPECT_EQ(top.ubound(), INT32_MAX);
+  EXPECT_EQ(top.get(INT32_MAX).asUI1(), 8);
 }
 
 }  // namespace

@@ -315,6 +315,9 @@ TEST(ComDlgObject, FilterLetAndGet) {
   d.letFilter(a);
   EXPECT_EQ(a, Variant(text(u"Md\0*.md")));
   EXPECT_EQ(d.filterList(), text(u"Md\0*.md\0"));
+  Variant high(SafeArray::variants({Variant(u"Md"), Variant(u"*.md")}, INT32_MAX - 1));
+  d.letFilter(high);
+  EXPECT_EQ(d.filterList(), text(u"Md\0*.md\0"));
   // An odd number of parts: the last description has no pattern.
   Variant odd(u"Text|*.txt|All");
   d.letFilter(odd);

@@ -3,6 +3,7 @@
 // reach the scheduler.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "platform/automation/safearray.h"
@@ -197,6 +198,21 @@ TEST_F(PrinterMembers, TabbedRowsShareALineAndEndItUnlessSuppressed) {
   printTabbed(tabbed({{3, u"D"}}), Variant(false));
   EXPECT_DOUBLE_EQ(page().currentY(), 3 * line);
   EXPECT_EQ(page().currentX(), 0);
+}
+
+// Rows at the very top of the index range: the last row is the last one
+// printed, and the call succeeds.
+TEST_F(PrinterMembers, RowsEndingAtTheHighestIndexArePrintedOnce) {
+  constexpr int32_t top = std::numeric_limits<int32_t>::max();
+  SafeArray a = table(top - 1, 2, 1, 2);
+  a.set(top - 1, 1, Variant(5));
+  a.set(top - 1, 2, Variant(u"A"));
+  a.set(top, 1, Variant(20));
+  a.set(top, 2, Variant(u"B"));
+  printTabbed(Variant(std::move(a)));
+  expectSuccess();
+  EXPECT_EQ(page().currentX(), 0);  // the last row ended the line
+  EXPECT_GT(page().currentY(), 0);
 }
 
 TEST_F(PrinterMembers, AFlagThatDoesNotConvertStopsBeforeTheLastRow) {

@@ -87,6 +87,15 @@ TEST(SafeArrayBounds, AnyLowerBoundAndDimensions) {
   SafeArray empty(VT_VARIANT, {{0, 0}});  // 0 To -1
   EXPECT_EQ(empty.ubound(), -1);
   EXPECT_EQ(empty.elementCount(), 0);
+  // Bounds at the ends of the Long range; an upper bound beyond them is refused.
+  constexpr int32_t top = INT32_MAX, bottom = INT32_MIN;
+  SafeArray high(VT_VARIANT, {{top - 1, 2}});
+  EXPECT_EQ(high.ubound(), top);
+  SafeArray low(VT_VARIANT, {{bottom, 1}});
+  EXPECT_EQ(low.ubound(), bottom);
+  EXPECT_EQ(subscript([] { SafeArray(VT_VARIANT, {{INT32_MAX, 2}}); }), 9);
+  EXPECT_EQ(subscript([] { SafeArray(VT_VARIANT, {{1, 2}, {INT32_MAX - 1, 3}}); }), 9);
+  EXPECT_EQ(subscript([] { SafeArray(VT_VARIANT, {{INT32_MIN, 0}}); }), 9);
 }
 
 TEST(SafeArrayBounds, ByteArraysArePacked) {
