@@ -76,6 +76,7 @@ void Desktop::reset() {
   zOrder_.clear();
   nextHandle_ = 0x10010;
   applicationWindow_ = 0;
+  lastActiveOwned_ = 0;
   foreignThreads_.clear();
   nextForeignId_ = 0x40000000;
   attachments_.clear();
@@ -236,13 +237,22 @@ bool Desktop::foregroundAllowed() const {
   return inputAttached(GetCurrentThreadId(), fg->threadId);
 }
 
+// The hidden application window hands activation on to the window it owns
+// that was active last, while that one is shown (a form shown over it).
+HWND Desktop::activationTarget(HWND root) const {
+  if (!root || root != applicationWindow_ || !lastActiveOwned_) return root;
+  const Window* w = find(lastActiveOwned_);
+  return w && w->visible() && w->owner == root ? lastActiveOwned_ : root;
+}
+
 void Desktop::activate(HWND hwnd) {
-  const HWND root = rootOf(hwnd);
+  const HWND root = activationTarget(rootOf(hwnd));
   Window& w = window(root);
   bringToTopOfBand(root);
   if (ownThread(w)) {
     active = root;
     if (rootOf(focus) != root) focus = root;
+    if (applicationWindow_ && w.owner == applicationWindow_) lastActiveOwned_ = root;
   }
 }
 
@@ -258,7 +268,7 @@ void Desktop::userActivates(HWND hwnd) {
 }
 
 BOOL Desktop::setForegroundWindow(HWND hwnd) {
-  const HWND root = rootOf(hwnd);
+  const HWND root = activationTarget(rootOf(hwnd));
   Window* w = find(root);
   if (!w) return 0;
   if (!foregroundAllowed()) {
@@ -335,7 +345,7 @@ BOOL Desktop::showWindow(HWND hwnd, int cmd) {
     return wasVisible;
   }
   if (activates) {
-    if (foregroundAllowed() && ownThread(*w)) foreground = hwnd;
+    if (foregroundAllowed() && ownThread(*w)) foreground = activationTarget(hwnd);
     activate(hwnd);
   } else if (deactivates) {
     if (foreground == hwnd) foreground = 0;
@@ -368,6 +378,7 @@ BOOL Desktop::destroyWindow(HWND hwnd) {
   if (isWithin(focus, hwnd)) focus = 0;
   if (taskbar_) taskbar_->buttons.erase(hwnd);
   if (applicationWindow_ == hwnd) applicationWindow_ = 0;
+  if (lastActiveOwned_ == hwnd) lastActiveOwned_ = 0;
   windows_.erase(hwnd);
   messageLoop().windowDestroyed(hwnd);
   return 1;
@@ -449,6 +460,11 @@ HWND Desktop::setFocus(HWND hwnd) {
   const Window* w = find(hwnd);
   if (!w || !inputAttached(w->threadId, GetCurrentThreadId())) return 0;
   if (w->style & WS_DISABLED) return 0;
+  if (const HWND target = activationTarget(hwnd); target != hwnd) {
+    // The focus stays where it is in the window that takes the activation.
+    activate(target);
+    return previous;
+  }
   focus = hwnd;
   if (ownThread(*w)) {
     const HWND root = rootOf(hwnd);
@@ -456,6 +472,7 @@ HWND Desktop::setFocus(HWND hwnd) {
       active = root;
       bringToTopOfBand(root);
     }
+    if (applicationWindow_ && find(root)->owner == applicationWindow_) lastActiveOwned_ = root;
   }
   return previous;
 }

@@ -192,6 +192,7 @@ class Desktop {
   void unlink(Window& w);
   void bringToTopOfBand(HWND hwnd);
   void activate(HWND hwnd);
+  HWND activationTarget(HWND root) const;
   bool foregroundAllowed() const;
   bool ownThread(const Window& w) const;
   bool isWithin(HWND hwnd, HWND ancestor) const;
@@ -200,6 +201,7 @@ class Desktop {
   std::vector<HWND> zOrder_;
   HWND nextHandle_ = 0x10010;
   HWND applicationWindow_ = 0;
+  HWND lastActiveOwned_ = 0;  // the window owned by the application window that was active last
   std::map<DWORD, DWORD> foreignThreads_;  // thread id -> process id
   DWORD nextForeignId_ = 0x40000000;
   std::set<std::pair<DWORD, DWORD>> attachments_;  // (smaller, larger)

@@ -180,8 +180,11 @@ TEST_F(SupportTest, BringToFrontSequenceOnTheDesktop) {
   EXPECT_EQ(h, desktop().applicationWindow());
   EXPECT_TRUE(ForceForegroundWindow(h));
   SetFocus(h);
-  EXPECT_EQ(GetForegroundWindow(), h);
-  EXPECT_EQ(GetFocus(), h);
+  // The hidden owner hands the activation and the focus on to the form shown
+  // over it.
+  EXPECT_EQ(GetForegroundWindow(), form);
+  EXPECT_EQ(GetActiveWindow(), form);
+  EXPECT_EQ(GetFocus(), form);
   EXPECT_TRUE(desktop().taskbar()->buttons.count(form));
   EXPECT_EQ(FindProcessOwnerWindow(), h);  // the form is still in front of its owner
 }

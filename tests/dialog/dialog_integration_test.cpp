@@ -8,6 +8,7 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/forms/user.h"
+#include "platform/services/message_box.h"
 
 namespace svx {
 namespace {
@@ -70,6 +71,33 @@ TEST_F(DialogWithForm, ShowModalIsTopmostAndBroughtToFrontWithATaskbarButton) {
   EXPECT_TRUE(checked);
   EXPECT_EQ(n, Variant::i2(0));
   EXPECT_EQ(d.asBStr(), u"");
+}
+
+// The tick brings the process's hidden owner window to the front; the owner
+// hands the activation on to the form, so the form stays the active window
+// and a message box shown then is owned by the form.
+TEST_F(DialogWithForm, AfterTheBringToFrontTickTheFormIsActiveAndOwnsAMessageBox) {
+  Ref<Form> f = form();
+  const HWND hwnd = f->hWnd();
+  bool checked = false;
+  onEvent = [&](BStrView name, std::span<Variant>) {
+    if (name != u"FormActivate" || checked) return;
+    checked = true;
+    messageLoop().postTask([f] {});
+    Clock::advance(25);
+    DoEvents();
+    EXPECT_EQ(GetActiveWindow(), hwnd);
+    EXPECT_EQ(GetForegroundWindow(), hwnd);
+    EXPECT_EQ(user::activeForm(), f.get());
+    MsgBox(Variant(u"hello"));
+    ASSERT_FALSE(dialogResponder().shown().empty());
+    EXPECT_EQ(dialogResponder().shown().back().owner, hwnd);
+    EXPECT_TRUE(IsWindowEnabled(hwnd));  // again, once the box is gone
+    f->hide();
+  };
+  Variant n, d;
+  call(u"ShowModal", {Variant::byRef(n), Variant::byRef(d)});
+  EXPECT_TRUE(checked);
 }
 
 TEST_F(DialogWithForm, FormQueryUnloadWriteBackKeepsTheWindow) {
