@@ -6,24 +6,11 @@
 #include <cstring>
 
 #include "platform/graphics/cairo_util.h"
+#include "platform/graphics/little_endian.h"
 
 namespace svx {
 
 namespace {
-
-uint16_t readU16(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-uint32_t readU32(std::span<const uint8_t> b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
-void putU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void putU32(std::vector<uint8_t>& out, uint32_t v) {
-  putU16(out, v & 0xFFFF);
-  putU16(out, v >> 16);
-}
 
 bool startsWith(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> magic) {
   return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());

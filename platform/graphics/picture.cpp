@@ -11,6 +11,7 @@
 #include "platform/automation/error.h"
 #include "platform/automation/variant.h"
 #include "platform/graphics/image_codec.h"
+#include "platform/graphics/little_endian.h"
 #include "platform/graphics/units.h"
 
 namespace svx {
@@ -24,10 +25,6 @@ struct Picture::Data {
 namespace {
 
 const RasterImage emptyImage;
-
-uint32_t readU32(std::span<const uint8_t> b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
 
 // The entry closest in size to the request (a larger one wins a tie), then
 // closest in colours (the most colours when none are asked for).
@@ -107,8 +104,8 @@ std::vector<uint8_t> Picture::saveToStream() const {
   const auto bytes = fileBytes();
   std::vector<uint8_t> out;
   out.reserve(PictureStreamHeaderSize + bytes.size());
-  for (uint32_t v : {PictureStreamTag, static_cast<uint32_t>(bytes.size())})
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
+  putU32(out, PictureStreamTag);
+  putU32(out, static_cast<uint32_t>(bytes.size()));
   out.insert(out.end(), bytes.begin(), bytes.end());
   return out;
 }

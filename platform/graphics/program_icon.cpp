@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/graphics/little_endian.h"
+
 namespace svx {
 
 namespace {
@@ -44,15 +46,6 @@ constexpr std::array<std::string_view, ProgramIconSize> kPixels = {
     "...88888888888888888888888888888",
     "...88888888888888888888888888888",
 };
-
-void putU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void putU32(std::vector<uint8_t>& out, uint32_t v) {
-  putU16(out, v & 0xFFFF);
-  putU16(out, v >> 16);
-}
 
 int paletteIndex(char c) { return c >= 'A' ? c - 'A' + 10 : c - '0'; }
 
