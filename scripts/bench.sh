@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (RelWithDebInfo) and prints each figure beside its
-# goal: the median of three repetitions. Figures that are ratios compare two
-# benchmarks of the same run.
+# goal: the median of three repetitions, interleaved in random order so that
+# a drift of the machine's speed touches every benchmark alike. Figures that
+# are ratios compare two benchmarks of the same run.
 # Usage: scripts/bench.sh [--quick]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +17,7 @@ trap 'rm -rf "$out"' EXIT
 for b in build/bin/bench_*; do
   name=$(basename "$b")
   SVX_DISPLAY=headless "$b" --benchmark_min_time="$min_time" --benchmark_format=json \
-    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_repetitions=3 --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
     >"$out/$name.json" 2>"$out/$name.err" || echo "$name failed: $(tail -1 "$out/$name.err")" >&2
 done
 
