@@ -206,11 +206,7 @@ LRESULT FolderDialogProvider::personAt(std::size_t index, FolderDialogPerson& pe
     case WM_PRINTCLIENT: {
       if (!lParam) return 0;
       RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
-      root = RenderItem{};
-      root.kind = RenderKind::Form;
-      root.minMaxBoxes = false;  // a dialog box: the close box alone
-      root.rect = pixelRect(0, 0, kFolderWidth - 8, kFolderHeight - 28);
-      root.text = u"Select Folder";
+      root = dialogBoxPicture(pixelRect(0, 0, kFolderWidth - 8, kFolderHeight - 28), u"Select Folder");
       auto label = [&](std::string text, int ly, int lh) {
         RenderItem l;
         l.kind = RenderKind::Label;

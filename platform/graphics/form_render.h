@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/colour.h"
@@ -87,6 +88,17 @@ struct RenderItem {
   bool minMaxBoxes = true;               // forms: minimise and maximise boxes beside the close box
   std::vector<RenderItem> children;
 };
+
+// The picture of a dialog box's window (message, input, colour and folder
+// boxes): a form whose caption has the close box alone.
+inline RenderItem dialogBoxPicture(RenderRect rect, std::u16string caption) {
+  RenderItem root;
+  root.kind = RenderKind::Form;
+  root.minMaxBoxes = false;
+  root.rect = rect;
+  root.text = std::move(caption);
+  return root;
+}
 
 // Frame metrics of the form picture, in pixels.
 inline constexpr int RenderFrameBorder = 4;

@@ -221,11 +221,7 @@ LRESULT ColorDialogProvider::personAt(std::size_t index, CHOOSECOLORA& cc, Color
     case WM_PRINTCLIENT: {
       if (!lParam) return 0;
       RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
-      root = RenderItem{};
-      root.kind = RenderKind::Form;
-      root.minMaxBoxes = false;  // a dialog box: the close box alone
-      root.rect = twipsRect(0, 0, kDialogWidth - 8, kDialogHeight - 28);
-      root.text = u"Color";
+      root = dialogBoxPicture(twipsRect(0, 0, kDialogWidth - 8, kDialogHeight - 28), u"Color");
       auto label = [&](const char16_t* text, int ly) {
         RenderItem l;
         l.kind = RenderKind::Label;

@@ -283,11 +283,7 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
     case WM_PRINTCLIENT: {
       if (!lParam) return 0;
       RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
-      root = RenderItem{};
-      root.kind = RenderKind::Form;
-      root.minMaxBoxes = false;  // a dialog box: the close box alone
-      root.rect = {0, 0, pixelsToTwips(clientW), pixelsToTwips(clientH)};
-      root.text = box.title;
+      root = dialogBoxPicture(RenderRect{0, 0, pixelsToTwips(clientW), pixelsToTwips(clientH)}, box.title);
       RenderItem prompt;
       prompt.kind = RenderKind::Label;
       prompt.rect = look.prompt;
