@@ -10,8 +10,8 @@
 #include <string>
 
 #include "core/write_log_line.h"
-#include "platform/desktop/shell.h"
 #include "platform/desktop/win32.h"
+#include "platform/shell/shell.h"
 
 namespace svx {
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/automation/error.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/picture_box.h"
-#include "platform/services/screen.h"
+#include "platform/system/screen.h"
 
 namespace svx {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "platform/automation/variant.h"
-#include "platform/desktop/shell.h"
 #include "platform/desktop/win32.h"
+#include "platform/shell/shell.h"
 
 namespace svx {
 

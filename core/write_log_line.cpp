@@ -18,9 +18,9 @@
 #include "core/mod_main.h"
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
-#include "platform/desktop/shell.h"
 #include "platform/desktop/win32.h"
-#include "platform/services/app.h"
+#include "platform/shell/shell.h"
+#include "platform/system/app.h"
 
 namespace svx {
 

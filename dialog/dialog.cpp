@@ -14,7 +14,7 @@
 #include "dialog/dialog_event_table.h"
 #include "platform/automation/coerce.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/services/services.h"
+#include "platform/dialogs/services.h"
 
 namespace svx {
 

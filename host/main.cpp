@@ -11,12 +11,12 @@
 #include "dialog/dialog_form_api.h"
 #include "host/script_host.h"
 #include "platform/automation/error.h"
-#include "platform/display/display.h"
 #include "platform/automation/type_reference.h"
+#include "platform/display/display_choice.h"
 #include "platform/forms/control_plugins.h"
-#include "platform/forms/user.h"
-#include "services/hosted_controls.h"
 #include "platform/print/printers.h"
+#include "platform/user/simulated_user.h"
+#include "services/hosted_controls.h"
 
 int main(int argc, char** argv) {
   int first = 1;

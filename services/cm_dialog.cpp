@@ -4,9 +4,9 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
+#include "platform/dialogs/file_dialogs.h"
 #include "platform/forms/form.h"
-#include "platform/services/app.h"
-#include "platform/services/file_dialogs.h"
+#include "platform/system/app.h"
 
 namespace svx {
 

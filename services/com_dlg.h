@@ -9,7 +9,7 @@
 #include "platform/automation/collection.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/variant.h"
-#include "platform/services/file_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
 
 namespace svx {
 

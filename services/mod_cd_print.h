@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/automation/dispatch.h"
-#include "platform/services/print_dialog.h"
+#include "platform/dialogs/print_dialog.h"
 
 namespace svx {
 

@@ -3,9 +3,9 @@
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
 #include "platform/automation/safearray.h"
+#include "platform/dialogs/common_dialogs.h"
 #include "platform/forms/form.h"
-#include "platform/services/colour.h"
-#include "platform/services/common_dialogs.h"
+#include "platform/system/colour.h"
 
 namespace svx {
 

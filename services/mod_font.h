@@ -7,7 +7,7 @@
 
 #include "platform/automation/dispatch.h"
 #include "platform/automation/variant.h"
-#include "platform/services/font_dialog.h"
+#include "platform/dialogs/font_dialog.h"
 
 namespace svx {
 

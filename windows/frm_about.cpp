@@ -6,7 +6,7 @@
 #include "platform/forms/shape_line.h"
 #include "platform/forms/text_box.h"
 #include "platform/graphics/program_icon.h"
-#include "platform/services/app.h"
+#include "platform/system/app.h"
 
 namespace svx::embedded {
 extern const unsigned char about_picture[];

@@ -4,7 +4,7 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
-#include "platform/services/message_box.h"
+#include "platform/dialogs/message_box.h"
 
 namespace svx::data {
 

@@ -7,7 +7,6 @@
 
 #include "platform/automation/error.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/desktop/shell.h"
 
 namespace svx {
 namespace {
@@ -88,7 +87,7 @@ void Desktop::reset() {
   refusedForegroundRequests = 0;
   foreground = active = focus = 0;
   messageLoop().reset();
-  folderDialogs().reset();
+  for (const auto& step : resetSteps_) step();
 }
 
 Window* Desktop::find(HWND hwnd) {

@@ -119,8 +119,12 @@ class Desktop {
 
   // Back to an empty desktop: no windows, no taskbar, no foreground window,
   // no registered messages, an empty message queue, no timers, the default
-  // system colours, the folder dialog with no scripted responses.
+  // system colours; then the reset steps of the layers above (the shell's
+  // folder dialog with no scripted responses), in the order they were added.
   void reset();
+  // A layer above that keeps state tied to the desktop's windows adds the
+  // step that clears it with the desktop; steps stay for the process.
+  void addResetStep(std::function<void()> step) { resetSteps_.push_back(std::move(step)); }
 
   HWND createWindow(const WindowSpec& spec);
   Window* find(HWND hwnd);
@@ -209,6 +213,7 @@ class Desktop {
   UINT nextRegistered_ = FIRST_REGISTERED_MESSAGE;
   std::optional<Taskbar> taskbar_;
   std::vector<COLORREF> sysColors_;
+  std::vector<std::function<void()>> resetSteps_;
 };
 
 // The process's one desktop.

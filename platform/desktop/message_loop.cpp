@@ -5,7 +5,7 @@
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
-#include "platform/display/display.h"
+#include "platform/desktop/display.h"
 
 namespace svx {
 namespace {

@@ -5,7 +5,8 @@
 //
 // The state these functions act on lives in desktop.h (windows, z-order,
 // foreground and focus), message_loop.h (queue and timers), clock.h (tick
-// count) and shell.h (folders, folder dialog); tests observe it there.
+// count); tests observe it there. The shell (folders, the folder dialog) is a
+// layer above: platform/shell/shell.h.
 #pragma once
 
 #include <cstdint>

@@ -26,15 +26,15 @@
 #include "platform/automation/variant.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
+#include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/display/display_messages.h"
 #include "platform/display/x11_keys.h"
 #include "platform/graphics/form_render.h"
-#include "platform/graphics/raster_image.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/program_icon.h"
-#include "platform/services/clipboard.h"
-#include "platform/services/screen.h"
+#include "platform/graphics/raster_image.h"
+#include "platform/system/clipboard.h"
+#include "platform/system/screen.h"
 
 namespace svx {
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/desktop/display.h"
 #include "platform/desktop/win32.h"
-#include "platform/display/display.h"
 
 namespace svx {
 

@@ -2,7 +2,7 @@
 // display asks for, all through the same code as the simulated user.
 #include <algorithm>
 
-#include "platform/display/display_messages.h"
+#include "platform/desktop/display_messages.h"
 #include "platform/forms/form.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"

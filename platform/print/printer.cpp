@@ -11,7 +11,7 @@
 #include "platform/automation/safearray.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/units.h"
-#include "platform/services/app.h"
+#include "platform/system/app.h"
 
 namespace svx {
 

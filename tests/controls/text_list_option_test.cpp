@@ -8,7 +8,7 @@
 #include "platform/forms/option_button.h"
 #include "platform/forms/picture_box.h"
 #include "platform/forms/text_box.h"
-#include "platform/services/screen.h"
+#include "platform/system/screen.h"
 #include "tests/support/form_fixture.h"
 
 namespace svx {

@@ -12,7 +12,7 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/desktop/shell.h"
+#include "platform/shell/shell.h"
 
 namespace svx {
 namespace {

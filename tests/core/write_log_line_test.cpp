@@ -12,8 +12,8 @@
 #include "core/mod_main.h"
 #include "core/write_log_line.h"
 #include "platform/desktop/clock.h"
-#include "platform/desktop/shell.h"
 #include "platform/desktop/win32.h"
+#include "platform/shell/shell.h"
 
 namespace svx {
 namespace {

@@ -7,8 +7,8 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/forms/user.h"
-#include "platform/services/message_box.h"
 
 namespace svx {
 namespace {

@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "dialog/dialog_form_api.h"
-#include "platform/desktop/shell.h"
 #include "platform/forms/form.h"
 #include "platform/forms/picture_box.h"
 #include "platform/graphics/units.h"
+#include "platform/shell/shell.h"
 #include "tests/dialog/fake_dialog_form.h"
 
 namespace svx::testing {

@@ -16,7 +16,7 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/services/services.h"
+#include "platform/dialogs/services.h"
 
 namespace svx::testing {
 

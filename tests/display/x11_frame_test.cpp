@@ -14,10 +14,10 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/services.h"
 #include "platform/display/x11_display.h"
 #include "platform/graphics/program_icon.h"
-#include "platform/services/screen.h"
-#include "platform/services/services.h"
+#include "platform/system/screen.h"
 #include "tests/display/xvfb_fixture.h"
 #include "windows/frm_about.h"
 

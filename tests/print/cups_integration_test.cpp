@@ -28,7 +28,7 @@
 
 #include "platform/automation/safearray.h"
 #include "platform/print/printers.h"
-#include "platform/services/app.h"
+#include "platform/system/app.h"
 #include "tests/support/form_fixture.h"
 
 namespace svx {

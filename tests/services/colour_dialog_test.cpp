@@ -8,8 +8,9 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
 #include "platform/forms/user.h"
-#include "platform/services/common_dialogs.h"
+#include "platform/user/simulated_user.h"
 #include "services/mod_color.h"
 
 namespace svx {

@@ -12,11 +12,11 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/dialog_window.h"
+#include "platform/dialogs/file_dialogs.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/user.h"
-#include "platform/services/common_dialogs.h"
-#include "platform/services/dialog_window.h"
-#include "platform/services/file_dialogs.h"
 #include "services/com_dlg.h"
 
 namespace svx {

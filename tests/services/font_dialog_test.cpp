@@ -10,11 +10,12 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/dialog_window.h"
+#include "platform/dialogs/font_dialog.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/user.h"
-#include "platform/services/common_dialogs.h"
-#include "platform/services/dialog_window.h"
-#include "platform/services/font_dialog.h"
+#include "platform/user/simulated_user.h"
 #include "services/mod_font.h"
 
 namespace svx {

@@ -9,10 +9,10 @@
 
 #include "core/write_log_line.h"
 #include "platform/automation/class_registry.h"
-#include "platform/desktop/shell.h"
 #include "platform/forms/control_extender.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
+#include "platform/shell/shell.h"
 #include "services/hosted_control_relay.h"
 #include "services/hosted_controls.h"
 #include "services/sample_controls.h"

@@ -6,7 +6,7 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/data/data_source.h"
-#include "platform/services/message_box.h"
+#include "platform/dialogs/message_box.h"
 #include "tests/support/error_of.h"
 #include "tests/support/sqlite_files.h"
 

@@ -2,7 +2,7 @@
 // window, which take the simulated user's code paths.
 #include "tests/platform/forms/forms_fixture.h"
 
-#include "platform/display/display_messages.h"
+#include "platform/desktop/display_messages.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
 

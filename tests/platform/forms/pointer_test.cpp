@@ -2,7 +2,7 @@
 // input (window messages), and through the simulated user's positioned clicks.
 #include "tests/platform/forms/forms_fixture.h"
 
-#include "platform/display/display_messages.h"
+#include "platform/desktop/display_messages.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
 

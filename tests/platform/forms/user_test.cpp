@@ -155,16 +155,6 @@ TEST_F(UserTest, ClickAtHitTestsThroughContainers) {
   EXPECT_EQ(x, 50);
 }
 
-TEST_F(UserTest, TheUserObjectDrivesControlsByName) {
-  Ref<SimulatedUser> u = makeRef<SimulatedUser>();
-  std::array<Variant, 2> args{Variant(ObjectRef(text)), Variant(u"hi")};
-  u->invoke(u"type", InvokeKind::Method, args);
-  EXPECT_EQ(text->text(), u"hi");
-  std::array<Variant, 1> close{Variant(ObjectRef(form.get()))};
-  u->invoke(u"close", InvokeKind::Method, close);
-  EXPECT_FALSE(form->isLoaded());
-}
-
 TEST_F(UserTest, SnapshotWritesAPicture) {
   const auto file = std::filesystem::temp_directory_path() / "svx_forms_snapshot.png";
   std::filesystem::remove(file);

@@ -1,0 +1,389 @@
+#include "platform/dialogs/message_box.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "platform/automation/coerce.h"
+#include "platform/automation/error.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/display.h"
+#include "platform/desktop/display_messages.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/forms/text_box.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+#include "platform/system/app.h"
+#include "platform/system/screen.h"
+
+namespace svx {
+
+// A person at a box's window: the text typed so far and the button held.
+struct BoxPerson {
+  TextEdit field;
+  int32_t pressed = 0;
+  int32_t focused = 0;  // the button with the focus; 0: the field (input box) or the default
+};
+
+namespace {
+
+constexpr UINT kTakeAnswer = WM_USER + 0x210;  // the box's own: look for its answer
+constexpr int32_t kButtonSetMask = 0x0F;
+constexpr int32_t kDefaultButtonMask = 0x0F00;
+constexpr int32_t kIconMask = 0x00F0;
+
+// The buttons of each button set, left to right.
+constexpr std::array<std::array<int32_t, 3>, 6> kButtonSets = {{
+    {vbOK, 0, 0},
+    {vbOK, vbCancel, 0},
+    {vbAbort, vbRetry, vbIgnore},
+    {vbYes, vbNo, vbCancel},
+    {vbYes, vbNo, 0},
+    {vbRetry, vbCancel, 0},
+}};
+
+int32_t defaultButton(int32_t style) {
+  const auto& set = kButtonSets[static_cast<size_t>(style & kButtonSetMask)];
+  const size_t wanted = static_cast<size_t>((style & kDefaultButtonMask) >> 8);
+  return wanted < set.size() && set[wanted] != 0 ? set[wanted] : set[0];
+}
+
+// The icon the style word asks for; none for no icon bits or a
+// combination that names no icon.
+MessageIconKind iconOf(int32_t style) {
+  const int32_t bits = (style & kIconMask) >> 4;
+  return bits >= 1 && bits <= 4 ? static_cast<MessageIconKind>(bits) : MessageIconKind::None;
+}
+
+// Box sizes in pixels.
+constexpr int kMessageBoxWidth = 320;
+constexpr int kMessageBoxHeight = 130;
+constexpr int kInputBoxWidth = 375;
+constexpr int kInputBoxHeight = 155;
+
+WindowRect placement(const ShownBox& box) {
+  const Screen& s = screen();
+  const int screenW = static_cast<int>(s.width() / s.twipsPerPixelX());
+  const int screenH = static_cast<int>(s.height() / s.twipsPerPixelY());
+  WindowRect r;
+  if (box.kind == DialogKind::MessageBox) {
+    r = {(screenW - kMessageBoxWidth) / 2, (screenH - kMessageBoxHeight) / 2, kMessageBoxWidth, kMessageBoxHeight};
+  } else {
+    auto toPixels = [](double twips, float tpp) {
+      const double px = std::round(twips / tpp);
+      return static_cast<int32_t>(std::clamp(px, -1e6, 1e6));
+    };
+    r = {box.xPos ? toPixels(*box.xPos, s.twipsPerPixelX()) : (screenW - kInputBoxWidth) / 2,
+         box.yPos ? toPixels(*box.yPos, s.twipsPerPixelY()) : screenH / 3 - kInputBoxHeight / 2, kInputBoxWidth,
+         kInputBoxHeight};
+  }
+  return r;
+}
+
+constexpr std::array<std::u16string_view, 8> kButtonNames = {u"",      u"OK",    u"Cancel", u"Abort",
+                                                             u"Retry", u"Ignore", u"Yes",   u"No"};
+
+// What a person sees of a box: its client area in pixels, the buttons and
+// the input box's field.
+struct BoxLook {
+  struct Button {
+    int32_t result = 0;
+    RenderRect rect;  // twips
+  };
+  std::vector<Button> buttons;
+  RenderRect prompt;
+  RenderRect field;
+  RenderRect icon;  // message boxes with an icon
+};
+
+BoxLook boxLook(const ShownBox& box, int clientW, int clientH) {
+  auto tw = [](double px) { return pixelsToTwips(px); };
+  BoxLook look;
+  constexpr double bw = 75, bh = 23, gap = 6;
+  if (box.kind == DialogKind::MessageBox) {
+    std::vector<int32_t> results;
+    for (int32_t r : kButtonSets[static_cast<size_t>(box.buttons & kButtonSetMask)])
+      if (r != 0) results.push_back(r);
+    const double total = results.size() * bw + (results.size() - 1) * gap;
+    double x = std::floor((clientW - total) / 2);
+    for (int32_t r : results) {
+      look.buttons.push_back({r, {tw(x), tw(clientH - bh - 10), tw(bw), tw(bh)}});
+      x += bw + gap;
+    }
+    // An icon sits at the top left; the text moves to its right.
+    constexpr double iconSide = 32, margin = 12;
+    const double textLeft = iconOf(box.buttons) == MessageIconKind::None ? margin : 2 * margin + iconSide;
+    if (textLeft != margin) look.icon = {tw(margin), tw(margin), tw(iconSide), tw(iconSide)};
+    look.prompt = {tw(textLeft), tw(margin), tw(std::max(1.0, clientW - textLeft - margin)),
+                   tw(std::max(1.0, clientH - bh - 34))};
+  } else {
+    look.buttons.push_back({vbOK, {tw(clientW - bw - 9), tw(9), tw(bw), tw(bh)}});
+    look.buttons.push_back({vbCancel, {tw(clientW - bw - 9), tw(9 + bh + gap), tw(bw), tw(bh)}});
+    look.prompt = {tw(9), tw(9), tw(std::max(1.0, clientW - bw - 27)), tw(std::max(1.0, clientH - 48.0))};
+    look.field = {tw(9), tw(clientH - 30), tw(clientW - 18), tw(21)};
+  }
+  return look;
+}
+
+bool inside(const RenderRect& r, double x, double y) {
+  return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
+}
+
+}  // namespace
+
+void DialogResponder::reset() {
+  queue_.clear();
+  boxes_.clear();
+  openStack_.clear();
+  wait_ = false;
+}
+
+void DialogResponder::answer(DialogKind kind, const Variant& value) {
+  Answer a(kind);
+  if (kind == DialogKind::MessageBox) {
+    a.button = toI4(value);
+    if (a.button < vbOK || a.button > vbNo) raise(err::InvalidProcedureCall);
+  } else {
+    a.text = toBStr(value);
+  }
+  queue_.push_back(std::move(a));
+}
+
+void DialogResponder::cancel(DialogKind kind) { queue_.push_back(Answer(kind, true)); }
+
+const ShownBox* DialogResponder::openBox() const {
+  return openStack_.empty() ? nullptr : &boxes_[openStack_.back()];
+}
+
+bool DialogResponder::takeQueued(std::size_t index) {
+  const DialogKind kind = boxes_[index].kind;
+  const auto it = std::ranges::find_if(queue_, [kind](const Answer& a) { return a.kind == kind; });
+  if (it == queue_.end()) return false;
+  const Answer a = *it;
+  queue_.erase(it);
+  apply(index, a, AnswerSource::Scripted);
+  return true;
+}
+
+void DialogResponder::apply(std::size_t index, const Answer& a, AnswerSource source) {
+  ShownBox& box = boxes_[index];
+  box.source = source;
+  box.cancelled = a.cancel;
+  if (box.kind == DialogKind::MessageBox) {
+    box.button = a.cancel ? vbCancel : a.button;
+  } else {
+    box.text = a.cancel ? BStr() : a.text;
+  }
+}
+
+void DialogResponder::applyDefault(std::size_t index) {
+  const ShownBox& box = boxes_[index];
+  Answer a(box.kind);
+  a.button = box.kind == DialogKind::MessageBox ? defaultButton(box.buttons) : 0;
+  a.text = box.defaultText;
+  apply(index, a, AnswerSource::Default);
+}
+
+const ShownBox& DialogResponder::show(ShownBox box) {
+  Desktop& d = desktop();
+  const HWND previousActive = d.find(d.active) ? d.active : 0;
+  const HWND owner = previousActive ? previousActive : d.applicationWindow();
+  const std::size_t index = boxes_.size();
+  box.owner = owner;
+  box.topmost = (box.buttons & vbSystemModal) != 0;
+  box.open = true;
+  box.source = AnswerSource::None;
+  boxes_.push_back(std::move(box));
+
+  auto answered = [this, index] { return boxes_[index].source != AnswerSource::None; };
+  WindowSpec spec;
+  spec.className = boxes_[index].kind == DialogKind::MessageBox ? "SvxMessageBox" : "SvxInputBox";
+  spec.caption = utf8(boxes_[index].title);
+  spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  spec.exStyle = boxes_[index].topmost ? WS_EX_TOPMOST : 0;
+  spec.owner = owner;
+  spec.rect = placement(boxes_[index]);
+  auto person = std::make_shared<BoxPerson>();
+  person->field.text = boxes_[index].defaultText;
+  person->field.selLength = static_cast<int32_t>(person->field.text.size());
+  spec.handler = [this, index, answered, person](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (msg == kTakeAnswer && !answered() && !takeQueued(index) && !wait_ && !display().shows(hwnd))
+      applyDefault(index);
+    if (!boxes_[index].open || answered()) return 0;
+    return personAt(index, *person, hwnd, msg, wParam, lParam);
+  };
+  const HWND window = d.createWindow(spec);
+  boxes_[index].window = window;
+  openStack_.push_back(index);
+
+  const bool ownerWasEnabled = IsWindowEnabled(owner) != 0;
+  EnableWindow(owner, 0);
+  struct Close {
+    DialogResponder& self;
+    std::size_t index;
+    HWND owner;
+    HWND previousActive;
+    bool ownerWasEnabled;
+    ~Close() {
+      ShownBox& b = self.boxes_[index];
+      if (b.source == AnswerSource::None) {
+        // Gone without an answer: the window was destroyed, or the loop failed.
+        self.apply(index, Answer(b.kind, true), AnswerSource::Closed);
+      }
+      b.open = false;
+      std::erase(self.openStack_, index);
+      DestroyWindow(b.window);
+      if (ownerWasEnabled) EnableWindow(owner, 1);
+      if (previousActive && IsWindow(previousActive) && IsWindowVisible(previousActive))
+        SetForegroundWindow(previousActive);
+    }
+  } close{*this, index, owner, previousActive, ownerWasEnabled};
+  d.showWindow(window, SW_SHOW);
+  PostMessageA(window, kTakeAnswer, 0, 0);
+
+  messageLoop().runModalLoop(
+      [answered, window] { return answered() || !desktop().find(window); },
+      [this, index, answered] {
+        // Idle: an answer queued meanwhile is taken; with nothing left that
+        // could give one, the user takes the default.
+        if (answered()) return false;
+        if (takeQueued(index)) return true;
+        if (messageLoop().timerCount() != 0 || display().shows(boxes_[index].window)) return false;
+        applyDefault(index);
+        return true;
+      });
+  return boxes_[index];
+}
+
+LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwnd, UINT msg, WPARAM wParam,
+                                  LPARAM lParam) {
+  const ShownBox& box = boxes_[index];
+  const Window* w = desktop().find(hwnd);
+  if (!w) return 0;
+  const int clientW = std::max(1, w->rect.cx - 8), clientH = std::max(1, w->rect.cy - 28);
+  const BoxLook look = boxLook(box, clientW, clientH);
+  const int32_t defaultResult = box.kind == DialogKind::MessageBox ? defaultButton(box.buttons) : vbOK;
+  const bool hasCancel = std::ranges::any_of(look.buttons, [](const auto& b) { return b.result == vbCancel; });
+  auto finish = [&](int32_t result) {
+    Answer a(box.kind, result == vbCancel && box.kind == DialogKind::InputBox);
+    a.button = result;
+    a.text = person.field.text;
+    apply(index, a, AnswerSource::Person);
+  };
+  const auto [px, py] = unpackPoint(lParam);
+  const double x = pixelsToTwips(px), y = pixelsToTwips(py);
+  auto buttonAt = [&](double bx, double by) -> int32_t {
+    for (const auto& b : look.buttons)
+      if (inside(b.rect, bx, by)) return b.result;
+    return 0;
+  };
+  switch (msg) {
+    case WM_PRINTCLIENT: {
+      if (!lParam) return 0;
+      RenderItem& root = *reinterpret_cast<RenderItem*>(lParam);
+      root = dialogBoxPicture(RenderRect{0, 0, pixelsToTwips(clientW), pixelsToTwips(clientH)}, box.title);
+      RenderItem prompt;
+      prompt.kind = RenderKind::Label;
+      prompt.rect = look.prompt;
+      prompt.text = box.prompt;
+      prompt.border = false;
+      prompt.transparent = true;
+      root.children.push_back(prompt);
+      if (box.kind == DialogKind::MessageBox && iconOf(box.buttons) != MessageIconKind::None) {
+        RenderItem icon;
+        icon.kind = RenderKind::MessageIcon;
+        icon.rect = look.icon;
+        icon.value = static_cast<int>(iconOf(box.buttons));
+        root.children.push_back(icon);
+      }
+      const int32_t current = person.focused ? person.focused : defaultResult;
+      for (const auto& b : look.buttons) {
+        RenderItem button;
+        button.kind = RenderKind::CommandButton;
+        button.rect = b.rect;
+        button.text = BStr(kButtonNames[static_cast<size_t>(b.result)]);
+        button.isDefault = b.result == current;
+        button.focused = b.result == person.focused || (box.kind == DialogKind::MessageBox && !person.focused &&
+                                                         b.result == defaultResult);
+        root.children.push_back(button);
+      }
+      if (box.kind == DialogKind::InputBox) {
+        RenderItem field;
+        field.kind = RenderKind::TextBox;
+        field.rect = look.field;
+        field.text = person.field.text;
+        field.backColor = vbWindowBackground;
+        field.foreColor = vbWindowText;
+        field.focused = person.focused == 0;
+        field.caret = person.field.selStart + person.field.selLength;
+        root.children.push_back(field);
+      }
+      return 1;
+    }
+    case WM_LBUTTONDOWN:
+      person.pressed = buttonAt(x, y);
+      if (person.pressed) person.focused = person.pressed;
+      else if (box.kind == DialogKind::InputBox && inside(look.field, x, y)) person.focused = 0;
+      return 0;
+    case WM_LBUTTONUP: {
+      const int32_t released = buttonAt(x, y);
+      if (released && released == std::exchange(person.pressed, 0)) finish(released);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (wParam == 13) finish(person.focused ? person.focused : defaultResult);
+      else if (wParam == 27 && (hasCancel || look.buttons.size() == 1)) finish(hasCancel ? vbCancel : vbOK);
+      else if (wParam == 9 && !look.buttons.empty()) {
+        // Tab: the field (input box), then each button in turn.
+        std::vector<int32_t> stops;
+        if (box.kind == DialogKind::InputBox) stops.push_back(0);
+        for (const auto& b : look.buttons) stops.push_back(b.result);
+        const int32_t from = person.focused ? person.focused : (box.kind == DialogKind::InputBox ? 0 : defaultResult);
+        const auto it = std::ranges::find(stops, from);
+        const auto at = it == stops.end() ? 0 : static_cast<std::size_t>(it - stops.begin());
+        const bool back = (lParam & 1) != 0;
+        person.focused = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
+      } else if (wParam == 32 && person.focused) {
+        finish(person.focused);
+      }
+      return 0;
+    case WM_CHAR:
+      if (box.kind == DialogKind::InputBox && person.focused == 0)
+        person.field.type(static_cast<int16_t>(wParam), 0, false);
+      return 0;
+    case WM_CLOSE:
+      if (hasCancel || look.buttons.size() == 1) finish(hasCancel ? vbCancel : vbOK);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+DialogResponder& dialogResponder() {
+  static DialogResponder instance;
+  return instance;
+}
+
+int32_t MsgBox(const Variant& prompt, const Variant& buttons, const Variant& title) {
+  ShownBox box;
+  box.kind = DialogKind::MessageBox;
+  box.prompt = toBStr(prompt);
+  box.buttons = buttons.isMissing() ? vbOKOnly : toI4(buttons);
+  box.title = title.isMissing() ? app().title() : toBStr(title);
+  if ((box.buttons & kButtonSetMask) >= static_cast<int32_t>(kButtonSets.size())) raise(err::InvalidProcedureCall);
+  return dialogResponder().show(std::move(box)).button;
+}
+
+BStr InputBox(const Variant& prompt, const Variant& title, const Variant& defaultText, const Variant& xPos,
+              const Variant& yPos) {
+  ShownBox box;
+  box.kind = DialogKind::InputBox;
+  box.prompt = toBStr(prompt);
+  box.title = title.isMissing() ? app().title() : toBStr(title);
+  if (!defaultText.isMissing()) box.defaultText = toBStr(defaultText);
+  if (!xPos.isMissing()) box.xPos = toR8(xPos);
+  if (!yPos.isMissing()) box.yPos = toR8(yPos);
+  return dialogResponder().show(std::move(box)).text;
+}
+
+}  // namespace svx

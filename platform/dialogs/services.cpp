@@ -1,0 +1,16 @@
+#include "platform/dialogs/services.h"
+
+#include "platform/dialogs/common_dialogs.h"
+
+namespace svx {
+
+void resetServices() {
+  screen().reset();
+  clipboard().clear();
+  app().reset();
+  dialogResponder().reset();
+  colorDialogs().reset();
+  resetBeepCount();
+}
+
+}  // namespace svx
