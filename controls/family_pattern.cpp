@@ -202,12 +202,16 @@ BStr familyDescription(const FamilySpec& spec, BStrView which) { return familyDe
 
 BStr familyDescription(BStrView classWord, BStrView which) {
   const BStr w(classWord);
+  // "an Image", "an OptionButton": the article follows the class word's
+  // first letter.
+  const bool vowel = !w.empty() && BStrView(u"AEIOUaeiou").find(w.front()) != BStrView::npos;
+  const BStr a = vowel ? u"an " : u"a ";
   if (which == u"Load") return u"Loads a new " + w + u" control array element into memory and returns its index value.";
-  if (which == u"Unload") return u"Unloads a " + w + u" control array element from memory.";
+  if (which == u"Unload") return u"Unloads " + a + w + u" control array element from memory.";
   const BStr tail = u" control array element, from the " + w +
                     u" controls array, based on the index of the control.";
-  if (which == u"Get") return u"Returns some of the attributes of a " + w + tail;
-  if (which == u"Set") return u"Sets some of the attributes of a " + w + tail;
+  if (which == u"Get") return u"Returns some of the attributes of " + a + w + tail;
+  if (which == u"Set") return u"Sets some of the attributes of " + a + w + tail;
   return u"Returns a reference to the " + w + tail;
 }
 

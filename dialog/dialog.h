@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "core/cls_timer.h"
@@ -38,6 +39,8 @@ struct DialogMemberRow {
   Handler handler = nullptr;  // null: forwarded to the form by name
   BStr description;
   BStr result;  // what a call returns; empty: nothing
+  // What the reference adds for script writers (Markdown); empty: nothing.
+  std::string remarks;
 };
 
 // Every member of _Dialog, in interface order (a property's get and let as

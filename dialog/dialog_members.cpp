@@ -49,7 +49,7 @@ std::vector<ParamInfo> params(std::u16string_view spec, Errors errors) {
 
 DialogMemberRow row(BStrView name, InvokeKind kind, std::u16string_view spec, Errors errors, MemberPattern pattern,
                     H handler, BStrView description) {
-  return {BStr(name), kind, params(spec, errors), pattern, handler, BStr(description), {}};
+  return {BStr(name), kind, params(spec, errors), pattern, handler, BStr(description), {}, {}};
 }
 
 // A member forwarded to the form member of the same name.
@@ -504,6 +504,46 @@ std::vector<DialogMemberRow> buildRows() {
   for (const auto& x : results)
     for (DialogMemberRow& row : r)
       if (row.name == x.name && row.kind == x.kind) row.result = x.result;
+
+  // What script writers stumble over.
+  constexpr const char* kEmptiesList =
+      "Every call empties the list first, whether `arrayItemsList` is passed or not, and then adds the items of "
+      "`arrayItemsList` (taken only from an array of Variants, such as `VBArray.from([\"a\", \"b\"])`; any other "
+      "value adds nothing and reports nothing). A call that passes no list therefore leaves the list empty and no "
+      "item selected, and an `intListIndex` other than -1 without a list fails with 380: pass the items again with "
+      "every call that should keep them.";
+  constexpr const char* kSingleFileFilter =
+      "`strFileFilter` holds pairs of a description and a pattern, every part separated from the next by a NUL character: "
+      "`\"Text files (*.txt)\\0*.txt\\0All files\\0*\"`; a pattern may list several, separated by \";\". A \"|\" "
+      "is not a separator here: a filter written with \"|\" shows as one entry.";
+  const std::pair<const char16_t*, std::string> remarks[] = {
+      {u"MessageBox",
+       "`lngButtons` is the sum of one value of each group. Buttons: 0 OK, 1 OK and Cancel, 2 Abort, Retry and "
+       "Ignore, 3 Yes, No and Cancel, 4 Yes and No, 5 Retry and Cancel. Icon: 16 critical, 32 question, 48 "
+       "exclamation, 64 information. Default button: 0 the first, 256 the second, 512 the third, 768 the fourth. "
+       "4096 makes the box system-modal. The result is the button pressed: 1 OK, 2 Cancel, 3 Abort, 4 Retry, "
+       "5 Ignore, 6 Yes, 7 No. For example `dlg.MessageBox(\"Save the changes?\", 3 + 32 + 256, \"Editor\")` asks "
+       "with Yes, No and Cancel, a question mark, and No as the default button."},
+      {u"SetCombo", kEmptiesList},
+      {u"SetComboText",
+       std::string(kEmptiesList) +
+           " The edit field is emptied with the list, so `strText` does not outlast the call: afterwards the field is "
+           "empty, or shows the item that `intListIndex` selected. To put a text into the field, set `Text` on "
+           "`ComboTextObject(intIndex)` after the call."},
+      {u"SetList", kEmptiesList},
+      {u"SetListCheck",
+       std::string(kEmptiesList) +
+           " `arraySelectionsList` ticks the items by their array index, so it needs the items in the same call."},
+      {u"CommonDialogShowOpen",
+       "With `boolMultiSelect` missing or False, the single-file Open dialog: " + std::string(kSingleFileFilter) +
+           " With `boolMultiSelect` True, the multi-select dialog: its filter separates the parts with \"|\" "
+           "(`\"Text files (*.txt)|*.txt|All files|*\"`), and `strFileName` receives the chosen paths as an array "
+           "(indexes from 1), or \"\" when the user cancels."},
+      {u"CommonDialogShowSave", kSingleFileFilter},
+  };
+  for (const auto& [name, text] : remarks)
+    for (DialogMemberRow& row : r)
+      if (row.name == name) row.remarks = text;
   return r;
 }
 
@@ -522,6 +562,18 @@ ReferenceNotes dialogReferenceNotes() {
       "every user action as an event named family plus event, with the control's index first. Members that take "
       "`lngErrNumber` and `strErrDescription` leave 0 and \"\" in them after a success and the error's number and "
       "description after a failure.";
+  notes.events =
+      "A script receives an event in the function named by the prefix it connected the object with and the event's "
+      "name: created with `WScript.CreateObject(\"Sorvanelix.Dialog\", \"dlg_\")`, a `Dialog` calls "
+      "`dlg_CommandClick(intIndex)`. Scripts are ES5: a function declared inside a block (of an `if` or a loop) is "
+      "hoisted to the top of its script or function, so it exists, and receives its event, even when the block never "
+      "runs. To connect an event only under a condition, assign a function expression in the block instead "
+      "(`dlg_CommandClick = function (intIndex) { ... };`).";
+  notes.remarks = [](const MemberInfo& m) -> std::string {
+    for (const DialogMemberRow& r : dialogMemberTable())
+      if (r.name == m.name && !r.remarks.empty()) return r.remarks;
+    return {};
+  };
   notes.errors = [](const MemberInfo& m) -> std::string {
     const DialogMemberRow* row = nullptr;
     for (const DialogMemberRow& r : dialogMemberTable())

@@ -1,7 +1,12 @@
-// The common dialogs: open a file (several may be selected), choose where to
+// The common dialogs: open a file, open several at once, choose where to
 // save, and pick a font. Each dialog is a window of its own, modal to the
 // dialog's form; here the simulated user answers them, and pictures of the
 // Open and Font dialogs are saved beside PICTURE.
+//
+// The filters differ: the single-file Open and the Save dialog take the
+// parts of their filter (a description, then its pattern) separated by NUL
+// characters ("\0"), the multi-select Open dialog takes them separated by
+// "|".
 //
 //   sorvanelix-script open_and_font.js [PICTURE.png]
 var dlg = WScript.CreateObject("Sorvanelix.Dialog");
@@ -19,24 +24,35 @@ dlg.LogInfo("a line to open", err, desc);
 check("LogInfo");
 var log = folder + "/Sorvanelix.txt";
 
-// Open, multi-select: a file that does not exist is refused (the dialog
-// stays open), the next answer is taken.
+// Open, one file: the filter's parts are separated by NULs; the chosen path
+// comes back as a string.
 User.snapshot("Open", picture);
+User.answer("Open", log);
+var chosen = new Ref("");
+if (dlg.CommonDialogShowOpen(folder, "Text files (*.txt)\0*.txt\0All files\0*", "Open a log", chosen,
+                             Named({lngErrNumber: err, strErrDescription: desc})))
+  WScript.Echo("opened " + baseName(chosen.value));
+check("Open");
+
+// Open, multi-select: the filter's parts are separated by "|"; the chosen
+// paths come back as an array. A file that does not exist is refused (the
+// dialog stays open), and the next answer is taken.
 User.answer("Open", VBArray.from([folder + "/missing.txt"]));
 User.answer("Open", VBArray.from([log]));
-var chosen = new Ref("");
-var opened = dlg.CommonDialogShowOpen(folder, "Text files (*.txt)|*.txt|All files|*", "Open a log", chosen,
+var several = new Ref("");
+var opened = dlg.CommonDialogShowOpen(folder, "Text files (*.txt)|*.txt|All files|*", "Open logs", several,
                                       Named({boolMultiSelect: true, lngErrNumber: err, strErrDescription: desc}));
-check("Open");
+check("Open, multi-select");
 if (opened) {
-  var paths = chosen.value.toArray();
+  var paths = several.value.toArray();
   WScript.Echo("opened " + paths.length + " file(s): " + baseName(paths[0]));
 }
 
-// Save As: the dialog names the file; writing it is the script's business.
+// Save As: NULs again. The dialog names the file; writing it is the
+// script's business.
 User.answer("Save", folder + "/copy.txt");
 var target = new Ref("");
-if (dlg.CommonDialogShowSave(folder, "Text files|*.txt", "Save a copy", target, Missing, err, desc))
+if (dlg.CommonDialogShowSave(folder, "Text files (*.txt)\0*.txt", "Save a copy", target, Missing, err, desc))
   WScript.Echo("save as " + baseName(target.value));
 check("Save");
 

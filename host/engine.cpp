@@ -70,6 +70,12 @@ void pushAutomationError(duk_context* ctx, int32_t number, const BStr& descripti
   duk_put_prop_string(ctx, -2, "description");
 }
 
+void pushNotFoundError(duk_context* ctx, const NotFoundError& e) {
+  pushAutomationError(ctx, e.number(), e.description());
+  pushString(ctx, e.detail());
+  duk_put_prop_string(ctx, -2, kDetailKey);
+}
+
 void pushQuit(duk_context* ctx) {
   duk_push_object(ctx);
   duk_push_true(ctx);
@@ -199,6 +205,13 @@ constexpr const char* kFormatError =
     "  return 'Uncaught: ' + String(e);\n"
     "})";
 
+// [value] -> [what a NotFoundError added to it, or undefined]
+duk_ret_t readDetail(duk_context* ctx, void*) {
+  if (duk_is_object(ctx, -1)) duk_get_prop_string(ctx, -1, kDetailKey);
+  else duk_push_undefined(ctx);
+  return 1;
+}
+
 duk_ret_t installGlobals(duk_context* ctx, void* udata) {
   Engine& e = *static_cast<Engine*>(udata);
   duk_push_global_stash(ctx);
@@ -252,9 +265,15 @@ void Engine::report(duk_idx_t idx) {
     duk_dup(ctx, idx);
   }
   duk_safe_to_string(ctx, -1);
-  err << utf8(jsString(ctx, -1)) << '\n';
-  err.flush();
+  std::string line = utf8(jsString(ctx, -1));
   duk_pop(ctx);
+  // Protected: the value may be a script's Proxy, whose traps may throw.
+  duk_dup(ctx, idx);
+  if (duk_safe_call(ctx, readDetail, nullptr, 1, 1) == DUK_EXEC_SUCCESS && duk_is_string(ctx, -1))
+    line += ": " + utf8(jsString(ctx, -1));
+  duk_pop(ctx);
+  err << line << '\n';
+  err.flush();
 }
 
 void Engine::reportDeferred() {

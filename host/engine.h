@@ -48,12 +48,24 @@ constexpr int64_t eventFrameOf(int64_t handle) { return -2 - handle; }
 inline constexpr const char* kAnchorKey = SVX_KEY("Anchor");  // an event's Refs -> their anchor
 inline constexpr const char* kOwnAnchorKey = SVX_KEY("OwnAnchor");  // ... and their frame's own one
 inline constexpr const char* kNamedKey = SVX_KEY("Named");    // Named(...) -> its object
+inline constexpr const char* kDetailKey = SVX_KEY("Detail");  // error -> what its report adds
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
 inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> bound
 inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target -> its bound members
 
 // Thrown by native bodies: the script error to throw is already on the stack.
 struct JsPending {};
+// An automation error to whose report the host adds what it knows: the
+// member or ProgID that was not found and the nearest existing name. The
+// script sees the number and the description unchanged.
+class NotFoundError : public RuntimeError {
+ public:
+  NotFoundError(int32_t number, BStr detail) : RuntimeError(number), detail_(std::move(detail)) {}
+  const BStr& detail() const { return detail_; }
+
+ private:
+  BStr detail_;
+};
 // WScript.Quit: unwinds to the top of the script (also out of an event raise).
 struct ScriptQuit {};
 
@@ -125,7 +137,8 @@ class Engine : public std::enable_shared_from_this<Engine> {
   void deliverEvent(EventFunction& function, std::span<Variant> args);
 
   void dropScriptObject(int64_t id);
-  // Writes the error at idx to the error stream as file(line): Name: message.
+  // Writes the error at idx to the error stream as file(line): Name: message,
+  // with what a NotFoundError adds.
   // Too deep in the call stack to format it (unbounded recursion), the first
   // such error is kept and written once the script has unwound.
   void report(duk_idx_t idx);
@@ -226,6 +239,7 @@ void pushString(duk_context* ctx, BStrView s);
 BStr jsString(duk_context* ctx, duk_idx_t idx);
 int32_t scriptErrorNumber(int32_t number);
 void pushAutomationError(duk_context* ctx, int32_t number, const BStr& description);
+void pushNotFoundError(duk_context* ctx, const NotFoundError& e);
 void pushQuit(duk_context* ctx);
 bool isQuit(duk_context* ctx, duk_idx_t idx);
 
@@ -234,6 +248,8 @@ duk_ret_t guardedBody(duk_context* ctx, F&& body) {
   {
     try {
       return body();
+    } catch (const NotFoundError& e) {
+      pushNotFoundError(ctx, e);
     } catch (const RuntimeError& e) {
       pushAutomationError(ctx, e.number(), e.description());
     } catch (const ScriptQuit&) {

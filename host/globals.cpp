@@ -7,6 +7,7 @@
 #include "host/objects.h"
 #include "host/script_host.h"
 #include "host/values.h"
+#include "platform/automation/closest_name.h"
 #include "platform/automation/coerce.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/message_loop.h"
@@ -45,9 +46,21 @@ void connectByPrefix(duk_context* ctx, const ObjectRef& obj, duk_idx_t prefixIdx
   if (!prefix.empty()) engineOf(ctx).connect(obj, std::move(prefix));
 }
 
+// Creates the object of a ProgID; for one that is not registered, error 429
+// whose report names it and the nearest registered ProgID.
+ObjectRef createByProgId(const BStr& progId) {
+  if (!isRegistered(progId)) {
+    BStr detail = u"no class is registered as '" + progId + u"'";
+    if (const BStr near = closestName(progId, registeredProgIds()); !near.empty())
+      detail += u"; did you mean '" + near + u"'?";
+    throw NotFoundError(err::CannotCreateObject, std::move(detail));
+  }
+  return createObject(progId);
+}
+
 duk_ret_t activeXObject(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
-    const ObjectRef obj = createObject(stringArg(ctx, 0));
+    const ObjectRef obj = createByProgId(stringArg(ctx, 0));
     pushObject(ctx, obj);
     return 1;
   });
@@ -55,7 +68,7 @@ duk_ret_t activeXObject(duk_context* ctx) {
 
 duk_ret_t wsCreateObject(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
-    const ObjectRef obj = createObject(stringArg(ctx, 0));
+    const ObjectRef obj = createByProgId(stringArg(ctx, 0));
     connectByPrefix(ctx, obj, 1);
     pushObject(ctx, obj);
     return 1;

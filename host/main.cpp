@@ -2,6 +2,7 @@
 // host's objects.
 // sorvanelix-script --reference PROGID: prints the reference of a registered
 // class (its members and events) in Markdown.
+// sorvanelix-script --help, -h: prints the usage.
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
 #include "host/script_host.h"
+#include "platform/automation/class_registry.h"
+#include "platform/automation/closest_name.h"
 #include "platform/automation/error.h"
 #include "platform/automation/type_reference.h"
 #include "platform/display/display_choice.h"
@@ -18,6 +21,51 @@
 #include "platform/user/simulated_user.h"
 #include "services/hosted_controls.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: sorvanelix-script [--trace] FILE.js [ARGS...]\n"
+    "       sorvanelix-script --reference PROGID\n"
+    "       sorvanelix-script --help\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "Runs a script (ES5) with the objects WScript, ActiveXObject, Ref, VBArray,\n"
+    "Missing, Named and User; it creates \"Sorvanelix.Dialog\" to show a window.\n"
+    "\n"
+    "  --trace            write every call and event of the script to standard error\n"
+    "  --reference PROGID print the members and events of a registered class (Markdown)\n"
+    "  -h, --help         print this help\n"
+    "\n"
+    "Environment: SVX_DISPLAY (x11 or headless; unset, the screen DISPLAY names),\n"
+    "SVX_CONTROL_PATH (folders of control plug-ins, separated by ':', searched before\n"
+    "the one beside this program).\n";
+
+// The reference of one class; 1 with the reason when there is none.
+int printReference(const char* progIdArg) {
+  const svx::BStr progId = svx::utf16(progIdArg);
+  try {
+    svx::registerSystemControls();
+    svx::ensureControlPluginsLoaded();
+    std::cout << svx::typeReference(progId);
+    return 0;
+  } catch (const svx::RuntimeError& e) {
+    std::cerr << progIdArg << ": " << svx::utf8(e.description()) << " (" << e.number() << ")\n";
+    if (e.number() == svx::err::CannotCreateObject && !svx::isRegistered(progId) && !svx::findControlClass(progId)) {
+      std::vector<svx::BStr> known = svx::registeredProgIds();
+      for (svx::BStr& id : svx::controlClassProgIds()) known.push_back(std::move(id));
+      if (const svx::BStr near = svx::closestName(progId, known); !near.empty())
+        std::cerr << "did you mean " << svx::utf8(near) << "?\n";
+      std::cerr << "folders searched for control plug-ins:";
+      for (const auto& folder : svx::searchedControlPluginFolders()) std::cerr << ' ' << folder.string();
+      std::cerr << '\n';
+    }
+    return 1;
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   int first = 1;
   bool trace = false;
@@ -25,9 +73,12 @@ int main(int argc, char** argv) {
     trace = true;
     ++first;
   }
+  if (first < argc && (std::string_view(argv[first]) == "--help" || std::string_view(argv[first]) == "-h")) {
+    std::cout << kUsage << kHelp;
+    return 0;
+  }
   if (first >= argc) {
-    std::cerr << "usage: sorvanelix-script [--trace] FILE.js [ARGS...]\n"
-                 "       sorvanelix-script --reference PROGID\n";
+    std::cerr << kUsage;
     return 2;
   }
   // Windows appear on the screen that SVX_DISPLAY and DISPLAY name.
@@ -48,15 +99,7 @@ int main(int argc, char** argv) {
       std::cerr << "usage: sorvanelix-script --reference PROGID\n";
       return 2;
     }
-    try {
-      svx::registerSystemControls();
-      svx::ensureControlPluginsLoaded();
-      std::cout << svx::typeReference(svx::utf16(argv[first + 1]));
-      return 0;
-    } catch (const svx::RuntimeError& e) {
-      std::cerr << argv[first + 1] << ": " << svx::utf8(e.description()) << " (" << e.number() << ")\n";
-      return 1;
-    }
+    return printReference(argv[first + 1]);
   }
 
   std::vector<std::string> args(argv + first + 1, argv + argc);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/trace.h"
+#include "platform/automation/closest_name.h"
 #include "host/values.h"
 #include "platform/automation/small_variants.h"
 
@@ -33,6 +34,22 @@ bool isEngineName(BStrView name) {
 }
 
 duk_ret_t callMember(duk_context* ctx);
+
+// Error 438 for `name`, which `cls` has not for `kind`: its report names the
+// member, and the nearest name of the class when it has none of that name.
+[[noreturn]] void raiseNoMember(const ClassInfo& cls, const BStr& name, InvokeKind kind) {
+  const BStr member = cls.name() + u"." + name;
+  if (cls.dispidOf(name) >= 0) {
+    const bool put = kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef;
+    throw NotFoundError(err::MemberNotSupported, member + (put ? u" cannot be assigned" : u" can only be assigned"));
+  }
+  std::vector<BStr> names;
+  for (const MemberInfo* m : cls.members())
+    if (names.empty() || names.back() != m->name) names.push_back(m->name);
+  BStr detail = cls.name() + u" has no member '" + name + u"'";
+  if (const BStr near = closestName(name, names); !near.empty()) detail += u"; did you mean '" + near + u"'?";
+  throw NotFoundError(err::MemberNotSupported, std::move(detail));
+}
 
 // What the name at `nameIdx` means on `cls`; `spare` holds it when the cache
 // is full.
@@ -212,7 +229,7 @@ duk_ret_t trapGet(duk_context* ctx) {
     if (!member.get) {
       if (!isEngineName(member.name)) {
         if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, member.name, err::MemberNotSupported);
-        raise(err::MemberNotSupported);
+        raiseNoMember(obj->classInfo(), member.name, InvokeKind::PropertyGet);
       }
       if (member.name == u"toString" || member.name == u"valueOf")
         pushBoundMember(ctx, 0, 1, obj, member, spare);
@@ -246,7 +263,13 @@ duk_ret_t trapSet(duk_context* ctx) {
     std::vector<Variant> args{toVariant(ctx, 2, false)};
     const InvokeKind kind = args[0].vt() == VT_DISPATCH ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut;
     std::vector<BStr> noNames;
-    call(ctx, *obj, obj->classInfo().find(name, kind), name, kind, args, noNames);
+    const MemberInfo* m = obj->classInfo().find(name, kind);
+    try {
+      call(ctx, *obj, m, name, kind, args, noNames);
+    } catch (const RuntimeError& e) {
+      if (!m && e.number() == err::MemberNotSupported) raiseNoMember(obj->classInfo(), name, kind);
+      throw;
+    }
     duk_push_true(ctx);
     return 1;
   });

@@ -28,6 +28,12 @@ const ControlClass* findControlClass(BStrView progId) {
   return nullptr;
 }
 
+std::vector<BStr> controlClassProgIds() {
+  std::vector<BStr> ids;
+  for (const ControlClass& c : controlClasses()) ids.push_back(c.progId);
+  return ids;
+}
+
 ObjectRef createControlObject(BStrView progId) {
   const ControlClass* cls = findControlClass(progId);
   if (!cls) raise(err::CannotCreateObject, u"ActiveX component can't create object: no control is registered as '" +

@@ -32,6 +32,8 @@ struct ControlClass {
 bool registerControlClass(ControlClass cls);
 // The control class of a ProgID (case-insensitive), or null.
 const ControlClass* findControlClass(BStrView progId);
+// The ProgIDs of the control classes, in the order registered.
+std::vector<BStr> controlClassProgIds();
 
 // Creates a control's object by ProgID: 429 for a ProgID that names no
 // control class; ClassNotLicensed for a licensed class whose key the licence

@@ -31,8 +31,14 @@ const MemberInfo* pick(const MemberInfo* current, const MemberInfo& candidate, I
   return current;
 }
 
-std::map<BStr, ObjectFactory>& registry() {
-  static std::map<BStr, ObjectFactory> r;
+struct Registered {
+  BStr progId;  // as registered
+  ObjectFactory factory;
+};
+
+// By the ProgID in lower case.
+std::map<BStr, Registered>& registry() {
+  static std::map<BStr, Registered> r;
   return r;
 }
 
@@ -274,14 +280,24 @@ std::vector<Variant> refsTo(std::span<Variant> values) {
   return refs;
 }
 
-void registerClass(BStr progId, ObjectFactory factory) { registry()[lowered(progId)] = std::move(factory); }
+void registerClass(BStr progId, ObjectFactory factory) {
+  BStr key = lowered(progId);
+  registry()[std::move(key)] = {std::move(progId), std::move(factory)};
+}
 
 bool isRegistered(BStrView progId) { return registry().count(lowered(progId)) != 0; }
+
+std::vector<BStr> registeredProgIds() {
+  std::vector<BStr> ids;
+  ids.reserve(registry().size());
+  for (const auto& [key, entry] : registry()) ids.push_back(entry.progId);
+  return ids;
+}
 
 ObjectRef createObject(BStrView progId) {
   auto it = registry().find(lowered(progId));
   if (it == registry().end()) raise(err::CannotCreateObject);
-  return it->second();
+  return it->second.factory();
 }
 
 }  // namespace svx

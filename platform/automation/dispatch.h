@@ -262,6 +262,8 @@ std::vector<Variant> refsTo(std::span<Variant> values);
 using ObjectFactory = std::function<ObjectRef()>;
 void registerClass(BStr progId, ObjectFactory factory);
 bool isRegistered(BStrView progId);
+// The registered ProgIDs as registered, in alphabetical order.
+std::vector<BStr> registeredProgIds();
 // Creates an object by ProgID; an unknown ProgID fails with 429.
 ObjectRef createObject(BStrView progId);
 

@@ -53,6 +53,12 @@ std::string errorsOf(const MemberInfo& m, const ReferenceNotes* notes) {
   return e.empty() ? std::string() : "- Errors: " + e + "\n";
 }
 
+std::string remarksOf(const MemberInfo& m, const ReferenceNotes* notes) {
+  if (!notes || !notes->remarks) return {};
+  const std::string r = notes->remarks(m);
+  return r.empty() ? std::string() : "\n" + r + "\n";
+}
+
 }  // namespace
 
 void setReferenceNotes(BStrView progId, ReferenceNotes notes) { notesByProgId()[key(progId)] = std::move(notes); }
@@ -97,6 +103,7 @@ std::string typeReference(const ClassInfo& ci, BStrView progId, const ReferenceN
       out += paramTable(method->params);
       out += "\n- Result: " + resultOf(*method) + ".\n";
       out += errorsOf(*method, notes);
+      out += remarksOf(*method, notes);
       continue;
     }
     out += std::string("Property, ") + (get && !puts.empty() ? "read and write" : get ? "read only" : "write only") +
@@ -113,6 +120,7 @@ std::string typeReference(const ClassInfo& ci, BStrView progId, const ReferenceN
       const std::string e = errorsOf(*put, notes);
       if (!e.empty()) out += "\n" + e;
     }
+    out += remarksOf(*rows.front(), notes);
   }
 
   const std::vector<EventInfo>& events = ci.events();
@@ -120,7 +128,9 @@ std::string typeReference(const ClassInfo& ci, BStrView progId, const ReferenceN
   if (events.empty()) return out + "None.\n";
   out += std::to_string(events.size()) +
          " events. Every argument is passed by reference: what the event procedure stores in it is seen by the "
-         "raiser when the procedure returns.\n\n| DISPID | event | arguments | description |\n|---|---|---|---|\n";
+         "raiser when the procedure returns.\n\n";
+  if (notes && !notes->events.empty()) out += notes->events + "\n\n";
+  out += "| DISPID | event | arguments | description |\n|---|---|---|---|\n";
   for (const EventInfo& e : events) {
     std::string args;
     for (const BStr& p : e.params) args += (args.empty() ? "`" : ", `") + utf8(p) + "`";

@@ -12,10 +12,14 @@
 namespace svx {
 
 // What a class adds to its table for the reference: how each member reports
-// its errors, and a paragraph about the class.
+// its errors, what a script writer should know of a member beyond its
+// description (Markdown), a paragraph about the class, and one about its
+// events.
 struct ReferenceNotes {
   std::function<std::string(const MemberInfo&)> errors;
+  std::function<std::string(const MemberInfo&)> remarks;
   std::string about;
+  std::string events;
 };
 
 void setReferenceNotes(BStrView progId, ReferenceNotes notes);

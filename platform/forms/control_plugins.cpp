@@ -7,8 +7,14 @@
 #include <iostream>
 #include <set>
 
+#include "platform/automation/closest_name.h"
+
+// The plug-in folder below an installation's prefix, and the prefix's.
+#ifndef SVX_CONTROL_SUBDIR
+#define SVX_CONTROL_SUBDIR "lib/sorvanelix/controls"
+#endif
 #ifndef SVX_CONTROL_INSTALL_DIR
-#define SVX_CONTROL_INSTALL_DIR "/usr/local/lib/sorvanelix/controls"
+#define SVX_CONTROL_INSTALL_DIR "/usr/local/" SVX_CONTROL_SUBDIR
 #endif
 
 namespace svx {
@@ -106,24 +112,59 @@ PluginLoadReport loadControlPlugins(const std::vector<fs::path>& folders, std::o
 
 std::vector<fs::path> controlPluginFolders() {
   std::vector<fs::path> folders;
+  auto add = [&](fs::path folder) {
+    std::error_code ec;
+    if (folder.is_relative()) folder = fs::absolute(folder, ec);
+    folder = folder.lexically_normal();
+    if (!folder.has_filename() && folder != folder.root_path()) folder = folder.parent_path();  // "/a/"
+    if (!ec && std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  };
   if (const char* path = std::getenv("SVX_CONTROL_PATH")) {
     std::string list(path);
     size_t pos = 0;
     while (pos <= list.size()) {
       const size_t end = std::min(list.find(':', pos), list.size());
-      if (end > pos) folders.emplace_back(list.substr(pos, end - pos));
+      if (end > pos) add(list.substr(pos, end - pos));
       pos = end + 1;
     }
   }
-  folders.emplace_back(SVX_CONTROL_INSTALL_DIR);
+  // Beside the program, so that a build tree and a moved installation find
+  // their own plug-ins.
+  std::error_code ec;
+  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec && program.has_parent_path()) add(program.parent_path() / ".." / SVX_CONTROL_SUBDIR);
+  add(SVX_CONTROL_INSTALL_DIR);
   return folders;
 }
+
+namespace {
+
+std::vector<fs::path>& searchedFolders() {
+  static std::vector<fs::path> folders;
+  return folders;
+}
+
+}  // namespace
 
 void ensureControlPluginsLoaded() {
   static bool done = false;
   if (done) return;
   done = true;
-  loadControlPlugins(controlPluginFolders(), std::cerr);
+  searchedFolders() = controlPluginFolders();
+  loadControlPlugins(searchedFolders(), std::cerr);
+}
+
+const std::vector<fs::path>& searchedControlPluginFolders() { return searchedFolders(); }
+
+BStr noControlClassDescription(BStrView progId) {
+  BStr text = u"ActiveX component can't create object: no control is registered as '" + BStr(progId) + u"'";
+  const std::vector<BStr> known = controlClassProgIds();
+  if (const BStr near = closestName(progId, known); !near.empty()) text += u" (did you mean '" + near + u"'?)";
+  text += u"; folders searched for control plug-ins: ";
+  const std::vector<fs::path>& folders = searchedFolders();
+  if (folders.empty()) text += u"none";
+  for (size_t i = 0; i < folders.size(); ++i) text += (i ? u", " : u"") + utf16(folders[i].string());
+  return text;
 }
 
 }  // namespace svx

@@ -1,8 +1,10 @@
 // Control plug-ins: shared libraries that add control classes to the class
 // registry, which is how a control is made available to scripts. The
 // folders of SVX_CONTROL_PATH (separated by ':') are searched first, then
-// the installed plug-in folder; every "*.so" in a folder is loaded, in name
-// order, unless a library of that file name was loaded already.
+// the plug-in folder beside the program, then the installed one; every
+// "*.so" in a folder is loaded, in name order, unless a library of that file
+// name was loaded already. The folders are trusted: what a library in them
+// does when loaded, it does with the program's rights.
 //
 // A plug-in exports one function, with C linkage:
 //
@@ -41,9 +43,16 @@ struct PluginLoadReport {
 
 // Loads the plug-ins of `folders`; each message also goes to `errors`.
 PluginLoadReport loadControlPlugins(const std::vector<std::filesystem::path>& folders, std::ostream& errors);
-// SVX_CONTROL_PATH's folders, then the installed plug-in folder.
+// SVX_CONTROL_PATH's folders (a relative one taken from the working
+// folder), then the one beside the program (<its folder>/../lib/sorvanelix/
+// controls), then the installed plug-in folder; each once.
 std::vector<std::filesystem::path> controlPluginFolders();
 // Loads the plug-ins of controlPluginFolders() the first time it is called.
 void ensureControlPluginsLoaded();
+// The folders that ensureControlPluginsLoaded() searched; none before it ran.
+const std::vector<std::filesystem::path>& searchedControlPluginFolders();
+// The description of error 429 for a ProgID that no control class has: the
+// ProgID, the nearest registered one, and the folders searched.
+BStr noControlClassDescription(BStrView progId);
 
 }  // namespace svx

@@ -386,6 +386,7 @@ Ref<Control> Form::addControl(BStrView progId, BStrView name, const Variant& con
   for (const auto& a : arrays_) taken = taken || sameName(a->name(), name);
   if (taken) raise(727, u"There is already a control with the name '" + BStr(name) + u"'");
   ensureControlPluginsLoaded();
+  if (!findControlClass(progId)) raise(err::CannotCreateObject, noControlClassDescription(progId));
   Ref<ControlExtender> c = makeRef<ControlExtender>(createControlObject(progId));
   c->name_ = BStr(name);
   c->form_ = WeakRef<Form>(this);

@@ -17,11 +17,12 @@ BStr descriptionOf(BStrView name) {
 }
 
 std::string pattern(BStrView which, const std::string& w) {
+  const std::string a = std::string("AEIOU").find(w.front()) != std::string::npos ? "an " : "a ";
   if (which == u"Load") return "Loads a new " + w + " control array element into memory and returns its index value.";
-  if (which == u"Unload") return "Unloads a " + w + " control array element from memory.";
+  if (which == u"Unload") return "Unloads " + a + w + " control array element from memory.";
   const std::string tail = " control array element, from the " + w + " controls array, based on the index of the control.";
-  if (which == u"Get") return "Returns some of the attributes of a " + w + tail;
-  if (which == u"Set") return "Sets some of the attributes of a " + w + tail;
+  if (which == u"Get") return "Returns some of the attributes of " + a + w + tail;
+  if (which == u"Set") return "Sets some of the attributes of " + a + w + tail;
   return "Returns a reference to the " + w + tail;
 }
 
@@ -80,6 +81,13 @@ TEST(DialogDescriptions, TheSentencesQuotedForSingleMembersStandWordForWord) {
        "Sets some of the attributes of a Dropdown combo ComboBox control array element, from the Dropdown combo "
        "ComboBox controls array, based on the index of the control."},
       {u"LoadVScrollBar", "Loads a new Vertical ScrollBar control array element into memory and returns its index value."},
+      {u"UnloadImage", "Unloads an Image control array element from memory."},
+      {u"SetOption",
+       "Sets some of the attributes of an OptionButton control array element, from the OptionButton controls array, "
+       "based on the index of the control."},
+      {u"GetImageCtrl",
+       "Returns some of the attributes of an Image control array element, from the Image controls array, based on "
+       "the index of the control."},
       {u"ListShowHScrollBar",
        "Displays a horizontal scroll bar on a Standard ListBox control array element, from the Standard ListBox "
        "controls array, based on the index of the control."},

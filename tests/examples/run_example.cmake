@@ -1,21 +1,25 @@
-# Runs EXE SCRIPT FOLDER/PICTURE ARGS... in a temporary folder of its own,
-# which is also the Documents folder, and checks: exit status 0, standard
-# output against OUT, a PNG written to FOLDER/PICTURE, and with LOG, the
-# Documents folder's log file against that expression. The folder goes at the
-# end unless SVX_KEEP_TEST_OUTPUT is set.
+# Runs BIN_DIR/sorvanelix-script EXAMPLES_DIR/SCRIPT FOLDER/PICTURE ARGS... in
+# a temporary folder of its own, which is also the Documents folder, with no
+# SVX_CONTROL_PATH, and checks: exit status 0, standard output against OUT, a
+# PNG written to FOLDER/PICTURE, and with LOG, the Documents folder's log
+# file against that expression. SETUP (a program in BIN_DIR and its
+# arguments) runs first, in the folder. The folder goes at the end unless
+# SVX_KEEP_TEST_OUTPUT is set.
 execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
 if(NOT made EQUAL 0)
   message(FATAL_ERROR "cannot make a temporary folder")
 endif()
+unset(ENV{SVX_CONTROL_PATH})
 if(DEFINED SETUP AND NOT SETUP STREQUAL "")
-  execute_process(COMMAND ${SETUP} WORKING_DIRECTORY ${dir} RESULT_VARIABLE setup_rc)
+  list(POP_FRONT SETUP tool)
+  execute_process(COMMAND ${BIN_DIR}/${tool} ${SETUP} WORKING_DIRECTORY ${dir} RESULT_VARIABLE setup_rc)
   if(NOT setup_rc EQUAL 0)
     file(REMOVE_RECURSE ${dir})
-    message(FATAL_ERROR "set-up ${SETUP} failed: ${setup_rc}")
+    message(FATAL_ERROR "set-up ${tool} ${SETUP} failed: ${setup_rc}")
   endif()
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_DOCUMENTS_DIR=${dir}
-                        ${EXE} ${SCRIPT} ${dir}/${PICTURE} ${ARGS}
+                        ${BIN_DIR}/sorvanelix-script ${EXAMPLES_DIR}/${SCRIPT} ${dir}/${PICTURE} ${ARGS}
   WORKING_DIRECTORY ${dir} TIMEOUT 60
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 set(problem "")

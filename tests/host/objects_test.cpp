@@ -42,13 +42,51 @@ TEST_F(HostTest, UncaughtErrorsGiveMessageLineAndFailure) {
   const ScriptRun r = runScript("var p = new ActiveXObject('Sorvanelix.TestProbe');\n\np.Nope();\nWScript.Echo('no');");
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "probe.js(3): Error: Object doesn't support this property or method (438)\n");
+  EXPECT_EQ(r.err,
+            "probe.js(3): Error: Object doesn't support this property or method (438): TestProbe has no member 'Nope'\n");
   const ScriptRun syntax = runScript("var x = ;");
   EXPECT_EQ(syntax.code, 1);
   EXPECT_NE(syntax.err.find("probe.js(1): SyntaxError"), std::string::npos) << syntax.err;
   EXPECT_EQ(runScript("throw 'plain';").err, "Uncaught: plain\n");
   EXPECT_NE(runScript("new ActiveXObject('No.Such.Class')").err.find("ActiveX component can't create object (429)"),
             std::string::npos);
+}
+
+// The report of a name that is not there names it and the nearest one; the
+// script's error keeps the automation number and text.
+TEST_F(HostTest, UnknownNamesAreReportedWithTheNearestOne) {
+  const char* start = "var p = new ActiveXObject('Sorvanelix.TestProbe');\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"p.Ech(1);", "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe has no "
+                    "member 'Ech'; did you mean 'Echo'?\n"},
+      {"p.Captoin = 1;", "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe has "
+                         "no member 'Captoin'; did you mean 'Caption'?\n"},
+      {"var x = p.SetOtu;", "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe has "
+                            "no member 'SetOtu'; did you mean 'SetOut'?\n"},
+      {"p.List = 3;", "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe.List "
+                      "cannot be assigned\n"},
+      {"new ActiveXObject('Sorvanelix.TestProb');",
+       "probe.js(2): Error: ActiveX component can't create object (429): no class is registered as "
+       "'Sorvanelix.TestProb'; did you mean 'Sorvanelix.TestProbe'?\n"},
+      {"WScript.CreateObject('Nothing.Like.It');",
+       "probe.js(2): Error: ActiveX component can't create object (429): no class is registered as "
+       "'Nothing.Like.It'\n"},
+      // Caught and thrown again: the same report; the script saw the plain text.
+      {"try { p.Ech(1); } catch (e) { WScript.Echo(e.message === e.description, e.description); throw e; }",
+       "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe has no member 'Ech'; "
+       "did you mean 'Echo'?\n"},
+  };
+  for (const auto& [line, expected] : cases) {
+    const ScriptRun r = runScript(start + line);
+    EXPECT_EQ(r.code, 1) << line;
+    EXPECT_EQ(r.err, expected) << line;
+  }
+  EXPECT_EQ(runScript(std::string(start) + cases[6].first).out,
+            "true Object doesn't support this property or method\n");
+  // A thrown value whose every read fails is still reported.
+  const ScriptRun proxy = runScript("throw new Proxy({}, {get: function () { throw 1; }, has: function () { throw 2; }});");
+  EXPECT_EQ(proxy.code, 1);
+  EXPECT_FALSE(proxy.err.empty());
 }
 
 // A member's function is made once per object and name and keeps its object;

@@ -61,14 +61,44 @@ TEST_F(ControlPlugins, BrokenLibrariesAreSkippedWithAMessage) {
   EXPECT_EQ(again.str(), "");
 }
 
-TEST_F(ControlPlugins, FoldersComeFromTheEnvironmentThenTheInstallation) {
-  ::setenv("SVX_CONTROL_PATH", "/a::/b/c", 1);
+TEST_F(ControlPlugins, FoldersComeFromTheEnvironmentThenBesideTheProgramThenTheInstallation) {
+  // A relative entry is taken from the working folder; a folder named twice
+  // is searched once.
+  ::setenv("SVX_CONTROL_PATH", "/a::/b/c:rel/dir:/a/", 1);
   const auto folders = controlPluginFolders();
   ::unsetenv("SVX_CONTROL_PATH");
-  ASSERT_EQ(folders.size(), 3u);
+  ASSERT_EQ(folders.size(), 5u);
   EXPECT_EQ(folders[0], "/a");
   EXPECT_EQ(folders[1], "/b/c");
-  EXPECT_NE(folders[2].string().find("sorvanelix/controls"), std::string::npos);
+  EXPECT_EQ(folders[2], fs::current_path() / "rel/dir");
+  // This test program lives in the build's bin folder, beside which the
+  // build keeps its plug-ins.
+  EXPECT_EQ(folders[3], fs::path(SVX_TEST_PLUGIN_DIR).lexically_normal());
+  EXPECT_NE(folders[4].string().find("lib/sorvanelix/controls"), std::string::npos);
+}
+
+TEST_F(ControlPlugins, AnUnknownProgIdNamesTheNearestOneAndTheFoldersSearched) {
+  ensureControlPluginsLoaded();
+  for (const char16_t* progId : {u"Sorvanelix.ProgresBar", u"No.Such.Control"}) {
+    Variant id(progId);
+    const Variant index = call(u"AddActiveXControlWithoutEvents",
+                               {&id, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                &errNumber, &errDescription});
+    EXPECT_TRUE(index.isEmpty());
+    EXPECT_EQ(errNumber, Variant(err::CannotCreateObject));
+    const std::string text = utf8(toBStr(errDescription));
+    EXPECT_EQ(text.rfind("ActiveX component can't create object: no control is registered as '" + utf8(progId) + "'", 0),
+              0u)
+        << text;
+    const bool misspelt = progId == std::u16string_view(u"Sorvanelix.ProgresBar");
+    EXPECT_EQ(text.find(" (did you mean 'Sorvanelix.ProgressBar'?)") != std::string::npos, misspelt) << text;
+    EXPECT_EQ(text.find("did you mean") != std::string::npos, misspelt) << text;
+    const std::string searched = "; folders searched for control plug-ins: ";
+    ASSERT_NE(text.find(searched), std::string::npos) << text;
+    for (const fs::path& folder : searchedControlPluginFolders())
+      EXPECT_NE(text.find(folder.string(), text.find(searched)), std::string::npos) << folder;
+  }
+  EXPECT_FALSE(searchedControlPluginFolders().empty());
 }
 
 TEST_F(ControlPlugins, ProgressBarIsHostedAndDrawnAsABar) {

@@ -1,0 +1,48 @@
+# Installs BUILD_DIR into a temporary prefix, moves the prefix elsewhere, and
+# runs every example of EXAMPLES (written by CMakeLists.txt) with the
+# installed program and tools, from the installed examples, through
+# RUN_EXAMPLE. The prefix goes at the end unless SVX_KEEP_TEST_OUTPUT is set.
+execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+  message(FATAL_ERROR "cannot make a temporary folder")
+endif()
+set(problems "")
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${dir}/installed
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  string(APPEND problems "cmake --install failed (${rc}):\n${out}${err}\n")
+else()
+  # Nothing of the installation may depend on where it was installed.
+  file(RENAME ${dir}/installed ${dir}/moved)
+  set(prefix ${dir}/moved)
+  foreach(file bin/sorvanelix-script bin/sorvanelix-sample-db bin/sorvanelix-info
+               lib/sorvanelix/controls/svx_progress_bar.so
+               share/doc/sorvanelix/README.md share/doc/sorvanelix/host/README.md
+               share/doc/sorvanelix/docs/reference.md share/doc/sorvanelix/docs/control_plugins.md
+               share/doc/sorvanelix/docs/architecture.md share/doc/sorvanelix/docs/sign_in_window.png)
+    if(NOT EXISTS ${prefix}/${file})
+      string(APPEND problems "not installed: ${file}\n")
+    endif()
+  endforeach()
+  include(${EXAMPLES})
+  foreach(name ${examples})
+    execute_process(COMMAND ${CMAKE_COMMAND}
+        -DBIN_DIR=${prefix}/bin -DEXAMPLES_DIR=${prefix}/share/doc/sorvanelix/examples
+        -DSCRIPT=${example_${name}_SCRIPT} -DPICTURE=${example_${name}_PICTURE}
+        "-DOUT=${example_${name}_OUT}" "-DLOG=${example_${name}_LOG}" "-DARGS=${example_${name}_ARGS}"
+        "-DSETUP=${example_${name}_SETUP}"
+        -P ${RUN_EXAMPLE}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+      string(APPEND problems "example ${name}:\n${out}${err}\n")
+    endif()
+  endforeach()
+endif()
+if(DEFINED ENV{SVX_KEEP_TEST_OUTPUT})
+  message("test output kept in ${dir}")
+else()
+  file(REMOVE_RECURSE ${dir})
+endif()
+if(problems)
+  message(FATAL_ERROR "${problems}")
+endif()
