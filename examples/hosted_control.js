@@ -1,6 +1,6 @@
 // A control hosted by ProgID: a progress bar (the Sorvanelix.ProgressBar
-// plug-in, found through SVX_CONTROL_PATH or the installed plug-in folder)
-// that a timer moves on. When it is full, the window's picture is written to
+// plug-in, found in lib/sorvanelix/controls beside the program's folder, or
+// through SVX_CONTROL_PATH) that a timer moves on. When it is full, the window's picture is written to
 // the PNG file named by the first argument and the window is hidden.
 var dlg = WScript.CreateObject("Sorvanelix.Dialog", "dlg_");
 var err = new Ref(0), desc = new Ref("");
