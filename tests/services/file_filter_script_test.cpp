@@ -10,7 +10,7 @@
 #include "host/script_host.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
-#include "platform/services/file_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
 
 namespace svx {
 namespace {
