@@ -10,7 +10,7 @@
 #include "platform/desktop/display.h"
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/forms/text_box.h"
+#include "platform/forms/text_edit.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 #include "platform/system/app.h"
@@ -205,7 +205,7 @@ const ShownBox& DialogResponder::show(ShownBox box) {
   spec.rect = placement(boxes_[index]);
   auto person = std::make_shared<BoxPerson>();
   person->field.text = boxes_[index].defaultText;
-  person->field.selLength = static_cast<int32_t>(person->field.text.size());
+  person->field.selectAll();
   spec.handler = [this, index, answered, person](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     if (msg == kTakeAnswer && !answered() && !takeQueued(index) && !wait_ && !display().shows(hwnd))
       applyDefault(index);
@@ -315,7 +315,9 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         field.backColor = vbWindowBackground;
         field.foreColor = vbWindowText;
         field.focused = person.focused == 0;
-        field.caret = person.field.selStart + person.field.selLength;
+        field.caret = person.field.caret;
+        field.selectionStart = person.field.selStart();
+        field.selectionLength = person.field.selLength();
         root.children.push_back(field);
       }
       return 1;
@@ -345,11 +347,14 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         person.focused = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
       } else if (wParam == 32 && person.focused) {
         finish(person.focused);
+      } else if (box.kind == DialogKind::InputBox && person.focused == 0) {
+        person.field.apply(editKeyOf(static_cast<int16_t>(wParam), static_cast<int16_t>(lParam)), {});
       }
       return 0;
     case WM_CHAR:
-      if (box.kind == DialogKind::InputBox && person.focused == 0)
-        person.field.type(static_cast<int16_t>(wParam), 0, false);
+      // Alt with a letter is a key of the window, not a character.
+      if (box.kind == DialogKind::InputBox && person.focused == 0 && (lParam & 6) != 4)
+        person.field.type(static_cast<int16_t>(wParam), {});
       return 0;
     case WM_CLOSE:
       if (hasCancel || look.buttons.size() == 1) finish(hasCancel ? vbCancel : vbOK);

@@ -7,6 +7,7 @@ namespace svx {
 void resetServices() {
   screen().reset();
   clipboard().clear();
+  clipboard().setPrimary({});
   app().reset();
   dialogResponder().reset();
   colorDialogs().reset();

@@ -185,6 +185,7 @@ struct X11Display::Impl {
   std::deque<xcb_generic_event_t*> deferred;  // read while waiting, handled at the next pump
   xcb_window_t helper = 0;                    // owns the clipboard, receives its transfers
   bool clipboardOwned = false;
+  bool primaryOwned = false;
   // Clipboard data handed to another program in pieces (INCR): the next
   // piece goes when the requestor deletes the property holding the last.
   struct Transfer {
@@ -843,9 +844,12 @@ struct X11Display::Impl {
       case XCB_PROPERTY_NOTIFY:
         continueTransfer(*reinterpret_cast<xcb_property_notify_event_t*>(ev));
         return false;
-      case XCB_SELECTION_CLEAR:
-        if (reinterpret_cast<xcb_selection_clear_event_t*>(ev)->selection == atom(CLIPBOARD)) clipboardOwned = false;
+      case XCB_SELECTION_CLEAR: {
+        const xcb_atom_t selection = reinterpret_cast<xcb_selection_clear_event_t*>(ev)->selection;
+        if (selection == atom(CLIPBOARD)) clipboardOwned = false;
+        if (selection == XCB_ATOM_PRIMARY) primaryOwned = false;
         return false;
+      }
       default:
         return false;
     }
@@ -867,15 +871,31 @@ struct X11Display::Impl {
     xcb_flush(conn);
   }
 
-  bool foreignOwner() {
+  void publishPrimary() {
+    if (!alive()) return;
+    xcb_set_selection_owner(conn, helper, XCB_ATOM_PRIMARY, XCB_CURRENT_TIME);
+    primaryOwned = true;
+    xcb_flush(conn);
+  }
+
+  bool foreignOwner(xcb_atom_t selection) {
     if (!alive()) return false;
     XcbReply<xcb_get_selection_owner_reply_t> r(
-        xcb_get_selection_owner_reply(conn, xcb_get_selection_owner(conn, atom(CLIPBOARD)), nullptr));
+        xcb_get_selection_owner_reply(conn, xcb_get_selection_owner(conn, selection), nullptr));
     return r && r->owner != XCB_NONE && r->owner != helper;
   }
 
-  std::optional<std::string> heldAs(xcb_atom_t target) const {
-    if (target == atom(UTF8_STRING_) || target == atom(TEXT_) || target == XCB_ATOM_STRING) {
+  bool isText(xcb_atom_t target) const {
+    return target == atom(UTF8_STRING_) || target == atom(TEXT_) || target == XCB_ATOM_STRING;
+  }
+
+  // What this process offers in `selection` as `target`.
+  std::optional<std::string> heldAs(xcb_atom_t selection, xcb_atom_t target) const {
+    if (selection == XCB_ATOM_PRIMARY) {
+      if (!isText(target)) return std::nullopt;
+      return utf8(clipboard().heldPrimary());
+    }
+    if (isText(target)) {
       auto t = clipboard().heldText();
       if (!t) return std::nullopt;
       return utf8(*t);
@@ -899,17 +919,18 @@ struct X11Display::Impl {
     reply.property = XCB_NONE;
     const xcb_atom_t property = e.property == XCB_NONE ? e.target : e.property;
     const uint32_t limit = xcb_get_maximum_request_length(conn) * 4 - 64;
-    if (e.selection == atom(CLIPBOARD) && clipboardOwned) {
+    const bool primary = e.selection == XCB_ATOM_PRIMARY && primaryOwned;
+    if ((e.selection == atom(CLIPBOARD) && clipboardOwned) || primary) {
       if (e.target == atom(TARGETS)) {
         std::vector<xcb_atom_t> targets{atom(TARGETS)};
-        if (clipboard().heldText()) {
+        if (primary || clipboard().heldText()) {
           targets.push_back(atom(UTF8_STRING_));
           targets.push_back(XCB_ATOM_STRING);
         }
-        if (auto p = clipboard().heldPicture(); p && !p->isNone()) targets.push_back(atom(IMAGE_PNG));
+        if (auto p = clipboard().heldPicture(); !primary && p && !p->isNone()) targets.push_back(atom(IMAGE_PNG));
         setProperty(e.requestor, property, XCB_ATOM_ATOM, 32, static_cast<uint32_t>(targets.size()), targets.data());
         reply.property = property;
-      } else if (auto data = heldAs(e.target)) {
+      } else if (auto data = heldAs(e.selection, e.target)) {
         const xcb_atom_t type = e.target == atom(TEXT_) ? atom(UTF8_STRING_) : e.target;
         if (data->size() < std::min<std::size_t>(limit, kPiece)) {
           setProperty(e.requestor, property, type, 8, static_cast<uint32_t>(data->size()), data->data());
@@ -1028,10 +1049,10 @@ struct X11Display::Impl {
                        static_cast<std::size_t>(xcb_get_property_value_length(r.get())));
   }
 
-  std::optional<std::string> fetch(xcb_atom_t target) {
+  std::optional<std::string> fetch(xcb_atom_t selection, xcb_atom_t target) {
     if (!alive()) return std::nullopt;
     xcb_delete_property(conn, helper, atom(SVX_CLIPBOARD));
-    xcb_convert_selection(conn, helper, atom(CLIPBOARD), target, atom(SVX_CLIPBOARD), XCB_CURRENT_TIME);
+    xcb_convert_selection(conn, helper, selection, target, atom(SVX_CLIPBOARD), XCB_CURRENT_TIME);
     xcb_flush(conn);
     xcb_generic_event_t* ev = awaitHelperEvent(XCB_SELECTION_NOTIFY, 1000);
     if (!ev) return std::nullopt;
@@ -1109,18 +1130,25 @@ class X11Clipboard final : public ClipboardPeer {
  public:
   explicit X11Clipboard(X11Display::Impl& x) : x_(x) {}
   void publish() override { x_.publish(); }
-  bool foreignOwner() override { return x_.foreignOwner(); }
-  std::optional<std::string> text() override {
-    if (auto t = x_.fetch(x_.atom(UTF8_STRING_))) return t;
-    return x_.fetch(XCB_ATOM_STRING);
-  }
+  bool foreignOwner() override { return x_.foreignOwner(x_.atom(CLIPBOARD)); }
+  std::optional<std::string> text() override { return textOf(x_.atom(CLIPBOARD)); }
   std::optional<std::vector<uint8_t>> png() override {
-    auto data = x_.fetch(x_.atom(IMAGE_PNG));
+    auto data = x_.fetch(x_.atom(CLIPBOARD), x_.atom(IMAGE_PNG));
     if (!data) return std::nullopt;
     return std::vector<uint8_t>(data->begin(), data->end());
   }
+  void publishPrimary() override { x_.publishPrimary(); }
+  std::optional<std::string> foreignPrimary() override {
+    if (!x_.foreignOwner(XCB_ATOM_PRIMARY)) return std::nullopt;
+    return textOf(XCB_ATOM_PRIMARY);
+  }
 
  private:
+  std::optional<std::string> textOf(xcb_atom_t selection) {
+    if (auto t = x_.fetch(selection, x_.atom(UTF8_STRING_))) return t;
+    return x_.fetch(selection, XCB_ATOM_STRING);
+  }
+
   X11Display::Impl& x_;
 };
 

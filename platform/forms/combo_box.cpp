@@ -62,8 +62,7 @@ void ComboBox::setListIndex(int16_t v) {
   marked_ = v;
   if (listOpen()) scrollList(0);
   p_.edit.text = v < 0 ? BStr() : items_[v];
-  p_.edit.selStart = 0;
-  p_.edit.selLength = static_cast<int32_t>(p_.edit.text.size());
+  p_.edit.selectAll();
   fire(ControlEvent::Click);
 }
 
@@ -98,15 +97,17 @@ void ComboBox::typeChar(int16_t ascii) {
     return;
   }
   const BStr before = p_.edit.text;
-  if (p_.edit.type(ascii, 0, false)) {
+  if (p_.edit.type(ascii, {})) {
     p_.listIndex = -1;
     if (p_.edit.text != before) fire(ControlEvent::Change);
   }
 }
 
-void ComboBox::pressKey(int16_t keyCode, int16_t) {
+void ComboBox::pressKey(int16_t keyCode, int16_t shift) {
   if (p_.style == 2 || listOpen()) return;
-  if (p_.edit.key(keyCode)) {
+  // Up and Down choose items (the form's key handling); the rest edit.
+  if (keyCode == 38 || keyCode == 40) return;
+  if (p_.edit.apply(editKeyOf(keyCode, shift), {})) {
     p_.listIndex = -1;
     fire(ControlEvent::Change);
   }

@@ -188,6 +188,9 @@ class Control : public Object {
   virtual void dragTo(double /*x*/, double /*y*/) {}
   // The second press of a double click at a point.
   virtual void doublePressAt(double /*x*/, double /*y*/) {}
+  // A press of the middle button at a point, after the focus change (a text
+  // box pastes the primary selection there).
+  virtual void middlePressAt(double /*x*/, double /*y*/) {}
   // The mouse wheel over the control: `notches` > 0 away from the person.
   // True when the control scrolls with it.
   virtual bool wheel(int /*notches*/) { return false; }

@@ -48,7 +48,7 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       user::keyDownOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
       return 0;
     case WM_CHAR:
-      user::charOn(*this, static_cast<char16_t>(wParam));
+      user::charOn(*this, static_cast<char16_t>(wParam), static_cast<int16_t>(lParam));
       return 0;
     case WM_KEYUP:
       user::keyUpOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));

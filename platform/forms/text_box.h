@@ -1,29 +1,15 @@
 // TextBox: Text (a change raises Change), MultiLine, ScrollBars 0-3,
 // MaxLength (typing stops at it), PasswordChar, SelStart, SelLength,
-// SelText, Locked, BorderStyle 0-1.
+// SelText, Locked, BorderStyle 0-1. A person edits it through TextEdit:
+// the editing keys after KeyDown, typed characters after KeyPress; a change
+// of the text by either raises Change. A Locked box selects and copies but
+// never changes; a password box lets no text out.
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/forms/text_edit.h"
 
 namespace svx {
-
-// The editing of one line of text shared by text boxes and editable combos:
-// a typed character replaces the selection; backspace deletes.
-struct TextEdit {
-  BStr text;
-  int32_t selStart = 0;
-  int32_t selLength = 0;
-  // Applies a typed character; false when it changes nothing.
-  bool type(int16_t ascii, int32_t maxLength, bool multiLine);
-  // Left, Right, Home and End move the caret (ending the selection), Delete
-  // removes the selection or the character after the caret; true when the
-  // text changed.
-  bool key(int16_t keyCode);
-  void setSelStart(int32_t v);
-  void setSelLength(int32_t v);
-  void replaceSelection(const BStr& s);
-  void clampSelection();
-};
 
 class TextBox : public Control {
  public:
@@ -55,20 +41,21 @@ class TextBox : public Control {
   void setAlignment(int16_t v) { checkPropertyRange(v, 0, 2); p_.alignment = v; }
   bool locked() const { return p_.locked; }
   void setLocked(bool v) { p_.locked = v; }
-  int32_t selStart() const { return p_.edit.selStart; }
+  int32_t selStart() const { return p_.edit.selStart(); }
   void setSelStart(int32_t v) { p_.edit.setSelStart(v); }
-  int32_t selLength() const { return p_.edit.selLength; }
+  int32_t selLength() const { return p_.edit.selLength(); }
   void setSelLength(int32_t v) { p_.edit.setSelLength(v); }
-  BStr selText() const { return p_.edit.text.substr(p_.edit.selStart, p_.edit.selLength); }
+  BStr selText() const { return p_.edit.selected(); }
   void setSelText(BStr v);
 
   // The pointer: a press places the caret at the nearest character boundary
-  // (with Shift, extends the selection from where it started), a drag
-  // selects, a double click selects the word; the wheel scrolls a multi-line
-  // box three lines a notch.
+  // (with Shift, extends the selection from its anchor), a drag selects, a
+  // double click selects the word, a middle click pastes the primary
+  // selection there; the wheel scrolls a multi-line box three lines a notch.
   void pressAt(double x, double y, int16_t shift) override;
   void dragTo(double x, double y) override;
   void doublePressAt(double x, double y) override;
+  void middlePressAt(double x, double y) override;
   bool wheel(int notches) override;
   // The first line shown, and the character boundary at a point (twips).
   int32_t topLine() const { return topLine_; }
@@ -79,11 +66,12 @@ class TextBox : public Control {
  private:
   BStr shownText() const;
   double textWidth() const;
-  void selectFromAnchor(int32_t to);
+  EditRules rules() const;
+  // After the person moved the caret or changed the text.
+  void edited(bool changed);
   int visibleLines() const;
   void caretIntoView();
   int32_t topLine_ = 0;
-  int32_t anchor_ = 0;  // where a selection by the pointer started
 
   struct Props {
     TextEdit edit;

@@ -214,11 +214,19 @@ void keyUp(Control& c, int16_t keyCode, int16_t shift) {
 void keyStroke(Control& c, int16_t keyCode, int16_t shift) {
   Ref<Control> keep(&c);
   keyDown(c, keyCode, shift);
-  const bool character = keyCode == vbKeyBack || keyCode == vbKeyReturn || keyCode == vbKeyEscape ||
-                         (keyCode >= 32 && keyCode < 127);
+  // Alt with a key gives no character; Ctrl with a letter its control
+  // character (Ctrl+C: 3).
+  const bool alt = (shift & (vbAltMask | vbCtrlMask)) == vbAltMask;
+  const bool ctrlLetter = (shift & vbCtrlMask) != 0 && keyCode >= 'A' && keyCode <= 'Z';
+  // The keys that give a character: Backspace, Enter, Esc, Space, the
+  // digits and the letters (the codes between are caret keys).
+  const bool printable = keyCode == 32 || (keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z');
+  const bool character = !alt && (keyCode == vbKeyBack || keyCode == vbKeyReturn || keyCode == vbKeyEscape ||
+                                  (printable && ((shift & vbCtrlMask) == 0 || ctrlLetter)));
   if (character && c.loaded()) {
     int16_t ascii = keyCode;
     if (keyCode >= 'A' && keyCode <= 'Z' && !(shift & vbShiftMask)) ascii = static_cast<int16_t>(keyCode + 32);
+    if (ctrlLetter) ascii = static_cast<int16_t>(keyCode - 'A' + 1);
     keyPress(c, ascii);
   }
   if (c.loaded()) keyUp(c, keyCode, shift);
@@ -464,6 +472,7 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   if (!c->loaded() || !owner->loaded()) return;
   p.focused = !owner->focusable() || focusOn(*owner) == owner;
   if (button == vbLeftButton && p.focused && c->loaded()) c->pressAt(cx, cy, shift);
+  if (button == vbMiddleButton && p.focused && c->loaded()) c->middlePressAt(cx, cy);
 }
 
 void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
@@ -557,8 +566,10 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
   f.onKeyDown(keyCode, shift);
 }
 
-void charOn(Form& f, char16_t ch) {
+void charOn(Form& f, char16_t ch, int16_t shift) {
   Ref<Form> keep(&f);
+  // Alt with a key is a key of the window (an access key), not a character.
+  if ((shift & (vbAltMask | vbCtrlMask)) == vbAltMask) return;
   int16_t ascii = static_cast<int16_t>(ch);
   if (Control* active = f.activeControl()) return keyPress(*active, ascii);
   f.onKeyPress(ascii);

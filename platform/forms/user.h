@@ -100,7 +100,7 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
 // a notch.
 void wheelAt(Form& f, int notches, double x, double y);
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
-void charOn(Form& f, char16_t ch);
+void charOn(Form& f, char16_t ch, int16_t shift = 0);
 void keyUpOn(Form& f, int16_t keyCode, int16_t shift);
 inline constexpr int64_t kDoubleClickMs = 500;
 // The form of this thread's active window (null: none), for instance a

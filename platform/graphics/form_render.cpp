@@ -604,6 +604,33 @@ int textLineOf(std::u16string_view text, const Font& font, double width, int ind
   return std::max(0, line);
 }
 
+int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move) {
+  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  const std::string u8 = utf8(text);
+  int line = 0, x = 0;
+  pango_layout_index_to_line_x(layout.get(), byteOffset(text, index), FALSE, &line, &x);
+  const int count = pango_layout_get_line_count(layout.get());
+  line = std::clamp(line, 0, count - 1);
+  if (move == LineMove::Up || move == LineMove::Down) {
+    const int target = line + (move == LineMove::Up ? -1 : 1);
+    if (target < 0 || target >= count) return index;
+    int at = 0, trailing = 0;
+    pango_layout_line_x_to_index(pango_layout_get_line_readonly(layout.get(), target), x, &at, &trailing);
+    const PangoLayoutLine* l = pango_layout_get_line_readonly(layout.get(), target);
+    // Past the middle of a character: after it, but never past the line's end.
+    const char* p = u8.c_str() + std::clamp<std::size_t>(static_cast<std::size_t>(std::max(0, at)), 0, u8.size());
+    for (; trailing > 0 && *p && p - u8.c_str() < l->start_index + l->length; --trailing) p = g_utf8_next_char(p);
+    return unitIndex(u8, static_cast<int>(p - u8.c_str()));
+  }
+  const PangoLayoutLine* l = pango_layout_get_line_readonly(layout.get(), line);
+  if (move == LineMove::Start) return unitIndex(u8, l->start_index);
+  // The end: before the line break, or before the space a wrapped line ends with.
+  int end = l->start_index + l->length;
+  const bool wrapped = line + 1 < count && end == pango_layout_get_line_readonly(layout.get(), line + 1)->start_index;
+  if (wrapped && end > l->start_index && u8[static_cast<std::size_t>(end) - 1] == ' ') --end;
+  return unitIndex(u8, end);
+}
+
 RasterImage renderItems(const RenderItem& root, double scale) {
   const bool isForm = root.kind == RenderKind::Form;
   scale = std::max(1.0, scale);

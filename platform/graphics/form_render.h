@@ -116,6 +116,11 @@ int textIndexAt(std::u16string_view text, const Font& font, double width, int fi
 int textLineCount(std::u16string_view text, const Font& font, double width);
 // The line (from 0) that holds the boundary before UTF-16 index `index`.
 int textLineOf(std::u16string_view text, const Font& font, double width, int index);
+// Where a caret at `index` goes by line: the start or the end of its line
+// as drawn, or the nearest boundary on the line above or below (the same
+// index on the first or last line).
+enum class LineMove { Start, End, Up, Down };
+int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move);
 
 // Renders `root` (normally a Form) into pixels: a Form item's image is its
 // client size plus the frame; any other item is rendered alone at its size.

@@ -95,6 +95,17 @@ void Clipboard::setData(const std::optional<Picture>& picture, std::optional<int
   if (peer_) peer_->publish();
 }
 
+void Clipboard::setPrimary(BStrView text) {
+  primary_ = BStr(text);
+  if (peer_) peer_->publishPrimary();
+}
+
+BStr Clipboard::primary() const {
+  if (peer_)
+    if (auto t = peer_->foreignPrimary()) return utf16(*t);
+  return primary_;
+}
+
 Clipboard& clipboard() {
   static Clipboard instance;
   return instance;

@@ -10,6 +10,10 @@
 // is shared with other programs: what is put here is offered to them (text
 // as UTF-8, the picture as PNG), and what another program put there is read
 // (plain text, PNG pictures) before any question about the contents.
+//
+// Beside it the primary selection (X11's PRIMARY): the text a person
+// selected last in a field, pasted by a middle click; while another program
+// holds it, that program's text.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +48,11 @@ class ClipboardPeer {
   // Its contents: UTF-8 text and PNG bytes (none when not offered).
   virtual std::optional<std::string> text() = 0;
   virtual std::optional<std::vector<uint8_t>> png() = 0;
+  // Offers the runtime's primary selection to other programs.
+  virtual void publishPrimary() = 0;
+  // Another program's primary selection as UTF-8 (none while this process
+  // holds it, or nobody does).
+  virtual std::optional<std::string> foreignPrimary() = 0;
 };
 
 class Clipboard {
@@ -64,8 +73,13 @@ class Clipboard {
   // An absent picture (nullopt) or one of type none raises 5.
   void setData(const std::optional<Picture>& picture, std::optional<int32_t> format = std::nullopt);
 
+  // The primary selection.
+  void setPrimary(BStrView text);
+  BStr primary() const;
+
   // What this process holds, without asking the peer (what the peer offers).
   std::optional<BStr> heldText() const;
+  const BStr& heldPrimary() const { return primary_; }
   std::optional<Picture> heldPicture() const { return picture_; }
   void setPeer(ClipboardPeer* peer) { peer_ = peer; }
   ClipboardPeer* peer() const { return peer_; }
@@ -78,6 +92,7 @@ class Clipboard {
   mutable std::map<int32_t, BStr> texts_;
   mutable std::optional<Picture> picture_;
   mutable int32_t pictureFormat_ = 0;
+  BStr primary_;
 };
 
 // The process's clipboard.

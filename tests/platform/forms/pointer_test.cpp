@@ -446,11 +446,11 @@ TEST_F(TextPointerTest, LinesOfAMultiLineBoxAndTheWheel) {
   wheel(10, 20, 110);
   EXPECT_EQ(text->topLine(), 0);
   // Typing and the caret keys keep the caret's line in view.
-  key(35);  // end: the last, empty line
+  key(35, 2);  // Ctrl+End: the last, empty line
   EXPECT_EQ(text->topLine(), 11 - 4);
-  key(36);  // home goes to the text's start here
+  key(36, 2);  // Ctrl+Home: the text's start
   EXPECT_EQ(text->topLine(), 0);
-  key(35);
+  key(35, 2);
   for (char16_t c : std::u16string_view(u"x\ry\rz")) send(WM_CHAR, c, 0);
   EXPECT_EQ(text->topLine(), 13 - 4);
   form->take();

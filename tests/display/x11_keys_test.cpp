@@ -1,0 +1,120 @@
+// A person's keyboard at a real X server (private Xvfb, XTest): text
+// selection and the clipboard keys through the X selections, access keys,
+// option groups and the keys of message and input boxes; each then checked
+// through the simulated user on the same code paths.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "platform/forms/command_button.h"
+#include "platform/forms/text_box.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/system/clipboard.h"
+#include "tests/display/x11_fixture.h"
+
+namespace svx::testing {
+namespace {
+
+constexpr uint32_t kShiftL = 0xffe1, kCtrlL = 0xffe3;
+constexpr uint32_t kHomeSym = 0xff50, kLeftSym = 0xff51, kEndSym = 0xff57, kInsertSym = 0xff63;
+
+class X11KeysTest : public X11DisplayTest {
+ protected:
+  void TearDown() override {
+    X11DisplayTest::TearDown();
+    clipboard().setPrimary({});
+  }
+  // Counts the form's key releases by key code (on the loop's thread), so
+  // that the person's next step waits for the last one to be handled.
+  void countKeyUps() {
+    onEvent = [this](BStrView name) {
+      if (name.ends_with(u"KeyUp")) {
+        std::lock_guard lock(mutex);
+        ++keyUps[toI2(events.back().args[1])];
+      }
+      if (name == u"CommandClick") form->hide();
+    };
+  }
+  int keyUpsOf(int16_t code) {
+    std::lock_guard lock(mutex);
+    return keyUps[code];
+  }
+  // A key with modifiers held, then a wait until the form has its release.
+  void stroke(uint32_t keysym, int16_t code, std::vector<uint32_t> held = {}) {
+    const int before = keyUpsOf(code);
+    person->key(keysym, std::move(held));
+    eventually([&] { return keyUpsOf(code) > before; });
+  }
+  std::mutex mutex;
+  std::map<int16_t, int> keyUps;
+};
+
+TEST_F(X11KeysTest, SelectionAndClipboardKeysGoThroughTheXSelectionsBothWays) {
+  attach();
+  TextBox& text = add<TextBox>(u"Text", 240, 240, 3600, 315);  // pixels 16,16 .. 256,37
+  CommandButton& done = add<CommandButton>(u"Command", 240, 900, 1200, 375);
+  done.setCaption(u"Done");
+  countKeyUps();
+  OtherProgram reader(xvfb.name()), primaryReader(xvfb.name(), "PRIMARY");
+  OtherProgram owner(xvfb.name()), primaryOwner(xvfb.name(), "PRIMARY");
+  std::optional<std::string> copied, selected;
+  const int textX = 16 + RenderTextLeft;
+  act([&] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    person->click(x + 100, y + 26);
+    person->type(u"hello world");
+    eventually([&] { return keyUpsOf('D') > 0; });
+    stroke(kHomeSym, 36, {kShiftL});  // Shift+Home: all of it
+    stroke('c', 'C', {kCtrlL});
+    copied = reader.read(reader.utf8());  // another program reads our CLIPBOARD
+    stroke(kEndSym, 35);
+    stroke(kLeftSym, 37, {kShiftL, kCtrlL});  // "world"
+    selected = primaryReader.read(primaryReader.utf8());  // and our PRIMARY
+    // Another program's CLIPBOARD pasted with Shift+Insert at the end.
+    owner.own(" from X", "");
+    stroke(kEndSym, 35);
+    stroke(kInsertSym, 45, {kShiftL});
+    // Another program's PRIMARY pasted by a middle click at the start.
+    primaryOwner.own("<<", "");
+    person->click(x + textX, y + 26, 2);
+    person->click(x + 56, y + 72);
+  });
+  form->show(true);
+  actor.join();
+  owner.stop();
+  primaryOwner.stop();
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(*copied, "hello world");
+  ASSERT_TRUE(selected);
+  EXPECT_EQ(*selected, "world");
+  EXPECT_EQ(text.text(), u"<<hello world from X");
+  // The keys reached the script as KeyDown and KeyUp, the changes as Change.
+  int changes = 0;
+  for (const auto& e : events) changes += e.name == u"TextChange";
+  EXPECT_EQ(changes, 11 + 2);
+
+  // The simulated user's strokes on the same paths (the clipboard is ours again).
+  form->unload();
+  form->load();
+  TextBox& text2 = add<TextBox>(u"Text", 240, 240, 3600, 315);
+  form->show(false);
+  user::click(text2);
+  user::type(text2, u"hello world");
+  user::keyStroke(text2, 36, 1);
+  user::keyStroke(text2, 'C', 2);
+  EXPECT_EQ(clipboard().getText(), u"hello world");
+  user::keyStroke(text2, 35);
+  user::keyStroke(text2, 37, 3);
+  EXPECT_EQ(clipboard().primary(), u"world");
+  user::keyStroke(text2, 35);
+  user::keyStroke(text2, 45, 1);
+  EXPECT_EQ(text2.text(), u"hello worldhello world");
+}
+
+}  // namespace
+}  // namespace svx::testing

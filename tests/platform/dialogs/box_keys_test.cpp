@@ -1,0 +1,93 @@
+// A person's keys at message and input boxes, as a display delivers them
+// (window messages to the box's window), and what the box then shows.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/desktop/display_messages.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+#include "platform/system/clipboard.h"
+#include "tests/platform/dialogs/services_fixture.h"
+
+namespace svx::testing {
+namespace {
+
+constexpr uint32_t kHighlight = 0x3366CC;
+
+class BoxKeysTest : public ServicesTest {
+ protected:
+  void SetUp() override {
+    ServicesTest::SetUp();
+    dialogResponder().setWaitForAnswers(true);
+  }
+  // Runs `person` once the next box is open; it ends the box itself.
+  void whenOpen(std::function<void(HWND)> person) {
+    messageLoop().postTask([person = std::move(person)] {
+      if (const ShownBox* box = dialogResponder().openBox()) person(box->window);
+    });
+  }
+  static void send(HWND box, UINT msg, WPARAM w, LPARAM l = 0) { desktop().deliver(box, msg, w, l, false); }
+  static void key(HWND box, int16_t code, int16_t shift = 0) {
+    send(box, WM_KEYDOWN, static_cast<WPARAM>(code), shift);
+    send(box, WM_KEYUP, static_cast<WPARAM>(code), shift);
+  }
+  static RenderItem picture(HWND box) {
+    RenderItem p;
+    send(box, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&p));
+    return p;
+  }
+  static const RenderItem* field(const RenderItem& p) {
+    for (const RenderItem& c : p.children)
+      if (c.kind == RenderKind::TextBox) return &c;
+    return nullptr;
+  }
+};
+
+TEST_F(BoxKeysTest, AnInputBoxOpensWithItsDefaultTextDrawnSelected) {
+  RenderItem shown;
+  whenOpen([&](HWND box) {
+    shown = picture(box);
+    key(box, 27);
+  });
+  InputBox(Variant(u"Name?"), Variant(u"Title"), Variant(u"default"));
+  const RenderItem* f = field(shown);
+  ASSERT_TRUE(f);
+  EXPECT_TRUE(f->focused);
+  EXPECT_EQ(f->selectionStart, 0);
+  EXPECT_EQ(f->selectionLength, 7);
+  // The highlight is in the pixels of the field.
+  const RasterImage image = renderItems(shown);
+  const int x0 = RenderFrameBorder + twipsToRoundedPixels(f->rect.left);
+  const int y0 = RenderFrameBorder + RenderCaptionHeight + twipsToRoundedPixels(f->rect.top);
+  int highlighted = 0;
+  for (int y = y0; y < y0 + twipsToRoundedPixels(f->rect.height); ++y)
+    for (int x = x0; x < x0 + twipsToRoundedPixels(f->rect.width); ++x)
+      highlighted += (image.at(x, y) & 0xFFFFFF) == kHighlight;
+  EXPECT_GT(highlighted, 50);
+}
+
+TEST_F(BoxKeysTest, TheInputBoxFieldTakesTheEditingKeysOfATextBox) {
+  clipboard().setText(u"pasted");
+  RenderItem shown;
+  whenOpen([&](HWND box) {
+    key(box, 35);     // End: the default text stays, the caret after it
+    key(box, 37, 3);  // Ctrl+Shift+Left: the word before the caret
+    shown = picture(box);
+    key(box, 'V', 2);  // Ctrl+V replaces it
+    send(box, WM_CHAR, 22, 2);  // the control character changes nothing
+    send(box, WM_CHAR, u'o', 4);  // nor does Alt with a letter
+    key(box, 13);
+  });
+  EXPECT_EQ(InputBox(Variant(u"Name?"), Variant(u"Title"), Variant(u"my name")), u"my pasted");
+  const RenderItem* f = field(shown);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->selectionStart, 3);
+  EXPECT_EQ(f->selectionLength, 4);
+  EXPECT_EQ(f->caret, 3);
+}
+
+}  // namespace
+}  // namespace svx::testing
