@@ -1,12 +1,9 @@
 #include "core/write_log_line.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <charconv>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -18,6 +15,7 @@
 #include "core/mod_main.h"
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
+#include "platform/desktop/filesystem.h"
 #include "platform/desktop/win32.h"
 #include "platform/shell/shell.h"
 #include "platform/system/app.h"
@@ -102,50 +100,6 @@ const std::string& logPath(bool refresh = false) {
   return path;
 }
 
-int32_t openErrorNumber(int e) {
-  switch (e) {
-    case ENOENT:
-    case ENOTDIR: return err::PathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS: return err::PermissionDenied;
-    default: return err::PathFileAccessError;
-  }
-}
-
-}  // namespace
-
-namespace {
-
-// The descriptor of the log file, closed when the record is done.
-class LogFile {
- public:
-  explicit LogFile(int fd) : fd_(fd) {}
-  LogFile(const LogFile&) = delete;
-  LogFile& operator=(const LogFile&) = delete;
-  ~LogFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// One write for the whole text; a short write (a full disk) is continued,
-// an error ends it. Neither is reported.
-void writeAll(int fd, const std::string& text) {
-  const char* p = text.data();
-  size_t left = text.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-}
-
 }  // namespace
 
 std::vector<std::string> logHeaderLines() {
@@ -203,26 +157,23 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
 
   // Opened for appending (a missing file is created), so that every record
   // lands whole at the end even with other processes writing to the file.
-  int fd = -1;
-  int lastErrno = 0;
+  // Anything but a regular file (a FIFO, a device, a folder) fails the open.
+  RegularFile file;
+  int32_t error = 0;
   for (int attempt = 1; attempt <= kLogOpenAttempts; ++attempt) {
-    fd = ::open(logPath(attempt == 2).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd >= 0) break;
-    lastErrno = errno;
+    file = openRegularFile(logPath(attempt == 2), FileOpen::Append, error);
+    if (file) break;
     Sleep(kLogOpenRetryMs);
   }
-  if (fd < 0) {
-    const int32_t number = openErrorNumber(lastErrno);
-    out.report(number, standardDescription(number));
+  if (!file) {
+    out.report(error, standardDescription(error));
     return;
   }
-  const LogFile file(fd);
   out.clear();
 
   // Header due for a new or empty file; at the limit the file is emptied
   // and starts again with the header.
-  const off_t end = ::lseek(fd, 0, SEEK_END);  // the size: cheaper than a stat
-  const int64_t size = end > 0 ? static_cast<int64_t>(end) : 0;
+  const int64_t size = file.size();
   const bool reset = size >= kLogFileResetSize;
   std::string text;
   text.reserve(61 + strInfo.size() + 2);
@@ -231,8 +182,9 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
   appendLogRecord(text, when, tickCount, processId, app().threadId(), {});
   appendUtf8(text, strInfo);
   text += "\r\n";
-  if (reset && ::ftruncate(fd, 0) != 0) return;
-  writeAll(fd, text);  // write and close errors are not reported
+  if (reset && ::ftruncate(file.fd(), 0) != 0) return;
+  // Write and close errors (a full disk) are not reported.
+  ignoreErrors([&] { file.writeAll({reinterpret_cast<const uint8_t*>(text.data()), text.size()}); });
 }
 
 }  // namespace svx

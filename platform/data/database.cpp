@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/automation/coerce.h"
+#include "platform/desktop/filesystem.h"
 
 namespace svx::data {
 
@@ -55,9 +56,9 @@ Ref<Database> Database::open(const OpenOptions& options, BStr connect) {
   if (!isLocalFileConnect(connect))
     raise(daterr::UnknownConnect, u"The connect string " + inQuotes(connect) + u" names a kind of database that cannot be opened.");
   if (options.path.empty()) raise(daterr::FileNotFound, u"No database file is named (DatabaseName is empty).");
-  const std::filesystem::path path(utf8(options.path));
+  const std::string name = fileSystemName(options.path);  // 52 for a name with a NUL
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec))
+  if (!std::filesystem::is_regular_file(name, ec))
     raise(daterr::FileNotFound, u"The database file " + inQuotes(options.path) + u" was not found.");
 
   Ref<Database> db(new Database(options, std::move(connect)));
@@ -65,7 +66,7 @@ Ref<Database> Database::open(const OpenOptions& options, BStr connect) {
   // Without SQLITE_OPEN_CREATE: a file that vanished since the test above is
   // an error, never a new empty database.
   const int flags = (options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-  const int rc = sqlite3_open_v2(utf8(options.path).c_str(), &raw, flags, nullptr);
+  const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
   db->db_.reset(raw);
   if (rc != SQLITE_OK) db->raiseLast(rc);
   sqlite3_extended_result_codes(raw, 0);

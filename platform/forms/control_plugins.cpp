@@ -46,6 +46,9 @@ struct Library {
 
 // Loads one library; returns the message of its failure, or "".
 std::string loadOne(const fs::path& file, PluginLoadReport& report) {
+  // dlopen of a FIFO or a device would wait for a writer that never comes.
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) return "it is not a regular file";
   Library lib;
   lib.handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib.handle) {

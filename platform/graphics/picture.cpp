@@ -4,12 +4,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/automation/error.h"
 #include "platform/automation/variant.h"
+#include "platform/desktop/filesystem.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/little_endian.h"
 #include "platform/graphics/units.h"
@@ -46,8 +44,6 @@ RasterImage decodeOrRaise(std::span<const uint8_t> bytes) {
   if (!image) raise(err::InvalidPicture);
   return std::move(*image);
 }
-
-std::filesystem::path toPath(std::u16string_view fileName) { return std::filesystem::path(utf8(fileName)); }
 
 }  // namespace
 
@@ -126,19 +122,10 @@ Picture LoadPicture(std::u16string_view fileName, std::optional<int32_t> size, s
                     std::optional<int32_t> x, std::optional<int32_t> y) {
   if (fileName.empty()) return Picture();
 
-  const std::filesystem::path path = toPath(fileName);
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(status)) raise(err::FileNotFound);
   // Only a regular file is read: a device or a pipe could block or never end.
-  if (!std::filesystem::is_regular_file(status)) raise(err::PathFileAccessError);
-  const auto fileSize = std::filesystem::file_size(path, ec);
-  if (ec) raise(err::PathFileAccessError);
-  if (fileSize > kMaxPictureFileBytes) raise(err::OutOfMemory);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) raise(err::PathFileAccessError);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) raise(err::PathFileAccessError);
+  const RegularFile file = openRegularFile(fileName, FileOpen::Read);
+  if (file.size() > static_cast<int64_t>(kMaxPictureFileBytes)) raise(err::OutOfMemory);
+  const std::vector<uint8_t> bytes = file.readAll(kMaxPictureFileBytes);
 
   const ImageFormat format = sniffImageFormat(bytes);
   const bool icon = format == ImageFormat::Icon || format == ImageFormat::Cursor;
@@ -176,14 +163,8 @@ void SavePicture(const Picture& picture, std::u16string_view fileName) {
   const std::vector<uint8_t> encoded = original ? std::vector<uint8_t>() : encodeBmp(picture.image());
   const std::span<const uint8_t> out = original ? bytes : std::span<const uint8_t>(encoded);
 
-  const std::filesystem::path path = toPath(fileName);
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) raise(err::PathFileAccessError);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) raise(err::PathFileAccessError);
-  file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  file.close();
-  if (!file) raise(err::PathFileAccessError);
+  // A regular file or a new one; a FIFO, a device or a socket is refused.
+  openRegularFile(fileName, FileOpen::Write).writeAll(out);
 }
 
 }  // namespace svx

@@ -1,11 +1,11 @@
 #include "platform/system/app.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
+#include "platform/desktop/filesystem.h"
 
 namespace svx {
 
@@ -54,9 +54,10 @@ void App::startLogging(BStrView logTarget, int32_t logModes) {
   const bool toFile = destination == vbLogToFile || (destination == vbLogAuto && !logTarget.empty());
   if (toFile) {
     // Opening now finds an unusable target before any event is lost to it.
-    const auto mode = (logModes & vbLogOverwrite) ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
-    std::ofstream file(utf8(logTarget), mode);
-    if (!file) raise(err::PathFileAccessError);
+    int32_t error = 0;
+    openRegularFile(fileSystemName(logTarget), (logModes & vbLogOverwrite) ? FileOpen::Write : FileOpen::Append,
+                    error);
+    if (error) raise(err::PathFileAccessError);
   }
   logMode_ = logModes;
   logPath_ = toFile ? BStr(logTarget) : BStr();
@@ -83,10 +84,11 @@ void App::logEvent(BStrView text, const Variant& eventType) {
 
 void App::write(LogRecord record) {
   if (record.destination == LogDestination::File) {
-    std::ofstream file(record.file, std::ios::out | std::ios::app);
-    file << record.line << '\n';
-    file.flush();
-    if (!file) raise(err::PathFileAccessError);
+    int32_t error = 0;
+    const RegularFile file = openRegularFile(record.file, FileOpen::Append, error);
+    if (error) raise(err::PathFileAccessError);
+    const std::string line = record.line + '\n';
+    file.writeAll({reinterpret_cast<const uint8_t*>(line.data()), line.size()});
   }
   logged_.push_back(std::move(record));
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 
 #include "core/mod_main.h"
 #include "core/write_log_line.h"
+#include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/win32.h"
 #include "platform/shell/shell.h"
@@ -114,6 +117,24 @@ TEST_F(LogFileTest, AFileThatCannotBeOpenedIsReportedAfterFiftyAttempts) {
   EXPECT_NE(n.asI4(), 0);
   EXPECT_FALSE(d.asBStr().empty());
   EXPECT_TRUE(fs::is_directory(file_));
+}
+
+// A log "file" that is a FIFO or a device fails as an open does: nothing
+// waits for a reader, nothing goes into it.
+TEST_F(LogFileTest, OnlyARegularFileIsWritten) {
+  ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+  const int reader = ::open(file_.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  Variant n, d;
+  log("x", n, d);
+  char byte;
+  EXPECT_EQ(::read(reader, &byte, 1), 0);
+  ::close(reader);
+  ASSERT_EQ(n, Variant::i4(err::PathFileAccessError));
+  EXPECT_EQ(d, Variant(u"Path/File access error"));
+  // Without a reader the open would wait for one.
+  log("x", n, d);
+  EXPECT_EQ(n, Variant::i4(err::PathFileAccessError));
 }
 
 TEST_F(LogFileTest, PathAddsNoSecondSeparator) {

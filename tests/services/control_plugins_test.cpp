@@ -1,6 +1,9 @@
 // Control plug-ins: the ProgressBar plug-in as the system builds it, and
 // libraries that fail to load or to register, which are skipped.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -59,6 +62,23 @@ TEST_F(ControlPlugins, BrokenLibrariesAreSkippedWithAMessage) {
   std::ostringstream again;
   EXPECT_TRUE(loadControlPlugins({SVX_TEST_PLUGIN_DIR}, again).loaded.empty());
   EXPECT_EQ(again.str(), "");
+}
+
+// Only regular files are loaded: dlopen of a FIFO would wait for its writer.
+TEST_F(ControlPlugins, APipeNamedLikeALibraryIsSkipped) {
+  const fs::path fifo = dir_ / "pipe.so";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Held open with more bytes in it than an ELF header, so that a loader
+  // that reads it ends.
+  const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  const std::string garbage(4096, 'x');
+  ASSERT_EQ(::write(fd, garbage.data(), garbage.size()), static_cast<ssize_t>(garbage.size()));
+  std::ostringstream errors;
+  const PluginLoadReport r = loadControlPlugins({dir_}, errors);
+  ::close(fd);
+  EXPECT_TRUE(r.loaded.empty());
+  EXPECT_NE(errors.str().find("pipe.so skipped: it is not a regular file"), std::string::npos) << errors.str();
 }
 
 TEST_F(ControlPlugins, FoldersComeFromTheEnvironmentThenBesideTheProgramThenTheInstallation) {

@@ -81,6 +81,16 @@ TEST_F(DataTest, RefusedOpensReportAndTouchNoFile) {
   EXPECT_EQ(fileBytes(file), dbBefore);
 }
 
+// A NUL would cut the name short at an existing database: refused as a bad
+// file name.
+TEST_F(DataTest, ANameWithANulIsABadFileName) {
+  DataSource d;
+  d.databaseName = utf16(file.string()) + BStr(1, u'\0') + u".old";
+  d.recordSource = u"people";
+  EXPECT_EQ(errorOf([&] { d.refresh(); }), err::BadFileNameOrNumber);
+  EXPECT_FALSE(d.database());
+}
+
 TEST_F(DataTest, ADatabaseLockedByAnotherConnectionIsRefused) {
   {
     Connection other(file);

@@ -1,7 +1,11 @@
 #include "platform/graphics/picture.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -305,6 +309,57 @@ TEST(SavePicture, ReportsNoPictureAndUnwritablePaths) {
   EXPECT_EQ(errorOf([&] { SavePicture(p, utf16((dir / "no/dir/x.bmp").string())); }), err::PathFileAccessError);
   EXPECT_EQ(errorOf([&] { SavePicture(p, utf16(dir.path().string())); }), err::PathFileAccessError);
   EXPECT_EQ(errorOf([&] { SavePicture(p, u""); }), err::PathFileAccessError);
+}
+
+// Pictures are written only to regular files (or new ones): a pipe or a
+// device fails at once, whether or not anything reads from it.
+TEST(SavePicture, WritesOnlyRegularOrNewFiles) {
+  test::TempDir dir;
+  const Picture p = Picture::fromImage(checker(2, 2));
+  const std::filesystem::path fifo = dir / "pipe.bmp";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // With a reader the pipe would take the bytes.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(errorOf([&] { SavePicture(p, utf16(fifo.string())); }), err::PathFileAccessError);
+  char byte;
+  EXPECT_EQ(::read(reader, &byte, 1), 0);  // nothing was written
+  ::close(reader);
+  // Without one the open would wait for ever.
+  EXPECT_EQ(errorOf([&] { SavePicture(p, utf16(fifo.string())); }), err::PathFileAccessError);
+  EXPECT_EQ(errorOf([&] { SavePicture(p, u"/dev/null"); }), err::PathFileAccessError);
+  const std::filesystem::path socketPath = dir / "socket.bmp";
+  const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+  ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  EXPECT_EQ(errorOf([&] { SavePicture(p, utf16(socketPath.string())); }), err::PathFileAccessError);
+  ::close(s);
+  // An existing regular file is replaced whole.
+  test::writeFile(dir / "old.bmp", std::vector<uint8_t>(5000, 'x'));
+  SavePicture(p, utf16((dir / "old.bmp").string()));
+  EXPECT_EQ(LoadPicture(utf16((dir / "old.bmp").string())).image(), p.image());
+}
+
+// A NUL inside a name would cut it short there: the name is refused and no
+// file is touched.
+TEST(SavePicture, ANameWithANulIsABadFileName) {
+  test::TempDir dir;
+  const Picture p = Picture::fromImage(checker(2, 2));
+  const BStr name = utf16((dir / "a").string()) + BStr(1, u'\0') + u"b.bmp";
+  EXPECT_EQ(errorOf([&] { SavePicture(p, name); }), err::BadFileNameOrNumber);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+  test::writeFile(dir / "a", encodePng(checker(3, 2)));
+  EXPECT_EQ(errorOf([&] { LoadPicture(name); }), err::BadFileNameOrNumber);
+}
+
+// A regular file whose read fails is error 75, as any unreadable file.
+TEST(LoadPicture, AReadThatFailsIsAPathFileAccessError) {
+  EXPECT_EQ(errorOf([] { LoadPicture(u"/proc/self/mem"); }), err::PathFileAccessError);
+  // A file of /proc says size 0 and has more: it is read to its end.
+  EXPECT_EQ(errorOf([] { LoadPicture(u"/proc/self/status"); }), err::InvalidPicture);
 }
 
 }  // namespace

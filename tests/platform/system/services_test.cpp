@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -240,6 +243,26 @@ TEST_F(ServicesTest, StartLoggingToAFileAppendsOverwritesAndAddsThreadIds) {
   a.startLogging(u"", vbLogOff);
   a.logEvent(u"lost on purpose");
   EXPECT_EQ(a.loggedEvents().size(), 2u);
+  EXPECT_EQ(a.logPath(), u"");
+  std::filesystem::remove_all(dir);
+}
+
+// The application log goes only to a regular file: a FIFO is refused at
+// once, and a name with a NUL is a bad file name.
+TEST_F(ServicesTest, StartLoggingTakesOnlyRegularFilesByTheirWholeName) {
+  const auto dir = std::filesystem::temp_directory_path() / ("svx-services-fifo-" + std::to_string(GetCurrentProcessId()));
+  std::filesystem::create_directories(dir);
+  const auto fifo = dir / "app.log";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  App& a = app();
+  ASSERT_EQ(errorOf([&] { a.startLogging(utf16(fifo.string()), vbLogToFile); }), 75);
+  ::close(reader);
+  EXPECT_EQ(errorOf([&] { a.startLogging(utf16(fifo.string()), vbLogToFile); }), 75);
+  const BStr cut = utf16((dir / "x").string()) + BStr(1, u'\0') + u".log";
+  EXPECT_EQ(errorOf([&] { a.startLogging(cut, vbLogToFile); }), 52);
+  EXPECT_FALSE(std::filesystem::exists(dir / "x"));
   EXPECT_EQ(a.logPath(), u"");
   std::filesystem::remove_all(dir);
 }
