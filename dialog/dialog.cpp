@@ -51,7 +51,8 @@ template <class F>
 Variant withErrorBox(std::u16string_view leadIn, F&& body) {
   try {
     return std::forward<F>(body)();
-  } catch (const RuntimeError& e) {
+  } catch (...) {
+    const RuntimeError e = caughtError();
     const BStr text = BStr(leadIn) + u"\r\n" + e.description() + u" (" + utf16(std::to_string(e.number())) + u")";
     ignoreErrors([&] { MsgBox(Variant(text), Variant::i4(vbSystemModal | vbExclamation), Variant(u"Error!")); });
     return {};
@@ -66,7 +67,8 @@ void withHandlerReport(const Args& a, F&& body) {
   ClearErrorParameters(out.number, out.description);
   try {
     std::forward<F>(body)();
-  } catch (const RuntimeError& e) {
+  } catch (...) {
+    const RuntimeError e = caughtError();
     reportError(out, e.number(), e.description());
   }
 }
@@ -258,13 +260,7 @@ Variant Dialog::forward(BStrView formMember, bool clearErrors, const Args& a, st
   const MemberInfo* member = found ? found->find(form->classInfo(), formMember, InvokeKind::Method)
                                    : form->classInfo().find(formMember, InvokeKind::Method);
   if (!member) raise(err::MemberNotSupported);
-  if (found) return invokeMemberByRef(*form, *member, targets);
-  // As a call by name: a failed allocation is "Out of memory".
-  try {
-    return invokeMemberByRef(*form, *member, targets);
-  } catch (const std::bad_alloc&) {
-    raise(err::OutOfMemory);
-  }
+  return invokeMemberByRef(*form, *member, targets);
 }
 
 // ---------------------------------------------------------------------------

@@ -54,7 +54,8 @@ inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member 
 inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target -> its bound members
 
 // Thrown by native bodies: the script error to throw is already on the stack.
-struct JsPending {};
+// It passes every member's error guard.
+struct JsPending : ScriptUnwind {};
 // An automation error to whose report the host adds what it knows: the
 // member or ProgID that was not found and the nearest existing name. The
 // script sees the number and the description unchanged.
@@ -67,7 +68,7 @@ class NotFoundError : public RuntimeError {
   BStr detail_;
 };
 // WScript.Quit: unwinds to the top of the script (also out of an event raise).
-struct ScriptQuit {};
+struct ScriptQuit : ScriptUnwind {};
 
 class Engine;
 

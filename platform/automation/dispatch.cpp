@@ -164,6 +164,18 @@ const EventInfo* ClassInfo::findEvent(BStrView name) const {
 
 namespace {
 
+// Every call of a member passes here: whatever the member throws reaches its
+// caller as a runtime error ("Out of memory", "Automation error").
+Variant callMember(Object& self, const MemberInfo& m, const Args& a) {
+  try {
+    return m.call(self, a);
+  } catch (const RuntimeError&) {
+    throw;
+  } catch (...) {
+    throw caughtError();
+  }
+}
+
 // The bound arguments' own Variants: on the stack for the common counts,
 // constructed only as far as they are used.
 class BoundValues {
@@ -220,7 +232,7 @@ Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
       slots[i] = a->isByRef() ? values.hold(a->value()) : values.hold(*a);  // a typed reference is read
     }
   }
-  return m.call(self, Args(std::span<Variant*>(slots, n)));
+  return callMember(self, m, Args(std::span<Variant*>(slots, n)));
 }
 
 }  // namespace
@@ -228,7 +240,7 @@ Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
   if (m.params.empty()) {
     if (!args.empty()) raise(err::WrongNumberOfArguments);
-    return m.call(self, Args({}));
+    return callMember(self, m, Args({}));
   }
   return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; });
 }

@@ -1,6 +1,12 @@
 #include "platform/automation/error.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <typeinfo>
 #include <array>
 #include <string_view>
 
@@ -49,6 +55,7 @@ constexpr std::array standardErrors = {
     StandardError{err::ObjectRequired, u"Object required"},
     StandardError{err::CannotCreateObject, u"ActiveX component can't create object"},
     StandardError{err::MemberNotSupported, u"Object doesn't support this property or method"},
+    StandardError{err::AutomationError, u"Automation error"},
     StandardError{err::NamedArgumentNotFound, u"Named argument not found"},
     StandardError{err::ArgumentNotOptional, u"Argument not optional"},
     StandardError{err::WrongNumberOfArguments, u"Wrong number of arguments or invalid property assignment"},
@@ -89,6 +96,49 @@ RuntimeError::RuntimeError(int32_t number) : RuntimeError(number, standardDescri
   if (description_.empty()) {
     description_ = BStr(applicationDefined);
     what_ = whatText(number_, description_);
+  }
+}
+
+namespace {
+
+// A type's name as written in the source, where the ABI can tell it.
+std::string typeName(const std::type_info* type) {
+  if (!type) return "unknown type";
+  int status = 0;
+  const std::unique_ptr<char, decltype(&std::free)> readable(abi::__cxa_demangle(type->name(), nullptr, nullptr, &status),
+                                                             &std::free);
+  return status == 0 && readable ? std::string(readable.get()) : std::string(type->name());
+}
+
+// "Automation error: " and the exception's text, then its type when the
+// text is not just that.
+RuntimeError automationError(const std::string& what, const std::type_info* type) {
+  const std::string name = typeName(type);
+  std::string text = "Automation error: ";
+  if (what.empty() || what == name)
+    text += "an exception of type " + name;
+  else
+    text += what + " (" + name + ")";
+  return RuntimeError(err::AutomationError, BStr(utf16(text)));
+}
+
+}  // namespace
+
+RuntimeError caughtError() {
+  try {
+    throw;
+  } catch (const RuntimeError& e) {
+    return e;
+  } catch (const ScriptUnwind&) {
+    throw;
+  } catch (abi::__forced_unwind&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return RuntimeError(err::OutOfMemory);
+  } catch (const std::exception& e) {
+    return automationError(e.what(), &typeid(e));
+  } catch (...) {
+    return automationError("", abi::__cxa_current_exception_type());
   }
 }
 

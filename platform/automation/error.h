@@ -42,6 +42,7 @@ inline constexpr int32_t CannotMoveOrSizeMinimized = 384;
 inline constexpr int32_t FormAlreadyDisplayed = 400;
 inline constexpr int32_t CannotShowNonModalWhenModal = 401;
 inline constexpr int32_t ObjectRequired = 424;
+inline constexpr int32_t AutomationError = 440;
 inline constexpr int32_t CannotCreateObject = 429;
 inline constexpr int32_t MemberNotSupported = 438;
 inline constexpr int32_t NamedArgumentNotFound = 448;
@@ -74,6 +75,16 @@ class RuntimeError : public std::exception {
   std::string what_;
 };
 
+// An exception that is no member's error: it ends the script (the host's
+// quit, or an error its event function threw) and passes every error guard.
+struct ScriptUnwind {};
+
+// The exception being handled, as a runtime error: a RuntimeError as it is,
+// a failed allocation "Out of memory" (7), any other exception "Automation
+// error" (440) naming it ("Automation error: <what> (<type>)"). A
+// ScriptUnwind is thrown on. Only for use inside a catch block.
+RuntimeError caughtError();
+
 [[noreturn]] void raise(int32_t number);
 [[noreturn]] void raise(int32_t number, BStr description);
 // Error 340 for a control-array element.
@@ -95,8 +106,8 @@ class ErrState {
   }
   void set(const RuntimeError& e) { set(e.number(), e.description()); }
 
-  // Continue mode for one step: runs `step`; a RuntimeError it raises becomes
-  // the pending error and false is returned; the caller goes on either way.
+  // Continue mode for one step: runs `step`; an error it raises becomes the
+  // pending error and false is returned; the caller goes on either way.
   template <class F>
   bool attempt(F&& step) {
     try {
@@ -104,8 +115,8 @@ class ErrState {
       return true;
     } catch (const RuntimeError& e) {
       set(e);
-    } catch (const std::bad_alloc&) {
-      set(RuntimeError(err::OutOfMemory));
+    } catch (...) {
+      set(caughtError());
     }
     return false;
   }
@@ -131,10 +142,11 @@ struct ErrorOut {
   void reportPendingOrClear(ErrState& e) const;
 };
 
-// A failed allocation is the runtime's "Out of memory" (7) in every mode.
+// Every mode takes any exception as an error (caughtError): a failed
+// allocation is "Out of memory" (7), a foreign exception "Automation error".
 
-// Report mode: runs `steps`; the first RuntimeError ends them and is written
-// into `out` (number as VT_I4 and description). Returns whether all steps ran.
+// Report mode: runs `steps`; the first error ends them and is written into
+// `out` (number as VT_I4 and description). Returns whether all steps ran.
 template <class F>
 bool reportMode(const ErrorOut& out, F&& steps) {
   try {
@@ -142,8 +154,8 @@ bool reportMode(const ErrorOut& out, F&& steps) {
     return true;
   } catch (const RuntimeError& e) {
     out.report(e);
-  } catch (const std::bad_alloc&) {
-    out.report(RuntimeError(err::OutOfMemory));
+  } catch (...) {
+    out.report(caughtError());
   }
   return false;
 }
@@ -155,7 +167,8 @@ bool ignoreErrors(F&& step) {
     std::forward<F>(step)();
     return true;
   } catch (const RuntimeError&) {
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
+    (void)caughtError();
   }
   return false;
 }

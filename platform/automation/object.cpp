@@ -41,23 +41,10 @@ std::shared_ptr<Object::WeakLink> Object::weakLink() {
   return weak_;
 }
 
-namespace {
-
-// A member whose allocation fails raises "Out of memory" (7) to its caller.
-Variant invokeChecked(Object& self, const MemberInfo& m, std::span<Variant> args) {
-  try {
-    return invokeMember(self, m, args);
-  } catch (const std::bad_alloc&) {
-    raise(err::OutOfMemory);
-  }
-}
-
-}  // namespace
-
 Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args) {
   const MemberInfo* m = classInfo().find(name, kind);
   if (!m) raise(err::MemberNotSupported);
-  return invokeChecked(*this, *m, args);
+  return invokeMember(*this, *m, args);
 }
 
 Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args,
@@ -77,7 +64,7 @@ Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Vari
 Variant Object::invoke(int32_t dispid, InvokeKind kind, std::span<Variant> args) {
   const MemberInfo* m = classInfo().find(dispid, kind);
   if (!m) raise(err::MemberNotSupported);
-  return invokeChecked(*this, *m, args);
+  return invokeMember(*this, *m, args);
 }
 
 int32_t Object::dispidOf(std::u16string_view name) const { return classInfo().dispidOf(name); }

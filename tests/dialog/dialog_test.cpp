@@ -303,6 +303,25 @@ TEST_F(DialogTest, PropertyLetFailureShowsOneErrorBox) {
   EXPECT_EQ(errorBoxes().size(), 2u);
 }
 
+// An exception that is no runtime error is reported in the member's own
+// way, as "Automation error" naming it: in the error box, in the
+// out-parameters.
+TEST_F(DialogTest, AForeignExceptionIsReportedInTheMembersOwnWay) {
+  create();
+  form().foreignFailure = true;
+  let(u"Height", Variant(100));
+  const auto boxes = errorBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].prompt, u"The Height property has generated the following error: \r\n"
+                             u"Automation error: height refused (std::runtime_error) (440)");
+
+  form().onShowModal = [] { throw std::out_of_range("no such window"); };
+  Variant n = u"x", d = 1;
+  call(u"ShowModal", {Variant::byRef(n), Variant::byRef(d)});
+  EXPECT_EQ(n, Variant::i4(err::AutomationError));
+  EXPECT_EQ(d, Variant(u"Automation error: no such window (std::out_of_range)"));
+}
+
 TEST_F(DialogTest, CaptionIsSetOnceAndReadBackFromItsOwnCopy) {
   create();
   let(u"Caption", Variant(u"First"));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <memory>
 #include <vector>
 
@@ -114,6 +115,7 @@ class FakeFormApi : public DialogFormApi {
   float height() override { return height_; }
   void setHeight(float v) override {
     if (minimised) raise(err::CannotMoveOrSizeMinimized);
+    if (foreignFailure) throw std::runtime_error("height refused");
     height_ = v;
   }
   float scaleWidth() override { return width_ - 120; }
@@ -123,6 +125,7 @@ class FakeFormApi : public DialogFormApi {
   int showModalCalls = 0, hideCalls = 0, unloadCalls = 0, captionSets = 0;
   int32_t showModalError = 0;
   bool minimised = false;
+  bool foreignFailure = false;  // setHeight throws an exception of no runtime error
   std::function<void()> onShowModal;
 
  private:

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "core/write_log_line.h"
 #include "platform/automation/class_registry.h"
@@ -100,6 +101,8 @@ void registerFakes() {
                           [](const std::optional<BStr>&) { raise(err::KeyAlreadyInLicenses); }});
     registerControlClass({u"Test.RefusedLicence", fake, std::nullopt,
                           [](const std::optional<BStr>&) { raise(err::PermissionDenied, u"licence refused"); }});
+    registerControlClass({u"Test.ThrowingFactory", []() -> ObjectRef { throw std::runtime_error("factory exploded"); },
+                          std::nullopt, nullptr});
     return true;
   }();
   (void)done;
@@ -242,6 +245,8 @@ TEST_F(HostedControls, FailedCreationsLeaveTheCounter) {
       {u"Sorvanelix.SampleLicensedControl", Variant::null(), err::ClassNotLicensed},
       {u"Test.RefusedLicence", Variant::missing(), err::PermissionDenied},
       {u"Sorvanelix.Dialog", Variant::missing(), err::CannotCreateObject},
+      // A factory's own exception is reported like any error, naming it.
+      {u"Test.ThrowingFactory", Variant::missing(), err::AutomationError},
   };
   for (bool events : {false, true})
     for (const Case& c : cases) {
@@ -251,6 +256,9 @@ TEST_F(HostedControls, FailedCreationsLeaveTheCounter) {
       const Variant r = add(events, Variant(c.progId), o);
       EXPECT_TRUE(r.isEmpty());
       EXPECT_EQ(errNumber, Variant(c.error));
+      if (c.error == err::AutomationError) {
+        EXPECT_EQ(errDescription, Variant(u"Automation error: factory exploded (std::runtime_error)"));
+      }
     }
   const Variant nullId = add(false, Variant::null());
   EXPECT_TRUE(nullId.isEmpty());

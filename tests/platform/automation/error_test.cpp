@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "platform/automation/dispatch.h"
@@ -193,6 +194,61 @@ TEST(Error, AFailedAllocationIsOutOfMemory) {
   } catch (const RuntimeError& error) {
     EXPECT_EQ(error.number(), err::OutOfMemory);
   }
+}
+
+// Any other exception is "Automation error" (440) naming it, in every mode
+// and at the call; an exception that ends the script passes them all.
+TEST(Error, AForeignExceptionIsAnAutomationErrorNamingIt) {
+  struct Thrower {
+    int kind;
+    void operator()() const {
+      if (kind == 0) throw std::runtime_error("factory exploded");
+      throw 42;
+    }
+  };
+  const std::pair<Thrower, const char16_t*> cases[] = {
+      {Thrower{0}, u"Automation error: factory exploded (std::runtime_error)"},
+      {Thrower{1}, u"Automation error: an exception of type int"},
+  };
+  for (const auto& [thrower, text] : cases) {
+    SCOPED_TRACE(utf8(text));
+    Variant n, d;
+    EXPECT_FALSE(reportMode(ErrorOut{n, d}, thrower));
+    EXPECT_EQ(n, Variant(err::AutomationError));
+    EXPECT_EQ(d.asBStr(), text);
+    ErrState e;
+    EXPECT_FALSE(e.attempt(thrower));
+    EXPECT_EQ(e.number(), err::AutomationError);
+    EXPECT_EQ(e.description(), text);
+    EXPECT_FALSE(ignoreErrors(thrower));
+  }
+
+  struct Faulty : Object {
+    const ClassInfo& classInfo() const override {
+      static const ClassInfo ci =
+          ClassInfo(u"Faulty").member(u"Fail", InvokeKind::Method, {}, [](Object&, const Args&) -> Variant {
+            throw std::logic_error("broken");
+          });
+      return ci;
+    }
+  };
+  auto faulty = makeRef<Faulty>();
+  try {
+    faulty->invoke(u"Fail", InvokeKind::Method, {});
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.number(), err::AutomationError);
+    EXPECT_EQ(error.description(), u"Automation error: broken (std::logic_error)");
+  }
+
+  struct Quit : ScriptUnwind {};
+  Variant n, d;
+  ErrState e;
+  EXPECT_THROW(reportMode(ErrorOut{n, d}, [] { throw Quit{}; }), Quit);
+  EXPECT_THROW(e.attempt([] { throw Quit{}; }), Quit);
+  EXPECT_THROW(ignoreErrors([] { throw Quit{}; }), Quit);
+  EXPECT_FALSE(e.pending());
+  EXPECT_TRUE(n.isEmpty());
 }
 
 }  // namespace
