@@ -66,6 +66,14 @@ void PaintPictureAbsolute(DrawSurface& s, Variant& byteStdPictureArray, Variant&
                           Variant& sngWidth1, Variant& sngHeight1, Variant& sngX2, Variant& sngY2,
                           Variant& sngWidth2, Variant& sngHeight2, Variant& lngOpcode, Variant& ErrNumber,
                           Variant& ErrDescription) {
+  PaintPictureAbsolute([&s]() -> DrawSurface& { return s; }, byteStdPictureArray, sngX1, sngY1, sngWidth1,
+                       sngHeight1, sngX2, sngY2, sngWidth2, sngHeight2, lngOpcode, ErrNumber, ErrDescription);
+}
+
+void PaintPictureAbsolute(const std::function<DrawSurface&()>& target, Variant& byteStdPictureArray,
+                          Variant& sngX1, Variant& sngY1, Variant& sngWidth1, Variant& sngHeight1, Variant& sngX2,
+                          Variant& sngY2, Variant& sngWidth2, Variant& sngHeight2, Variant& lngOpcode,
+                          Variant& ErrNumber, Variant& ErrDescription) {
   drawMember(ErrNumber, ErrDescription, [&] {
     if (!byteStdPictureArray.isArray()) {
       // The system's own number, stored as an Integer.
@@ -74,6 +82,7 @@ void PaintPictureAbsolute(DrawSurface& s, Variant& byteStdPictureArray, Variant&
       return;
     }
     const Picture picture = ByteArrayToPicture(ByteArrayIntake(byteStdPictureArray));
+    DrawSurface& s = target();
     const double x1 = toR4(sngX1), y1 = toR4(sngY1);
     const auto on = cascade<7>({&sngWidth1, &sngHeight1, &sngX2, &sngY2, &sngWidth2, &sngHeight2, &lngOpcode});
     std::array<std::optional<double>, 6> v;

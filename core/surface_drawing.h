@@ -4,6 +4,8 @@
 // missing one; errors go to the out-parameters and nothing is raised.
 #pragma once
 
+#include <functional>
+
 #include "platform/automation/variant.h"
 #include "platform/graphics/draw_surface.h"
 
@@ -22,6 +24,12 @@ enum class BoxColour { ForeColorWhenMissing, Required };
 void LineAbsolute(DrawSurface& s, Variant& sngX1, Variant& sngY1, Variant& sngX2, Variant& sngY2,
                   Variant& lngOLEColor, Variant& boolBox, Variant& boolFill, Variant& ErrNumber,
                   Variant& ErrDescription, BoxColour boxColour = BoxColour::ForeColorWhenMissing);
+// The picture first (the -300 check, then the bytes), then the surface:
+// `target` is asked for it only once the picture is built.
+void PaintPictureAbsolute(const std::function<DrawSurface&()>& target, Variant& byteStdPictureArray,
+                          Variant& sngX1, Variant& sngY1, Variant& sngWidth1, Variant& sngHeight1, Variant& sngX2,
+                          Variant& sngY2, Variant& sngWidth2, Variant& sngHeight2, Variant& lngOpcode,
+                          Variant& ErrNumber, Variant& ErrDescription);
 void PaintPictureAbsolute(DrawSurface& s, Variant& byteStdPictureArray, Variant& sngX1, Variant& sngY1,
                           Variant& sngWidth1, Variant& sngHeight1, Variant& sngX2, Variant& sngY2,
                           Variant& sngWidth2, Variant& sngHeight2, Variant& lngOpcode, Variant& ErrNumber,

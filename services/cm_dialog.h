@@ -25,7 +25,8 @@ class CMDialog {
   int32_t SaveFileDialog(int32_t lngFormHwnd, int32_t lngAppInstance, const BStr& strInitDir,
                          const BStr& strFileFilter, const BStr& strDialogTitle);
 
-  // The buffers' sizes in characters, the terminating NUL included.
+  // The buffers' sizes in characters, the terminating NUL included; each
+  // takes kMaxFile characters before it.
   static constexpr uint32_t kFileBuffer = 257;
   static constexpr uint32_t kMaxFile = kFileBuffer - 1;
 

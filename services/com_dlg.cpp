@@ -99,9 +99,10 @@ BStr ComDlg::ShowFileDialog(bool bOpen, const Variant& hWnd) {
   ofn_.nMaxFile = (ofn_.Flags & OFN_ALLOWMULTISELECT) != 0 ? kMultiSelectBuffer : kSingleBuffer;
   if (file_.size() > ofn_.nMaxFile - 1) raise(err::InvalidProcedureCall);
   file_.resize(ofn_.nMaxFile - 1, u'\0');
+  // The platform writes up to nMaxFile characters and a NUL after them.
   std::vector<char16_t> file(file_.begin(), file_.end());
-  file.push_back(u'\0');
-  std::vector<char16_t> title(kSingleBuffer, u'\0');
+  file.resize(ofn_.nMaxFile + std::size_t{1}, u'\0');
+  std::vector<char16_t> title(kSingleBuffer + std::size_t{1}, u'\0');
   ofn_.lpstrFile = file.data();
   ofn_.nMaxFileTitle = kSingleBuffer;
   ofn_.lpstrFileTitle = title.data();
@@ -121,7 +122,7 @@ BStr ComDlg::ShowFileDialog(bool bOpen, const Variant& hWnd) {
     }
   } detach{ofn_};
   const BOOL r = bOpen ? GetOpenFileNameW(&ofn_) : GetSaveFileNameW(&ofn_);
-  file_.assign(file.data(), ofn_.nMaxFile - 1);
+  file_.assign(file.data(), file[ofn_.nMaxFile - 1] != u'\0' ? ofn_.nMaxFile : ofn_.nMaxFile - 1);
   const BStr result = r == 0 ? BStr(u"0") : BStr(u"1");
   if (r == 0) return result;
 

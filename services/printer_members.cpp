@@ -89,16 +89,11 @@ Variant PrinterLineAbsolute(Object&, const Args& a) {
 }
 
 Variant PrinterPaintPicture(Object&, const Args& a) {
-  // The -300 check comes first: there is nothing to probe before it.
-  if (!a[0].isArray()) {
-    const ErrorOut out{a[10], a[11]};
-    ignoreErrors([&] { out.clear(); });
-    reportOwn(out, static_cast<int16_t>(kErrNotAByteArray), kNotAByteArrayMessage);
-    return {};
-  }
-  return onPrinter<10>(a, [&](DrawSurface& s) {
-    PaintPictureAbsolute(s, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11]);
-  });
+  // The -300 check, then the picture, then the printer: bytes that are no
+  // picture report the picture's error also where no printer is installed.
+  PaintPictureAbsolute([]() -> DrawSurface& { return currentPrinter()->surface(); }, a[0], a[1], a[2], a[3], a[4],
+                       a[5], a[6], a[7], a[8], a[9], a[10], a[11]);
+  return {};
 }
 
 Variant PrinterPSetAbsolute(Object&, const Args& a) {

@@ -409,8 +409,9 @@ class FileDialogWindow : public CommonDialogWindow {
       }
       text.push_back(u'\0');
     }
-    const bool titleFits = !ofn_.lpstrFileTitle || title.size() + 1 <= ofn_.nMaxFileTitle;
-    if (text.size() > ofn_.nMaxFile || text.size() > 0xFFFF || !titleFits) {
+    // Each buffer takes its nMaxFile characters and the NUL after them.
+    const bool titleFits = !ofn_.lpstrFileTitle || title.size() <= ofn_.nMaxFileTitle;
+    if (text.size() > ofn_.nMaxFile + std::size_t{1} || text.size() > 0xFFFF || !titleFits) {
       s.extendedError = FNERR_BUFFERTOOSMALL;
       end(false);
       return;
@@ -480,7 +481,7 @@ BOOL FileDialogProvider::run(FileDialogKind kind, OPENFILENAMEW& ofn) {
     SetCommDlgExtendedError(CDERR_DIALOGFAILURE);
     return 0;
   }
-  const std::optional<std::u16string> initialFile = bufferText(ofn.lpstrFile, ofn.nMaxFile);
+  const std::optional<std::u16string> initialFile = bufferText(ofn.lpstrFile, ofn.nMaxFile + 1);
   if (!initialFile) {
     SetCommDlgExtendedError(FNERR_INVALIDFILENAME);
     return 0;

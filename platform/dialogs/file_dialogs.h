@@ -66,9 +66,11 @@ struct OPENFILENAMEW {
   DWORD nMaxCustFilter = 0;
   DWORD nFilterIndex = 0;        // from 1; the entry chosen comes back
   char16_t* lpstrFile = nullptr;  // initial file name in, the result out
+  // The characters a buffer holds before its terminating NUL: the buffer is
+  // one longer.
   DWORD nMaxFile = 0;
   char16_t* lpstrFileTitle = nullptr;
-  DWORD nMaxFileTitle = 0;
+  DWORD nMaxFileTitle = 0;  // as nMaxFile
   const char16_t* lpstrInitialDir = nullptr;
   const char16_t* lpstrTitle = nullptr;
   DWORD Flags = 0;
@@ -150,7 +152,7 @@ FileDialogProvider& fileDialogs();
 // Nonzero when the user chose a file (the structure then holds it), 0 when
 // cancelled or failed (CommDlgExtendedError tells which). A null structure,
 // a bad lStructSize, no file buffer, an initial file name without its NUL
-// inside nMaxFile, or an owner that is not a window fail without a dialog.
+// within nMaxFile + 1, or an owner that is not a window fail without a dialog.
 BOOL GetOpenFileNameW(OPENFILENAMEW* ofn);
 BOOL GetSaveFileNameW(OPENFILENAMEW* ofn);
 

@@ -139,12 +139,13 @@ TEST_F(FileDialog, SaveTakesANewFileAndTheDefaultTitle) {
   EXPECT_FALSE(fs::exists(dir / "new.txt"));  // the dialog only names it
 }
 
+// The buffer holds 256 characters and the terminating NUL: a longer path fails.
 TEST_F(FileDialog, PathsThatDoNotFitTheBufferFailWithBufferTooSmall) {
   struct Case {
     size_t length;
     bool fits;
   };
-  for (const Case c : {Case{255, true}, Case{256, false}, Case{300, false}, Case{1000, false}}) {
+  for (const Case c : {Case{255, true}, Case{256, true}, Case{257, false}, Case{300, false}, Case{1000, false}}) {
     BStr p = utf16(dir.string()) + u"/";
     p += BStr(c.length - p.size(), u'n');
     fileDialogs().queueAnswer(K::Save, p);
@@ -410,9 +411,25 @@ TEST_F(ComDlgDialogs, RootFolderPathsAndAReusedObject) {
   EXPECT_THROW(d.ShowOpen(), RuntimeError);
 }
 
+// The platform fills up to nMaxFile characters and the NUL after them: a
+// path of the whole length stays whole in the buffer, one longer does not
+// fit.
+TEST_F(ComDlgDialogs, APathOfTheWholeBufferStaysWhole) {
+  for (const size_t length : {size_t{261}, size_t{262}}) {
+    BStr p = utf16(dir.string()) + u"/";
+    p += BStr(length - p.size(), u'n');
+    ComDlg d;
+    fileDialogs().queueAnswer(K::Save, p);
+    EXPECT_EQ(d.ShowSave(), length == 261) << length;
+    if (length == 261) {
+      EXPECT_EQ(d.fileBuffer(), p);
+    }
+  }
+}
+
 TEST(OpenFileNameW, RefusesBadStructures) {
   desktop().reset();
-  std::vector<char16_t> file(10, u'x');
+  std::vector<char16_t> file(11, u'x');
   OPENFILENAMEW ofn;
   EXPECT_EQ(GetOpenFileNameW(&ofn), 0);
   EXPECT_EQ(CommDlgExtendedError(), CDERR_STRUCTSIZE);
@@ -420,7 +437,7 @@ TEST(OpenFileNameW, RefusesBadStructures) {
   EXPECT_EQ(GetOpenFileNameW(&ofn), 0);
   EXPECT_EQ(CommDlgExtendedError(), CDERR_INITIALIZATION);
   ofn.lpstrFile = file.data();
-  ofn.nMaxFile = 10;  // no NUL inside
+  ofn.nMaxFile = 10;  // no NUL within the 10 characters and the one after
   EXPECT_EQ(GetSaveFileNameW(&ofn), 0);
   EXPECT_EQ(CommDlgExtendedError(), FNERR_INVALIDFILENAME);
   EXPECT_EQ(GetSaveFileNameW(nullptr), 0);

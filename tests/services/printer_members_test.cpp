@@ -149,6 +149,17 @@ TEST_F(PrinterMembers, WithoutPrintersTheMembersNeedingOneReportTheLayersError) 
   Variant number(3), x(0), y(0);
   member(u"PrinterPaintPicture", {&number, &x, &y, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
   expectOwn(-300, u"The actual value for the byteStdPictureArray parameter is not an array of bytes!");
+  // Then the picture: its own error before the printer's.
+  const std::pair<Variant, int32_t> pictures[] = {
+      {Variant(SafeArray::bytes(std::vector<uint8_t>{1, 2, 3})), err::InvalidPicture},
+      {Variant(SafeArray::variants({Variant(u"x")})), err::TypeMismatch},
+      {Variant(SafeArray(VT_UI1, {{0, 0}})), err::SubscriptOutOfRange},
+      {Variant(SafeArray::bytes(encodePng(RasterImage(2, 2)))), kNoPrinterError},
+  };
+  for (auto [bytes, error] : pictures) {
+    member(u"PrinterPaintPicture", {&bytes, &x, &y, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr});
+    expectRuntime(error);
+  }
 }
 
 TEST_F(PrinterMembers, TabbedTextChecksTheArrayBeforePrinting) {
