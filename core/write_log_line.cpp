@@ -15,8 +15,8 @@
 #include "core/mod_main.h"
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
-#include "platform/desktop/filesystem.h"
 #include "platform/desktop/win32.h"
+#include "platform/files/regular_file.h"
 #include "platform/shell/shell.h"
 #include "platform/system/app.h"
 

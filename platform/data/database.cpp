@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "platform/automation/coerce.h"
-#include "platform/desktop/filesystem.h"
+#include "platform/files/regular_file.h"
 
 namespace svx::data {
 

@@ -7,7 +7,7 @@
 
 #include "platform/automation/error.h"
 #include "platform/automation/variant.h"
-#include "platform/desktop/filesystem.h"
+#include "platform/files/regular_file.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/little_endian.h"
 #include "platform/graphics/units.h"

@@ -5,7 +5,7 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
-#include "platform/desktop/filesystem.h"
+#include "platform/files/regular_file.h"
 
 namespace svx {
 
