@@ -60,6 +60,7 @@ void Control::requireFocusAttributes() const {
 void Control::setEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
+  if (!enabled) cancelPress();
   if (hwnd_) EnableWindow(hwnd_, enabled ? 1 : 0);
   Form* f = form();
   if (!enabled && f && f->activeControl() == this) f->active_ = WeakRef<Control>();
@@ -68,6 +69,7 @@ void Control::setEnabled(bool enabled) {
 void Control::setVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
+  if (!visible) cancelPress();
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
   Form* f = form();
   if (!visible && f && f->activeControl() == this) f->active_ = WeakRef<Control>();

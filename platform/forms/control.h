@@ -186,6 +186,17 @@ class Control : public Object {
   virtual void pressAt(double /*x*/, double /*y*/, int16_t /*shift*/) {}
   // The pointer moved to (x, y) with the left button held since pressAt.
   virtual void dragTo(double /*x*/, double /*y*/) {}
+  // The left button released after pressAt (the control's coordinates),
+  // before any Click.
+  virtual void releaseAt(double /*x*/, double /*y*/) {}
+  // The press ended without a release: the pointer owner was dropped (its
+  // window hidden, destroyed, disabled or blocked by a modal window; the
+  // control hidden, disabled or unloaded; the focus moved away).
+  virtual void cancelPress() {}
+  // Whether a point lies on the control's frame (the scroll bars of a list
+  // or text box): a press there goes to pressAt, dragTo and releaseAt alone,
+  // without mouse events, a change of focus, a double click or a Click.
+  virtual bool nonClientAt(double /*x*/, double /*y*/) const { return false; }
   // The second press of a double click at a point.
   virtual void doublePressAt(double /*x*/, double /*y*/) {}
   // A press of the middle button at a point, after the focus change (a text

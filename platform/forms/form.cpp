@@ -364,6 +364,7 @@ void Form::attach(Control& c) {
 }
 
 void Form::detach(Control& c) {
+  c.cancelPress();
   zOrder_.erase(std::remove(zOrder_.begin(), zOrder_.end(), &c), zOrder_.end());
   tabOrder_.erase(std::remove(tabOrder_.begin(), tabOrder_.end(), &c), tabOrder_.end());
   if (active_.get() == &c) active_ = WeakRef<Control>();

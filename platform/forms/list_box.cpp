@@ -96,11 +96,12 @@ void ListBox::setTopIndex(int16_t v) {
   topIndex_ = v;
 }
 
-int16_t ListBox::visibleRows() const {
-  const int lineHeight = std::max(1, fontLineHeight(font()));
-  const double inner = std::lround(twipsToPixels(height_)) - 2 - (hasHorizontalScrollBar() ? 16 : 0);
-  return static_cast<int16_t>(std::max(1, static_cast<int>(inner) / lineHeight));
+ListBoxLayout ListBox::layout() const {
+  return listBoxLayout(twipsToRoundedPixels(width_), twipsToRoundedPixels(height_), fontLineHeight(font()),
+                       listCount(), topIndex_, horizontalExtent_, scrollLeft_);
 }
+
+int16_t ListBox::visibleRows() const { return static_cast<int16_t>(layout().visibleRows); }
 
 int16_t ListBox::itemAt(double y) const {
   const int lineHeight = std::max(1, fontLineHeight(font()));
@@ -111,10 +112,11 @@ int16_t ListBox::itemAt(double y) const {
 }
 
 void ListBox::pressAt(double x, double y, int16_t) {
+  if (press_.pressAt(*this, *this, x, y)) return;
   const int16_t item = itemAt(y);
   if (item < 0) return;
   if (p_.style == 1) {
-    if (twipsToPixels(x) < 2 + 13 + 2) setSelected(item, !selected(item));
+    if (twipsToPixels(x) + scrollLeft() < 2 + 13 + 2) setSelected(item, !selected(item));
     if (loaded()) setListIndex(item);
   } else if (p_.multiSelect != 0) {
     setSelected(item, !selected(item));
@@ -122,6 +124,45 @@ void ListBox::pressAt(double x, double y, int16_t) {
     setListIndex(item);
   }
 }
+
+void ListBox::dragTo(double x, double y) { press_.dragTo(x, y); }
+void ListBox::releaseAt(double, double) { press_.release(); }
+void ListBox::cancelPress() { press_.cancel(); }
+bool ListBox::nonClientAt(double x, double y) const { return ScrollPress::onBar(*this, x, y); }
+
+std::optional<ScrollBarBox> ListBox::scrollBarBox(Bar bar) const {
+  ListBoxLayout l = layout();
+  auto& box = bar == Vertical ? l.vertical : l.horizontal;
+  if (box) box->enabled = enabledOnForm();
+  return box;
+}
+
+void ListBox::scrollTo(Bar bar, int value) {
+  const auto box = scrollBarBox(bar);
+  if (!box) return;
+  value = std::clamp(value, box->min, box->max);
+  if (value == box->value) return;
+  if (bar == Vertical) topIndex_ = static_cast<int16_t>(value);
+  else scrollLeft_ = value;
+  fire(ControlEvent::Scroll);
+}
+
+void ListBox::scrollStep(Bar bar, ScrollPart part) {
+  const auto box = scrollBarBox(bar);
+  if (!box) return;
+  // A row, or an average character across; a page is what the box shows.
+  const int arrow = bar == Vertical ? 1 : std::max(1, fontLineHeight(font()) / 2);
+  const int page = std::max(1, box->page);
+  switch (part) {
+    case ScrollPart::ArrowToMin: return scrollTo(bar, box->value - arrow);
+    case ScrollPart::ArrowToMax: return scrollTo(bar, box->value + arrow);
+    case ScrollPart::TrackToMin: return scrollTo(bar, box->value - page);
+    case ScrollPart::TrackToMax: return scrollTo(bar, box->value + page);
+    default: return;
+  }
+}
+
+void ListBox::scrollThumbTo(Bar bar, int value) { scrollTo(bar, value); }
 
 bool ListBox::wheel(int notches) {
   const int most = std::max(0, listCount() - visibleRows());
@@ -158,9 +199,11 @@ void ListBox::scrollIntoView(int16_t index) {
   else if (index >= topIndex_ + rows) topIndex_ = static_cast<int16_t>(index - rows + 1);
 }
 
-bool ListBox::hasHorizontalScrollBar() const {
-  const double client = twipsToPixels(width_) - 4;  // a 2-pixel border each side
-  return horizontalExtent_ > client;
+bool ListBox::hasHorizontalScrollBar() const { return layout().horizontal.has_value(); }
+
+int32_t ListBox::scrollLeft() const {
+  const auto box = layout().horizontal;
+  return box ? box->value : 0;
 }
 
 LRESULT ListBox::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -178,6 +221,12 @@ void ListBox::render(RenderItem& item) const {
   item.selectedIndex = listIndex_;
   item.topIndex = topIndex_;
   item.horizontalExtent = horizontalExtent_;
+  item.scrollLeft = scrollLeft();
+  for (auto bar : {Vertical, Horizontal})
+    if (const ScrollPart part = press_.pressedPart(bar); part != ScrollPart::None) {
+      item.scrollPressed = part;
+      item.scrollPressedHorizontal = bar == Horizontal;
+    }
   if (p_.style == 1) item.itemChecked = selected_;
 }
 

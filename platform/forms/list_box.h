@@ -9,10 +9,11 @@
 
 #include "platform/forms/control.h"
 #include "platform/forms/item_list.h"
+#include "platform/forms/scroll_press.h"
 
 namespace svx {
 
-class ListBox : public Control {
+class ListBox : public Control, private ScrollBarOwner {
  public:
   static const ClassInfo& info();
   const ClassInfo& classInfo() const override { return info(); }
@@ -46,9 +47,11 @@ class ListBox : public Control {
   int32_t itemData(int16_t index) const;
   void setItemData(int16_t index, int32_t v);
 
-  // Width in pixels that the list scrolls over horizontally.
+  // Width in pixels that the list scrolls over horizontally, and the pixels
+  // it is scrolled to the left.
   int32_t horizontalExtent() const { return horizontalExtent_; }
   bool hasHorizontalScrollBar() const;
+  int32_t scrollLeft() const;
   // Rows the box shows at once; the item at a height within the box (twips),
   // -1 below the last one.
   int16_t visibleRows() const;
@@ -56,7 +59,15 @@ class ListBox : public Control {
 
   // A press chooses (with check boxes or multiple selection, toggles) the
   // item under the pointer; the wheel scrolls three rows a notch (Scroll).
+  // The scroll bars (vertical: the items do not fit; horizontal: the extent
+  // is wider than the rows) take the pointer as any bar does (ScrollPress):
+  // an arrow scrolls a row (or a few pixels), the track a page; each move
+  // raises Scroll, and the selection stays as it is.
   void pressAt(double x, double y, int16_t shift) override;
+  void dragTo(double x, double y) override;
+  void releaseAt(double x, double y) override;
+  void cancelPress() override;
+  bool nonClientAt(double x, double y) const override;
   bool wheel(int notches) override;
   // Space toggles the current item's check box (ItemCheck), or with simple
   // multiple selection its selection; another character moves to the next
@@ -69,6 +80,11 @@ class ListBox : public Control {
   LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  ListBoxLayout layout() const;
+  std::optional<ScrollBarBox> scrollBarBox(Bar bar) const override;
+  void scrollStep(Bar bar, ScrollPart part) override;
+  void scrollThumbTo(Bar bar, int value) override;
+  void scrollTo(Bar bar, int value);  // Scroll when it moved
   void checkIndex(int16_t index) const;
   void scrollIntoView(int16_t index);
   struct Props {
@@ -81,6 +97,8 @@ class ListBox : public Control {
   int16_t listIndex_ = -1;
   int16_t topIndex_ = 0;
   int32_t horizontalExtent_ = 0;
+  int32_t scrollLeft_ = 0;
+  ScrollPress press_;
 };
 
 }  // namespace svx

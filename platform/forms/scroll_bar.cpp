@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 
 namespace svx {
 
@@ -39,7 +40,7 @@ void ScrollBar::setMax(int16_t v) {
   clampIntoRange();
 }
 
-void ScrollBar::dragTo(int16_t v) {
+void ScrollBar::trackThumb(int16_t v) {
   if (!inRange(v)) raise(err::InvalidPropertyValue);
   p_.value = v;
   fire(ControlEvent::Scroll);
@@ -70,31 +71,52 @@ void ScrollBar::pressKey(int16_t keyCode, int16_t) {
   }
 }
 
-ScrollBar::Part ScrollBar::partAt(double x, double y) const {
-  // Along the bar: an arrow as long as the bar is thick at each end, the
-  // thumb (as long as an arrow) where Value puts it on the track between.
-  const double length = horizontal_ ? width_ : height_;
-  const double thickness = horizontal_ ? height_ : width_;
-  const double at = horizontal_ ? x : y;
-  const double arrow = std::min(thickness, length / 2);
-  if (at < arrow) return Part::ArrowToMin;
-  if (at >= length - arrow) return Part::ArrowToMax;
-  const double track = std::max(0.0, length - 3 * arrow);
-  const double span = static_cast<double>(p_.max) - p_.min;
-  const double thumb = arrow + (span == 0 ? 0 : track * (p_.value - p_.min) / span);
-  if (at < thumb) return Part::TrackToMin;
-  if (at >= thumb + arrow) return Part::TrackToMax;
-  return Part::Thumb;
+std::optional<ScrollBarBox> ScrollBar::scrollBarBox(Bar bar) const {
+  if (bar != ownBar()) return std::nullopt;
+  ScrollBarBox b;
+  b.horizontal = horizontal_;
+  b.width = twipsToRoundedPixels(width_);
+  b.height = twipsToRoundedPixels(height_);
+  b.value = p_.value;
+  b.min = p_.min;
+  b.max = p_.max;
+  b.enabled = enabledOnForm();
+  return b;
 }
 
-void ScrollBar::clickPart(Part part) {
+ScrollPart ScrollBar::partAt(double x, double y) const {
+  return scrollBarBox(ownBar())->partAt(twipsToPixels(x), twipsToPixels(y));
+}
+
+void ScrollBar::clickPart(ScrollPart part) {
   switch (part) {
-    case Part::ArrowToMin: return moveBy(-p_.smallChange);
-    case Part::ArrowToMax: return moveBy(p_.smallChange);
-    case Part::TrackToMin: return moveBy(-p_.largeChange);
-    case Part::TrackToMax: return moveBy(p_.largeChange);
-    case Part::Thumb: return;
+    case ScrollPart::ArrowToMin: return moveBy(-p_.smallChange);
+    case ScrollPart::ArrowToMax: return moveBy(p_.smallChange);
+    case ScrollPart::TrackToMin: return moveBy(-p_.largeChange);
+    case ScrollPart::TrackToMax: return moveBy(p_.largeChange);
+    case ScrollPart::Thumb:
+    case ScrollPart::None: return;
   }
+}
+
+void ScrollBar::pressAt(double x, double y, int16_t) {
+  thumbTakenAt_ = p_.value;
+  press_.pressAt(*this, *this, x, y);
+}
+
+void ScrollBar::dragTo(double x, double y) { press_.dragTo(x, y); }
+void ScrollBar::releaseAt(double, double) { press_.release(); }
+void ScrollBar::cancelPress() { press_.cancel(); }
+
+void ScrollBar::scrollStep(Bar, ScrollPart part) { clickPart(part); }
+
+void ScrollBar::scrollThumbTo(Bar, int value) {
+  if (value == p_.value || !inRange(static_cast<int16_t>(value))) return;
+  trackThumb(static_cast<int16_t>(value));
+}
+
+void ScrollBar::scrollThumbDropped(Bar) {
+  if (p_.value != thumbTakenAt_) fire(ControlEvent::Change);
 }
 
 void ScrollBar::render(RenderItem& item) const {
@@ -103,6 +125,7 @@ void ScrollBar::render(RenderItem& item) const {
   item.scrollValue = p_.value;
   item.scrollMin = p_.min;
   item.scrollMax = p_.max;
+  item.scrollPressed = press_.pressedPart(ownBar());
 }
 
 const ClassInfo& ScrollBar::info() {

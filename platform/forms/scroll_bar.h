@@ -5,10 +5,11 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/forms/scroll_press.h"
 
 namespace svx {
 
-class ScrollBar : public Control {
+class ScrollBar : public Control, private ScrollBarOwner {
  public:
   static const ClassInfo& info();
   const ClassInfo& classInfo() const override { return info(); }
@@ -18,17 +19,21 @@ class ScrollBar : public Control {
   bool canHaveFocus() const override { return true; }
   void render(RenderItem& item) const override;
   void userClick() override {}
-  void userClickAt(double x, double y) override { clickPart(partAt(x, y)); }
   // Right, Down: SmallChange towards Max; Left, Up: towards Min; Page Down,
   // Page Up: LargeChange; Home, End: Min, Max.
   void pressKey(int16_t keyCode, int16_t shift) override;
 
-  // The parts of the bar a person clicks: the arrows move Value by
-  // SmallChange, the track on either side of the thumb by LargeChange,
-  // within the range; a changed Value raises Change.
-  enum class Part { ArrowToMin, TrackToMin, Thumb, TrackToMax, ArrowToMax };
-  Part partAt(double x, double y) const;  // in the bar's own twips
-  void clickPart(Part part);
+  // The pointer (see ScrollPress): the arrows move Value by SmallChange, the
+  // track on either side of the thumb by LargeChange, within the range, at
+  // the press and again while held, each changed Value raising Change; the
+  // thumb follows the pointer, raising Scroll at each new Value, and Change
+  // once at its release when Value moved.
+  void pressAt(double x, double y, int16_t shift) override;
+  void dragTo(double x, double y) override;
+  void releaseAt(double x, double y) override;
+  void cancelPress() override;
+  ScrollPart partAt(double x, double y) const;  // in the bar's own twips
+  void clickPart(ScrollPart part);
 
   int16_t value() const { return p_.value; }
   void setValue(int16_t v);  // 380 outside the current range
@@ -41,8 +46,8 @@ class ScrollBar : public Control {
   int16_t largeChange() const { return p_.largeChange; }
   void setLargeChange(int16_t v) { checkPropertyRange(v, 1, 32767); p_.largeChange = v; }
   // The thumb being dragged: Value follows it and Scroll is raised; Change
-  // comes when the drag ends (see the simulated user).
-  void dragTo(int16_t v);
+  // comes when the drag ends.
+  void trackThumb(int16_t v);
   bool inRange(int16_t v) const;
 
   explicit ScrollBar(bool horizontal = true) : horizontal_(horizontal) {
@@ -51,9 +56,16 @@ class ScrollBar : public Control {
   }
 
  private:
+  Bar ownBar() const { return horizontal_ ? Horizontal : Vertical; }
+  std::optional<ScrollBarBox> scrollBarBox(Bar bar) const override;
+  void scrollStep(Bar bar, ScrollPart part) override;
+  void scrollThumbTo(Bar bar, int value) override;
+  void scrollThumbDropped(Bar bar) override;
   void clampIntoRange();
   void moveBy(int delta);  // towards Max for a positive delta, clamped
   bool horizontal_;
+  ScrollPress press_;
+  int16_t thumbTakenAt_ = 0;  // Value when the thumb was taken
   struct Props {
     int16_t value = 0;
     int16_t min = 0;

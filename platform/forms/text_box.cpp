@@ -64,14 +64,24 @@ BStr TextBox::shownText() const {
   return p_.passwordChar.empty() ? p_.edit.text : BStr(p_.edit.text.size(), p_.passwordChar[0]);
 }
 
-double TextBox::textWidth() const { return twipsToRoundedPixels(width_) - 2.0 * RenderTextLeft; }
+TextBoxLayout TextBox::layout() const {
+  return textBoxScroll(shownText(), font(), twipsToRoundedPixels(width_), twipsToRoundedPixels(height_),
+                       shownScrollBars(), topLine_, scrollLeft_);
+}
+
+double TextBox::textWidth() const {
+  if (shownScrollBars() == 0) return twipsToRoundedPixels(width_) - 2.0 * RenderTextLeft;
+  const TextBoxLayout l = textBoxLayout(twipsToRoundedPixels(width_), twipsToRoundedPixels(height_), shownScrollBars());
+  return l.wraps() ? l.textWidth : -1;
+}
 
 int32_t TextBox::indexAt(double x, double y) const {
-  return textIndexAt(shownText(), font(), textWidth(), topLine_, twipsToPixels(x) - RenderTextLeft,
+  return textIndexAt(shownText(), font(), textWidth(), topLine_, twipsToPixels(x) - RenderTextLeft + scrollLeft_,
                      twipsToPixels(y) - RenderTextTop);
 }
 
 void TextBox::pressAt(double x, double y, int16_t shift) {
+  if (press_.pressAt(*this, *this, x, y)) return;
   const int32_t at = indexAt(x, y);
   if ((shift & 1) != 0) {
     p_.edit.select(p_.edit.anchor, at);
@@ -82,8 +92,45 @@ void TextBox::pressAt(double x, double y, int16_t shift) {
 }
 
 void TextBox::dragTo(double x, double y) {
+  if (press_.active()) return press_.dragTo(x, y);
   p_.edit.select(p_.edit.anchor, indexAt(x, y));
   p_.edit.offerSelection(rules());
+}
+
+void TextBox::releaseAt(double, double) { press_.release(); }
+void TextBox::cancelPress() { press_.cancel(); }
+bool TextBox::nonClientAt(double x, double y) const {
+  return shownScrollBars() != 0 && ScrollPress::onBar(*this, x, y);
+}
+
+std::optional<ScrollBarBox> TextBox::scrollBarBox(Bar bar) const {
+  if (shownScrollBars() == 0) return std::nullopt;
+  TextBoxLayout l = layout();
+  auto& box = bar == Vertical ? l.vertical : l.horizontal;
+  if (box) box->enabled = enabledOnForm();
+  return box;
+}
+
+void TextBox::scrollThumbTo(Bar bar, int value) {
+  const auto box = scrollBarBox(bar);
+  if (!box) return;
+  value = std::clamp(value, box->min, box->max);
+  (bar == Vertical ? topLine_ : scrollLeft_) = value;
+}
+
+void TextBox::scrollStep(Bar bar, ScrollPart part) {
+  const auto box = scrollBarBox(bar);
+  if (!box) return;
+  // A line, or an average character across; a page is what the box shows.
+  const int arrow = bar == Vertical ? 1 : std::max(1, fontLineHeight(font()) / 2);
+  const int page = std::max(1, box->page);
+  switch (part) {
+    case ScrollPart::ArrowToMin: return scrollThumbTo(bar, box->value - arrow);
+    case ScrollPart::ArrowToMax: return scrollThumbTo(bar, box->value + arrow);
+    case ScrollPart::TrackToMin: return scrollThumbTo(bar, box->value - page);
+    case ScrollPart::TrackToMax: return scrollThumbTo(bar, box->value + page);
+    default: return;
+  }
 }
 
 void TextBox::doublePressAt(double x, double y) {
@@ -95,7 +142,8 @@ void TextBox::doublePressAt(double x, double y) {
 void TextBox::middlePressAt(double x, double y) { edited(p_.edit.pastePrimaryAt(indexAt(x, y), rules())); }
 
 int TextBox::visibleLines() const {
-  return std::max(1, (twipsToRoundedPixels(height_) - 2 * RenderTextTop) / std::max(1, fontLineHeight(font())));
+  const TextBoxLayout l = textBoxLayout(twipsToRoundedPixels(width_), twipsToRoundedPixels(height_), shownScrollBars());
+  return std::max(1, static_cast<int>(l.textHeight) / std::max(1, fontLineHeight(font())));
 }
 
 bool TextBox::wheel(int notches) {
@@ -107,9 +155,17 @@ bool TextBox::wheel(int notches) {
 
 void TextBox::caretIntoView() {
   if (!p_.multiLine) return;
-  const int line = textLineOf(shownText(), font(), textWidth(), p_.edit.caret);
+  const int32_t caret = p_.edit.caret;
+  const double width = textWidth();
+  const int line = textLineOf(shownText(), font(), width, caret);
   if (line < topLine_) topLine_ = line;
   else if (line >= topLine_ + visibleLines()) topLine_ = line - visibleLines() + 1;
+  if (width >= 0) return;
+  // Unwrapped lines: across as well.
+  const TextBoxLayout l = textBoxLayout(twipsToRoundedPixels(width_), twipsToRoundedPixels(height_), shownScrollBars());
+  const auto x = static_cast<int32_t>(textCaretX(shownText(), font(), width, caret));
+  if (x < scrollLeft_) scrollLeft_ = x;
+  else if (x >= scrollLeft_ + static_cast<int32_t>(l.textWidth)) scrollLeft_ = x - static_cast<int32_t>(l.textWidth) + 1;
 }
 
 void TextBox::render(RenderItem& item) const {
@@ -121,6 +177,13 @@ void TextBox::render(RenderItem& item) const {
   item.selectionStart = p_.edit.selStart();
   item.selectionLength = p_.edit.selLength();
   item.topIndex = topLine_;
+  item.scrollBars = shownScrollBars();
+  item.scrollLeft = scrollLeft_;
+  for (auto bar : {Vertical, Horizontal})
+    if (const ScrollPart part = press_.pressedPart(bar); part != ScrollPart::None) {
+      item.scrollPressed = part;
+      item.scrollPressedHorizontal = bar == Horizontal;
+    }
 }
 
 const ClassInfo& TextBox::info() {

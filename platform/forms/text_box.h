@@ -7,11 +7,12 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/forms/scroll_press.h"
 #include "platform/forms/text_edit.h"
 
 namespace svx {
 
-class TextBox : public Control {
+class TextBox : public Control, private ScrollBarOwner {
  public:
   static const ClassInfo& info();
   const ClassInfo& classInfo() const override { return info(); }
@@ -52,26 +53,45 @@ class TextBox : public Control {
   // (with Shift, extends the selection from its anchor), a drag selects, a
   // double click selects the word, a middle click pastes the primary
   // selection there; the wheel scrolls a multi-line box three lines a notch.
+  // A multi-line box shows the scroll bars that ScrollBars names, always
+  // (without a thumb while there is nothing to scroll); they take the
+  // pointer as any bar does (ScrollPress): a line or a page up and down, a
+  // few pixels or the box's width across. With a horizontal bar the lines
+  // are not wrapped.
   void pressAt(double x, double y, int16_t shift) override;
   void dragTo(double x, double y) override;
+  void releaseAt(double x, double y) override;
+  void cancelPress() override;
+  bool nonClientAt(double x, double y) const override;
   void doublePressAt(double x, double y) override;
   void middlePressAt(double x, double y) override;
   bool wheel(int notches) override;
-  // The first line shown, and the character boundary at a point (twips).
+  // The first line shown, the pixels scrolled to the left, and the character
+  // boundary at a point (twips).
   int32_t topLine() const { return topLine_; }
+  int32_t scrollLeft() const { return scrollLeft_; }
   int32_t indexAt(double x, double y) const;
 
   TextBox() { width_ = 1215; height_ = 285; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
  private:
   BStr shownText() const;
+  // The bars shown: ScrollBars of a multi-line box.
+  int16_t shownScrollBars() const { return p_.multiLine ? p_.scrollBars : 0; }
+  TextBoxLayout layout() const;
+  // The width the lines wrap at (pixels; negative: no wrapping).
   double textWidth() const;
   EditRules rules() const;
   // After the person moved the caret or changed the text.
   void edited(bool changed);
   int visibleLines() const;
   void caretIntoView();
+  std::optional<ScrollBarBox> scrollBarBox(Bar bar) const override;
+  void scrollStep(Bar bar, ScrollPart part) override;
+  void scrollThumbTo(Bar bar, int value) override;
   int32_t topLine_ = 0;
+  int32_t scrollLeft_ = 0;
+  ScrollPress press_;
 
   struct Props {
     TextEdit edit;

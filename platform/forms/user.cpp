@@ -85,6 +85,14 @@ bool clickOnOpenList(Form& f, double x, double y) {
   return true;
 }
 
+// A click on a control's frame (its scroll bars): the press and the release
+// alone.
+void pressAndRelease(Control& c, double x, double y) {
+  if (!c.enabledOnForm()) return;
+  c.pressAt(x, y, 0);
+  if (c.loaded()) c.releaseAt(x, y);
+}
+
 int16_t keyCodeOf(char16_t ch, int16_t& shift) {
   if (ch >= u'a' && ch <= u'z') return static_cast<int16_t>(ch - u'a' + u'A');
   if (ch >= u'A' && ch <= u'Z') {
@@ -129,10 +137,13 @@ void clickAt(Control& c, double x, double y) {
   float fx = static_cast<float>(std::max(0.0, x)), fy = static_cast<float>(std::max(0.0, y));
   Control& target = landing(c, fx, fy);
   Ref<Control> hold(&target);
+  if (target.nonClientAt(fx, fy)) return pressAndRelease(target, fx, fy);
   mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
   const bool focused = !c.focusable() || focusOn(c) == &c;
-  if (focused && target.loaded()) target.pressAt(fx, fy, 0);
+  const bool pressed = focused && target.loaded();
+  if (pressed) target.pressAt(fx, fy, 0);
   mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
+  if (pressed && target.loaded()) target.releaseAt(fx, fy);
   if (focused && c.loaded() && target.visible() && target.enabled()) target.userClickAt(fx, fy);
 }
 
@@ -161,10 +172,13 @@ void clickAt(Form& f, double x, double y) {
   double cx = x, cy = y;
   if (Control* c = f.controlAt(cx, cy)) {
     Ref<Control> hold(c);
+    if (c->nonClientAt(cx, cy)) return pressAndRelease(*c, cx, cy);
     mouse(*c, ControlEvent::MouseDown, vbLeftButton, 0, float(cx), float(cy));
     const bool focused = !c->focusable() || focusOn(*c) == c;
-    if (focused && c->loaded()) c->pressAt(cx, cy, 0);
+    const bool pressed = focused && c->loaded();
+    if (pressed) c->pressAt(cx, cy, 0);
     mouse(*c, ControlEvent::MouseUp, vbLeftButton, 0, float(cx), float(cy));
+    if (pressed && c->loaded()) c->releaseAt(cx, cy);
     if (focused && c->loaded()) c->userClickAt(cx, cy);
     return;
   }
@@ -320,7 +334,7 @@ void clickScrollPart(Control& c, bool track, int direction) {
   if (!bar) raise(err::InvalidProcedureCall);
   if (!c.shownOnForm() || !c.enabledOnForm()) return;
   if (focusOn(c) != &c && c.focusable()) return;
-  using P = ScrollBar::Part;
+  using P = ScrollPart;
   if (c.loaded() && direction != 0)
     bar->clickPart(track ? (direction > 0 ? P::TrackToMax : P::TrackToMin)
                          : (direction > 0 ? P::ArrowToMax : P::ArrowToMin));
@@ -334,8 +348,8 @@ void scroll(Control& c, int16_t value) {
   if (focusOn(c) != &c && c.focusable()) return;
   const int16_t start = bar->value();
   const auto mid = static_cast<int16_t>((start + value) / 2);
-  if (mid != start && mid != value) bar->dragTo(mid);
-  if (c.loaded()) bar->dragTo(value);
+  if (mid != start && mid != value) bar->trackThumb(mid);
+  if (c.loaded()) bar->trackThumb(value);
   if (c.loaded() && bar->value() != start) bar->fire(ControlEvent::Change);
 }
 
@@ -349,6 +363,7 @@ struct Pointer {
   WeakRef<Control> target;  // null: the form itself
   bool focused = false;     // the press left the focus on the target (or it takes none)
   bool doubleClick = false;
+  bool nonClient = false;  // the press was on the target's frame (its scroll bars)
   bool onList = false;    // the press was on the open drop-down list of `list`
   WeakRef<Control> list;
   // The last click, for double clicks.
@@ -445,10 +460,12 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   Control* c = owner ? owner->constituentAt(cx, cy) : nullptr;
   if (!c) c = owner;
   Ref<Control> hold(c), holdOwner(owner);
+  const bool frame = c && c->nonClientAt(cx, cy);
+  // A control without mouse events (a scroll bar) takes each press as a press.
   const int64_t now = Clock::nowMs();
   const bool twice = button == vbLeftButton && p.lastAt >= 0 && now - p.lastAt <= kDoubleClickMs &&
                      p.lastForm.get() == &f && p.lastTarget.get() == c && std::abs(x - p.lastX) <= 60 &&
-                     std::abs(y - p.lastY) <= 60;
+                     std::abs(y - p.lastY) <= 60 && !frame && (!c || hasMouseEvents(*c));
   p.lastAt = -1;
   if (c && (!c->enabledOnForm() || !owner->enabledOnForm())) return;
   p.down = true;
@@ -457,6 +474,11 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   p.target = WeakRef<Control>(c);
   p.focused = true;
   p.doubleClick = twice;
+  p.nonClient = frame;
+  if (frame) {
+    if (button == vbLeftButton) c->pressAt(cx, cy, shift);
+    return;
+  }
   if (!c) {
     if (twice) return f.onDblClick();
     float fx = static_cast<float>(x), fy = static_cast<float>(y);
@@ -499,7 +521,12 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
     if (!c->loaded() || c->form() != &f) return;
     const auto [ox, oy] = f.clientOrigin(*c);
     const double lx = x - ox, ly = y - oy;
+    if (std::exchange(p.nonClient, false)) {
+      if (button == vbLeftButton) c->releaseAt(lx, ly);
+      return;
+    }
     fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
+    if (button == vbLeftButton && p.focused && c->loaded()) c->releaseAt(lx, ly);
     if (p.doubleClick || button != vbLeftButton || !c->loaded()) return;
     // A press on a combo box dragged onto an item of the list it opened.
     if (auto* combo = dynamic_cast<ComboBox*>(c.get()); combo && combo->listOpen()) {
@@ -530,7 +557,7 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
       Ref<Control> hold(c);
       if (!c->loaded()) return;
       const auto [ox, oy] = f.clientOrigin(*c);
-      fireAt(*c, ControlEvent::MouseMove, buttons, shift, x - ox, y - oy);
+      if (!p.nonClient) fireAt(*c, ControlEvent::MouseMove, buttons, shift, x - ox, y - oy);
       if (p.button == vbLeftButton && p.focused && !p.doubleClick && (buttons & vbLeftButton) && c->loaded() &&
           c->form() == &f)
         c->dragTo(x - ox, y - oy);
@@ -541,7 +568,7 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
     if (Control* c = f.controlAt(cx, cy)) {
       if (Control* part = c->constituentAt(cx, cy)) c = part;
       Ref<Control> hold(c);
-      if (c->enabledOnForm()) fireAt(*c, ControlEvent::MouseMove, buttons, shift, cx, cy);
+      if (c->enabledOnForm() && !c->nonClientAt(cx, cy)) fireAt(*c, ControlEvent::MouseMove, buttons, shift, cx, cy);
       return;
     }
   }

@@ -46,9 +46,11 @@ struct Box {
   double x, y, w, h;
 };
 
-// Wrapped text, as text boxes and labels show it.
+// Wrapped text, as text boxes and labels show it; a negative width wraps
+// nothing.
 gfx::LayoutPtr wrappedLayout(cairo_t* cr, const Font& font, std::u16string_view s, double width) {
   gfx::LayoutPtr layout = gfx::makeLayout(cr, font, s);
+  if (width < 0) return layout;
   pango_layout_set_width(layout.get(), static_cast<int>(std::max(1.0, width)) * PANGO_SCALE);
   pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
   return layout;
@@ -207,14 +209,16 @@ class Renderer {
     }
   }
 
-  // Text from the top-left corner, wrapped at the box's width; with a caret
-  // (a UTF-16 index), a bar before that character.
+  // Text from the top-left corner, wrapped at the box's width (unless
+  // `wrap` is false: then moved `scrollLeft` pixels to the left); with a
+  // caret (a UTF-16 index), a bar before that character.
   // From line `firstLine` on; the characters from `selFrom` (UTF-16) for
   // `selLength` highlighted.
   void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret = -1,
-               int firstLine = 0, int selFrom = 0, int selLength = 0) {
+               int firstLine = 0, int selFrom = 0, int selLength = 0, bool wrap = true, double scrollLeft = 0) {
     if (s.empty() && caret < 0) return;
-    gfx::LayoutPtr layout = wrappedLayout(cr_, font, s, b.w);
+    gfx::LayoutPtr layout = wrappedLayout(cr_, font, s, wrap ? std::max(1.0, b.w) : -1);
+    const double left = b.x - (wrap ? 0 : scrollLeft);
     if (selLength > 0) {
       PangoAttrList* attrs = pango_attr_list_copy(pango_layout_get_attributes(layout.get()));
       if (!attrs) attrs = pango_attr_list_new();
@@ -234,12 +238,12 @@ class Renderer {
     }
     const double top = b.y - lineOffset(layout.get(), firstLine) / double(PANGO_SCALE);
     gfx::setSourceRgb(cr_, rgb);
-    cairo_move_to(cr_, b.x, top);
+    cairo_move_to(cr_, left, top);
     pango_cairo_show_layout(cr_, layout.get());
     if (caret < 0) return;
     PangoRectangle pos{};
     pango_layout_index_to_pos(layout.get(), byteOffset(s, caret), &pos);
-    const double x = std::floor(b.x + pos.x / double(PANGO_SCALE));
+    const double x = std::floor(left + pos.x / double(PANGO_SCALE));
     const double y = top + pos.y / double(PANGO_SCALE);
     const double h = std::max(pos.height / double(PANGO_SCALE), double(fontLineHeight(font)));
     fill({std::min(x, b.x + b.w - 1), y, 1, h}, markColour);
@@ -279,17 +283,32 @@ class Renderer {
     return it.enabled ? rgbOf(it.foreColor, fallback) : disabledTextColour;
   }
 
-  void scrollBar(const Box& b, bool horizontal, int value, int minimum, int maximum) {
+  // A scroll bar whose box lies at (ox, oy): arrows at the ends, the track
+  // and the thumb where the shared layout puts them; the part held down by
+  // the pointer drawn pushed in, a bar without thumb with greyed arrows.
+  void scrollBar(const ScrollBarBox& sb, double ox, double oy) {
+    const Box b{ox + sb.left, oy + sb.top, sb.width, sb.height};
+    if (b.w <= 0 || b.h <= 0) return;
+    const bool horizontal = sb.horizontal;
     fill(b, trackColour);
-    const double arrow = horizontal ? std::min(b.h, b.w / 2) : std::min(b.w, b.h / 2);
-    const Box first = horizontal ? Box{b.x, b.y, arrow, b.h} : Box{b.x, b.y, b.w, arrow};
-    const Box last = horizontal ? Box{b.x + b.w - arrow, b.y, arrow, b.h} : Box{b.x, b.y + b.h - arrow, b.w, arrow};
+    const double arrow = sb.arrow();
+    auto along = [&](double from, double length) {
+      return horizontal ? Box{b.x + from, b.y, length, b.h} : Box{b.x, b.y + from, b.w, length};
+    };
+    const bool live = sb.enabled && sb.max != sb.min;
     for (int end = 0; end < 2; ++end) {
-      const Box& a = end == 0 ? first : last;
-      raised(a);
-      const double cx = a.x + a.w / 2, cy = a.y + a.h / 2, s = std::max(2.0, std::min(a.w, a.h) / 4);
+      const Box a = end == 0 ? along(0, arrow) : along(sb.length() - arrow, arrow);
+      const bool down = sb.pressed == (end == 0 ? ScrollPart::ArrowToMin : ScrollPart::ArrowToMax);
+      if (down) {
+        fill(a, rgbOf(vbButtonFace, 0xF0F0F0));
+        frame(a, shadowColour);
+      } else {
+        raised(a);
+      }
+      const double shift = down ? 1 : 0;
+      const double cx = a.x + a.w / 2 + shift, cy = a.y + a.h / 2 + shift, s = std::max(2.0, std::min(a.w, a.h) / 4);
       const double dir = end == 0 ? -1 : 1;  // the first arrow points left or up
-      gfx::setSourceRgb(cr_, markColour);
+      gfx::setSourceRgb(cr_, live ? markColour : disabledTextColour);
       if (horizontal) {
         cairo_move_to(cr_, cx + dir * s, cy);
         cairo_line_to(cr_, cx - dir * s, cy - s);
@@ -302,56 +321,62 @@ class Renderer {
       cairo_close_path(cr_);
       cairo_fill(cr_);
     }
-    const double track = (horizontal ? b.w : b.h) - 2 * arrow;
-    const double thumb = std::min(track, std::max(8.0, horizontal ? b.h : b.w));
-    if (track <= thumb) return;
-    const double span = static_cast<double>(maximum) - minimum;
-    const double fraction = span == 0 ? 0 : std::clamp((value - minimum) / span, 0.0, 1.0);
-    const double at = arrow + fraction * (track - thumb);
-    const Box t = horizontal ? Box{b.x + at, b.y + 1, thumb, b.h - 2} : Box{b.x + 1, b.y + at, b.w - 2, thumb};
-    fill(t, thumbColour);
+    if (!sb.hasThumb()) return;
+    const double thumb = sb.thumbStart(), length = sb.thumbLength();
+    if (sb.pressed == ScrollPart::TrackToMin) fill(along(arrow, thumb - arrow), shadowColour);
+    if (sb.pressed == ScrollPart::TrackToMax)
+      fill(along(thumb + length, sb.length() - arrow - thumb - length), shadowColour);
+    const Box t = horizontal ? Box{b.x + thumb, b.y + 1, length, b.h - 2} : Box{b.x + 1, b.y + thumb, b.w - 2, length};
+    raised(t);
     frame(t, shadowColour);
+  }
+
+  // The bars of a list or text box, with the part held down marked.
+  void boxBars(const RenderItem& it, std::optional<ScrollBarBox> vertical, std::optional<ScrollBarBox> horizontal,
+               const Box& b) {
+    for (auto* sb : {&vertical, &horizontal}) {
+      if (!*sb) continue;
+      (*sb)->enabled = (*sb)->enabled && it.enabled;
+      if (it.scrollPressedHorizontal == (*sb)->horizontal) (*sb)->pressed = it.scrollPressed;
+      scrollBar(**sb, b.x, b.y);
+    }
+    if (vertical && horizontal)  // the corner between them
+      fill({b.x + vertical->left, b.y + horizontal->top, vertical->width, horizontal->height},
+           rgbOf(vbButtonFace, 0xF0F0F0));
   }
 
   void listBox(const RenderItem& it, const Box& b) {
     fill(b, rgbOf(it.backColor, fieldColour));
     frame(b, borderColour);
-    const Box in{b.x + 1, b.y + 1, b.w - 2, b.h - 2};
     const int lineHeight = fontLineHeight(it.font);
-    const bool hscroll = it.horizontalExtent > in.w - 2;  // as the list box counts its client width
-    const double rowsHeight = in.h - (hscroll ? scrollBarSize : 0);
-    const int visibleRows = std::max(1, static_cast<int>(rowsHeight) / lineHeight);
-    const bool scroll = static_cast<int>(it.items.size()) > visibleRows;
-    const double textWidth = in.w - (scroll ? scrollBarSize : 0);
-    if (hscroll) scrollBar({in.x, in.y + rowsHeight, textWidth, scrollBarSize}, true, 0, 0,
-                           std::max(1, it.horizontalExtent - static_cast<int>(textWidth)));
+    const ListBoxLayout l = listBoxLayout(b.w, b.h, lineHeight, static_cast<int>(it.items.size()), it.topIndex,
+                                          it.horizontalExtent, it.scrollLeft);
+    const Box rows{b.x + l.rowsLeft, b.y + l.rowsTop, l.rowsWidth, l.rowsHeight};
+    const double shift = l.horizontal ? l.horizontal->value : 0;
     cairo_save(cr_);
-    cairo_rectangle(cr_, in.x, in.y, textWidth, rowsHeight);
+    cairo_rectangle(cr_, rows.x, rows.y, rows.w, rows.h);
     cairo_clip(cr_);
     const bool checks = !it.itemChecked.empty();
-    double y = in.y;
-    for (int i = std::max(0, it.topIndex); i < static_cast<int>(it.items.size()) && y < in.y + rowsHeight; ++i) {
+    double y = rows.y;
+    for (int i = std::max(0, it.topIndex); i < static_cast<int>(it.items.size()) && y < rows.y + rows.h; ++i) {
       const bool selected = i == it.selectedIndex;
-      const Box row{in.x, y, textWidth, static_cast<double>(lineHeight)};
+      const Box row{rows.x, y, rows.w, static_cast<double>(lineHeight)};
       if (selected) fill(row, highlightColour);
-      double x = in.x + 2;
+      double x = rows.x + 2 - shift;
       if (checks) {
         const double s = std::min<double>(markBoxSize, lineHeight - 2);
         markBox({x, y + (lineHeight - s) / 2, s, s}, i < static_cast<int>(it.itemChecked.size()) && it.itemChecked[i],
                 it.enabled);
         x += s + 4;
       }
-      text(it.items[i], it.font, {x, y, textWidth, static_cast<double>(lineHeight)},
+      text(it.items[i], it.font, {x, y, rows.x + rows.w - x + shift, static_cast<double>(lineHeight)},
            selected ? highlightTextColour : textColour(it, 0), Align::Left);
       if (selected && it.focused) focusRect(row);
       y += lineHeight;
     }
-    if (it.focused && it.selectedIndex < 0) focusRect({in.x, in.y, textWidth, static_cast<double>(lineHeight)});
+    if (it.focused && it.selectedIndex < 0) focusRect({rows.x, rows.y, rows.w, static_cast<double>(lineHeight)});
     cairo_restore(cr_);
-    if (scroll) {
-      const int maxTop = static_cast<int>(it.items.size()) - visibleRows;
-      scrollBar({in.x + in.w - scrollBarSize, in.y, scrollBarSize, rowsHeight}, false, it.topIndex, 0, maxTop);
-    }
+    boxBars(it, l.vertical, l.horizontal, b);
   }
 
   void shapeItem(const RenderItem& it, const Box& b) {
@@ -471,14 +496,28 @@ class Renderer {
         if (it.border) frame(b, borderColour);
         wrapped(it.text, it.font, {b.x + 1, b.y + 1, b.w - 2, b.h - 2}, textColour(it, 0));
         return b;
-      case RenderKind::TextBox:
+      case RenderKind::TextBox: {
         fill(b, rgbOf(it.backColor, fieldColour));
         if (it.border) frame(b, borderColour);
-        wrapped(it.text, it.font,
-                {b.x + RenderTextLeft, b.y + RenderTextTop, b.w - 2 * RenderTextLeft, b.h - 2 * RenderTextTop},
-                textColour(it, 0), it.focused ? it.caret : -1, it.topIndex, it.selectionStart,
-                it.focused ? it.selectionLength : 0);
+        if (it.scrollBars == 0) {
+          wrapped(it.text, it.font,
+                  {b.x + RenderTextLeft, b.y + RenderTextTop, b.w - 2 * RenderTextLeft, b.h - 2 * RenderTextTop},
+                  textColour(it, 0), it.focused ? it.caret : -1, it.topIndex, it.selectionStart,
+                  it.focused ? it.selectionLength : 0);
+          return b;
+        }
+        const TextBoxLayout l = textBoxScroll(it.text, it.font, b.w, b.h, it.scrollBars, it.topIndex, it.scrollLeft);
+        const Box area{b.x + l.textLeft, b.y + l.textTop, l.textWidth, l.textHeight};
+        cairo_save(cr_);
+        cairo_rectangle(cr_, area.x, area.y, area.w, area.h);
+        cairo_clip(cr_);
+        wrapped(it.text, it.font, area, textColour(it, 0), it.focused ? it.caret : -1,
+                l.vertical ? l.vertical->value : it.topIndex, it.selectionStart, it.focused ? it.selectionLength : 0, l.wraps(),
+                l.horizontal ? l.horizontal->value : 0);
+        cairo_restore(cr_);
+        boxBars(it, l.vertical, l.horizontal, b);
         return b;
+      }
       case RenderKind::CheckBox:
       case RenderKind::OptionButton: {
         if (!it.transparent) fill(b, back);
@@ -542,9 +581,19 @@ class Renderer {
         return b;
       }
       case RenderKind::HScrollBar:
-      case RenderKind::VScrollBar:
-        scrollBar(b, it.kind == RenderKind::HScrollBar, it.scrollValue, it.scrollMin, it.scrollMax);
+      case RenderKind::VScrollBar: {
+        ScrollBarBox sb;
+        sb.width = b.w;
+        sb.height = b.h;
+        sb.horizontal = it.kind == RenderKind::HScrollBar;
+        sb.value = it.scrollValue;
+        sb.min = it.scrollMin;
+        sb.max = it.scrollMax;
+        sb.enabled = it.enabled;
+        sb.pressed = it.scrollPressed;
+        scrollBar(sb, b.x, b.y);
         return b;
+      }
       case RenderKind::PictureBox: {
         fill(b, back);
         const Box inner = it.border ? Box{b.x + 1, b.y + 1, b.w - 2, b.h - 2} : b;
@@ -629,6 +678,35 @@ int textLineMove(std::u16string_view text, const Font& font, double width, int i
   const bool wrapped = line + 1 < count && end == pango_layout_get_line_readonly(layout.get(), line + 1)->start_index;
   if (wrapped && end > l->start_index && u8[static_cast<std::size_t>(end) - 1] == ' ') --end;
   return unitIndex(u8, end);
+}
+
+double textCaretX(std::u16string_view text, const Font& font, double width, int index) {
+  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  int line = 0, x = 0;
+  pango_layout_index_to_line_x(layout.get(), byteOffset(text, index), FALSE, &line, &x);
+  return x / double(PANGO_SCALE);
+}
+
+TextBoxLayout textBoxScroll(std::u16string_view text, const Font& font, double width, double height, int scrollBars,
+                            int topLine, int scrollLeft) {
+  TextBoxLayout l = textBoxLayout(width, height, scrollBars);
+  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, l.wraps() ? l.textWidth : -1);
+  if (l.vertical) {
+    const int rows = std::max(1, static_cast<int>(l.textHeight) / std::max(1, fontLineHeight(font)));
+    l.vertical->max = std::max(0, pango_layout_get_line_count(layout.get()) - rows);
+    l.vertical->value = std::clamp(topLine, 0, l.vertical->max);
+    l.vertical->page = rows;
+  }
+  if (l.horizontal) {
+    PangoRectangle ink{}, logical{};
+    pango_layout_get_pixel_extents(layout.get(), &ink, &logical);
+    // Room for the caret after the longest line.
+    const int widest = logical.x + logical.width + 1;
+    l.horizontal->max = std::max(0, widest - static_cast<int>(l.textWidth));
+    l.horizontal->value = std::clamp(scrollLeft, 0, l.horizontal->max);
+    l.horizontal->page = static_cast<int>(l.textWidth);
+  }
+  return l;
 }
 
 RasterImage renderItems(const RenderItem& root, double scale) {

@@ -17,6 +17,7 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/raster_image.h"
+#include "platform/graphics/scroll_bar_layout.h"
 
 namespace svx {
 
@@ -77,6 +78,12 @@ struct RenderItem {
   int selectionStart = 0;   // text boxes with the focus: the selected characters, highlighted
   int selectionLength = 0;
   int horizontalExtent = 0; // list boxes: scrollable width in pixels (wider than the box: a scroll bar)
+  int scrollLeft = 0;       // list and text boxes: pixels scrolled to the left
+  int scrollBars = 0;       // multi-line text boxes: 1 horizontal (no wrapping), 2 vertical, 3 both
+  // The part of a scroll bar held down by the pointer: of the control's own
+  // bar, or (lists and text boxes) of the vertical or the horizontal one.
+  ScrollPart scrollPressed = ScrollPart::None;
+  bool scrollPressedHorizontal = false;
   int shape = 0;
   int lineWidth = 1;        // shapes and lines, pixels
   OleColor foreColor = vbButtonText;
@@ -111,16 +118,25 @@ inline constexpr int RenderTextTop = 2;
 // Where the renderer puts a text box's text, for placing a caret: the
 // boundary between characters nearest to a point (pixels from the text's
 // top-left corner, with `firstLine` at the top), as a UTF-16 index; and the
-// number of lines the text takes at `width` pixels.
+// number of lines the text takes at `width` pixels. A negative width wraps
+// no line.
 int textIndexAt(std::u16string_view text, const Font& font, double width, int firstLine, double x, double y);
 int textLineCount(std::u16string_view text, const Font& font, double width);
-// The line (from 0) that holds the boundary before UTF-16 index `index`.
+// The line (from 0) that holds the boundary before UTF-16 index `index`, and
+// that boundary's distance from the line's start (pixels).
 int textLineOf(std::u16string_view text, const Font& font, double width, int index);
 // Where a caret at `index` goes by line: the start or the end of its line
 // as drawn, or the nearest boundary on the line above or below (the same
 // index on the first or last line).
 enum class LineMove { Start, End, Up, Down };
 int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move);
+double textCaretX(std::u16string_view text, const Font& font, double width, int index);
+// A multi-line text box of `width` x `height` pixels showing `text` from line
+// `topLine` on, scrolled `scrollLeft` pixels to the left: its layout with
+// the bars' ranges (the vertical bar in lines, the horizontal one in pixels)
+// and values.
+TextBoxLayout textBoxScroll(std::u16string_view text, const Font& font, double width, double height, int scrollBars,
+                            int topLine, int scrollLeft);
 
 // Renders `root` (normally a Form) into pixels: a Form item's image is its
 // client size plus the frame; any other item is rendered alone at its size.

@@ -1,0 +1,247 @@
+// Scroll bars under a person's real mouse (XTest on a private Xvfb): the
+// scroll bar controls, a list's bar, a multi-line box's bar and the help
+// window's panes; then the same spots through the simulated user.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "core/dialog_form.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/dialogs/services.h"
+#include "platform/display/x11_display.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/scroll_bar.h"
+#include "platform/forms/text_box.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+#include "platform/system/screen.h"
+#include "tests/display/xvfb_fixture.h"
+#include "windows/frm_help_all.h"
+
+namespace svx::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+int64_t g_deadline = 0;
+void watchdog(HWND, UINT, UINT_PTR, DWORD) {}
+
+class X11ScrollTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!xvfb.running()) GTEST_SKIP() << "Xvfb is not available";
+    Clock::useRealTime();
+    messageLoop().reset();
+    resetServices();
+    person = std::make_unique<Person>(xvfb.name());
+    std::string why;
+    auto d = X11Display::connect(xvfb.name().c_str(), &why);
+    ASSERT_TRUE(d) << why;
+    x11 = d.get();
+    setDisplay(std::move(d));
+    form = makeRef<DialogForm>();
+    form->load();
+    form->setCaption(u"Scroll test");
+    form->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant>) {
+      names.push_back(ev.name);
+      if (ev.name.ends_with(u"Change")) ++changes;
+      if (ev.name.ends_with(u"Scroll")) ++scrolls;
+    }));
+    g_deadline = Clock::nowMs() + 20000;
+    SetTimer(0, 0, 50, &watchdog);  // wakes the loop now and then
+  }
+
+  void TearDown() override {
+    if (actor.joinable()) actor.join();
+    form.reset();
+    messageLoop().reset();
+    setDisplay(nullptr);
+    resetServices();
+    screen().reset();
+  }
+
+  template <class T>
+  T& add(BStrView family, BStrView array, double left, double top, double width, double height) {
+    Variant n, d;
+    std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+    const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
+    T& c = form->element<T>(array, index);
+    c.move(left, top, width, height);
+    c.setVisible(true);
+    return c;
+  }
+
+  // Shows `f`, lets the person act on its window (client origin given) on
+  // another thread, and serves the loop until the person is done.
+  void withPerson(Form& f, std::function<void(int x, int y)> steps) {
+    f.show(false);
+    const HWND h = f.hWnd();
+    std::atomic<uint32_t> window{0};
+    std::atomic<bool> done{false};
+    actor = std::thread([&] {
+      if (eventually([&] { return window.load() != 0; })) {
+        std::this_thread::sleep_for(100ms);  // mapped and drawn
+        const auto [x, y] = person->origin(window.load());
+        steps(x, y);
+        std::this_thread::sleep_for(100ms);  // the last events reach the loop
+      }
+      done = true;
+    });
+    messageLoop().runModalLoop([&] {
+      if (!window.load() && x11->viewable(h)) window = x11->windowOf(h);
+      return done.load() || Clock::nowMs() > g_deadline;
+    });
+    actor.join();
+    messageLoop().doEvents();
+  }
+
+  Xvfb xvfb;
+  std::unique_ptr<Person> person;
+  X11Display* x11 = nullptr;
+  Ref<DialogForm> form;
+  std::vector<BStr> names;
+  int changes = 0, scrolls = 0;
+  std::thread actor;
+};
+
+// A scroll bar at pixels (16, 16), 200 x 17, range 0..100.
+TEST_F(X11ScrollTest, AnArrowHeldDownRepeatsAndTheThumbDragsWithScrollThenOneChange) {
+  ScrollBar& bar = add<ScrollBar>(u"HScrollBar", u"HScroll", 240, 240, 3000, 255);
+  bar.setMax(100);
+  bar.setLargeChange(10);
+  withPerson(*form, [&](int x, int y) {
+    person->moveTo(x + 16 + 200 - 8, y + 24);  // the right arrow
+    person->press(1);
+    std::this_thread::sleep_for(1000ms);
+    person->release(1);
+  });
+  // One step at the press, then one every interval after the delay.
+  EXPECT_GE(bar.value(), 6);
+  EXPECT_EQ(changes, bar.value());
+  EXPECT_EQ(scrolls, 0);
+
+  // The thumb: Value follows the pointer, Change comes once, at the release.
+  const int start = bar.value();
+  changes = scrolls = 0;
+  names.clear();
+  ScrollBarBox b;
+  b.horizontal = true;
+  b.width = 200;
+  b.height = 17;
+  b.max = 100;
+  b.value = start;
+  const double thumb = 16 + b.thumbStart() + b.thumbLength() / 2;
+  withPerson(*form, [&](int x, int y) {
+    person->moveTo(x + static_cast<int>(thumb), y + 24);
+    std::this_thread::sleep_for(50ms);
+    person->press(1);
+    for (int dx = 10; dx <= 60; dx += 10) {
+      std::this_thread::sleep_for(30ms);
+      person->moveTo(x + static_cast<int>(thumb) + dx, y + 24 + dx / 4);
+    }
+    std::this_thread::sleep_for(50ms);
+    person->release(1);
+  });
+  EXPECT_EQ(bar.value(), b.valueAtThumb(b.thumbStart() + 60));
+  EXPECT_GE(scrolls, 2);
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.back(), u"HScrollChange");
+  EXPECT_EQ(changes, 1);
+
+  // The simulated user's clicks on the same spots.
+  const int16_t before = bar.value();
+  changes = 0;
+  user::clickAt(bar, pixelsToTwips(200 - 8), pixelsToTwips(8));
+  EXPECT_EQ(bar.value(), before + 1);
+  user::clickAt(bar, pixelsToTwips(20), pixelsToTwips(8));  // the track before the thumb
+  EXPECT_EQ(bar.value(), before + 1 - 10);
+  EXPECT_EQ(changes, 2);
+}
+
+// A list of 30 items at pixels (16, 100), 160 x 60.
+TEST_F(X11ScrollTest, AListsBarScrollsAndRepeatsWithoutChoosingAndTheThumbDrags) {
+  ListBox& list = add<ListBox>(u"List", u"List", 240, 1500, 2400, 900);
+  for (int i = 0; i < 30; ++i) list.addItem(u"item " + utf16(std::to_string(i)));
+  const int lh = fontLineHeight(list.font());
+  const ListBoxLayout l = listBoxLayout(160, 60, lh, 30, 0, 0, 0);
+  ASSERT_TRUE(l.vertical);
+  const int barX = 16 + static_cast<int>(l.vertical->left) + 8;
+  withPerson(*form, [&](int x, int y) {
+    person->click(x + barX, y + 100 + 60 - 1 - 8);  // the down arrow
+    std::this_thread::sleep_for(100ms);
+    person->moveTo(x + barX, y + 100 + 60 - 1 - 8);
+    person->press(1);  // held: it repeats
+    std::this_thread::sleep_for(800ms);
+    person->release(1);
+  });
+  const int16_t top = list.topIndex();
+  EXPECT_GE(top, 4);
+  EXPECT_EQ(list.listIndex(), -1);
+  for (const BStr& n : names) EXPECT_TRUE(!n.starts_with(u"List") || n == u"ListScroll" || n == u"ListGotFocus") << utf8(n);
+
+  // The thumb dragged to the bottom.
+  names.clear();
+  ScrollBarBox v = *l.vertical;
+  v.value = top;
+  const int thumbY = 100 + static_cast<int>(v.top + v.thumbStart() + v.thumbLength() / 2);
+  withPerson(*form, [&](int x, int y) {
+    person->moveTo(x + barX, y + thumbY);
+    std::this_thread::sleep_for(50ms);
+    person->press(1);
+    std::this_thread::sleep_for(30ms);
+    person->moveTo(x + barX - 20, y + thumbY + 30);
+    std::this_thread::sleep_for(30ms);
+    person->moveTo(x + barX - 20, y + 300);
+    std::this_thread::sleep_for(50ms);
+    person->release(1);
+  });
+  EXPECT_EQ(list.topIndex(), 30 - l.visibleRows);
+  EXPECT_EQ(list.listIndex(), -1);
+  for (const BStr& n : names) EXPECT_TRUE(!n.starts_with(u"List") || n == u"ListScroll" || n == u"ListGotFocus") << utf8(n);
+
+  // The simulated user: the up arrow, then the track below the thumb.
+  user::clickAt(list, pixelsToTwips(barX - 16), pixelsToTwips(8));
+  EXPECT_EQ(list.topIndex(), 30 - l.visibleRows - 1);
+  EXPECT_EQ(list.listIndex(), -1);
+}
+
+// A multi-line box (its family's vertical bar) and the help window's panes
+// (both bars, no wrapping).
+TEST_F(X11ScrollTest, AMultiLineBoxAndTheHelpPanesScrollByTheirBars) {
+  TextBox& text = add<TextBox>(u"MultiText", u"MultiText", 240, 240, 2400, 900);  // pixels 16,16 .. 176,76
+  std::u16string lines;
+  for (int i = 0; i < 20; ++i) lines += u"line " + utf16(std::to_string(i)) + u"\r\n";
+  text.setText(lines);
+  withPerson(*form, [&](int x, int y) {
+    person->click(x + 16 + 160 - 1 - 8, y + 16 + 60 - 1 - 8);  // the down arrow
+    std::this_thread::sleep_for(50ms);
+    person->click(x + 16 + 160 - 1 - 8, y + 16 + 60 - 1 - 8);
+  });
+  EXPECT_EQ(text.topLine(), 2);
+  EXPECT_EQ(text.selStart(), 0);
+  user::clickAt(text, pixelsToTwips(160 - 1 - 8), pixelsToTwips(1 + 8));  // the up arrow
+  EXPECT_EQ(text.topLine(), 1);
+  form->hide();
+
+  Ref<frmHelpAll> help = makeRef<frmHelpAll>();
+  help->load();
+  TextBox& pane = help->element<TextBox>(u"txtHelp");
+  const int w = twipsToRoundedPixels(pane.width()), h = twipsToRoundedPixels(pane.height());
+  withPerson(*help, [&](int x, int y) {
+    const int px = x + twipsToRoundedPixels(pane.left()), py = y + twipsToRoundedPixels(pane.top());
+    person->click(px + w - 1 - 16 - 8, py + h - 1 - 8);  // the right arrow of the horizontal bar
+    std::this_thread::sleep_for(50ms);
+    person->click(px + w - 1 - 8, py + h - 1 - 16 - 8);  // the down arrow of the vertical bar
+  });
+  EXPECT_GT(pane.scrollLeft(), 0);
+  EXPECT_EQ(pane.topLine(), 1);
+  help->unload();
+}
+
+}  // namespace
+}  // namespace svx::testing
