@@ -50,7 +50,9 @@ void dblClick(Control& c);
 void clickAt(Form& f, double x, double y);
 // A click at a point of a control (twips, its own coordinates): on the
 // constituent under the point (a user control's button) or on the control's
-// own surface. The control takes the focus.
+// own surface. The control takes the focus. On a scroll bar it is a press
+// and a release there (an arrow's or the track's one step); on the bars of
+// a list or text box the same, without mouse events, focus or Click.
 void clickAt(Control& c, double x, double y);
 
 // Keys go to the control, after the focus has moved to it (when it can).
@@ -84,7 +86,8 @@ void clickScrollPart(Control& c, bool track, int direction);
 // (MouseDown, the focus moves to it; on a list, the item under the pointer
 // is chosen), the release to the same control (MouseUp, then Click when the
 // pointer is still over it). A second press soon after on the same control
-// is a double click: DblClick, then MouseUp at its release. Moves raise
+// is a double click: DblClick, then MouseUp at its release (a control
+// without mouse events, a scroll bar, takes it as another press). Moves raise
 // MouseMove on the control under the pointer, or on the pressed one while a
 // button is held. On no control the form itself takes the events.
 void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y);

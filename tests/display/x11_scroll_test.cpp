@@ -7,20 +7,13 @@
 #include <chrono>
 #include <thread>
 
-#include "core/dialog_form.h"
-#include "platform/desktop/clock.h"
-#include "platform/desktop/desktop.h"
-#include "platform/desktop/message_loop.h"
-#include "platform/dialogs/services.h"
-#include "platform/display/x11_display.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
-#include "platform/system/screen.h"
-#include "tests/display/xvfb_fixture.h"
+#include "tests/display/x11_fixture.h"
 #include "windows/frm_help_all.h"
 
 namespace svx::testing {
@@ -28,45 +21,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-int64_t g_deadline = 0;
-void watchdog(HWND, UINT, UINT_PTR, DWORD) {}
-
-class X11ScrollTest : public ::testing::Test {
+class X11ScrollTest : public X11DisplayTest {
  protected:
   void SetUp() override {
-    if (!xvfb.running()) GTEST_SKIP() << "Xvfb is not available";
-    Clock::useRealTime();
-    messageLoop().reset();
-    resetServices();
-    person = std::make_unique<Person>(xvfb.name());
-    std::string why;
-    auto d = X11Display::connect(xvfb.name().c_str(), &why);
-    ASSERT_TRUE(d) << why;
-    x11 = d.get();
-    setDisplay(std::move(d));
-    form = makeRef<DialogForm>();
-    form->load();
-    form->setCaption(u"Scroll test");
-    form->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant>) {
-      names.push_back(ev.name);
-      if (ev.name.ends_with(u"Change")) ++changes;
-      if (ev.name.ends_with(u"Scroll")) ++scrolls;
-    }));
-    g_deadline = Clock::nowMs() + 20000;
-    SetTimer(0, 0, 50, &watchdog);  // wakes the loop now and then
+    X11DisplayTest::SetUp();
+    if (IsSkipped()) return;
+    attach();
+    onEvent = [this](BStrView name) {
+      if (name.ends_with(u"Change")) ++changes;
+      if (name.ends_with(u"Scroll")) ++scrolls;
+    };
   }
 
-  void TearDown() override {
-    if (actor.joinable()) actor.join();
-    form.reset();
-    messageLoop().reset();
-    setDisplay(nullptr);
-    resetServices();
-    screen().reset();
-  }
-
+  // Loads an element of a family whose array has another name.
   template <class T>
-  T& add(BStrView family, BStrView array, double left, double top, double width, double height) {
+  T& load(BStrView family, BStrView array, double left, double top, double width, double height) {
     Variant n, d;
     std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
     const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
@@ -76,14 +45,14 @@ class X11ScrollTest : public ::testing::Test {
     return c;
   }
 
-  // Shows `f`, lets the person act on its window (client origin given) on
-  // another thread, and serves the loop until the person is done.
+  // Shows `f`, lets the person act on its window (its client origin given)
+  // on another thread, and serves the loop until the person is done.
   void withPerson(Form& f, std::function<void(int x, int y)> steps) {
     f.show(false);
     const HWND h = f.hWnd();
     std::atomic<uint32_t> window{0};
     std::atomic<bool> done{false};
-    actor = std::thread([&] {
+    act([&] {
       if (eventually([&] { return window.load() != 0; })) {
         std::this_thread::sleep_for(100ms);  // mapped and drawn
         const auto [x, y] = person->origin(window.load());
@@ -92,26 +61,27 @@ class X11ScrollTest : public ::testing::Test {
       }
       done = true;
     });
-    messageLoop().runModalLoop([&] {
+    serveUntil([&] {
       if (!window.load() && x11->viewable(h)) window = x11->windowOf(h);
-      return done.load() || Clock::nowMs() > g_deadline;
+      return done.load();
     });
     actor.join();
     messageLoop().doEvents();
   }
 
-  Xvfb xvfb;
-  std::unique_ptr<Person> person;
-  X11Display* x11 = nullptr;
-  Ref<DialogForm> form;
-  std::vector<BStr> names;
+  std::vector<BStr> listEvents() const {
+    std::vector<BStr> out;
+    for (const BStr& n : names())
+      if (n.starts_with(u"List") && n != u"ListGotFocus") out.push_back(n);
+    return out;
+  }
+
   int changes = 0, scrolls = 0;
-  std::thread actor;
 };
 
 // A scroll bar at pixels (16, 16), 200 x 17, range 0..100.
 TEST_F(X11ScrollTest, AnArrowHeldDownRepeatsAndTheThumbDragsWithScrollThenOneChange) {
-  ScrollBar& bar = add<ScrollBar>(u"HScrollBar", u"HScroll", 240, 240, 3000, 255);
+  ScrollBar& bar = load<ScrollBar>(u"HScrollBar", u"HScroll", 240, 240, 3000, 255);
   bar.setMax(100);
   bar.setLargeChange(10);
   withPerson(*form, [&](int x, int y) {
@@ -128,7 +98,7 @@ TEST_F(X11ScrollTest, AnArrowHeldDownRepeatsAndTheThumbDragsWithScrollThenOneCha
   // The thumb: Value follows the pointer, Change comes once, at the release.
   const int start = bar.value();
   changes = scrolls = 0;
-  names.clear();
+  events.clear();
   ScrollBarBox b;
   b.horizontal = true;
   b.width = 200;
@@ -149,8 +119,8 @@ TEST_F(X11ScrollTest, AnArrowHeldDownRepeatsAndTheThumbDragsWithScrollThenOneCha
   });
   EXPECT_EQ(bar.value(), b.valueAtThumb(b.thumbStart() + 60));
   EXPECT_GE(scrolls, 2);
-  ASSERT_FALSE(names.empty());
-  EXPECT_EQ(names.back(), u"HScrollChange");
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().name, u"HScrollChange");
   EXPECT_EQ(changes, 1);
 
   // The simulated user's clicks on the same spots.
@@ -165,7 +135,7 @@ TEST_F(X11ScrollTest, AnArrowHeldDownRepeatsAndTheThumbDragsWithScrollThenOneCha
 
 // A list of 30 items at pixels (16, 100), 160 x 60.
 TEST_F(X11ScrollTest, AListsBarScrollsAndRepeatsWithoutChoosingAndTheThumbDrags) {
-  ListBox& list = add<ListBox>(u"List", u"List", 240, 1500, 2400, 900);
+  ListBox& list = add<ListBox>(u"List", 240, 1500, 2400, 900);
   for (int i = 0; i < 30; ++i) list.addItem(u"item " + utf16(std::to_string(i)));
   const int lh = fontLineHeight(list.font());
   const ListBoxLayout l = listBoxLayout(160, 60, lh, 30, 0, 0, 0);
@@ -182,10 +152,10 @@ TEST_F(X11ScrollTest, AListsBarScrollsAndRepeatsWithoutChoosingAndTheThumbDrags)
   const int16_t top = list.topIndex();
   EXPECT_GE(top, 4);
   EXPECT_EQ(list.listIndex(), -1);
-  for (const BStr& n : names) EXPECT_TRUE(!n.starts_with(u"List") || n == u"ListScroll" || n == u"ListGotFocus") << utf8(n);
+  for (const BStr& n : listEvents()) EXPECT_EQ(n, u"ListScroll");
 
   // The thumb dragged to the bottom.
-  names.clear();
+  events.clear();
   ScrollBarBox v = *l.vertical;
   v.value = top;
   const int thumbY = 100 + static_cast<int>(v.top + v.thumbStart() + v.thumbLength() / 2);
@@ -202,7 +172,7 @@ TEST_F(X11ScrollTest, AListsBarScrollsAndRepeatsWithoutChoosingAndTheThumbDrags)
   });
   EXPECT_EQ(list.topIndex(), 30 - l.visibleRows);
   EXPECT_EQ(list.listIndex(), -1);
-  for (const BStr& n : names) EXPECT_TRUE(!n.starts_with(u"List") || n == u"ListScroll" || n == u"ListGotFocus") << utf8(n);
+  for (const BStr& n : listEvents()) EXPECT_EQ(n, u"ListScroll");
 
   // The simulated user: the up arrow, then the track below the thumb.
   user::clickAt(list, pixelsToTwips(barX - 16), pixelsToTwips(8));
@@ -213,7 +183,7 @@ TEST_F(X11ScrollTest, AListsBarScrollsAndRepeatsWithoutChoosingAndTheThumbDrags)
 // A multi-line box (its family's vertical bar) and the help window's panes
 // (both bars, no wrapping).
 TEST_F(X11ScrollTest, AMultiLineBoxAndTheHelpPanesScrollByTheirBars) {
-  TextBox& text = add<TextBox>(u"MultiText", u"MultiText", 240, 240, 2400, 900);  // pixels 16,16 .. 176,76
+  TextBox& text = add<TextBox>(u"MultiText", 240, 240, 2400, 900);  // pixels 16,16 .. 176,76
   std::u16string lines;
   for (int i = 0; i < 20; ++i) lines += u"line " + utf16(std::to_string(i)) + u"\r\n";
   text.setText(lines);
