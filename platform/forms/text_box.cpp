@@ -161,11 +161,15 @@ void TextBox::caretIntoView() {
   if (line < topLine_) topLine_ = line;
   else if (line >= topLine_ + visibleLines()) topLine_ = line - visibleLines() + 1;
   if (width >= 0) return;
-  // Unwrapped lines: across as well.
-  const TextBoxLayout l = textBoxLayout(twipsToRoundedPixels(width_), twipsToRoundedPixels(height_), shownScrollBars());
+  // Unwrapped lines: across as well, by a quarter of the width more, so
+  // that the caret does not sit at the edge.
+  const TextBoxLayout l = layout();
+  if (!l.horizontal) return;
+  const auto shown = static_cast<int32_t>(l.textWidth);
   const auto x = static_cast<int32_t>(textCaretX(shownText(), font(), width, caret));
-  if (x < scrollLeft_) scrollLeft_ = x;
-  else if (x >= scrollLeft_ + static_cast<int32_t>(l.textWidth)) scrollLeft_ = x - static_cast<int32_t>(l.textWidth) + 1;
+  if (x < scrollLeft_) scrollLeft_ = x - shown / 4;
+  else if (x >= scrollLeft_ + shown) scrollLeft_ = x - shown + shown / 4;
+  scrollLeft_ = std::clamp(scrollLeft_, 0, l.horizontal->max);
 }
 
 void TextBox::render(RenderItem& item) const {

@@ -479,15 +479,20 @@ TEST_F(TextScrollTest, BothBarsLeaveTheLinesUnwrappedAndScrollAcross) {
   release(gx + 500, gy);
   EXPECT_EQ(text->scrollLeft(), l.horizontal->max);
   EXPECT_EQ(shown(picture(), RenderKind::TextBox).scrollLeft, l.horizontal->max);
-  // The caret brought to the start of the line brings the text back.
+  // The caret keeps itself in view across: at the start of the line the text
+  // comes back, at the end of the long line it goes again.
   text->setFocus();
   send(WM_KEYDOWN, 36, 0);  // Home
   EXPECT_EQ(text->scrollLeft(), 0);
-  send(WM_KEYDOWN, 35, 0);  // End: the end of the text, on the short line
+  send(WM_KEYDOWN, 35, 0);  // End
+  EXPECT_EQ(text->scrollLeft(), l.horizontal->max);
+  send(WM_KEYDOWN, 36, 0);
   EXPECT_EQ(text->scrollLeft(), 0);
   text->setSelStart(static_cast<int32_t>(wide.size()));
   send(WM_CHAR, u'!', 0);  // typing at the end of the long line shows it
-  EXPECT_GT(text->scrollLeft(), 100);
+  EXPECT_EQ(text->scrollLeft(), layout().horizontal->max);
+  send(WM_KEYDOWN, 35, user::vbCtrlMask);  // the end of the text, on the short line
+  EXPECT_EQ(text->scrollLeft(), 0);
   // With the vertical bar alone the same text wraps.
   text->setScrollBars(2);
   EXPECT_GT(textLineCount(text->text(), text->font(), layout().textWidth), 2);
