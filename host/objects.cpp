@@ -178,11 +178,33 @@ void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args,
   duk_pop_2(ctx);
 }
 
+// Calls `method` (named `name`) of `obj` with the native function's
+// arguments (a trailing Named(...) by name) and pushes its result.
+duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* method, const BStr& name) {
+  Engine& e = engineOf(ctx);
+  duk_idx_t nargs = duk_get_top(ctx);
+  const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
+  if (named) --nargs;
+  if (!named && !e.trace) {
+    // The common call: arguments on the stack.
+    SmallVariants<12> args(static_cast<size_t>(nargs));
+    for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
+    const Variant result = invokeFound(obj, method, args.span());
+    pushVariant(ctx, result);
+    return 1;
+  }
+  std::vector<Variant> args;
+  args.reserve(static_cast<size_t>(nargs));
+  for (duk_idx_t i = 0; i < nargs; ++i) args.push_back(toVariant(ctx, i, true));
+  std::vector<BStr> names;
+  if (named) namedArguments(ctx, nargs, args, names);
+  const Variant result = call(ctx, obj, method, name, InvokeKind::Method, args, names);
+  pushVariant(ctx, result);
+  return 1;
+}
+
 duk_ret_t callMember(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
-    duk_idx_t nargs = duk_get_top(ctx);
-    const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
-    if (named) --nargs;
     Engine& e = engineOf(ctx);
     duk_push_current_function(ctx);
     const Engine::BoundMember* const* found = e.boundFunctions.find(duk_get_heapptr(ctx, -1));
@@ -197,22 +219,25 @@ duk_ret_t callMember(duk_context* ctx) {
       pushString(ctx, u"[object " + obj->classInfo().name() + u"]");
       return 1;
     }
-    if (!named && !e.trace) {
-      // The common call: arguments on the stack.
-      SmallVariants<12> args(static_cast<size_t>(nargs));
-      for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
-      const Variant result = invokeFound(*obj, member.method, args.span());
-      pushVariant(ctx, result);
-      return 1;
+    return callWithArguments(ctx, *obj, member.method, member.name);
+  });
+}
+
+// A call of the object itself (the Proxy's target is this function): its
+// default member, so that calling a property's value with arguments reaches
+// the default member of the object it holds (rs.Fields("name"),
+// frm.Controls(3)).
+duk_ret_t callDefaultMember(duk_context* ctx) {
+  return guarded(ctx, [&]() -> duk_ret_t {
+    duk_push_current_function(ctx);
+    const ObjectRef obj = objectOf(ctx, -1);
+    duk_pop(ctx);
+    const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : obj->classInfo().find(0, InvokeKind::Method);
+    if (!m) {
+      if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
+      raise(err::MemberNotSupported);
     }
-    std::vector<Variant> args;
-    args.reserve(static_cast<size_t>(nargs));
-    for (duk_idx_t i = 0; i < nargs; ++i) args.push_back(toVariant(ctx, i, true));
-    std::vector<BStr> names;
-    if (named) namedArguments(ctx, nargs, args, names);
-    const Variant result = call(ctx, *obj, member.method, member.name, InvokeKind::Method, args, names);
-    pushVariant(ctx, result);
-    return 1;
+    return callWithArguments(ctx, *obj, m, m->name);
   });
 }
 
@@ -316,7 +341,7 @@ void pushObject(duk_context* ctx, const ObjectRef& obj) {
   }
   const int64_t id = e.nextId++;
   const ObjectRef& stored = e.objects.emplace(id, obj).first->second;
-  pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr);
+  pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr, callDefaultMember);
   e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
   pushStashed(ctx, "handler");
   duk_push_proxy(ctx, 0);

@@ -397,8 +397,12 @@ duk_ret_t arrayFrom(duk_context* ctx) {
 
 // --- conversions ------------------------------------------------------------------
 
-void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto) {
-  duk_push_object(ctx);
+void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto,
+                duk_c_function call) {
+  if (call)
+    duk_push_c_function(ctx, call, DUK_VARARGS);
+  else
+    duk_push_object(ctx);
   if (proto) {
     pushStashed(ctx, proto);
     duk_set_prototype(ctx, -2);

@@ -15,8 +15,10 @@ Variant toVariant(Engine& e, duk_context* ctx, duk_idx_t idx, bool argument);
 
 // Pushes a script object that stands for the host's entry `id`: the id
 // under `key`, the stashed prototype `proto` when one is named, and
-// `finalizer` (dropping the entry) as its own when one is given.
-void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto);
+// `finalizer` (dropping the entry) as its own when one is given. With `call`,
+// the object is a function that runs it.
+void pushHandle(duk_context* ctx, int64_t id, const char* key, duk_c_function finalizer, const char* proto,
+                duk_c_function call = nullptr);
 // Pushes a new Ref holding `slot` (one the script makes); returns its id. It
 // is also found by its address when passed back.
 int64_t pushRefObject(duk_context* ctx, Variant slot);

@@ -19,6 +19,18 @@ BStr inQuotes(BStrView s) { return u"'" + BStr(s) + u"'"; }
 
 BStr messageOf(sqlite3* db) { return db ? utf16(sqlite3_errmsg(db)) : BStr(u"out of memory"); }
 
+// Lets a statement being prepared read tables and call functions, nothing
+// else (no writing, no pragma, no attaching, no transaction control).
+int onlyReading(void*, int action, const char*, const char*, const char*, const char*) {
+  switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE: return SQLITE_OK;
+    default: return SQLITE_DENY;
+  }
+}
+
 // The table named in "no such table: x".
 BStr missingTable(const BStr& message) {
   constexpr BStrView prefix = u"no such table: ";
@@ -71,6 +83,7 @@ Ref<Database> Database::open(const OpenOptions& options, BStr connect) {
   if (rc != SQLITE_OK) db->raiseLast(rc);
   sqlite3_extended_result_codes(raw, 0);
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  sqlite3_file_control(raw, "main", SQLITE_FCNTL_FILE_POINTER, &db->file_);
   if (options.exclusive) db->exec("PRAGMA locking_mode=EXCLUSIVE");
   // Reading the schema proves that the file is a database and that no other
   // connection holds it locked; an exclusive connection keeps its lock.
@@ -98,7 +111,16 @@ void Database::raiseLast(int code, BStrView context) const {
     case SQLITE_CANTOPEN:
       raise(daterr::FileNotFound, u"The database file " + name + u" could not be opened.");
     case SQLITE_READONLY:
-      raise(daterr::ReadOnly, u"The database " + name + u" is open read-only; nothing was written.");
+      switch (sqlite3_extended_errcode(db_.get())) {
+        case SQLITE_READONLY_DBMOVED:
+          raise(daterr::FileNotFound, u"The database file " + name + u" was deleted or moved while it was open; nothing was written.");
+        case SQLITE_READONLY_DIRECTORY:
+          raise(daterr::ReadOnly, u"The folder of the database " + name + u" cannot be written (its journal cannot be made there); nothing was written.");
+        default:
+          break;
+      }
+      if (options_.readOnly) raise(daterr::ReadOnly, u"The database " + name + u" is open read-only; nothing was written.");
+      raise(daterr::ReadOnly, u"The database file " + name + u" cannot be written (it is read-only); nothing was written.");
     case SQLITE_CONSTRAINT:
       raise(daterr::DuplicateValue, u"The change breaks a rule of the table (" + message + u"); nothing was written.");
     default:
@@ -112,15 +134,64 @@ Statement Database::prepare(const std::string& sql) const {
   sqlite3_stmt* raw = nullptr;
   const int rc = sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
   Statement s(raw);
-  if (rc == SQLITE_OK) return s;
+  if (rc != SQLITE_OK) raisePrepareFailure(rc);
+  return s;
+}
+
+void Database::raisePrepareFailure(int code) const {
   const BStr message = messageOf(db_.get());
-  const int base = rc & 0xFF;
-  if (base == SQLITE_ERROR) {
+  if ((code & 0xFF) == SQLITE_ERROR) {
     if (BStr table = missingTable(message); !table.empty())
       raise(daterr::TableNotFound, u"The table or query " + inQuotes(table) + u" was not found.");
     raise(daterr::SyntaxError, u"The record source is not a valid query: " + message + u".");
   }
-  raiseLast(rc);
+  raiseLast(code);
+}
+
+Statement Database::prepareQuery(BStrView source) const {
+  const auto refuse = [&](BStrView why) {
+    raise(daterr::SyntaxError, u"The record source " + inQuotes(source) + u" is not a valid query: " + BStr(why) +
+                                   u"; nothing was run.");
+  };
+  const std::string sql = utf8(source);
+  sqlite3* db = db_.get();
+  // Prepared under a guard that refuses every action but reading.
+  struct Authorizer {
+    sqlite3* db;
+    explicit Authorizer(sqlite3* d) : db(d) { sqlite3_set_authorizer(db, onlyReading, nullptr); }
+    ~Authorizer() { sqlite3_set_authorizer(db, nullptr, nullptr); }
+  } guard(db);
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, &tail);
+  Statement s(raw);
+  if ((rc & 0xFF) == SQLITE_AUTH) refuse(u"a record source may only read the database (one SELECT statement)");
+  if (rc != SQLITE_OK) raisePrepareFailure(rc);
+  if (!s) refuse(u"it holds no statement");
+  if (!sqlite3_stmt_readonly(s.get()) || sqlite3_column_count(s.get()) == 0)
+    refuse(u"a record source may only read the database (one SELECT statement)");
+  // Nothing but blanks and comments may follow.
+  const char* end = sql.c_str() + sql.size();
+  while (tail && tail < end) {
+    sqlite3_stmt* next = nullptr;
+    const char* rest = nullptr;
+    rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &next, &rest);
+    Statement more(next);
+    if (rc != SQLITE_OK || more) refuse(u"it holds more than one statement");
+    if (!rest || rest <= tail) break;
+    tail = rest;
+  }
+  return s;
+}
+
+std::optional<uint32_t> Database::changeCounter() const {
+  if (!file_ || !file_->pMethods) return std::nullopt;
+  // Header bytes 18 and 19 (2 in WAL mode) to 27; the counter is bytes 24
+  // to 27, big-endian.
+  unsigned char header[10] = {};
+  if (file_->pMethods->xRead(file_, header, sizeof header, 18) != SQLITE_OK) return std::nullopt;
+  if (header[0] == 2 || header[1] == 2) return std::nullopt;
+  return (uint32_t{header[6]} << 24) | (uint32_t{header[7]} << 16) | (uint32_t{header[8]} << 8) | uint32_t{header[9]};
 }
 
 void Database::exec(const char* sql) {
@@ -136,7 +207,10 @@ void Database::begin() {
 void Database::commit() { exec("COMMIT"); }
 
 void Database::rollback() {
-  if (!sqlite3_get_autocommit(db_.get())) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+  // A second try for a rollback that failed (it may not leave the connection
+  // inside the transaction).
+  for (int attempt = 0; attempt < 2 && !sqlite3_get_autocommit(db_.get()); ++attempt)
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 const ClassInfo& Database::info() {

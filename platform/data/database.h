@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/automation/dispatch.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_file;
 
 namespace svx::data {
 
@@ -68,21 +70,33 @@ class Database : public Object {
   // A prepared statement; SQL errors raise (3078 for a missing table, 3075
   // otherwise).
   Statement prepare(const std::string& sql) const;
+  // A query that a script wrote: exactly one statement (nothing but blanks
+  // and comments after it) that returns rows and only reads. Anything else
+  // raises 3075 and is never run.
+  Statement prepareQuery(BStrView sql) const;
   // Raises the error of the connection's last failed call.
   [[noreturn]] void raiseLast(int code, BStrView context = {}) const;
   // Runs `work` in a write transaction: committed when it returns, rolled
-  // back when it raises (the file is left as it was).
+  // back when it or the commit raises (another connection still reading
+  // makes the commit wait a little, then fail). Either way the connection is
+  // out of the transaction afterwards, and after a failure the file is as it
+  // was.
   template <class F>
   void inTransaction(F&& work) {
     begin();
     try {
       std::forward<F>(work)();
+      commit();
     } catch (...) {
       rollback();
       throw;
     }
-    commit();
   }
+
+  // The file's change counter, which every commit of a connection in a
+  // rollback-journal mode changes, read without a lock; none in WAL mode (the
+  // counter then does not follow the commits) or when it cannot be read.
+  std::optional<uint32_t> changeCounter() const;
 
   // Automation members.
   Variant Name() { return Variant(options_.path); }
@@ -91,6 +105,7 @@ class Database : public Object {
 
  private:
   Database(OpenOptions options, BStr connect);
+  [[noreturn]] void raisePrepareFailure(int code) const;
   void exec(const char* sql);
   void begin();
   void commit();
@@ -99,6 +114,7 @@ class Database : public Object {
   OpenOptions options_;
   BStr connect_;
   std::unique_ptr<sqlite3, ConnectionDeleter> db_;
+  sqlite3_file* file_ = nullptr;  // the main file, for its change counter
 };
 
 // Whether a connect string names a local database file: empty, or of the

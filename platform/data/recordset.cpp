@@ -13,6 +13,9 @@ namespace svx::data {
 
 namespace {
 
+// Rows read ahead per statement.
+constexpr int32_t kWindowRows = 64;
+
 Variant columnValue(sqlite3_stmt* s, int i) {
   switch (sqlite3_column_type(s, i)) {
     case SQLITE_INTEGER: {
@@ -102,7 +105,7 @@ Ref<Recordset> Recordset::open(Ref<Database> db, BStrView source, RecordsetType 
     rs->table_ = object->first;
     rs->loadKeys();
   } else {
-    Statement s = db->prepare(object ? "SELECT * FROM " + quoteName(object->first) : utf8(source));
+    Statement s = object ? db->prepare("SELECT * FROM " + quoteName(object->first)) : db->prepareQuery(source);
     rs->columns_ = columnNames(s.get());
     rs->copyRows(s);
   }
@@ -125,8 +128,10 @@ void Recordset::loadKeys() {
   int rc;
   while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) keys_.push_back(sqlite3_column_int64(keys.get(), 0));
   if (rc != SQLITE_DONE) db_->raiseLast(rc);
-  rowStatement_ = db_->prepare("SELECT * FROM " + table + " WHERE rowid = ?1");
-  columns_ = columnNames(rowStatement_.get());
+  windowStatement_ = db_->prepare("SELECT rowid, * FROM " + table + " WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
+  columns_ = columnNames(windowStatement_.get());
+  columns_.erase(columns_.begin());
+  windowRows_ = kWindowRows;
 }
 
 void Recordset::copyRows(Statement& s) {
@@ -164,6 +169,7 @@ void Recordset::requireUpdatable() const {
 }
 
 void Recordset::moved() {
+  checked_ = -1;
   editMode_ = dbEditNone;
   buffer_.clear();
   assigned_.clear();
@@ -206,28 +212,90 @@ int32_t Recordset::fieldIndex(BStrView name) const {
   return -1;
 }
 
-std::vector<Variant> Recordset::readKeyedRow(int64_t key) const {
-  sqlite3_stmt* s = rowStatement_.get();
-  sqlite3_reset(s);
-  sqlite3_bind_int64(s, 1, key);
-  const int rc = sqlite3_step(s);
-  if (rc == SQLITE_DONE) {
-    sqlite3_reset(s);
-    raise(daterr::RecordDeleted, u"The current record was deleted by another connection.");
+// One statement reads the rows from the key at `start` on, in key order, up
+// to the next key that is not larger than the one before it (keys of rows
+// added here out of order). A key without a row is a row that another
+// connection deleted; rows that another connection added between the keys
+// are not this recordset's and are passed over.
+void Recordset::fillWindow(int32_t start) const {
+  RowWindow& w = window_;
+  w.first = start;
+  w.count = 0;
+  w.version.reset();
+  w.cells.clear();
+  w.present.clear();
+  const size_t n = columns_.size();
+  const auto keyCount = static_cast<int32_t>(keys_.size());
+  const int32_t end = std::min(keyCount, start + windowRows_);
+  const auto inRun = [&](int32_t k) { return k < end && (k == start || keys_[k] > keys_[k - 1]); };
+  const auto gone = [&] {
+    w.cells.resize(w.cells.size() + n);
+    w.present.push_back(0);
+    ++w.count;
+  };
+
+  sqlite3_stmt* s = windowStatement_.get();
+  struct Reset {
+    sqlite3_stmt* s;
+    ~Reset() { sqlite3_reset(s); }
+  } reset{s};
+  sqlite3_bind_int64(s, 1, keys_[static_cast<size_t>(start)]);
+  sqlite3_bind_int(s, 2, windowRows_);
+  int32_t k = start;
+  int fetched = 0;
+  int rc;
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    // The statement holds the file's read lock now: the counter belongs to
+    // these rows.
+    if (fetched++ == 0) w.version = db_->changeCounter();
+    const int64_t rowid = sqlite3_column_int64(s, 0);
+    while (inRun(k) && keys_[static_cast<size_t>(k)] < rowid) gone(), ++k;
+    if (!inRun(k)) break;
+    if (keys_[static_cast<size_t>(k)] != rowid) continue;
+    for (size_t i = 0; i < n; ++i) w.cells.push_back(columnValue(s, static_cast<int>(i + 1)));
+    w.present.push_back(1);
+    ++w.count;
+    ++k;
   }
-  if (rc != SQLITE_ROW) {
-    sqlite3_reset(s);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+    w.count = 0;
+    w.version.reset();
     db_->raiseLast(rc);
   }
-  std::vector<Variant> row;
-  for (int i = 0, n = sqlite3_column_count(s); i < n; ++i) row.push_back(columnValue(s, i));
-  sqlite3_reset(s);
-  return row;
+  // The table ended before the limit: the keys left have no rows.
+  if (rc == SQLITE_DONE && fetched < windowRows_)
+    while (inRun(k)) gone(), ++k;
+  // Without the counter (WAL mode) what was read serves this move only, so
+  // read no more than one row.
+  windowRows_ = w.version ? kWindowRows : 1;
 }
 
-std::vector<Variant> Recordset::currentRecord() const {
+const Variant* Recordset::keyedRow() const {
+  const int32_t p = position_;
+  const auto covers = [&] { return p >= window_.first && p < window_.first + window_.count; };
+  if (checked_ != p) {
+    if (!covers() || !window_.version || db_->changeCounter() != window_.version) {
+      // Walking back, the rows up to this one; else from this one on.
+      const bool back = window_.count > 0 && p < window_.first;
+      fillWindow(back ? std::max(0, p - windowRows_ + 1) : p);
+      if (!covers()) fillWindow(p);
+    }
+    checked_ = p;
+  }
+  const auto row = static_cast<size_t>(p - window_.first);
+  if (!window_.present[row]) raise(daterr::RecordDeleted, u"The current record was deleted by another connection.");
+  return &window_.cells[row * columns_.size()];
+}
+
+void Recordset::forgetRows() {
+  window_.count = 0;
+  window_.version.reset();
+  checked_ = -1;
+}
+
+std::span<const Variant> Recordset::currentRecord() const {
   requireCurrent();
-  if (table_) return readKeyedRow(keys_[static_cast<size_t>(position_)]);
+  if (table_) return {keyedRow(), columns_.size()};
   return rows_[static_cast<size_t>(position_)];
 }
 
@@ -248,7 +316,9 @@ void Recordset::setFieldValue(int32_t i, const Variant& v) {
 
 void Recordset::edit() {
   requireUpdatable();
-  buffer_ = currentRecord();
+  forgetRows();
+  const auto row = currentRecord();
+  buffer_.assign(row.begin(), row.end());
   assigned_.assign(columns_.size(), false);
   editMode_ = dbEditInProgress;
 }
@@ -316,6 +386,7 @@ void Recordset::update() {
     // The new record joins the end; the current record stays current.
     keys_.push_back(key);
   }
+  forgetRows();
   editMode_ = dbEditNone;
   buffer_.clear();
   assigned_.clear();
@@ -332,6 +403,7 @@ void Recordset::remove() {
     if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be deleted");
   });
   keys_.erase(keys_.begin() + position_);
+  forgetRows();
   deleted_ = true;
   editMode_ = dbEditNone;
 }

@@ -1,13 +1,20 @@
 // A recordset over a table or a query of a database, with a current record,
 // the moves, its Fields and editing. Table and dynaset recordsets on a table
-// keep the keys of its rows and read the current row afresh; snapshots and
-// queries copy their rows when they open. RecordCount and AbsolutePosition are
-// exact from the start. Edits go to the database in one transaction each: a
-// failed Update leaves the file as it was and the edit in progress.
+// keep the keys of its rows and read the current row afresh after every move
+// (and on Edit, and after an edit of their own): a change that another
+// connection made shows at the next move. Snapshots and queries copy their
+// rows when they open. RecordCount and AbsolutePosition are exact from the
+// start. Edits go to the database in one transaction each: a failed Update
+// leaves the file as it was and the edit in progress.
+//
+// Reading afresh costs no lock per move: the rows after the current one are
+// read ahead in one statement together with the file's change counter, and a
+// move takes its row from them while the counter is unchanged.
 #pragma once
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/data/database.h"
@@ -56,8 +63,8 @@ class Recordset : public Object {
   Variant fieldValue(int32_t i) const;
   // 3020 unless Edit or AddNew is in progress.
   void setFieldValue(int32_t i, const Variant& v);
-  // Reads the current record (raises as fieldValue does).
-  std::vector<Variant> currentRecord() const;
+  // The current record, read once per move (raises as fieldValue does).
+  std::span<const Variant> currentRecord() const;
 
   void edit();
   void addNew();
@@ -97,7 +104,12 @@ class Recordset : public Object {
   void moved();
   void loadKeys();
   void copyRows(Statement& s);
-  std::vector<Variant> readKeyedRow(int64_t key) const;
+  // Keyed tables: the current row, checked or read at most once per move.
+  const Variant* keyedRow() const;
+  // Reads the rows from position `start` on into the window.
+  void fillWindow(int32_t start) const;
+  // Drops what was read ahead (after a change of this recordset's own).
+  void forgetRows();
 
   Ref<Database> db_;
   BStr source_;
@@ -107,7 +119,18 @@ class Recordset : public Object {
   std::vector<BStr> columns_;
   std::vector<int64_t> keys_;               // keyed: rowids in order
   std::vector<std::vector<Variant>> rows_;  // copied rows
-  mutable Statement rowStatement_;          // SELECT * ... WHERE rowid = ?
+  // Keyed tables: rows read ahead from the table, in the keys' order.
+  struct RowWindow {
+    int32_t first = 0;  // the position of the first row
+    int32_t count = 0;
+    std::vector<Variant> cells;       // count rows of fieldCount() values
+    std::vector<uint8_t> present;     // 0: the key's row is gone from the table
+    std::optional<uint32_t> version;  // the file's change counter as read with them
+  };
+  mutable Statement windowStatement_;  // SELECT rowid, * ... WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2
+  mutable RowWindow window_;
+  mutable int32_t windowRows_ = 0;  // rows to read ahead (1 while the counter is unknown)
+  mutable int32_t checked_ = -1;    // the position whose row this move has read
   int32_t position_ = 0;
   bool deleted_ = false;  // the current record was deleted here
   int16_t editMode_ = dbEditNone;

@@ -1,0 +1,249 @@
+// A walk over a table of 100,000 rows that reads two fields of every row:
+// from C++ on a data control's recordset, from a script through Dialog, and,
+// as the reference, Python's sqlite3 cursor over the same file (when python3
+// is installed). Each iteration is one walk from the first row to the end.
+// The database is made once in a temporary folder of the benchmark's own.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "core/dialog_form.h"
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "host/script_host.h"
+#include "platform/automation/coerce.h"
+#include "platform/data/recordset.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/message_loop.h"
+#include "services/data_control.h"
+
+extern char** environ;
+
+namespace svx {
+namespace {
+
+constexpr int kRows = 100000;
+
+class Database {
+ public:
+  Database() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "svx-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    file_ = folder_ / "rows.db";
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const std::string sql =
+        "CREATE TABLE rows (id INTEGER PRIMARY KEY, name TEXT, amount REAL);"
+        "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " + std::to_string(kRows) +
+        ") INSERT INTO rows SELECT i, 'row ' || i, i * 0.5 FROM k;";
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) throw std::runtime_error("cannot make the database");
+    Clock::useVirtualTime();
+    Dialog::registerProgId();
+    registerDialogForm();
+  }
+  ~Database() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+  const std::filesystem::path& file() const { return file_; }
+
+ private:
+  std::filesystem::path folder_, file_;
+};
+
+Database& database() {
+  static Database d;
+  return d;
+}
+
+void DataWalkCpp(benchmark::State& state) {
+  Database& db = database();
+  messageLoop().reset();
+  Ref<DialogForm> form = makeRef<DialogForm>();
+  form->load();
+  Variant missing = Variant::missing(), index(1), number, description;
+  std::vector<Variant> load{Variant::byRef(missing)};
+  form->invoke(u"LoadDataCtrl", InvokeKind::Method, load);
+  auto& control = dynamic_cast<DataControl&>(form->array(u"DataCtrl").item(1));
+  control.data1().databaseName = utf16(db.file().string());
+  control.data1().recordSource = u"rows";
+  std::vector<Variant> open{Variant::byRef(index), Variant::byRef(number), Variant::byRef(description)};
+  form->invoke(u"DataCtrlOpenData", InvokeKind::Method, open);
+  if (toI4(number) != 0) {
+    state.SkipWithError("DataCtrlOpenData failed");
+    return;
+  }
+  data::Recordset& rs = *control.data1().recordset();
+  const int32_t name = rs.fieldIndex(u"name"), amount = rs.fieldIndex(u"amount");
+  int32_t rows = 0;
+  for (auto _ : state) {
+    rows = 0;
+    rs.moveFirst();
+    while (!rs.eof()) {
+      benchmark::DoNotOptimize(rs.fieldValue(name));
+      benchmark::DoNotOptimize(rs.fieldValue(amount));
+      rs.moveNext();
+      ++rows;
+    }
+  }
+  state.counters["rows"] = rows;
+  form.reset();
+  messageLoop().reset();
+}
+BENCHMARK(DataWalkCpp)->Unit(benchmark::kMillisecond);
+
+// The script's handle on the benchmark: Next() runs the benchmark's loop.
+class WalkDriver : public Object {
+ public:
+  explicit WalkDriver(benchmark::State& state) : state_(state) {}
+  static const ClassInfo& info() {
+    static const ClassInfo ci = ClassInfo(u"WalkDriver")
+                                    .method<&WalkDriver::Next>(u"Next", {})
+                                    .get<&WalkDriver::File>(u"File");
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Next() { return Variant(state_.KeepRunning()); }
+  Variant File() { return Variant(utf16(database().file().string())); }
+
+ private:
+  benchmark::State& state_;
+};
+
+// The fields are taken once, as Field objects that follow the current row.
+const char* const kScriptWalk = R"(
+(function () {
+  var dlg = WScript.CreateObject("Sorvanelix.Dialog", "dlg_");
+  var err = new Ref(0), desc = new Ref("");
+  var data = dlg.LoadDataCtrl(Missing, err, desc);
+  dlg.SetDataCtrl(data, Named({strDatabaseName: Bench.File, strRecordSource: "rows"}));
+  dlg.DataCtrlOpenData(data, err, desc);
+  if (err.value != 0) throw new Error(desc.value);
+  var rs = dlg.DataCtrlObject(data, err, desc).Recordset;
+  var name = rs.Fields("name"), amount = rs.Fields("amount");
+  var a, b, n;
+  while (Bench.Next()) {
+    n = 0;
+    rs.MoveFirst();
+    while (!rs.EOF) {
+      a = name.Value;
+      b = amount.Value;
+      rs.MoveNext();
+      ++n;
+    }
+    if (n !== 100000) throw new Error("walked " + n + " rows");
+  }
+})();
+)";
+
+void DataWalkScript(benchmark::State& state) {
+  database();
+  messageLoop().reset();
+  host::addGlobalObject("Bench", makeRef<WalkDriver>(state));
+  std::ostringstream out, err;
+  host::ScriptHost host(out, err);
+  const int status = host.run(kScriptWalk, "walk.js");
+  host::removeGlobalObject("Bench");
+  messageLoop().reset();
+  if (status != 0) state.SkipWithError(("script failed: " + err.str()).c_str());
+}
+BENCHMARK(DataWalkScript)->Unit(benchmark::kMillisecond);
+
+// Python's sqlite3 module walks the same file: one child process that walks
+// once per line it reads and answers with the seconds the walk took.
+const char* const kPythonWalk = R"(
+import sqlite3, sys, time
+for line in sys.stdin:
+    start = time.perf_counter()
+    con = sqlite3.connect(sys.argv[1])
+    for row in con.execute("SELECT * FROM rows"):
+        a = row[1]
+        b = row[2]
+    con.close()
+    print(time.perf_counter() - start, flush=True)
+)";
+
+class PythonWalker {
+ public:
+  explicit PythonWalker(const std::filesystem::path& file) {
+    signal(SIGPIPE, SIG_IGN);  // a child that ended is an error to report, not a reason to die
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0) return;
+    if (pipe2(out, O_CLOEXEC) != 0) {
+      close(in[0]);
+      close(in[1]);
+      return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    const std::string path = file.string();
+    char* argv[] = {const_cast<char*>("python3"), const_cast<char*>("-c"), const_cast<char*>(kPythonWalk),
+                    const_cast<char*>(path.c_str()), nullptr};
+    const bool started = posix_spawnp(&pid_, "python3", &actions, nullptr, argv, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    if (!started) {
+      close(in[1]);
+      close(out[0]);
+      pid_ = -1;
+      return;
+    }
+    to_ = fdopen(in[1], "w");
+    from_ = fdopen(out[0], "r");
+  }
+  ~PythonWalker() {
+    if (to_) fclose(to_);
+    if (from_) fclose(from_);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  PythonWalker(const PythonWalker&) = delete;
+  PythonWalker& operator=(const PythonWalker&) = delete;
+
+  // The seconds of one walk; negative when Python is not there.
+  double walk() {
+    if (!to_ || !from_) return -1;
+    if (fputs("walk\n", to_) < 0 || fflush(to_) != 0) return -1;
+    double seconds = -1;
+    if (fscanf(from_, "%lf", &seconds) != 1) return -1;
+    return seconds;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  FILE* to_ = nullptr;
+  FILE* from_ = nullptr;
+};
+
+void DataWalkPython(benchmark::State& state) {
+  PythonWalker python(database().file());
+  for (auto _ : state) {
+    const double seconds = python.walk();
+    if (seconds < 0) {
+      state.SkipWithError("python3 with its sqlite3 module is not available");
+      break;
+    }
+    state.SetIterationTime(seconds);
+  }
+}
+BENCHMARK(DataWalkPython)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+}  // namespace
+}  // namespace svx
+
+BENCHMARK_MAIN();
