@@ -30,6 +30,12 @@ const Case kObjectCases[] = {
      "448 Named argument not found\n450 Named argument already specified: a\n449 Argument not optional\n"
      "5 Named(...) is only valid as a method's last argument\n13 Named expects an object of argument names and "
      "values\n0 boom\n"},
+    {"CallingAnObjectCallsItsDefaultMember",
+     "p.Child = p.Make('list'); var l = p.Child;"
+     "WScript.Echo(p.Child(3), p.Make('list')(Named({Index: 4})), l(1) === l.Item(1));"
+     "try { p(1) } catch (e) { WScript.Echo(e.number & 0xFFFF, e.message) }"
+     "try { new l(1) } catch (e) { WScript.Echo(e.number & 0xFFFF) }",
+     "item 3 item 4 true\n438 Object doesn't support this property or method\n438\n"},
 };
 
 class ObjectCases : public HostTest, public ::testing::WithParamInterface<Case> {};

@@ -14,6 +14,22 @@
 
 namespace svx::host {
 
+// A collection with a default member (Item), as TestProbe's Make("list")
+// returns it.
+class TestList : public Object {
+ public:
+  static const ClassInfo& info() {
+    static const ClassInfo ci = ClassInfo(u"TestList")
+                                    .get<&TestList::Count>(u"Count")
+                                    .get<&TestList::Item>(u"Item", {in(u"Index")})
+                                    .defaultMember(u"Item");
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Count() { return Variant(3); }
+  Variant Item(Variant& i) { return Variant(u"item " + toBStr(i)); }
+};
+
 // A class that scripts create as "Sorvanelix.TestProbe".
 class TestProbe : public Object {
  public:
@@ -69,6 +85,7 @@ class TestProbe : public Object {
     if (k == u"surrogates") return Variant(BStr(u"a\U0001F600b"));
     if (k == u"nothing") return Variant::nothing();
     if (k == u"self") return Variant(ObjectRef(this));
+    if (k == u"list") return Variant(ObjectRef(makeRef<TestList>()));
     if (k == u"variants") return Variant(SafeArray::variants({Variant(1), Variant(u"two"), Variant::nothing()}, 1));
     if (k == u"bytes") {
       const uint8_t b[] = {0, 127, 255};

@@ -4,7 +4,9 @@
 // failure left it as it was.
 #pragma once
 
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -90,6 +92,66 @@ inline std::string peopleSql(int n) {
          ") INSERT INTO people (id, name, age) SELECT i, 'P' || i, 20 + i FROM k;";
   return sql;
 }
+
+// A second process that holds a lock on a database file from its
+// construction to its destruction: it runs `sql` (for instance "BEGIN
+// IMMEDIATE") on a connection of its own, says so, and waits; at the end it
+// rolls back and exits. Stopped by its process id.
+class LockingProcess {
+ public:
+  LockingProcess(const std::filesystem::path& file, const std::string& sql) {
+    int ready[2], release[2];
+    if (pipe(ready) != 0 || pipe(release) != 0) throw std::runtime_error("pipe failed");
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+      close(ready[0]);
+      close(release[1]);
+      sqlite3* db = nullptr;
+      char ok = 0;
+      if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+          sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
+        ok = 1;
+      if (write(ready[1], &ok, 1) != 1) _exit(2);
+      char c;
+      while (read(release[0], &c, 1) < 0) {
+      }
+      sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+      sqlite3_close(db);
+      _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    release_ = release[1];
+    char ok = 0;
+    const bool told = read(ready[0], &ok, 1) == 1;
+    close(ready[0]);
+    if (!told || !ok) {
+      stop();
+      throw std::runtime_error("the second process could not take its lock: " + sql);
+    }
+  }
+  ~LockingProcess() { stop(); }
+  LockingProcess(const LockingProcess&) = delete;
+  LockingProcess& operator=(const LockingProcess&) = delete;
+
+  // Releases the lock and waits for the process to end.
+  void stop() {
+    if (release_ >= 0) {
+      close(release_);  // the child reads the end of the pipe
+      release_ = -1;
+    }
+    if (pid_ > 0) {
+      int status = 0;
+      waitpid(pid_, &status, 0);
+      pid_ = -1;
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+};
 
 inline std::vector<char> fileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

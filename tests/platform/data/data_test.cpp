@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include <sqlite3.h>
 
 #include "platform/automation/coerce.h"
 #include "platform/data/data_source.h"
@@ -16,6 +17,7 @@ namespace {
 using svx::testing::Connection;
 using svx::testing::errorOf;
 using svx::testing::fileBytes;
+using svx::testing::LockingProcess;
 using svx::testing::makeDatabase;
 using svx::testing::peopleSql;
 using svx::testing::TempFolder;
@@ -205,6 +207,199 @@ TEST_F(DataTest, AFailedUpdateLeavesTheFileAndTheEdit) {
   EXPECT_EQ(fileBytes(file), before);
   rs->update();
   EXPECT_EQ(Connection(file).scalar("SELECT name FROM people WHERE id = 1"), "Fine");
+}
+
+// An Update, AddNew or Delete that another process blocks (by reading, by
+// writing, by holding the file exclusively) fails and leaves nothing behind:
+// the file keeps its bytes, no journal stays, this connection is out of its
+// transaction and reads what the file holds, and the edit stays in progress.
+// Once the other process has gone, the same call succeeds.
+TEST_F(DataTest, AWriteThatAnotherProcessBlocksLeavesNothingAndSucceedsLater) {
+  struct Lock {
+    const char* name;
+    const char* sql;
+  };
+  const Lock locks[] = {{"shared", "BEGIN; SELECT count(*) FROM people;"},
+                        {"write", "BEGIN IMMEDIATE"},
+                        {"exclusive", "BEGIN EXCLUSIVE"}};
+  enum class Op { Update, AddNew, Delete };
+  const char* const opNames[] = {"update", "addnew", "delete"};
+  for (const Lock& lock : locks)
+    for (Op op : {Op::Update, Op::AddNew, Op::Delete}) {
+      const std::string caseName = std::string(lock.name) + "-" + opNames[static_cast<int>(op)];
+      SCOPED_TRACE(caseName);
+      file = makeDatabase(folder / (caseName + ".db"), peopleSql(5));
+      Ref<Recordset> rs = people();
+      rs->moveNext();
+      const int32_t nameField = rs->fieldIndex(u"name");
+      if (op == Op::Update) {
+        rs->edit();
+        rs->setFieldValue(nameField, Variant(u"Changed"));
+      } else if (op == Op::AddNew) {
+        rs->addNew();
+        rs->setFieldValue(nameField, Variant(u"Added"));
+      }
+      const auto finish = [&] { op == Op::Delete ? rs->remove() : rs->update(); };
+      const auto before = fileBytes(file);
+      const auto listing = folder.listing();
+      {
+        LockingProcess other(file, lock.sql);
+        EXPECT_EQ(errorOf(finish), daterr::Locked);
+        EXPECT_TRUE(sqlite3_get_autocommit(rs->database()->handle()));
+        EXPECT_EQ(fileBytes(file), before);
+        EXPECT_EQ(folder.listing(), listing);
+        EXPECT_EQ(rs->editMode(), op == Op::Update ? dbEditInProgress : op == Op::AddNew ? dbEditAdd : dbEditNone);
+      }
+      // This connection sees the file, not the unsaved edit.
+      Statement mine = rs->database()->prepare("SELECT name FROM people WHERE id = 2");
+      ASSERT_EQ(sqlite3_step(mine.get()), SQLITE_ROW);
+      EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(mine.get(), 0)), "P2");
+      mine.reset();
+      if (op == Op::Update) {
+        EXPECT_EQ(name(*rs), u"Changed");  // the edit buffer
+      }
+      EXPECT_EQ(rs->recordCount(), 5);
+      EXPECT_EQ(fileBytes(file), before);
+
+      EXPECT_EQ(errorOf(finish), 0);
+      Connection check(file);
+      const std::string names = check.scalar("SELECT group_concat(name, ',') FROM (SELECT name FROM people ORDER BY id)");
+      switch (op) {
+        case Op::Update: EXPECT_EQ(names, "P1,Changed,P3,P4,P5"); break;
+        case Op::AddNew: EXPECT_EQ(names, "P1,P2,P3,P4,P5,Added"); break;
+        case Op::Delete: EXPECT_EQ(names, "P1,P3,P4,P5"); break;
+      }
+      EXPECT_EQ(check.scalar("PRAGMA integrity_check"), "ok");
+    }
+}
+
+// A record source that is not a table runs only as one statement that
+// reads; anything else is refused as an invalid query before it runs.
+TEST_F(DataTest, ARecordSourceThatWouldWriteIsRefusedAndNothingRuns) {
+  const auto before = fileBytes(file);
+  const auto listing = folder.listing();
+  const std::string copy = (folder / "copy.db").string(), other = (folder / "other.db").string();
+  const BStr refused[] = {
+      u"DELETE FROM people WHERE id > 1",
+      u"DELETE FROM people RETURNING *",
+      u"UPDATE people SET age = 0 RETURNING name",
+      u"INSERT INTO people (name) VALUES ('x') RETURNING *",
+      utf16("VACUUM INTO '" + copy + "'"),
+      utf16("ATTACH '" + other + "' AS other"),
+      u"PRAGMA user_version = 7",
+      u"PRAGMA journal_mode = WAL",
+      u"PRAGMA table_info(people)",
+      u"SELECT * FROM people; DELETE FROM people",
+      u"SELECT name FROM people; SELECT 1",
+      u"BEGIN IMMEDIATE",
+      u"REINDEX people",
+      u"-- nothing but a comment",
+  };
+  for (const BStr& source : refused) {
+    SCOPED_TRACE(utf8(source));
+    DataSource d;
+    d.databaseName = utf16(file.string());
+    d.recordSource = source;
+    try {
+      d.refresh();
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), daterr::SyntaxError);
+      EXPECT_NE(e.description().find(u"nothing was run"), BStr::npos) << utf8(e.description());
+    }
+    EXPECT_FALSE(d.recordset());
+  }
+  EXPECT_EQ(fileBytes(file), before);
+  EXPECT_EQ(folder.listing(), listing);
+  // Reading queries with blanks and comments after them open as before.
+  for (BStrView source : {BStrView(u"SELECT name FROM people WHERE id > 3 -- the last two\n"),
+                          BStrView(u"  SELECT name FROM people WHERE id > 3 ; /* done */ ;"),
+                          BStrView(u"WITH o AS (SELECT name FROM people WHERE id > 3) SELECT * FROM o")}) {
+    SCOPED_TRACE(utf8(source));
+    EXPECT_EQ(Recordset::open(open(), source, RecordsetType::Dynaset, false)->recordCount(), 2);
+  }
+}
+
+// A table's current row is read once per move: another connection's change
+// shows at the next move (and on Edit), not in between; rows it deletes are
+// reported when moved to, rows it adds are not this recordset's.
+TEST_F(DataTest, AnotherConnectionsChangeShowsAtTheNextMove) {
+  Ref<Recordset> rs = people();
+  EXPECT_EQ(name(*rs), u"P1");
+  Connection other(file);
+  other.exec("UPDATE people SET name = 'Q1' WHERE id = 1; UPDATE people SET name = 'Q2' WHERE id = 2");
+  EXPECT_EQ(name(*rs), u"P1");
+  rs->moveNext();
+  EXPECT_EQ(name(*rs), u"Q2");
+  rs->movePrevious();
+  EXPECT_EQ(name(*rs), u"Q1");
+  other.exec("UPDATE people SET name = 'R1' WHERE id = 1");
+  rs->edit();
+  EXPECT_EQ(name(*rs), u"R1");
+  rs->cancelUpdate();
+  other.exec("DELETE FROM people WHERE id = 3; INSERT INTO people (id, name, age) VALUES (10, 'new', 1)");
+  rs->moveNext();
+  rs->moveNext();
+  EXPECT_EQ(errorOf([&] { name(*rs); }), daterr::RecordDeleted);
+  rs->moveNext();
+  EXPECT_EQ(name(*rs), u"P4");
+  rs->moveLast();
+  EXPECT_EQ(name(*rs), u"P5");
+  EXPECT_EQ(rs->recordCount(), 5);
+}
+
+// Walks forward and back over many rows read ahead in pieces, with a key
+// added out of order and a change made mid-walk, on a rollback-journal file
+// and on a WAL file (whose commits its change counter does not follow).
+TEST_F(DataTest, WalksReadEveryRowAsTheFileHoldsIt) {
+  for (const bool wal : {false, true}) {
+    SCOPED_TRACE(wal ? "wal" : "rollback journal");
+    file = makeDatabase(folder / (wal ? "wal.db" : "journal.db"), peopleSql(300));
+    Connection other(file);
+    if (wal) other.exec("PRAGMA journal_mode=WAL");
+    Ref<Recordset> rs = people();
+    rs->addNew();
+    rs->setFieldValue(rs->fieldIndex(u"id"), Variant(0));
+    rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"P0"));
+    rs->update();
+    std::vector<BStr> expected;
+    for (int i = 1; i <= 300; ++i) expected.push_back(u"P" + utf16(std::to_string(i)));
+    expected.push_back(u"P0");
+
+    std::vector<BStr> forward;
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+      if (rs->absolutePosition() == 100) other.exec("UPDATE people SET name = 'X' WHERE id = 150");
+      forward.push_back(name(*rs));
+    }
+    expected[149] = u"X";
+    EXPECT_EQ(forward, expected);
+
+    std::vector<BStr> backward;
+    for (rs->moveLast(); !rs->bof(); rs->movePrevious()) {
+      if (rs->absolutePosition() == 200) other.exec("UPDATE people SET name = 'Y' WHERE id = 100");
+      backward.insert(backward.begin(), name(*rs));
+    }
+    expected[99] = u"Y";
+    EXPECT_EQ(backward, expected);
+  }
+}
+
+// A file deleted while it is open: the Update says so, creates no file and
+// keeps the edit.
+TEST_F(DataTest, AnUpdateOfADeletedFileSaysTheFileIsGone) {
+  Ref<Recordset> rs = people();
+  rs->edit();
+  rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"Gone"));
+  std::filesystem::remove(file);
+  try {
+    rs->update();
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), daterr::FileNotFound);
+    EXPECT_NE(e.description().find(u"deleted or moved"), BStr::npos) << utf8(e.description());
+  }
+  EXPECT_EQ(rs->editMode(), dbEditInProgress);
+  EXPECT_TRUE(folder.listing().empty());
 }
 
 TEST_F(DataTest, ReadOnlyDatabasesAndRecordsetsWriteNothing) {
