@@ -42,6 +42,7 @@ FamilySpec dataCtrlSpec() {
     c.invoke(u"Recordset", InvokeKind::PropertyPutRef, args);
   };
   s.zOrderStep = 15;
+  s.objectIsUserControl = true;
   return s;
 }
 

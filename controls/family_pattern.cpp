@@ -7,6 +7,7 @@
 #include "core/free_index.h"
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
+#include "platform/forms/user_control.h"
 
 namespace svx {
 
@@ -332,6 +333,8 @@ void declareFamily(ClassInfo& ci, const FamilySpec& spec) {
                 Control* c = familyProbe(form, *specPtr, a[0], out);
                 if (!c) return Variant::nothing();
                 ErrorOut{out.number, out.description}.clear();
+                if (auto* u = specPtr->objectIsUserControl ? dynamic_cast<UserControl*>(c) : nullptr)
+                  return Variant(ObjectRef(UserControlObject::of(*u)));
                 return Variant(ObjectRef(c));
               });
 }

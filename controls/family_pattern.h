@@ -48,6 +48,9 @@ struct FamilySpec {
   int zOrderStep = 0;
   std::vector<FamilyStep> alwaysSteps;
   bool hasContainer = true;  // the Load member takes a container index
+  // The Object member hands out a user-control element as the user control
+  // itself (UserControlObject), without the members the form adds.
+  bool objectIsUserControl = false;
 };
 
 // Declares the five members of a family on `ci` (a form class whose objects

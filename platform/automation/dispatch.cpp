@@ -237,6 +237,16 @@ Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
 
 }  // namespace
 
+MemberCall forwardMember(std::function<ObjectRef(Object& self)> target, int32_t dispid, InvokeKind kind) {
+  return [target = std::move(target), dispid, kind](Object& self, const Args& a) {
+    const ObjectRef to = target(self);
+    std::vector<Variant> args;
+    args.reserve(a.size());
+    for (size_t i = 0; i < a.size(); ++i) args.push_back(a[i].isMissing() ? Variant::missing() : Variant::byRef(a[i]));
+    return to->invoke(dispid, kind, args);
+  };
+}
+
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
   if (m.params.empty()) {
     if (!args.empty()) raise(err::WrongNumberOfArguments);

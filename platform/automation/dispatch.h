@@ -214,6 +214,11 @@ bool sameName(BStrView a, BStrView b);
 // Calls a member through the table, binding the arguments as declared.
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args);
 
+// A member that stands for member (`dispid`, `kind`) of another object, the
+// one `target` finds from the object called: the call goes there with the
+// caller's arguments as passed (each by reference, an omitted one omitted).
+MemberCall forwardMember(std::function<ObjectRef(Object& self)> target, int32_t dispid, InvokeKind kind);
+
 // The same call with each argument a reference to targets[i] (as if each were
 // Variant::byRef(*targets[i])), without making the references.
 Variant invokeMemberByRef(Object& self, const MemberInfo& m, std::span<Variant* const> targets);

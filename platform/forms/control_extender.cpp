@@ -54,18 +54,6 @@ void declareExtenderMembers(ClassInfo& ci) {
       .event(u"ObjectEvent", {u"Info"});
 }
 
-// A member of the hosted control, called through the extender with the
-// arguments as the caller passed them.
-MemberCall forwardTo(int32_t dispid, InvokeKind kind) {
-  return [dispid, kind](Object& self, const Args& a) {
-    Ref<HostedControl> target(&static_cast<ControlExtender&>(self).control());
-    std::vector<Variant> args;
-    args.reserve(a.size());
-    for (size_t i = 0; i < a.size(); ++i) args.push_back(a[i].isMissing() ? Variant::missing() : Variant::byRef(a[i]));
-    return target->invoke(dispid, kind, args);
-  };
-}
-
 }  // namespace
 
 const ClassInfo& ControlExtender::infoFor(const ClassInfo& controlClass) {
@@ -79,7 +67,11 @@ const ClassInfo& ControlExtender::infoFor(const ClassInfo& controlClass) {
     for (const MemberInfo* m : controlClass.members()) {
       const int32_t existing = table->dispidOf(m->name);
       if (existing >= 0 && own.count(existing)) continue;
-      table->member(m->name, m->kind, m->params, forwardTo(m->dispid, m->kind), m->description);
+      // A member of the hosted control, called through the extender.
+      table->member(m->name, m->kind, m->params,
+                    forwardMember([](Object& self) { return ObjectRef(&static_cast<ControlExtender&>(self).control()); },
+                                  m->dispid, m->kind),
+                    m->description);
     }
   }
   return *table;

@@ -1,5 +1,9 @@
 #include "platform/forms/user_control.h"
 
+#include <map>
+#include <memory>
+#include <set>
+
 #include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -155,6 +159,46 @@ void UserControl::terminate() {
   constituents_.clear();
   Control::terminate();
 }
+
+const ClassInfo& UserControlObject::infoFor(const ClassInfo& controlClass) {
+  static std::map<const ClassInfo*, std::unique_ptr<ClassInfo>> tables;
+  auto& table = tables[&controlClass];
+  if (!table) {
+    table = std::make_unique<ClassInfo>(controlClass.name());
+    std::set<const MemberInfo*> hosted;
+    for (const MemberInfo* m : UserControl::info().members()) hosted.insert(m);
+    for (const MemberInfo* m : controlClass.members()) {
+      if (hosted.count(m)) continue;
+      table->member(m->name, m->kind, m->params,
+                    forwardMember([](Object& self) { return ObjectRef(&static_cast<UserControlObject&>(self).control()); },
+                                  m->dispid, m->kind),
+                    m->description);
+      if (!m->result.empty()) table->returns(m->result);
+    }
+    for (const EventInfo& e : controlClass.events()) table->event(e.name, e.params, e.description);
+  }
+  return *table;
+}
+
+UserControlObject::UserControlObject(UserControl& control)
+    : control_(&control), info_(&infoFor(control.classInfo())) {
+  WeakRef<UserControlObject> self(this);
+  sink_ = control.connect(std::make_shared<FunctionSink>([self](Object&, const EventInfo& e, std::span<Variant> args) {
+    UserControlObject* o = self.get();
+    if (!o) return;
+    Ref<UserControlObject> keep(o);
+    if (const EventInfo* mine = o->info_->findEvent(e.name)) o->raiseEvent(mine->dispid, args);
+  }));
+}
+
+Ref<UserControlObject> UserControlObject::of(UserControl& control) {
+  if (Object* o = control.object_.get()) return Ref<UserControlObject>(static_cast<UserControlObject*>(o));
+  Ref<UserControlObject> made(new UserControlObject(control));
+  control.object_ = WeakRef<Object>(made.get());
+  return made;
+}
+
+void UserControlObject::terminate() { control_->disconnect(sink_); }
 
 const ClassInfo& UserControl::info() {
   static const ClassInfo ci = ClassInfo(u"UserControl", &Control::info());

@@ -107,6 +107,33 @@ class UserControl : public Control {
   int16_t backStyle_ = 1;
   int16_t borderStyle_ = 0;
   int32_t repaints_ = 0;
+  WeakRef<Object> object_;  // the UserControlObject handed out, while it lives
+  friend class UserControlObject;
+};
+
+// The user control itself, as the code that holds it sees it: the members and
+// events its class declares, without those that the form gives every control
+// it hosts (Name, Index, Left, Visible, Container, ZOrder ...). Calls go to
+// the control; the control's events are raised again by this object. One
+// object per control while it is held; it keeps the control alive.
+class UserControlObject : public Object {
+ public:
+  static Ref<UserControlObject> of(UserControl& control);
+  // The table of the objects of controls whose class table is `controlClass`
+  // (named as that class).
+  static const ClassInfo& infoFor(const ClassInfo& controlClass);
+  const ClassInfo& classInfo() const override { return *info_; }
+  UserControl& control() const { return *control_; }
+
+ protected:
+  void terminate() override;
+
+ private:
+  explicit UserControlObject(UserControl& control);
+
+  Ref<UserControl> control_;
+  const ClassInfo* info_;
+  int32_t sink_ = 0;
 };
 
 }  // namespace svx

@@ -12,6 +12,7 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/print_dialog.h"
 #include "platform/forms/user.h"
+#include "platform/forms/user_control.h"
 #include "platform/shell/shell.h"
 
 namespace svx {
@@ -21,6 +22,7 @@ namespace {
 Control& controlArg(const Variant& v) {
   const Variant& o = v.deref();
   if (!o.isObject() || !o.asObject()) raise(err::ObjectRequired);
+  if (auto* u = dynamic_cast<UserControlObject*>(o.asObject().get())) return u->control();
   auto* c = dynamic_cast<Control*>(o.asObject().get());
   if (!c) raise(err::TypeMismatch);
   return *c;

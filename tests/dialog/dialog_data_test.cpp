@@ -94,5 +94,33 @@ TEST_F(DialogData, MembersForwardAndReportThroughTheOutParameters) {
   EXPECT_EQ(object.asObject()->invoke(u"CaptionLast", InvokeKind::PropertyGet, {}), Variant(u">>"));
 }
 
+// DataCtrlObject is the user control itself: its own members and events,
+// not those that the form adds to every control (the extender's).
+TEST_F(DialogData, TheObjectIsTheDataControlWithoutItsExtender) {
+  Variant i = call(u"LoadDataCtrl", {nullptr});
+  setData(i, utf16(file.string()));
+  call(u"DataCtrlOpenData", {&i});
+  const ObjectRef object = call(u"DataCtrlObject", {&i}).asObject();
+  ASSERT_TRUE(object);
+  EXPECT_EQ(object->classInfo().name(), u"DataControl");
+  for (BStrView own : {u"CaptionFirst", u"Recordset", u"OpenData", u"Enabled", u"BackColor", u"Appearance"})
+    EXPECT_GE(object->dispidOf(own), 0) << utf8(own);
+  for (BStrView extender : {u"Left", u"Visible", u"Container", u"Name", u"Index", u"TabIndex", u"ZOrder", u"Tag"})
+    EXPECT_EQ(object->dispidOf(extender), -1) << utf8(extender);
+  EXPECT_EQ(call(u"DataCtrlObject", {&i}).asObject(), object);
+
+  // Its events, and a navigation through it.
+  std::vector<BStr> seen;
+  object->connect(std::make_shared<FunctionSink>(
+      [&](Object&, const EventInfo& e, std::span<Variant>) { seen.push_back(e.name); }));
+  Ref<data::Recordset> rs = refCast<data::Recordset>(object->invoke(u"Recordset", InvokeKind::PropertyGet, {}).asObject());
+  ASSERT_TRUE(rs);
+  rs->moveNext();
+  EXPECT_EQ(seen, std::vector<BStr>{u"Reposition"});
+  std::vector<Variant> caption{Variant(u"Start")};
+  object->invoke(u"CaptionFirst", InvokeKind::PropertyPut, caption);
+  EXPECT_EQ(object->invoke(u"CaptionFirst", InvokeKind::PropertyGet, {}), Variant(u"Start"));
+}
+
 }  // namespace
 }  // namespace svx
