@@ -5,6 +5,7 @@
 #include "dialog/dialog_form_api.h"
 #include "platform/desktop/win32.h"
 #include "platform/print/printers.h"
+#include "services/data_control.h"
 #include "services/mod_color.h"
 #include "windows/frm_help_all.h"
 #include "windows/window_place.h"
@@ -72,6 +73,7 @@ void registerDialogForm() {
   setHelpWindowFactory([] { return std::make_unique<HelpWindowAdapter>(); });
   setInitCustomColorsHook(InitCustomColors);
   setPrinterObjectProvider([] { return ObjectRef(currentPrinter()); });
+  registerDataReference();
 }
 
 }  // namespace svx

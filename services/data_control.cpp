@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/automation/coerce.h"
+#include "platform/automation/type_reference.h"
 #include "platform/graphics/form_render.h"
 
 namespace svx {
@@ -406,63 +407,120 @@ PropertyBag DataControl::templateBag() {
 const ClassInfo& DataControl::info() {
   static const ClassInfo ci =
       ClassInfo(u"DataControl", &UserControl::info())
-          .get<&DataControl::BackColor>(u"BackColor")
+          .get<&DataControl::BackColor>(u"BackColor", {}, u"The colour of the control's surface (an OLE colour).")
           .let<&DataControl::letBackColor>(u"BackColor", {in(u"New_BackColor")})
-          .get<&DataControl::ForeColor>(u"ForeColor")
+          .get<&DataControl::ForeColor>(u"ForeColor", {}, u"The text colour of the control's surface.")
           .let<&DataControl::letForeColor>(u"ForeColor", {in(u"New_ForeColor")})
-          .get<&DataControl::Enabled>(u"Enabled")
+          .get<&DataControl::Enabled>(u"Enabled", {}, u"Whether the control responds to the user.")
           .let<&DataControl::letEnabled>(u"Enabled", {in(u"New_Enabled")})
-          .get<&DataControl::Font>(u"Font")
+          .get<&DataControl::Font>(u"Font", {},
+                                   u"The font of the four buttons: setting it sets all four, reading it gives the "
+                                   u"first button's.")
           .set<&DataControl::setFont>(u"Font", {in(u"New_Font")})
-          .get<&DataControl::BackStyle>(u"BackStyle")
+          .get<&DataControl::BackStyle>(u"BackStyle", {}, u"1 an opaque surface, 0 a transparent one.")
           .let<&DataControl::letBackStyle>(u"BackStyle", {in(u"New_BackStyle")})
-          .get<&DataControl::BorderStyle>(u"BorderStyle")
+          .get<&DataControl::BorderStyle>(u"BorderStyle", {}, u"0 no border, 1 a single border.")
           .let<&DataControl::letBorderStyle>(u"BorderStyle", {in(u"New_BorderStyle")})
-          .get<&DataControl::Connect>(u"Connect")
+          .get<&DataControl::Connect>(u"Connect", {},
+                                      u"The kind of database: \"Access 2000;\" (the default) or empty for a "
+                                      u"database file.")
           .let<&DataControl::letConnect>(u"Connect", {in(u"New_Connect")})
-          .get<&DataControl::Database>(u"Database")
-          .get<&DataControl::DatabaseName>(u"DatabaseName")
+          .get<&DataControl::Database>(u"Database", {},
+                                       u"The open database (Name, Connect, Updatable); Nothing before OpenData.")
+          .get<&DataControl::DatabaseName>(u"DatabaseName", {}, u"The path of the database file.")
           .let<&DataControl::letDatabaseName>(u"DatabaseName", {in(u"New_DatabaseName")})
-          .get<&DataControl::DefaultCursorType>(u"DefaultCursorType")
+          .get<&DataControl::DefaultCursorType>(u"DefaultCursorType", {}, u"0 to 2, kept with the saved state.")
           .let<&DataControl::letDefaultCursorType>(u"DefaultCursorType", {in(u"New_DefaultCursorType")})
-          .get<&DataControl::DefaultType>(u"DefaultType")
+          .get<&DataControl::DefaultType>(u"DefaultType", {}, u"1 or 2, kept with the saved state.")
           .let<&DataControl::letDefaultType>(u"DefaultType", {in(u"New_DefaultType")})
-          .get<&DataControl::EditMode>(u"EditMode")
-          .get<&DataControl::Exclusive>(u"Exclusive")
+          .get<&DataControl::EditMode>(u"EditMode", {},
+                                       u"The recordset's edit: 0 none, 1 Edit in progress, 2 AddNew in progress.")
+          .get<&DataControl::Exclusive>(u"Exclusive", {}, u"True: OpenData holds the file locked for this control.")
           .let<&DataControl::letExclusive>(u"Exclusive", {in(u"New_Exclusive")})
-          .get<&DataControl::Options>(u"Options")
+          .get<&DataControl::Options>(u"Options", {}, u"4 (read-only): OpenData opens the recordset read-only.")
           .let<&DataControl::letOptions>(u"Options", {in(u"New_Options")})
-          .get<&DataControl::ReadOnly>(u"ReadOnly")
+          .get<&DataControl::ReadOnly>(u"ReadOnly", {}, u"True: OpenData opens the database read-only.")
           .let<&DataControl::letReadOnly>(u"ReadOnly", {in(u"New_ReadOnly")})
-          .get<&DataControl::Recordset>(u"Recordset")
+          .get<&DataControl::Recordset>(u"Recordset", {},
+                                        u"The recordset that the buttons move; Nothing before OpenData. Set it to "
+                                        u"bind another recordset.")
           .set<&DataControl::setRecordset>(u"Recordset", {in(u"New_Recordset")})
-          .get<&DataControl::RecordsetType>(u"RecordsetType")
+          .get<&DataControl::RecordsetType>(u"RecordsetType", {},
+                                            u"0 table or 1 dynaset (the default): the table's rows, read afresh "
+                                            u"and editable; 2 snapshot: a read-only copy.")
           .let<&DataControl::letRecordsetType>(u"RecordsetType", {in(u"New_RecordsetType")})
-          .get<&DataControl::RecordSource>(u"RecordSource")
+          .get<&DataControl::RecordSource>(u"RecordSource", {},
+                                           u"A table, or one query that only reads (a read-only copy of its rows); "
+                                           u"any other statement is refused with 3075.")
           .let<&DataControl::letRecordSource>(u"RecordSource", {in(u"New_RecordSource")})
-          .get<&DataControl::CaptionFirst>(u"CaptionFirst")
+          .get<&DataControl::CaptionFirst>(u"CaptionFirst", {}, u"The caption of the button to the first record.")
           .let<&DataControl::letCaptionFirst>(u"CaptionFirst", {in(u"New_CaptionFirst")})
-          .get<&DataControl::CaptionPrevious>(u"CaptionPrevious")
+          .get<&DataControl::CaptionPrevious>(u"CaptionPrevious", {},
+                                              u"The caption of the button to the previous record.")
           .let<&DataControl::letCaptionPrevious>(u"CaptionPrevious", {in(u"New_CaptionPrevious")})
-          .get<&DataControl::CaptionNext>(u"CaptionNext")
+          .get<&DataControl::CaptionNext>(u"CaptionNext", {}, u"The caption of the button to the next record.")
           .let<&DataControl::letCaptionNext>(u"CaptionNext", {in(u"New_CaptionNext")})
-          .get<&DataControl::CaptionLast>(u"CaptionLast")
+          .get<&DataControl::CaptionLast>(u"CaptionLast", {}, u"The caption of the button to the last record.")
           .let<&DataControl::letCaptionLast>(u"CaptionLast", {in(u"New_CaptionLast")})
-          .method<&DataControl::Refresh>(u"Refresh", {})
-          .method<&DataControl::OpenData>(u"OpenData", {refOpt(u"lngErrNumber"), refOpt(u"strErrDescription")})
-          .get<&DataControl::Appearance>(u"Appearance")
+          .method<&DataControl::Refresh>(u"Refresh", {}, u"Repaints the control (OpenData reads the data again).")
+          .method<&DataControl::OpenData>(u"OpenData", {refOpt(u"lngErrNumber"), refOpt(u"strErrDescription")},
+                                          u"Opens the database and the recordset from the properties and moves to "
+                                          u"the first record (one Reposition).")
+          .get<&DataControl::Appearance>(u"Appearance", {}, u"0 flat, 1 3-D.")
           .let<&DataControl::letAppearance>(u"Appearance", {in(u"New_Appearance")})
-          .event(u"Click", {})
-          .event(u"DblClick", {})
-          .event(u"KeyDown", {u"KeyCode", u"Shift"})
-          .event(u"KeyPress", {u"KeyAscii"})
-          .event(u"KeyUp", {u"KeyCode", u"Shift"})
-          .event(u"MouseDown", {u"Button", u"Shift", u"X", u"Y"})
-          .event(u"MouseMove", {u"Button", u"Shift", u"X", u"Y"})
-          .event(u"MouseUp", {u"Button", u"Shift", u"X", u"Y"})
-          .event(u"Reposition", {})
-          .event(u"Error", {u"DataErr", u"Response"});
+          .event(u"Click", {}, u"A click on the control's surface (not on a button).")
+          .event(u"DblClick", {}, u"A double click on the control's surface.")
+          .event(u"KeyDown", {u"KeyCode", u"Shift"}, u"A key pressed on the control or a button.")
+          .event(u"KeyPress", {u"KeyAscii"}, u"A character typed on the control or a button.")
+          .event(u"KeyUp", {u"KeyCode", u"Shift"}, u"A key released on the control or a button.")
+          .event(u"MouseDown", {u"Button", u"Shift", u"X", u"Y"},
+                 u"A mouse button pressed on the control or a button (X and Y in the control's coordinates).")
+          .event(u"MouseMove", {u"Button", u"Shift", u"X", u"Y"}, u"The mouse moved over the control or a button.")
+          .event(u"MouseUp", {u"Button", u"Shift", u"X", u"Y"}, u"A mouse button released.")
+          .event(u"Reposition", {}, u"Another record became current.")
+          .event(u"Error", {u"DataErr", u"Response"},
+                 u"The record moved to cannot be read; Response 0 keeps the message box from showing.");
   return ci;
+}
+
+void registerDataReference() {
+  static const bool done = [] {
+    const std::string raises =
+        " A failing member raises its error to the caller: the data-access errors 3020 to 3343 with texts of "
+        "their own, 13 for a value of the wrong type, 380 for a number out of range.";
+    ReferenceNotes control;
+    control.about =
+        "The data control that `DataCtrlObject` returns: the control itself, without what the form gives every "
+        "control (its place, size, visibility and tab order are set with `SetDataCtrl`). Its data properties take "
+        "effect at the next `OpenData`. It has no `Caption`: the captions are those of its four buttons, "
+        "`CaptionFirst` to `CaptionLast`." +
+        raises;
+    control.errors = [](const MemberInfo& m) -> std::string {
+      if (m.name != u"OpenData") return {};
+      return "reported through `lngErrNumber` and `strErrDescription` (0 and \"\" after a success); nothing is "
+             "raised.";
+    };
+    registerReferenceClass(UserControlObject::infoFor(DataControl::info()), control);
+    ReferenceNotes recordset;
+    recordset.about =
+        "The records of a data control's `RecordSource` (`Recordset` of the data control, or `objRecordset` of "
+        "`GetDataCtrl`), with a current record. Over a table (RecordsetType 0 or 1) the current record is read "
+        "afresh at every move, so a change that another program made shows at the next move, and it can be "
+        "edited; a query or a snapshot is a read-only copy. Every Update, AddNew or Delete is one transaction: a "
+        "failure (the file locked by another program, a broken rule of the table) writes nothing and keeps the "
+        "edit in progress." +
+        raises;
+    registerReferenceClass(data::Recordset::info(), recordset);
+    registerReferenceClass(
+        data::Fields::info(),
+        {.about = "The fields of a recordset's current record (`rs.Fields`): `rs.Fields(\"title\").Value`." + raises});
+    registerReferenceClass(data::Field::info(),
+                           {.about = "One field of a recordset; it follows the current record." + raises});
+    registerReferenceClass(data::Database::info(),
+                           {.about = "The database file that a data control opened (its `Database`)."});
+    return true;
+  }();
+  (void)done;
 }
 
 }  // namespace svx

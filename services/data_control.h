@@ -127,4 +127,8 @@ class DataControl : public UserControl {
 // anything else that is not a recordset.
 Ref<data::Recordset> recordsetOf(const Variant& v);
 
+// Registers the classes that a script reaches through a data control
+// (DataControl, Recordset, Fields, Field, Database) for the reference.
+void registerDataReference();
+
 }  // namespace svx

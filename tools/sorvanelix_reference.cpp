@@ -1,6 +1,7 @@
 // sorvanelix-reference SOURCE_DIR: writes the reference texts that the
-// repository keeps, from the member and event tables of Dialog:
-// windows/help/*.txt (the help window's panes) and docs/reference.md.
+// repository keeps, from the member and event tables: windows/help/*.txt
+// (the help window's panes, Dialog's) and docs/reference.md (Dialog's, then
+// the classes a script reaches through it, such as the data control's).
 // scripts/regen-reference.sh builds and runs it.
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,6 @@ int main(int argc, char** argv) {
   const char* names[] = {"events.txt", "methods1.txt", "methods2.txt"};
   for (size_t i = 0; i < texts.size(); ++i)
     ok = write(root / "windows" / "help" / names[i], svx::utf8(svx::withLf(texts[i]))) && ok;
-  ok = write(root / "docs" / "reference.md", svx::typeReference(u"Sorvanelix.Dialog")) && ok;
+  ok = write(root / "docs" / "reference.md", svx::referenceDocument(u"Sorvanelix.Dialog")) && ok;
   return ok ? 0 : 1;
 }

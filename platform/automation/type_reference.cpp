@@ -59,7 +59,35 @@ std::string remarksOf(const MemberInfo& m, const ReferenceNotes* notes) {
   return r.empty() ? std::string() : "\n" + r + "\n";
 }
 
+struct ReferenceClass {
+  const ClassInfo* info;
+  ReferenceNotes notes;
+};
+
+std::vector<ReferenceClass>& referenceClasses() {
+  static std::vector<ReferenceClass> classes;
+  return classes;
+}
+
+const ReferenceClass* referenceClass(BStrView name) {
+  for (const ReferenceClass& c : referenceClasses())
+    if (sameName(c.info->name(), name)) return &c;
+  return nullptr;
+}
+
 }  // namespace
+
+void registerReferenceClass(const ClassInfo& ci, ReferenceNotes notes) {
+  auto& classes = referenceClasses();
+  std::erase_if(classes, [&](const ReferenceClass& c) { return sameName(c.info->name(), ci.name()); });
+  classes.push_back({&ci, std::move(notes)});
+}
+
+std::string referenceDocument(BStrView progId) {
+  std::string out = typeReference(progId);
+  for (const ReferenceClass& c : referenceClasses()) out += "\n" + typeReference(*c.info, c.info->name(), &c.notes);
+  return out;
+}
 
 void setReferenceNotes(BStrView progId, ReferenceNotes notes) { notesByProgId()[key(progId)] = std::move(notes); }
 
@@ -144,6 +172,8 @@ std::string typeReference(BStrView progId) {
   // A class that scripts create, else a control class (the type needs no
   // licence).
   const ControlClass* control = isRegistered(progId) ? nullptr : findControlClass(progId);
+  if (!control && !isRegistered(progId))
+    if (const ReferenceClass* c = referenceClass(progId)) return typeReference(*c->info, c->info->name(), &c->notes);
   const ObjectRef object = control ? control->factory() : createObject(progId);
   if (!object) raise(err::CannotCreateObject);
   return typeReference(object->classInfo(), progId, referenceNotes(progId));

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/automation/dispatch.h"
 
@@ -27,7 +28,16 @@ const ReferenceNotes* referenceNotes(BStrView progId);
 
 std::string typeReference(const ClassInfo& ci, BStrView progId, const ReferenceNotes* notes = nullptr);
 // The reference of the class registered as `progId` (an object is created to
-// read its table); 429 for an unknown ProgID.
+// read its table), else of the class registered for the reference under that
+// name; 429 for an unknown name.
 std::string typeReference(BStrView progId);
+
+// Classes that scripts reach through other objects and do not create (a data
+// control, a recordset): their tables, under their class names, for the
+// reference. A later registration of a name replaces the former.
+void registerReferenceClass(const ClassInfo& ci, ReferenceNotes notes);
+// The reference of `progId`, then that of every class registered for the
+// reference, in the order of registration.
+std::string referenceDocument(BStrView progId);
 
 }  // namespace svx

@@ -215,9 +215,9 @@ void Database::rollback() {
 
 const ClassInfo& Database::info() {
   static const ClassInfo ci = ClassInfo(u"Database")
-                                  .get<&Database::Name>(u"Name")
-                                  .get<&Database::Connect>(u"Connect")
-                                  .get<&Database::Updatable>(u"Updatable");
+                                  .get<&Database::Name>(u"Name", {}, u"The path of the database file.")
+                                  .get<&Database::Connect>(u"Connect", {}, u"The connect string it was opened with.")
+                                  .get<&Database::Updatable>(u"Updatable", {}, u"False when it is open read-only.");
   return ci;
 }
 

@@ -421,24 +421,37 @@ void Recordset::disconnectMove(int32_t handle) {
 Variant Recordset::FieldsMember() { return Variant(ObjectRef(makeRef<Fields>(Ref<Recordset>(this)))); }
 
 const ClassInfo& Recordset::info() {
-  static const ClassInfo ci = ClassInfo(u"Recordset")
-                                  .get<&Recordset::Name>(u"Name")
-                                  .get<&Recordset::RecordCount>(u"RecordCount")
-                                  .get<&Recordset::AbsolutePosition>(u"AbsolutePosition")
-                                  .get<&Recordset::BOF>(u"BOF")
-                                  .get<&Recordset::EOF_>(u"EOF")
-                                  .get<&Recordset::EditMode>(u"EditMode")
-                                  .get<&Recordset::Updatable>(u"Updatable")
-                                  .get<&Recordset::FieldsMember>(u"Fields")
-                                  .method<&Recordset::MoveFirst>(u"MoveFirst", {})
-                                  .method<&Recordset::MovePrevious>(u"MovePrevious", {})
-                                  .method<&Recordset::MoveNext>(u"MoveNext", {})
-                                  .method<&Recordset::MoveLast>(u"MoveLast", {})
-                                  .method<&Recordset::Edit>(u"Edit", {})
-                                  .method<&Recordset::AddNew>(u"AddNew", {})
-                                  .method<&Recordset::Update>(u"Update", {})
-                                  .method<&Recordset::CancelUpdate>(u"CancelUpdate", {})
-                                  .method<&Recordset::Delete>(u"Delete", {});
+  static const ClassInfo ci =
+      ClassInfo(u"Recordset")
+          .get<&Recordset::Name>(u"Name", {}, u"The record source it was opened from.")
+          .get<&Recordset::RecordCount>(u"RecordCount", {}, u"The number of records, exact from the start.")
+          .get<&Recordset::AbsolutePosition>(u"AbsolutePosition", {},
+                                             u"The position of the current record, from 0; -1 without one. The "
+                                             u"Move methods change it.")
+          .get<&Recordset::BOF>(u"BOF", {}, u"True before the first record, or with no records.")
+          .get<&Recordset::EOF_>(u"EOF", {}, u"True after the last record, or with no records.")
+          .get<&Recordset::EditMode>(u"EditMode", {}, u"0 no edit, 1 Edit in progress, 2 AddNew in progress.")
+          .get<&Recordset::Updatable>(u"Updatable", {},
+                                      u"True for a table or dynaset over a table that is not read-only.")
+          .get<&Recordset::FieldsMember>(u"Fields", {},
+                                         u"The fields of the current record: Fields(\"name\") or Fields(0) is one "
+                                         u"Field, Fields.Count their number.")
+          .method<&Recordset::MoveFirst>(u"MoveFirst", {}, u"Makes the first record current (3021 without records).")
+          .method<&Recordset::MovePrevious>(u"MovePrevious", {},
+                                            u"Makes the previous record current; before the first, BOF is True.")
+          .method<&Recordset::MoveNext>(u"MoveNext", {},
+                                        u"Makes the next record current; after the last, EOF is True.")
+          .method<&Recordset::MoveLast>(u"MoveLast", {}, u"Makes the last record current (3021 without records).")
+          .method<&Recordset::Edit>(u"Edit", {},
+                                    u"Starts changing the current record: its fields are read afresh into the edit.")
+          .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
+          .method<&Recordset::Update>(u"Update", {},
+                                      u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
+                                      u"keeps the edit in progress, to try again.")
+          .method<&Recordset::CancelUpdate>(u"CancelUpdate", {}, u"Drops the Edit or AddNew in progress.")
+          .method<&Recordset::Delete>(u"Delete", {},
+                                      u"Deletes the current record in one transaction; a move makes another one "
+                                      u"current.");
   return ci;
 }
 
@@ -456,19 +469,25 @@ Variant Fields::Item(Variant& index) {
 }
 
 const ClassInfo& Fields::info() {
-  static const ClassInfo ci = ClassInfo(u"Fields")
-                                  .get<&Fields::Count>(u"Count")
-                                  .get<&Fields::Item>(u"Item", {in(u"Index")})
-                                  .defaultMember(u"Item");
+  static const ClassInfo ci =
+      ClassInfo(u"Fields")
+          .get<&Fields::Count>(u"Count", {}, u"The number of fields.")
+          .get<&Fields::Item>(u"Item", {in(u"Index")},
+                              u"The default member: a field by its name (without regard to case) or its position "
+                              u"from 0; 3265 for another.")
+          .defaultMember(u"Item");
   return ci;
 }
 
 const ClassInfo& Field::info() {
-  static const ClassInfo ci = ClassInfo(u"Field")
-                                  .get<&Field::Name>(u"Name")
-                                  .get<&Field::Value>(u"Value")
-                                  .let<&Field::letValue>(u"Value", {in(u"Value")})
-                                  .defaultMember(u"Value");
+  static const ClassInfo ci =
+      ClassInfo(u"Field")
+          .get<&Field::Name>(u"Name", {}, u"The field's name.")
+          .get<&Field::Value>(u"Value", {},
+                              u"The default member: the field of the current record, or of the edit during Edit or "
+                              u"AddNew; it can be written only then (3020 otherwise).")
+          .let<&Field::letValue>(u"Value", {in(u"Value")})
+          .defaultMember(u"Value");
   return ci;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/automation/coerce.h"
+#include "platform/automation/type_reference.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
@@ -277,6 +278,22 @@ TEST_F(DataControlTest, NavigationBarPictures) {
     ASSERT_EQ(item.children.size(), 4u);
     EXPECT_EQ(item.children[2].text, u">");
   }
+}
+
+// The reference names the data classes by their class names: the data
+// control's own members (not the extender's), the Recordset's.
+TEST(DataReference, TheDataClassesAreInTheReferenceByName) {
+  registerDataReference();
+  const std::string control = typeReference(u"DataControl");
+  for (const char* member : {"### CaptionFirst", "### CaptionLast", "### OpenData", "### RecordSource", "| `Reposition` |"})
+    EXPECT_NE(control.find(member), std::string::npos) << member;
+  for (const char* member : {"### Left", "### Visible", "### Container", "### Caption\n"})
+    EXPECT_EQ(control.find(member), std::string::npos) << member;
+  const std::string recordset = typeReference(u"recordset");
+  EXPECT_NE(recordset.find("### AbsolutePosition\n\nProperty, read only."), std::string::npos);
+  for (BStrView name : {u"Fields", u"Field", u"Database"})
+    EXPECT_NE(typeReference(name).find("# " + utf8(name) + "\n"), std::string::npos) << utf8(name);
+  EXPECT_EQ(errorOf([] { typeReference(u"NoSuchClass"); }), err::CannotCreateObject);
 }
 
 }  // namespace

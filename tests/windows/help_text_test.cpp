@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
 #include "windows/help_text.h"
 
 namespace svx {
@@ -39,8 +40,9 @@ TEST(HelpTexts, DocsReferenceIsWhatTheTablesGive) {
   ASSERT_TRUE(in) << "docs/reference.md is missing";
   std::stringstream kept;
   kept << in.rdbuf();
-  const ReferenceNotes notes = dialogReferenceNotes();
-  EXPECT_EQ(kept.str(), typeReference(Dialog::info(), u"Sorvanelix.Dialog", &notes)) << kRegenerate;
+  Dialog::registerProgId();
+  registerDialogForm();
+  EXPECT_EQ(kept.str(), referenceDocument(u"Sorvanelix.Dialog")) << kRegenerate;
 }
 
 // Each text: an empty line, the banner, two lines of tabs, the section line,
