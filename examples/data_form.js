@@ -36,10 +36,10 @@ var bar = dlg.DataCtrlObject(data, err, desc);
 function show() {
   var rs = bar.Recordset;
   var fields = rs.Fields;
-  dlg.SetLabel(title, Named({strCaption: fields.Item("title").Value}));
-  dlg.SetLabel(author, Named({strCaption: "by " + fields.Item("author").Value}));
-  dlg.SetLabel(year, Named({strCaption: String(fields.Item("year").Value)}));
-  WScript.Echo("record " + (rs.AbsolutePosition + 1) + " of " + rs.RecordCount + ": " + fields.Item("title").Value);
+  dlg.SetLabel(title, Named({strCaption: fields("title").Value}));
+  dlg.SetLabel(author, Named({strCaption: "by " + fields("author").Value}));
+  dlg.SetLabel(year, Named({strCaption: String(fields("year").Value)}));
+  WScript.Echo("record " + (rs.AbsolutePosition + 1) + " of " + rs.RecordCount + ": " + fields("title").Value);
 }
 function dlg_DataCtrlReposition(intIndex) {
   if (intIndex == data) show();
@@ -68,7 +68,7 @@ function dlg_FormPaint() {
   // A correction through the recordset, saved in one transaction.
   var rs = bar.Recordset;
   rs.Edit();
-  rs.Fields.Item("year").Value = 2012;
+  rs.Fields("year").Value = 2012;
   rs.Update();
   show();
   User.snapshot(dlg.FormObject(err, desc), picture);

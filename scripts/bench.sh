@@ -43,6 +43,8 @@ for path in glob.glob(os.path.join(sys.argv[1], "*.json")):
 def ns(name):
     return results.get(name)
 
+PYTHON_WALK = "DataWalkPython/manual_time"
+
 def fmt(v):
     if v is None: return "missing"
     if v >= 1e6: return "%.3f ms" % (v / 1e6)
@@ -66,6 +68,13 @@ rows = [
     ("create and release a Dialog", ns("BM_DialogCreateRelease"), 300e3, "ns"),
     ("one log record / open, append and close",
      ns("BM_WriteLogLine") and ns("BM_OpenAppendClose") and ns("BM_WriteLogLine") / ns("BM_OpenAppendClose"), 1.3, "x"),
+    # The walk over 100,000 rows, two fields read per row, against Python's
+    # sqlite3 cursor over the same file (missing without python3).
+    ("walk of 100,000 rows from a script / Python's sqlite3 cursor",
+     ns("DataWalkScript") and ns(PYTHON_WALK) and ns("DataWalkScript") / ns(PYTHON_WALK), 5, "x"),
+    ("walk of 100,000 rows from C++ / Python's sqlite3 cursor",
+     ns("DataWalkCpp") and ns(PYTHON_WALK) and ns("DataWalkCpp") / ns(PYTHON_WALK), 2, "x"),
+    ("DataCtrlOpenData on 100,000 rows", ns("DataCtrlOpenData"), 14e6, "ns"),
 ]
 print("%-70s %14s %12s %8s  %s" % ("figure", "measured", "goal", "ratio", ""))
 failed = 0
@@ -83,7 +92,8 @@ print("other benchmarks:")
 listed = {"BM_DialogPropertyGetByName", "BM_CallByNameTenOptionalFourByRef", "BM_ScriptPropertyGet",
           "BM_ScriptTrivialHostFunction", "BM_ScriptGetCommandElevenArguments", "BM_ScriptEventFourByRefToFunction",
           "BM_ScriptEventFourByRefNoHandler", "BM_DialogLoadUnload255Commands", "BM_ScriptLoadUnload255Commands",
-          "BM_DialogCreateRelease", "BM_WriteLogLine", "BM_OpenAppendClose"}
+          "BM_DialogCreateRelease", "BM_WriteLogLine", "BM_OpenAppendClose", "DataWalkScript", "DataWalkCpp",
+          PYTHON_WALK, "DataCtrlOpenData"}
 for name in sorted(results):
     if name not in listed:
         print("  %-68s %14s" % (name, fmt(results[name])))

@@ -13,8 +13,10 @@ namespace svx::data {
 
 namespace {
 
-// Rows read ahead per statement.
-constexpr int32_t kWindowRows = 64;
+// Rows read ahead by one statement: a few after a jump, doubling while the
+// moves walk on, up to the most.
+constexpr int32_t kFirstReadAhead = 2;
+constexpr int32_t kMostReadAhead = 64;
 
 Variant columnValue(sqlite3_stmt* s, int i) {
   switch (sqlite3_column_type(s, i)) {
@@ -131,7 +133,6 @@ void Recordset::loadKeys() {
   windowStatement_ = db_->prepare("SELECT rowid, * FROM " + table + " WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
   columns_ = columnNames(windowStatement_.get());
   columns_.erase(columns_.begin());
-  windowRows_ = kWindowRows;
 }
 
 void Recordset::copyRows(Statement& s) {
@@ -226,7 +227,8 @@ void Recordset::fillWindow(int32_t start) const {
   w.present.clear();
   const size_t n = columns_.size();
   const auto keyCount = static_cast<int32_t>(keys_.size());
-  const int32_t end = std::min(keyCount, start + windowRows_);
+  const int32_t limit = counterKnown_ ? readAhead_ : 1;
+  const int32_t end = std::min(keyCount, start + limit);
   const auto inRun = [&](int32_t k) { return k < end && (k == start || keys_[k] > keys_[k - 1]); };
   const auto gone = [&] {
     w.cells.resize(w.cells.size() + n);
@@ -240,7 +242,7 @@ void Recordset::fillWindow(int32_t start) const {
     ~Reset() { sqlite3_reset(s); }
   } reset{s};
   sqlite3_bind_int64(s, 1, keys_[static_cast<size_t>(start)]);
-  sqlite3_bind_int(s, 2, windowRows_);
+  sqlite3_bind_int(s, 2, limit);
   int32_t k = start;
   int fetched = 0;
   int rc;
@@ -263,21 +265,24 @@ void Recordset::fillWindow(int32_t start) const {
     db_->raiseLast(rc);
   }
   // The table ended before the limit: the keys left have no rows.
-  if (rc == SQLITE_DONE && fetched < windowRows_)
+  if (rc == SQLITE_DONE && fetched < limit)
     while (inRun(k)) gone(), ++k;
-  // Without the counter (WAL mode) what was read serves this move only, so
-  // read no more than one row.
-  windowRows_ = w.version ? kWindowRows : 1;
+  // Without the counter (WAL mode) what was read serves this move only: the
+  // next fill reads one row.
+  counterKnown_ = w.version.has_value();
 }
 
 const Variant* Recordset::keyedRow() const {
   const int32_t p = position_;
   const auto covers = [&] { return p >= window_.first && p < window_.first + window_.count; };
   if (checked_ != p) {
-    if (!covers() || !window_.version || db_->changeCounter() != window_.version) {
+    const bool covered = covers();
+    if (!covered || !window_.version || db_->changeCounter() != window_.version) {
+      const bool walking = window_.count > 0 && (p == window_.first + window_.count || p == window_.first - 1);
+      if (!covered) readAhead_ = walking ? std::min(kMostReadAhead, readAhead_ * 2) : kFirstReadAhead;
       // Walking back, the rows up to this one; else from this one on.
       const bool back = window_.count > 0 && p < window_.first;
-      fillWindow(back ? std::max(0, p - windowRows_ + 1) : p);
+      fillWindow(back ? std::max(0, p - readAhead_ + 1) : p);
       if (!covers()) fillWindow(p);
     }
     checked_ = p;

@@ -7,9 +7,9 @@
 // start. Edits go to the database in one transaction each: a failed Update
 // leaves the file as it was and the edit in progress.
 //
-// Reading afresh costs no lock per move: the rows after the current one are
-// read ahead in one statement together with the file's change counter, and a
-// move takes its row from them while the counter is unchanged.
+// Reading afresh costs no lock per move: while the moves walk on, the rows
+// ahead are read in one statement together with the file's change counter,
+// and a move takes its row from them while the counter is unchanged.
 #pragma once
 
 #include <functional>
@@ -129,7 +129,8 @@ class Recordset : public Object {
   };
   mutable Statement windowStatement_;  // SELECT rowid, * ... WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2
   mutable RowWindow window_;
-  mutable int32_t windowRows_ = 0;  // rows to read ahead (1 while the counter is unknown)
+  mutable int32_t readAhead_ = 1;      // rows a fill reads: more while the moves walk on
+  mutable bool counterKnown_ = true;  // false in WAL mode: a fill reads one row
   mutable int32_t checked_ = -1;    // the position whose row this move has read
   int32_t position_ = 0;
   bool deleted_ = false;  // the current record was deleted here
