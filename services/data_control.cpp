@@ -495,6 +495,9 @@ void registerDataReference() {
         "effect at the next `OpenData`. It has no `Caption`: the captions are those of its four buttons, "
         "`CaptionFirst` to `CaptionLast`." +
         raises;
+    control.events =
+        "They reach the script as Dialog's DataCtrl events, the element's index first (`DataCtrlReposition`), and "
+        "reach a script connected to this object as they are.";
     control.errors = [](const MemberInfo& m) -> std::string {
       if (m.name != u"OpenData") return {};
       return "reported through `lngErrNumber` and `strErrDescription` (0 and \"\" after a success); nothing is "
@@ -511,13 +514,17 @@ void registerDataReference() {
         "edit in progress." +
         raises;
     registerReferenceClass(data::Recordset::info(), recordset);
-    registerReferenceClass(
-        data::Fields::info(),
-        {.about = "The fields of a recordset's current record (`rs.Fields`): `rs.Fields(\"title\").Value`." + raises});
-    registerReferenceClass(data::Field::info(),
-                           {.about = "One field of a recordset; it follows the current record." + raises});
-    registerReferenceClass(data::Database::info(),
-                           {.about = "The database file that a data control opened (its `Database`)."});
+    const auto about = [](std::string text) {
+      ReferenceNotes notes;
+      notes.about = std::move(text);
+      return notes;
+    };
+    registerReferenceClass(data::Fields::info(),
+                           about("The fields of a recordset's current record (`rs.Fields`): "
+                                 "`rs.Fields(\"title\").Value`." +
+                                 raises));
+    registerReferenceClass(data::Field::info(), about("One field of a recordset; it follows the current record." + raises));
+    registerReferenceClass(data::Database::info(), about("The database file that a data control opened (its `Database`)."));
     return true;
   }();
   (void)done;
