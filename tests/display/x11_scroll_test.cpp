@@ -7,6 +7,11 @@
 #include <chrono>
 #include <thread>
 
+#include <filesystem>
+#include <fstream>
+
+#include "platform/dialogs/dialog_window.h"
+#include "platform/dialogs/file_dialogs.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
@@ -211,6 +216,51 @@ TEST_F(X11ScrollTest, AMultiLineBoxAndTheHelpPanesScrollByTheirBars) {
   EXPECT_GT(pane.scrollLeft(), 0);
   EXPECT_EQ(pane.topLine(), 1);
   help->unload();
+}
+
+// The Open dialog's list of 40 files at pixels (8, 36), 464 x 160 of its
+// window: its bar scrolls, and no file is chosen.
+TEST_F(X11ScrollTest, TheOpenDialogsListScrollsByItsBarWithoutChoosingAFile) {
+  const auto dir = std::filesystem::temp_directory_path() / ("svx-scroll-open-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  for (int i = 0; i < 40; ++i) std::ofstream(dir / ("file" + std::to_string(100 + i) + ".txt")) << "x";
+  std::atomic<uint32_t> dialog{0};
+  std::atomic<int> top{-1}, chosen{-2};
+  std::atomic<bool> named{false};
+  messageLoop().setIdleHook([&] {
+    if (const FileDialogSession* s = fileDialogs().openSession(); s && s->window) {
+      dialog = x11->viewable(s->dialog) ? x11->windowOf(s->dialog) : 0;
+      const auto& files = s->window->element<ListBox>(u"Files");
+      top = files.topIndex();
+      chosen = files.listIndex();
+      named = !s->window->element<TextBox>(u"Name").text().empty();
+    }
+    return false;
+  });
+  act([&] {
+    if (!eventually([&] { return dialog.load() != 0; })) return;
+    std::this_thread::sleep_for(100ms);
+    const auto [x, y] = person->origin(dialog.load());
+    for (int i = 0; i < 3; ++i) {
+      person->click(x + 8 + 464 - 1 - 8, y + 36 + 160 - 1 - 8);  // the down arrow
+      std::this_thread::sleep_for(30ms);
+    }
+    eventually([&] { return top.load() == 3; }, 2000);
+    person->key(0xff1b);  // Escape
+  });
+  const std::u16string initial = utf16(dir.string());
+  std::u16string file(260, u'\0');
+  OPENFILENAMEW ofn;
+  ofn.lStructSize = kOpenFileNameSize;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = 259;
+  ofn.lpstrInitialDir = initial.c_str();
+  EXPECT_FALSE(GetOpenFileNameW(&ofn));  // cancelled
+  actor.join();
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(top.load(), 3);
+  EXPECT_EQ(chosen.load(), -1);
+  EXPECT_FALSE(named.load());
 }
 
 }  // namespace
