@@ -136,6 +136,7 @@ void ComboBox::openList() {
 }
 
 void ComboBox::closeList() {
+  press_.cancel();
   if (Form* f = form(); f && listOpen()) f->setDroppedList(nullptr);
 }
 
@@ -152,7 +153,7 @@ RenderRect ComboBox::listRect() const {
 
 int16_t ComboBox::listItemAt(double x, double y) const {
   const RenderRect r = listRect();
-  if (x < r.left || x >= r.left + r.width || y < r.top || y >= r.top + r.height) return -1;
+  if (x < r.left || x >= r.left + r.width || y < r.top || y >= r.top + r.height || onListScrollBar(x, y)) return -1;
   const int row = static_cast<int>(std::floor((twipsToPixels(y - r.top) - 1) / lineHeightOf(font())));
   const int rows = std::clamp<int>(listCount(), 1, kListRows);
   if (row < 0 || row >= rows) return -1;
@@ -160,11 +161,38 @@ int16_t ComboBox::listItemAt(double x, double y) const {
   return index < listCount() ? static_cast<int16_t>(index) : int16_t{-1};
 }
 
-bool ComboBox::onListScrollBar(double x, double y) const {
+bool ComboBox::onListScrollBar(double x, double y) const { return listOpen() && ScrollPress::onBar(*this, x, y); }
+
+std::optional<ScrollBarBox> ComboBox::scrollBarBox(Bar bar) const {
+  if (bar != Vertical || !listOpen()) return std::nullopt;
   const RenderRect r = listRect();
-  return listCount() > kListRows && y >= r.top && y < r.top + r.height && x < r.left + r.width &&
-         x >= r.left + r.width - pixelsToTwips(1 + 16);
+  const double left = twipsToRoundedPixels(r.left), top = twipsToRoundedPixels(r.top);
+  auto box = listBoxLayout(twipsToRoundedPixels(r.width), twipsToRoundedPixels(r.height), lineHeightOf(font()),
+                           listCount(), listTop_, 0, 0)
+                 .vertical;
+  if (box) {
+    box->left += left;
+    box->top += top;
+  }
+  return box;
 }
+
+void ComboBox::scrollStep(Bar, ScrollPart part) {
+  switch (part) {
+    case ScrollPart::ArrowToMin: return scrollList(-1);
+    case ScrollPart::ArrowToMax: return scrollList(1);
+    case ScrollPart::TrackToMin: return scrollList(-kListRows);
+    case ScrollPart::TrackToMax: return scrollList(kListRows);
+    default: return;
+  }
+}
+
+void ComboBox::scrollThumbTo(Bar, int value) { scrollList(value - listTop_); }
+
+void ComboBox::pressListBar(double x, double y) { press_.pressAt(*this, *this, x, y); }
+void ComboBox::dragListBar(double x, double y) { press_.dragTo(x, y); }
+void ComboBox::releaseListBar() { press_.release(); }
+void ComboBox::cancelPress() { press_.cancel(); }
 
 void ComboBox::chooseFromList(int16_t index) {
   closeList();
@@ -214,6 +242,7 @@ RenderItem ComboBox::listPicture() const {
   item.items = items_.texts();
   item.topIndex = listTop_;
   item.selectedIndex = marked_;
+  item.scrollPressed = press_.pressedPart(Vertical);
   item.font = font();
   item.foreColor = foreColor_;
   item.backColor = backColor_;

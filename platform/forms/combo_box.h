@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "platform/forms/item_list.h"
+#include "platform/forms/scroll_press.h"
 #include "platform/forms/text_box.h"
 #include "platform/graphics/form_render.h"
 
 namespace svx {
 
-class ComboBox : public Control {
+class ComboBox : public Control, private ScrollBarOwner {
  public:
   static const ClassInfo& info();
   const ClassInfo& classInfo() const override { return info(); }
@@ -63,6 +64,12 @@ class ComboBox : public Control {
   // point lies on the list's scroll bar.
   int16_t listItemAt(double x, double y) const;
   bool onListScrollBar(double x, double y) const;
+  // The pointer on the open list's scroll bar, at points of the form's client
+  // area: it works as every bar does (ScrollPress), a row or a page at a time.
+  void pressListBar(double x, double y);
+  void dragListBar(double x, double y);
+  void releaseListBar();
+  void cancelPress() override;
   // Closes the list and selects the item (Click when the selection changes).
   void chooseFromList(int16_t index);
   // Scrolls the open list by rows (Scroll when it moved); marks an item.
@@ -78,6 +85,9 @@ class ComboBox : public Control {
   ComboBox() { width_ = 1215; height_ = 315; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
  private:
+  std::optional<ScrollBarBox> scrollBarBox(Bar bar) const override;
+  void scrollStep(Bar bar, ScrollPart part) override;
+  void scrollThumbTo(Bar bar, int value) override;
   void changeText(BStr t);
   struct Props {
     int16_t style = 0;
@@ -88,6 +98,7 @@ class ComboBox : public Control {
   ItemList items_;
   int16_t listTop_ = 0;   // first row of the open list
   int16_t marked_ = -1;   // the item under the pointer or the arrow keys
+  ScrollPress press_;     // on the open list's bar
 };
 
 }  // namespace svx

@@ -75,8 +75,8 @@ bool clickOnOpenList(Form& f, double x, double y) {
   if (!combo) return false;
   Ref<Control> keep(combo);
   if (combo->onListScrollBar(x, y)) {
-    const RenderRect r = combo->listRect();
-    combo->scrollList(y < r.top + r.height / 2 ? -ComboBox::kListRows : ComboBox::kListRows);
+    combo->pressListBar(x, y);
+    combo->releaseListBar();
     return true;
   }
   const int16_t item = combo->listItemAt(x, y);
@@ -365,6 +365,7 @@ struct Pointer {
   bool doubleClick = false;
   bool nonClient = false;  // the press was on the target's frame (its scroll bars)
   bool onList = false;    // the press was on the open drop-down list of `list`
+  bool onListBar = false;  // on that list's scroll bar
   WeakRef<Control> list;
   // The last click, for double clicks.
   int64_t lastAt = -1;
@@ -443,14 +444,17 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
     Ref<Control> hold(open);
     p.lastAt = -1;
     if (button != vbLeftButton) return open->closeList();
-    if (open->onListScrollBar(x, y) || open->listItemAt(x, y) < 0) return void(clickOnOpenList(f, x, y));
+    const bool bar = open->onListScrollBar(x, y);
+    if (!bar && open->listItemAt(x, y) < 0) return void(clickOnOpenList(f, x, y));
     p.down = true;
     p.button = button;
     p.form = WeakRef<Form>(&f);
     p.target = {};
     p.onList = true;
+    p.onListBar = bar;
     p.list = WeakRef<Control>(open);
     p.doubleClick = false;
+    if (bar) open->pressListBar(x, y);
     return;
   }
   double cx = x, cy = y;
@@ -505,6 +509,7 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
   if (std::exchange(p.onList, false)) {
     if (auto* combo = static_cast<ComboBox*>(std::exchange(p.list, {}).get()); combo && combo->listOpen()) {
       Ref<Control> hold(combo);
+      if (std::exchange(p.onListBar, false)) return combo->releaseListBar();
       // A release off the items keeps the list open.
       if (const int16_t item = combo->listItemAt(x, y); item >= 0) combo->chooseFromList(item);
     }
@@ -548,6 +553,8 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
   Ref<Form> keep(&f);
   const Pointer& p = pointer();
   if (ComboBox* open = openCombo(f)) {
+    Ref<Control> hold(open);
+    if (p.down && p.onListBar && p.list.get() == open) return open->dragListBar(x, y);
     // The open list marks the item under the pointer.
     if (const int16_t item = open->listItemAt(x, y); item >= 0) open->markItem(item);
     return;

@@ -245,11 +245,16 @@ TEST_F(PointerTest, TheWheelScrollsTheOpenListAndAListBoxThreeRowsANotch) {
   EXPECT_EQ(combo->listTop(), 0);
   EXPECT_EQ(form->take(), (Log{"Combo(1).Scroll", "Combo(1).Scroll", "Combo(1).Scroll"}));
   EXPECT_TRUE(combo->listOpen());
-  // The open list's scroll bar pages it.
+  // The open list's scroll bar: its down arrow scrolls a row, the track
+  // below the thumb a page (as far as the last row).
   combo->scrollList(-100);
-  click(100 + 81 - 5, 31 + 2 + 7 * lh);
+  const int bottom = 31 + 2 + ComboBox::kListRows * lh;
+  click(100 + 81 - 5, bottom - 8);
   EXPECT_TRUE(combo->listOpen());
+  EXPECT_EQ(combo->listTop(), 1);
+  click(100 + 81 - 5, bottom - 16 - 2);
   EXPECT_EQ(combo->listTop(), 12 - ComboBox::kListRows);
+  EXPECT_TRUE(combo->listOpen());
   key(27);
 
   ListBox& list = form->add<ListBox>(u"List", 1, 150, 1500);  // pixels 10,100 ..

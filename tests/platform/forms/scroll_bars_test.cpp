@@ -393,6 +393,46 @@ TEST_F(ListScrollTest, TheHorizontalBarOfAWideListScrollsItsItemsAcross) {
   EXPECT_EQ(list->scrollLeft(), 0);
 }
 
+TEST_F(ScrollBarsTest, AnOpenComboListsBarScrollsItWithoutChoosingAndKeepsItOpen) {
+  auto& combo = form->add<ComboBox>(u"Combo", 1, 150, 150);  // pixels 10,10 .. 91,31; style 2
+  for (int i = 0; i < 20; ++i) combo.addItem(u"item " + BStr(1, static_cast<char16_t>(u'a' + i)));
+  const int lh = fontLineHeight(combo.font());
+  click(20, 20);
+  ASSERT_TRUE(combo.listOpen());
+  form->take();
+  const RenderRect r = combo.listRect();
+  const ListBoxLayout l =
+      listBoxLayout(twipsToRoundedPixels(r.width), ComboBox::kListRows * lh + 2, lh, 20, 0, 0, 0);
+  ASSERT_TRUE(l.vertical);
+  const double ox = twipsToRoundedPixels(r.left), oy = twipsToRoundedPixels(r.top);
+  const auto [x, y] = partPoint(*l.vertical, ScrollPart::ArrowToMax, ox, oy);
+  press(x, y);
+  EXPECT_EQ(combo.listTop(), 1);
+  hold(kDelay + kInterval);
+  EXPECT_EQ(combo.listTop(), 3);
+  release(x, y);
+  EXPECT_TRUE(combo.listOpen());
+  ScrollBarBox v = *l.vertical;
+  v.value = 3;
+  const auto [tx, ty] = partPoint(v, ScrollPart::Thumb, ox, oy);
+  press(tx, ty);
+  drag(tx - 30, ty + 300);  // off the list: the thumb still follows
+  release(tx - 30, ty + 300);
+  EXPECT_EQ(combo.listTop(), 20 - ComboBox::kListRows);
+  EXPECT_TRUE(combo.listOpen());
+  EXPECT_EQ(combo.listIndex(), -1);
+  EXPECT_EQ(form->take(), Log(4, "Combo(1).Scroll"));
+  // The simulated user's click on the up arrow.
+  const auto [ux, uy] = partPoint(*l.vertical, ScrollPart::ArrowToMin, ox, oy);
+  user::clickAt(*form, pixelsToTwips(ux), pixelsToTwips(uy));
+  EXPECT_EQ(combo.listTop(), 20 - ComboBox::kListRows - 1);
+  EXPECT_TRUE(combo.listOpen());
+  // An item is still chosen by a click on it.
+  click(20, oy + 1 + lh / 2);
+  EXPECT_FALSE(combo.listOpen());
+  EXPECT_EQ(combo.listIndex(), 20 - ComboBox::kListRows - 1);
+}
+
 // A multi-line box at pixels (10, 100), 150 x (5 lines + margins).
 class TextScrollTest : public ScrollBarsTest {
  protected:
