@@ -11,6 +11,7 @@
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/forms/text_edit.h"
+#include "platform/graphics/access_key.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 #include "platform/system/app.h"
@@ -80,8 +81,10 @@ WindowRect placement(const ShownBox& box) {
   return r;
 }
 
-constexpr std::array<std::u16string_view, 8> kButtonNames = {u"",      u"OK",    u"Cancel", u"Abort",
-                                                             u"Retry", u"Ignore", u"Yes",   u"No"};
+// The buttons' captions by result; '&' marks the letter that presses the
+// button (alone or with Alt).
+constexpr std::array<std::u16string_view, 8> kButtonNames = {u"",       u"OK",      u"Cancel", u"&Abort",
+                                                             u"&Retry", u"&Ignore", u"&Yes",   u"&No"};
 
 // What a person sees of a box: its client area in pixels, the buttons and
 // the input box's field.
@@ -302,6 +305,7 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         button.kind = RenderKind::CommandButton;
         button.rect = b.rect;
         button.text = BStr(kButtonNames[static_cast<size_t>(b.result)]);
+        button.accessKeys = true;
         button.isDefault = b.result == current;
         button.focused = b.result == person.focused || (box.kind == DialogKind::MessageBox && !person.focused &&
                                                          b.result == defaultResult);
@@ -347,6 +351,12 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         person.focused = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
       } else if (wParam == 32 && person.focused) {
         finish(person.focused);
+      } else if (box.kind == DialogKind::MessageBox && (lParam & 2) == 0) {
+        // A button's letter presses it.
+        const auto letter = std::ranges::find_if(look.buttons, [&](const BoxLook::Button& b) {
+          return accessKeyOf(kButtonNames[static_cast<size_t>(b.result)]) == static_cast<char16_t>(wParam);
+        });
+        if (letter != look.buttons.end()) finish(letter->result);
       } else if (box.kind == DialogKind::InputBox && person.focused == 0) {
         person.field.apply(editKeyOf(static_cast<int16_t>(wParam), static_cast<int16_t>(lParam)), {});
       }

@@ -19,9 +19,11 @@
 // A scripted cancel gives vbCancel (2) for a MsgBox and "" for an InputBox;
 // a box whose window is destroyed from outside counts as cancelled.
 // While a display shows the box (display.h), nobody takes its default: it
-// waits for a person, who clicks a button, types into the input box's field,
-// presses Enter (the default button) or Esc (Cancel), or closes it (Cancel;
-// OK for a box with OK alone).
+// waits for a person, who clicks a button, types into the input box's field
+// (which edits as a text box does, its default text selected at first),
+// presses Enter (the default button), Esc (Cancel) or the letter of a button
+// ("&Yes", "&No", "&Abort", "&Retry", "&Ignore"; alone or with Alt), or
+// closes it (Cancel; OK for a box with OK alone).
 // Every box shown is recorded, with what was passed and how it ended.
 #pragma once
 

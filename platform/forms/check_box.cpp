@@ -22,6 +22,7 @@ void CheckBox::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::CheckBox;
   item.text = caption_;
+  item.accessKeys = true;
   item.value = value_;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/graphics/access_key.h"
 
 namespace svx {
 
@@ -15,6 +16,7 @@ class CheckBox : public Control {
   void copyFrom(const Control& s) override;
   bool canHaveFocus() const override { return true; }
   void render(RenderItem& item) const override;
+  char16_t accessKey() const override { return accessKeyOf(caption_); }
   void userClick() override { setValue(value_ == 1 ? 0 : 1); }
   // The space bar toggles the box.
   void typeChar(int16_t ascii) override {

@@ -25,6 +25,7 @@ void CommandButton::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::CommandButton;
   item.text = caption_;
+  item.accessKeys = true;
 }
 
 const ClassInfo& CommandButton::info() {

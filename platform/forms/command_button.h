@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/graphics/access_key.h"
 
 namespace svx {
 
@@ -16,6 +17,7 @@ class CommandButton : public Control {
   bool canHaveFocus() const override { return true; }
   bool hasValidate() const override { return false; }
   void render(RenderItem& item) const override;
+  char16_t accessKey() const override { return accessKeyOf(caption_); }
   // The space bar presses the button.
   void typeChar(int16_t ascii) override {
     if (ascii == 32) press();

@@ -161,6 +161,9 @@ class Control : public Object {
 
   // Whether the control can take the focus now.
   bool focusable() const;
+  // The upper-case character of the access key its caption marks with '&'
+  // (0: none); the form routes Alt with that key to it.
+  virtual char16_t accessKey() const { return 0; }
 
   // Events: delivered at once to the form's handler of the array; nothing
   // while events are suppressed (loading from a design or a template).

@@ -42,6 +42,37 @@ Control* Form::nextInTabOrder(Control* from, bool backwards) {
   return nullptr;
 }
 
+bool Form::pressAccessKey(char16_t key) {
+  Ref<Form> keep(this);
+  if (key == 0) return false;
+  std::vector<Ref<Control>> marked;
+  for (Control* c : tabOrder_)
+    if (c->accessKey() == key && c->shownOnForm() && c->enabledOnForm()) marked.emplace_back(c);
+  if (marked.empty()) return false;
+  // A label or a frame stands for the control after it.
+  auto focusOf = [this](Control* c) { return c->canHaveFocus() ? c : nextInTabOrder(c); };
+  if (marked.size() == 1) {
+    Control* c = marked.front().get();
+    if (!c->canHaveFocus()) {
+      if (Control* next = focusOf(c)) moveFocus(next);
+    } else if (c->focusable() && moveFocus(c) && c->loaded()) {
+      c->userClick();
+    }
+    return true;
+  }
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < marked.size(); ++i)
+    if (focusOf(marked[i].get()) == active_.get()) next = i + 1;
+  for (std::size_t step = 0; step < marked.size(); ++step) {
+    Control* to = focusOf(marked[(next + step) % marked.size()].get());
+    if (to && to->focusable()) {
+      moveFocus(to);
+      break;
+    }
+  }
+  return true;
+}
+
 void Form::setTabPosition(Control& c, int16_t index) {
   tabOrder_.erase(std::remove(tabOrder_.begin(), tabOrder_.end(), &c), tabOrder_.end());
   const size_t at = std::min(static_cast<size_t>(index), tabOrder_.size());

@@ -132,6 +132,13 @@ class Form : public Object {
   bool moveFocus(Control* target);
   // The next control in tab order that can take the focus.
   Control* nextInTabOrder(Control* from, bool backwards = false);
+  // An access key pressed (Alt with the key, `key` upper case): the one
+  // visible, enabled control whose caption marks it is clicked (a button,
+  // a check box, an option; the focus moves to it first), or for a label
+  // or a frame the focus moves to the control after it in tab order. When
+  // several controls mark the key, each press moves the focus to the next
+  // of them without clicking. False when no control marks it.
+  bool pressAccessKey(char16_t key);
   // The Default and Cancel buttons (null: none).
   Control* defaultButton() const { return defaultButton_.get(); }
   Control* cancelButton() const { return cancelButton_.get(); }

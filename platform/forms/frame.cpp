@@ -13,6 +13,7 @@ void Frame::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::Frame;
   item.text = caption_;
+  item.accessKeys = true;
 }
 
 const ClassInfo& Frame::info() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/graphics/access_key.h"
 
 namespace svx {
 
@@ -16,6 +17,7 @@ class Frame : public Control {
   bool windowed() const override { return true; }
   bool isContainer() const override { return true; }
   void render(RenderItem& item) const override;
+  char16_t accessKey() const override { return accessKeyOf(caption_); }
 
   const BStr& caption() const { return caption_; }
   void setCaption(BStr c) { caption_ = std::move(c); }

@@ -19,6 +19,7 @@ void Label::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::Label;
   item.text = p_.caption;
+  item.accessKeys = true;
   item.border = p_.borderStyle == 1;
   item.transparent = p_.backStyle == 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/graphics/access_key.h"
 
 namespace svx {
 
@@ -15,6 +16,7 @@ class Label : public Control {
   void copyFrom(const Control& s) override;
   bool hasTabIndex() const override { return true; }
   void render(RenderItem& item) const override;
+  char16_t accessKey() const override { return accessKeyOf(p_.caption); }
 
   const BStr& caption() const { return p_.caption; }
   void setCaption(BStr c);

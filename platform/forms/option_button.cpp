@@ -25,6 +25,7 @@ void OptionButton::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::OptionButton;
   item.text = caption_;
+  item.accessKeys = true;
   item.value = value_ ? 1 : 0;
 }
 

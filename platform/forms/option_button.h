@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/forms/control.h"
+#include "platform/graphics/access_key.h"
 
 namespace svx {
 
@@ -15,6 +16,7 @@ class OptionButton : public Control {
   void copyFrom(const Control& s) override;
   bool canHaveFocus() const override { return true; }
   void render(RenderItem& item) const override;
+  char16_t accessKey() const override { return accessKeyOf(caption_); }
   void userClick() override { setValue(true); }
 
   const BStr& caption() const { return caption_; }

@@ -93,6 +93,12 @@ void pressAndRelease(Control& c, double x, double y) {
   if (c.loaded()) c.releaseAt(x, y);
 }
 
+// Alt (without Ctrl) with a letter or a digit: an access key.
+bool accessKeyChord(int16_t keyCode, int16_t shift) {
+  return (shift & (vbAltMask | vbCtrlMask)) == vbAltMask &&
+         ((keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9'));
+}
+
 int16_t keyCodeOf(char16_t ch, int16_t& shift) {
   if (ch >= u'a' && ch <= u'z') return static_cast<int16_t>(ch - u'a' + u'A');
   if (ch >= u'A' && ch <= u'Z') {
@@ -199,7 +205,9 @@ void keyDown(Control& c, int16_t keyCode, int16_t shift) {
     if (keyCode == 0) return;
   }
   t.fireKey(ControlEvent::KeyDown, keyCode, shift);
-  if (keyCode != 0 && t.loaded()) t.pressKey(keyCode, shift);
+  if (keyCode == 0 || !t.loaded()) return;
+  if (accessKeyChord(keyCode, shift) && formOf(t).pressAccessKey(static_cast<char16_t>(keyCode))) return;
+  t.pressKey(keyCode, shift);
 }
 
 void keyPress(Control& c, int16_t keyAscii) {
@@ -228,6 +236,11 @@ void keyUp(Control& c, int16_t keyCode, int16_t shift) {
 void keyStroke(Control& c, int16_t keyCode, int16_t shift) {
   Ref<Control> keep(&c);
   keyDown(c, keyCode, shift);
+  if (!c.loaded()) return;
+  // The rest of the stroke goes where the focus is now: an access key may
+  // have moved it.
+  Control* focused = formOf(c).activeControl();
+  Ref<Control> rest(focused ? focused : &c);
   // Alt with a key gives no character; Ctrl with a letter its control
   // character (Ctrl+C: 3).
   const bool alt = (shift & (vbAltMask | vbCtrlMask)) == vbAltMask;
@@ -237,13 +250,13 @@ void keyStroke(Control& c, int16_t keyCode, int16_t shift) {
   const bool printable = keyCode == 32 || (keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z');
   const bool character = !alt && (keyCode == vbKeyBack || keyCode == vbKeyReturn || keyCode == vbKeyEscape ||
                                   (printable && ((shift & vbCtrlMask) == 0 || ctrlLetter)));
-  if (character && c.loaded()) {
+  if (character && rest->loaded()) {
     int16_t ascii = keyCode;
     if (keyCode >= 'A' && keyCode <= 'Z' && !(shift & vbShiftMask)) ascii = static_cast<int16_t>(keyCode + 32);
     if (ctrlLetter) ascii = static_cast<int16_t>(keyCode - 'A' + 1);
-    keyPress(c, ascii);
+    keyPress(*rest, ascii);
   }
-  if (c.loaded()) keyUp(c, keyCode, shift);
+  if (rest->loaded()) keyUp(*rest, keyCode, shift);
 }
 
 void type(Control& c, BStrView text) {
@@ -598,6 +611,7 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
     return;
   }
   f.onKeyDown(keyCode, shift);
+  if (keyCode != 0 && f.isLoaded() && accessKeyChord(keyCode, shift)) f.pressAccessKey(static_cast<char16_t>(keyCode));
 }
 
 void charOn(Form& f, char16_t ch, int16_t shift) {

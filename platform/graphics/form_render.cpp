@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "platform/automation/error.h"
+#include "platform/graphics/access_key.h"
 #include "platform/graphics/cairo_util.h"
 #include "platform/graphics/draw_surface.h"
 #include "platform/graphics/text_layout.h"
@@ -71,6 +72,19 @@ int byteOffset(std::u16string_view s, int index) {
 }
 int unitIndex(const std::string& u8, int bytes) {
   return static_cast<int>(utf16(std::string_view(u8).substr(0, static_cast<std::size_t>(bytes))).size());
+}
+
+// An item's caption as drawn: without its access-key marks when it takes
+// access keys, with the key's character to underline.
+struct Caption {
+  std::u16string shown;
+  int underlined = -1;
+};
+
+Caption caption(const RenderItem& it) {
+  if (!it.accessKeys) return {it.text, -1};
+  AccessKeyText parsed = parseAccessKey(it.text);
+  return {std::move(parsed.shown), parsed.underlined};
 }
 
 class Renderer {
@@ -195,7 +209,9 @@ class Renderer {
     vline(b.x + b.w - 1, b.y, b.y + b.h, borderColour);
   }
 
-  void text(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, Align align) {
+  // Lines centred vertically in the box; the character at UTF-16 index
+  // `underlined` (an access key) underlined.
+  void text(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, Align align, int underlined = -1) {
     if (s.empty()) return;
     const int lineHeight = fontLineHeight(font);
     const auto lines = gfx::splitLines(s);
@@ -205,20 +221,45 @@ class Renderer {
       double x = b.x;
       if (align == Align::Centre) x += std::floor((b.w - gfx::lineWidth(font, line)) / 2);
       gfx::drawLine(cr_, font, line, x, y);
+      const int at = underlined - static_cast<int>(line.data() - s.data());
+      if (at >= 0 && at < static_cast<int>(line.size())) underline(font, line, at, x, y);
       y += lineHeight;
     }
+  }
+
+  // A line under the character at `index` of a line drawn at (x, y).
+  void underline(const Font& font, std::u16string_view line, int index, double x, double y) {
+    gfx::LayoutPtr layout = gfx::makeLayout(cr_, font, line);
+    PangoRectangle pos{};
+    pango_layout_index_to_pos(layout.get(), byteOffset(line, index), &pos);
+    const double baseline = pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE);
+    const double left = std::floor(x + pos.x / double(PANGO_SCALE));
+    const double width = std::max(1.0, std::round(pos.width / double(PANGO_SCALE)));
+    cairo_rectangle(cr_, left, std::floor(y + baseline) + 1, width, 1);
+    cairo_fill(cr_);
   }
 
   // Text from the top-left corner, wrapped at the box's width (unless
   // `wrap` is false: then moved `scrollLeft` pixels to the left); with a
   // caret (a UTF-16 index), a bar before that character.
   // From line `firstLine` on; the characters from `selFrom` (UTF-16) for
-  // `selLength` highlighted.
+  // `selLength` highlighted; the character at `underlined` underlined.
   void wrapped(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret = -1,
-               int firstLine = 0, int selFrom = 0, int selLength = 0, bool wrap = true, double scrollLeft = 0) {
+               int firstLine = 0, int selFrom = 0, int selLength = 0, bool wrap = true, double scrollLeft = 0,
+               int underlined = -1) {
     if (s.empty() && caret < 0) return;
     gfx::LayoutPtr layout = wrappedLayout(cr_, font, s, wrap ? std::max(1.0, b.w) : -1);
     const double left = b.x - (wrap ? 0 : scrollLeft);
+    if (underlined >= 0 && underlined < static_cast<int>(s.size())) {
+      PangoAttrList* attrs = pango_attr_list_copy(pango_layout_get_attributes(layout.get()));
+      if (!attrs) attrs = pango_attr_list_new();
+      PangoAttribute* line = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+      line->start_index = static_cast<guint>(byteOffset(s, underlined));
+      line->end_index = static_cast<guint>(byteOffset(s, underlined + 1));
+      pango_attr_list_insert(attrs, line);
+      pango_layout_set_attributes(layout.get(), attrs);
+      pango_attr_list_unref(attrs);
+    }
     if (selLength > 0) {
       PangoAttrList* attrs = pango_attr_list_copy(pango_layout_get_attributes(layout.get()));
       if (!attrs) attrs = pango_attr_list_new();
@@ -484,18 +525,23 @@ class Renderer {
         frame(b, borderColour);
         text(it.text, it.font, b, textColour(it, 0), Align::Centre);
         return {b.x + 1, b.y + 1, b.w - 2, b.h - 2};
-      case RenderKind::CommandButton:
+      case RenderKind::CommandButton: {
         raised(b);
         frame(b, borderColour);
         if (it.isDefault) frame({b.x + 1, b.y + 1, b.w - 2, b.h - 2}, markColour);
-        text(it.text, it.font, b, textColour(it, 0), Align::Centre);
+        const Caption c = caption(it);
+        text(c.shown, it.font, b, textColour(it, 0), Align::Centre, c.underlined);
         if (it.focused) focusRect({b.x + 4, b.y + 4, b.w - 8, b.h - 8});
         return b;
-      case RenderKind::Label:
+      }
+      case RenderKind::Label: {
         if (!it.transparent) fill(b, back);
         if (it.border) frame(b, borderColour);
-        wrapped(it.text, it.font, {b.x + 1, b.y + 1, b.w - 2, b.h - 2}, textColour(it, 0));
+        const Caption c = caption(it);
+        wrapped(c.shown, it.font, {b.x + 1, b.y + 1, b.w - 2, b.h - 2}, textColour(it, 0), -1, 0, 0, 0, true, 0,
+                c.underlined);
         return b;
+      }
       case RenderKind::TextBox: {
         fill(b, rgbOf(it.backColor, fieldColour));
         if (it.border) frame(b, borderColour);
@@ -540,9 +586,10 @@ class Renderer {
             cairo_fill(cr_);
           }
         }
-        text(it.text, it.font, {mark.x + s + 4, b.y, b.w - s - 5, b.h}, textColour(it, 0), Align::Left);
-        if (it.focused && !it.text.empty()) {
-          const double tw = std::min<double>(gfx::lineWidth(it.font, it.text) + 4, b.w - s - 3);
+        const Caption c = caption(it);
+        text(c.shown, it.font, {mark.x + s + 4, b.y, b.w - s - 5, b.h}, textColour(it, 0), Align::Left, c.underlined);
+        if (it.focused && !c.shown.empty()) {
+          const double tw = std::min<double>(gfx::lineWidth(it.font, c.shown) + 4, b.w - s - 3);
           const double th = std::min<double>(fontLineHeight(it.font) + 2, b.h);
           focusRect({mark.x + s + 2, b.y + std::floor((b.h - th) / 2), tw, th});
         }
@@ -554,10 +601,12 @@ class Renderer {
         const double top = b.y + lineHeight / 2.0;
         frame({b.x, top, b.w, b.y + b.h - top}, shadowColour);
         frame({b.x + 1, top + 1, b.w - 1, b.y + b.h - top - 1}, lightColour);
-        if (!it.text.empty()) {
-          const double w = gfx::lineWidth(it.font, it.text);
+        const Caption c = caption(it);
+        if (!c.shown.empty()) {
+          const double w = gfx::lineWidth(it.font, c.shown);
           fill({b.x + 6, b.y, w + 4, static_cast<double>(lineHeight)}, back);
-          text(it.text, it.font, {b.x + 8, b.y, w, static_cast<double>(lineHeight)}, textColour(it, 0), Align::Left);
+          text(c.shown, it.font, {b.x + 8, b.y, w, static_cast<double>(lineHeight)}, textColour(it, 0), Align::Left,
+               c.underlined);
         }
         return b;
       }

@@ -74,6 +74,8 @@ struct RenderItem {
   bool filled = false;      // shapes
   bool focused = false;     // has the focus: focus rectangle (text boxes: the caret)
   bool isDefault = false;   // command buttons: the default button's dark frame
+  bool accessKeys = false;  // captions (buttons, check boxes, options, labels, frames): an '&' marks the
+                            // access key, drawn underlined; "&&" is one '&' (access_key.h)
   int caret = -1;           // text boxes with the focus: caret before this character
   int selectionStart = 0;   // text boxes with the focus: the selected characters, highlighted
   int selectionLength = 0;

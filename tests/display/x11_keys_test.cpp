@@ -5,21 +5,44 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <map>
 #include <mutex>
 
 #include "platform/forms/command_button.h"
+#include "platform/forms/label.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/image_codec.h"
 #include "platform/system/clipboard.h"
 #include "tests/display/x11_fixture.h"
 
 namespace svx::testing {
 namespace {
 
-constexpr uint32_t kShiftL = 0xffe1, kCtrlL = 0xffe3;
+constexpr uint32_t kShiftL = 0xffe1, kCtrlL = 0xffe3, kAltL = 0xffe9;
 constexpr uint32_t kHomeSym = 0xff50, kLeftSym = 0xff51, kEndSym = 0xff57, kInsertSym = 0xff63;
+
+// Where the pictures of these tests are left for a person to look at: a
+// folder of their own under the system's temporary folder.
+std::filesystem::path pictureDir() {
+  static const std::filesystem::path dir = [] {
+    auto d = std::filesystem::temp_directory_path() / ("svx-keys-" + std::to_string(getpid()));
+    std::filesystem::create_directories(d);
+    std::cout << "pictures in " << d.string() << "\n";
+    return d;
+  }();
+  return dir;
+}
+
+void savePng(const RasterImage& image, const std::string& name) {
+  const std::vector<uint8_t> png = encodePng(image);
+  std::ofstream(pictureDir() / name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                                              static_cast<std::streamsize>(png.size()));
+}
 
 class X11KeysTest : public X11DisplayTest {
  protected:
@@ -114,6 +137,83 @@ TEST_F(X11KeysTest, SelectionAndClipboardKeysGoThroughTheXSelectionsBothWays) {
   user::keyStroke(text2, 35);
   user::keyStroke(text2, 45, 1);
   EXPECT_EQ(text2.text(), u"hello worldhello world");
+}
+
+TEST_F(X11KeysTest, AccessKeysAreDrawnUnderlinedOnTheScreenAndAltWithTheKeyActs) {
+  attach();
+  Label& name = add<Label>(u"Label", 240, 240, 900, 255);
+  name.setCaption(u"&Name:");
+  TextBox& text = add<TextBox>(u"Text", 1200, 210, 2400, 315);
+  CommandButton& open = add<CommandButton>(u"Command", 240, 900, 1200, 375);
+  open.setCaption(u"&Open");
+  Label& both = add<Label>(u"Label", 1560, 960, 1800, 255);
+  both.setCaption(u"Tom && Jerry");
+  name.setTabIndex(0);
+  text.setTabIndex(1);
+  open.setTabIndex(2);
+  countKeyUps();
+  std::atomic<int> clicks{0};
+  onEvent = [&, count = onEvent](BStrView event) {
+    if (event == u"CommandClick") ++clicks;
+    if (event.ends_with(u"KeyUp")) count(event);
+  };
+  form->show(false);
+  const HWND h = form->hWnd();
+  serveUntil([&] { return x11->viewable(h) && x11->framesPainted() > 0; });
+  const uint32_t w = x11->windowOf(h);
+  ASSERT_NE(w, 0u);
+  // What the screen shows is the renderer's picture, underline and all.
+  const RasterImage expected = renderClientArea(form->picture());
+  RasterImage shown;
+  EXPECT_TRUE(eventually([&] {
+    shown = person->pixels(w, expected.width, expected.height);
+    return shown == expected;
+  }));
+  savePng(shown, "access_keys.png");
+
+  std::atomic<bool> done{false};
+  act([&] {
+    const auto [x, y] = person->origin(w);
+    person->click(x + 50, y + 72);  // the button: the focus leaves the text box
+    eventually([&] { return clicks.load() == 1; });
+    stroke('n', 'N', {kAltL});  // the label: the focus goes to the text box
+    person->type(u"ab");
+    eventually([&] { return keyUpsOf('B') > 0; });
+    stroke('o', 'O', {kAltL});  // the button clicks
+    done = true;
+  });
+  serveUntil([&] { return done.load() && clicks.load() == 2; });
+  actor.join();
+  EXPECT_EQ(clicks.load(), 2);
+  EXPECT_EQ(text.text(), u"ab");  // Alt+N and Alt+O typed nothing
+  EXPECT_EQ(form->activeControl(), &open);
+}
+
+TEST_F(X11KeysTest, AMessageBoxTakesTheLettersOfItsButtons) {
+  attach();
+  std::vector<int32_t> answers;
+  bool asked = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"FormPaint" || asked) return;
+    asked = true;
+    messageLoop().postTask([&] {
+      answers.push_back(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel), Variant(u"Question")));
+      answers.push_back(MsgBox(Variant(u"Again?"), Variant(vbAbortRetryIgnore), Variant(u"Question")));
+      form->hide();
+    });
+  };
+  act([&] {
+    eventually([&] { return boxWindow.load() != 0; });
+    const uint32_t first = boxWindow.load();
+    if (!first) return;
+    person->key('n');
+    eventually([&] { return boxWindow.load() != 0 && boxWindow.load() != first; });
+    if (boxWindow.load() == first) return;
+    person->key('r', {kAltL});
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(answers, (std::vector<int32_t>{vbNo, vbRetry}));
 }
 
 }  // namespace

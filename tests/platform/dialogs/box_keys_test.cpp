@@ -89,5 +89,50 @@ TEST_F(BoxKeysTest, TheInputBoxFieldTakesTheEditingKeysOfATextBox) {
   EXPECT_EQ(f->caret, 3);
 }
 
+TEST_F(BoxKeysTest, AMessageBoxButtonTakesItsLetterAloneOrWithAlt) {
+  const struct {
+    int32_t style;
+    int16_t letter;
+    int16_t shift;
+    int32_t result;
+  } cases[] = {
+      {vbYesNoCancel, 'Y', 0, vbYes},       {vbYesNoCancel, 'N', 0, vbNo},        {vbYesNoCancel, 'N', 4, vbNo},
+      {vbYesNo, 'Y', 4, vbYes},             {vbYesNo, 'Y', 1, vbYes},             {vbAbortRetryIgnore, 'A', 0, vbAbort},
+      {vbAbortRetryIgnore, 'R', 4, vbRetry}, {vbAbortRetryIgnore, 'I', 0, vbIgnore}, {vbRetryCancel, 'R', 0, vbRetry},
+  };
+  for (const auto& c : cases) {
+    whenOpen([&](HWND box) {
+      key(box, c.letter, c.shift);
+      if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbOK));
+    });
+    EXPECT_EQ(MsgBox(Variant(u"?"), Variant(c.style)), c.result) << c.style << " " << c.letter;
+  }
+  // A letter no button carries, or one with Ctrl, does nothing.
+  whenOpen([&](HWND box) {
+    key(box, 'Y', 2);
+    key(box, 'C', 0);
+    key(box, 'O', 0);
+    key(box, 'Y', 0);
+  });
+  EXPECT_EQ(MsgBox(Variant(u"?"), Variant(vbOKCancel)), vbOK);
+  EXPECT_EQ(dialogResponder().shown().back().source, AnswerSource::Scripted);
+}
+
+TEST_F(BoxKeysTest, TheButtonsThatTakeALetterShowItUnderlined) {
+  RenderItem shown;
+  whenOpen([&](HWND box) {
+    shown = picture(box);
+    key(box, 27);
+  });
+  MsgBox(Variant(u"?"), Variant(vbYesNoCancel));
+  std::vector<std::u16string> captions;
+  for (const RenderItem& c : shown.children)
+    if (c.kind == RenderKind::CommandButton) {
+      EXPECT_TRUE(c.accessKeys);
+      captions.push_back(c.text);
+    }
+  EXPECT_EQ(captions, (std::vector<std::u16string>{u"&Yes", u"&No", u"Cancel"}));
+}
+
 }  // namespace
 }  // namespace svx::testing
