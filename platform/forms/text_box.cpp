@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
+#include <tuple>
 
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -75,8 +76,15 @@ double TextBox::textWidth() const {
   return l.wraps() ? l.textWidth : -1;
 }
 
+std::pair<int32_t, int32_t> TextBox::shownScroll() const {
+  if (shownScrollBars() == 0) return {topLine_, 0};
+  const TextBoxLayout l = layout();
+  return {l.vertical ? l.vertical->value : topLine_, l.horizontal ? l.horizontal->value : 0};
+}
+
 int32_t TextBox::indexAt(double x, double y) const {
-  return textIndexAt(shownText(), font(), textWidth(), topLine_, twipsToPixels(x) - RenderTextLeft + scrollLeft_,
+  const auto [top, left] = shownScroll();
+  return textIndexAt(shownText(), font(), textWidth(), top, twipsToPixels(x) - RenderTextLeft + left,
                      twipsToPixels(y) - RenderTextTop);
 }
 
@@ -155,6 +163,7 @@ bool TextBox::wheel(int notches) {
 
 void TextBox::caretIntoView() {
   if (!p_.multiLine) return;
+  std::tie(topLine_, scrollLeft_) = shownScroll();
   const int32_t caret = p_.edit.caret;
   const double width = textWidth();
   const int line = textLineOf(shownText(), font(), width, caret);
@@ -180,9 +189,8 @@ void TextBox::render(RenderItem& item) const {
   item.caret = std::min<int>(p_.edit.caret, static_cast<int>(p_.edit.text.size()));
   item.selectionStart = p_.edit.selStart();
   item.selectionLength = p_.edit.selLength();
-  item.topIndex = topLine_;
+  std::tie(item.topIndex, item.scrollLeft) = shownScroll();
   item.scrollBars = shownScrollBars();
-  item.scrollLeft = scrollLeft_;
   for (auto bar : {Vertical, Horizontal})
     if (const ScrollPart part = press_.pressedPart(bar); part != ScrollPart::None) {
       item.scrollPressed = part;

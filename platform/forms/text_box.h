@@ -68,8 +68,8 @@ class TextBox : public Control, private ScrollBarOwner {
   bool wheel(int notches) override;
   // The first line shown, the pixels scrolled to the left, and the character
   // boundary at a point (twips).
-  int32_t topLine() const { return topLine_; }
-  int32_t scrollLeft() const { return scrollLeft_; }
+  int32_t topLine() const { return shownScroll().first; }
+  int32_t scrollLeft() const { return shownScroll().second; }
   int32_t indexAt(double x, double y) const;
 
   TextBox() { width_ = 1215; height_ = 285; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
@@ -79,6 +79,9 @@ class TextBox : public Control, private ScrollBarOwner {
   // The bars shown: ScrollBars of a multi-line box.
   int16_t shownScrollBars() const { return p_.multiLine ? p_.scrollBars : 0; }
   TextBoxLayout layout() const;
+  // The first line and the pixels across as shown: with scroll bars, within
+  // their ranges (the text may have become shorter since).
+  std::pair<int32_t, int32_t> shownScroll() const;
   // The width the lines wrap at (pixels; negative: no wrapping).
   double textWidth() const;
   EditRules rules() const;

@@ -538,6 +538,20 @@ TEST_F(TextScrollTest, BothBarsLeaveTheLinesUnwrappedAndScrollAcross) {
   EXPECT_GT(textLineCount(text->text(), text->font(), layout().textWidth), 2);
 }
 
+TEST_F(TextScrollTest, AShorterTextIsShownAndHitFromItsOwnRange) {
+  text->setScrollBars(3);
+  const auto [gx, gy] = point(ScrollPart::Thumb);
+  press(gx, gy);
+  drag(gx, gy + 300);
+  release(gx, gy + 300);
+  EXPECT_EQ(text->topLine(), 21 - layout().vertical->page);
+  text->setText(u"one\r\ntwo");  // fits: nothing to scroll
+  EXPECT_EQ(text->topLine(), 0);
+  EXPECT_EQ(shown(picture(), RenderKind::TextBox).topIndex, 0);
+  click(10 + RenderTextLeft, 100 + RenderTextTop + lh + lh / 2);
+  EXPECT_EQ(text->selStart(), 5);  // the start of "two", where it is drawn
+}
+
 TEST_F(TextScrollTest, ASingleLineBoxOrScrollBarsNoneShowsNoBar) {
   text->setScrollBars(0);
   EXPECT_EQ(shown(picture(), RenderKind::TextBox).scrollBars, 0);
