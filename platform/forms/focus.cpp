@@ -2,8 +2,22 @@
 #include <algorithm>
 
 #include "platform/forms/form.h"
+#include "platform/forms/option_button.h"
 
 namespace svx {
+
+namespace {
+
+bool isOption(const Control* c) { return c && c->kind() == ControlKind::OptionButton; }
+
+}  // namespace
+
+std::vector<Control*> Form::optionGroupOf(const Control& option) const {
+  std::vector<Control*> group;
+  for (Control* c : tabOrder_)
+    if (isOption(c) && c->container() == option.container() && c->focusable()) group.push_back(c);
+  return group;
+}
 
 bool Form::moveFocus(Control* target) {
   Ref<Form> keep(this);
@@ -37,7 +51,15 @@ Control* Form::nextInTabOrder(Control* from, bool backwards) {
   for (std::ptrdiff_t step = 1; step <= n; ++step) {
     const std::ptrdiff_t i = ((start + (backwards ? -step : step)) % n + n) % n;
     Control* c = tabOrder_[static_cast<size_t>(i)];
-    if (c != from && c->tabStop() && c->focusable()) return c;
+    if (c == from || !c->tabStop() || !c->focusable()) continue;
+    if (isOption(c)) {
+      if (isOption(from) && from->container() == c->container()) continue;
+      const std::vector<Control*> group = optionGroupOf(*c);
+      const auto chosen = std::ranges::find_if(
+          group, [](const Control* o) { return static_cast<const OptionButton*>(o)->value(); });
+      if (c != (chosen != group.end() ? *chosen : group.front())) continue;
+    }
+    return c;
   }
   return nullptr;
 }

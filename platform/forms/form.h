@@ -130,8 +130,13 @@ class Form : public Object {
   // validation (Cancel keeps it), LostFocus, GotFocus. Returns whether the
   // focus is now on `target`.
   bool moveFocus(Control* target);
-  // The next control in tab order that can take the focus.
+  // The next control in tab order that can take the focus. A group of
+  // options (those sharing a container) is one stop: its chosen option, or
+  // its first when none is chosen; from inside a group Tab leaves it.
   Control* nextInTabOrder(Control* from, bool backwards = false);
+  // The options that share the container of `option` and can take the
+  // focus, in tab order.
+  std::vector<Control*> optionGroupOf(const Control& option) const;
   // An access key pressed (Alt with the key, `key` upper case): the one
   // visible, enabled control whose caption marks it is clicked (a button,
   // a check box, an option; the focus moves to it first), or for a label

@@ -1,5 +1,7 @@
 #include "platform/forms/option_button.h"
 
+#include <algorithm>
+
 #include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
 
@@ -19,6 +21,18 @@ void OptionButton::setValue(bool v) {
     for (Control* c : f->childrenOf(container()))
       if (auto* o = dynamic_cast<OptionButton*>(c); o && o != this) o->value_ = false;
   fire(ControlEvent::Click);
+}
+
+void OptionButton::pressKey(int16_t keyCode, int16_t shift) {
+  Form* f = form();
+  if (!f || (shift & 6) != 0 || keyCode < 37 || keyCode > 40) return;
+  const std::vector<Control*> group = f->optionGroupOf(*this);
+  const auto at = std::ranges::find(group, this);
+  if (at == group.end() || group.size() < 2) return;
+  // Left and Up go back, Right and Down on, round the group.
+  const std::size_t n = group.size(), i = static_cast<std::size_t>(at - group.begin());
+  Ref<Control> target(group[keyCode == 37 || keyCode == 38 ? (i + n - 1) % n : (i + 1) % n]);
+  if (f->moveFocus(target.get()) && target->loaded()) static_cast<OptionButton&>(*target).setValue(true);
 }
 
 void OptionButton::render(RenderItem& item) const {

@@ -1,5 +1,8 @@
 // OptionButton: Caption and Value (Boolean). One option per container has
-// Value True: setting True clears the others and raises Click.
+// Value True: setting True clears the others and raises Click. The options
+// of a container are one group for the keyboard: one tab stop (the form's
+// tab order), the arrow keys move to the next or previous option of the
+// group and choose it, Space chooses the focused one.
 #pragma once
 
 #include "platform/forms/control.h"
@@ -18,6 +21,10 @@ class OptionButton : public Control {
   void render(RenderItem& item) const override;
   char16_t accessKey() const override { return accessKeyOf(caption_); }
   void userClick() override { setValue(true); }
+  void typeChar(int16_t ascii) override {
+    if (ascii == 32) setValue(true);
+  }
+  void pressKey(int16_t keyCode, int16_t shift) override;
 
   const BStr& caption() const { return caption_; }
   void setCaption(BStr c) { caption_ = std::move(c); }

@@ -13,6 +13,7 @@
 
 #include "platform/forms/command_button.h"
 #include "platform/forms/label.h"
+#include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
@@ -24,7 +25,8 @@ namespace svx::testing {
 namespace {
 
 constexpr uint32_t kShiftL = 0xffe1, kCtrlL = 0xffe3, kAltL = 0xffe9;
-constexpr uint32_t kHomeSym = 0xff50, kLeftSym = 0xff51, kEndSym = 0xff57, kInsertSym = 0xff63;
+constexpr uint32_t kHomeSym = 0xff50, kLeftSym = 0xff51, kDownSym = 0xff54, kEndSym = 0xff57, kInsertSym = 0xff63;
+constexpr uint32_t kTabSym = 0xff09;
 
 // Where the pictures of these tests are left for a person to look at: a
 // folder of their own under the system's temporary folder.
@@ -58,6 +60,7 @@ class X11KeysTest : public X11DisplayTest {
         std::lock_guard lock(mutex);
         ++keyUps[toI2(events.back().args[1])];
       }
+      if (name.ends_with(u"GotFocus")) ++focusMoves;
       if (name == u"CommandClick") form->hide();
     };
   }
@@ -71,8 +74,15 @@ class X11KeysTest : public X11DisplayTest {
     person->key(keysym, std::move(held));
     eventually([&] { return keyUpsOf(code) > before; });
   }
+  // Tab, which moves the focus on its press and raises no KeyUp.
+  void tab(std::vector<uint32_t> held = {}) {
+    const int before = focusMoves.load();
+    person->key(kTabSym, std::move(held));
+    eventually([&] { return focusMoves.load() > before; });
+  }
   std::mutex mutex;
   std::map<int16_t, int> keyUps;
+  std::atomic<int> focusMoves{0};
 };
 
 TEST_F(X11KeysTest, SelectionAndClipboardKeysGoThroughTheXSelectionsBothWays) {
@@ -214,6 +224,73 @@ TEST_F(X11KeysTest, AMessageBoxTakesTheLettersOfItsButtons) {
   form->show(true);
   actor.join();
   EXPECT_EQ(answers, (std::vector<int32_t>{vbNo, vbRetry}));
+}
+
+TEST_F(X11KeysTest, WithTheKeyboardAloneAPersonChoosesAnOption) {
+  attach();
+  auto build = [&] {
+    TextBox& text = add<TextBox>(u"Text", 240, 240, 2400, 315);
+    std::vector<OptionButton*> options;
+    for (int i = 0; i < 3; ++i) {
+      Variant n, d;
+      std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+      const auto index = static_cast<int16_t>(form->invoke(u"LoadOption", InvokeKind::Method, refs).asI4());
+      options.push_back(&form->element<OptionButton>(u"OptionCtrl", index));
+      options.back()->move(240, 700 + 330.0 * i, 2400, 315);
+      options.back()->setVisible(true);
+      options.back()->setCaption(u"Choice " + BStr(1, static_cast<char16_t>(u'A' + i)));
+    }
+    CommandButton& done = add<CommandButton>(u"Command", 240, 1800, 1200, 375);
+    done.setCaption(u"Done");
+    text.setTabIndex(0);
+    for (int i = 0; i < 3; ++i) options[static_cast<size_t>(i)]->setTabIndex(static_cast<int16_t>(i + 1));
+    done.setTabIndex(4);
+    return options;
+  };
+  auto clicked = [&] {
+    std::vector<int> out;
+    for (const auto& e : events)
+      if (e.name == u"OptionClick") out.push_back(toI2(e.args[0]));
+    return out;
+  };
+  const std::vector<OptionButton*> options = build();
+  countKeyUps();
+  act([&] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    person->click(x + 100, y + 26);  // the text box
+    tab();                 // to the group: its first option
+    stroke(' ', 32);       // chosen
+    stroke(kDownSym, 40);  // the next one, chosen
+    tab();                 // out of the group: the button
+    tab({kShiftL});        // back: the chosen option
+    stroke(kDownSym, 40);
+    person->click(x + 50, y + 135);  // Done
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_FALSE(options[0]->value());
+  EXPECT_FALSE(options[1]->value());
+  EXPECT_TRUE(options[2]->value());
+  const std::vector<int> real = clicked();
+  EXPECT_EQ(real, (std::vector<int>{options[0]->index(), options[1]->index(), options[2]->index()}));
+
+  // The simulated user, on a fresh form.
+  form->unload();
+  form->load();
+  const std::vector<OptionButton*> again = build();
+  form->show(false);
+  events.clear();
+  user::click(form->element<TextBox>(u"Text", 1));
+  user::pressTab(*form);
+  user::keyStroke(*form->activeControl(), 32);
+  user::keyStroke(*form->activeControl(), 40);
+  user::pressTab(*form);
+  user::pressTab(*form, true);
+  user::keyStroke(*form->activeControl(), 40);
+  EXPECT_TRUE(again[2]->value());
+  EXPECT_EQ(clicked(), real);
 }
 
 }  // namespace
