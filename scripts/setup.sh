@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake pkg-config ninja-build ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libfontconfig-dev
-  fontconfig fonts-dejavu-core fonts-wqy-microhei
+  fontconfig fonts-dejavu-core fonts-wqy-microhei fonts-wine
   duktape-dev
   libsqlite3-dev
   libcups2-dev cups poppler-utils

@@ -37,6 +37,7 @@ struct InstalledFamily {
 // The installed families by name, read once from fontconfig.
 const std::map<std::string, InstalledFamily>& installedFamilies() {
   static const std::map<std::string, InstalledFamily> families = [] {
+    useDesignFaces();
     std::map<std::string, InstalledFamily> found;
     FcPattern* pattern = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_SPACING, FC_FONTFORMAT, nullptr);

@@ -21,6 +21,13 @@ struct FontSubstitute {
   std::string_view family;
 };
 
+// Faces with the metrics the forms' sizes were made for, kept outside
+// fontconfig's own configuration (Debian's fonts-wine). Where they are
+// installed they draw their own names; elsewhere the substitutes below do.
+constexpr std::string_view designFaceFolder = "/usr/share/wine/fonts";
+constexpr std::array<std::string_view, 2> designFaceFiles = {"tahoma.ttf", "tahomabd.ttf"};
+constexpr std::string_view designFace = "Tahoma";
+
 // The one table of face substitutes.
 constexpr std::array fontSubstitutes = {
     FontSubstitute{"Tahoma", "DejaVu Sans"},
@@ -55,12 +62,29 @@ cairo_t* measuringContext() {
 
 }  // namespace
 
-std::string substituteFontFamily(std::u16string_view name) {
+bool useDesignFaces() {
+  static const bool found = [] {
+    bool added = false;
+    for (std::string_view file : designFaceFiles) {
+      const std::string path = std::string(designFaceFolder) + "/" + std::string(file);
+      if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path.c_str()))) added = true;
+    }
+    return added;
+  }();
+  return found;
+}
+
+std::string substituteFontFamily(std::u16string_view name, bool designFaces) {
   const std::string lower = lowerCase(utf8(name));
   if (lower.empty()) return std::string(defaultFamily);
+  if (designFaces && lower == lowerCase(designFace)) return std::string(designFace);
   for (const auto& s : fontSubstitutes)
     if (lowerCase(s.face) == lower) return std::string(s.family);
   return utf8(name);
+}
+
+std::string substituteFontFamily(std::u16string_view name) {
+  return substituteFontFamily(name, useDesignFaces());
 }
 
 std::vector<std::u16string> substitutedFontFaces() {
@@ -73,6 +97,7 @@ namespace gfx {
 
 LayoutPtr makeLayout(cairo_t* cr, const Font& font, std::u16string_view text) {
   releaseFontsAtExit();
+  useDesignFaces();  // before the font map reads the configuration
   if (!cr) cr = measuringContext();
   LayoutPtr layout(pango_cairo_create_layout(cr));
   cairo_font_options_t* options = cairo_font_options_create();

@@ -18,10 +18,16 @@ struct Font {
   friend bool operator==(const Font&, const Font&) = default;
 };
 
+// Adds the faces with the metrics the forms were designed for (Tahoma, from
+// Debian's fonts-wine, a folder outside fontconfig's configuration) to this
+// process's fontconfig configuration, once; whether any was found. Every
+// text layout and font listing calls it first.
+bool useDesignFaces();
 // The installed family that draws `name`: the faces that the system's forms
-// name are mapped onto installed substitutes; any other name goes to
-// fontconfig as it is.
+// name are mapped onto installed substitutes (Tahoma onto itself where its
+// design face is installed); any other name goes to fontconfig as it is.
 std::string substituteFontFamily(std::u16string_view name);
+std::string substituteFontFamily(std::u16string_view name, bool designFaces);
 // The faces that have substitutes, as the forms write them.
 std::vector<std::u16string> substitutedFontFaces();
 
