@@ -62,22 +62,27 @@ constexpr int kMessageBoxHeight = 130;
 constexpr int kInputBoxWidth = 375;
 constexpr int kInputBoxHeight = 155;
 
+// Centred over the owner while it is on the screen, else on the screen (an
+// input box a third down); an input box at a position given stays there.
+// Kept on the screen.
 WindowRect placement(const ShownBox& box) {
   const Screen& s = screen();
   const int screenW = static_cast<int>(s.width() / s.twipsPerPixelX());
   const int screenH = static_cast<int>(s.height() / s.twipsPerPixelY());
-  WindowRect r;
-  if (box.kind == DialogKind::MessageBox) {
-    r = {(screenW - kMessageBoxWidth) / 2, (screenH - kMessageBoxHeight) / 2, kMessageBoxWidth, kMessageBoxHeight};
-  } else {
-    auto toPixels = [](double twips, float tpp) {
-      const double px = std::round(twips / tpp);
-      return static_cast<int32_t>(std::clamp(px, -1e6, 1e6));
-    };
-    r = {box.xPos ? toPixels(*box.xPos, s.twipsPerPixelX()) : (screenW - kInputBoxWidth) / 2,
-         box.yPos ? toPixels(*box.yPos, s.twipsPerPixelY()) : screenH / 3 - kInputBoxHeight / 2, kInputBoxWidth,
-         kInputBoxHeight};
+  const bool message = box.kind == DialogKind::MessageBox;
+  const int w = message ? kMessageBoxWidth : kInputBoxWidth, h = message ? kMessageBoxHeight : kInputBoxHeight;
+  WindowRect r{(screenW - w) / 2, message ? (screenH - h) / 2 : screenH / 3 - h / 2, w, h};
+  const Window* owner = desktop().find(box.owner);
+  if (owner && owner->visible() && !owner->iconic()) {
+    r.x = std::clamp(owner->rect.x + (owner->rect.cx - w) / 2, 0, std::max(0, screenW - w));
+    r.y = std::clamp(owner->rect.y + (owner->rect.cy - h) / 2, 0, std::max(0, screenH - h));
   }
+  auto toPixels = [](double twips, float tpp) {
+    const double px = std::round(twips / tpp);
+    return static_cast<int32_t>(std::clamp(px, -1e6, 1e6));
+  };
+  if (box.xPos) r.x = toPixels(*box.xPos, s.twipsPerPixelX());
+  if (box.yPos) r.y = toPixels(*box.yPos, s.twipsPerPixelY());
   return r;
 }
 

@@ -1,7 +1,8 @@
 // The runtime's MsgBox and InputBox, answered by a scripted user, and Beep.
 //
 // Each box is modal: it creates a window owned by the active window (else
-// the application window), disables the owner, runs the message loop until
+// the application window), centred over it while it is on the screen,
+// disables the owner, runs the message loop until
 // it has an answer, then destroys its window, re-enables the owner and
 // reactivates the window that was active. Messages and timers go on being
 // served while it is open, so code run meanwhile may queue its answer.
@@ -139,8 +140,9 @@ int32_t MsgBox(const Variant& prompt, const Variant& buttons = Variant::missing(
                const Variant& title = Variant::missing());
 
 // InputBox(prompt, [title], [default], [xpos], [ypos]): texts as MsgBox, the
-// position in twips (converted with CDbl; omitted: centred across, a third
-// down). Returns the text entered, "" when cancelled.
+// position in twips (converted with CDbl; omitted: centred over the owner
+// while it is on the screen, else centred across, a third down). Returns the
+// text entered, "" when cancelled.
 BStr InputBox(const Variant& prompt, const Variant& title = Variant::missing(),
               const Variant& defaultText = Variant::missing(), const Variant& xPos = Variant::missing(),
               const Variant& yPos = Variant::missing());

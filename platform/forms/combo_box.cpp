@@ -256,6 +256,12 @@ void ComboBox::render(RenderItem& item) const {
   item.text = p_.edit.text;
   item.items = items_.texts();
   item.selectedIndex = p_.listIndex;
+  if (p_.style != 2) {
+    // The edit field of the editable styles shows a caret while focused.
+    item.caret = std::min<int>(p_.edit.caret, static_cast<int>(p_.edit.text.size()));
+    item.selectionStart = p_.edit.selStart();
+    item.selectionLength = p_.edit.selLength();
+  }
 }
 
 const ClassInfo& ComboBox::info() {

@@ -290,6 +290,14 @@ class Renderer {
     fill({std::min(x, b.x + b.w - 1), y, 1, h}, markColour);
   }
 
+  // One line of text from the top-left corner, not wrapped, with a caret and
+  // a highlighted selection (an editable combo's field).
+  void wrappedLine(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret, int selFrom,
+                   int selLength) {
+    wrapped(s, font, {b.x, b.y, std::max(b.w, static_cast<double>(gfx::lineWidth(font, s)) + 1), b.h}, rgb, caret, 0,
+            selFrom, selLength);
+  }
+
   void image(const RasterImage& src, const Box& b, bool stretch, cairo_filter_t filter = CAIRO_FILTER_NEAREST) {
     if (src.empty()) return;
     RasterImage copy = src;
@@ -626,7 +634,27 @@ class Renderer {
         cairo_line_to(cr_, cx, cy + 2);
         cairo_close_path(cr_);
         cairo_fill(cr_);
-        text(it.text, it.font, {b.x + 3, b.y, b.w - bw - 5, b.h}, textColour(it, 0), Align::Left);
+        // The text stays in its field, left of the button.
+        const Box field{b.x + 2, b.y + 2, std::max(0.0, b.w - bw - 4), std::max(0.0, b.h - 4)};
+        cairo_save(cr_);
+        cairo_rectangle(cr_, field.x, field.y, field.w, field.h);
+        cairo_clip(cr_);
+        const Box textBox{b.x + 3, b.y, b.w - bw - 5, b.h};
+        if (it.focused && it.caret < 0) {
+          // A drop-down list with the focus: its text highlighted in a focus rectangle.
+          fill(field, highlightColour);
+          text(it.text, it.font, textBox, highlightTextColour, Align::Left);
+          focusRect(field);
+        } else if (it.focused) {
+          // An editable combo with the focus: the caret and the selection, as a text box shows them.
+          const int lineHeight = fontLineHeight(it.font);
+          const double top = b.y + std::max(0.0, std::floor((b.h - lineHeight) / 2));
+          wrappedLine(it.text, it.font, {textBox.x, top, textBox.w, static_cast<double>(lineHeight)},
+                      textColour(it, 0), it.caret, it.selectionStart, it.selectionLength);
+        } else {
+          text(it.text, it.font, textBox, textColour(it, 0), Align::Left);
+        }
+        cairo_restore(cr_);
         return b;
       }
       case RenderKind::HScrollBar:

@@ -32,7 +32,8 @@ enum class RenderKind {
   OptionButton,   // circle with a dot when `value` is 1, `text` on the right
   Frame,          // etched border with `text` as its title
   ListBox,        // `items` from `topIndex`, `selectedIndex` highlighted, `itemChecked` boxes
-  ComboBox,       // field with `text` and a drop-down button
+  ComboBox,       // field with `text` and a drop-down button; focused: the text highlighted in a focus
+                  // rectangle, or (editable: `caret` >= 0) the caret and the selection
   HScrollBar,     // arrows and a thumb at `scrollValue` within `scrollMin`..`scrollMax`
   VScrollBar,
   PictureBox,     // border, `surface` (or `picture`) in its inner area

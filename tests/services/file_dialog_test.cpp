@@ -297,6 +297,30 @@ TEST_F(FileDialog, ModalFormOwnedByTheCallerDrawnByTheRenderer) {
   EXPECT_EQ(queuedDialogSnapshots(), 0u);
 }
 
+// The dialog opens with the focus in the name box: a person types a name
+// and presses Enter at once, as on the display.
+TEST_F(FileDialog, TheNameBoxHasTheFocusWhenTheDialogOpens) {
+  for (const char* name : {"b.txt", "new.txt"}) {
+    const bool saving = std::string(name) == "new.txt";
+    BStr focused;
+    messageLoop().postTask([&] {
+      const FileDialogSession* s = fileDialogs().openSession();
+      ASSERT_NE(s, nullptr);
+      Form& f = *s->window;
+      focused = f.activeControl() ? f.activeControl()->name() : BStr(u"(none)");
+      for (const char* c = name; *c; ++c) user::charOn(f, static_cast<char16_t>(*c));
+      user::keyDownOn(f, user::vbKeyReturn, 0);
+    });
+    Variant chosen;
+    const Variant dirText(utf16(dir.string()));
+    EXPECT_EQ(saving ? save(dirText, Variant(u""), Variant(u""), chosen)
+                     : open(dirText, Variant(u""), Variant(u""), chosen),
+              Variant(true));
+    EXPECT_EQ(focused, u"Name");
+    EXPECT_EQ(chosen, Variant(path(name)));
+  }
+}
+
 TEST(ComDlgObject, FilterLetAndGet) {
   ComDlg d;
   Variant f(u"Text|*.txt|All|*.*");

@@ -8,6 +8,7 @@
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
+#include "tests/support/caption_fit.h"
 #include "tests/windows/snapshot_dir.h"
 #include "windows/frm_help_all.h"
 #include "windows/window_place.h"
@@ -172,6 +173,14 @@ TEST_F(HelpWindow, APictureOfEachPane) {
   }
   EXPECT_NE(sizes[0], sizes[1]);
   EXPECT_NE(sizes[1], sizes[2]);
+}
+
+TEST_F(HelpWindow, TheOptionCaptionsReadWhole) {
+  help->show(false);
+  EXPECT_EQ(help->element<OptionButton>(u"optDisplay", 1).caption(), u"Public Properties and Methods (I)");
+  EXPECT_EQ(help->element<OptionButton>(u"optDisplay", 2).caption(), u"Public Properties and Methods (II)");
+  const std::vector<std::string> clipped = testing::clippedCaptions(*help);
+  EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
 }
 
 }  // namespace

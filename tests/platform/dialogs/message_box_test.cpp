@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/win32.h"
+#include "platform/system/screen.h"
 #include "tests/platform/dialogs/services_fixture.h"
 
 namespace svx::testing {
@@ -174,6 +176,61 @@ TEST_F(ServicesTest, ALoopFailureEndsTheBoxCleanlyAndReachesTheCaller) {
   EXPECT_FALSE(IsWindow(box.window));
   EXPECT_TRUE(IsWindowEnabled(desktop().applicationWindow()));
   EXPECT_EQ(dialogResponder().openBox(), nullptr);
+}
+
+}  // namespace
+}  // namespace svx::testing
+
+namespace svx::testing {
+namespace {
+
+// Where each box of a run opened (pixels, the whole window).
+std::vector<WindowRect> boxPlaces(const std::function<void()>& run) {
+  std::vector<WindowRect> places;
+  dialogResponder().setWaitForAnswers(true);
+  messageLoop().setIdleHook([&places] {
+    const ShownBox* box = dialogResponder().openBox();
+    if (box && places.size() < dialogResponder().shown().size()) places.push_back(desktop().find(box->window)->rect);
+    return false;
+  });
+  run();
+  messageLoop().setIdleHook({});
+  return places;
+}
+
+TEST_F(ServicesTest, BoxesOpenCentredOverTheirOwnerWhileItIsOnTheScreen) {
+  WindowSpec spec;
+  spec.className = "Owner";
+  spec.rect = {200, 150, 600, 400};
+  const HWND owner = desktop().createWindow(spec);
+  desktop().showWindow(owner, SW_SHOW);
+  const std::vector<WindowRect> over = boxPlaces([] {
+    MsgBox(Variant(u"Over the owner"));
+    InputBox(Variant(u"Over the owner"));
+    InputBox(Variant(u"Where asked"), Variant::missing(), Variant::missing(), Variant(1500), Variant(3000));
+  });
+  ASSERT_EQ(over.size(), 3u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_NEAR(over[i].x + over[i].cx / 2.0, 200 + 600 / 2, 1) << i;
+    EXPECT_NEAR(over[i].y + over[i].cy / 2.0, 150 + 400 / 2, 1) << i;
+  }
+  EXPECT_EQ(over[2].x, 100);
+  EXPECT_EQ(over[2].y, 200);
+
+  // Near the screen's edge the box stays on the screen; a hidden owner leaves
+  // it centred on the screen.
+  SetWindowPos(owner, 0, -500, -300, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int screenW = static_cast<int>(screen().width() / screen().twipsPerPixelX());
+  const int screenH = static_cast<int>(screen().height() / screen().twipsPerPixelY());
+  const std::vector<WindowRect> edge = boxPlaces([] { MsgBox(Variant(u"At the edge")); });
+  ASSERT_EQ(edge.size(), 1u);
+  EXPECT_EQ(edge[0].x, 0);
+  EXPECT_EQ(edge[0].y, 0);
+  desktop().showWindow(owner, SW_HIDE);
+  const std::vector<WindowRect> screenCentred = boxPlaces([] { MsgBox(Variant(u"On the screen")); });
+  ASSERT_EQ(screenCentred.size(), 1u);
+  EXPECT_EQ(screenCentred[0].x, (screenW - screenCentred[0].cx) / 2);
+  EXPECT_EQ(screenCentred[0].y, (screenH - screenCentred[0].cy) / 2);
 }
 
 }  // namespace

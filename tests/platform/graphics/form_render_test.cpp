@@ -154,6 +154,10 @@ TEST(FormRenderMarks, FocusDefaultCaretExtentAndControlBoxAreDrawn) {
   list.selectedIndex = 0;
   RenderItem check = item(RenderKind::CheckBox, 0, 0, 80, 17);
   check.text = u"Check";
+  RenderItem dropDownList = item(RenderKind::ComboBox, 0, 0, 100, 21);
+  dropDownList.text = u"Item";
+  RenderItem editable = dropDownList;
+  editable.caret = 2;
   const Case cases[] = {
       {"default button", button, [](RenderItem& r) { r.isDefault = true; }},
       {"focused button", button, [](RenderItem& r) { r.focused = true; }},
@@ -161,6 +165,8 @@ TEST(FormRenderMarks, FocusDefaultCaretExtentAndControlBoxAreDrawn) {
       {"focused list", list, [](RenderItem& r) { r.focused = true; }},
       {"wide list", list, [](RenderItem& r) { r.horizontalExtent = 400; }},
       {"focused check box", check, [](RenderItem& r) { r.focused = true; }},
+      {"focused drop-down list", dropDownList, [](RenderItem& r) { r.focused = true; }},
+      {"focused editable combo", editable, [](RenderItem& r) { r.focused = true; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -177,6 +183,29 @@ TEST(FormRenderMarks, FocusDefaultCaretExtentAndControlBoxAreDrawn) {
   wide.horizontalExtent = 400;
   const RasterImage a = renderItems(list), b = renderItems(wide);
   EXPECT_GT(darkPixels(b, 1, 60 - 17, 78, 16), darkPixels(a, 1, 60 - 17, 78, 16));
+}
+
+TEST(FormRenderText, AComboShowsItsTextInItsFieldAndTheFocusedListsTextHighlighted) {
+  RenderItem combo = item(RenderKind::ComboBox, 0, 0, 100, 21);
+  combo.text = u"A printer name far longer than the box that shows it";
+  auto highlighted = [](const RasterImage& image, int x0, int x1) {
+    int n = 0;
+    for (int y = 0; y < image.height; ++y)
+      for (int x = x0; x < x1; ++x) n += rgb(image, x, y) == 0x3366CC;
+    return n;
+  };
+  // The button keeps its face: no text is drawn over it.
+  const RasterImage plain = renderItems(combo);
+  RenderItem empty = combo;
+  empty.text.clear();
+  const RasterImage bare = renderItems(empty);
+  for (int y = 0; y < 21; ++y)
+    for (int x = 100 - 17; x < 100; ++x) ASSERT_EQ(plain.at(x, y), bare.at(x, y)) << x << "," << y;
+  EXPECT_EQ(highlighted(plain, 0, 100), 0);
+  combo.focused = true;
+  const RasterImage focused = renderItems(combo);
+  EXPECT_GT(highlighted(focused, 0, 100 - 17), 100);
+  EXPECT_EQ(highlighted(focused, 100 - 17, 100), 0);
 }
 
 TEST(FormRenderText, ASelectionIsHighlightedAndLinesShowFromTheFirstLineScrolledTo) {

@@ -1,0 +1,252 @@
+// The dialogs under a private Xvfb, operated by a person through XTest: the
+// first focus of the file and folder dialogs, the focus mark of a combo,
+// boxes centred over their form, the font, colour and multi-select Open
+// dialogs from the mouse and the keyboard. Each path is also checked as the
+// simulated user takes it.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "core/dialog_form.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/dialog_window.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/dialogs/services.h"
+#include "platform/display/x11_display.h"
+#include "platform/forms/combo_box.h"
+#include "platform/forms/command_button.h"
+#include "platform/forms/list_box.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
+#include "platform/shell/shell.h"
+#include "platform/system/screen.h"
+#include "tests/display/xvfb_fixture.h"
+
+namespace svx::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kHighlight = 0x3366CC;  // the renderer's selection colour
+constexpr uint32_t XK_Return = 0xff0d, XK_Tab = 0xff09, XK_Up = 0xff52, XK_Down = 0xff54, XK_Left = 0xff51,
+                   XK_Right = 0xff53, XK_Shift = 0xffe1, XK_Control = 0xffe3;
+
+// Wakes the modal loop now and then, and ends a test that hangs.
+int64_t g_deadline = 0;
+Form* g_form = nullptr;
+void watchdog(HWND, UINT, UINT_PTR, DWORD) {
+  if (Clock::nowMs() > g_deadline && g_form) g_form->hide();
+}
+
+int countColour(const RasterImage& image, uint32_t rgb, int x0, int y0, int x1, int y1) {
+  int n = 0;
+  for (int y = std::max(0, y0); y < std::min(image.height, y1); ++y)
+    for (int x = std::max(0, x0); x < std::min(image.width, x1); ++x) n += (image.at(x, y) & 0xFFFFFF) == rgb;
+  return n;
+}
+
+class X11Dialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!xvfb.running()) GTEST_SKIP() << "Xvfb is not available";
+    Clock::useRealTime();
+    messageLoop().reset();
+    resetServices();
+    person = std::make_unique<Person>(xvfb.name());
+    dir = fs::temp_directory_path() / ("svx_x11_dialogs_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub");
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) std::ofstream(dir / name) << "x";
+  }
+
+  void attach() {
+    std::string why;
+    auto d = X11Display::connect(xvfb.name().c_str(), &why);
+    ASSERT_TRUE(d) << why;
+    x11 = d.get();
+    setDisplay(std::move(d));
+    form = makeRef<DialogForm>();
+    form->load();
+    form->setCaption(u"Dialogs test");
+    g_form = form.get();
+    g_deadline = Clock::nowMs() + 20000;
+    SetTimer(0, 0, 50, &watchdog);
+    messageLoop().setIdleHook([this] {
+      const HWND h = form && form->isLoaded() ? form->hWnd() : 0;
+      formWindow = windowOf(h);
+      const ShownBox* box = dialogResponder().openBox();
+      boxWindow = windowOf(box ? box->window : 0);
+      const FileDialogSession* file = fileDialogs().openSession();
+      fileWindow = windowOf(file ? file->dialog : 0);
+      const FolderDialogSession* folder = folderDialogs().openSession();
+      folderWindow = windowOf(folder ? folder->dialog : 0);
+      const ColorDialogSession* colour = colorDialogs().openSession();
+      colourWindow = windowOf(colour ? colour->dialog : 0);
+      const FontDialogSession* font = fontDialogs().openSession();
+      fontWindow = windowOf(font ? font->dialog : 0);
+      return false;
+    });
+  }
+
+  uint32_t windowOf(HWND h) const { return h && x11->viewable(h) ? x11->windowOf(h) : 0; }
+
+  void TearDown() override {
+    if (actor.joinable()) actor.join();
+    messageLoop().setIdleHook({});
+    g_form = nullptr;
+    form.reset();
+    messageLoop().reset();
+    setDisplay(nullptr);
+    resetServices();
+    screen().reset();
+    fs::remove_all(dir);
+  }
+
+  template <class T>
+  T& add(BStrView family, double left, double top, double width, double height) {
+    Variant n, d;
+    std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+    const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
+    T& c = form->element<T>(family, index);
+    c.move(left, top, width, height);
+    c.setVisible(true);
+    return c;
+  }
+
+  // The person acts on another thread while the form's loop runs.
+  void act(std::function<void()> steps) { actor = std::thread(std::move(steps)); }
+
+  // Runs `task` from the form's loop once it shows, then hides the form.
+  void whileShown(std::function<void()> task) {
+    messageLoop().postTask([this, task] {
+      task();
+      form->hide();
+    });
+    form->show(true);
+    if (actor.joinable()) actor.join();
+  }
+
+  static uint32_t await(const std::atomic<uint32_t>& window) {
+    eventually([&] { return window.load() != 0; });
+    return window.load();
+  }
+
+  BStr path(const char* name) const { return utf16((dir / name).string()); }
+
+  Xvfb xvfb;
+  std::unique_ptr<Person> person;
+  X11Display* x11 = nullptr;
+  Ref<DialogForm> form;
+  fs::path dir;
+  std::atomic<uint32_t> formWindow{0}, boxWindow{0}, fileWindow{0}, folderWindow{0}, colourWindow{0},
+      fontWindow{0};
+  std::thread actor;
+};
+
+// OPENFILENAMEW for the test's folder with room for several names.
+struct OpenFileName {
+  explicit OpenFileName(const fs::path& folder, HWND owner, DWORD flags = 0) {
+    ofn.lStructSize = kOpenFileNameSize;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = initialDir.c_str();
+    ofn.Flags = flags;
+    initialDir = utf16(folder.string());
+    ofn.lpstrInitialDir = initialDir.c_str();
+  }
+  std::u16string file = std::u16string(4096, u'\0');
+  std::u16string initialDir;
+  OPENFILENAMEW ofn;
+};
+
+TEST_F(X11Dialogs, TheOpenDialogTakesATypedNameAtOnce) {
+  attach();
+  BOOL result = -1;
+  std::u16string chosen;
+  act([&] {
+    if (!await(fileWindow)) return;
+    person->type(u"b.txt");
+    person->key(XK_Return);
+  });
+  whileShown([&] {
+    OpenFileName o(dir, form->hWnd());
+    result = GetOpenFileNameW(&o.ofn);
+    chosen = o.file.c_str();
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(chosen, path("b.txt"));
+}
+
+TEST_F(X11Dialogs, AMessageBoxAndAnInputBoxOpenCentredOverTheirForm) {
+  attach();
+  form->move(3000, 2250, 7500, 5250);  // pixels 200, 150, 500 x 350
+  std::array<std::pair<int, int>, 2> formCentre{}, boxCentre{};
+  act([&] {
+    for (std::size_t i = 0; i < 2; ++i) {
+      const uint32_t b = await(boxWindow);
+      const uint32_t f = formWindow.load();
+      if (!b || !f) return;
+      const auto [fx, fy] = person->origin(f);
+      const auto [bx, by] = person->origin(b);
+      formCentre[i] = {fx + 500 / 2, fy + (350 - (RenderFrameBorder * 2 + RenderCaptionHeight)) / 2};
+      boxCentre[i] = {bx + (i == 0 ? 320 - 8 : 375 - 8) / 2, by + (i == 0 ? 130 - 28 : 155 - 28) / 2};
+      eventually([&] { return person->inputFocus() == b; });
+      person->key(XK_Return);
+      if (i == 0) eventually([&] { return boxWindow.load() != b; });
+    }
+  });
+  int32_t button = 0;
+  BStr text = u"untouched";
+  whileShown([&] {
+    button = MsgBox(Variant(u"Centred?"));
+    text = InputBox(Variant(u"Centred too?"));
+  });
+  EXPECT_EQ(button, vbOK);
+  EXPECT_EQ(text, u"");
+  ASSERT_EQ(dialogResponder().shown().size(), 2u);
+  EXPECT_EQ(dialogResponder().shown()[1].source, AnswerSource::Person);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_NEAR(boxCentre[i].first, formCentre[i].first, 8) << i;
+    EXPECT_NEAR(boxCentre[i].second, formCentre[i].second, 16) << i;
+  }
+}
+
+TEST_F(X11Dialogs, AFocusedDropDownComboShowsItsFocusMark) {
+  attach();
+  CommandButton& first = add<CommandButton>(u"Command", 240, 900, 1200, 375);
+  ComboBox& combo = add<ComboBox>(u"Combo", 240, 240, 2400, 315);  // pixels 16,16 .. 176,37
+  combo.addItem(u"red");
+  combo.setListIndex(0);
+  first.setTabIndex(0);
+  int before = -1, after = -1;
+  act([&] {
+    const uint32_t w = await(formWindow);
+    if (!w) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    before = countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37);
+    person->key(XK_Tab);
+    eventually([&] { return countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37) > 0; }, 2000);
+    after = countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37);
+    person->close(w);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(before, 0);
+  EXPECT_GT(after, 200);
+}
+
+}  // namespace
+}  // namespace svx::testing

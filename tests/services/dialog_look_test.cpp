@@ -1,0 +1,106 @@
+// What a person reads in the common dialogs: every caption, and a long
+// printer name, whole in the space the dialog gives it; pictures of the Save
+// and print dialogs to look at.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/dialog_window.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
+#include "platform/dialogs/print_dialog.h"
+#include "platform/dialogs/services.h"
+#include "platform/print/printers.h"
+#include "tests/support/caption_fit.h"
+#include "tests/support/fake_print_destinations.h"
+#include "tests/windows/snapshot_dir.h"
+
+namespace svx {
+namespace {
+
+namespace fs = std::filesystem;
+
+const BStr kLongName = u"Second-floor colour laser with duplex unit and stapler";
+
+class DialogLook : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    resetServices();
+    fake = std::make_shared<testing::FakePrintDestinations>();
+    fake->destinations = {{u"Office", false}, {kLongName, true}};
+    setPrintDestinations(fake);
+    owner = desktop().createWindow(WindowSpec{});
+  }
+  void TearDown() override {
+    messageLoop().setIdleHook({});
+    setPrintDestinations(nullptr);
+    resetServices();
+    Clock::useRealTime();
+  }
+
+  // Runs `look` on the dialog's form once it is open, then cancels it.
+  void whileOpen(std::function<HWND()> dialog, std::function<void(Form&)> look) {
+    messageLoop().setIdleHook([dialog, look] {
+      const HWND h = dialog();
+      Form* f = h ? Form::fromHandle(h) : nullptr;
+      if (!f || !f->visible()) return false;
+      look(*f);
+      messageLoop().setIdleHook({});
+      PostMessageA(h, WM_CLOSE, 0, 0);
+      return true;
+    });
+  }
+
+  std::shared_ptr<testing::FakePrintDestinations> fake;
+  HWND owner = 0;
+};
+
+TEST_F(DialogLook, TheOpenAndSaveDialogsShowEveryCaptionWhole) {
+  for (const FileDialogKind kind : {FileDialogKind::Open, FileDialogKind::Save}) {
+    std::vector<std::string> clipped{"not shown"};
+    whileOpen([] { return fileDialogs().openSession() ? fileDialogs().openSession()->dialog : 0; },
+              [&](Form& f) {
+                clipped = testing::clippedCaptions(f);
+                if (kind == FileDialogKind::Save) f.snapshot(testing::snapshotDir() / "save_dialog.png");
+              });
+    std::u16string file(260, u'\0');
+    const std::u16string filter(u"Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0\0", 45);
+    OPENFILENAMEW ofn;
+    ofn.lStructSize = kOpenFileNameSize;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = 260;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    EXPECT_EQ(kind == FileDialogKind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn), 0);
+    EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
+  }
+}
+
+TEST_F(DialogLook, ThePrintDialogShowsALongPrinterNameBesideItsButton) {
+  std::vector<std::string> clipped{"not shown"};
+  BStr shown;
+  whileOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; },
+            [&](Form& f) {
+              clipped = testing::clippedCaptions(f);
+              shown = printDialogs().openSession()->deviceShown;
+              f.snapshot(testing::snapshotDir() / "print_dialog.png");
+            });
+  PRINTDLGA pd;
+  pd.lStructSize = kPrintDlgSize;
+  pd.hwndOwner = owner;
+  pd.Flags = PD_RETURNDC;
+  EXPECT_EQ(PrintDlgA(&pd), 0);
+  EXPECT_EQ(shown, kLongName);
+  EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
+}
+
+}  // namespace
+}  // namespace svx
