@@ -32,7 +32,7 @@
 #include "platform/graphics/units.h"
 #include "platform/shell/shell.h"
 #include "platform/system/screen.h"
-#include "tests/display/xvfb_fixture.h"
+#include "tests/display/x11_fixture.h"
 
 namespace svx::testing {
 namespace {
@@ -43,13 +43,6 @@ constexpr uint32_t kHighlight = 0x3366CC;  // the renderer's selection colour
 constexpr uint32_t XK_Return = 0xff0d, XK_Tab = 0xff09, XK_Up = 0xff52, XK_Down = 0xff54, XK_Left = 0xff51,
                    XK_Right = 0xff53, XK_Shift = 0xffe1, XK_Control = 0xffe3;
 
-// Wakes the modal loop now and then, and ends a test that hangs.
-int64_t g_deadline = 0;
-Form* g_form = nullptr;
-void watchdog(HWND, UINT, UINT_PTR, DWORD) {
-  if (Clock::nowMs() > g_deadline && g_form) g_form->hide();
-}
-
 int countColour(const RasterImage& image, uint32_t rgb, int x0, int y0, int x1, int y1) {
   int n = 0;
   for (int y = std::max(0, y0); y < std::min(image.height, y1); ++y)
@@ -57,76 +50,20 @@ int countColour(const RasterImage& image, uint32_t rgb, int x0, int y0, int x1, 
   return n;
 }
 
-class X11Dialogs : public ::testing::Test {
+// The display fixture with a folder of files for the file dialogs.
+class X11Dialogs : public X11DisplayTest {
  protected:
   void SetUp() override {
-    if (!xvfb.running()) GTEST_SKIP() << "Xvfb is not available";
-    Clock::useRealTime();
-    messageLoop().reset();
-    resetServices();
-    person = std::make_unique<Person>(xvfb.name());
+    X11DisplayTest::SetUp();
     dir = fs::temp_directory_path() / ("svx_x11_dialogs_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "sub");
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) std::ofstream(dir / name) << "x";
   }
-
-  void attach() {
-    std::string why;
-    auto d = X11Display::connect(xvfb.name().c_str(), &why);
-    ASSERT_TRUE(d) << why;
-    x11 = d.get();
-    setDisplay(std::move(d));
-    form = makeRef<DialogForm>();
-    form->load();
-    form->setCaption(u"Dialogs test");
-    g_form = form.get();
-    g_deadline = Clock::nowMs() + 20000;
-    SetTimer(0, 0, 50, &watchdog);
-    messageLoop().setIdleHook([this] {
-      const HWND h = form && form->isLoaded() ? form->hWnd() : 0;
-      formWindow = windowOf(h);
-      const ShownBox* box = dialogResponder().openBox();
-      boxWindow = windowOf(box ? box->window : 0);
-      const FileDialogSession* file = fileDialogs().openSession();
-      fileWindow = windowOf(file ? file->dialog : 0);
-      const FolderDialogSession* folder = folderDialogs().openSession();
-      folderWindow = windowOf(folder ? folder->dialog : 0);
-      const ColorDialogSession* colour = colorDialogs().openSession();
-      colourWindow = windowOf(colour ? colour->dialog : 0);
-      const FontDialogSession* font = fontDialogs().openSession();
-      fontWindow = windowOf(font ? font->dialog : 0);
-      return false;
-    });
-  }
-
-  uint32_t windowOf(HWND h) const { return h && x11->viewable(h) ? x11->windowOf(h) : 0; }
-
   void TearDown() override {
-    if (actor.joinable()) actor.join();
-    messageLoop().setIdleHook({});
-    g_form = nullptr;
-    form.reset();
-    messageLoop().reset();
-    setDisplay(nullptr);
-    resetServices();
-    screen().reset();
+    X11DisplayTest::TearDown();
     fs::remove_all(dir);
   }
-
-  template <class T>
-  T& add(BStrView family, double left, double top, double width, double height) {
-    Variant n, d;
-    std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
-    const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
-    T& c = form->element<T>(family, index);
-    c.move(left, top, width, height);
-    c.setVisible(true);
-    return c;
-  }
-
-  // The person acts on another thread while the form's loop runs.
-  void act(std::function<void()> steps) { actor = std::thread(std::move(steps)); }
 
   // Runs `task` from the form's loop once it shows, then hides the form.
   void whileShown(std::function<void()> task) {
@@ -145,14 +82,7 @@ class X11Dialogs : public ::testing::Test {
 
   BStr path(const char* name) const { return utf16((dir / name).string()); }
 
-  Xvfb xvfb;
-  std::unique_ptr<Person> person;
-  X11Display* x11 = nullptr;
-  Ref<DialogForm> form;
   fs::path dir;
-  std::atomic<uint32_t> formWindow{0}, boxWindow{0}, fileWindow{0}, folderWindow{0}, colourWindow{0},
-      fontWindow{0};
-  std::thread actor;
 };
 
 // OPENFILENAMEW for the test's folder with room for several names.

@@ -23,6 +23,8 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/services.h"
 #include "platform/display/x11_display.h"
@@ -85,6 +87,10 @@ class X11DisplayTest : public ::testing::Test {
       folderWindow = folder && x11->viewable(folder->dialog) ? x11->windowOf(folder->dialog) : 0;
       const ColorDialogSession* colour = colorDialogs().openSession();
       colourWindow = colour && x11->viewable(colour->dialog) ? x11->windowOf(colour->dialog) : 0;
+      const FileDialogSession* file = fileDialogs().openSession();
+      fileWindow = file && x11->viewable(file->dialog) ? x11->windowOf(file->dialog) : 0;
+      const FontDialogSession* font = fontDialogs().openSession();
+      fontWindow = font && x11->viewable(font->dialog) ? x11->windowOf(font->dialog) : 0;
       return false;
     });
   }
@@ -141,6 +147,8 @@ class X11DisplayTest : public ::testing::Test {
   std::atomic<uint32_t> boxWindow{0};
   std::atomic<uint32_t> colourWindow{0};
   std::atomic<uint32_t> folderWindow{0};
+  std::atomic<uint32_t> fileWindow{0};
+  std::atomic<uint32_t> fontWindow{0};
   std::atomic<uint32_t> otherWindow{0};  // a shown window other than the form
   std::thread actor;
 };
