@@ -213,6 +213,7 @@ class FontDialogWindow : public CommonDialogWindow {
     }
     s.faceShown = element<TextBox>(u"FaceName").text();
     s.sizeShown = element<TextBox>(u"SizeText").text();
+    selectSize();
     drawSample();
   }
 
@@ -238,6 +239,10 @@ class FontDialogWindow : public CommonDialogWindow {
       }
       drawSample();
     } else if (event == ControlEvent::Change) {
+      // A typed face or size is marked in its list when the list holds it.
+      Filling quiet(filling_);
+      if (name == u"FaceName") selectFace(element<TextBox>(u"FaceName").text(), false);
+      if (name == u"SizeText") selectSize();
       drawSample();
     } else if (event == ControlEvent::DblClick && name == u"Faces") {
       accept();
@@ -334,15 +339,26 @@ class FontDialogWindow : public CommonDialogWindow {
     return std::nullopt;
   }
 
-  void selectFace(const std::u16string& name) {
+  // Marks the listed face of that name; `scroll` puts it near the top.
+  void selectFace(const std::u16string& name, bool scroll = true) {
     ListBox& faces = element<ListBox>(u"Faces");
     const std::u16string key = lower(trimSpaces(name));
     for (int16_t i = 0; i < faces.listCount(); ++i)
       if (lower(faces.list(i)) == key) {
         faces.setListIndex(i);
-        faces.setTopIndex(std::max<int16_t>(0, static_cast<int16_t>(i - 2)));
+        if (scroll) faces.setTopIndex(std::max<int16_t>(0, static_cast<int16_t>(i - 2)));
         return;
       }
+  }
+
+  // Marks the listed size that the size box holds, none when it holds another.
+  void selectSize() {
+    ListBox& sizes = element<ListBox>(u"Sizes");
+    const std::u16string typed = trimSpaces(element<TextBox>(u"SizeText").text());
+    int16_t found = -1;
+    for (int16_t i = 0; i < sizes.listCount() && found < 0; ++i)
+      if (sizes.list(i) == typed) found = i;
+    sizes.setListIndex(found);
   }
 
   std::optional<double> size() {
@@ -365,8 +381,11 @@ class FontDialogWindow : public CommonDialogWindow {
     const std::optional<std::u16string> face = listedFace(element<TextBox>(u"FaceName").text());
     const std::optional<double> points = size();
     if (!face || !points) return;
+    // Without effects the sample shows no underline or strikeout.
+    const bool effects = (cf_.Flags & CF_EFFECTS) != 0;
     Font f{*face, std::min(*points, 72.0), (style() & 2) != 0, (style() & 1) != 0,
-           element<CheckBox>(u"Underline").value() == 1, element<CheckBox>(u"StrikeOut").value() == 1};
+           effects && element<CheckBox>(u"Underline").value() == 1,
+           effects && element<CheckBox>(u"StrikeOut").value() == 1};
     surface.setFont(f);
     surface.setForeColor(colour());
     surface.setCurrentX(120);

@@ -178,5 +178,35 @@ TEST_F(X11Dialogs, AFocusedDropDownComboShowsItsFocusMark) {
   EXPECT_GT(after, 200);
 }
 
+TEST_F(X11Dialogs, TheFontDialogMarksItsSizeInTheList) {
+  attach();
+  int marked = -1;
+  act([&] {
+    const uint32_t w = await(fontWindow);
+    if (!w) return;
+    // The size list: 4860, 690, 900 x 1560 twips.
+    eventually([&] { return countColour(person->pixels(w, 480, 300), kHighlight, 324, 46, 384, 150) > 0; }, 2000);
+    marked = countColour(person->pixels(w, 480, 300), kHighlight, 324, 46, 384, 150);
+    eventually([&] { return person->inputFocus() == w; });
+    person->key(0xff1b);  // Esc
+  });
+  BOOL result = -1;
+  whileShown([&] {
+    LOGFONTW lf;
+    const std::u16string face = u"Tahoma";
+    std::copy(face.begin(), face.end(), lf.lfFaceName);
+    lf.lfHeight = 16;  // 12 points
+    CHOOSEFONTW cf;
+    cf.lStructSize = kChooseFontSize;
+    cf.hwndOwner = form->hWnd();
+    cf.hDC = GetDC(cf.hwndOwner);
+    cf.lpLogFont = &lf;
+    cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS;
+    result = ChooseFontW(&cf);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_GT(marked, 100);
+}
+
 }  // namespace
 }  // namespace svx::testing

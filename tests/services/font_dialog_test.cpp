@@ -14,6 +14,8 @@
 #include "platform/dialogs/dialog_window.h"
 #include "platform/dialogs/font_dialog.h"
 #include "platform/forms/list_box.h"
+#include "platform/forms/picture_box.h"
+#include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_font.h"
@@ -282,6 +284,59 @@ TEST(ChooseFontW, RefusesBadStructuresAndOwners) {
   EXPECT_EQ(CommDlgExtendedError(), CFERR_MAXLESSTHANMIN);
   EXPECT_EQ(ChooseFontW(nullptr), 0);
   EXPECT_EQ(GetDeviceCaps(0, LOGPIXELSY), 0);
+}
+
+// What the dialog shows of the font it opens on: the size marked in the
+// size list (and a size typed there), and a sample with the effects only
+// where the dialog has them.
+TEST_F(FontDialog, TheSizeListMarksTheSizeAndTheSampleShowsEffectsOnlyWithEffects) {
+  struct Shown {
+    BStr size;
+    int16_t sizeIndex = -2, typedTwelve = -2, typedThirteen = -2;
+    RasterImage sample;
+  };
+  auto open = [&](bool effects, bool underlined) {
+    Shown shown;
+    messageLoop().postTask([&] {
+      FontDialogSession* s = const_cast<FontDialogSession*>(fontDialogs().openSession());
+      ASSERT_NE(s, nullptr);
+      Form& f = *s->window;
+      ListBox& sizes = f.element<ListBox>(u"Sizes");
+      shown.sizeIndex = sizes.listIndex();
+      shown.size = sizes.listIndex() >= 0 ? sizes.list(sizes.listIndex()) : BStr();
+      shown.sample = f.element<PictureBox>(u"Sample").surface().image();
+      TextBox& size = f.element<TextBox>(u"SizeText");
+      user::click(size);
+      size.setSelStart(0);
+      size.setSelLength(static_cast<int32_t>(size.text().size()));
+      user::type(size, u"12");
+      shown.typedTwelve = sizes.listIndex();
+      user::type(size, u"\b3");
+      shown.typedThirteen = sizes.listIndex();
+      user::click(f.control(u"Cancel"));
+    });
+    LOGFONTW lf;
+    CopyFaceNameToLogFont(u"Tahoma", lf);
+    lf.lfHeight = 13;  // 10 points
+    lf.lfUnderline = underlined ? 1 : 0;
+    lf.lfStrikeOut = underlined ? 1 : 0;
+    CHOOSEFONTW cf;
+    cf.lStructSize = kChooseFontSize;
+    cf.hwndOwner = formWindow();
+    cf.hDC = GetDC(cf.hwndOwner);
+    cf.lpLogFont = &lf;
+    cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | (effects ? CF_EFFECTS : 0);
+    EXPECT_EQ(ChooseFontW(&cf), 0);
+    return shown;
+  };
+  const Shown plain = open(false, false), withoutEffects = open(false, true), withEffects = open(true, true);
+  EXPECT_EQ(plain.size, u"10");
+  EXPECT_EQ(plain.sizeIndex, 2);
+  EXPECT_EQ(plain.typedTwelve, 4);
+  EXPECT_EQ(plain.typedThirteen, -1);
+  EXPECT_FALSE(plain.sample.empty());
+  EXPECT_EQ(withoutEffects.sample, plain.sample);
+  EXPECT_NE(withEffects.sample, plain.sample);
 }
 
 TEST_F(FontDialog, ModalFormAnsweredByTheSimulatedUserAndPictured) {
