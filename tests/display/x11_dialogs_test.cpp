@@ -208,5 +208,84 @@ TEST_F(X11Dialogs, TheFontDialogMarksItsSizeInTheList) {
   EXPECT_GT(marked, 100);
 }
 
+TEST_F(X11Dialogs, TheFolderDialogTakesKeysAtOnce) {
+  attach();
+  fs::create_directories(dir / "alpha");
+  fs::create_directories(dir / "beta" / "inner");
+  act([&] {
+    const uint32_t w = await(folderWindow);
+    if (!w) return;
+    // Rows: "..", "alpha", "beta", "sub": Down three times is "beta"; Enter
+    // opens it; in it ("..", "inner") Down twice is "inner", Enter opens it
+    // and Enter again confirms.
+    for (uint32_t key : {XK_Down, XK_Down, XK_Down, XK_Return, XK_Down, XK_Down, XK_Return, XK_Return}) {
+      person->key(key);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+  });
+  std::optional<std::string> chosen;
+  whileShown([&] {
+    BROWSEINFOA info;
+    info.hwndOwner = form->hWnd();
+    info.pidlRoot = allocateIdList(dir.string());
+    info.lpszTitle = "Pick a folder";
+    const LPITEMIDLIST result = SHBrowseForFolderA(&info);
+    CoTaskMemFree(info.pidlRoot);
+    if (result) chosen = pathOfIdList(result);
+    CoTaskMemFree(result);
+  });
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, (dir / "beta" / "inner").string());
+}
+
+TEST_F(X11Dialogs, TheFolderDialogOpenedByAClickTakesKeysAtOnce) {
+  attach();
+  fs::create_directories(dir / "alpha");
+  add<CommandButton>(u"Command", 240, 240, 1200, 375);  // pixels 16,16 .. 96,41
+  BStr chosen = u"none";
+  onEvent = [&](BStrView name) {
+    if (name != u"CommandClick") return;
+    Variant owner = Variant::missing(), message(u"Pick"), start(utf16(dir.string())), n, d;
+    std::vector<Variant> args{owner, message, start, Variant::byRef(n), Variant::byRef(d)};
+    chosen = toBStr(form->invoke(u"BrowseForFolder", InvokeKind::Method, args));
+    form->hide();
+  };
+  act([&] {
+    const uint32_t f = waitForFormWindow();
+    if (!f) return;
+    const auto [x, y] = person->origin(f);
+    person->click(x + 50, y + 28);
+    const uint32_t w = await(folderWindow);
+    if (!w) return;
+    // Rows: "..", "alpha", "sub": Down twice is "alpha"; Enter opens it,
+    // Enter again confirms.
+    for (uint32_t key : {XK_Down, XK_Down, XK_Return, XK_Return}) {
+      person->key(key);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(chosen, utf16((dir / "alpha").string()));
+}
+
+TEST_F(X11Dialogs, TheFolderDialogOfAHiddenFormTakesKeysAtOnce) {
+  attach();
+  fs::create_directories(dir / "alpha");
+  act([&] {
+    const uint32_t w = await(folderWindow);
+    if (!w) return;
+    for (uint32_t key : {XK_Down, XK_Down, XK_Return, XK_Return}) {
+      person->key(key);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+  });
+  Variant owner = Variant::missing(), message(u"Pick"), start(utf16(dir.string())), n, d;
+  std::vector<Variant> args{owner, message, start, Variant::byRef(n), Variant::byRef(d)};
+  const BStr chosen = toBStr(form->invoke(u"BrowseForFolder", InvokeKind::Method, args));
+  actor.join();
+  EXPECT_EQ(chosen, utf16((dir / "alpha").string()));
+}
+
 }  // namespace
 }  // namespace svx::testing
