@@ -35,6 +35,10 @@ void ListBox::removeItem(int16_t index) {
     listIndex_ = -1;
   else if (listIndex_ > index)
     --listIndex_;
+  if (anchor_ == index)
+    anchor_ = -1;
+  else if (anchor_ > index)
+    --anchor_;
   topIndex_ = std::clamp<int16_t>(topIndex_, 0, std::max<int16_t>(0, listCount() - 1));
 }
 
@@ -42,6 +46,7 @@ void ListBox::clear() {
   items_.clear();
   selected_.clear();
   listIndex_ = -1;
+  anchor_ = -1;
   topIndex_ = 0;
 }
 
@@ -111,13 +116,35 @@ int16_t ListBox::itemAt(double y) const {
   return index < listCount() ? static_cast<int16_t>(index) : int16_t{-1};
 }
 
-void ListBox::pressAt(double x, double y, int16_t) {
+void ListBox::extendTo(int16_t item, int16_t shift, ExtendBy by) {
+  if (item < 0 || item >= listCount()) return;
+  const bool ctrl = (shift & 2) != 0;
+  const bool range = (shift & 1) != 0 && anchor_ >= 0 && anchor_ < listCount();
+  std::vector<bool> next = ctrl ? selected_ : std::vector<bool>(selected_.size(), false);
+  if (range) {
+    const auto [from, to] = std::minmax(anchor_, item);
+    for (int16_t i = from; i <= to; ++i) next[static_cast<size_t>(i)] = true;
+  } else {
+    if (!ctrl) next[static_cast<size_t>(item)] = true;
+    else if (by == ExtendBy::Press) next[static_cast<size_t>(item)] = !next[static_cast<size_t>(item)];
+    anchor_ = item;
+  }
+  const bool changed = next != selected_ || item != listIndex_;
+  selected_ = std::move(next);
+  listIndex_ = item;
+  scrollIntoView(item);
+  if (changed) fire(ControlEvent::Click);
+}
+
+void ListBox::pressAt(double x, double y, int16_t shift) {
   if (press_.pressAt(*this, *this, x, y)) return;
   const int16_t item = itemAt(y);
   if (item < 0) return;
   if (p_.style == 1) {
     if (twipsToPixels(x) + scrollLeft() < 2 + 13 + 2) setSelected(item, !selected(item));
     if (loaded()) setListIndex(item);
+  } else if (p_.multiSelect == 2) {
+    extendTo(item, shift, ExtendBy::Press);
   } else if (p_.multiSelect != 0) {
     setSelected(item, !selected(item));
   } else {
@@ -228,6 +255,7 @@ void ListBox::render(RenderItem& item) const {
       item.scrollPressedHorizontal = bar == Horizontal;
     }
   if (p_.style == 1) item.itemChecked = selected_;
+  else if (p_.multiSelect != 0) item.itemSelected = selected_;
 }
 
 const ClassInfo& ListBox::info() {

@@ -57,8 +57,9 @@ class ListBox : public Control, private ScrollBarOwner {
   int16_t visibleRows() const;
   int16_t itemAt(double y) const;
 
-  // A press chooses (with check boxes or multiple selection, toggles) the
-  // item under the pointer; the wheel scrolls three rows a notch (Scroll).
+  // A press chooses (with check boxes or simple multiple selection, toggles)
+  // the item under the pointer; with extended multiple selection see
+  // extendTo. The wheel scrolls three rows a notch (Scroll).
   // The scroll bars (vertical: the items do not fit; horizontal: the extent
   // is wider than the rows) take the pointer as any bar does (ScrollPress):
   // an arrow scrolls a row (or a few pixels), the track a page; each move
@@ -73,6 +74,14 @@ class ListBox : public Control, private ScrollBarOwner {
   // multiple selection its selection; another character moves to the next
   // item that starts with it.
   void typeChar(int16_t ascii) override;
+  // Extended multiple selection (MultiSelect 2), from a press or a caret key
+  // on `item` with `shift` (1 Shift, 2 Ctrl): alone it selects the item only;
+  // Shift selects the items from the anchor (the item last chosen without
+  // Shift) to it; Ctrl with Shift adds that range to the selection; Ctrl
+  // alone toggles the item (a press) or only moves the caret (a key). One
+  // Click when the selection or the current item changed.
+  enum class ExtendBy { Press, Key };
+  void extendTo(int16_t item, int16_t shift, ExtendBy by);
 
   ListBox() { width_ = 1215; height_ = 1035; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
 
@@ -95,6 +104,7 @@ class ListBox : public Control, private ScrollBarOwner {
   ItemList items_;
   std::vector<bool> selected_;
   int16_t listIndex_ = -1;
+  int16_t anchor_ = -1;  // where an extended selection by Shift starts
   int16_t topIndex_ = 0;
   int32_t horizontalExtent_ = 0;
   int32_t scrollLeft_ = 0;

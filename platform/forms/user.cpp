@@ -415,11 +415,17 @@ int listKeyTarget(int16_t keyCode, int at, int count, int rows) {
   return std::clamp(target, 0, count - 1);
 }
 
-void listKey(ListBox& list, int16_t keyCode) {
+// A caret key on a list; on a list of extended multiple selection Shift
+// extends the selection and Ctrl moves the caret alone.
+void listKey(ListBox& list, int16_t keyCode, int16_t shift) {
   const int16_t count = list.listCount();
   if (count == 0) return;
   const int target = listKeyTarget(keyCode, list.listIndex(), count, list.visibleRows());
-  if (target >= 0 && target != list.listIndex()) list.setListIndex(static_cast<int16_t>(target));
+  if (target < 0) return;
+  if (list.multiSelect() == 2 && list.style() == 0)
+    return list.extendTo(static_cast<int16_t>(target), shift, ListBox::ExtendBy::Key);
+  if (target != list.listIndex() && (shift & (vbCtrlMask | vbAltMask)) == 0)
+    list.setListIndex(static_cast<int16_t>(target));
 }
 
 // Keys on a combo box: F4 and Alt+Down open or close its list; while it is
@@ -606,7 +612,8 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
   if (Control* active = f.activeControl()) {
     Ref<Control> hold(active);
     keyDown(*active, keyCode, shift);
-    if (auto* list = dynamic_cast<ListBox*>(active); list && list->loaded() && plain) listKey(*list, keyCode);
+    if (auto* list = dynamic_cast<ListBox*>(active); list && list->loaded() && (shift & vbAltMask) == 0)
+      listKey(*list, keyCode, shift);
     if (auto* combo = dynamic_cast<ComboBox*>(active); combo && combo->loaded()) comboKey(*combo, keyCode, shift);
     return;
   }

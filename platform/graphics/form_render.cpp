@@ -408,7 +408,9 @@ class Renderer {
     const bool checks = !it.itemChecked.empty();
     double y = rows.y;
     for (int i = std::max(0, it.topIndex); i < static_cast<int>(it.items.size()) && y < rows.y + rows.h; ++i) {
-      const bool selected = i == it.selectedIndex;
+      const bool selected = it.itemSelected.empty()
+                                ? i == it.selectedIndex
+                                : i < static_cast<int>(it.itemSelected.size()) && it.itemSelected[static_cast<std::size_t>(i)];
       const Box row{rows.x, y, rows.w, static_cast<double>(lineHeight)};
       if (selected) fill(row, highlightColour);
       double x = rows.x + 2 - shift;
@@ -420,7 +422,7 @@ class Renderer {
       }
       text(it.items[i], it.font, {x, y, rows.x + rows.w - x + shift, static_cast<double>(lineHeight)},
            selected ? highlightTextColour : textColour(it, 0), Align::Left);
-      if (selected && it.focused) focusRect(row);
+      if (i == it.selectedIndex && it.focused) focusRect(row);
       y += lineHeight;
     }
     if (it.focused && it.selectedIndex < 0) focusRect({rows.x, rows.y, rows.w, static_cast<double>(lineHeight)});

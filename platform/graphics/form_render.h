@@ -31,7 +31,8 @@ enum class RenderKind {
   CheckBox,       // box with a check mark when `value` is 1 (2: greyed), `text` on the right
   OptionButton,   // circle with a dot when `value` is 1, `text` on the right
   Frame,          // etched border with `text` as its title
-  ListBox,        // `items` from `topIndex`, `selectedIndex` highlighted, `itemChecked` boxes
+  ListBox,        // `items` from `topIndex`, `selectedIndex` (or each of `itemSelected`) highlighted,
+                  // `itemChecked` boxes; focused: a focus rectangle on `selectedIndex`
   ComboBox,       // field with `text` and a drop-down button; focused: the text highlighted in a focus
                   // rectangle, or (editable: `caret` >= 0) the caret and the selection
   HScrollBar,     // arrows and a thumb at `scrollValue` within `scrollMin`..`scrollMax`
@@ -62,6 +63,7 @@ struct RenderItem {
   int value = 0;        // check state (0, 1, 2 greyed) or option selected (1)
   std::vector<std::u16string> items;  // list items
   std::vector<bool> itemChecked;      // check boxes of a check-box list (empty: none)
+  std::vector<bool> itemSelected;     // multiple selection: the items highlighted (empty: selectedIndex alone)
   int selectedIndex = -1;
   int topIndex = 0;
   int scrollValue = 0;

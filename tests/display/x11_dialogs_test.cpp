@@ -28,6 +28,7 @@
 #include "platform/forms/command_button.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/user.h"
+#include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 #include "platform/shell/shell.h"
@@ -285,6 +286,46 @@ TEST_F(X11Dialogs, TheFolderDialogOfAHiddenFormTakesKeysAtOnce) {
   const BStr chosen = toBStr(form->invoke(u"BrowseForFolder", InvokeKind::Method, args));
   actor.join();
   EXPECT_EQ(chosen, utf16((dir / "alpha").string()));
+}
+
+TEST_F(X11Dialogs, MultiSelectOpenChoosesWithCtrlAndShiftClicks) {
+  attach();
+  const int lh = fontLineHeight(Font{u"Tahoma", 8.25});
+  int highlightedRows = -1;
+  act([&] {
+    const uint32_t w = await(fileWindow);
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    // The list: 120, 540 twips (8, 36 pixels); rows "sub/", a.txt .. e.txt.
+    auto row = [&](int r) { return y + 36 + 1 + r * lh + lh / 2; };
+    person->click(x + 60, row(1));                      // a.txt
+    person->click(x + 60, row(3), 1, {XK_Control});     // and c.txt
+    person->click(x + 60, row(5), 1, {XK_Shift});       // c.txt to e.txt
+    person->click(x + 60, row(1), 1, {XK_Control, XK_Shift});  // and a.txt to c.txt
+    person->click(x + 60, row(4), 1, {XK_Control});     // without d.txt
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const RasterImage shown = person->pixels(w, 480, 300);
+    highlightedRows = 0;
+    for (int r = 0; r < 6; ++r) highlightedRows += countColour(shown, kHighlight, 300, row(r) - y - 2, 400, row(r) - y + 2) > 0;
+    person->key(XK_Return);
+  });
+  BOOL result = -1;
+  std::u16string buffer;
+  whileShown([&] {
+    OpenFileName o(dir, form->hWnd(), OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST);
+    result = GetOpenFileNameW(&o.ofn);
+    buffer = o.file;
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(highlightedRows, 4);  // a, b, c, e
+  const std::u16string folder(buffer.c_str());
+  EXPECT_EQ(folder, utf16(dir.string()));
+  std::vector<std::u16string> names;
+  for (std::size_t at = folder.size() + 1; at < buffer.size() && buffer[at] != u'\0';) {
+    names.emplace_back(buffer.c_str() + at);
+    at += names.back().size() + 1;
+  }
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"a.txt", u"b.txt", u"c.txt", u"e.txt"}));
 }
 
 }  // namespace

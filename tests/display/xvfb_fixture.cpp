@@ -112,6 +112,17 @@ void Person::click(int x, int y, int button) {
   release(button);
 }
 
+void Person::click(int x, int y, int button, const std::vector<uint32_t>& held) {
+  std::vector<uint8_t> keys;
+  for (uint32_t h : held) {
+    bool shifted = false;
+    keys.push_back(keycodeFor(h, shifted));
+  }
+  for (uint8_t k : keys) fakeKey(k, true);
+  click(x, y, button);
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) fakeKey(*it, false);
+}
+
 uint8_t Person::keycodeFor(uint32_t keysym, bool& shifted) {
   const xcb_setup_t* setup = xcb_get_setup(conn_);
   const uint8_t first = setup->min_keycode, last = setup->max_keycode;

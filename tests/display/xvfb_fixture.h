@@ -50,6 +50,8 @@ class Person {
   std::pair<int, int> origin(uint32_t window);
   void moveTo(int x, int y);
   void click(int x, int y, int button = 1);
+  // A click with the keys of these symbols held around it (Shift, Ctrl).
+  void click(int x, int y, int button, const std::vector<uint32_t>& held);
   void press(int button);
   void release(int button);
   // Types text: each character through a key that produces it (a spare key

@@ -16,6 +16,10 @@
 #include "platform/dialogs/dialog_window.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/forms/list_box.h"
+#include "platform/forms/text_box.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 #include "platform/forms/user.h"
 #include "services/com_dlg.h"
 
@@ -295,6 +299,59 @@ TEST_F(FileDialog, ModalFormOwnedByTheCallerDrawnByTheRenderer) {
   png.read(magic, 4);
   EXPECT_EQ(std::string(magic + 1, 3), "PNG");
   EXPECT_EQ(queuedDialogSnapshots(), 0u);
+}
+
+// A person's clicks in the multi-select Open dialog's list: Ctrl toggles a
+// file, Shift chooses the range from the anchor, Ctrl+Shift adds that range;
+// every file chosen is highlighted and named in the name box.
+TEST_F(FileDialog, MultiSelectChoosesWithCtrlShiftAndBothAsAPersonClicks) {
+  struct Seen {
+    std::vector<int16_t> selected;
+    std::vector<bool> highlighted;
+    BStr names;
+  };
+  std::vector<Seen> seen;
+  messageLoop().postTask([&] {
+    const FileDialogSession* s = fileDialogs().openSession();
+    ASSERT_NE(s, nullptr);
+    Form& f = *s->window;
+    ListBox& files = f.element<ListBox>(u"Files");
+    ASSERT_EQ(files.listCount(), 5);  // sub/, a.txt, b.txt, c.md, ünicöde.txt
+    const int lh = fontLineHeight(files.font());
+    auto clickRow = [&](int row, int16_t shift) {
+      const double x = files.left() + 600, y = files.top() + pixelsToTwips(1 + row * lh + lh / 2);
+      user::buttonDown(f, user::vbLeftButton, shift, x, y);
+      user::buttonUp(f, user::vbLeftButton, shift, x, y);
+      Seen now;
+      for (int16_t i = 0; i < files.listCount(); ++i)
+        if (files.selected(i)) now.selected.push_back(i);
+      RenderItem item;
+      files.render(item);
+      now.highlighted = item.itemSelected;
+      now.names = f.element<TextBox>(u"Name").text();
+      seen.push_back(now);
+    };
+    clickRow(1, 0);                                // a.txt
+    clickRow(3, user::vbCtrlMask);                 // and c.md
+    clickRow(4, user::vbShiftMask);                // c.md to ünicöde.txt
+    clickRow(1, user::vbCtrlMask | user::vbShiftMask);  // and a.txt to c.md
+    clickRow(2, user::vbCtrlMask);                 // without b.txt
+    user::click(f.control(u"OK"));
+  });
+  Variant names;
+  EXPECT_EQ(open(Variant(utf16(dir.string())), Variant(u""), Variant(u""), names, Variant::missing(), Variant(true)),
+            Variant(true));
+  ASSERT_EQ(seen.size(), 5u);
+  using V = std::vector<int16_t>;
+  EXPECT_EQ(seen[0].selected, (V{1}));
+  EXPECT_EQ(seen[1].selected, (V{1, 3}));
+  EXPECT_EQ(seen[1].highlighted, (std::vector<bool>{false, true, false, true, false}));
+  EXPECT_EQ(seen[1].names, u"\"a.txt\" \"c.md\"");
+  EXPECT_EQ(seen[2].selected, (V{3, 4}));
+  EXPECT_EQ(seen[3].selected, (V{1, 2, 3, 4}));
+  EXPECT_EQ(seen[4].selected, (V{1, 3, 4}));
+  ASSERT_TRUE(names.isArray());
+  EXPECT_EQ(last().result->size(), 3u);
 }
 
 // The dialog opens with the focus in the name box: a person types a name
