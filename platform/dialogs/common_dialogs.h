@@ -1,19 +1,27 @@
 // The common colour dialog: ChooseColorA and CommDlgExtendedError.
 //
-// The dialog is modal: it creates a window owned by hwndOwner (its top-level
-// window), disables that owner and runs the message loop until it has an
-// answer, then destroys its window and re-enables the owner. Messages and
-// timers go on being served while it is open.
+// The dialog is a form of the runtime (CommonDialogWindow), modal to
+// hwndOwner's top-level window: the basic colours and the custom colours (two
+// grids of cells), the colour chosen, "Define Custom Colors >>", OK and
+// Cancel; and, once defined colours are asked for (that button, or
+// CC_FULLOPEN; never with CC_PREVENTFULLOPEN), the part that defines a
+// colour: a spectrum of hue and saturation, a bar of luminosity, the fields
+// Hue, Sat, Lum (0..240) and Red, Green, Blue (0..255), and "Add to Custom
+// Colors", which puts the colour into the custom cell with the focus and
+// into lpCustColors at once.
+//
+// A person clicks a cell, or moves among the cells of a grid with the arrow
+// keys (the cell moved to is chosen) and chooses with Space; Tab moves
+// between the dialog's parts; Enter is OK, which returns the colour chosen,
+// Esc and the close box cancel.
 //
 // Answers come from colorDialogs(): a queue of what the user does, taken in
-// order, one per dialog. The dialog takes the first queued answer when it
-// opens, or one queued while it is open; when nothing is queued and nothing
-// else is pending, the user cancels; while a display shows the dialog, a
-// person picks a colour (the basic and custom colours) and presses OK or
-// Cancel (Enter, Esc, the close box) instead. A confirmed answer may also change
-// custom colours, which are written back into lpCustColors (not when the
-// dialog has CC_PREVENTFULLOPEN: then custom colours cannot be defined).
-// Every dialog shown is recorded, with what was passed and how it ended.
+// order, one per dialog, while it is open; when nothing is queued and nothing
+// else is pending, the user cancels, unless a display shows the dialog to a
+// person. A confirmed answer may also change custom colours, which are
+// written into lpCustColors (not when the dialog has CC_PREVENTFULLOPEN:
+// then custom colours cannot be defined). Every dialog shown is recorded,
+// with what was passed and how it ended.
 #pragma once
 
 #include <array>
@@ -28,7 +36,7 @@
 
 namespace svx {
 
-struct ColorDialogPerson;
+class CommonDialogWindow;
 
 inline constexpr DWORD CC_RGBINIT = 0x1;
 inline constexpr DWORD CC_FULLOPEN = 0x2;
@@ -73,6 +81,7 @@ struct ColorDialogSession {
   bool open = false;
   bool answered = false;
   std::optional<COLORREF> result;  // nullopt: cancelled
+  CommonDialogWindow* window = nullptr;  // while open
 };
 
 class ColorDialogProvider {
@@ -90,9 +99,8 @@ class ColorDialogProvider {
   BOOL choose(CHOOSECOLORA& cc);
 
  private:
-  bool takeQueued(std::size_t index, CHOOSECOLORA& cc);
-  LRESULT personAt(std::size_t index, CHOOSECOLORA& cc, ColorDialogPerson& person, UINT msg, WPARAM wParam,
-                   LPARAM lParam);
+  friend class ColorDialogWindow;
+  std::optional<ColorDialogResponse> take();
 
   std::deque<ColorDialogResponse> responses_;
   std::deque<ColorDialogSession> sessions_;
@@ -100,6 +108,9 @@ class ColorDialogProvider {
 };
 
 ColorDialogProvider& colorDialogs();
+
+// The colour dialog's 48 basic colours, row by row (8 a row).
+COLORREF colourDialogBasicColour(int index);
 
 // Returns 1 when the user confirmed (rgbResult then holds the colour chosen),
 // 0 when cancelled or failed. A bad lStructSize, a null lpcc or lpCustColors,

@@ -328,5 +328,50 @@ TEST_F(X11Dialogs, MultiSelectOpenChoosesWithCtrlAndShiftClicks) {
   EXPECT_EQ(names, (std::vector<std::u16string>{u"a.txt", u"b.txt", u"c.txt", u"e.txt"}));
 }
 
+// The colour dialog from the keyboard alone, and its part for defining
+// custom colours shown at once with full open.
+TEST_F(X11Dialogs, TheColourDialogFromTheKeyboard) {
+  attach();
+  std::array<COLORREF, kCustomColorCount> custom{};
+  for (std::size_t i = 0; i < custom.size(); ++i) custom[i] = static_cast<COLORREF>(0x101010 * (i + 1));
+  std::array<BOOL, 2> chosen{-1, -1};
+  std::array<COLORREF, 2> colours{};
+  std::array<int, 2> widths{};
+  act([&] {
+    for (int run = 0; run < 2; ++run) {
+      const uint32_t w = await(colourWindow);
+      if (!w) return;
+      eventually([&] { return person->inputFocus() == w; });
+      const std::vector<uint32_t> keys = run == 0 ? std::vector<uint32_t>{XK_Right, XK_Right, XK_Down, XK_Return}
+                                                  : std::vector<uint32_t>{XK_Tab, XK_Right, ' ', XK_Return};
+      // The client area is wider with the part for defining colours.
+      widths[run] = person->pixels(w, 400, 100).empty() ? 300 : 530;
+      for (uint32_t key : keys) {
+        person->key(key);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      }
+      if (run == 0) eventually([&] { return colourWindow.load() != w; });
+    }
+  });
+  whileShown([&] {
+    for (int run = 0; run < 2; ++run) {
+      CHOOSECOLORA cc;
+      cc.lStructSize = kChooseColorSize;
+      cc.hwndOwner = form->hWnd();
+      cc.lpCustColors = custom.data();
+      cc.rgbResult = 0x0000FF;  // red: the first cell of the second row
+      cc.Flags = CC_RGBINIT | (run == 1 ? CC_FULLOPEN : 0);
+      chosen[static_cast<std::size_t>(run)] = ChooseColorA(&cc);
+      colours[static_cast<std::size_t>(run)] = cc.rgbResult;
+    }
+  });
+  EXPECT_EQ(chosen[0], 1);
+  EXPECT_EQ(colours[0], colourDialogBasicColour(2 * 8 + 2));
+  EXPECT_EQ(widths[0], 300);
+  EXPECT_EQ(chosen[1], 1);
+  EXPECT_EQ(colours[1], custom[1]);
+  EXPECT_EQ(widths[1], 530);
+}
+
 }  // namespace
 }  // namespace svx::testing

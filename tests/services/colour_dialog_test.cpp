@@ -9,6 +9,8 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/dialog_window.h"
+#include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_color.h"
@@ -252,6 +254,96 @@ TEST_F(ColourDialog, ModalWhileOpenAndAnsweredByTheSimulatedUser) {
   colorDialogs().queue(ColorDialogResponse{0x10, {{0, 0x999999}}});
   EXPECT_EQ(show(colour, {Variant::missing(), Variant::missing(), Variant(true)}), Variant(true));
   EXPECT_EQ(CustomColors[0], rgb(15, 15, 15));
+}
+
+// The dialog from the keyboard: it opens with the focus in the basic colours
+// on the cell of the initial colour; the arrows move among the cells and
+// choose, Tab moves on to the custom colours, Space chooses there, and Enter
+// returns the colour chosen.
+TEST_F(ColourDialog, AKeyboardUserMovesAmongTheCellsAndChooses) {
+  const Variant m = Variant::missing();
+  BStr focused;
+  messageLoop().postTask([&] {
+    Form& f = *colorDialogs().openSession()->window;
+    focused = f.activeControl() ? f.activeControl()->name() : BStr();
+    for (int16_t key : {39, 39, 40}) user::keyDownOn(f, key, 0);  // right, right, down
+    user::keyDownOn(f, user::vbKeyReturn, 0);
+  });
+  Variant colour;
+  EXPECT_EQ(show(colour), Variant(true));  // opens on red: the first cell of the second row
+  EXPECT_EQ(focused, u"Basic");
+  EXPECT_EQ(colour, Variant(static_cast<int32_t>(colourDialogBasicColour(2 * 8 + 2))));
+
+  messageLoop().postTask([&] {
+    Form& f = *colorDialogs().openSession()->window;
+    user::keyDownOn(f, user::vbKeyTab, 0);
+    focused = f.activeControl()->name();
+    user::keyDownOn(f, 39, 0);
+    user::charOn(f, u' ');
+    user::keyDownOn(f, user::vbKeyReturn, 0);
+  });
+  EXPECT_EQ(show(colour), Variant(true));
+  EXPECT_EQ(focused, u"Custom");
+  EXPECT_EQ(colour, Variant(CustomColors[1]));  // the second custom colour
+}
+
+// With full open the part that defines custom colours shows: the colour
+// typed in Red, Green and Blue (Hue, Sat and Lum follow), added to the custom
+// colours (the table at once) and returned; full open prevented hides it.
+TEST_F(ColourDialog, FullOpenShowsThePartThatDefinesCustomColours) {
+  const Variant m = Variant::missing();
+  bool spectrumShown = false;
+  BStr hue, sat, lum;
+  messageLoop().postTask([&] {
+    Form& f = *colorDialogs().openSession()->window;
+    spectrumShown = f.control(u"Spectrum").visible();
+    EXPECT_FALSE(f.control(u"Define").enabled());
+    auto retype = [&](const char16_t* name, BStrView text) {
+      TextBox& box = f.element<TextBox>(name);
+      user::click(box);
+      box.setSelStart(0);
+      box.setSelLength(static_cast<int32_t>(box.text().size()));
+      user::type(box, text);
+    };
+    retype(u"Red", u"0");
+    retype(u"Green", u"128");
+    retype(u"Blue", u"255");
+    hue = f.element<TextBox>(u"Hue").text();
+    sat = f.element<TextBox>(u"Sat").text();
+    lum = f.element<TextBox>(u"Lum").text();
+    user::click(f.control(u"Add"));
+    user::click(f.control(u"OK"));
+  });
+  Variant colour;
+  EXPECT_EQ(show(colour, {m, Variant(true)}), Variant(true));
+  EXPECT_TRUE(spectrumShown);
+  EXPECT_EQ(colour, Variant(rgb(0, 128, 255)));
+  EXPECT_EQ(hue, u"140");
+  EXPECT_EQ(sat, u"240");
+  EXPECT_EQ(lum, u"120");
+  EXPECT_EQ(CustomColors[0], rgb(0, 128, 255));
+  EXPECT_EQ(CustomColors[1], rgb(30, 30, 30));
+
+  // Without full open the part opens from its button; prevented, it cannot.
+  messageLoop().postTask([&] {
+    Form& f = *colorDialogs().openSession()->window;
+    spectrumShown = f.control(u"Spectrum").visible();
+    EXPECT_TRUE(f.control(u"Define").enabled());
+    user::click(f.control(u"Define"));
+    EXPECT_TRUE(f.control(u"Spectrum").visible());
+    EXPECT_EQ(f.activeControl(), &f.control(u"Hue"));
+    user::click(f.control(u"Cancel"));
+  });
+  EXPECT_EQ(show(colour), Variant(false));
+  EXPECT_FALSE(spectrumShown);
+  messageLoop().postTask([&] {
+    Form& f = *colorDialogs().openSession()->window;
+    spectrumShown = f.control(u"Spectrum").visible();
+    EXPECT_FALSE(f.control(u"Define").enabled());
+    user::click(f.control(u"Cancel"));
+  });
+  EXPECT_EQ(show(colour, {m, Variant(true), Variant(true)}), Variant(false));
+  EXPECT_FALSE(spectrumShown);
 }
 
 }  // namespace
