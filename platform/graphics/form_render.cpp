@@ -250,16 +250,6 @@ class Renderer {
     if (s.empty() && caret < 0) return;
     gfx::LayoutPtr layout = wrappedLayout(cr_, font, s, wrap ? std::max(1.0, b.w) : -1);
     const double left = b.x - (wrap ? 0 : scrollLeft);
-    if (underlined >= 0 && underlined < static_cast<int>(s.size())) {
-      PangoAttrList* attrs = pango_attr_list_copy(pango_layout_get_attributes(layout.get()));
-      if (!attrs) attrs = pango_attr_list_new();
-      PangoAttribute* line = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
-      line->start_index = static_cast<guint>(byteOffset(s, underlined));
-      line->end_index = static_cast<guint>(byteOffset(s, underlined + 1));
-      pango_attr_list_insert(attrs, line);
-      pango_layout_set_attributes(layout.get(), attrs);
-      pango_attr_list_unref(attrs);
-    }
     if (selLength > 0) {
       PangoAttrList* attrs = pango_attr_list_copy(pango_layout_get_attributes(layout.get()));
       if (!attrs) attrs = pango_attr_list_new();
@@ -281,6 +271,19 @@ class Renderer {
     gfx::setSourceRgb(cr_, rgb);
     cairo_move_to(cr_, left, top);
     pango_cairo_show_layout(cr_, layout.get());
+    if (underlined >= 0 && underlined < static_cast<int>(s.size())) {
+      // One whole pixel row under the character, below its line's baseline.
+      PangoRectangle pos{}, logical{};
+      const int index = byteOffset(s, underlined);
+      pango_layout_index_to_pos(layout.get(), index, &pos);
+      int line = 0, lineX = 0;
+      pango_layout_index_to_line_x(layout.get(), index, FALSE, &line, &lineX);
+      pango_layout_line_get_extents(pango_layout_get_line_readonly(layout.get(), line), nullptr, &logical);
+      const double baseline = top + (pos.y - logical.y) / double(PANGO_SCALE);
+      const double x = std::floor(left + std::min(pos.x, pos.x + pos.width) / double(PANGO_SCALE));
+      cairo_rectangle(cr_, x, std::floor(baseline) + 1, std::max(1.0, std::round(std::abs(pos.width) / double(PANGO_SCALE))), 1);
+      cairo_fill(cr_);
+    }
     if (caret < 0) return;
     PangoRectangle pos{};
     pango_layout_index_to_pos(layout.get(), byteOffset(s, caret), &pos);
