@@ -705,11 +705,36 @@ class Renderer {
 
 }  // namespace
 
+namespace {
+
+// The layout that the measuring functions below ask: the last one is kept,
+// since the keys, the pointer and the scroll bars of one box ask about the
+// same text several times for one input, and laying out a long text is what
+// costs. Valid until the next call.
+PangoLayout* measured(const Font& font, std::u16string_view text, double width) {
+  struct Last {
+    Font font;
+    std::u16string text;
+    double width = 0;
+    gfx::LayoutPtr layout;
+  };
+  static Last last;
+  if (!last.layout || last.width != width || !(last.font == font) || last.text != text) {
+    last.layout = wrappedLayout(nullptr, font, text, width);
+    last.font = font;
+    last.text = text;
+    last.width = width;
+  }
+  return last.layout.get();
+}
+
+}  // namespace
+
 int textIndexAt(std::u16string_view text, const Font& font, double width, int firstLine, double x, double y) {
-  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
-  const int top = lineOffset(layout.get(), firstLine);
+  PangoLayout* layout = measured(font, text, width);
+  const int top = lineOffset(layout, firstLine);
   int index = 0, trailing = 0;
-  pango_layout_xy_to_index(layout.get(), static_cast<int>(x * PANGO_SCALE), static_cast<int>(y * PANGO_SCALE) + top,
+  pango_layout_xy_to_index(layout, static_cast<int>(x * PANGO_SCALE), static_cast<int>(y * PANGO_SCALE) + top,
                            &index, &trailing);
   const std::string u8 = utf8(text);
   // Past the middle of a character: the boundary after it.
@@ -724,64 +749,64 @@ int textIndexAt(std::u16string_view text, const Font& font, double width, int fi
 }
 
 int textLineCount(std::u16string_view text, const Font& font, double width) {
-  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
-  return pango_layout_get_line_count(layout.get());
+  PangoLayout* layout = measured(font, text, width);
+  return pango_layout_get_line_count(layout);
 }
 
 int textLineOf(std::u16string_view text, const Font& font, double width, int index) {
-  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  PangoLayout* layout = measured(font, text, width);
   int line = 0, x = 0;
-  pango_layout_index_to_line_x(layout.get(), byteOffset(text, index), FALSE, &line, &x);
+  pango_layout_index_to_line_x(layout, byteOffset(text, index), FALSE, &line, &x);
   return std::max(0, line);
 }
 
 int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move) {
-  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  PangoLayout* layout = measured(font, text, width);
   const std::string u8 = utf8(text);
   int line = 0, x = 0;
-  pango_layout_index_to_line_x(layout.get(), byteOffset(text, index), FALSE, &line, &x);
-  const int count = pango_layout_get_line_count(layout.get());
+  pango_layout_index_to_line_x(layout, byteOffset(text, index), FALSE, &line, &x);
+  const int count = pango_layout_get_line_count(layout);
   line = std::clamp(line, 0, count - 1);
   if (move == LineMove::Up || move == LineMove::Down) {
     const int target = line + (move == LineMove::Up ? -1 : 1);
     if (target < 0 || target >= count) return index;
     int at = 0, trailing = 0;
-    pango_layout_line_x_to_index(pango_layout_get_line_readonly(layout.get(), target), x, &at, &trailing);
-    const PangoLayoutLine* l = pango_layout_get_line_readonly(layout.get(), target);
+    pango_layout_line_x_to_index(pango_layout_get_line_readonly(layout, target), x, &at, &trailing);
+    const PangoLayoutLine* l = pango_layout_get_line_readonly(layout, target);
     // Past the middle of a character: after it, but never past the line's end.
     const char* p = u8.c_str() + std::clamp<std::size_t>(static_cast<std::size_t>(std::max(0, at)), 0, u8.size());
     for (; trailing > 0 && *p && p - u8.c_str() < l->start_index + l->length; --trailing) p = g_utf8_next_char(p);
     return unitIndex(u8, static_cast<int>(p - u8.c_str()));
   }
-  const PangoLayoutLine* l = pango_layout_get_line_readonly(layout.get(), line);
+  const PangoLayoutLine* l = pango_layout_get_line_readonly(layout, line);
   if (move == LineMove::Start) return unitIndex(u8, l->start_index);
   // The end: before the line break, or before the space a wrapped line ends with.
   int end = l->start_index + l->length;
-  const bool wrapped = line + 1 < count && end == pango_layout_get_line_readonly(layout.get(), line + 1)->start_index;
+  const bool wrapped = line + 1 < count && end == pango_layout_get_line_readonly(layout, line + 1)->start_index;
   if (wrapped && end > l->start_index && u8[static_cast<std::size_t>(end) - 1] == ' ') --end;
   return unitIndex(u8, end);
 }
 
 double textCaretX(std::u16string_view text, const Font& font, double width, int index) {
-  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, width);
+  PangoLayout* layout = measured(font, text, width);
   int line = 0, x = 0;
-  pango_layout_index_to_line_x(layout.get(), byteOffset(text, index), FALSE, &line, &x);
+  pango_layout_index_to_line_x(layout, byteOffset(text, index), FALSE, &line, &x);
   return x / double(PANGO_SCALE);
 }
 
 TextBoxLayout textBoxScroll(std::u16string_view text, const Font& font, double width, double height, int scrollBars,
                             int topLine, int scrollLeft) {
   TextBoxLayout l = textBoxLayout(width, height, scrollBars);
-  gfx::LayoutPtr layout = wrappedLayout(nullptr, font, text, l.wraps() ? l.textWidth : -1);
+  PangoLayout* layout = measured(font, text, l.wraps() ? l.textWidth : -1);
   if (l.vertical) {
     const int rows = std::max(1, static_cast<int>(l.textHeight) / std::max(1, fontLineHeight(font)));
-    l.vertical->max = std::max(0, pango_layout_get_line_count(layout.get()) - rows);
+    l.vertical->max = std::max(0, pango_layout_get_line_count(layout) - rows);
     l.vertical->value = std::clamp(topLine, 0, l.vertical->max);
     l.vertical->page = rows;
   }
   if (l.horizontal) {
     PangoRectangle ink{}, logical{};
-    pango_layout_get_pixel_extents(layout.get(), &ink, &logical);
+    pango_layout_get_pixel_extents(layout, &ink, &logical);
     // Room for the caret after the longest line.
     const int widest = logical.x + logical.width + 1;
     l.horizontal->max = std::max(0, widest - static_cast<int>(l.textWidth));
