@@ -76,6 +76,7 @@ void Desktop::reset() {
   nextHandle_ = 0x10010;
   applicationWindow_ = 0;
   lastActiveOwned_ = 0;
+  modals_.clear();
   foreignThreads_.clear();
   nextForeignId_ = 0x40000000;
   attachments_.clear();
@@ -245,7 +246,12 @@ HWND Desktop::activationTarget(HWND root) const {
 }
 
 void Desktop::activate(HWND hwnd) {
-  const HWND root = activationTarget(rootOf(hwnd));
+  HWND root = activationTarget(rootOf(hwnd));
+  // Activating a window that a modal window blocks activates the modal one.
+  if (const Window* r = find(root); r && ownThread(*r)) {
+    if (const HWND modal = modalWindow(); modal && modal != root && !owns(modal, root) && find(modal)->visible())
+      root = modal;
+  }
   Window& w = window(root);
   bringToTopOfBand(root);
   if (ownThread(w)) {
@@ -474,6 +480,41 @@ HWND Desktop::setFocus(HWND hwnd) {
     if (applicationWindow_ && find(root)->owner == applicationWindow_) lastActiveOwned_ = root;
   }
   return previous;
+}
+
+uint64_t Desktop::beginModal(HWND window, HWND owner) {
+  modals_.push_back(Modal{nextModal_, window, owner});
+  return nextModal_++;
+}
+
+void Desktop::endModal(uint64_t id) {
+  std::erase_if(modals_, [id](const Modal& m) { return m.id == id; });
+}
+
+HWND Desktop::modalWindow() const {
+  for (auto it = modals_.rbegin(); it != modals_.rend(); ++it)
+    if (find(it->window)) return it->window;
+  return 0;
+}
+
+bool Desktop::owns(HWND owner, HWND hwnd) const {
+  const Window* w = find(rootOf(hwnd));
+  for (int depth = 0; w && w->owner && depth < 64; ++depth) {
+    if (w->owner == owner) return true;
+    w = find(w->owner);
+  }
+  return false;
+}
+
+bool Desktop::takesInput(HWND hwnd) const {
+  const HWND root = rootOf(hwnd);
+  const Window* w = find(root);
+  if (!w || (w->style & WS_DISABLED) != 0) return false;
+  if (!ownThread(*w)) return true;
+  // The newest modal window decides: a newer modal window is never blocked
+  // by an older one, as it is found first.
+  const HWND modal = modalWindow();
+  return !modal || modal == root || owns(modal, root);
 }
 
 HWND Desktop::getWindow(HWND hwnd, UINT cmd) const {

@@ -191,6 +191,19 @@ class Desktop {
   HWND findWindowEx(HWND parent, HWND childAfter, const char* className, const char* caption) const;
   HWND rootOf(HWND hwnd) const;  // the top-level window that contains hwnd
 
+  // Modal windows (modal_owner.h), oldest first. While one is open, input
+  // of this thread reaches only the newest one and the windows it owns; the
+  // windows of its owner chain are disabled besides.
+  uint64_t beginModal(HWND window, HWND owner);
+  void endModal(uint64_t id);
+  // The newest modal window (0: none).
+  HWND modalWindow() const;
+  // The one gate of a person's input, for mouse, wheel, keys and close:
+  // the window's top-level window is enabled and no modal window blocks it.
+  bool takesInput(HWND hwnd) const;
+  // Whether `owner` owns `hwnd`, directly or through windows it owns.
+  bool owns(HWND owner, HWND hwnd) const;
+
  private:
   std::vector<HWND>& siblingsOf(const Window& w);
   void unlink(Window& w);
@@ -201,7 +214,15 @@ class Desktop {
   bool ownThread(const Window& w) const;
   bool isWithin(HWND hwnd, HWND ancestor) const;
 
+  struct Modal {
+    uint64_t id = 0;
+    HWND window = 0;
+    HWND owner = 0;
+  };
+
   std::map<HWND, Window> windows_;
+  std::vector<Modal> modals_;
+  uint64_t nextModal_ = 1;
   std::vector<HWND> zOrder_;
   HWND nextHandle_ = 0x10010;
   HWND applicationWindow_ = 0;

@@ -1,6 +1,7 @@
 #include "platform/desktop/message_loop.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
@@ -32,8 +33,13 @@ void MessageLoop::reset() {
   modalTimeLimit_ = kDefaultModalTimeLimit;
 }
 
-void MessageLoop::post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  queue_.push_back(Entry{hwnd, msg, wParam, lParam, {}, nullptr, 0});
+void MessageLoop::post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int64_t time) {
+  queue_.push_back(Entry{hwnd, msg, wParam, lParam, {}, nullptr, 0, time});
+}
+
+int64_t MessageLoop::messageTime(HWND hwnd, UINT msg) const {
+  if (current_.time >= 0 && current_.hwnd == hwnd && current_.message == msg) return current_.time;
+  return Clock::nowMs();
 }
 
 void MessageLoop::postTask(std::function<void()> task) {
@@ -141,6 +147,11 @@ void MessageLoop::dispatchOne() {
     if (threadHandler_) threadHandler_(e.message, e.wParam, e.lParam);
     return;
   }
+  struct Restore {
+    Current& current;
+    Current saved;
+    ~Restore() { current = saved; }
+  } restore{current_, std::exchange(current_, Current{e.hwnd, e.message, e.time})};
   desktop().deliver(e.hwnd, e.message, e.wParam, e.lParam, true);
 }
 

@@ -44,7 +44,12 @@ class MessageLoop {
 
   // Queues a message for a window of this thread (hwnd 0: a thread message,
   // handed to the thread message handler).
-  void post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // `time`: when the input it carries happened (ms on the clock's scale, as
+  // a display stamps its events); -1: unknown.
+  void post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int64_t time = -1);
+  // The time of message `msg` to `hwnd` while it is being handled, when it
+  // was posted with one; otherwise the clock's time now.
+  int64_t messageTime(HWND hwnd, UINT msg) const;
   // Queues a piece of code, run when the loop reaches it (a scripted user).
   void postTask(std::function<void()> task);
   void setThreadMessageHandler(std::function<void(UINT, WPARAM, LPARAM)> handler);
@@ -90,6 +95,12 @@ class MessageLoop {
     std::function<void()> task;
     TIMERPROC tickProc = nullptr;  // for WM_TIMER ticks
     uint64_t tickSerial = 0;
+    int64_t time = -1;
+  };
+  struct Current {
+    HWND hwnd = 0;
+    UINT message = 0;
+    int64_t time = -1;
   };
   using TimerKey = std::pair<HWND, UINT_PTR>;
 
@@ -98,6 +109,7 @@ class MessageLoop {
   std::optional<int64_t> nextDue() const;
 
   std::deque<Entry> queue_;
+  Current current_;  // the message being handled
   std::map<TimerKey, Timer> timers_;
   UINT_PTR nextTimerId_ = 1;
   uint64_t nextSerial_ = 1;

@@ -50,7 +50,7 @@ bool CommonDialogWindow::runModal(HWND owner, const std::function<bool()>& idle)
   const HWND window = hWnd();
   SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_CAPTION | WS_SYSMENU));
   SetWindowLongA(window, GWL_HWNDPARENT, owner);
-  const DisabledOwner disabledOwner(owner);  // enabled again when the dialog has gone
+  const ModalScope modal(window, owner);  // the owner is enabled again when the dialog has gone
   ended_ = false;
   confirmed_ = false;
   struct Unload {

@@ -2,7 +2,7 @@
 // renderer as every form, shown modal to its caller's window.
 //
 // runModal() sets the owner (its top-level window), disables it while the
-// dialog is open (DisabledOwner) and serves the message loop until the
+// dialog is open (ModalScope) and serves the message loop until the
 // dialog ends: end() from the dialog's own buttons, the control box, or its
 // window destroyed from outside (a cancel). When nothing is pending the
 // idle step runs: a scripted user acts there; when it has nothing to do and

@@ -10,6 +10,7 @@
 #include "platform/desktop/display.h"
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/desktop/modal_owner.h"
 #include "platform/forms/text_edit.h"
 #include "platform/graphics/access_key.h"
 #include "platform/graphics/form_render.h"
@@ -224,14 +225,10 @@ const ShownBox& DialogResponder::show(ShownBox box) {
   boxes_[index].window = window;
   openStack_.push_back(index);
 
-  const bool ownerWasEnabled = IsWindowEnabled(owner) != 0;
-  EnableWindow(owner, 0);
+  const ModalScope modal(window, owner);  // hands the activation back after Close
   struct Close {
     DialogResponder& self;
     std::size_t index;
-    HWND owner;
-    HWND previousActive;
-    bool ownerWasEnabled;
     ~Close() {
       ShownBox& b = self.boxes_[index];
       if (b.source == AnswerSource::None) {
@@ -241,11 +238,8 @@ const ShownBox& DialogResponder::show(ShownBox box) {
       b.open = false;
       std::erase(self.openStack_, index);
       DestroyWindow(b.window);
-      if (ownerWasEnabled) EnableWindow(owner, 1);
-      if (previousActive && IsWindow(previousActive) && IsWindowVisible(previousActive))
-        SetForegroundWindow(previousActive);
     }
-  } close{*this, index, owner, previousActive, ownerWasEnabled};
+  } close{*this, index};
   d.showWindow(window, SW_SHOW);
   PostMessageA(window, kTakeAnswer, 0, 0);
 

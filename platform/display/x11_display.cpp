@@ -180,6 +180,9 @@ struct X11Display::Impl {
   uint64_t seenActivity = ~uint64_t{0};
   bool dirty = true;
   HWND lastActive = 0;
+  bool serverTimeKnown = false;
+  xcb_timestamp_t lastServerTime = 0;
+  int64_t lastClockTime = 0;
   bool broken = false;
   RasterImage none;
   std::deque<xcb_generic_event_t*> deferred;  // read while waiting, handled at the next pump
@@ -377,17 +380,8 @@ struct X11Display::Impl {
     setProperty(s.id, atom(NET_WM_ICON), XCB_ATOM_CARDINAL, 32, static_cast<uint32_t>(data.size()), data.data());
   }
 
-  // The window a person must answer first: the newest shown window whose
-  // owner is disabled (0: none).
-  HWND modalWindow() const {
-    HWND modal = 0;
-    for (const auto& [hwnd, s] : shown) {
-      const Window* w = desktop().find(hwnd);
-      const Window* owner = w ? desktop().find(w->owner) : nullptr;
-      if (owner && (owner->style & WS_DISABLED) != 0) modal = std::max(modal, hwnd);
-    }
-    return modal;
-  }
+  // The window a person must answer first: the newest modal window (0: none).
+  HWND modalWindow() const { return desktop().modalWindow(); }
 
   // How a window stands to the others on the screen: transient for its
   // owner's window (a modal window whose owner is not on the screen, such as
@@ -413,18 +407,8 @@ struct X11Display::Impl {
     return r;
   }
 
-  // Input reaches a window that is not disabled and, while a modal window
-  // is open, only that window and the windows it owns.
-  bool takesInput(HWND hwnd) const {
-    Desktop& d = desktop();
-    const Window* w = d.find(hwnd);
-    if (!w || (w->style & WS_DISABLED) != 0) return false;
-    const HWND modal = modalWindow();
-    if (!modal || modal == hwnd) return true;
-    for (const Window* o = d.find(w->owner); o; o = d.find(o->owner))
-      if (o->handle == modal) return true;
-    return false;
-  }
+  // The desktop's one gate: an enabled window that no modal window blocks.
+  bool takesInput(HWND hwnd) const { return desktop().takesInput(hwnd); }
 
   std::vector<xcb_atom_t> wmState(const Shown& s, const Window& w) const {
     std::vector<xcb_atom_t> state;
@@ -682,7 +666,26 @@ struct X11Display::Impl {
     return it == byWindow.end() ? 0 : it->second;
   }
 
-  static void post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { messageLoop().post(hwnd, msg, wParam, lParam); }
+  static void post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int64_t time = -1) {
+    messageLoop().post(hwnd, msg, wParam, lParam, time);
+  }
+
+  // An event's X server time on the clock's scale: the server counts
+  // milliseconds in 32 bits (wrapping), from an origin of its own.
+  int64_t clockTime(xcb_timestamp_t t) {
+    if (!serverTimeKnown) {
+      serverTimeKnown = true;
+      lastServerTime = t;
+      lastClockTime = Clock::nowMs();
+    }
+    const auto delta = static_cast<int32_t>(t - lastServerTime);
+    const int64_t at = lastClockTime + delta;
+    if (delta > 0) {
+      lastServerTime = t;
+      lastClockTime = at;
+    }
+    return at;
+  }
 
   bool key(const xcb_key_press_event_t& e, bool press) {
     const HWND hwnd = target(e.event);
@@ -802,7 +805,8 @@ struct X11Display::Impl {
         if (press) {
           if (auto it = shown.find(hwnd); it != shown.end() && !windowManager) focus(it->second);
         }
-        post(hwnd, msg, packButtons(button, shiftState(e->state)), packPoint(logical(e->event_x), logical(e->event_y)));
+        post(hwnd, msg, packButtons(button, shiftState(e->state)), packPoint(logical(e->event_x), logical(e->event_y)),
+             clockTime(e->time));
         return true;
       }
       case XCB_MOTION_NOTIFY: {

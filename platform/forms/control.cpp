@@ -7,6 +7,7 @@
 #include "platform/forms/control_array.h"
 #include "platform/forms/font_object.h"
 #include "platform/forms/form.h"
+#include "platform/forms/input.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 
@@ -60,19 +61,19 @@ void Control::requireFocusAttributes() const {
 void Control::setEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
-  if (!enabled) cancelPress();
   if (hwnd_) EnableWindow(hwnd_, enabled ? 1 : 0);
   Form* f = form();
   if (!enabled && f && f->activeControl() == this) f->active_ = WeakRef<Control>();
+  if (!enabled) input::controlChanged();
 }
 
 void Control::setVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
-  if (!visible) cancelPress();
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
   Form* f = form();
   if (!visible && f && f->activeControl() == this) f->active_ = WeakRef<Control>();
+  if (!visible) input::controlChanged();
 }
 
 // A constituent is shown and enabled with its host.

@@ -189,12 +189,14 @@ class Control : public Object {
   virtual void pressAt(double /*x*/, double /*y*/, int16_t /*shift*/) {}
   // The pointer moved to (x, y) with the left button held since pressAt.
   virtual void dragTo(double /*x*/, double /*y*/) {}
-  // The left button released after pressAt (the control's coordinates),
-  // before any Click.
+  // A press ends in one of these two, once, never at some later click:
+  // the left button released at (x, y) after pressAt (the control's own
+  // coordinates, wherever the pointer is; before any Click), or the press
+  // cancelled without a release (the input model dropped the pointer
+  // owner: its window hidden, destroyed, disabled or blocked by a modal
+  // window; the control hidden, disabled or unloaded; the focus moved away).
+  // A control ends its pressed look, pressed part and auto-repeat there.
   virtual void releaseAt(double /*x*/, double /*y*/) {}
-  // The press ended without a release: the pointer owner was dropped (its
-  // window hidden, destroyed, disabled or blocked by a modal window; the
-  // control hidden, disabled or unloaded; the focus moved away).
   virtual void cancelPress() {}
   // Whether a point lies on the control's frame (the scroll bars of a list
   // or text box): a press there goes to pressAt, dragTo and releaseAt alone,

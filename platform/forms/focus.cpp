@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/forms/form.h"
+#include "platform/forms/input.h"
 #include "platform/forms/option_button.h"
 
 namespace svx {
@@ -30,6 +31,7 @@ bool Form::moveFocus(Control* target) {
     if (current == target) return true;
   }
   active_ = WeakRef<Control>(target);
+  if (current) input::focusLeft(*current);
   // A drop-down list closes with the focus of its box.
   if (current && dropped_.get() == current) dropped_ = {};
   if (current) current->fire(ControlEvent::LostFocus);

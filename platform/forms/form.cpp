@@ -6,8 +6,10 @@
 #include "platform/desktop/desktop.h"
 #include "platform/automation/class_registry.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/desktop/modal_owner.h"
 #include "platform/forms/control_extender.h"
 #include "platform/forms/control_plugins.h"
+#include "platform/forms/input.h"
 #include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/user_control.h"
@@ -194,6 +196,9 @@ void Form::show(bool modal) {
   Ref<Form> keep(this);
   if (visible_ && (modal || modal_)) raise(err::FormAlreadyDisplayed);
   if (visible_) return;
+  // A modal show blocks the owner chain from before the window appears.
+  std::optional<ModalScope> modalScope;
+  if (modal) modalScope.emplace(hwnd_, GetWindowLongA(hwnd_, GWL_HWNDPARENT));
   visible_ = true;
   ShowWindow(hwnd_, SW_SHOW);
   if (!shownOnce_) {
@@ -232,6 +237,7 @@ void Form::hide() {
   visible_ = false;
   dropped_ = {};
   ShowWindow(hwnd_, SW_HIDE);
+  input::windowChanged(*this);
 }
 
 bool Form::unload(int16_t unloadMode) {
@@ -247,6 +253,7 @@ bool Form::unload(int16_t unloadMode) {
   if (!loaded_) return true;  // a handler unloaded it already
   visible_ = false;
   destroyControls();
+  input::windowChanged(*this);
   forgetHandle(hwnd_, this);
   if (hwnd_) DestroyWindow(std::exchange(hwnd_, 0));
   loaded_ = false;
@@ -364,7 +371,7 @@ void Form::attach(Control& c) {
 }
 
 void Form::detach(Control& c) {
-  c.cancelPress();
+  input::controlRemoved(c);
   zOrder_.erase(std::remove(zOrder_.begin(), zOrder_.end(), &c), zOrder_.end());
   tabOrder_.erase(std::remove(tabOrder_.begin(), tabOrder_.end(), &c), tabOrder_.end());
   if (active_.get() == &c) active_ = WeakRef<Control>();

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "platform/desktop/display_messages.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/forms/combo_box.h"
 #include "platform/forms/form.h"
+#include "platform/forms/input.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -22,7 +25,13 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   const auto [px, py] = unpackPoint(lParam);
   switch (msg) {
     case WM_CLOSE:
-      unload(vbFormControlMenu);
+      if (input::takesInput(*this)) unload(vbFormControlMenu);
+      return 0;
+    case WM_CANCELMODE:
+      // A modal window blocks this one: the press in progress ends, the
+      // last press is no first half of a double click, an open list closes.
+      input::windowBlocked(*this);
+      if (auto* combo = dynamic_cast<ComboBox*>(droppedList())) combo->closeList();
       return 0;
     case WM_PRINTCLIENT:
       if (!lParam) return 0;
@@ -31,7 +40,8 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      user::buttonDown(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
+      user::buttonDown(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py),
+                       messageLoop().messageTime(hwnd_, msg));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:

@@ -7,6 +7,7 @@
 
 #include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
+#include "platform/forms/input.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
@@ -27,6 +28,12 @@ float midY(const Control& c, float y) { return y >= 0 || !c.hasRect() ? std::max
 bool hasMouseEvents(const Control& c) {
   return c.kind() != ControlKind::Shape && c.kind() != ControlKind::Line &&
          c.kind() != ControlKind::HScrollBar && c.kind() != ControlKind::VScrollBar;
+}
+
+// The gate of the input model, for the form of a control.
+bool takesInput(Control& c) {
+  Form* f = c.form();
+  return !f || input::takesInput(*f);
 }
 
 // Moves the focus to `c` when it can take it; the control that has the
@@ -85,12 +92,16 @@ bool clickOnOpenList(Form& f, double x, double y) {
   return true;
 }
 
-// A click on a control's frame (its scroll bars): the press and the release
-// alone.
-void pressAndRelease(Control& c, double x, double y) {
-  if (!c.enabledOnForm()) return;
-  c.pressAt(x, y, 0);
-  if (c.loaded()) c.releaseAt(x, y);
+// A click of the left button at client point (x, y) of `f` as a person
+// makes it, on `target` (null: on whatever lies there), through the input
+// model; with `twice` a double click. Each is a click of its own: it is
+// never the second half of a double click with what came before.
+void personClick(Form& f, Control* target, double x, double y, bool twice);
+
+// The middle of a control in its form's client area.
+std::pair<double, double> middleOf(Form& f, const Control& c) {
+  const auto [ox, oy] = f.clientOrigin(c);
+  return {ox + midX(c, -1), oy + midY(c, -1)};
 }
 
 // Alt (without Ctrl) with a letter or a digit: an access key.
@@ -111,22 +122,26 @@ int16_t keyCodeOf(char16_t ch, int16_t& shift) {
 }  // namespace
 
 void mouseDown(Control& c, int16_t button, int16_t shift, float x, float y) {
+  if (!takesInput(c)) return;
   mouse(c, ControlEvent::MouseDown, button, shift, x, y);
   focusOn(c);
 }
 
 void mouseDown(Form& f, int16_t button, int16_t shift, float x, float y) {
   Ref<Form> keep(&f);
+  if (!input::takesInput(f)) return;
   if (x < 0) x = float(f.scaleWidth() / 2);
   if (y < 0) y = float(f.scaleHeight() / 2);
   f.onMouseDown(button, shift, x, y);
 }
 
 void mouseMove(Control& c, int16_t button, int16_t shift, float x, float y) {
+  if (!takesInput(c)) return;
   mouse(c, ControlEvent::MouseMove, button, shift, x, y);
 }
 
 void mouseUp(Control& c, int16_t button, int16_t shift, float x, float y) {
+  if (!takesInput(c)) return;
   mouse(c, ControlEvent::MouseUp, button, shift, x, y);
 }
 
@@ -135,22 +150,8 @@ void clickAt(Control& c, double x, double y) {
   Form& f = formOf(c);
   Ref<Form> keepForm(&f);
   if (!c.shownOnForm() || !c.enabledOnForm()) return;
-  if (openCombo(f)) {
-    const auto [ox, oy] = f.clientOrigin(c);
-    clickOnOpenList(f, ox + x, oy + y);
-    return;
-  }
-  float fx = static_cast<float>(std::max(0.0, x)), fy = static_cast<float>(std::max(0.0, y));
-  Control& target = landing(c, fx, fy);
-  Ref<Control> hold(&target);
-  if (target.nonClientAt(fx, fy)) return pressAndRelease(target, fx, fy);
-  mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
-  const bool focused = !c.focusable() || focusOn(c) == &c;
-  const bool pressed = focused && target.loaded();
-  if (pressed) target.pressAt(fx, fy, 0);
-  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, static_cast<float>(x), static_cast<float>(y));
-  if (pressed && target.loaded()) target.releaseAt(fx, fy);
-  if (focused && c.loaded() && target.visible() && target.enabled()) target.userClickAt(fx, fy);
+  const auto [ox, oy] = f.clientOrigin(c);
+  personClick(f, &c, ox + std::max(0.0, x), oy + std::max(0.0, y), false);
 }
 
 void click(Control& c) {
@@ -158,45 +159,26 @@ void click(Control& c) {
   Form& f = formOf(c);
   Ref<Form> keepForm(&f);
   if (!c.shownOnForm() || !c.enabledOnForm()) return;
-  mouse(c, ControlEvent::MouseDown, vbLeftButton, 0, -1, -1);
-  const bool focused = !c.focusable() || focusOn(c) == &c;
-  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, -1, -1);
-  if (focused && c.loaded()) c.userClick();
+  const auto [x, y] = middleOf(f, c);
+  personClick(f, &c, x, y, false);
 }
 
 void dblClick(Control& c) {
   Ref<Control> keep(&c);
-  click(c);
-  if (!c.loaded() || !hasMouseEvents(c)) return;
-  c.fire(ControlEvent::DblClick);
-  mouse(c, ControlEvent::MouseUp, vbLeftButton, 0, -1, -1);
+  Form& f = formOf(c);
+  Ref<Form> keepForm(&f);
+  if (!c.shownOnForm() || !c.enabledOnForm()) return;
+  const auto [x, y] = middleOf(f, c);
+  personClick(f, &c, x, y, true);
 }
 
 void clickAt(Form& f, double x, double y) {
   Ref<Form> keep(&f);
-  if (clickOnOpenList(f, x, y)) return;
-  double cx = x, cy = y;
-  if (Control* c = f.controlAt(cx, cy)) {
-    Ref<Control> hold(c);
-    if (c->nonClientAt(cx, cy)) return pressAndRelease(*c, cx, cy);
-    mouse(*c, ControlEvent::MouseDown, vbLeftButton, 0, float(cx), float(cy));
-    const bool focused = !c->focusable() || focusOn(*c) == c;
-    const bool pressed = focused && c->loaded();
-    if (pressed) c->pressAt(cx, cy, 0);
-    mouse(*c, ControlEvent::MouseUp, vbLeftButton, 0, float(cx), float(cy));
-    if (pressed && c->loaded()) c->releaseAt(cx, cy);
-    if (focused && c->loaded()) c->userClickAt(cx, cy);
-    return;
-  }
-  int16_t button = vbLeftButton, shift = 0;
-  float fx = float(x), fy = float(y);
-  f.onMouseDown(button, shift, fx, fy);
-  button = vbLeftButton, shift = 0, fx = float(x), fy = float(y);
-  f.onMouseUp(button, shift, fx, fy);
-  f.onClick();
+  personClick(f, nullptr, x, y, false);
 }
 
 void keyDown(Control& c, int16_t keyCode, int16_t shift) {
+  if (!takesInput(c)) return;
   Control& t = keyTarget(c);
   Ref<Control> keep(&t);
   Form& f = formOf(t);
@@ -211,6 +193,7 @@ void keyDown(Control& c, int16_t keyCode, int16_t shift) {
 }
 
 void keyPress(Control& c, int16_t keyAscii) {
+  if (!takesInput(c)) return;
   Control& t = keyTarget(c);
   Ref<Control> keep(&t);
   Form& f = formOf(t);
@@ -223,6 +206,7 @@ void keyPress(Control& c, int16_t keyAscii) {
 }
 
 void keyUp(Control& c, int16_t keyCode, int16_t shift) {
+  if (!takesInput(c)) return;
   Control& t = keyTarget(c);
   Ref<Control> keep(&t);
   Form& f = formOf(t);
@@ -272,6 +256,7 @@ void type(Control& c, BStrView text) {
 }
 
 void pressEnter(Form& f) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   if (ComboBox* open = openCombo(f)) {
     Ref<Control> hold(open);
@@ -287,6 +272,7 @@ void pressEnter(Form& f) {
 }
 
 void pressEsc(Form& f) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   if (ComboBox* open = openCombo(f)) return open->closeList();
   if (auto* b = dynamic_cast<CommandButton*>(f.cancelButton()); b && b->shownOnForm() && b->enabledOnForm())
@@ -295,11 +281,13 @@ void pressEsc(Form& f) {
 }
 
 void pressTab(Form& f, bool backwards) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   if (Control* next = f.nextInTabOrder(f.activeControl(), backwards)) f.moveFocus(next);
 }
 
 void press(Control& c, BStrView key) {
+  if (!takesInput(c)) return;
   Form& f = formOf(c);
   focusOn(c);
   if (sameName(key, u"Enter"))
@@ -313,6 +301,7 @@ void press(Control& c, BStrView key) {
 }
 
 void choose(Control& c, int16_t itemIndex) {
+  if (!takesInput(c)) return;
   Ref<Control> keep(&c);
   if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
     if (focusOn(c) != &c && c.focusable()) return;
@@ -333,6 +322,7 @@ void choose(Control& c, int16_t itemIndex) {
 }
 
 void check(Control& c, int16_t itemIndex) {
+  if (!takesInput(c)) return;
   Ref<Control> keep(&c);
   auto* list = dynamic_cast<ListBox*>(&c);
   if (!list || list->style() != 1) raise(err::InvalidProcedureCall);
@@ -342,6 +332,7 @@ void check(Control& c, int16_t itemIndex) {
 }
 
 void clickScrollPart(Control& c, bool track, int direction) {
+  if (!takesInput(c)) return;
   Ref<Control> keep(&c);
   auto* bar = dynamic_cast<ScrollBar*>(&c);
   if (!bar) raise(err::InvalidProcedureCall);
@@ -354,6 +345,7 @@ void clickScrollPart(Control& c, bool track, int direction) {
 }
 
 void scroll(Control& c, int16_t value) {
+  if (!takesInput(c)) return;
   Ref<Control> keep(&c);
   auto* bar = dynamic_cast<ScrollBar*>(&c);
   if (!bar) raise(err::InvalidProcedureCall);
@@ -367,30 +359,6 @@ void scroll(Control& c, int16_t value) {
 }
 
 namespace {
-
-// The pointer of the person at the screen: one per process.
-struct Pointer {
-  bool down = false;
-  int16_t button = 0;
-  WeakRef<Form> form;
-  WeakRef<Control> target;  // null: the form itself
-  bool focused = false;     // the press left the focus on the target (or it takes none)
-  bool doubleClick = false;
-  bool nonClient = false;  // the press was on the target's frame (its scroll bars)
-  bool onList = false;    // the press was on the open drop-down list of `list`
-  bool onListBar = false;  // on that list's scroll bar
-  WeakRef<Control> list;
-  // The last click, for double clicks.
-  int64_t lastAt = -1;
-  WeakRef<Form> lastForm;
-  WeakRef<Control> lastTarget;
-  double lastX = 0, lastY = 0;
-};
-
-Pointer& pointer() {
-  static Pointer p;
-  return p;
-}
 
 void fireAt(Control& c, ControlEvent e, int16_t button, int16_t shift, double x, double y) {
   if (!hasMouseEvents(c) || !c.loaded()) return;
@@ -453,54 +421,33 @@ void comboKey(ComboBox& combo, int16_t keyCode, int16_t shift) {
 
 }  // namespace
 
-void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
-  Ref<Form> keep(&f);
-  Pointer& p = pointer();
-  if (p.down) return;  // a second button while one is held
-  if (ComboBox* open = openCombo(f)) {
-    // The open list takes the press: its item is chosen at the release;
-    // anywhere else the press only closes it.
-    Ref<Control> hold(open);
-    p.lastAt = -1;
-    if (button != vbLeftButton) return open->closeList();
-    const bool bar = open->onListScrollBar(x, y);
-    if (!bar && open->listItemAt(x, y) < 0) return void(clickOnOpenList(f, x, y));
-    p.down = true;
-    p.button = button;
-    p.form = WeakRef<Form>(&f);
-    p.target = {};
-    p.onList = true;
-    p.onListBar = bar;
-    p.list = WeakRef<Control>(open);
-    p.doubleClick = false;
-    if (bar) open->pressListBar(x, y);
-    return;
-  }
-  double cx = x, cy = y;
-  Control* owner = f.controlAt(cx, cy);
-  // A press on a part of a user control lands on that part; the control
-  // itself takes the focus.
-  Control* c = owner ? owner->constituentAt(cx, cy) : nullptr;
-  if (!c) c = owner;
+namespace {
+
+// A press of `button` at client point (x, y) on control `c` (null: the
+// form itself; (cx, cy) in its own coordinates), whose focus goes to
+// `owner` (c, or the user control that c is a part of): the pointer owner,
+// MouseDown, the focus, then what the press does to the control; the
+// second half of a double click instead raises DblClick.
+void pressOn(Form& f, Control* owner, Control* c, int16_t button, int16_t shift, double x, double y, double cx,
+             double cy, int64_t time) {
   Ref<Control> hold(c), holdOwner(owner);
-  const bool frame = c && c->nonClientAt(cx, cy);
-  // A control without mouse events (a scroll bar) takes each press as a press.
-  const int64_t now = Clock::nowMs();
-  const bool twice = button == vbLeftButton && p.lastAt >= 0 && now - p.lastAt <= kDoubleClickMs &&
-                     p.lastForm.get() == &f && p.lastTarget.get() == c && std::abs(x - p.lastX) <= 60 &&
-                     std::abs(y - p.lastY) <= 60 && !frame && (!c || hasMouseEvents(*c));
-  p.lastAt = -1;
+  input::Pointer& p = input::pointer();
   if (c && (!c->enabledOnForm() || !owner->enabledOnForm())) return;
-  p.down = true;
-  p.button = button;
-  p.form = WeakRef<Form>(&f);
-  p.target = WeakRef<Control>(c);
+  // A press on the control's frame (its scroll bars) goes to the press
+  // alone: no mouse events, no focus, no double click, no Click. A control
+  // without mouse events (a scroll bar) takes each press as a press.
+  const bool frame = c && c->nonClientAt(cx, cy);
+  const bool countsTwice = button == vbLeftButton && !frame && (!c || hasMouseEvents(*c));
+  const bool twice = countsTwice && input::pressIsSecondHalf(f, c, x, y, time);
+  if (!countsTwice) input::forgetPress();
+  const uint64_t press = input::beginPress(f, button, c);
   p.focused = true;
   p.doubleClick = twice;
   p.nonClient = frame;
   if (frame) {
-    if (button == vbLeftButton) c->pressAt(cx, cy, shift);
-    return;
+    if (button != vbLeftButton) return;
+    p.pressed = true;
+    return c->pressAt(cx, cy, shift);
   }
   if (!c) {
     if (twice) return f.onDblClick();
@@ -510,82 +457,125 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y) {
   }
   if (twice) {
     if (hasMouseEvents(*c)) c->fire(ControlEvent::DblClick);
-    if (c->loaded()) c->doublePressAt(cx, cy);
+    if (input::stillPressed(press) && c->loaded()) c->doublePressAt(cx, cy);
     return;
   }
   fireAt(*c, ControlEvent::MouseDown, button, shift, cx, cy);
-  if (!c->loaded() || !owner->loaded()) return;
-  p.focused = !owner->focusable() || focusOn(*owner) == owner;
-  if (button == vbLeftButton && p.focused && c->loaded()) c->pressAt(cx, cy, shift);
-  if (button == vbMiddleButton && p.focused && c->loaded()) c->middlePressAt(cx, cy);
+  // A handler may have ended the press (a modal box, the control hidden).
+  if (!input::stillPressed(press) || !c->loaded() || !owner->loaded()) return;
+  const bool focused = !owner->focusable() || focusOn(*owner) == owner;
+  if (!input::stillPressed(press)) return;
+  p.focused = focused;
+  if (focused && owner->focusable()) p.focusHolder = WeakRef<Control>(owner);
+  if (button == vbLeftButton && focused && c->loaded()) {
+    p.pressed = true;
+    c->pressAt(cx, cy, shift);
+  }
+  if (button == vbMiddleButton && focused && c->loaded()) c->middlePressAt(cx, cy);
+}
+
+}  // namespace
+
+void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y, int64_t time) {
+  Ref<Form> keep(&f);
+  if (!input::takesInput(f)) return;
+  input::Pointer& p = input::pointer();
+  if (p.active) return;  // a second button while one is held
+  if (time < 0) time = Clock::nowMs();
+  if (ComboBox* open = openCombo(f)) {
+    // The open list takes the press: its item is chosen at the release;
+    // anywhere else the press only closes it.
+    Ref<Control> hold(open);
+    input::forgetPress();
+    if (button != vbLeftButton) return open->closeList();
+    const bool bar = open->onListScrollBar(x, y);
+    if (!bar && open->listItemAt(x, y) < 0) return void(clickOnOpenList(f, x, y));
+    input::beginPress(f, button, nullptr);
+    p.list = WeakRef<Control>(open);
+    p.onListBar = bar;
+    if (bar) {
+      p.pressed = true;
+      open->pressListBar(x, y);
+    }
+    return;
+  }
+  double cx = x, cy = y;
+  Control* owner = f.controlAt(cx, cy);
+  // A press on a part of a user control lands on that part; the control
+  // itself takes the focus.
+  Control* c = owner ? owner->constituentAt(cx, cy) : nullptr;
+  pressOn(f, owner, c ? c : owner, button, shift, x, y, cx, cy, time);
 }
 
 void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
   Ref<Form> keep(&f);
-  Pointer& p = pointer();
-  if (!p.down || button != p.button || p.form.get() != &f) return;
-  p.down = false;
-  if (std::exchange(p.onList, false)) {
-    if (auto* combo = static_cast<ComboBox*>(std::exchange(p.list, {}).get()); combo && combo->listOpen()) {
-      Ref<Control> hold(combo);
-      if (std::exchange(p.onListBar, false)) return combo->releaseListBar();
+  input::Pointer& p = input::pointer();
+  // A release without an owner (its press dropped, or made elsewhere) is
+  // dropped: never a click.
+  if (!p.active || button != p.button || p.form.get() != &f) return;
+  if (!input::takesInput(f)) return input::dropPointer();
+  if (Ref<Control> list(p.list.get()); list) {
+    auto* combo = static_cast<ComboBox*>(list.get());
+    p.active = false;
+    if (p.onListBar) {
+      if (std::exchange(p.pressed, false)) combo->releaseListBar();
+      return;
+    }
+    if (combo->listOpen()) {
       // A release off the items keeps the list open.
       if (const int16_t item = combo->listItemAt(x, y); item >= 0) combo->chooseFromList(item);
     }
     return;
   }
   Ref<Control> c(p.target.get());
-  const bool wasControl = static_cast<bool>(c);
-  if (!wasControl) {
+  const bool onControl = static_cast<bool>(c);
+  const bool doubleClick = p.doubleClick, focused = p.focused;
+  if (!onControl) {
+    input::endPress(x, y);
     float fx = static_cast<float>(x), fy = static_cast<float>(y);
     int16_t b = button, s = shift;
     f.onMouseUp(b, s, fx, fy);
-    if (button == vbLeftButton && !p.doubleClick) f.onClick();
-  } else {
-    if (!c->loaded() || c->form() != &f) return;
-    const auto [ox, oy] = f.clientOrigin(*c);
-    const double lx = x - ox, ly = y - oy;
-    if (std::exchange(p.nonClient, false)) {
-      if (button == vbLeftButton) c->releaseAt(lx, ly);
-      return;
-    }
-    fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
-    if (button == vbLeftButton && p.focused && c->loaded()) c->releaseAt(lx, ly);
-    if (p.doubleClick || button != vbLeftButton || !c->loaded()) return;
-    // A press on a combo box dragged onto an item of the list it opened.
-    if (auto* combo = dynamic_cast<ComboBox*>(c.get()); combo && combo->listOpen()) {
-      if (const int16_t item = combo->listItemAt(x, y); item >= 0) return combo->chooseFromList(item);
-    }
-    const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
-    if (over && p.focused) c->userClickAt(lx, ly);
+    if (button == vbLeftButton && !doubleClick) f.onClick();
+    return;
   }
-  if (button == vbLeftButton && !p.doubleClick) {
-    p.lastAt = Clock::nowMs();
-    p.lastForm = WeakRef<Form>(&f);
-    p.lastTarget = WeakRef<Control>(c.get());
-    p.lastX = x;
-    p.lastY = y;
+  if (!c->loaded() || c->form() != &f) return input::dropPointer();
+  const auto [ox, oy] = f.clientOrigin(*c);
+  const double lx = x - ox, ly = y - oy;
+  p.active = false;  // every button is up: the owner lasts until its press ends
+  if (p.nonClient) return input::endPress(lx, ly);
+  fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
+  if (!c->loaded()) return input::dropPointer();
+  input::endPress(lx, ly);
+  if (doubleClick || button != vbLeftButton || !c->loaded()) return;
+  // A press on a combo box dragged onto an item of the list it opened.
+  if (auto* combo = dynamic_cast<ComboBox*>(c.get()); combo && combo->listOpen()) {
+    if (const int16_t item = combo->listItemAt(x, y); item >= 0) return combo->chooseFromList(item);
   }
+  const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
+  if (over && focused && c->shownOnForm() && c->enabledOnForm()) c->userClickAt(lx, ly);
 }
 
 void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
   Ref<Form> keep(&f);
-  const Pointer& p = pointer();
+  if (!input::takesInput(f)) return;
+  input::Pointer& p = input::pointer();
+  // Every button up without its release reaching us: the press is over.
+  if (p.active && (buttons & p.button) == 0) input::dropPointer();
   if (ComboBox* open = openCombo(f)) {
     Ref<Control> hold(open);
-    if (p.down && p.onListBar && p.list.get() == open) return open->dragListBar(x, y);
+    if (p.active && p.pressed && p.onListBar && p.list.get() == open) return open->dragListBar(x, y);
     // The open list marks the item under the pointer.
     if (const int16_t item = open->listItemAt(x, y); item >= 0) open->markItem(item);
     return;
   }
-  if (p.down && p.form.get() == &f) {
+  if (p.active && p.form.get() == &f) {
     if (Control* c = p.target.get()) {
       Ref<Control> hold(c);
       if (!c->loaded()) return;
       const auto [ox, oy] = f.clientOrigin(*c);
+      const uint64_t press = p.serial;
       if (!p.nonClient) fireAt(*c, ControlEvent::MouseMove, buttons, shift, x - ox, y - oy);
-      if (p.button == vbLeftButton && p.focused && !p.doubleClick && (buttons & vbLeftButton) && c->loaded() &&
-          c->form() == &f)
+      if (input::stillPressed(press) && p.pressed && (buttons & vbLeftButton) && c->loaded() && c->form() == &f)
         c->dragTo(x - ox, y - oy);
       return;
     }
@@ -603,7 +593,33 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
   f.onMouseMove(b, s, fx, fy);
 }
 
+namespace {
+
+void personClick(Form& f, Control* target, double x, double y, bool twice) {
+  if (!input::takesInput(f)) return;
+  input::dropPointer();  // the simulated person has one hand on the mouse
+  input::forgetPress();
+  for (int i = 0; i < (twice ? 2 : 1) && f.isLoaded(); ++i) {
+    if (!target || openCombo(f)) {
+      buttonDown(f, vbLeftButton, 0, x, y);
+    } else {
+      // On the control meant, also where another one covers its middle; a
+      // point on a part of a user control lands on that part.
+      Control* owner = target->host() ? target->host() : target;
+      const auto [ox, oy] = f.clientOrigin(*target);
+      double cx = x - ox, cy = y - oy;
+      Control* part = target->constituentAt(cx, cy);
+      pressOn(f, owner, part ? part : target, vbLeftButton, 0, x, y, cx, cy, Clock::nowMs());
+    }
+    if (f.isLoaded()) buttonUp(f, vbLeftButton, 0, x, y);
+  }
+  input::forgetPress();
+}
+
+}  // namespace
+
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   const bool plain = (shift & (vbCtrlMask | vbAltMask)) == 0;
   if (keyCode == vbKeyTab && plain) return pressTab(f, (shift & vbShiftMask) != 0);
@@ -622,6 +638,7 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
 }
 
 void charOn(Form& f, char16_t ch, int16_t shift) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   // Alt with a key is a key of the window (an access key), not a character.
   if ((shift & (vbAltMask | vbCtrlMask)) == vbAltMask) return;
@@ -631,6 +648,7 @@ void charOn(Form& f, char16_t ch, int16_t shift) {
 }
 
 void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   // Tab, Enter and Esc did their work on the press.
   if ((keyCode == vbKeyTab || keyCode == vbKeyReturn || keyCode == vbKeyEscape) &&
@@ -641,6 +659,7 @@ void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
 }
 
 void wheelAt(Form& f, int notches, double x, double y) {
+  if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   if (notches == 0) return;
   if (ComboBox* open = openCombo(f)) {
@@ -662,7 +681,7 @@ Form* activeForm() {
   return f && f->isLoaded() ? f : nullptr;
 }
 
-bool close(Form& f) { return f.unload(vbFormControlMenu); }
+bool close(Form& f) { return input::takesInput(f) && f.unload(vbFormControlMenu); }
 
 void resize(Form& f, double width, double height) { f.move(f.left(), f.top(), width, height); }
 

@@ -2,11 +2,14 @@
 // sequences of the runtime's controls. Positions are in twips, in the
 // coordinates of the control (or of the form's client area).
 //
-//   click on a control   MouseDown, focus change (Validate, LostFocus,
-//                        GotFocus), MouseUp, Click (what the control does on
-//                        a click: a check box toggles, an option is chosen);
-//                        a cancelled Validate keeps the focus and drops the
-//                        Click
+//   click on a control   a person's press and release at its middle,
+//                        through the input model (input.h): MouseDown, focus
+//                        change (Validate, LostFocus, GotFocus), what the
+//                        press does (a list chooses the item there, a
+//                        drop-down list opens), MouseUp, Click (a check box
+//                        toggles, an option is chosen); a cancelled Validate
+//                        keeps the focus and drops the Click. A window that
+//                        a modal window blocks takes none of it
 //   key strokes          KeyDown, KeyPress, KeyUp; with KeyPreview the form
 //                        sees each first; KeyAscii 0 swallows the character
 //   Enter / Esc          press the Default / Cancel button
@@ -16,6 +19,7 @@
 #include <filesystem>
 
 #include "platform/forms/form.h"
+#include "platform/forms/input.h"
 
 namespace svx {
 
@@ -43,6 +47,7 @@ void mouseUp(Control& c, int16_t button = vbLeftButton, int16_t shift = 0, float
 // A button pressed on a form's own background (not on a control): the
 // form's MouseDown; without a position, the middle of its client area.
 void mouseDown(Form& f, int16_t button = vbLeftButton, int16_t shift = 0, float x = -1, float y = -1);
+// Each click is a click of its own, never the second half of a double click.
 void click(Control& c);
 void dblClick(Control& c);
 // A click at a client position of the form, hit-tested through containers;
@@ -90,7 +95,9 @@ void clickScrollPart(Control& c, bool track, int direction);
 // without mouse events, a scroll bar, takes it as another press). Moves raise
 // MouseMove on the control under the pointer, or on the pressed one while a
 // button is held. On no control the form itself takes the events.
-void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y);
+// `time` is when the press happened (ms on the clock's scale; the display
+// passes the time its event carries); -1: now.
+void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y, int64_t time = -1);
 void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y);
 void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
 // Keys as a person presses them: to the control with the focus, else to the
@@ -105,7 +112,7 @@ void wheelAt(Form& f, int notches, double x, double y);
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
 void charOn(Form& f, char16_t ch, int16_t shift = 0);
 void keyUpOn(Form& f, int16_t keyCode, int16_t shift);
-inline constexpr int64_t kDoubleClickMs = 500;
+inline constexpr int64_t kDoubleClickMs = input::kDoubleClickMs;
 // The form of this thread's active window (null: none), for instance a
 // modal help window or About box.
 Form* activeForm();

@@ -442,8 +442,6 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
     s.callback = info.lpfn;
     if (auto root = pathOfIdList(info.pidlRoot)) s.selection = *root;
   }
-  const DisabledOwner disabledOwner(owner);  // enabled again after the window goes
-
   auto person = std::make_shared<FolderDialogPerson>();
   auto handler = [this, index, person](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     FolderDialogSession& s = sessions_[index];
@@ -490,6 +488,7 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
   }
   spec.handler = handler;
   const HWND dialog = d.createWindow(spec);
+  const ModalScope modal(dialog, owner);  // the owner is enabled again after the window goes
   sessions_[index].dialog = dialog;
   sessions_[index].open = true;
   openStack_.push_back(index);

@@ -1,6 +1,6 @@
-// The form is closed from a timer's tick while the help window, owned by it,
-// is shown modally from an earlier tick of the same timer: the help window
-// goes with its owner, Help returns, and so does ShowModal.
+// The help window is shown modally over the form from a timer's tick: while
+// it is open the form is blocked, so the person's close box on the form does
+// nothing; closing the help window first, then the form, ends both shows.
 var dlg = WScript.CreateObject("Sorvanelix.Dialog", "dlg_");
 var err = new Ref(0), desc = new Ref("");
 var timer = dlg.LoadTimerCtrl(err, desc);
@@ -9,12 +9,17 @@ var ticks = 0;
 
 function dlg_TimerCtrlTimer(intIndex) {
   ticks++;
+  var form = dlg.FormObject(err, desc);
   if (ticks == 1) {
     dlg.Help();
     WScript.Echo("help returned");
   } else if (ticks == 2) {
     WScript.Echo("closing");
-    User.close(dlg.FormObject(err, desc));
+    User.close(form);
+    if (form.Visible) WScript.Echo("the form stays while the help window is open");
+    User.close(User.activeForm());
+  } else if (ticks == 3) {
+    User.close(form);
   } else {
     WScript.Echo("tick of an unloaded timer");
   }

@@ -25,6 +25,9 @@ for (var f = 0; f < families.length; f++) {
   for (var a = 0; a < answers.length; a++) {
     answer = answers[a][0];
     User.click(control);
+    // A click on a drop-down list opens it, as a person's does; the next
+    // click on the box closes it again.
+    if (family == "Combo") User.click(control);
     validated = clicked = false;
     User.click(buttonObject);
     if (!validated || clicked == answers[a][1])
