@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "core/dialog_form.h"
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
@@ -371,6 +373,59 @@ TEST_F(X11Dialogs, TheColourDialogFromTheKeyboard) {
   EXPECT_EQ(chosen[1], 1);
   EXPECT_EQ(colours[1], custom[1]);
   EXPECT_EQ(widths[1], 530);
+}
+
+// As a script does it: a Dialog (topmost, brought to the front after its
+// show) whose button opens the folder dialog.
+TEST_F(X11Dialogs, TheFolderDialogOfAScriptsDialogTakesKeysAtOnce) {
+  attach();
+  fs::create_directories(dir / "alpha");
+  registerDialogForm();
+  Dialog::registerProgId();
+  ObjectRef dlg = createObject(u"Sorvanelix.Dialog");
+  Variant n, d;
+  std::vector<Variant> errors{Variant::byRef(n), Variant::byRef(d)};
+  Ref<Form> f = refCast<Form>(dlg->invoke(u"FormObject", InvokeKind::Method, errors).asObject());
+  std::vector<Variant> load{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+  const auto index = static_cast<int16_t>(f->invoke(u"LoadCommand", InvokeKind::Method, load).asI4());
+  Control& button = f->control(u"Command", index);
+  button.move(240, 240, 1200, 375);  // pixels 16,16 .. 96,41
+  button.setVisible(true);
+  g_form = f.get();
+  std::atomic<uint32_t> window{0};
+  messageLoop().setIdleHook([&] {
+    window = f->isLoaded() && x11->viewable(f->hWnd()) ? x11->windowOf(f->hWnd()) : 0;
+    const FolderDialogSession* folder = folderDialogs().openSession();
+    folderWindow = folder && x11->viewable(folder->dialog) ? x11->windowOf(folder->dialog) : 0;
+    return false;
+  });
+  BStr chosen = u"none";
+  dlg->connect(std::make_shared<FunctionSink>([&](Object&, const EventInfo& ev, std::span<Variant>) {
+    if (ev.name != u"CommandClick") return;
+    Variant a, b;
+    std::vector<Variant> browse{Variant::missing(), Variant(u"Pick"), Variant(utf16(dir.string())), Variant::byRef(a),
+                                Variant::byRef(b)};
+    chosen = toBStr(dlg->invoke(u"BrowseForFolder", InvokeKind::Method, browse));
+    std::vector<Variant> hide{Variant::byRef(a), Variant::byRef(b)};
+    dlg->invoke(u"Hide", InvokeKind::Method, hide);
+  }));
+  act([&] {
+    const uint32_t w = await(window);
+    if (!w) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // after the bring-to-front
+    const auto [x, y] = person->origin(w);
+    person->click(x + 50, y + 28);
+    if (!await(folderWindow)) return;
+    for (uint32_t key : {XK_Down, XK_Down, XK_Return, XK_Return}) {
+      person->key(key);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+  });
+  dlg->invoke(u"ShowModal", InvokeKind::Method, errors);
+  actor.join();
+  messageLoop().setIdleHook({});
+  g_form = form.get();
+  EXPECT_EQ(chosen, utf16((dir / "alpha").string()));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <array>
 #include <functional>
 
 #include "platform/desktop/clock.h"
@@ -99,6 +100,35 @@ TEST_F(DialogLook, ThePrintDialogShowsALongPrinterNameBesideItsButton) {
   pd.Flags = PD_RETURNDC;
   EXPECT_EQ(PrintDlgA(&pd), 0);
   EXPECT_EQ(shown, kLongName);
+  EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
+}
+
+TEST_F(DialogLook, TheFontAndColourDialogsShowEveryCaptionWhole) {
+  std::vector<std::string> clipped{"not shown"};
+  whileOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; },
+            [&](Form& f) { clipped = testing::clippedCaptions(f); });
+  LOGFONTW lf;
+  CHOOSEFONTW cf;
+  cf.lStructSize = kChooseFontSize;
+  cf.hwndOwner = owner;
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_SCREENFONTS | CF_EFFECTS;
+  EXPECT_EQ(ChooseFontW(&cf), 0);
+  EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
+
+  clipped = {"not shown"};
+  whileOpen([] { return colorDialogs().openSession() ? colorDialogs().openSession()->dialog : 0; },
+            [&](Form& f) {
+              clipped = testing::clippedCaptions(f);
+              f.snapshot(testing::snapshotDir() / "colour_dialog.png");
+            });
+  std::array<COLORREF, kCustomColorCount> custom{};
+  CHOOSECOLORA cc;
+  cc.lStructSize = kChooseColorSize;
+  cc.hwndOwner = owner;
+  cc.lpCustColors = custom.data();
+  cc.Flags = CC_FULLOPEN;
+  EXPECT_EQ(ChooseColorA(&cc), 0);
   EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
 }
 
