@@ -184,45 +184,50 @@ FormDesign colourDialogDesign() {
     return part(name, K::PictureBox, tw(kGridX - kGridMargin), tw(y - kGridMargin), tw(kGridWidth),
                 tw(2 * kGridMargin + rows * kPitchY - 2), {v(u"BorderStyle", Variant::i2(0)), tab(tabIndex)});
   };
+  // Each label comes just before the control its access key reaches.
   auto field = [&](const char16_t* label, const char16_t* name, int x, int row, int16_t tabIndex) {
     const int y = kFieldsY + row * kFieldPitch;
     return std::vector<ControlDesign>{
         part(std::u16string(name) + u"Label", K::Label, tw(x), tw(y + 3), tw(40), tw(16),
-             {caption(label), v(u"Visible", Variant(false))}),
+             {caption(label), v(u"Visible", Variant(false)), tab(tabIndex)}),
         part(name, K::TextBox, tw(x + 42), tw(y), tw(40), tw(21),
-             {v(u"Text", Variant(u"")), v(u"MaxLength", Variant(3)), v(u"Visible", Variant(false)), tab(tabIndex)})};
+             {v(u"Text", Variant(u"")), v(u"MaxLength", Variant(3)), v(u"Visible", Variant(false)),
+              tab(static_cast<int16_t>(tabIndex + 1))})};
   };
   f.controls = {
-      part(u"BasicLabel", K::Label, tw(kGridX), tw(6), tw(190), tw(16), {caption(u"Basic colors:")}),
-      grid(u"Basic", kGridY, kBasicRows, 0),
-      part(u"CustomLabel", K::Label, tw(kGridX), tw(kCustomY - 20), tw(190), tw(16), {caption(u"Custom colors:")}),
-      grid(u"Custom", kCustomY, kCustomRows, 1),
+      part(u"BasicLabel", K::Label, tw(kGridX), tw(6), tw(190), tw(16), {caption(u"&Basic colors:"), tab(0)}),
+      grid(u"Basic", kGridY, kBasicRows, 1),
+      part(u"CustomLabel", K::Label, tw(kGridX), tw(kCustomY - 20), tw(190), tw(16),
+           {caption(u"&Custom colors:"), tab(2)}),
+      grid(u"Custom", kCustomY, kCustomRows, 3),
       part(u"Define", K::CommandButton, tw(kGridX), tw(kCustomY + kCustomRows * kPitchY + 8), tw(kGridWidth - 2 * kGridMargin),
-           tw(kButtonH), {caption(u"Define Custom Colors >>"), tab(2)}),
+           tw(kButtonH), {caption(u"&Define Custom Colors >>"), tab(4)}),
       part(u"Chosen", K::PictureBox, tw(kButtonX), tw(kGridY), tw(kButtonW), tw(60),
            {v(u"Enabled", Variant(false)), v(u"TabStop", Variant(false))}),
       part(u"OK", K::CommandButton, tw(kButtonX), tw(kOkY), tw(kButtonW), tw(kButtonH),
-           {caption(u"OK"), v(u"Default", Variant(true)), tab(3)}),
+           {caption(u"OK"), v(u"Default", Variant(true)), tab(5)}),
       part(u"Cancel", K::CommandButton, tw(kButtonX), tw(kCancelY), tw(kButtonW), tw(kButtonH),
-           {caption(u"Cancel"), v(u"Cancel", Variant(true)), tab(4)}),
+           {caption(u"Cancel"), v(u"Cancel", Variant(true)), tab(6)}),
       part(u"Spectrum", K::PictureBox, tw(kSpectrumX), tw(kSpectrumY), tw(kSpectrumW + 2), tw(kSpectrumH + 2),
-           {v(u"Visible", Variant(false)), tab(5)}),
+           {v(u"Visible", Variant(false)), tab(7)}),
       part(u"Luminosity", K::PictureBox, tw(kLumX), tw(kSpectrumY), tw(kLumW + 2), tw(kSpectrumH + 2),
-           {v(u"Visible", Variant(false)), tab(6)}),
+           {v(u"Visible", Variant(false)), tab(8)}),
   };
-  int16_t tabIndex = 7;
+  int16_t tabIndex = 9;
   const struct {
     const char16_t* label;
     const char16_t* name;
     int x, row;
-  } fields[] = {{u"Hue:", u"Hue", kSpectrumX, 0},  {u"Sat:", u"Sat", kSpectrumX, 1},   {u"Lum:", u"Lum", kSpectrumX, 2},
-                {u"Red:", u"Red", kSpectrumX + 110, 0}, {u"Green:", u"Green", kSpectrumX + 110, 1},
-                {u"Blue:", u"Blue", kSpectrumX + 110, 2}};
-  for (const auto& fd : fields)
-    for (ControlDesign& d : field(fd.label, fd.name, fd.x, fd.row, tabIndex++)) f.controls.push_back(std::move(d));
+  } fields[] = {{u"Hu&e:", u"Hue", kSpectrumX, 0},  {u"&Sat:", u"Sat", kSpectrumX, 1},  {u"&Lum:", u"Lum", kSpectrumX, 2},
+                {u"&Red:", u"Red", kSpectrumX + 110, 0}, {u"&Green:", u"Green", kSpectrumX + 110, 1},
+                {u"Bl&ue:", u"Blue", kSpectrumX + 110, 2}};
+  for (const auto& fd : fields) {
+    for (ControlDesign& d : field(fd.label, fd.name, fd.x, fd.row, tabIndex)) f.controls.push_back(std::move(d));
+    tabIndex = static_cast<int16_t>(tabIndex + 2);
+  }
   f.controls.push_back(part(u"Add", K::CommandButton, tw(kSpectrumX), tw(kFieldsY + 3 * kFieldPitch + 4),
                             tw(kLumX + kLumW + 2 - kSpectrumX), tw(kButtonH),
-                            {caption(u"Add to Custom Colors"), v(u"Visible", Variant(false)), tab(tabIndex)}));
+                            {caption(u"&Add to Custom Colors"), v(u"Visible", Variant(false)), tab(tabIndex)}));
   return f;
 }
 

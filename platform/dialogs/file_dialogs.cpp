@@ -104,21 +104,23 @@ FormDesign fileDialogDesign(const std::u16string& title, bool save) {
   f.clientHeight = 4560;
   f.font = Font{u"Tahoma", 8.25};
   auto caption = [](BStr c) { return v(u"Caption", Variant(std::move(c))); };
-  // The name box is first in the tab order: the dialog opens with the focus there.
+  // The name box is first in the tab order: the dialog opens with the focus
+  // there. Each label comes just before the control its access key reaches.
   auto tab = [](int16_t i) { return v(u"TabIndex", Variant::i2(i)); };
   f.controls = {
-      part(u"LookIn", K::Label, 120, 150, 1100, 255, {caption(save ? u"Save in:" : u"Look in:")}),
-      part(u"Folder", K::ComboBox, 1260, 105, 5820, 315, {v(u"Style", Variant::i2(2)), tab(5)}),
-      part(u"Files", K::ListBox, 120, 540, 6960, 2400, {tab(6)}),
-      part(u"NameLabel", K::Label, 120, 3105, 1100, 255, {caption(u"File name:")}),
-      part(u"Name", K::TextBox, 1260, 3060, 4500, 315, {v(u"Text", Variant(u"")), tab(0)}),
-      part(u"TypeLabel", K::Label, 120, 3525, 1100, 255, {caption(save ? u"Save as type:" : u"Files of type:")}),
-      part(u"Filter", K::ComboBox, 1260, 3480, 4500, 315, {v(u"Style", Variant::i2(2)), tab(1)}),
-      part(u"ReadOnly", K::CheckBox, 1260, 3870, 3000, 315, {caption(u"Open as read-only"), tab(2)}),
+      part(u"LookIn", K::Label, 120, 150, 1100, 255, {caption(save ? u"Save &in:" : u"Look &in:"), tab(7)}),
+      part(u"Folder", K::ComboBox, 1260, 105, 5820, 315, {v(u"Style", Variant::i2(2)), tab(8)}),
+      part(u"Files", K::ListBox, 120, 540, 6960, 2400, {tab(9)}),
+      part(u"NameLabel", K::Label, 120, 3105, 1100, 255, {caption(u"File &name:"), tab(0)}),
+      part(u"Name", K::TextBox, 1260, 3060, 4500, 315, {v(u"Text", Variant(u"")), tab(1)}),
+      part(u"TypeLabel", K::Label, 120, 3525, 1100, 255,
+           {caption(save ? u"Save as &type:" : u"Files of &type:"), tab(2)}),
+      part(u"Filter", K::ComboBox, 1260, 3480, 4500, 315, {v(u"Style", Variant::i2(2)), tab(3)}),
+      part(u"ReadOnly", K::CheckBox, 1260, 3870, 3000, 315, {caption(u"Open as &read-only"), tab(4)}),
       part(u"OK", K::CommandButton, 5940, 3045, 1140, 345,
-           {caption(save ? u"Save" : u"Open"), v(u"Default", Variant(true)), tab(3)}),
-      part(u"Cancel", K::CommandButton, 5940, 3465, 1140, 345, {caption(u"Cancel"), v(u"Cancel", Variant(true)), tab(4)}),
-      part(u"Message", K::Label, 120, 4230, 6960, 255, {caption(u"")}),
+           {caption(save ? u"&Save" : u"&Open"), v(u"Default", Variant(true)), tab(5)}),
+      part(u"Cancel", K::CommandButton, 5940, 3465, 1140, 345, {caption(u"Cancel"), v(u"Cancel", Variant(true)), tab(6)}),
+      part(u"Message", K::Label, 120, 4230, 6960, 255, {caption(u""), v(u"UseMnemonic", Variant(false))}),
   };
   return f;
 }

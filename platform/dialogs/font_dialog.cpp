@@ -115,24 +115,24 @@ FormDesign fontDialogDesign() {
   f.font = Font{u"Tahoma", 8.25};
   auto caption = [](BStr c) { return v(u"Caption", Variant(std::move(c))); };
   f.controls = {
-      part(u"FaceLabel", K::Label, 120, 120, 2700, 255, {caption(u"Font:")}),
+      part(u"FaceLabel", K::Label, 120, 120, 2700, 255, {caption(u"&Font:")}),
       part(u"FaceName", K::TextBox, 120, 360, 2700, 315, {v(u"Text", Variant(u""))}),
       part(u"Faces", K::ListBox, 120, 690, 2700, 1560),
-      part(u"StyleLabel", K::Label, 2940, 120, 1800, 255, {caption(u"Font style:")}),
+      part(u"StyleLabel", K::Label, 2940, 120, 1800, 255, {caption(u"Font st&yle:")}),
       part(u"Styles", K::ListBox, 2940, 360, 1800, 1890),
-      part(u"SizeLabel", K::Label, 4860, 120, 900, 255, {caption(u"Size:")}),
+      part(u"SizeLabel", K::Label, 4860, 120, 900, 255, {caption(u"&Size:")}),
       part(u"SizeText", K::TextBox, 4860, 360, 900, 315, {v(u"Text", Variant(u""))}),
       part(u"Sizes", K::ListBox, 4860, 690, 900, 1560),
       part(u"OK", K::CommandButton, 5940, 360, 1140, 345, {caption(u"OK"), v(u"Default", Variant(true))}),
       part(u"Cancel", K::CommandButton, 5940, 780, 1140, 345, {caption(u"Cancel"), v(u"Cancel", Variant(true))}),
       part(u"Effects", K::Frame, 120, 2400, 2700, 1500, {caption(u"Effects")}),
-      part(u"StrikeOut", K::CheckBox, 240, 2670, 2400, 315, {caption(u"Strikeout")}),
-      part(u"Underline", K::CheckBox, 240, 3030, 2400, 315, {caption(u"Underline")}),
-      part(u"ColorLabel", K::Label, 240, 3435, 660, 255, {caption(u"Color:")}),
+      part(u"StrikeOut", K::CheckBox, 240, 2670, 2400, 315, {caption(u"Stri&keout")}),
+      part(u"Underline", K::CheckBox, 240, 3030, 2400, 315, {caption(u"&Underline")}),
+      part(u"ColorLabel", K::Label, 240, 3435, 660, 255, {caption(u"&Color:")}),
       part(u"Color", K::ComboBox, 960, 3390, 1740, 315, {v(u"Style", Variant::i2(2))}),
       part(u"SampleFrame", K::Frame, 2940, 2400, 4140, 1500, {caption(u"Sample")}),
       part(u"Sample", K::PictureBox, 3060, 2670, 3900, 1110),
-      part(u"Message", K::Label, 120, 4260, 6960, 255, {caption(u"")}),
+      part(u"Message", K::Label, 120, 4260, 6960, 255, {caption(u""), v(u"UseMnemonic", Variant(false))}),
   };
   return f;
 }

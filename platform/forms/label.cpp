@@ -19,7 +19,7 @@ void Label::render(RenderItem& item) const {
   Control::render(item);
   item.kind = RenderKind::Label;
   item.text = p_.caption;
-  item.accessKeys = true;
+  item.accessKeys = p_.useMnemonic;
   item.border = p_.borderStyle == 1;
   item.transparent = p_.backStyle == 0;
 }
@@ -34,6 +34,7 @@ const ClassInfo& Label::info() {
     formprop::prop<Label>(c, u"AutoSize", &Label::autoSize, &Label::setAutoSize);
     formprop::prop<Label>(c, u"WordWrap", &Label::wordWrap, &Label::setWordWrap);
     formprop::prop<Label>(c, u"BackStyle", &Label::backStyle, &Label::setBackStyle);
+    formprop::prop<Label>(c, u"UseMnemonic", &Label::useMnemonic, &Label::setUseMnemonic);
     c.defaultMember(u"Caption");
     return c;
   }();

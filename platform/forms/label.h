@@ -1,5 +1,7 @@
 // Label: Caption (a change raises Change), BorderStyle 0-1, Alignment 0-2,
-// AutoSize, WordWrap, BackStyle 0-1.
+// AutoSize, WordWrap, BackStyle 0-1, UseMnemonic (True: an '&' of the
+// caption marks an access key; False: the caption is shown as it is, for
+// labels that show data).
 #pragma once
 
 #include "platform/forms/control.h"
@@ -16,7 +18,7 @@ class Label : public Control {
   void copyFrom(const Control& s) override;
   bool hasTabIndex() const override { return true; }
   void render(RenderItem& item) const override;
-  char16_t accessKey() const override { return accessKeyOf(p_.caption); }
+  char16_t accessKey() const override { return p_.useMnemonic ? accessKeyOf(p_.caption) : 0; }
 
   const BStr& caption() const { return p_.caption; }
   void setCaption(BStr c);
@@ -28,6 +30,8 @@ class Label : public Control {
   void setAutoSize(bool v) { p_.autoSize = v; }
   bool wordWrap() const { return p_.wordWrap; }
   void setWordWrap(bool v) { p_.wordWrap = v; }
+  bool useMnemonic() const { return p_.useMnemonic; }
+  void setUseMnemonic(bool v) { p_.useMnemonic = v; }
   int16_t backStyle() const { return p_.backStyle; }
   void setBackStyle(int16_t v) { checkPropertyRange(v, 0, 1); p_.backStyle = v; }
 
@@ -41,6 +45,7 @@ class Label : public Control {
     bool autoSize = false;
     bool wordWrap = false;
     int16_t backStyle = 1;
+    bool useMnemonic = true;
   } p_;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/forms/form.h"
+#include "platform/graphics/access_key.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -27,7 +28,9 @@ inline void collectClippedCaptions(const RenderItem& it, std::vector<std::string
     default: break;
   }
   if (room >= 0 && !it.text.empty()) {
-    const int needed = measureText(it.font, it.text).width;
+    // A caption shows its access key underlined, without the '&'.
+    const std::u16string shown = it.accessKeys ? parseAccessKey(it.text).shown : it.text;
+    const int needed = measureText(it.font, shown).width;
     if (needed > room)
       clipped.push_back(utf8(it.text) + " (" + std::to_string(needed) + " > " + std::to_string(room) + ")");
   }

@@ -1,0 +1,157 @@
+// The common dialogs' access keys: their labels, buttons, check boxes and
+// options mark a key each, drawn underlined, and Alt with it reaches the
+// control the platform's dialogs reach.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
+#include "platform/dialogs/print_dialog.h"
+#include "platform/dialogs/services.h"
+#include "platform/forms/check_box.h"
+#include "platform/forms/option_button.h"
+#include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
+#include "platform/print/printers.h"
+#include "tests/support/fake_print_destinations.h"
+
+namespace svx {
+namespace {
+
+// A key and the control (its array's name) that has the focus after Alt with it.
+struct Reach {
+  char16_t key;
+  const char16_t* focus;
+};
+
+class DialogAccessKeys : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::useVirtualTime();
+    resetServices();
+    fake = std::make_shared<testing::FakePrintDestinations>();
+    fake->destinations = {{u"Office", true}};
+    setPrintDestinations(fake);
+    owner = desktop().createWindow(WindowSpec{});
+  }
+  void TearDown() override {
+    messageLoop().setIdleHook({});
+    setPrintDestinations(nullptr);
+    resetServices();
+    Clock::useRealTime();
+  }
+
+  // Once the dialog is open: Alt with each key, the control focused after
+  // it, and every access key its picture shows; then the dialog is closed.
+  void whileOpen(std::function<HWND()> dialog, std::vector<Reach> reaches) {
+    reached.clear();
+    keys.clear();
+    messageLoop().setIdleHook([this, dialog, reaches] {
+      const HWND h = dialog();
+      Form* f = h ? Form::fromHandle(h) : nullptr;
+      if (!f || !f->visible()) return false;
+      collectKeys(f->picture());
+      for (const Reach& r : reaches) {
+        user::keyDownOn(*f, static_cast<int16_t>(r.key), user::vbAltMask);
+        reached.push_back(f->activeControl() ? f->activeControl()->name() : u"(none)");
+      }
+      PostMessageA(h, WM_CLOSE, 0, 0);
+      messageLoop().setIdleHook({});  // last: this ends the closure
+      return true;
+    });
+  }
+  void collectKeys(const RenderItem& it) {
+    if (it.accessKeys && it.visible)
+      if (const char16_t k = parseAccessKey(it.text).key) keys.push_back(k);
+    for (const RenderItem& c : it.children) collectKeys(c);
+  }
+  static std::vector<BStr> expected(const std::vector<Reach>& reaches) {
+    std::vector<BStr> out;
+    for (const Reach& r : reaches) out.emplace_back(r.focus);
+    return out;
+  }
+  // Each key once: none that two controls share.
+  void expectDistinctKeys() {
+    const std::set<char16_t> distinct(keys.begin(), keys.end());
+    EXPECT_EQ(distinct.size(), keys.size());
+  }
+
+  std::shared_ptr<testing::FakePrintDestinations> fake;
+  HWND owner = 0;
+  std::vector<BStr> reached;
+  std::vector<char16_t> keys;
+};
+
+TEST_F(DialogAccessKeys, TheOpenAndSaveDialogs) {
+  const std::vector<Reach> reaches = {{u'I', u"Folder"}, {u'T', u"Filter"}, {u'N', u"Name"}, {u'R', u"ReadOnly"}};
+  for (const FileDialogKind kind : {FileDialogKind::Open, FileDialogKind::Save}) {
+    whileOpen([] { return fileDialogs().openSession() ? fileDialogs().openSession()->dialog : 0; },
+              kind == FileDialogKind::Open ? reaches : std::vector<Reach>(reaches.begin(), reaches.end() - 1));
+    std::u16string file(260, u'\0');
+    OPENFILENAMEW ofn;
+    ofn.lStructSize = kOpenFileNameSize;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = 260;
+    EXPECT_EQ(kind == FileDialogKind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn), 0);
+    EXPECT_EQ(reached, expected(kind == FileDialogKind::Open ? reaches
+                                                             : std::vector<Reach>(reaches.begin(), reaches.end() - 1)));
+    expectDistinctKeys();
+    EXPECT_NE(std::find(keys.begin(), keys.end(), kind == FileDialogKind::Open ? u'O' : u'S'), keys.end());
+  }
+}
+
+TEST_F(DialogAccessKeys, ThePrintDialog) {
+  const std::vector<Reach> reaches = {{u'C', u"txtCopies"}, {u'N', u"cboPrinter"}, {u'G', u"optPages"},
+                                      {u'F', u"txtFromPage"}, {u'T', u"txtToPage"}, {u'O', u"chkCollate"}};
+  whileOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; }, reaches);
+  PRINTDLGA pd;
+  pd.lStructSize = kPrintDlgSize;
+  pd.hwndOwner = owner;
+  EXPECT_EQ(PrintDlgA(&pd), 0);
+  EXPECT_EQ(reached, expected(reaches));
+  expectDistinctKeys();
+}
+
+TEST_F(DialogAccessKeys, TheFontDialog) {
+  const std::vector<Reach> reaches = {{u'Y', u"Styles"}, {u'S', u"SizeText"}, {u'F', u"FaceName"},
+                                      {u'C', u"Color"},  {u'K', u"StrikeOut"}, {u'U', u"Underline"}};
+  whileOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; }, reaches);
+  LOGFONTW lf;
+  const std::u16string_view face = u"Tahoma";
+  std::copy(face.begin(), face.end(), lf.lfFaceName);
+  lf.lfHeight = 13;
+  CHOOSEFONTW cf;
+  cf.lStructSize = kChooseFontSize;
+  cf.hwndOwner = owner;
+  cf.hDC = GetDC(owner);
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_EFFECTS;
+  EXPECT_EQ(ChooseFontW(&cf), 0);
+  EXPECT_EQ(reached, expected(reaches));
+  expectDistinctKeys();
+}
+
+TEST_F(DialogAccessKeys, TheColourDialogFullyOpen) {
+  const std::vector<Reach> reaches = {{u'C', u"Custom"}, {u'B', u"Basic"}, {u'E', u"Hue"}, {u'S', u"Sat"},
+                                      {u'L', u"Lum"},    {u'R', u"Red"},   {u'G', u"Green"}, {u'U', u"Blue"}};
+  whileOpen([] { return colorDialogs().openSession() ? colorDialogs().openSession()->dialog : 0; }, reaches);
+  COLORREF custom[16] = {};
+  CHOOSECOLORA cc;
+  cc.lStructSize = kChooseColorSize;
+  cc.hwndOwner = owner;
+  cc.lpCustColors = custom;
+  cc.Flags = CC_FULLOPEN;
+  EXPECT_EQ(ChooseColorA(&cc), 0);
+  EXPECT_EQ(reached, expected(reaches));
+  expectDistinctKeys();
+}
+
+}  // namespace
+}  // namespace svx
