@@ -61,10 +61,15 @@ void clickAt(Form& f, double x, double y);
 void clickAt(Control& c, double x, double y);
 
 // Keys go to the control, after the focus has moved to it (when it can).
+// After its KeyDown the key acts: Alt with a letter or a digit is an access
+// key of the form (Form::pressAccessKey), any other key the control's own
+// (a text box's editing keys, an option group's arrows).
 void keyDown(Control& c, int16_t keyCode, int16_t shift = 0);
 void keyPress(Control& c, int16_t keyAscii);
 void keyUp(Control& c, int16_t keyCode, int16_t shift = 0);
-// KeyDown, KeyPress (for a character), KeyUp.
+// KeyDown, KeyPress (for a key that gives a character: Ctrl with a letter
+// gives its control character, Alt none), KeyUp; the KeyPress and KeyUp go
+// where the focus is after the KeyDown.
 void keyStroke(Control& c, int16_t keyCode, int16_t shift = 0);
 // Types each character as a key stroke.
 void type(Control& c, BStrView text);
@@ -103,7 +108,8 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
 // Keys as a person presses them: to the control with the focus, else to the
 // form. Tab (Shift+Tab) moves the focus, Enter and Esc press the Default and
 // Cancel buttons (both only on the key's press); the arrow keys, Page Up/Down,
-// Home and End move through a list.
+// Home and End move through a list. A character typed with Alt (and without
+// Ctrl) is no character: its key was an access key.
 // The mouse wheel turned by `notches` (> 0 away from the person) with the
 // pointer at a client position: an open drop-down list scrolls, else the
 // control under the pointer (a list box, a multi-line text box), three rows
