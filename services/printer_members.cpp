@@ -28,9 +28,11 @@ void reportOwn(const ErrorOut& out, int16_t number, BStrView description) {
 }
 
 // The frame of every printer member: out-parameters cleared, then guarded
-// steps whose first failure is reported.
+// steps whose first failure is reported. The member's requests to the print
+// scheduler share one budget.
 template <class F>
 void guarded(const Args& a, size_t errIndex, F&& steps) {
+  const SchedulerBudget budget;
   const ErrorOut out{a[errIndex], a[errIndex + 1]};
   ignoreErrors([&] { out.clear(); });
   reportMode(out, [&] { steps(out); });
@@ -72,6 +74,7 @@ Variant PrinterObject(Object&, const Args& a) {
 // A drawing member of the surface helpers on the current printer.
 template <size_t N, class F>
 Variant onPrinter(const Args& a, F&& draw) {
+  const SchedulerBudget budget;
   const ErrorOut out{a[N], a[N + 1]};
   ignoreErrors([&] { out.clear(); });
   Ref<Printer> printer;
@@ -91,6 +94,7 @@ Variant PrinterLineAbsolute(Object&, const Args& a) {
 Variant PrinterPaintPicture(Object&, const Args& a) {
   // The -300 check, then the picture, then the printer: bytes that are no
   // picture report the picture's error also where no printer is installed.
+  const SchedulerBudget budget;
   PaintPictureAbsolute([]() -> DrawSurface& { return currentPrinter()->surface(); }, a[0], a[1], a[2], a[3], a[4],
                        a[5], a[6], a[7], a[8], a[9], a[10], a[11]);
   return {};

@@ -4,11 +4,15 @@
 //
 // The real list is CUPS's (makeCupsDestinations); tests put a fake of their
 // own in its place. A scheduler that cannot be reached is a machine without
-// printers: list() is empty. No call waits longer than the list's timeout.
+// printers: list() is empty. One that does not answer within the budget
+// (SchedulerBudget, 5 s in all) fails the call with 482, "The print
+// scheduler did not answer within 5 seconds.".
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,9 +58,32 @@ class PrintDestinations {
   virtual int32_t submit(const PrintJob& job) = 0;
 };
 
+// The longest the scheduler is waited for, in all, by one call of a member.
+inline constexpr std::chrono::milliseconds kSchedulerBudget{5000};
+
+// While one lives, every request to the scheduler shares its deadline: the
+// calls of one member end together within the budget. A budget opened
+// inside another keeps the earlier end.
+class SchedulerBudget {
+ public:
+  using Clock = std::chrono::steady_clock;
+  using TimePoint = Clock::time_point;
+  explicit SchedulerBudget(std::chrono::milliseconds budget = kSchedulerBudget);
+  ~SchedulerBudget();
+  SchedulerBudget(const SchedulerBudget&) = delete;
+  SchedulerBudget& operator=(const SchedulerBudget&) = delete;
+  // The shared deadline; none while no budget lives.
+  static std::optional<TimePoint> deadline();
+
+ private:
+  static std::optional<TimePoint>& current();
+  std::optional<TimePoint> outer_;
+};
+
 // CUPS through libcups: the server and encryption of the client's own
-// configuration (CUPS_SERVER, client.conf), every request bounded by
-// `timeoutMs`.
-std::unique_ptr<PrintDestinations> makeCupsDestinations(int timeoutMs = 3000);
+// configuration (CUPS_SERVER, client.conf). Each request is held in a child
+// process of its own, waited for until the shared deadline, else for
+// `timeoutMs`, and killed when it has not answered by then.
+std::unique_ptr<PrintDestinations> makeCupsDestinations(int timeoutMs = static_cast<int>(kSchedulerBudget.count()));
 
 }  // namespace svx

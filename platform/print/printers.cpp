@@ -55,6 +55,7 @@ std::vector<PrintDestination> installedPrinters() { return printDestinations().l
 Ref<Printer> currentPrinter() {
   PrintState& s = state();
   if (s.current) return s.current;
+  const SchedulerBudget budget;  // the list and the paper together
   const std::vector<PrintDestination> all = installedPrinters();
   if (all.empty()) raiseNoPrinter();
   const auto chosen = std::ranges::find_if(all, [](const PrintDestination& d) { return d.isDefault; });

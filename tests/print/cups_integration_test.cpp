@@ -157,10 +157,13 @@ class PrivateScheduler {
   }
   ~PrivateScheduler() {
     if (pid_ > 0) {
+      kill(pid_, SIGCONT);
       kill(pid_, SIGTERM);
       finish(pid_, 10s);
     }
   }
+  // Stops the scheduler: it still takes connections, and answers none.
+  void stall() const { kill(pid_, SIGSTOP); }
   PrivateScheduler(const PrivateScheduler&) = delete;
   PrivateScheduler& operator=(const PrivateScheduler&) = delete;
   const fs::path& socket() const { return socket_; }
@@ -354,6 +357,66 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
   const std::string options = readFile(dir / "page.options");
   EXPECT_NE(options.find("number-up=2"), std::string::npos) << options;
   EXPECT_EQ(options.find("copies=5"), std::string::npos) << options;
+}
+
+// A scheduler that stops answering: every call ends within the budget (5 s
+// in all, here shortened where the test opens a budget of its own) with
+// 482 and words saying so, and nothing hangs.
+TEST_F(CupsPrinting, ASchedulerThatStopsAnsweringIsGivenUpWithinTheBudget) {
+  TestFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const fs::path& dir = folder.path();
+  PrivateScheduler scheduler(dir);
+  ASSERT_TRUE(scheduler.running()) << scheduler.logs();
+  setenv("CUPS_SERVER", scheduler.socket().c_str(), 1);
+  cupsSetServer(scheduler.socket().c_str());
+  const std::string server = scheduler.socket().string();
+  const fs::path adminLog = dir / "log/lpadmin.out";
+  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-p", kQueue, "-E", "-v", "svxfile:/"}, adminLog), 0)
+      << readFile(adminLog);
+  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-d", kQueue}, adminLog), 0) << readFile(adminLog);
+  setPrintDestinations(makeCupsDestinations());
+
+  // A document begun while the scheduler answers.
+  Variant text(u"Stalled");
+  member(u"PrinterPrintText", {&text});
+  const Variant printer = member(u"PrinterObject", {});
+  ASSERT_TRUE(printer.isObject());
+  scheduler.stall();
+  const std::u16string noAnswer = u"The print scheduler did not answer within 5 seconds.";
+
+  // Ending it: the submission is given up after 5 s.
+  auto started = std::chrono::steady_clock::now();
+  try {
+    printer.asObject()->invoke(u"EndDoc", InvokeKind::Method, {});
+    ADD_FAILURE() << "the job was taken";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::PrinterError);
+    EXPECT_EQ(e.description(), noAnswer);
+  }
+  auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_GE(took, 4500ms);
+  EXPECT_LE(took, 5500ms);
+
+  // A member's lookups share one budget (shortened here).
+  setPrintDestinations(makeCupsDestinations());  // no current printer
+  for (const char16_t* name : {u"ListOfInstalledPrinters", u"PrinterObject", u"PrinterPrintText"}) {
+    SCOPED_TRACE(utf8(name));
+    started = std::chrono::steady_clock::now();
+    {
+      const SchedulerBudget budget(1000ms);
+      Variant n, d;
+      std::vector<Variant*> args;
+      if (BStrView(name) == u"PrinterPrintText") args.push_back(&text);
+      args.push_back(&n);
+      args.push_back(&d);
+      call(name, args);
+      EXPECT_EQ(n, Variant(err::PrinterError));
+      EXPECT_EQ(d, Variant(BStr(noAnswer)));
+    }
+    took = std::chrono::steady_clock::now() - started;
+    EXPECT_LE(took, 1500ms);
+  }
 }
 
 }  // namespace
