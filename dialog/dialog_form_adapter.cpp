@@ -72,7 +72,10 @@ void registerDialogForm() {
   setDialogFormFactory([] { return std::make_shared<DialogFormAdapter>(); });
   setHelpWindowFactory([] { return std::make_unique<HelpWindowAdapter>(); });
   setInitCustomColorsHook(InitCustomColors);
-  setPrinterObjectProvider([] { return ObjectRef(currentPrinter()); });
+  // The printer the process has already: creating a Dialog asks the print
+  // scheduler nothing. A printer made later starts with TrackDefault False,
+  // as creation would have left it.
+  setPrinterObjectProvider([] { return ObjectRef(currentPrinterIfAny()); });
   registerDataReference();
 }
 

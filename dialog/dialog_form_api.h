@@ -78,7 +78,8 @@ const DialogFormFactory& dialogFormFactory();
 void setHelpWindowFactory(HelpWindowFactory factory);
 const HelpWindowFactory& helpWindowFactory();
 
-// The runtime's current Printer object; without a provider there is none.
+// The runtime's current Printer object when there is one already (null
+// otherwise); without a provider there is none.
 void setPrinterObjectProvider(PrinterObjectProvider provider);
 const PrinterObjectProvider& printerObjectProvider();
 

@@ -65,7 +65,7 @@ rows = [
     ("event with no handler connected, whole chain", ns("BM_ScriptEventFourByRefNoHandler"), 300, "ns"),
     ("Load and Unload of 255 elements, from C++", ns("BM_DialogLoadUnload255Commands"), 1e6, "ns"),
     ("Load and Unload of 255 elements, from a script", ns("BM_ScriptLoadUnload255Commands"), 1e6, "ns"),
-    ("create and release a Dialog", ns("BM_DialogCreateRelease"), 300e3, "ns"),
+    ("create and release a Dialog", ns("BM_DialogCreateRelease"), 60e3, "ns"),
     ("one log record / open, append and close",
      ns("BM_WriteLogLine") and ns("BM_OpenAppendClose") and ns("BM_WriteLogLine") / ns("BM_OpenAppendClose"), 1.3, "x"),
     # The walk over 100,000 rows, two fields read per row, against Python's

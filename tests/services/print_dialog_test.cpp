@@ -316,6 +316,31 @@ TEST_F(PrintDialog, CreatingADialogClearsTheCurrentPrintersTrackDefault) {
   expectSuccess();
 }
 
+// Creating and releasing a Dialog asks the print scheduler nothing, with or
+// without printers; the printer a member makes later has TrackDefault False
+// all the same, and one set True is cleared by the next creation.
+TEST_F(PrintDialog, CreatingADialogAsksTheSchedulerNothing) {
+  setPrintDestinations(fake);  // no current printer
+  for (bool printers : {false, true}) {
+    if (!printers) fake->destinations.clear();
+    else fake->destinations = {{u"Office", true}};
+    fake->listCalls = 0;
+    for (int i = 0; i < 3; ++i) createObject(u"Sorvanelix.Dialog").reset();
+    EXPECT_EQ(fake->listCalls, 0) << printers;
+  }
+  ObjectRef dlg = createObject(u"Sorvanelix.Dialog");
+  std::vector<Variant> args{Variant::byRef(errNumber), Variant::byRef(errDescription)};
+  const Variant printer = dlg->invoke(u"PrinterObject", InvokeKind::Method, args);
+  ASSERT_TRUE(printer.isObject());
+  EXPECT_EQ(fake->listCalls, 1);
+  EXPECT_EQ(printer.asObject()->invoke(u"TrackDefault", InvokeKind::PropertyGet, {}), Variant(false));
+  std::vector<Variant> on{Variant(true)};
+  printer.asObject()->invoke(u"TrackDefault", InvokeKind::PropertyPut, on);
+  createObject(u"Sorvanelix.Dialog").reset();
+  EXPECT_EQ(printer.asObject()->invoke(u"TrackDefault", InvokeKind::PropertyGet, {}), Variant(false));
+  EXPECT_EQ(fake->listCalls, 1);
+}
+
 TEST(TrimTrailingChars, DropsOnlyTrailingMatches) {
   const std::vector<Variant> nul{Variant(BStr(1, u'\0'))};
   EXPECT_EQ(TrimTrailingChars(BStr(u"abc\0\0", 5), nul), u"abc");
