@@ -89,6 +89,40 @@ void BM_DialogLoadUnload255Commands(benchmark::State& state) {
 }
 BENCHMARK(BM_DialogLoadUnload255Commands)->Unit(benchmark::kMillisecond);
 
+// Unloading every control of a form holding `range(0)` of them, spread over
+// sixteen families (255 each at most): the "per_item" counter is the time of
+// one Unload, which should not grow with the number of controls.
+void BM_DialogUnloadControls(benchmark::State& state) {
+  static const char16_t* const families[] = {u"Check",  u"Combo", u"ComboText", u"Command",   u"Frame",
+                                             u"HScrollBar", u"Image", u"Label", u"List",   u"Line",
+                                             u"ListCheck",  u"MultiText", u"Option", u"PictureCtrl", u"Shape",
+                                             u"Text"};
+  const auto total = static_cast<int>(state.range(0));
+  const int perFamily = (total + 15) / 16;
+  ObjectRef d = newDialog();
+  Variant err, desc;
+  for (auto _ : state) {
+    state.PauseTiming();
+    int loaded = 0;
+    for (const char16_t* f : families)
+      for (int i = 0; i < perFamily && loaded < total; ++i, ++loaded) {
+        std::vector<Variant> args{Variant::missing(), Variant::byRef(err), Variant::byRef(desc)};
+        d->invoke(u"Load" + BStr(f), InvokeKind::Method, args);
+      }
+    state.ResumeTiming();
+    loaded = 0;
+    for (const char16_t* f : families)
+      for (int i = 1; i <= perFamily && loaded < total; ++i, ++loaded) {
+        std::vector<Variant> args{Variant::i2(static_cast<int16_t>(i)), Variant::byRef(err), Variant::byRef(desc)};
+        d->invoke(u"Unload" + BStr(f), InvokeKind::Method, args);
+      }
+  }
+  if (!(err == Variant::i2(0))) state.SkipWithError("an Unload failed");
+  state.counters["per_item"] = benchmark::Counter(static_cast<double>(total), benchmark::Counter::kIsIterationInvariantRate |
+                                                                                 benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DialogUnloadControls)->Arg(16)->Arg(4080)->Unit(benchmark::kMicrosecond);
+
 void BM_DialogCreateRelease(benchmark::State& state) {
   newDialog().reset();
   for (auto _ : state) {

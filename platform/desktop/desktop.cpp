@@ -153,6 +153,7 @@ HWND Desktop::createWindow(const WindowSpec& spec) {
   const HWND h = w.handle;
   windows_.emplace(h, std::move(w));
   Window& made = windows_.at(h);
+  made.children = ChildWindows(ChildSlot{&windows_});
   if (made.isChild()) {
     find(made.parent)->children.push_back(h);
   } else {
@@ -191,16 +192,14 @@ DWORD Desktop::processOfThread(DWORD threadId) const {
   return it == foreignThreads_.end() ? 0 : it->second;
 }
 
-std::vector<HWND>& Desktop::siblingsOf(const Window& w) {
-  return w.isChild() ? window(w.parent).children : zOrder_;
-}
+size_t& ChildSlot::operator()(HWND h) const { return windows->at(h).childSlot; }
 
 void Desktop::bringToTopOfBand(HWND hwnd) {
   Window& w = window(hwnd);
   if (w.isChild()) {
-    auto& sib = siblingsOf(w);
-    eraseValue(sib, hwnd);
-    sib.insert(sib.begin(), hwnd);
+    ChildWindows& sib = window(w.parent).children;
+    sib.erase(hwnd);
+    sib.insert(0, hwnd);
     return;
   }
   // The window and its owned windows (directly or through others) of the same
@@ -364,7 +363,7 @@ BOOL Desktop::destroyWindow(HWND hwnd) {
   Window* w = find(hwnd);
   if (!w) return 0;
   // Owned windows and children go first.
-  std::vector<HWND> dependants = w->children;
+  std::vector<HWND> dependants = w->children.items();
   if (!w->isChild()) {
     for (HWND h : zOrder_) {
       if (windows_.at(h).owner == hwnd) dependants.push_back(h);
@@ -374,7 +373,7 @@ BOOL Desktop::destroyWindow(HWND hwnd) {
   w = find(hwnd);
   if (!w) return 1;
   if (w->isChild()) {
-    if (Window* p = find(w->parent)) eraseValue(p->children, hwnd);
+    if (Window* p = find(w->parent)) p->children.erase(hwnd);
   } else {
     eraseValue(zOrder_, hwnd);
   }
@@ -405,16 +404,17 @@ BOOL Desktop::setWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, in
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   if (flags & SWP_NOZORDER) return 1;
   if (w->isChild()) {
-    auto& sib = siblingsOf(*w);
+    ChildWindows& sib = window(w->parent).children;
+    const Window* after = find(insertAfter);
     if (insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST) {
       bringToTopOfBand(hwnd);
     } else if (insertAfter == HWND_BOTTOM) {
-      eraseValue(sib, hwnd);
+      sib.erase(hwnd);
       sib.push_back(hwnd);
-    } else if (insertAfter != HWND_NOTOPMOST && insertAfter != hwnd &&
-               std::count(sib.begin(), sib.end(), insertAfter)) {
-      eraseValue(sib, hwnd);
-      sib.insert(std::find(sib.begin(), sib.end(), insertAfter) + 1, hwnd);
+    } else if (insertAfter != HWND_NOTOPMOST && insertAfter != hwnd && after && after->isChild() &&
+               after->parent == w->parent) {
+      sib.erase(hwnd);
+      sib.insert(sib.indexOf(insertAfter) + 1, hwnd);
     }
     return 1;
   }
@@ -521,8 +521,8 @@ HWND Desktop::getWindow(HWND hwnd, UINT cmd) const {
   const Window* w = find(hwnd);
   if (!w) return 0;
   if (cmd == GW_OWNER) return w->isChild() ? 0 : w->owner;
-  if (cmd == GW_CHILD) return w->children.empty() ? 0 : w->children.front();
-  const std::vector<HWND>& sib = w->isChild() ? find(w->parent)->children : zOrder_;
+  if (cmd == GW_CHILD) return w->children.empty() ? 0 : w->children.items().front();
+  const std::vector<HWND>& sib = w->isChild() ? find(w->parent)->children.items() : zOrder_;
   const auto it = std::find(sib.begin(), sib.end(), hwnd);
   switch (cmd) {
     case GW_HWNDFIRST:
@@ -601,7 +601,7 @@ HWND Desktop::findWindowEx(HWND parent, HWND childAfter, const char* className,
   if (parent != 0) {
     const Window* p = find(parent);
     if (!p) return 0;
-    list = &p->children;
+    list = &p->children.items();
   }
   auto it = list->begin();
   if (childAfter != 0) {

@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/automation/slot_list.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
@@ -68,6 +69,15 @@ struct WindowSpec {
   MessageHandler handler;
 };
 
+struct Window;
+
+// A child window's place among its parent's children.
+struct ChildSlot {
+  std::map<HWND, Window>* windows = nullptr;
+  size_t& operator()(HWND h) const;
+};
+using ChildWindows = SlotList<HWND, ChildSlot>;
+
 struct Window {
   HWND handle = 0;
   std::string className;
@@ -83,7 +93,8 @@ struct Window {
   LONG userData = 0;
   int flashCount = 0;  // refused foreground requests for this window
   MessageHandler handler;
-  std::vector<HWND> children;      // in order
+  ChildWindows children;           // in order; one leaves in constant time
+  size_t childSlot = ChildWindows::npos;
   std::deque<MessageRecord> log;   // the last kMessageLogSize messages
 
   static constexpr std::size_t kMessageLogSize = 256;
@@ -205,7 +216,6 @@ class Desktop {
   bool owns(HWND owner, HWND hwnd) const;
 
  private:
-  std::vector<HWND>& siblingsOf(const Window& w);
   void unlink(Window& w);
   void bringToTopOfBand(HWND hwnd);
   void activate(HWND hwnd);

@@ -121,9 +121,8 @@ void Control::move(double l, std::optional<double> t, std::optional<double> w, s
 int16_t Control::tabIndex() const {
   requireFocusAttributes();
   if (Form* f = form()) {
-    const auto& order = f->tabOrder();
-    auto it = std::find(order.begin(), order.end(), this);
-    if (it != order.end()) return static_cast<int16_t>(it - order.begin());
+    const size_t at = f->tabOrder_.indexOf(const_cast<Control*>(this));
+    if (at != f->tabOrder_.npos) return static_cast<int16_t>(at);
   }
   return 0;
 }
@@ -147,12 +146,14 @@ void Control::setContainer(Control* c) {
       if (p == this) raise(err::InvalidProcedureCall);
     if (c->form() != form()) raise(err::InvalidPropertyValue);
   }
+  Control* old = container();
   container_ = WeakRef<Control>(c);
   if (Form* f = form()) {
     // Joins the new container at the front.
-    auto& z = f->zOrder_;
-    z.erase(std::remove(z.begin(), z.end(), this), z.end());
-    z.push_back(this);
+    if (f->zOrder_.contains(this) && old) --old->childCount_;
+    f->zOrder_.erase(this);
+    f->zOrder_.push_back(this);
+    if (c) ++c->childCount_;
   }
 }
 
@@ -160,12 +161,11 @@ void Control::zOrder(int16_t position) {
   if (position != 0 && position != 1) raise(err::InvalidProcedureCall);
   Form* f = form();
   if (!f) return;
-  auto& z = f->zOrder_;
-  z.erase(std::remove(z.begin(), z.end(), this), z.end());
+  f->zOrder_.erase(this);
   if (position == 0)
-    z.push_back(this);
+    f->zOrder_.push_back(this);
   else
-    z.insert(z.begin(), this);
+    f->zOrder_.insert(0, this);
 }
 
 void Control::setFocus() {

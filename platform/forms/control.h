@@ -300,6 +300,11 @@ class Control : public Object {
   bool tabStop_ = true;
   bool causesValidation_ = true;
   HWND hwnd_ = 0;
+  // Its places in the form's z-order and tab order, and how many controls of
+  // the form it contains.
+  size_t zSlot_ = static_cast<size_t>(-1);
+  size_t tabSlot_ = static_cast<size_t>(-1);
+  int childCount_ = 0;
 };
 
 // Property helpers for the ClassInfo tables of the control classes.

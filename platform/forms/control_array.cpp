@@ -92,13 +92,19 @@ void ControlArray::remove(int16_t index) {
   if (it == elements_.end()) return;
   Ref<Control> c = it->second;
   if (form_) {
-    // The controls inside it go with it; a template stays, on the form.
-    std::vector<Control*> inside = form_->childrenOf(c.get());
-    for (Control* child : inside) {
-      if (child->index() == 0 || !child->array())
-        child->container_ = c->container_;
-      else
-        child->array()->remove(child->index());
+    // The controls inside it go with it; a template stays, on the form. Only
+    // a container holding controls looks for them.
+    if (c->childCount_ > 0) {
+      std::vector<Control*> inside = form_->childrenOf(c.get());
+      for (Control* child : inside) {
+        if (child->index() == 0 || !child->array()) {
+          child->container_ = c->container_;
+          --c->childCount_;
+          if (Control* outer = c->container()) ++outer->childCount_;
+        } else {
+          child->array()->remove(child->index());
+        }
+      }
     }
     form_->detach(*c);
   }

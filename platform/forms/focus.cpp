@@ -43,16 +43,17 @@ bool Form::moveFocus(Control* target) {
 }
 
 Control* Form::nextInTabOrder(Control* from, bool backwards) {
-  const auto n = static_cast<std::ptrdiff_t>(tabOrder_.size());
+  const std::vector<Control*>& order = tabOrder_.items();
+  const auto n = static_cast<std::ptrdiff_t>(order.size());
   if (n == 0) return nullptr;
   std::ptrdiff_t start = backwards ? n : -1;
   if (from) {
-    auto it = std::find(tabOrder_.begin(), tabOrder_.end(), from);
-    if (it != tabOrder_.end()) start = it - tabOrder_.begin();
+    const size_t at = tabOrder_.indexOf(from);
+    if (at != tabOrder_.npos) start = static_cast<std::ptrdiff_t>(at);
   }
   for (std::ptrdiff_t step = 1; step <= n; ++step) {
     const std::ptrdiff_t i = ((start + (backwards ? -step : step)) % n + n) % n;
-    Control* c = tabOrder_[static_cast<size_t>(i)];
+    Control* c = order[static_cast<size_t>(i)];
     if (c == from || !c->tabStop() || !c->focusable()) continue;
     if (isOption(c)) {
       if (isOption(from) && from->container() == c->container()) continue;
@@ -98,9 +99,8 @@ bool Form::pressAccessKey(char16_t key) {
 }
 
 void Form::setTabPosition(Control& c, int16_t index) {
-  tabOrder_.erase(std::remove(tabOrder_.begin(), tabOrder_.end(), &c), tabOrder_.end());
-  const size_t at = std::min(static_cast<size_t>(index), tabOrder_.size());
-  tabOrder_.insert(tabOrder_.begin() + static_cast<std::ptrdiff_t>(at), &c);
+  tabOrder_.erase(&c);
+  tabOrder_.insert(static_cast<size_t>(index), &c);
 }
 
 }  // namespace svx

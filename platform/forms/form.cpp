@@ -216,7 +216,7 @@ void Form::show(bool modal) {
   if (loaded_ && visible_) {
     onPaint();
     std::vector<Ref<Control>> boxes;
-    for (Control* c : zOrder_)
+    for (Control* c : zOrder_.items())
       if (c->kind() == ControlKind::PictureBox && c->shownOnForm()) boxes.emplace_back(c);
     for (const auto& b : boxes)
       if (b->loaded()) b->fire(ControlEvent::Paint);
@@ -359,7 +359,7 @@ ControlArray& Form::array(BStrView name) {
 
 std::vector<Control*> Form::childrenOf(const Control* container) const {
   std::vector<Control*> out;
-  for (Control* c : zOrder_)
+  for (Control* c : zOrder_.items())
     if (c->container() == container) out.push_back(c);
   return out;
 }
@@ -367,13 +367,16 @@ std::vector<Control*> Form::childrenOf(const Control* container) const {
 void Form::attach(Control& c) {
   zOrder_.push_back(&c);
   if (c.hasTabIndex()) tabOrder_.push_back(&c);
+  if (Control* container = c.container()) ++container->childCount_;
   if (hwnd_) c.createWindow();
 }
 
 void Form::detach(Control& c) {
   input::controlRemoved(c);
-  zOrder_.erase(std::remove(zOrder_.begin(), zOrder_.end(), &c), zOrder_.end());
-  tabOrder_.erase(std::remove(tabOrder_.begin(), tabOrder_.end(), &c), tabOrder_.end());
+  if (zOrder_.contains(&c))
+    if (Control* container = c.container()) --container->childCount_;
+  zOrder_.erase(&c);
+  tabOrder_.erase(&c);
   if (active_.get() == &c) active_ = WeakRef<Control>();
   if (defaultButton_.get() == &c) defaultButton_ = WeakRef<Control>();
   if (cancelButton_.get() == &c) cancelButton_ = WeakRef<Control>();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/automation/slot_list.h"
 #include "platform/forms/control_array.h"
 #include "platform/graphics/draw_surface.h"
 #include "platform/graphics/picture.h"
@@ -120,10 +121,10 @@ class Form : public Object {
   }
   const std::vector<Ref<ControlArray>>& arrays() const { return arrays_; }
   // Every loaded control in z-order, back first.
-  const std::vector<Control*>& zOrder() const { return zOrder_; }
+  const std::vector<Control*>& zOrder() const { return zOrder_.items(); }
   std::vector<Control*> childrenOf(const Control* container) const;
   // The tab order (controls with a TabIndex, by TabIndex).
-  const std::vector<Control*>& tabOrder() const { return tabOrder_; }
+  const std::vector<Control*>& tabOrder() const { return tabOrder_.items(); }
   // The control that has the focus (null: none).
   Control* activeControl() const { return active_.get(); }
   // Moves the focus: Validate of the current control when `target` causes
@@ -288,8 +289,15 @@ class Form : public Object {
   std::vector<Ref<ControlArray>> arrays_;
   NameIndex arrayIndex_;  // array name -> position in arrays_ (the design's order)
   std::vector<Ref<Control>> added_;
-  std::vector<Control*> zOrder_;
-  std::vector<Control*> tabOrder_;
+  // A control leaves both orders in constant time (an Unload).
+  struct ZSlot {
+    size_t& operator()(Control* c) const { return c->zSlot_; }
+  };
+  struct TabSlot {
+    size_t& operator()(Control* c) const { return c->tabSlot_; }
+  };
+  SlotList<Control*, ZSlot> zOrder_;
+  SlotList<Control*, TabSlot> tabOrder_;
   WeakRef<Control> active_;
   mutable WeakRef<Control> dropped_;
   WeakRef<Control> defaultButton_;

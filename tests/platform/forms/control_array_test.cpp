@@ -1,6 +1,9 @@
 #include "tests/platform/forms/forms_fixture.h"
 
+#include <algorithm>
 #include <array>
+#include <map>
+#include <random>
 
 namespace svx::testing {
 namespace {
@@ -89,6 +92,94 @@ TEST_F(FormsTest, TabIndexRenumbersTheOthers) {
   b.setTabIndex(999);  // beyond the end: the last place
   EXPECT_EQ(b.tabIndex(), last);
   EXPECT_EQ(errorOf([&] { form->control(u"ShapeCtrl").tabIndex(); }), 438);
+}
+
+// Loads, unloads (containers with what they hold), moves between containers,
+// z-order and tab-order changes in a long random sequence: the form's orders,
+// containers and tab indexes always equal those of a plain model that scans
+// every control, as the form once did.
+TEST_F(FormsTest, OrdersAndContainersMatchAPlainModelThroughManyUnloads) {
+  form->load();
+  const std::array<const char16_t*, 4> arrays{u"Text", u"Check", u"PictureCtrl", u"Frame"};
+  std::vector<Control*> z(form->zOrder().begin(), form->zOrder().end());
+  std::vector<Control*> tab(form->tabOrder().begin(), form->tabOrder().end());
+  std::map<Control*, Control*> containerOf;
+  for (Control* c : z) containerOf[c] = c->container();
+  auto moveTo = [](std::vector<Control*>& v, Control* c, size_t at) {
+    std::erase(v, c);
+    v.insert(v.begin() + static_cast<std::ptrdiff_t>(std::min(at, v.size())), c);
+  };
+  std::function<void(Control*)> unloadModel = [&](Control* c) {
+    std::vector<Control*> inside;
+    for (Control* x : z)
+      if (containerOf[x] == c) inside.push_back(x);
+    for (Control* x : inside) {
+      if (x->index() == 0)
+        containerOf[x] = containerOf[c];
+      else
+        unloadModel(x);
+    }
+    std::erase(z, c);
+    std::erase(tab, c);
+    containerOf.erase(c);
+  };
+  int unloadsOfFullContainers = 0;
+  std::mt19937 random(26);
+  auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+  for (int step = 0; step < 3000; ++step) {
+    SCOPED_TRACE(step);
+    ControlArray& a = form->array(arrays[pick(arrays.size())]);
+    const int16_t index = static_cast<int16_t>(1 + pick(12));
+    Control* c = a.find(index);
+    switch (pick(5)) {
+      case 0:
+      case 1:
+        if (!c) {
+          Control& made = a.load(index);
+          z.push_back(&made);
+          if (made.hasTabIndex()) tab.push_back(&made);
+          containerOf[&made] = made.container();
+        } else {
+          if (form->childrenOf(c).size() > 0) ++unloadsOfFullContainers;
+          unloadModel(c);
+          a.unload(index);
+        }
+        break;
+      case 2: {
+        if (!c) break;
+        ControlArray& boxes = form->array(pick(2) ? u"PictureCtrl" : u"Frame");
+        Control* into = pick(4) == 0 ? nullptr : boxes.find(static_cast<int16_t>(pick(13)));
+        if (into == c->container()) break;
+        if (errorOf([&] { c->setContainer(into); }) != 0) break;
+        containerOf[c] = into;
+        moveTo(z, c, z.size());
+        break;
+      }
+      case 3:
+        if (!c) break;
+        if (pick(2)) {
+          c->zOrder(0);
+          moveTo(z, c, z.size());
+        } else {
+          c->zOrder(1);
+          moveTo(z, c, 0);
+        }
+        break;
+      default: {
+        if (!c) break;
+        const auto at = static_cast<int16_t>(pick(tab.size() + 2));
+        c->setTabIndex(at);
+        moveTo(tab, c, static_cast<size_t>(at));
+        break;
+      }
+    }
+    ASSERT_EQ(form->zOrder(), z);
+    ASSERT_EQ(form->tabOrder(), tab);
+    for (Control* x : z) ASSERT_EQ(x->container(), containerOf[x]);
+    if (step % 100 != 0) continue;
+    for (size_t i = 0; i < tab.size(); ++i) ASSERT_EQ(tab[i]->tabIndex(), static_cast<int16_t>(i));
+  }
+  EXPECT_GT(unloadsOfFullContainers, 20);
 }
 
 }  // namespace
