@@ -146,7 +146,7 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
   const ErrorOut out{ErrNumber, ErrDescription};
   // The moment, process and tick count of the call go into the record
   // whatever happens later.
-  const std::string when = formatNow(Clock::now());
+  const std::string& when = formatNow(Clock::now());  // kept until the next call
   const uint32_t processId = GetCurrentProcessId();
   int32_t ticks = static_cast<int32_t>(GetTickCount());
   const double tickCount = UnsignedLongToDouble(ticks);
@@ -175,8 +175,8 @@ void WriteLogLine(BStr& strInfo, Variant& ErrNumber, Variant& ErrDescription) {
   // and starts again with the header.
   const int64_t size = file.size();
   const bool reset = size >= kLogFileResetSize;
-  std::string text;
-  text.reserve(61 + strInfo.size() + 2);
+  static std::string text;  // the record's bytes; its buffer is reused
+  text.clear();
   if (reset || size == 0)
     for (const std::string& line : logHeaderLines()) text.append(line).append("\r\n");
   appendLogRecord(text, when, tickCount, processId, app().threadId(), {});

@@ -177,17 +177,19 @@ BStr utf16(std::string_view s) {
 }
 
 void appendUtf8(std::string& out, BStrView s) {
-  // All ASCII (the common case): narrowed in one pass the compiler vectorises.
-  char16_t bits = 0;
-  for (const char16_t c : s) bits |= c;
+  // All ASCII (the common case): narrowed in one pass the compiler
+  // vectorises, which also tells whether it was.
   const size_t start = out.size();
-  if (bits < 0x80) {
-    out.resize(start + s.size());
-    char* dst = out.data() + start;
-    const char16_t* src = s.data();
-    for (size_t i = 0; i < s.size(); ++i) dst[i] = static_cast<char>(src[i]);
-    return;
+  out.resize(start + s.size());
+  char* dst = out.data() + start;
+  const char16_t* src = s.data();
+  char16_t bits = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    bits |= src[i];
+    dst[i] = static_cast<char>(src[i]);
   }
+  if (bits < 0x80) return;
+  out.resize(start);
   // Else the leading ASCII run, then character by character.
   size_t ascii = 0;
   while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
