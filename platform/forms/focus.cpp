@@ -15,7 +15,7 @@ bool isOption(const Control* c) { return c && c->kind() == ControlKind::OptionBu
 
 std::vector<Control*> Form::optionGroupOf(const Control& option) const {
   std::vector<Control*> group;
-  for (Control* c : tabOrder_)
+  for (Control* c : tabOrder_.items())
     if (isOption(c) && c->container() == option.container() && c->focusable()) group.push_back(c);
   return group;
 }
@@ -71,7 +71,7 @@ bool Form::pressAccessKey(char16_t key) {
   Ref<Form> keep(this);
   if (key == 0) return false;
   std::vector<Ref<Control>> marked;
-  for (Control* c : tabOrder_)
+  for (Control* c : tabOrder_.items())
     if (c->accessKey() == key && c->shownOnForm() && c->enabledOnForm()) marked.emplace_back(c);
   if (marked.empty()) return false;
   // A label or a frame stands for the control after it.
