@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "platform/automation/error.h"
 #include "platform/desktop/message_loop.h"
@@ -254,10 +255,22 @@ void Desktop::activate(HWND hwnd) {
   Window& w = window(root);
   bringToTopOfBand(root);
   if (ownThread(w)) {
-    active = root;
-    if (rootOf(focus) != root) focus = root;
+    // The focus comes back to where it was when the window was deactivated.
+    if (rootOf(focus) != root) {
+      const Window* last = find(w.lastFocus);
+      focus = last && rootOf(w.lastFocus) == root && last->visible() && !(last->style & WS_DISABLED) ? w.lastFocus
+                                                                                                   : root;
+    }
     if (applicationWindow_ && w.owner == applicationWindow_) lastActiveOwned_ = root;
+    setActive(root);
   }
+}
+
+void Desktop::setActive(HWND root) {
+  const HWND previous = std::exchange(active, root);
+  // The window that became active hears of it (WM_ACTIVATE, WA_ACTIVE, the
+  // window deactivated), after the desktop's state is whole.
+  if (root && root != previous) deliver(root, WM_ACTIVATE, WA_ACTIVE, previous, false);
 }
 
 void Desktop::userActivates(HWND hwnd) {
@@ -473,11 +486,12 @@ HWND Desktop::setFocus(HWND hwnd) {
   focus = hwnd;
   if (ownThread(*w)) {
     const HWND root = rootOf(hwnd);
-    if (active != root) {
-      active = root;
-      bringToTopOfBand(root);
-    }
+    find(root)->lastFocus = hwnd;
     if (applicationWindow_ && find(root)->owner == applicationWindow_) lastActiveOwned_ = root;
+    if (active != root) {
+      bringToTopOfBand(root);
+      setActive(root);
+    }
   }
   return previous;
 }

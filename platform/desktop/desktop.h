@@ -92,6 +92,7 @@ struct Window {
   LONG id = 0;
   LONG userData = 0;
   int flashCount = 0;  // refused foreground requests for this window
+  HWND lastFocus = 0;  // the window in it that had the focus last (top-level windows)
   MessageHandler handler;
   ChildWindows children;           // in order; one leaves in constant time
   size_t childSlot = ChildWindows::npos;
@@ -219,6 +220,7 @@ class Desktop {
   void unlink(Window& w);
   void bringToTopOfBand(HWND hwnd);
   void activate(HWND hwnd);
+  void setActive(HWND root);
   HWND activationTarget(HWND root) const;
   bool foregroundAllowed() const;
   bool ownThread(const Window& w) const;

@@ -101,6 +101,7 @@ inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_ACTIVATE = 0x0006;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_CANCELMODE = 0x001F;
+inline constexpr WPARAM WA_ACTIVE = 1;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_KEYUP = 0x0101;
 inline constexpr UINT WM_CHAR = 0x0102;

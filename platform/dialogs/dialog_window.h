@@ -37,6 +37,7 @@ class CommonDialogWindow : public Form {
   CommonDialogWindow(FormDesign design, std::u16string kind);
 
   const std::u16string& dialogKind() const { return kind_; }
+  bool raisesActivation() const override { return false; }
 
   // Returns whether the dialog ended confirmed.
   bool runModal(HWND owner, const std::function<bool()>& idle);

@@ -200,13 +200,17 @@ void Form::show(bool modal) {
   std::optional<ModalScope> modalScope;
   if (modal) modalScope.emplace(hwnd_, GetWindowLongA(hwnd_, GWL_HWNDPARENT));
   visible_ = true;
-  ShowWindow(hwnd_, SW_SHOW);
-  if (!shownOnce_) {
-    shownOnce_ = true;
-    onResize();
+  {
+    // The activation the window gets now is raised below, after Resize.
+    const ShowingGuard showing(showing_);
+    ShowWindow(hwnd_, SW_SHOW);
+    if (!shownOnce_) {
+      shownOnce_ = true;
+      onResize();
+    }
   }
   if (!loaded_) return;
-  onActivate();
+  input::formActivated(*this);
   if (!active_.get()) {
     if (Control* first = nextInTabOrder(nullptr))
       moveFocus(first);

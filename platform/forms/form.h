@@ -76,6 +76,11 @@ class Form : public Object {
   bool unload(int16_t unloadMode = vbFormCode);
   bool visible() const { return loaded_ && visible_; }
   bool shownModally() const { return modal_; }
+  // Whether the form is one of the program's forms, which raise Activate
+  // and Deactivate as they become and stop being the active form (input.h).
+  // The common dialogs stand for the platform's own dialog boxes: they are
+  // not, and their showing changes no form's activation.
+  virtual bool raisesActivation() const { return true; }
 
   // Properties (each loads the form).
   BStr caption();
@@ -276,6 +281,14 @@ class Form : public Object {
   bool visible_ = false;
   bool modal_ = false;
   bool shownOnce_ = false;
+  bool showing_ = false;  // inside show(), before its Activate
+  struct ShowingGuard {
+    explicit ShowingGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ShowingGuard(const ShowingGuard&) = delete;
+    ShowingGuard& operator=(const ShowingGuard&) = delete;
+    ~ShowingGuard() { flag_ = false; }
+    bool& flag_;
+  };
   int suppressEvents_ = 0;
   BStr caption_;
   double left_ = 0, top_ = 0, width_ = 0, height_ = 0;

@@ -27,6 +27,11 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (input::takesInput(*this)) unload(vbFormControlMenu);
       return 0;
+    case WM_ACTIVATE:
+      // The window became the active one: Activate when the form becomes
+      // the active form (not while show() is on its way to raising it).
+      if (!showing_) input::formActivated(*this);
+      return 0;
     case WM_CANCELMODE:
       // A modal window blocks this one: the press in progress ends, the
       // last press is no first half of a double click, an open list closes.

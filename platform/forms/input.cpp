@@ -11,6 +11,7 @@ namespace {
 struct State {
   Pointer pointer;
   PressRecord press;
+  WeakRef<Form> activeForm;
 };
 
 State& state() {
@@ -97,6 +98,7 @@ void focusLeft(Control& c) {
 }
 
 void windowChanged(Form& f) {
+  if (!f.visible() && state().activeForm.get() == &f) state().activeForm = {};
   const Pointer& p = pointer();
   if ((p.active || p.pressed) && p.form.get() == &f && !(f.visible() && takesInput(f))) dropPointer();
   if (!f.visible()) {
@@ -111,6 +113,19 @@ void windowBlocked(Form& f) {
   const PressRecord& r = lastPress();
   if (r.valid && f.isLoaded() && r.window == f.hWnd()) forgetPress();
 }
+
+void formActivated(Form& f) {
+  if (!f.raisesActivation() || !f.visible()) return;
+  WeakRef<Form>& active = state().activeForm;
+  Ref<Form> before(active.get());
+  if (before.get() == &f) return;
+  Ref<Form> keep(&f);
+  active = WeakRef<Form>(&f);
+  if (before && before->visible()) before->onDeactivate();
+  if (active.get() == &f && f.visible()) f.onActivate();
+}
+
+Form* activeForm() { return state().activeForm.get(); }
 
 bool pressIsSecondHalf(Form& f, Control* target, double x, double y, int64_t time) {
   PressRecord& r = lastPress();

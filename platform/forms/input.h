@@ -20,6 +20,12 @@
 //                  at the press; consumed by a double click; forgotten when
 //                  a modal window blocks its window, so a press that
 //                  answers or follows a modal box is never a second half.
+//   active form    the program's form that was activated last (a message
+//                  box, a common dialog or another program's window does
+//                  not change it): a form that becomes it raises Activate,
+//                  after Deactivate of the one before while that one is
+//                  still shown; hidden or unloaded, a form stops being it
+//                  without an event, so its owner's return is an Activate.
 //   gate           input reaches a form's window only while it takes input
 //                  (desktop: enabled and not blocked by a modal window), for
 //                  mouse, wheel, keys and close alike.
@@ -81,6 +87,10 @@ void controlRemoved(Control& c);   // a control leaves its form
 void focusLeft(Control& c);        // the focus moved away from c
 void windowChanged(Form& f);       // hidden, unloaded, disabled
 void windowBlocked(Form& f);       // a modal window now blocks it
+
+// The form became the active window (its show, or WM_ACTIVATE).
+void formActivated(Form& f);
+Form* activeForm();
 
 // Double clicks: whether a press at (x, y) on `target` of `f` at `time`
 // is the second half; records the press otherwise.

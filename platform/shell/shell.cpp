@@ -458,6 +458,7 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
       }
       return 0;
     }
+    if (msg < WM_USER) return 0;  // the window's own (activation, cancel mode): not the dialog's messages
     FolderDialogMessage m{msg, wParam, lParam, {}};
     const char* text = reinterpret_cast<const char*>(lParam);
     if (msg == BFFM_SETSELECTIONA) {

@@ -5,6 +5,7 @@
 
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/forms/input.h"
 #include "platform/forms/user.h"
 
@@ -144,14 +145,17 @@ TEST_F(InputModelTest, APressThatAModalBoxInterruptsLeavesNothingDown) {
   form->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e != ControlEvent::Validate || boxShown) return;
     boxShown = true;
-    showBoxOver([&] { release(20, 110); });  // the person lets go while the box is open
+    // The person lets go while the box is open: the display drops input to
+    // the blocked form, so that release never arrives.
+    showBoxOver({});
     p[0].assign(Variant(true));
   };
   text->setFocus();
   form->take();
   press(20, 110);
   EXPECT_TRUE(boxShown);
-  EXPECT_EQ(form->take(), (Log{"Command(1).MouseDown", "Text(1).Validate"}));
+  // The box is a form of the program: the form is activated again after it.
+  EXPECT_EQ(form->take(), (Log{"Command(1).MouseDown", "Text(1).Validate", "Form.Activate"}));
   form->react = nullptr;
   Clock::advance(100);
   form->take();
@@ -224,6 +228,25 @@ TEST_F(InputModelTest, AWindowThatADoubleClickClosesKeepsNoHoldOnThePointer) {
   click(20, 110);
   EXPECT_EQ(form->take().back(), "Command(1).Click");
   (void)item;
+}
+
+TEST_F(InputModelTest, AClosingWindowHandsTheActivationBackAndOnlyAFormIsActivatedAgain) {
+  // A message box is no form: the form stays the active form, so no
+  // Activate when the box closes; the activation and the focus come back.
+  text->setFocus();
+  form->take();
+  dialogResponder().answer(DialogKind::MessageBox, Variant(vbOK));
+  MsgBox(Variant(u"Saved"));
+  EXPECT_EQ(GetActiveWindow(), form->hWnd());
+  EXPECT_EQ(user::activeForm(), form.get());
+  EXPECT_EQ(form->activeControl(), text);
+  EXPECT_EQ(GetFocus(), text->hWnd());
+  EXPECT_EQ(form->take(), Log{});
+  // A second form over it is: the first is activated again when it goes.
+  showBoxOver({});
+  EXPECT_EQ(GetActiveWindow(), form->hWnd());
+  EXPECT_EQ(form->take(), (Log{"Form.Activate"}));
+  dialogResponder().reset();
 }
 
 }  // namespace
