@@ -383,6 +383,8 @@ BOOL Desktop::destroyWindow(HWND hwnd) {
     }
   }
   for (HWND h : dependants) destroyWindow(h);
+  // The window hears of its end while it still exists.
+  if (find(hwnd)) deliver(hwnd, WM_DESTROY, 0, 0, false);
   w = find(hwnd);
   if (!w) return 1;
   if (w->isChild()) {

@@ -56,6 +56,8 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
     w->style &= ~WS_DISABLED;
   } else {
     w->style |= WS_DISABLED;
+    // A window being disabled ends any mode it is in (a press, an open list).
+    if (!wasDisabled) desktop().deliver(hWnd, WM_CANCELMODE, 0, 0, false);
   }
   return wasDisabled;
 }

@@ -96,6 +96,7 @@ inline constexpr UINT GW_CHILD = 5;
 
 // Messages.
 inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_DESTROY = 0x0002;
 inline constexpr UINT WM_MOVE = 0x0003;
 inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_ACTIVATE = 0x0006;

@@ -98,7 +98,10 @@ Form::Form(FormDesign design) : design_(std::move(design)) {
 Form::~Form() {
   forgetHandle(hwnd_, this);
   for (const auto& a : arrays_) a->form_ = nullptr;
-  if (hwnd_ && desktop().find(hwnd_)) DestroyWindow(hwnd_);
+  if (hwnd_ && desktop().find(hwnd_)) {
+    desktop().setMessageHandler(hwnd_, {});  // the form is past hearing of it
+    DestroyWindow(hwnd_);
+  }
 }
 
 void Form::terminate() {

@@ -33,8 +33,10 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!showing_) input::formActivated(*this);
       return 0;
     case WM_CANCELMODE:
-      // A modal window blocks this one: the press in progress ends, the
-      // last press is no first half of a double click, an open list closes.
+    case WM_DESTROY:
+      // A modal window blocks this one, it is disabled, or it goes: the
+      // press in progress ends, the last press is no first half of a double
+      // click, an open list closes.
       input::windowBlocked(*this);
       if (auto* combo = dynamic_cast<ComboBox*>(droppedList())) combo->closeList();
       return 0;

@@ -8,6 +8,7 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/forms/input.h"
 #include "platform/forms/user.h"
+#include "platform/graphics/form_render.h"
 
 namespace svx::testing {
 namespace {
@@ -89,12 +90,14 @@ TEST_F(InputModelTest, APressEndsInItsReleaseBeforeTheClickOrInOneCancelWhenItsO
       {"disabled", [&] { probe->setEnabled(false); }},
       {"focus moved", [&] { text->setFocus(); }},
       {"window hidden", [&] { form->hide(); }},
+      {"window disabled", [&] { EnableWindow(form->hWnd(), 0); }},
   };
   for (const auto& [why, end] : ways) {
     SCOPED_TRACE(why);
     Clock::advance(input::kDoubleClickMs + 1);
     probe->setVisible(true);
     probe->setEnabled(true);
+    EnableWindow(form->hWnd(), 1);
     form->show();
     probe->setFocus();
     form->take();
@@ -113,6 +116,17 @@ TEST_F(InputModelTest, AReleaseWithoutAPressIsNoClickAndAnUnloadedControlIsCance
   press(20, 20);
   form->unload();
   EXPECT_EQ(form->log.back(), "cancelPress");
+  // A window destroyed from outside (with its owner) ends the press too.
+  form->show();
+  probe = &form->element<ProbeButton>(u"Probe");
+  probe->log = &form->log;
+  probe->move(150, 150, 1200, 375);
+  probe->setVisible(true);
+  Clock::advance(input::kDoubleClickMs + 1);
+  press(20, 20);
+  form->take();
+  DestroyWindow(form->hWnd());
+  EXPECT_EQ(form->take(), Log{"cancelPress"});
 }
 
 TEST_F(InputModelTest, AModalFormBlocksItsOwnerForThePersonAndTheSimulatedUser) {
@@ -247,6 +261,56 @@ TEST_F(InputModelTest, AClosingWindowHandsTheActivationBackAndOnlyAFormIsActivat
   EXPECT_EQ(GetActiveWindow(), form->hWnd());
   EXPECT_EQ(form->take(), (Log{"Form.Activate"}));
   dialogResponder().reset();
+}
+
+TEST_F(InputModelTest, TheSimulatedClickIsAPersonsClickAtTheMiddleOfTheControl) {
+  // For each kind: User's click and a person's press and release at the
+  // middle of the control (window messages) give the same events, in a
+  // person's order, and do the same to the control.
+  ListBox& list = form->add<ListBox>(u"List", 1, 1500, 1500);
+  list.move(1500, 1500, 1500, 3 * fontLineHeight(list.font()) * 15 + 30);
+  for (const char16_t* item : {u"a", u"b", u"c"}) list.addItem(item);
+  ComboBox& combo = form->add<ComboBox>(u"Combo", 1, 1500, 2700);  // a drop-down list
+  combo.addItem(u"one");
+  CheckBox& check = form->add<CheckBox>(u"Check", 1, 3300, 150);
+  check.move(3300, 150, 1200, 315);
+  const std::vector<Control*> controls = {&list, &combo, &check};
+  std::vector<Log> byUser, byPerson;
+  for (int round = 0; round < 2; ++round) {
+    list.setListIndex(-1);
+    check.setValue(0);
+    for (Control* c : controls) {
+      combo.closeList();
+      text->setFocus();
+      Clock::advance(input::kDoubleClickMs + 1);
+      form->take();
+      if (round == 0) {
+        user::click(*c);
+      } else {
+        const auto [ox, oy] = form->clientOrigin(*c);
+        const int x = static_cast<int>((ox + c->width() / 2) / 15), y = static_cast<int>((oy + c->height() / 2) / 15);
+        click(x, y);
+      }
+      (round == 0 ? byUser : byPerson).push_back(form->take());
+    }
+  }
+  EXPECT_EQ(byUser, byPerson);
+  ASSERT_EQ(byUser.size(), 3u);
+  EXPECT_EQ(byUser[0], (Log{"List(1).MouseDown", "Text(1).Validate", "Text(1).LostFocus", "List(1).GotFocus",
+                            "List(1).Click", "List(1).MouseUp"}));
+  EXPECT_EQ(list.listIndex(), 1);  // the middle row
+  EXPECT_EQ(byUser[1], (Log{"Combo(1).MouseDown", "Text(1).Validate", "Text(1).LostFocus", "Combo(1).GotFocus",
+                            "Combo(1).DropDown", "Combo(1).MouseUp"}));
+  EXPECT_EQ(byUser[2], (Log{"Check(1).MouseDown", "Text(1).Validate", "Text(1).LostFocus", "Check(1).GotFocus",
+                            "Check(1).MouseUp", "Check(1).Click"}));
+  EXPECT_EQ(check.value(), 1);
+  // Two simulated clicks in a row are two clicks, never a double click.
+  check.setFocus();
+  form->take();
+  user::click(check);
+  user::click(check);
+  EXPECT_EQ(form->take(), (Log{"Check(1).MouseDown", "Check(1).MouseUp", "Check(1).Click", "Check(1).MouseDown",
+                               "Check(1).MouseUp", "Check(1).Click"}));
 }
 
 }  // namespace
