@@ -95,11 +95,15 @@ void clickScrollPart(Control& c, bool track, int direction);
 // the form's client area). A press goes to the control under the pointer
 // (MouseDown, the focus moves to it; on a list, the item under the pointer
 // is chosen), the release to the same control (MouseUp, then Click when the
-// pointer is still over it). A second press soon after on the same control
-// is a double click: DblClick, then MouseUp at its release (a control
-// without mouse events, a scroll bar, takes it as another press). Moves raise
-// MouseMove on the control under the pointer, or on the pressed one while a
-// button is held. On no control the form itself takes the events.
+// pointer is still over it). A second press on the same control within
+// kDoubleClickMs of the first (by the times the events carry) is a double
+// click: DblClick, then MouseUp at its release (a control without mouse
+// events, a scroll bar, takes it as another press). Moves raise MouseMove on
+// the control under the pointer, or on the pressed one while a button is
+// held; a move with no button held ends a press whose release was lost. On
+// no control the form itself takes the events. The input model (input.h)
+// keeps the press; a window that takes no input (disabled, or blocked by a
+// modal window) gets none of these, nor keys, the wheel or the close box.
 // `time` is when the press happened (ms on the clock's scale; the display
 // passes the time its event carries); -1: now.
 void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y, int64_t time = -1);
