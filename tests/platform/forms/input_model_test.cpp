@@ -5,7 +5,11 @@
 
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/message_box.h"
+#include "platform/shell/shell.h"
 #include "platform/forms/input.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
@@ -242,6 +246,63 @@ TEST_F(InputModelTest, AWindowThatADoubleClickClosesKeepsNoHoldOnThePointer) {
   click(20, 110);
   EXPECT_EQ(form->take().back(), "Command(1).Click");
   (void)item;
+}
+
+TEST_F(InputModelTest, EveryModalWindowBlocksItsOwnerForTheSimulatedUser) {
+  // While each is open (nobody answers it, so it ends by itself), a click
+  // on its owner form does nothing; afterwards the form is active again.
+  const std::vector<std::pair<const char*, std::function<void()>>> modals = {
+      {"message box", [] { MsgBox(Variant(u"Saved")); }},
+      {"input box", [] { InputBox(Variant(u"Name?")); }},
+      {"open", [&] {
+         std::u16string file(260, u'\0');
+         OPENFILENAMEW ofn{};
+         ofn.lStructSize = kOpenFileNameSize;
+         ofn.hwndOwner = form->hWnd();
+         ofn.lpstrFile = file.data();
+         ofn.nMaxFile = static_cast<DWORD>(file.size());
+         GetOpenFileNameW(&ofn);
+       }},
+      {"colour", [&] {
+         std::vector<COLORREF> custom(kCustomColorCount, 0);
+         CHOOSECOLORA cc{};
+         cc.lStructSize = kChooseColorSize;
+         cc.hwndOwner = form->hWnd();
+         cc.lpCustColors = custom.data();
+         ChooseColorA(&cc);
+       }},
+      {"font", [&] {
+         LOGFONTW lf{};
+         CHOOSEFONTW cf{};
+         cf.lStructSize = kChooseFontSize;
+         cf.hwndOwner = form->hWnd();
+         cf.lpLogFont = &lf;
+         ChooseFontW(&cf);
+       }},
+      {"folder", [&] {
+         BROWSEINFOA bi{};
+         bi.hwndOwner = form->hWnd();
+         SHBrowseForFolderA(&bi);
+       }},
+  };
+  for (const auto& [what, open] : modals) {
+    SCOPED_TRACE(what);
+    other->setFocus();
+    form->take();
+    bool blocked = false, shown = false;
+    messageLoop().postTask([&] {
+      shown = desktop().modalWindow() != 0;
+      blocked = !desktop().takesInput(form->hWnd()) && !IsWindowEnabled(form->hWnd());
+      user::click(*other);
+      send(form->hWnd(), WM_KEYDOWN, 13, 0);
+    });
+    open();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(blocked);
+    EXPECT_EQ(form->take(), Log{});
+    EXPECT_EQ(GetActiveWindow(), form->hWnd());
+    EXPECT_TRUE(IsWindowEnabled(form->hWnd()));
+  }
 }
 
 TEST_F(InputModelTest, AClosingWindowHandsTheActivationBackAndOnlyAFormIsActivatedAgain) {
