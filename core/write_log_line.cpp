@@ -117,12 +117,22 @@ void appendLogRecord(std::string& out, std::string_view dateTime, double tickCou
   appendRightAligned(out, dateTime, 19);
   out += kSeparator;
   appendRightAligned(out, decimal(tickCount, buf), 11);
-  out += kSeparator;
-  appendRightAligned(out, decimal(processId, buf), 11);
-  out += kSeparator;
-  appendRightAligned(out, decimal(threadId, buf), 11);
-  out += kSeparator;
-  out.append(5, ' ');
+  // The process and thread columns, the separators and the gap: the same
+  // from one record to the next, so kept as text.
+  static uint32_t keptProcess = 0, keptThread = 0;
+  static std::string kept;
+  if (kept.empty() || processId != keptProcess || threadId != keptThread) {
+    kept.clear();
+    kept += kSeparator;
+    appendRightAligned(kept, decimal(processId, buf), 11);
+    kept += kSeparator;
+    appendRightAligned(kept, decimal(threadId, buf), 11);
+    kept += kSeparator;
+    kept.append(5, ' ');
+    keptProcess = processId;
+    keptThread = threadId;
+  }
+  out += kept;
   out += text;
 }
 
