@@ -151,8 +151,16 @@ void raiseElementMissing(int32_t index) {
 }
 
 void ErrorOut::clear() const {
-  if (!number.isMissing()) number.assign(Variant::i2(0));
-  if (!description.isMissing()) description.assign(Variant(BStr()));
+  // Variables that already hold 0 and "" (every call after a success) are
+  // left as they are.
+  if (!number.isMissing()) {
+    const Variant& now = number.deref();
+    if (now.vt() != VT_I2 || now.asI2() != 0) number.assign(Variant::i2(0));
+  }
+  if (!description.isMissing()) {
+    const Variant& now = description.deref();
+    if (now.vt() != VT_BSTR || !now.asBStr().empty()) description.assign(Variant(BStr()));
+  }
 }
 
 void ErrorOut::report(int32_t errNumber, const BStr& errDescription) const {

@@ -1,5 +1,9 @@
 #include "platform/automation/variant.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
 
@@ -177,14 +181,28 @@ BStr utf16(std::string_view s) {
 }
 
 void appendUtf8(std::string& out, BStrView s) {
-  // All ASCII (the common case): narrowed in one pass the compiler
-  // vectorises, which also tells whether it was.
+  // All ASCII (the common case): narrowed in one pass, which also tells
+  // whether it was.
   const size_t start = out.size();
   out.resize(start + s.size());
   char* dst = out.data() + start;
   const char16_t* src = s.data();
   char16_t bits = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen characters a step: narrowed with saturation (anything above
+  // 0x7F is redone below), their bits gathered to tell whether all were ASCII.
+  __m128i any = _mm_setzero_si128();
+  for (; i + 16 <= s.size(); i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
+    any = _mm_or_si128(any, _mm_or_si128(a, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(a, b));
+  }
+  const __m128i high = _mm_and_si128(any, _mm_set1_epi16(static_cast<int16_t>(0xFF80)));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi8(high, _mm_setzero_si128())) != 0xFFFF) bits = 0x80;
+#endif
+  for (; i < s.size(); ++i) {
     bits |= src[i];
     dst[i] = static_cast<char>(src[i]);
   }
@@ -194,9 +212,9 @@ void appendUtf8(std::string& out, BStrView s) {
   size_t ascii = 0;
   while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
   out.resize(start + ascii);
-  for (size_t i = 0; i < ascii; ++i) out[start + i] = static_cast<char>(s[i]);
+  for (size_t k = 0; k < ascii; ++k) out[start + k] = static_cast<char>(s[k]);
   out.reserve(start + s.size() + 8);
-  for (size_t i = ascii; i < s.size(); ++i) {
+  for (i = ascii; i < s.size(); ++i) {
     uint32_t cp = s[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);

@@ -55,8 +55,12 @@ bool isDirectory(const std::string& path) {
 }
 
 // Without the trailing separators (the root stays "/").
+std::string_view trimmedView(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  return path;
+}
 std::string trimmed(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  path.resize(trimmedView(path).size());
   return path;
 }
 
@@ -304,7 +308,7 @@ const std::optional<std::string>& documentsFolderRef(bool refresh) {
   static std::optional<std::string> overridden;
   if (st.documentsOverride) {
     if (st.documentsOverride->empty()) overridden.reset();
-    else if (!overridden || *overridden != trimmed(*st.documentsOverride)) overridden = trimmed(*st.documentsOverride);
+    else if (!overridden || *overridden != trimmedView(*st.documentsOverride)) overridden = trimmed(*st.documentsOverride);
     return overridden;
   }
   // A folder found is kept while the variables it was found from stay the

@@ -47,6 +47,33 @@ TEST(Variant, StringsKeepEmbeddedNulsAndUtf16) {
   EXPECT_EQ(utf16("\xF0\x9F\x98\x80").size(), 2u);  // a surrogate pair
 }
 
+// Narrowing works in steps of sixteen characters: a character beyond ASCII
+// (two, three or four bytes, or a lone surrogate) at every place of texts
+// around one and two steps long, and runs that stay ASCII.
+TEST(Variant, Utf8OfTextsAroundTheNarrowingStep) {
+  const std::u16string others[] = {u"\u00E9", u"\u20AC", u"\U0001F600", std::u16string(1, char16_t(0xD800)),
+                                   u"\u007F", u"\u0080"};
+  const std::string encoded[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xEF\xBF\xBD", "\x7F",
+                                 "\xC2\x80"};
+  for (size_t length : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 48u}) {
+    std::u16string ascii;
+    std::string expected;
+    for (size_t k = 0; k < length; ++k) {
+      ascii += char16_t(u'a' + k % 26);
+      expected += char('a' + k % 26);
+    }
+    EXPECT_EQ(utf8(ascii), expected) << length;
+    for (size_t at = 0; at < length; ++at)
+      for (size_t o = 0; o < std::size(others); ++o) {
+        std::u16string text = ascii;
+        text.replace(at, 1, others[o]);
+        std::string want = expected;
+        want.replace(at, 1, encoded[o]);
+        ASSERT_EQ(utf8(text), want) << "length " << length << ", at " << at << ", kind " << o;
+      }
+  }
+}
+
 TEST(Variant, CopyingCopiesTheArray) {
   Variant a(SafeArray::variants({1, 2, 3}));
   Variant b = a;
