@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/automation/error.h"
+#include "platform/dialogs/folder_dialog.h"
 
 namespace svx {
 namespace {
@@ -43,6 +44,7 @@ BStr BrowseFolderDialog(int32_t& ownerHwnd, BStr& title, BStr& startFolder, Vari
   info.lpfn = &BrowseCallbackProc;
   info.lParam = 0;
   LPITEMIDLIST pidl = 0;
+  attachFolderDialogWindow();  // the dialog is a form of the runtime
   err.attempt([&] { pidl = SHBrowseForFolderA(&info); });
   if (pidl != 0) {
     std::string buffer(MAX_PATH, ' ');

@@ -60,12 +60,13 @@ bool CommonDialogWindow::runModal(HWND owner, const std::function<bool()>& idle)
     }
   } unloadAtEnd{*this};
   show(false);
+  if (visible()) opened();
   messageLoop().runModalLoop(
       [this, window] { return ended_ || !visible() || !desktop().find(window); },
       [this, &idle, window] {
         if (ended_) return false;
         if (idle && idle()) return true;
-        if (display().shows(window)) return false;  // a person at the screen answers it
+        if (awaitsAnswer() || display().shows(window)) return false;  // a person at the screen answers it
         end(false);
         return true;
       });

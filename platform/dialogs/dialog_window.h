@@ -2,11 +2,12 @@
 // renderer as every form, shown modal to its caller's window.
 //
 // runModal() sets the owner (its top-level window), disables it while the
-// dialog is open (ModalScope) and serves the message loop until the
-// dialog ends: end() from the dialog's own buttons, the control box, or its
-// window destroyed from outside (a cancel). When nothing is pending the
-// idle step runs: a scripted user acts there; when it has nothing to do and
-// no display shows the dialog to a person, nobody is there to answer and the
+// dialog is open (ModalScope), shows it (then opened()) and serves the
+// message loop until the dialog ends: end() from the dialog's own buttons,
+// the control box, or its window destroyed from outside (a cancel). When
+// nothing is pending the idle step runs: a scripted user acts there; when
+// it has nothing to do, no answer is on its way (awaitsAnswer) and no
+// display shows the dialog to a person, nobody is there to answer and the
 // dialog is cancelled.
 //
 // Snapshots: queueDialogSnapshot(kind, file) asks for a picture of the next
@@ -47,6 +48,11 @@ class CommonDialogWindow : public Form {
   bool confirmed() const { return confirmed_; }
 
  protected:
+  // The dialog is on the screen, its owner disabled; the loop starts next.
+  virtual void opened() {}
+  // A scripted answer comes later (on a timer): the loop waits for it.
+  virtual bool awaitsAnswer() { return false; }
+
   // While the dialog fills its own controls, their change events are its
   // own doing and not the person's: handlers return early while filling_.
   struct Filling {

@@ -208,6 +208,10 @@ class Form : public Object {
   // The declared events of user controls, by name.
   virtual void onUserControlEvent(ControlArray& /*array*/, BStrView /*event*/, int16_t& /*index*/,
                                   std::span<Variant> /*params*/) {}
+  // A message with a number of the window's own (WM_USER and above) sent or
+  // posted to the form's window, as a dialog's callers send them; 0 unless
+  // the form answers it.
+  virtual LRESULT onOwnMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return 0; }
 
   bool eventsSuppressed() const { return suppressEvents_ > 0; }
 

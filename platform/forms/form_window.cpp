@@ -79,7 +79,7 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (windowState_ != 1) move(twips(px) - FormBorderTwips, twips(py) - FormBorderTwips - FormCaptionTwips);
       return 0;
     default:
-      return 0;
+      return msg >= WM_USER ? onOwnMessage(msg, wParam, lParam) : 0;
   }
 }
 

@@ -7,20 +7,27 @@
 // Each must name an existing directory; when none does, there is no
 // Documents folder and SHGetSpecialFolderLocation fails.
 //
-// The folder dialog is answered by scripted responses (a queue). While it is
-// open it runs a modal loop, so messages and timers go on being served. It
-// creates a visible dialog window owned by hwndOwner (disabled meanwhile),
-// calls the callback with BFFM_INITIALIZED, then with BFFM_SELCHANGED for the
-// current selection, and records every message sent to the dialog window.
+// The folder dialog keeps what the callers and the tests see: the session
+// (owner, title, flags, the callback and every message passed to it, the
+// messages sent to the dialog's window, the selection and the result) and
+// the scripted responses (a queue). Its window is a layer above the shell
+// (setFolderDialogWindow; platform/dialogs makes it a form of the runtime):
+// the window is shown modal to hwndOwner's top-level window and serves the
+// message loop, so messages and timers go on being served while it is
+// open. Once it is on the screen the callback is called with
+// BFFM_INITIALIZED, then with BFFM_SELCHANGED for the current selection.
 // BFFM_SETSELECTIONA selects an existing directory (and does not call the
-// callback back). A response that chooses a folder first selects it (one
-// BFFM_SELCHANGED when the selection changes), then closes the dialog. When
-// the dialog is open without a scripted response and nothing else is pending,
-// it is cancelled: no user is there to answer it.
+// callback back). A response is acted out in the window by the user, after
+// its delay: each folder on the way selected (one BFFM_SELCHANGED for each
+// change of the selection), then OK, or Cancel. When the dialog is open
+// without a scripted response and nothing else is pending, it is
+// cancelled, unless a display shows it to a person: no user is there to
+// answer it.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,8 +86,6 @@ void setDocumentsFolderOverride(std::optional<std::string> path);
 LPITEMIDLIST allocateIdList(const std::string& path);
 std::optional<std::string> pathOfIdList(LPITEMIDLIST pidl);
 
-struct FolderDialogPerson;
-
 // What a scripted user does in a folder dialog. While a display shows the
 // dialog, a person browses the folders and answers it instead.
 struct FolderDialogResponse {
@@ -98,6 +103,17 @@ struct FolderDialogMessage {
   std::string text;
 };
 
+// The window of an open folder dialog, as the shell sees it.
+class FolderDialogWindow {
+ public:
+  // Does what a user does to give `response`: selects each folder on the
+  // way, then the folder answered, and presses OK (or Cancel).
+  virtual void act(const FolderDialogResponse& response) = 0;
+
+ protected:
+  ~FolderDialogWindow() = default;
+};
+
 struct FolderDialogSession {
   HWND dialog = 0;
   HWND owner = 0;
@@ -113,8 +129,21 @@ struct FolderDialogSession {
   bool open = false;
   bool answered = false;
   std::optional<std::string> result;
-  std::optional<FolderDialogResponse> pending;
+  std::optional<FolderDialogResponse> pending;  // taken from the queue, not yet acted out
+  FolderDialogWindow* window = nullptr;          // while open
 };
+
+class FolderDialogProvider;
+
+// Runs dialog `index` of `provider` in a window until it ends: shown modal
+// to the session's owner, it calls provider.shown once it is on the screen,
+// reports each folder a person selects (provider.select) and every message
+// sent to it with a number of the dialog's own (provider.sent), and
+// provider.finish when it ends.
+using FolderDialogRunner = std::function<void(FolderDialogProvider& provider, std::size_t index)>;
+// The window of every folder dialog, set by the layer that draws it. Without
+// one SHBrowseForFolderA shows no dialog and raises "Automation error" (440).
+void setFolderDialogWindow(FolderDialogRunner run);
 
 class FolderDialogProvider {
  public:
@@ -134,10 +163,22 @@ class FolderDialogProvider {
 
   LPITEMIDLIST browse(const BROWSEINFOA& info);
 
+  // For the dialog's window.
+  FolderDialogSession& session(std::size_t index) { return sessions_[index]; }
+  // The window is on the screen: BFFM_INITIALIZED, then BFFM_SELCHANGED for
+  // the selection; the next queued response waits for its delay.
+  void shown(std::size_t index, HWND dialog, FolderDialogWindow& window);
+  // The user selected `path`: BFFM_SELCHANGED when the selection changed.
+  void select(std::size_t index, const std::string& path);
+  // A message sent or posted to the window with a number of the dialog's
+  // own (WM_USER and above).
+  LRESULT sent(std::size_t index, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The dialog ended: confirmed with its selection, or cancelled.
+  void finish(std::size_t index, bool confirmed);
+
  private:
-  void apply(FolderDialogSession& s, const FolderDialogResponse& r);
-  LRESULT personAt(std::size_t index, FolderDialogPerson& person, UINT msg, WPARAM wParam, LPARAM lParam);
-  void select(FolderDialogSession& s, const std::string& path);
+  static void respondLater(HWND dialog, UINT, UINT_PTR, DWORD);
+  void actPending(FolderDialogSession& s);
   void notify(FolderDialogSession& s, UINT msg, LPARAM lParam);
 
   std::deque<FolderDialogResponse> responses_;

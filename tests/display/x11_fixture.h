@@ -24,6 +24,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/common_dialogs.h"
 #include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/folder_dialog.h"
 #include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/services.h"
@@ -53,6 +54,7 @@ class X11DisplayTest : public ::testing::Test {
     Clock::useRealTime();
     messageLoop().reset();
     resetServices();
+    attachFolderDialogWindow();
     person = std::make_unique<Person>(xvfb.name());
   }
 

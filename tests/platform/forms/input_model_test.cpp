@@ -7,6 +7,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/common_dialogs.h"
 #include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/folder_dialog.h"
 #include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/shell/shell.h"
@@ -37,6 +38,7 @@ class InputModelTest : public ::testing::Test {
   void SetUp() override {
     Clock::useVirtualTime();
     desktop().reset();
+    attachFolderDialogWindow();
     form = makeRef<TestForm>(probeDesign());
     form->load();
     probe = &form->element<ProbeButton>(u"Probe");

@@ -12,6 +12,7 @@
 
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/win32.h"
+#include "platform/dialogs/folder_dialog.h"
 #include "tests/platform/desktop/desktop_fixture.h"
 
 namespace svx::testing {
@@ -68,6 +69,7 @@ class FolderDialogTest : public DesktopTest {
  protected:
   void SetUp() override {
     DesktopTest::SetUp();
+    attachFolderDialogWindow();
     g_callbackNotes.clear();
     g_startFolder = scratch.make("start");
     answer = scratch.make("answer");
