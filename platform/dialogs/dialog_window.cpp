@@ -66,7 +66,8 @@ bool CommonDialogWindow::runModal(HWND owner, const std::function<bool()>& idle)
       [this, &idle, window] {
         if (ended_) return false;
         if (idle && idle()) return true;
-        if (awaitsAnswer() || display().shows(window)) return false;  // a person at the screen answers it
+        // A scripted answer on its way, or a person at the screen, answers it.
+        if (awaitsAnswer() || display().shows(window)) return false;
         end(false);
         return true;
       });
