@@ -394,9 +394,11 @@ TEST_F(CupsPrinting, ASchedulerThatStopsAnsweringIsGivenUpWithinTheBudget) {
     EXPECT_EQ(e.number(), err::PrinterError);
     EXPECT_EQ(e.description(), noAnswer);
   }
+  // The budget is waited out, not cut short; the margin above it is for a
+  // loaded machine (the child's end and the parent's wake-up).
   auto took = std::chrono::steady_clock::now() - started;
   EXPECT_GE(took, 4500ms);
-  EXPECT_LE(took, 5500ms);
+  EXPECT_LE(took, 7000ms);
 
   // A member's lookups share one budget (shortened here).
   setPrintDestinations(makeCupsDestinations());  // no current printer
@@ -415,7 +417,7 @@ TEST_F(CupsPrinting, ASchedulerThatStopsAnsweringIsGivenUpWithinTheBudget) {
       EXPECT_EQ(d, Variant(BStr(noAnswer)));
     }
     took = std::chrono::steady_clock::now() - started;
-    EXPECT_LE(took, 1500ms);
+    EXPECT_LE(took, 3000ms);
   }
 }
 
