@@ -30,6 +30,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -70,10 +71,14 @@ struct WindowSpec {
 };
 
 struct Window;
+// The windows by handle: found in constant time, so that creating and
+// destroying one costs the same however many windows there are; a window
+// stays where it is while others come and go.
+using WindowTable = std::unordered_map<HWND, Window>;
 
 // A child window's place among its parent's children.
 struct ChildSlot {
-  std::map<HWND, Window>* windows = nullptr;
+  WindowTable* windows = nullptr;
   size_t& operator()(HWND h) const;
 };
 using ChildWindows = SlotList<HWND, ChildSlot>;
@@ -232,7 +237,7 @@ class Desktop {
     HWND owner = 0;
   };
 
-  std::map<HWND, Window> windows_;
+  WindowTable windows_;
   std::vector<Modal> modals_;
   uint64_t nextModal_ = 1;
   std::vector<HWND> zOrder_;
