@@ -1,4 +1,7 @@
-# Checks every quoted include of the tree's code against the layer rules.
+# Checks every include of the tree's code against the layer rules: quoted
+# ones, taken from the including file's folder first as the compiler takes
+# them ("../forms/x.h" among them), and those in angle brackets that name a
+# file of the tree.
 #   cmake -DROOT=<tree> [-DRULES=<rules file>] -P check_layers.cmake
 # The rules (ROOT/layers.txt unless RULES names another) are lines
 #   folder: the folders it may include         (followed on, transitively)
@@ -128,9 +131,25 @@ foreach(source IN LISTS sources)
     endif()
     continue()
   endif()
-  file(STRINGS ${ROOT}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  get_filename_component(here ${source} DIRECTORY)
+  file(STRINGS ${ROOT}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
   foreach(include IN LISTS includes)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" path "${include}")
+    if(include MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\"")
+      set(path "${CMAKE_MATCH_1}")
+      if(EXISTS "${ROOT}/${here}/${path}" AND NOT IS_DIRECTORY "${ROOT}/${here}/${path}")
+        get_filename_component(full "${ROOT}/${here}/${path}" ABSOLUTE)
+        file(RELATIVE_PATH path "${ROOT}" "${full}")
+      endif()
+    elseif(include MATCHES "^[ \t]*#[ \t]*include[ \t]*<([^>]*)>")
+      # A system header unless the tree has the file.
+      set(path "${CMAKE_MATCH_1}")
+      string(REGEX REPLACE "/.*" "" first "${path}")
+      if(NOT path MATCHES "/" OR NOT first IN_LIST tops OR NOT EXISTS "${ROOT}/${path}")
+        continue()
+      endif()
+    else()
+      continue()
+    endif()
     math(EXPR checked "${checked} + 1")
     owner_of(${path} target)
     if(target STREQUAL "")

@@ -53,6 +53,25 @@ tree(up RULES "${rules}" FILES
   lib/mid/b.h "//")
 expect(up FAIL "lib/low/a.h: includes lib/mid/b.h \\(lib/low -> lib/mid is not allowed\\)")
 
+# An include taken from the file's own folder ("../") or written in angle
+# brackets is held to the rules like any other; system headers are not.
+tree(relative RULES "${rules}" FILES
+  lib/low/a.h "#include \"../mid/b.h\""
+  lib/mid/b.h "//"
+  lib/mid/c.cpp "#include \"b.h\"\n#include \"../low/a.h\"\n#include <lib/low/a.h>\n#include <sys/stat.h>")
+expect(relative FAIL "lib/low/a.h: includes lib/mid/b.h \\(lib/low -> lib/mid is not allowed\\)")
+tree(angle RULES "${rules}" FILES
+  lib/low/a.h "#include <lib/mid/b.h>\n#include <vector>"
+  lib/mid/b.h "//")
+expect(angle FAIL "lib/low/a.h: includes lib/mid/b.h \\(lib/low -> lib/mid is not allowed\\)")
+tree(downward RULES "${rules}" FILES
+  app/x.h "//"
+  glue/x.h "//"
+  lib/low/a.h "//"
+  lib/mid/b.h "//"
+  lib/mid/c.cpp "#include \"b.h\"\n#include \"../low/a.h\"\n#include <lib/low/a.h>\n#include <sys/stat.h>")
+expect(downward PASS "3 includes, all allowed")
+
 # A compose edge is one step: not on to what its target may include.
 tree(compose RULES "${rules}" FILES
   glue/d.cpp "#include \"lib/mid/b.h\""
