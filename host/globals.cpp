@@ -11,6 +11,7 @@
 #include "platform/automation/coerce.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/message_loop.h"
+#include "platform/forms/control_plugins.h"
 
 namespace svx::host {
 
@@ -47,12 +48,18 @@ void connectByPrefix(duk_context* ctx, const ObjectRef& obj, duk_idx_t prefixIdx
 }
 
 // Creates the object of a ProgID; for one that is not registered, error 429
-// whose report names it and the nearest registered ProgID.
+// whose report names it: a control, which a form hosts and no script
+// creates, as such; else with the nearest registered ProgID.
 ObjectRef createByProgId(const BStr& progId) {
   if (!isRegistered(progId)) {
+    ensureControlPluginsLoaded();
+    if (const ControlClass* control = findControlClass(progId))
+      throw NotFoundError(err::CannotCreateObject,
+                          u"'" + control->progId +
+                              u"' is a control: a form hosts it (AddActiveXControlWithEvents, "
+                              u"AddActiveXControlWithoutEvents), a script does not create it");
     BStr detail = u"no class is registered as '" + progId + u"'";
-    if (const BStr near = closestName(progId, registeredProgIds()); !near.empty())
-      detail += u"; did you mean '" + near + u"'?";
+    if (const BStr near = nearestProgId(progId); !near.empty()) detail += u"; did you mean '" + near + u"'?";
     throw NotFoundError(err::CannotCreateObject, std::move(detail));
   }
   return createObject(progId);
@@ -203,6 +210,13 @@ void addGlobalObject(std::string name, ObjectRef object) {
 void removeGlobalObject(std::string_view name) {
   auto& g = globalObjects();
   g.erase(std::remove_if(g.begin(), g.end(), [&](const auto& p) { return p.first == name; }), g.end());
+}
+
+BStr nearestProgId(BStrView progId) {
+  ensureControlPluginsLoaded();
+  std::vector<BStr> known = registeredProgIds();
+  for (BStr& id : controlClassProgIds()) known.push_back(std::move(id));
+  return closestName(progId, known);
 }
 
 }  // namespace svx::host

@@ -12,7 +12,6 @@
 #include "dialog/dialog_form_api.h"
 #include "host/script_host.h"
 #include "platform/automation/class_registry.h"
-#include "platform/automation/closest_name.h"
 #include "platform/automation/error.h"
 #include "platform/automation/type_reference.h"
 #include "platform/display/display_choice.h"
@@ -52,9 +51,7 @@ int printReference(const char* progIdArg) {
   } catch (const svx::RuntimeError& e) {
     std::cerr << progIdArg << ": " << svx::utf8(e.description()) << " (" << e.number() << ")\n";
     if (e.number() == svx::err::CannotCreateObject && !svx::isRegistered(progId) && !svx::findControlClass(progId)) {
-      std::vector<svx::BStr> known = svx::registeredProgIds();
-      for (svx::BStr& id : svx::controlClassProgIds()) known.push_back(std::move(id));
-      if (const svx::BStr near = svx::closestName(progId, known); !near.empty())
+      if (const svx::BStr near = svx::host::nearestProgId(progId); !near.empty())
         std::cerr << "did you mean " << svx::utf8(near) << "?\n";
       std::cerr << "folders searched for control plug-ins:";
       for (const auto& folder : svx::searchedControlPluginFolders()) std::cerr << ' ' << folder.string();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/automation/object.h"
+#include "platform/automation/variant.h"
 
 namespace svx::host {
 
@@ -54,5 +55,10 @@ void resetSleepHandler();
 // a simulated user). A later object under the same name replaces the former.
 void addGlobalObject(std::string name, ObjectRef object);
 void removeGlobalObject(std::string_view name);
+
+// The registered ProgID nearest to `progId`, among the classes a script
+// creates and the controls a form hosts (the control plug-ins loaded first);
+// "" when none is near.
+BStr nearestProgId(BStrView progId);
 
 }  // namespace svx::host

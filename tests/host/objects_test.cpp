@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/automation/class_registry.h"
 #include "tests/host/probe.h"
 
 namespace svx::host {
@@ -61,6 +62,7 @@ TEST_F(HostTest, UncaughtErrorsGiveMessageLineAndFailure) {
 // The report of a name that is not there names it and the nearest one; the
 // script's error keeps the automation number and text.
 TEST_F(HostTest, UnknownNamesAreReportedWithTheNearestOne) {
+  registerControlClass({u"Test.HostGauge", [] { return ObjectRef(); }, std::nullopt, nullptr});
   const char* start = "var p = new ActiveXObject('Sorvanelix.TestProbe');\n";
   const std::pair<std::string, std::string> cases[] = {
       {"p.Ech(1);", "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe has no "
@@ -77,6 +79,14 @@ TEST_F(HostTest, UnknownNamesAreReportedWithTheNearestOne) {
       {"WScript.CreateObject('Nothing.Like.It');",
        "probe.js(2): Error: ActiveX component can't create object (429): no class is registered as "
        "'Nothing.Like.It'\n"},
+      // A control is hosted on a form, not created: said so, and offered
+      // for a ProgID near it.
+      {"new ActiveXObject('test.hostgauge');",
+       "probe.js(2): Error: ActiveX component can't create object (429): 'Test.HostGauge' is a control: a form "
+       "hosts it (AddActiveXControlWithEvents, AddActiveXControlWithoutEvents), a script does not create it\n"},
+      {"WScript.CreateObject('Test.HostGuage');",
+       "probe.js(2): Error: ActiveX component can't create object (429): no class is registered as "
+       "'Test.HostGuage'; did you mean 'Test.HostGauge'?\n"},
       // Caught and thrown again: the same report; the script saw the plain text.
       {"try { p.Ech(1); } catch (e) { WScript.Echo(e.message === e.description, e.description); throw e; }",
        "probe.js(2): Error: Object doesn't support this property or method (438): TestProbe has no member 'Ech'; "
@@ -87,7 +97,7 @@ TEST_F(HostTest, UnknownNamesAreReportedWithTheNearestOne) {
     EXPECT_EQ(r.code, 1) << line;
     EXPECT_EQ(r.err, expected) << line;
   }
-  EXPECT_EQ(runScript(std::string(start) + cases[6].first).out,
+  EXPECT_EQ(runScript(std::string(start) + cases[8].first).out,
             "true Object doesn't support this property or method\n");
   // A thrown value whose every read fails is still reported.
   const ScriptRun proxy = runScript("throw new Proxy({}, {get: function () { throw 1; }, has: function () { throw 2; }});");
