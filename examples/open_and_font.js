@@ -19,17 +19,16 @@ function check(what) {
   if (err.value != 0) WScript.Echo(what + " failed: " + err.value + " " + desc.value);
 }
 
-// A file to open: LogInfo writes the log file into the Documents folder.
-dlg.LogInfo("a line to open", err, desc);
-check("LogInfo");
-var log = folder + "/Sorvanelix.txt";
+// A file to open: this script, in the examples' folder.
+var script = WScript.ScriptFullName;
+var examples = script.substring(0, script.lastIndexOf("/"));
 
 // Open, one file: the filter's parts are separated by NULs; the chosen path
 // comes back as a string.
 User.snapshot("Open", picture);
-User.answer("Open", log);
+User.answer("Open", script);
 var chosen = new Ref("");
-if (dlg.CommonDialogShowOpen(folder, "Text files (*.txt)\0*.txt\0All files\0*", "Open a log", chosen,
+if (dlg.CommonDialogShowOpen(examples, "Scripts (*.js)\0*.js\0All files\0*", "Open a script", chosen,
                              Named({lngErrNumber: err, strErrDescription: desc})))
   WScript.Echo("opened " + baseName(chosen.value));
 check("Open");
@@ -37,10 +36,10 @@ check("Open");
 // Open, multi-select: the filter's parts are separated by "|"; the chosen
 // paths come back as an array. A file that does not exist is refused (the
 // dialog stays open), and the next answer is taken.
-User.answer("Open", VBArray.from([folder + "/missing.txt"]));
-User.answer("Open", VBArray.from([log]));
+User.answer("Open", VBArray.from([examples + "/missing.js"]));
+User.answer("Open", VBArray.from([script]));
 var several = new Ref("");
-var opened = dlg.CommonDialogShowOpen(folder, "Text files (*.txt)|*.txt|All files|*", "Open logs", several,
+var opened = dlg.CommonDialogShowOpen(examples, "Scripts (*.js)|*.js|All files|*", "Open scripts", several,
                                       Named({boolMultiSelect: true, lngErrNumber: err, strErrDescription: desc}));
 check("Open, multi-select");
 if (opened) {

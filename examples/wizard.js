@@ -6,7 +6,8 @@
 //   sorvanelix-script wizard.js [PICTURE.png]
 //
 // Run headless, the simulated user answers the folder dialog with the
-// Documents folder, presses Next, and Finish when the work is done.
+// Documents folder (the example's own folder where there is none), presses
+// Next, and Finish when the work is done.
 var dlg = WScript.CreateObject("Sorvanelix.Dialog", "dlg_");
 var err = new Ref(0), desc = new Ref("");
 var picture = WScript.Arguments.length > 0 ? WScript.Arguments(0) : "wizard.png";
@@ -96,7 +97,9 @@ var acted = false;
 function dlg_FormPaint() {
   if (acted) return;
   acted = true;
-  User.answer("Folder", dlg.GetMyDocumentsFolder());
+  var documents = dlg.GetMyDocumentsFolder();
+  var here = WScript.ScriptFullName.substring(0, WScript.ScriptFullName.lastIndexOf("/"));
+  User.answer("Folder", documents != "" ? documents : here);
   User.click(dlg.CommandObject(browse, err, desc));
   User.click(dlg.CommandObject(next, err, desc));
 }

@@ -30,7 +30,7 @@ else()
         -DBIN_DIR=${prefix}/bin -DEXAMPLES_DIR=${prefix}/share/doc/sorvanelix/examples
         -DSCRIPT=${example_${name}_SCRIPT} -DPICTURE=${example_${name}_PICTURE}
         "-DOUT=${example_${name}_OUT}" "-DLOG=${example_${name}_LOG}" "-DARGS=${example_${name}_ARGS}"
-        "-DSETUP=${example_${name}_SETUP}"
+        "-DSETUP=${example_${name}_SETUP}" "-DNO_DOCUMENTS=${example_${name}_NO_DOCUMENTS}"
         -P ${RUN_EXAMPLE}
       RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
     if(NOT rc EQUAL 0)

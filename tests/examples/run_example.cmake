@@ -1,6 +1,7 @@
 # Runs BIN_DIR/sorvanelix-script EXAMPLES_DIR/SCRIPT FOLDER/PICTURE ARGS... in
-# a temporary folder of its own, which is also the Documents folder, with no
-# SVX_CONTROL_PATH, and checks: exit status 0, standard output against OUT, a
+# a temporary folder of its own, which is also the Documents folder (with
+# NO_DOCUMENTS: the home is an empty folder in it, and no Documents folder is
+# named), with no SVX_CONTROL_PATH, and checks: exit status 0, standard output against OUT, a
 # PNG written to FOLDER/PICTURE, and with LOG, the Documents folder's log
 # file against that expression. SETUP (a program in BIN_DIR and its
 # arguments) runs first, in the folder. The folder goes at the end unless
@@ -18,7 +19,13 @@ if(DEFINED SETUP AND NOT SETUP STREQUAL "")
     message(FATAL_ERROR "set-up ${tool} ${SETUP} failed: ${setup_rc}")
   endif()
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_DOCUMENTS_DIR=${dir}
+if(NO_DOCUMENTS)
+  file(MAKE_DIRECTORY ${dir}/home)
+  set(documents --unset=XDG_DOCUMENTS_DIR --unset=XDG_CONFIG_HOME HOME=${dir}/home)
+else()
+  set(documents XDG_DOCUMENTS_DIR=${dir})
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${documents}
                         ${BIN_DIR}/sorvanelix-script ${EXAMPLES_DIR}/${SCRIPT} ${dir}/${PICTURE} ${ARGS}
   WORKING_DIRECTORY ${dir} TIMEOUT 60
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
