@@ -48,6 +48,7 @@ function dlg_DataCtrlReposition(intIndex) {
 dlg.DataCtrlOpenData(data, err, desc);
 if (err.value != 0) {
   WScript.Echo("cannot open " + database + ": " + desc.value + " (" + err.value + ")");
+  if (err.value == 3024) WScript.Echo("make it with: sorvanelix-sample-db " + database);
   WScript.Quit(1);
 }
 

@@ -4,10 +4,25 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kUsage = "usage: sorvanelix-sample-db FILE\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: sorvanelix-sample-db FILE\n");
+  const std::string_view arg = argc == 2 ? argv[1] : "";
+  if (arg == "-h" || arg == "--help") {
+    std::printf("%s\nWrites the database of examples/data_form.js into FILE: a table \"books\" (id,\n"
+                "title, author, year) with five rows. An existing FILE is left as it is.\n",
+                kUsage);
+    return 0;
+  }
+  // An option is never taken for a file name.
+  if (argc != 2 || arg.empty() || arg.front() == '-') {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   sqlite3* db = nullptr;
