@@ -3,13 +3,8 @@
 // and a MoveLast on the open recordset. The database is made once in a
 // temporary folder of the benchmark's own.
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <stdexcept>
-#include <string>
-
+#include "bench/rows_database.h"
 #include "core/dialog_form.h"
 #include "platform/automation/coerce.h"
 #include "platform/data/recordset.h"
@@ -20,25 +15,9 @@
 namespace svx {
 namespace {
 
-constexpr int kRows = 100000;
-
 class Fixture {
  public:
   Fixture() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "svx-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    file_ = folder_ / "rows.db";
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    const std::string sql =
-        "CREATE TABLE rows (id INTEGER PRIMARY KEY, name TEXT, amount REAL);"
-        "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " + std::to_string(kRows) +
-        ") INSERT INTO rows SELECT i, 'row ' || i, i * 0.5 FROM k;";
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error("cannot make the database");
-
     Clock::useVirtualTime();
     messageLoop().reset();
     form_ = makeRef<DialogForm>();
@@ -46,14 +25,10 @@ class Fixture {
     Variant missing = Variant::missing();
     call(u"LoadDataCtrl", {&missing});
     DataControl& d = element();
-    d.data1().databaseName = utf16(file_.string());
+    d.data1().databaseName = utf16(rows_.file().string());
     d.data1().recordSource = u"rows";
   }
-  ~Fixture() {
-    form_.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
+  ~Fixture() { form_.reset(); }
   Variant call(BStrView member, std::vector<Variant*> args) {
     std::vector<Variant> refs;
     for (Variant* a : args) refs.push_back(Variant::byRef(*a));
@@ -62,7 +37,7 @@ class Fixture {
   DataControl& element() { return dynamic_cast<DataControl&>(form_->array(u"DataCtrl").item(1)); }
 
  private:
-  std::filesystem::path folder_, file_;
+  bench::RowsDatabase rows_;
   Ref<DialogForm> form_;
 };
 

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/rows_database.h"
 #include "core/dialog_form.h"
 #include "dialog/dialog.h"
 #include "dialog/dialog_form_api.h"
@@ -32,36 +32,18 @@ extern char** environ;
 namespace svx {
 namespace {
 
-constexpr int kRows = 100000;
-
+// The table, and the classes the script creates.
 class Database {
  public:
   Database() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "svx-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    file_ = folder_ / "rows.db";
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    const std::string sql =
-        "CREATE TABLE rows (id INTEGER PRIMARY KEY, name TEXT, amount REAL);"
-        "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " + std::to_string(kRows) +
-        ") INSERT INTO rows SELECT i, 'row ' || i, i * 0.5 FROM k;";
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error("cannot make the database");
     Clock::useVirtualTime();
     Dialog::registerProgId();
     registerDialogForm();
   }
-  ~Database() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-  const std::filesystem::path& file() const { return file_; }
+  const std::filesystem::path& file() const { return rows_.file(); }
 
  private:
-  std::filesystem::path folder_, file_;
+  bench::RowsDatabase rows_;
 };
 
 Database& database() {
