@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -224,29 +225,38 @@ class CupsPrinting : public testing::DialogFormTest {
     return r;
   }
 
+  // A private scheduler in the test's folder whose default is the raw queue
+  // kQueue on the test's backend; the client and the printers use it.
+  void startScheduler() {
+    const fs::path& dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    scheduler = std::make_unique<PrivateScheduler>(dir);
+    ASSERT_TRUE(scheduler->running()) << scheduler->logs();
+    setenv("CUPS_SERVER", scheduler->socket().c_str(), 1);
+    cupsSetServer(scheduler->socket().c_str());
+    const std::string server = scheduler->socket().string();
+    const fs::path adminLog = dir / "log/lpadmin.out";
+    ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-p", kQueue, "-E", "-v", "svxfile:/"}, adminLog), 0)
+        << readFile(adminLog);
+    ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-d", kQueue}, adminLog), 0) << readFile(adminLog);
+    setPrintDestinations(makeCupsDestinations());
+  }
+
   Variant errNumber, errDescription;
+  TestFolder folder;
+  std::unique_ptr<PrivateScheduler> scheduler;  // stopped before its folder goes
 };
 
 TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
-  TestFolder folder;
-  ASSERT_FALSE(folder.path().empty());
+  // The scheduler takes a raw queue on the backend's device, and finds it.
+  ASSERT_NO_FATAL_FAILURE(startScheduler());
   const fs::path& dir = folder.path();
-  PrivateScheduler scheduler(dir);
-  ASSERT_TRUE(scheduler.running()) << scheduler.logs();
-  setenv("CUPS_SERVER", scheduler.socket().c_str(), 1);
-  cupsSetServer(scheduler.socket().c_str());
-  const std::string server = scheduler.socket().string();
-  const fs::path adminLog = dir / "log/lpadmin.out";
-
-  // The scheduler finds the backend's device, and takes a raw queue on it.
   const fs::path devices = dir / "log/lpinfo.out";
-  ASSERT_EQ(run({"/usr/sbin/lpinfo", "-h", server, "--include-schemes", "svxfile", "-v"}, devices), 0)
-      << readFile(devices) << scheduler.logs();
-  EXPECT_NE(readFile(devices).find("direct svxfile:/"), std::string::npos) << readFile(devices) << scheduler.logs();
-  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-p", kQueue, "-E", "-v", "svxfile:/"}, adminLog), 0)
-      << readFile(adminLog);
-  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-d", kQueue}, adminLog), 0) << readFile(adminLog);
-  setPrintDestinations(makeCupsDestinations());
+  ASSERT_EQ(run({"/usr/sbin/lpinfo", "-h", scheduler->socket().string(), "--include-schemes", "svxfile", "-v"},
+                devices),
+            0)
+      << readFile(devices) << scheduler->logs();
+  EXPECT_NE(readFile(devices).find("direct svxfile:/"), std::string::npos) << readFile(devices) << scheduler->logs();
 
   const Variant list = member(u"ListOfInstalledPrinters", {});
   ASSERT_TRUE(list.isArray());
@@ -277,7 +287,7 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
   // The backend renames the page once it is complete.
   const fs::path pdf = dir / "page.pdf";
   for (int i = 0; i < 600 && !fs::exists(pdf); ++i) std::this_thread::sleep_for(100ms);
-  ASSERT_TRUE(fs::exists(pdf)) << scheduler.logs();
+  ASSERT_TRUE(fs::exists(pdf)) << scheduler->logs();
   EXPECT_EQ(readFile(pdf).rfind("%PDF-", 0), 0u);
   EXPECT_EQ(readFile(dir / "page.title"), token);
   fs::copy_file(pdf, dir / "page.pdf.first");
@@ -353,7 +363,7 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
             listed.end());
   ASSERT_EQ(failure, "");
   for (int i = 0; i < 600 && !fs::exists(pdf); ++i) std::this_thread::sleep_for(100ms);
-  ASSERT_TRUE(fs::exists(pdf)) << scheduler.logs();
+  ASSERT_TRUE(fs::exists(pdf)) << scheduler->logs();
   const std::string options = readFile(dir / "page.options");
   EXPECT_NE(options.find("number-up=2"), std::string::npos) << options;
   EXPECT_EQ(options.find("copies=5"), std::string::npos) << options;
@@ -363,26 +373,14 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
 // in all, here shortened where the test opens a budget of its own) with
 // 482 and words saying so, and nothing hangs.
 TEST_F(CupsPrinting, ASchedulerThatStopsAnsweringIsGivenUpWithinTheBudget) {
-  TestFolder folder;
-  ASSERT_FALSE(folder.path().empty());
-  const fs::path& dir = folder.path();
-  PrivateScheduler scheduler(dir);
-  ASSERT_TRUE(scheduler.running()) << scheduler.logs();
-  setenv("CUPS_SERVER", scheduler.socket().c_str(), 1);
-  cupsSetServer(scheduler.socket().c_str());
-  const std::string server = scheduler.socket().string();
-  const fs::path adminLog = dir / "log/lpadmin.out";
-  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-p", kQueue, "-E", "-v", "svxfile:/"}, adminLog), 0)
-      << readFile(adminLog);
-  ASSERT_EQ(run({"/usr/sbin/lpadmin", "-h", server, "-d", kQueue}, adminLog), 0) << readFile(adminLog);
-  setPrintDestinations(makeCupsDestinations());
+  ASSERT_NO_FATAL_FAILURE(startScheduler());
 
   // A document begun while the scheduler answers.
   Variant text(u"Stalled");
   member(u"PrinterPrintText", {&text});
   const Variant printer = member(u"PrinterObject", {});
   ASSERT_TRUE(printer.isObject());
-  scheduler.stall();
+  scheduler->stall();
   const std::u16string noAnswer = u"The print scheduler did not answer within 5 seconds.";
 
   // Ending it: the submission is given up after 5 s.
