@@ -18,6 +18,7 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/services.h"
+#include "tests/support/error_of.h"
 
 namespace svx::testing {
 
@@ -189,15 +190,5 @@ class DialogTest : public ::testing::Test {
   std::vector<std::shared_ptr<FakeFormApi>> forms;
   ObjectRef dialog;
 };
-
-// The runtime error number that `f` raises, 0 when it raises none.
-inline int32_t errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 }  // namespace svx::testing

@@ -3,32 +3,21 @@
 // buttons choose a pane without the mouse.
 #include <gtest/gtest.h>
 
-#include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/display_messages.h"
-#include "platform/dialogs/services.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
 #include "platform/system/clipboard.h"
+#include "tests/platform/dialogs/services_fixture.h"
 #include "windows/frm_about.h"
 #include "windows/frm_help_all.h"
 
 namespace svx {
 namespace {
 
-class WindowKeys : public ::testing::Test {
+class WindowKeys : public testing::ServicesTest {
  protected:
-  void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    resetServices();
-  }
-  void TearDown() override {
-    resetServices();
-    desktop().reset();
-    Clock::useRealTime();
-  }
   // A key as a display delivers it to the window of `f`.
   static void key(Form& f, int16_t code, int16_t shift = 0) {
     desktop().deliver(f.hWnd(), WM_KEYDOWN, static_cast<WPARAM>(code), shift, false);

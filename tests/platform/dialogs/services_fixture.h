@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/automation/error.h"
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/dialogs/services.h"
+#include "tests/support/error_of.h"
 
 namespace svx::testing {
 
@@ -23,15 +23,5 @@ class ServicesTest : public ::testing::Test {
     Clock::useRealTime();
   }
 };
-
-// The runtime error number that `f` raises, 0 when it raises none.
-inline int32_t errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 }  // namespace svx::testing

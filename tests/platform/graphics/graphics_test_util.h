@@ -14,6 +14,7 @@
 
 #include "platform/automation/error.h"
 #include "platform/graphics/raster_image.h"
+#include "tests/support/error_of.h"
 
 namespace svx::test {
 
@@ -109,15 +110,6 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// The number of the RuntimeError that `f` raises, 0 when it raises none.
-template <class F>
-int32_t errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using svx::testing::errorOf;
 
 }  // namespace svx::test
