@@ -6,20 +6,15 @@
 #include <functional>
 #include <set>
 
-#include "platform/desktop/clock.h"
-#include "platform/desktop/desktop.h"
-#include "platform/desktop/message_loop.h"
 #include "platform/dialogs/common_dialogs.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/print_dialog.h"
-#include "platform/dialogs/services.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/user.h"
 #include "platform/graphics/form_render.h"
-#include "platform/print/printers.h"
-#include "tests/support/fake_print_destinations.h"
+#include "tests/services/common_dialog_fixture.h"
 
 namespace svx {
 namespace {
@@ -30,21 +25,11 @@ struct Reach {
   const char16_t* focus;
 };
 
-class DialogAccessKeys : public ::testing::Test {
+class DialogAccessKeys : public testing::CommonDialogTest {
  protected:
   void SetUp() override {
-    Clock::useVirtualTime();
-    resetServices();
-    fake = std::make_shared<testing::FakePrintDestinations>();
+    CommonDialogTest::SetUp();
     fake->destinations = {{u"Office", true}};
-    setPrintDestinations(fake);
-    owner = desktop().createWindow(WindowSpec{});
-  }
-  void TearDown() override {
-    messageLoop().setIdleHook({});
-    setPrintDestinations(nullptr);
-    resetServices();
-    Clock::useRealTime();
   }
 
   // Once the dialog is open: Alt with each key, the control focused after
@@ -52,18 +37,12 @@ class DialogAccessKeys : public ::testing::Test {
   void whileOpen(std::function<HWND()> dialog, std::vector<Reach> reaches) {
     reached.clear();
     keys.clear();
-    messageLoop().setIdleHook([this, dialog, reaches] {
-      const HWND h = dialog();
-      Form* f = h ? Form::fromHandle(h) : nullptr;
-      if (!f || !f->visible()) return false;
-      collectKeys(f->picture());
+    whenOpen(std::move(dialog), [this, reaches](Form& f) {
+      collectKeys(f.picture());
       for (const Reach& r : reaches) {
-        user::keyDownOn(*f, static_cast<int16_t>(r.key), user::vbAltMask);
-        reached.push_back(f->activeControl() ? f->activeControl()->name() : u"(none)");
+        user::keyDownOn(f, static_cast<int16_t>(r.key), user::vbAltMask);
+        reached.push_back(f.activeControl() ? f.activeControl()->name() : u"(none)");
       }
-      PostMessageA(h, WM_CLOSE, 0, 0);
-      messageLoop().setIdleHook({});  // last: this ends the closure
-      return true;
     });
   }
   void collectKeys(const RenderItem& it) {
@@ -82,8 +61,6 @@ class DialogAccessKeys : public ::testing::Test {
     EXPECT_EQ(distinct.size(), keys.size());
   }
 
-  std::shared_ptr<testing::FakePrintDestinations> fake;
-  HWND owner = 0;
   std::vector<BStr> reached;
   std::vector<char16_t> keys;
 };

@@ -8,18 +8,13 @@
 #include <array>
 #include <functional>
 
-#include "platform/desktop/clock.h"
-#include "platform/desktop/desktop.h"
-#include "platform/desktop/message_loop.h"
 #include "platform/dialogs/common_dialogs.h"
 #include "platform/dialogs/dialog_window.h"
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/print_dialog.h"
-#include "platform/dialogs/services.h"
-#include "platform/print/printers.h"
+#include "tests/services/common_dialog_fixture.h"
 #include "tests/support/caption_fit.h"
-#include "tests/support/fake_print_destinations.h"
 #include "tests/windows/snapshot_dir.h"
 
 namespace svx {
@@ -29,44 +24,18 @@ namespace fs = std::filesystem;
 
 const BStr kLongName = u"Second-floor colour laser with duplex unit and stapler";
 
-class DialogLook : public ::testing::Test {
+class DialogLook : public testing::CommonDialogTest {
  protected:
   void SetUp() override {
-    Clock::useVirtualTime();
-    resetServices();
-    fake = std::make_shared<testing::FakePrintDestinations>();
+    CommonDialogTest::SetUp();
     fake->destinations = {{u"Office", false}, {kLongName, true}};
-    setPrintDestinations(fake);
-    owner = desktop().createWindow(WindowSpec{});
   }
-  void TearDown() override {
-    messageLoop().setIdleHook({});
-    setPrintDestinations(nullptr);
-    resetServices();
-    Clock::useRealTime();
-  }
-
-  // Runs `look` on the dialog's form once it is open, then cancels it.
-  void whileOpen(std::function<HWND()> dialog, std::function<void(Form&)> look) {
-    messageLoop().setIdleHook([dialog, look] {
-      const HWND h = dialog();
-      Form* f = h ? Form::fromHandle(h) : nullptr;
-      if (!f || !f->visible()) return false;
-      look(*f);
-      messageLoop().setIdleHook({});
-      PostMessageA(h, WM_CLOSE, 0, 0);
-      return true;
-    });
-  }
-
-  std::shared_ptr<testing::FakePrintDestinations> fake;
-  HWND owner = 0;
 };
 
 TEST_F(DialogLook, TheOpenAndSaveDialogsShowEveryCaptionWhole) {
   for (const FileDialogKind kind : {FileDialogKind::Open, FileDialogKind::Save}) {
     std::vector<std::string> clipped{"not shown"};
-    whileOpen([] { return fileDialogs().openSession() ? fileDialogs().openSession()->dialog : 0; },
+    whenOpen([] { return fileDialogs().openSession() ? fileDialogs().openSession()->dialog : 0; },
               [&](Form& f) {
                 clipped = testing::clippedCaptions(f);
                 if (kind == FileDialogKind::Save) f.snapshot(testing::snapshotDir() / "save_dialog.png");
@@ -88,7 +57,7 @@ TEST_F(DialogLook, TheOpenAndSaveDialogsShowEveryCaptionWhole) {
 TEST_F(DialogLook, ThePrintDialogShowsALongPrinterNameBesideItsButton) {
   std::vector<std::string> clipped{"not shown"};
   BStr shown;
-  whileOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; },
+  whenOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; },
             [&](Form& f) {
               clipped = testing::clippedCaptions(f);
               shown = printDialogs().openSession()->deviceShown;
@@ -105,7 +74,7 @@ TEST_F(DialogLook, ThePrintDialogShowsALongPrinterNameBesideItsButton) {
 
 TEST_F(DialogLook, TheFontAndColourDialogsShowEveryCaptionWhole) {
   std::vector<std::string> clipped{"not shown"};
-  whileOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; },
+  whenOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; },
             [&](Form& f) { clipped = testing::clippedCaptions(f); });
   LOGFONTW lf;
   CHOOSEFONTW cf;
@@ -117,7 +86,7 @@ TEST_F(DialogLook, TheFontAndColourDialogsShowEveryCaptionWhole) {
   EXPECT_TRUE(clipped.empty()) << ::testing::PrintToString(clipped);
 
   clipped = {"not shown"};
-  whileOpen([] { return colorDialogs().openSession() ? colorDialogs().openSession()->dialog : 0; },
+  whenOpen([] { return colorDialogs().openSession() ? colorDialogs().openSession()->dialog : 0; },
             [&](Form& f) {
               clipped = testing::clippedCaptions(f);
               f.snapshot(testing::snapshotDir() / "colour_dialog.png");
