@@ -2,10 +2,8 @@
 # runs every example of EXAMPLES (written by CMakeLists.txt) with the
 # installed program and tools, from the installed examples, through
 # RUN_EXAMPLE. The prefix goes at the end unless SVX_KEEP_TEST_OUTPUT is set.
-execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
-if(NOT made EQUAL 0)
-  message(FATAL_ERROR "cannot make a temporary folder")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/test_folder.cmake)
+test_folder_make(dir)
 set(problems "")
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${dir}/installed
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -38,11 +36,4 @@ else()
     endif()
   endforeach()
 endif()
-if(DEFINED ENV{SVX_KEEP_TEST_OUTPUT})
-  message("test output kept in ${dir}")
-else()
-  file(REMOVE_RECURSE ${dir})
-endif()
-if(problems)
-  message(FATAL_ERROR "${problems}")
-endif()
+test_folder_end(${dir} "${problems}")

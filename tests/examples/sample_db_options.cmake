@@ -1,10 +1,8 @@
 # Runs BIN_DIR/sorvanelix-sample-db with options in a temporary folder of its
 # own: --help and -h print the usage (status 0), another option is refused
 # (status 2), and neither makes a file.
-execute_process(COMMAND mktemp -d OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
-if(NOT made EQUAL 0)
-  message(FATAL_ERROR "cannot make a temporary folder")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/test_folder.cmake)
+test_folder_make(dir)
 set(problems "")
 foreach(case "--help;0" "-h;0" "--verbose;2")
   list(GET case 0 option)
@@ -23,7 +21,4 @@ foreach(case "--help;0" "-h;0" "--verbose;2")
     file(REMOVE ${made_files})
   endif()
 endforeach()
-file(REMOVE_RECURSE ${dir})
-if(problems)
-  message(FATAL_ERROR "${problems}")
-endif()
+test_folder_end(${dir} "${problems}")
