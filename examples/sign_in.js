@@ -79,3 +79,7 @@ function dlg_FormActivate() {
 }
 
 dlg.ShowModal(err, desc);
+// Without a screen and without a picture file nobody can answer the window.
+if (err.value != 0)
+  WScript.Echo("the window could not be shown to anyone (" + desc.value + "): run it on a desktop, " +
+               "or give a picture file and the simulated user signs in");
