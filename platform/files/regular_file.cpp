@@ -1,6 +1,7 @@
 #include "platform/files/regular_file.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +59,30 @@ void RegularFile::writeAll(std::span<const uint8_t> bytes) const {
   }
 }
 
+void RegularFile::replaceAll(std::span<const uint8_t> bytes) const {
+  const auto length = static_cast<int64_t>(bytes.size());
+  if (length > size_) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<uint64_t>(length) > limit.rlim_cur)
+      raise(err::PathFileAccessError);
+    // Blocks taken without changing the size; a file system that cannot
+    // take them ahead is written as it comes.
+    int r;
+    do r = ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, length);
+    while (r != 0 && errno == EINTR);
+    if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) raise(err::PathFileAccessError);
+  }
+  int64_t at = 0;
+  while (at < length) {
+    const ssize_t n = ::pwrite(fd_, bytes.data() + at, static_cast<size_t>(length - at), at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) raise(err::PathFileAccessError);
+    at += n;
+  }
+  if (length < size_ && ::ftruncate(fd_, length) != 0) raise(err::PathFileAccessError);
+}
+
 namespace {
 
 int32_t openError(int e, FileOpen mode) {
@@ -90,6 +115,7 @@ RegularFile openRegularFile(const std::string& path, FileOpen mode, int32_t& err
     case FileOpen::Read: flags |= O_RDONLY; break;
     case FileOpen::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case FileOpen::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    case FileOpen::Replace: flags |= O_WRONLY | O_CREAT; break;
   }
   do file.fd_ = ::open(path.c_str(), flags, 0666);
   while (file.fd_ < 0 && errno == EINTR);

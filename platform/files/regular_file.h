@@ -19,8 +19,9 @@ std::string fileSystemName(BStrView name);
 
 enum class FileOpen {
   Read,    // an existing file
-  Write,   // created, or emptied
-  Append,  // created when missing, written at its end
+  Write,    // created, or emptied
+  Append,   // created when missing, written at its end
+  Replace,  // created, or opened as it is for replaceAll
 };
 
 // A regular file opened by name, closed with the object.
@@ -43,6 +44,10 @@ class RegularFile {
   std::vector<uint8_t> readAll(size_t limit) const;
   // Writes every byte; a write that fails (a full disk) raises 75.
   void writeAll(std::span<const uint8_t> bytes) const;
+  // Makes `bytes` the whole content of a file opened to Replace. The room
+  // is taken first, so a full disk (or a size above the process's file
+  // size limit) fails with 75 while the old content is still whole.
+  void replaceAll(std::span<const uint8_t> bytes) const;
 
  private:
   friend RegularFile openRegularFile(const std::string&, FileOpen, int32_t&) noexcept;

@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <functional>
 
 #include <filesystem>
 
@@ -340,6 +347,67 @@ TEST(SavePicture, WritesOnlyRegularOrNewFiles) {
   test::writeFile(dir / "old.bmp", std::vector<uint8_t>(5000, 'x'));
   SavePicture(p, utf16((dir / "old.bmp").string()));
   EXPECT_EQ(LoadPicture(utf16((dir / "old.bmp").string())).image(), p.image());
+}
+
+// The exit status of `step` run in a child process: its error number, 0
+// when it raised none, 200 + n when it could not set up (n: what failed).
+int inChild(const std::function<int()>& step) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(step());
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A save that finds no room fails with 75 and leaves the file it would have
+// replaced as it was: above the process's file size limit, and on a full
+// file system (a small one of the test's own, where the system lets it mount
+// one).
+TEST(SavePicture, ASaveWithoutRoomKeepsTheOldFileWhole) {
+  test::TempDir dir;
+  const Picture big = Picture::fromImage(checker(64, 64));  // about 16 KB as BMP
+  const std::vector<uint8_t> old(600, 'o');
+  const std::filesystem::path file = dir / "old.bmp";
+  test::writeFile(file, old);
+
+  EXPECT_EQ(inChild([&] {
+              std::signal(SIGXFSZ, SIG_IGN);
+              const rlimit limit{4096, 4096};
+              if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 201;
+              return static_cast<int>(errorOf([&] { SavePicture(big, utf16(file.string())); }));
+            }),
+            err::PathFileAccessError);
+  EXPECT_EQ(test::readFile(file), old);
+
+  const std::filesystem::path small = dir / "small";
+  std::filesystem::create_directory(small);
+  const int full = inChild([&] {
+    if (::unshare(CLONE_NEWNS) != 0) return 201;
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 202;
+    if (::mount("svx-test", small.c_str(), "tmpfs", 0, "size=64k") != 0) return 203;
+    test::writeFile(small / "old.bmp", old);
+    // The rest of the room taken.
+    const int filler = ::open((small / "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+    const std::vector<char> block(4096, 'f');
+    while (::write(filler, block.data(), block.size()) > 0) {
+    }
+    ::close(filler);
+    const int32_t error = errorOf([&] { SavePicture(big, utf16((small / "old.bmp").string())); });
+    return test::readFile(small / "old.bmp") == old ? static_cast<int>(error) : 204;
+  });
+  if (full == 201 || full == 202 || full == 203) GTEST_SKIP() << "no file system of the test's own (" << full << ")";
+  EXPECT_EQ(full, err::PathFileAccessError);
+}
+
+// An existing file is replaced whole, by a larger content or a smaller one.
+TEST(SavePicture, AnExistingFileIsReplacedWhole) {
+  test::TempDir dir;
+  const std::filesystem::path file = dir / "old.bmp";
+  for (int side : {40, 4, 40}) {
+    const Picture p = Picture::fromImage(checker(side, side));
+    SavePicture(p, utf16(file.string()));
+    EXPECT_EQ(test::readFile(file), encodeBmp(p.image())) << side;
+  }
 }
 
 // A NUL inside a name would cut it short there: the name is refused and no
