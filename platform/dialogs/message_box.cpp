@@ -23,6 +23,8 @@ namespace svx {
 // A person at a box's window: the text typed so far and the button held.
 struct BoxPerson {
   TextEdit field;
+  int fieldScroll = 0;     // the field's pixels scrolled across, as last shown
+  bool selecting = false;  // the left button went down in the field and is held
   int32_t pressed = 0;
   int32_t focused = 0;  // the button with the focus; 0: the field (input box) or the default
 };
@@ -279,6 +281,18 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
       if (inside(b.rect, bx, by)) return b.result;
     return 0;
   };
+  // The input box's field: one line, scrolled so that the caret stays in sight.
+  const Font fieldFont = RenderItem{}.font;
+  const double fieldShown = twipsToPixels(look.field.width) - 2.0 * RenderTextLeft;
+  auto shownScroll = [&] {
+    return fieldScroll(person.field.text, fieldFont, fieldShown, person.field.caret, person.fieldScroll);
+  };
+  auto fieldIndexAt = [&](double fx) {
+    return textIndexAt(person.field.text, fieldFont, -1, 0,
+                       twipsToPixels(fx - look.field.left) - RenderTextLeft + shownScroll(), 1);
+  };
+  auto fieldEdited = [&] { person.fieldScroll = shownScroll(); };
+  const bool inField = box.kind == DialogKind::InputBox && inside(look.field, x, y);
   switch (msg) {
     case WM_PRINTCLIENT: {
       if (!lParam) return 0;
@@ -321,6 +335,8 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         field.caret = person.field.caret;
         field.selectionStart = person.field.selStart();
         field.selectionLength = person.field.selLength();
+        field.singleLine = true;
+        field.scrollLeft = shownScroll();
         root.children.push_back(field);
       }
       return 1;
@@ -328,9 +344,32 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
     case WM_LBUTTONDOWN:
       person.pressed = buttonAt(x, y);
       if (person.pressed) person.focused = person.pressed;
-      else if (box.kind == DialogKind::InputBox && inside(look.field, x, y)) person.focused = 0;
+      if (inField) {
+        // The caret goes to the point; with Shift the selection reaches it.
+        person.focused = 0;
+        const int32_t at = fieldIndexAt(x);
+        person.field.select(((wParam >> 8) & 1) != 0 ? person.field.anchor : at, at);
+        person.field.offerSelection({});
+        person.selecting = true;
+      }
+      return 0;
+    case WM_MOUSEMOVE:
+      if (person.selecting && (wParam & 1) != 0) {
+        person.field.select(person.field.anchor, fieldIndexAt(x));
+        person.field.offerSelection({});
+        fieldEdited();
+      }
+      return 0;
+    case WM_MBUTTONDOWN:
+      // A middle click pastes the primary selection there.
+      if (inField) {
+        person.focused = 0;
+        person.field.pastePrimaryAt(fieldIndexAt(x), {});
+        fieldEdited();
+      }
       return 0;
     case WM_LBUTTONUP: {
+      person.selecting = false;
       const int32_t released = buttonAt(x, y);
       if (released && released == std::exchange(person.pressed, 0)) finish(released);
       return 0;
@@ -358,12 +397,16 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         if (letter != look.buttons.end()) finish(letter->result);
       } else if (box.kind == DialogKind::InputBox && person.focused == 0) {
         person.field.apply(editKeyOf(static_cast<int16_t>(wParam), static_cast<int16_t>(lParam)), {});
+        fieldEdited();
       }
       return 0;
     case WM_CHAR:
       // Alt with a letter is a key of the window, not a character.
       if (box.kind == DialogKind::InputBox && person.focused == 0 && (lParam & 6) != 4)
+      {
         person.field.type(static_cast<int16_t>(wParam), {});
+        fieldEdited();
+      }
       return 0;
     case WM_CLOSE:
       if (hasCancel || look.buttons.size() == 1) finish(hasCancel ? vbCancel : vbOK);

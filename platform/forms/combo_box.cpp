@@ -70,7 +70,12 @@ void ComboBox::changeText(BStr t) {
   if (t == p_.edit.text) return;
   p_.edit.text = std::move(t);
   p_.edit.clampSelection();
+  editScroll_ = shownEditScroll();
   if (p_.style != 2) fire(ControlEvent::Change);
+}
+
+int ComboBox::shownEditScroll() const {
+  return fieldScroll(p_.edit.text, font(), comboTextWidth(twipsToRoundedPixels(width_)), p_.edit.caret, editScroll_);
 }
 
 void ComboBox::setText(BStr t) {
@@ -99,6 +104,7 @@ void ComboBox::typeChar(int16_t ascii) {
   const BStr before = p_.edit.text;
   if (p_.edit.type(ascii, {})) {
     p_.listIndex = -1;
+    editScroll_ = shownEditScroll();
     if (p_.edit.text != before) fire(ControlEvent::Change);
   }
 }
@@ -107,7 +113,9 @@ void ComboBox::pressKey(int16_t keyCode, int16_t shift) {
   if (p_.style == 2 || listOpen()) return;
   // Up and Down choose items (the form's key handling); the rest edit.
   if (keyCode == 38 || keyCode == 40) return;
-  if (p_.edit.apply(editKeyOf(keyCode, shift), {})) {
+  const bool changed = p_.edit.apply(editKeyOf(keyCode, shift), {});
+  editScroll_ = shownEditScroll();
+  if (changed) {
     p_.listIndex = -1;
     fire(ControlEvent::Change);
   }
@@ -261,6 +269,7 @@ void ComboBox::render(RenderItem& item) const {
     item.caret = std::min<int>(p_.edit.caret, static_cast<int>(p_.edit.text.size()));
     item.selectionStart = p_.edit.selStart();
     item.selectionLength = p_.edit.selLength();
+    item.scrollLeft = shownEditScroll();
   }
 }
 

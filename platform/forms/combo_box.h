@@ -89,6 +89,8 @@ class ComboBox : public Control, private ScrollBarOwner {
   void scrollStep(Bar bar, ScrollPart part) override;
   void scrollThumbTo(Bar bar, int value) override;
   void changeText(BStr t);
+  // The pixels the edit field is scrolled across: the caret stays in sight.
+  int shownEditScroll() const;
   struct Props {
     int16_t style = 0;
     bool sorted = false;
@@ -98,6 +100,7 @@ class ComboBox : public Control, private ScrollBarOwner {
   ItemList items_;
   int16_t listTop_ = 0;   // first row of the open list
   int16_t marked_ = -1;   // the item under the pointer or the arrow keys
+  int editScroll_ = 0;    // the edit field's pixels scrolled across, as last shown
   ScrollPress press_;     // on the open list's bar
 };
 

@@ -65,18 +65,22 @@ BStr TextBox::shownText() const {
   return p_.passwordChar.empty() ? p_.edit.text : BStr(p_.edit.text.size(), p_.passwordChar[0]);
 }
 
+double TextBox::fieldWidth() const { return twipsToRoundedPixels(width_) - 2.0 * RenderTextLeft; }
+
 TextBoxLayout TextBox::layout() const {
   return textBoxScroll(shownText(), font(), twipsToRoundedPixels(width_), twipsToRoundedPixels(height_),
                        shownScrollBars(), topLine_, scrollLeft_);
 }
 
 double TextBox::textWidth() const {
+  if (!p_.multiLine) return -1;
   if (shownScrollBars() == 0) return twipsToRoundedPixels(width_) - 2.0 * RenderTextLeft;
   const TextBoxLayout l = textBoxLayout(twipsToRoundedPixels(width_), twipsToRoundedPixels(height_), shownScrollBars());
   return l.wraps() ? l.textWidth : -1;
 }
 
 std::pair<int32_t, int32_t> TextBox::shownScroll() const {
+  if (!p_.multiLine) return {0, fieldScroll(shownText(), font(), fieldWidth(), p_.edit.caret, scrollLeft_)};
   if (shownScrollBars() == 0) return {topLine_, 0};
   const TextBoxLayout l = layout();
   return {l.vertical ? l.vertical->value : topLine_, l.horizontal ? l.horizontal->value : 0};
@@ -103,6 +107,7 @@ void TextBox::dragTo(double x, double y) {
   if (press_.active()) return press_.dragTo(x, y);
   p_.edit.select(p_.edit.anchor, indexAt(x, y));
   p_.edit.offerSelection(rules());
+  if (!p_.multiLine) caretIntoView();
 }
 
 void TextBox::releaseAt(double, double) { press_.release(); }
@@ -162,7 +167,10 @@ bool TextBox::wheel(int notches) {
 }
 
 void TextBox::caretIntoView() {
-  if (!p_.multiLine) return;
+  if (!p_.multiLine) {
+    scrollLeft_ = shownScroll().second;
+    return;
+  }
   std::tie(topLine_, scrollLeft_) = shownScroll();
   const int32_t caret = p_.edit.caret;
   const double width = textWidth();
@@ -191,6 +199,7 @@ void TextBox::render(RenderItem& item) const {
   item.selectionLength = p_.edit.selLength();
   std::tie(item.topIndex, item.scrollLeft) = shownScroll();
   item.scrollBars = shownScrollBars();
+  item.singleLine = !p_.multiLine;
   for (auto bar : {Vertical, Horizontal})
     if (const ScrollPart part = press_.pressedPart(bar); part != ScrollPart::None) {
       item.scrollPressed = part;

@@ -53,6 +53,8 @@ class TextBox : public Control, private ScrollBarOwner {
   // (with Shift, extends the selection from its anchor), a drag selects, a
   // double click selects the word, a middle click pastes the primary
   // selection there; the wheel scrolls a multi-line box three lines a notch.
+  // A single-line box shows its one line unwrapped, scrolled across so that
+  // the caret stays in sight.
   // A multi-line box shows the scroll bars that ScrollBars names, always
   // (without a thumb while there is nothing to scroll); they take the
   // pointer as any bar does (ScrollPress): a line or a page up and down, a
@@ -84,6 +86,8 @@ class TextBox : public Control, private ScrollBarOwner {
   std::pair<int32_t, int32_t> shownScroll() const;
   // The width the lines wrap at (pixels; negative: no wrapping).
   double textWidth() const;
+  // A single-line box: the width its one line is shown in (pixels).
+  double fieldWidth() const;
   EditRules rules() const;
   // After the person moved the caret or changed the text.
   void edited(bool changed);

@@ -30,6 +30,12 @@ bool hasMouseEvents(const Control& c) {
          c.kind() != ControlKind::HScrollBar && c.kind() != ControlKind::VScrollBar;
 }
 
+// Buttons and check boxes have no DblClick: the second press of a double
+// click is a press of its own, as are the presses on a scroll bar.
+bool hasDoubleClick(const Control& c) {
+  return hasMouseEvents(c) && c.kind() != ControlKind::CommandButton && c.kind() != ControlKind::CheckBox;
+}
+
 // The gate of the input model, for the form of a control.
 bool takesInput(Control& c) {
   Form* f = c.form();
@@ -435,9 +441,9 @@ void pressOn(Form& f, Control* owner, Control* c, int16_t button, int16_t shift,
   if (c && (!c->enabledOnForm() || !owner->enabledOnForm())) return;
   // A press on the control's frame (its scroll bars) goes to the press
   // alone: no mouse events, no focus, no double click, no Click. A control
-  // without mouse events (a scroll bar) takes each press as a press.
+  // without DblClick (a button, a scroll bar) takes each press as a press.
   const bool frame = c && c->nonClientAt(cx, cy);
-  const bool countsTwice = button == vbLeftButton && !frame && (!c || hasMouseEvents(*c));
+  const bool countsTwice = button == vbLeftButton && !frame && (!c || hasDoubleClick(*c));
   const bool twice = countsTwice && input::pressIsSecondHalf(f, c, x, y, time);
   if (!countsTwice) input::forgetPress();
   const uint64_t press = input::beginPress(f, button, c);

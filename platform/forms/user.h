@@ -97,8 +97,9 @@ void clickScrollPart(Control& c, bool track, int direction);
 // is chosen), the release to the same control (MouseUp, then Click when the
 // pointer is still over it). A second press on the same control within
 // kDoubleClickMs of the first (by the times the events carry) is a double
-// click: DblClick, then MouseUp at its release (a control without mouse
-// events, a scroll bar, takes it as another press). Moves raise MouseMove on
+// click: DblClick, then MouseUp at its release (a control without DblClick,
+// a button, a check box or a scroll bar, takes it as another press: MouseDown,
+// MouseUp and Click again). Moves raise MouseMove on
 // the control under the pointer, or on the pressed one while a button is
 // held; a move with no button held ends a press whose release was lost. On
 // no control the form itself takes the events. The input model (input.h)

@@ -293,14 +293,6 @@ class Renderer {
     fill({std::min(x, b.x + b.w - 1), y, 1, h}, markColour);
   }
 
-  // One line of text from the top-left corner, not wrapped, with a caret and
-  // a highlighted selection (an editable combo's field).
-  void wrappedLine(std::u16string_view s, const Font& font, const Box& b, uint32_t rgb, int caret, int selFrom,
-                   int selLength) {
-    wrapped(s, font, {b.x, b.y, std::max(b.w, static_cast<double>(gfx::lineWidth(font, s)) + 1), b.h}, rgb, caret, 0,
-            selFrom, selLength);
-  }
-
   void image(const RasterImage& src, const Box& b, bool stretch, cairo_filter_t filter = CAIRO_FILTER_NEAREST) {
     if (src.empty()) return;
     RasterImage copy = src;
@@ -559,10 +551,14 @@ class Renderer {
         fill(b, rgbOf(it.backColor, fieldColour));
         if (it.border) frame(b, borderColour);
         if (it.scrollBars == 0) {
+          cairo_save(cr_);
+          cairo_rectangle(cr_, b.x + 1, b.y + 1, std::max(0.0, b.w - 2), std::max(0.0, b.h - 2));
+          cairo_clip(cr_);
           wrapped(it.text, it.font,
                   {b.x + RenderTextLeft, b.y + RenderTextTop, b.w - 2 * RenderTextLeft, b.h - 2 * RenderTextTop},
-                  textColour(it, 0), it.focused ? it.caret : -1, it.topIndex, it.selectionStart,
-                  it.focused ? it.selectionLength : 0);
+                  textColour(it, 0), it.focused ? it.caret : -1, it.singleLine ? 0 : it.topIndex, it.selectionStart,
+                  it.focused ? it.selectionLength : 0, !it.singleLine, it.singleLine ? it.scrollLeft : 0);
+          cairo_restore(cr_);
           return b;
         }
         const TextBoxLayout l = textBoxScroll(it.text, it.font, b.w, b.h, it.scrollBars, it.topIndex, it.scrollLeft);
@@ -644,7 +640,7 @@ class Renderer {
         cairo_save(cr_);
         cairo_rectangle(cr_, field.x, field.y, field.w, field.h);
         cairo_clip(cr_);
-        const Box textBox{b.x + 3, b.y, b.w - bw - 5, b.h};
+        const Box textBox{b.x + 3, b.y, comboTextWidth(b.w), b.h};
         if (it.focused && it.caret < 0) {
           // A drop-down list with the focus: its text highlighted in a focus rectangle.
           fill(field, highlightColour);
@@ -654,8 +650,8 @@ class Renderer {
           // An editable combo with the focus: the caret and the selection, as a text box shows them.
           const int lineHeight = fontLineHeight(it.font);
           const double top = b.y + std::max(0.0, std::floor((b.h - lineHeight) / 2));
-          wrappedLine(it.text, it.font, {textBox.x, top, textBox.w, static_cast<double>(lineHeight)},
-                      textColour(it, 0), it.caret, it.selectionStart, it.selectionLength);
+          wrapped(it.text, it.font, {textBox.x, top, textBox.w, static_cast<double>(lineHeight)}, textColour(it, 0),
+                  it.caret, 0, it.selectionStart, it.selectionLength, false, it.scrollLeft);
         } else {
           text(it.text, it.font, textBox, textColour(it, 0), Align::Left);
         }
@@ -792,6 +788,18 @@ double textCaretX(std::u16string_view text, const Font& font, double width, int 
   int line = 0, x = 0;
   pango_layout_index_to_line_x(layout, byteOffset(text, index), FALSE, &line, &x);
   return x / double(PANGO_SCALE);
+}
+
+double comboTextWidth(double width) { return width - std::min<double>(scrollBarSize, width / 2) - 5; }
+
+int fieldScroll(std::u16string_view text, const Font& font, double shown, int caret, int scrollLeft) {
+  const int width = std::max(1, static_cast<int>(shown));
+  // Room for the caret after the last character.
+  const int most = std::max(0, gfx::lineWidth(font, text) + 1 - width);
+  const int x = static_cast<int>(textCaretX(text, font, -1, std::clamp<int>(caret, 0, static_cast<int>(text.size()))));
+  if (x < scrollLeft) scrollLeft = x - width / 4;
+  else if (x >= scrollLeft + width) scrollLeft = x - width + width / 4;
+  return std::clamp(scrollLeft, 0, most);
 }
 
 TextBoxLayout textBoxScroll(std::u16string_view text, const Font& font, double width, double height, int scrollBars,

@@ -85,6 +85,7 @@ struct RenderItem {
   int horizontalExtent = 0; // list boxes: scrollable width in pixels (wider than the box: a scroll bar)
   int scrollLeft = 0;       // list and text boxes: pixels scrolled to the left
   int scrollBars = 0;       // multi-line text boxes: 1 horizontal (no wrapping), 2 vertical, 3 both
+  bool singleLine = false;  // text boxes: one line, never wrapped, scrolled `scrollLeft` pixels
   // The part of a scroll bar held down by the pointer: of the control's own
   // bar, or (lists and text boxes) of the vertical or the horizontal one.
   ScrollPart scrollPressed = ScrollPart::None;
@@ -136,6 +137,13 @@ int textLineOf(std::u16string_view text, const Font& font, double width, int ind
 enum class LineMove { Start, End, Up, Down };
 int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move);
 double textCaretX(std::u16string_view text, const Font& font, double width, int index);
+// The width of the text in a combo box `width` pixels wide, left of its button.
+double comboTextWidth(double width);
+// A one-line field `shown` pixels wide that was scrolled `scrollLeft` pixels
+// to the left: how far it scrolls so that the caret at `caret` stays in
+// sight (by a quarter of the width past the edge it left), never further
+// than the text's end allows.
+int fieldScroll(std::u16string_view text, const Font& font, double shown, int caret, int scrollLeft);
 // A multi-line text box of `width` x `height` pixels showing `text` from line
 // `topLine` on, scrolled `scrollLeft` pixels to the left: its layout with
 // the bars' ranges (the vertical bar in lines, the horizontal one in pixels)

@@ -69,6 +69,46 @@ TEST_F(BoxKeysTest, AnInputBoxOpensWithItsDefaultTextDrawnSelected) {
   EXPECT_GT(highlighted, 50);
 }
 
+TEST_F(BoxKeysTest, TheInputBoxFieldIsOneLineThatThePointerSelectsAndPastesInto) {
+  clipboard().setPrimary(u"<primary>");
+  const std::u16string typed =
+      u"a long answer that does not fit into the field of the input box, not by a long way, and goes on and on";
+  RenderItem atEnd, atStart;
+  BStr selected;
+  whenOpen([&](HWND box) {
+    key(box, 46);  // Delete: the selected default text goes
+    for (char16_t c : typed) send(box, WM_CHAR, c);
+    atEnd = picture(box);
+    key(box, 36);  // Home
+    atStart = picture(box);
+    const RenderItem* f = field(atStart);
+    // A press after "a l", a drag to after "a long", at the field's own
+    // coordinates (pixels of the box's client area).
+    const int left = twipsToRoundedPixels(f->rect.left) + RenderTextLeft;
+    const int y = twipsToRoundedPixels(f->rect.top) + 8;
+    auto xAfter = [&](int n) { return left + static_cast<int>(textCaretX(typed, f->font, -1, n)) + 1; };
+    send(box, WM_LBUTTONDOWN, packButtons(1, 0), packPoint(xAfter(3), y));
+    send(box, WM_MOUSEMOVE, packButtons(1, 0), packPoint(xAfter(6), y));
+    send(box, WM_LBUTTONUP, packButtons(1, 0), packPoint(xAfter(6), y));
+    selected = clipboard().heldPrimary();
+    // A middle click at the start pastes the primary selection there.
+    send(box, WM_MBUTTONDOWN, packButtons(4, 0), packPoint(left, y));
+    send(box, WM_MBUTTONUP, packButtons(4, 0), packPoint(left, y));
+    key(box, 13);
+  });
+  const auto answer = InputBox(Variant(u"Name?"), Variant(u"Title"), Variant(u"default"));
+  const RenderItem* end = field(atEnd);
+  ASSERT_TRUE(end);
+  EXPECT_TRUE(end->singleLine);
+  const double caretX = textCaretX(typed, end->font, -1, static_cast<int>(typed.size())) - end->scrollLeft;
+  EXPECT_GT(end->scrollLeft, 0);
+  EXPECT_GE(caretX, 0);
+  EXPECT_LT(caretX, twipsToRoundedPixels(end->rect.width) - 2 * RenderTextLeft);
+  EXPECT_EQ(field(atStart)->scrollLeft, 0);
+  EXPECT_EQ(selected, u"ong");
+  EXPECT_EQ(answer, u"ong" + typed);
+}
+
 TEST_F(BoxKeysTest, TheInputBoxFieldTakesTheEditingKeysOfATextBox) {
   clipboard().setText(u"pasted");
   RenderItem shown;

@@ -216,15 +216,21 @@ TEST_F(InputModelTest, TheDoubleClickTimeIsTheTimeOfThePressNotOfTheEndOfItsHand
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ((Log{log.end() - 3, log.end()}), (Log{"Command(1).MouseDown", "Command(1).MouseUp", "Command(1).Click"}));
   Clock::advance(1000);
+  form->react = [&](ControlArray& a, ControlEvent e, int16_t, std::span<Variant>) {
+    if (a.name() == u"Text" && e == ControlEvent::Click) Clock::advance(800);
+  };
   t0 = Clock::nowMs();
-  at(t0, WM_LBUTTONDOWN);
-  at(t0 + 50, WM_LBUTTONUP);
-  at(t0 + 300, WM_LBUTTONDOWN);
-  at(t0 + 350, WM_LBUTTONUP);
+  auto onText = [&](int64_t t, UINT msg) {
+    messageLoop().post(form->hWnd(), msg, packButtons(1, 0), packPoint(20, 55), t);
+  };
+  onText(t0, WM_LBUTTONDOWN);
+  onText(t0 + 50, WM_LBUTTONUP);
+  onText(t0 + 300, WM_LBUTTONDOWN);
+  onText(t0 + 350, WM_LBUTTONUP);
   messageLoop().doEvents();
   log = form->take();
   ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ((Log{log.end() - 2, log.end()}), (Log{"Command(1).DblClick", "Command(1).MouseUp"}));
+  EXPECT_EQ((Log{log.end() - 2, log.end()}), (Log{"Text(1).DblClick", "Text(1).MouseUp"}));
 }
 
 TEST_F(InputModelTest, AWindowThatADoubleClickClosesKeepsNoHoldOnThePointer) {
@@ -233,7 +239,7 @@ TEST_F(InputModelTest, AWindowThatADoubleClickClosesKeepsNoHoldOnThePointer) {
   box = makeRef<TestForm>();
   box->load();
   SetWindowLongA(box->hWnd(), GWL_HWNDPARENT, form->hWnd());
-  CommandButton& item = box->add<CommandButton>(u"Command", 1, 150, 150);
+  TextBox& item = box->add<TextBox>(u"Text", 1, 150, 150);
   box->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant>) {
     if (e == ControlEvent::DblClick) box->hide();
   };

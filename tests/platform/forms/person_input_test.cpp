@@ -42,17 +42,36 @@ TEST_F(PersonInputTest, AReleaseAwayFromTheButtonRaisesMouseUpWithoutClick) {
 }
 
 TEST_F(PersonInputTest, TwoQuickClicksAreADoubleClickAndSlowOnesAreNot) {
-  press(20, 55);
-  release(20, 55);
+  press(20, 20);
+  release(20, 20);
   form->take();
   Clock::advance(200);
-  press(20, 55);
-  release(20, 55);
-  EXPECT_EQ(form->take(), (Log{"Command(1).DblClick", "Command(1).MouseUp"}));
+  press(20, 20);
+  release(20, 20);
+  EXPECT_EQ(form->take(), (Log{"Text(1).DblClick", "Text(1).MouseUp"}));
   Clock::advance(user::kDoubleClickMs + 1);
-  press(20, 55);
-  release(20, 55);
-  EXPECT_EQ(form->take(), (Log{"Command(1).MouseDown", "Command(1).MouseUp", "Command(1).Click"}));
+  press(20, 20);
+  release(20, 20);
+  EXPECT_EQ(form->take(), (Log{"Text(1).MouseDown", "Text(1).MouseUp", "Text(1).Click"}));
+}
+
+TEST_F(PersonInputTest, TwoQuickClicksOnAButtonOrACheckBoxAreTwoClicks) {
+  // Neither has DblClick: the second press is a press of its own.
+  CheckBox& check = form->add<CheckBox>(u"Check", 1, 1500, 750);  // pixels 100,50 ..
+  for (auto [x, name] : {std::pair{20, "Command(1)"}, std::pair{110, "Check(1)"}}) {
+    press(x, 55);
+    release(x, 55);
+    form->take();
+    Clock::advance(100);
+    press(x, 55);
+    release(x, 55);
+    const Log log = form->take();
+    ASSERT_GE(log.size(), 3u) << name;
+    EXPECT_EQ((Log{log.end() - 3, log.end()}), (Log{std::string(name) + ".MouseDown", std::string(name) + ".MouseUp",
+                                                   std::string(name) + ".Click"}));
+    Clock::advance(user::kDoubleClickMs + 1);
+  }
+  EXPECT_EQ(check.value(), 0);  // ticked and cleared again
 }
 
 TEST_F(PersonInputTest, APressOnADisabledControlDoesNothing) {

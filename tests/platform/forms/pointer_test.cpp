@@ -461,8 +461,79 @@ TEST_F(TextPointerTest, LinesOfAMultiLineBoxAndTheWheel) {
   form->take();
   text->setMultiLine(false);
   wheel(-1, 20, 110);
-  EXPECT_EQ(text->topLine(), 13 - 4);
+  EXPECT_EQ(text->topLine(), 0);  // one line, shown from its start
+  text->setMultiLine(true);
+  EXPECT_EQ(text->topLine(), 13 - 4);  // the wheel moved nothing
   EXPECT_EQ(without(form->take(), "Mouse"), Log{});
+}
+
+// Dark pixels (text) in a rectangle of the form's client area.
+int darkPixels(const RasterImage& image, int left, int top, int right, int bottom) {
+  int n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x)
+      if (image.contains(x, y) && (image.at(x, y) & 0xFF) < 0x80) ++n;
+  return n;
+}
+
+// The item of a kind that shows `text`.
+const RenderItem* shownItem(const RenderItem& root, RenderKind kind, std::u16string_view text) {
+  for (const RenderItem& c : root.children)
+    if (c.kind == kind && c.text == text) return &c;
+  return nullptr;
+}
+
+TEST_F(TextPointerTest, ALongLineStaysOneLineAndScrollsSoThatTheCaretShows) {
+  const std::u16string line = u"alpha beta gamma delta epsilon zeta eta theta iota kappa";
+  text->move(150, 1500, 2400, 600);  // pixels 10,100 .. 170,140: room for two lines
+  text->setText(line);
+  click(11, 109);
+  key(35);  // End
+  const RenderItem p = picture();
+  const RenderItem* it = shownItem(p, RenderKind::TextBox, line);
+  ASSERT_NE(it, nullptr);
+  EXPECT_TRUE(it->singleLine);
+  const double shown = 160 - 2 * RenderTextLeft;
+  const double caretX = textCaretX(line, text->font(), -1, static_cast<int>(line.size())) - it->scrollLeft;
+  EXPECT_GT(it->scrollLeft, 0);
+  EXPECT_GE(caretX, 0);
+  EXPECT_LT(caretX, shown);
+  // Nothing is drawn below the one line, and a press at the right edge
+  // lands at the end that shows there.
+  const RasterImage image = renderClientArea(p);
+  EXPECT_EQ(darkPixels(image, 12, 100 + RenderTextTop + lh + 2, 168, 138), 0);
+  EXPECT_GT(darkPixels(image, 12, 100 + RenderTextTop, 168, 100 + RenderTextTop + lh), 0);
+  click(168, 109);
+  EXPECT_EQ(text->selStart(), static_cast<int32_t>(line.size()));
+  // Home scrolls back to the start; moving the caret within sight scrolls nothing.
+  key(36);
+  EXPECT_EQ(shownItem(picture(), RenderKind::TextBox, line)->scrollLeft, 0);
+  key(39);
+  EXPECT_EQ(shownItem(picture(), RenderKind::TextBox, line)->scrollLeft, 0);
+  // Typing at the end keeps the caret in sight too.
+  key(35);
+  for (char16_t c : std::u16string_view(u" lambda mu")) send(WM_CHAR, c, 0);
+  const RenderItem* typed = shownItem(picture(), RenderKind::TextBox, text->text());
+  const double typedX =
+      textCaretX(text->text(), text->font(), -1, static_cast<int>(text->text().size())) - typed->scrollLeft;
+  EXPECT_GE(typedX, 0);
+  EXPECT_LT(typedX, shown);
+}
+
+TEST_F(PointerTest, TheEditFieldOfAComboScrollsSoThatTheCaretShows) {
+  combo->setStyle(0);
+  press(105, 20);  // in the field, not on the button
+  release(105, 20);
+  const std::u16string typed = u"a long text typed into the field of the combo";
+  for (char16_t c : typed) send(WM_CHAR, c, 0);
+  const RenderItem* it = shownItem(picture(), RenderKind::ComboBox, typed);
+  ASSERT_NE(it, nullptr);
+  const double caretX = textCaretX(typed, combo->font(), -1, static_cast<int>(typed.size())) - it->scrollLeft;
+  EXPECT_GT(it->scrollLeft, 0);
+  EXPECT_GE(caretX, 0);
+  EXPECT_LT(caretX, comboTextWidth(81));
+  key(36);  // Home
+  EXPECT_EQ(shownItem(picture(), RenderKind::ComboBox, typed)->scrollLeft, 0);
 }
 
 }  // namespace
