@@ -120,6 +120,27 @@ int16_t runtimeButton(uint8_t detail) {
   }
 }
 
+// Text crosses to other programs with their line ends: the runtime's CR LF
+// goes out as LF, and a lone LF comes in as CR LF.
+std::string toXText(std::u16string_view text) {
+  const std::string in = utf8(text);
+  std::string out;
+  out.reserve(in.size());
+  for (std::size_t i = 0; i < in.size(); ++i)
+    if (in[i] != '\r' || i + 1 == in.size() || in[i + 1] != '\n') out += in[i];
+  return out;
+}
+
+std::string fromXText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 // The screen's dpi from the X resources (Xft.dpi), 96 when absent.
 double resourceDpi(std::string_view resources) {
   for (std::size_t at = 0; at < resources.size();) {
@@ -897,12 +918,12 @@ struct X11Display::Impl {
   std::optional<std::string> heldAs(xcb_atom_t selection, xcb_atom_t target) const {
     if (selection == XCB_ATOM_PRIMARY) {
       if (!isText(target)) return std::nullopt;
-      return utf8(clipboard().heldPrimary());
+      return toXText(clipboard().heldPrimary());
     }
     if (isText(target)) {
       auto t = clipboard().heldText();
       if (!t) return std::nullopt;
-      return utf8(*t);
+      return toXText(*t);
     }
     if (target == atom(IMAGE_PNG)) {
       auto p = clipboard().heldPicture();
@@ -1149,8 +1170,10 @@ class X11Clipboard final : public ClipboardPeer {
 
  private:
   std::optional<std::string> textOf(xcb_atom_t selection) {
-    if (auto t = x_.fetch(selection, x_.atom(UTF8_STRING_))) return t;
-    return x_.fetch(selection, XCB_ATOM_STRING);
+    auto t = x_.fetch(selection, x_.atom(UTF8_STRING_));
+    if (!t) t = x_.fetch(selection, XCB_ATOM_STRING);
+    if (!t) return std::nullopt;
+    return fromXText(*t);
   }
 
   X11Display::Impl& x_;

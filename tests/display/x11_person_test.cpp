@@ -12,6 +12,7 @@
 #include "platform/forms/command_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/graphics/form_render.h"
+#include "platform/system/clipboard.h"
 #include "tests/display/x11_fixture.h"
 
 namespace svx::testing {
@@ -108,6 +109,29 @@ TEST_F(X11Person, AMiddleClickPastesAnotherProgramsPrimarySelectionIntoTheInputB
   actor.join();
   other.stop();
   EXPECT_EQ(answer, u"from elsewhere default");
+}
+
+TEST_F(X11Person, LinesCrossTheClipboardWithTheLineEndsOfEachSide) {
+  attach();
+  OtherProgram reader(xvfb.name()), primaryReader(xvfb.name(), "PRIMARY");
+  std::optional<std::string> copied, selected;
+  clipboard().setText(u"one\r\ntwo\r\n");
+  clipboard().setPrimary(u"three\r\nfour");
+  std::atomic<bool> done{false};
+  act([&] {
+    copied = reader.read(reader.utf8());
+    selected = primaryReader.read(primaryReader.utf8());
+    done = true;
+  });
+  serveUntil([&] { return done.load(); });
+  actor.join();
+  EXPECT_EQ(copied, std::optional<std::string>("one\ntwo\n"));
+  EXPECT_EQ(selected, std::optional<std::string>("three\nfour"));
+
+  OtherProgram owner(xvfb.name());
+  owner.own("five\nsix\r\nseven", "");
+  EXPECT_EQ(clipboard().getText(), u"five\r\nsix\r\nseven");
+  owner.stop();
 }
 
 }  // namespace
