@@ -513,7 +513,8 @@ TEST_F(TextPointerTest, ALongLineStaysOneLineAndScrollsSoThatTheCaretShows) {
   // Typing at the end keeps the caret in sight too.
   key(35);
   for (char16_t c : std::u16string_view(u" lambda mu")) send(WM_CHAR, c, 0);
-  const RenderItem* typed = shownItem(picture(), RenderKind::TextBox, text->text());
+  const RenderItem afterTyping = picture();
+  const RenderItem* typed = shownItem(afterTyping, RenderKind::TextBox, text->text());
   const double typedX =
       textCaretX(text->text(), text->font(), -1, static_cast<int>(text->text().size())) - typed->scrollLeft;
   EXPECT_GE(typedX, 0);
@@ -526,7 +527,8 @@ TEST_F(PointerTest, TheEditFieldOfAComboScrollsSoThatTheCaretShows) {
   release(105, 20);
   const std::u16string typed = u"a long text typed into the field of the combo";
   for (char16_t c : typed) send(WM_CHAR, c, 0);
-  const RenderItem* it = shownItem(picture(), RenderKind::ComboBox, typed);
+  const RenderItem p = picture();
+  const RenderItem* it = shownItem(p, RenderKind::ComboBox, typed);
   ASSERT_NE(it, nullptr);
   const double caretX = textCaretX(typed, combo->font(), -1, static_cast<int>(typed.size())) - it->scrollLeft;
   EXPECT_GT(it->scrollLeft, 0);
