@@ -131,6 +131,16 @@ namespace svx {
 
 namespace {
 
+// The k-th element of a one-dimensional answer array, or nothing where the
+// array ends before it or the element is Empty or missing (the dialog then
+// keeps what it showed).
+std::optional<Variant> answerItem(const SafeArray& a, int32_t k) {
+  if (k >= a.elementCount()) return std::nullopt;
+  Variant v = a.get(a.lbound() + k);
+  if (v.isEmpty() || v.isMissing()) return std::nullopt;
+  return v;
+}
+
 // A print dialog answer: True is OK as shown, False cancels; an array
 // [device, range, from, to, copies, collate, print to file] gives what the
 // user sets, an Empty or missing element keeping what the dialog showed.
@@ -143,13 +153,7 @@ PrintDialogResponse printAnswer(const Variant& value) {
   const SafeArray* a = value.deref().asArray();
   if (!a || a->dimensions() != 1 || a->elementCount() > 7) raise(err::InvalidProcedureCall);
   r.ok = true;
-  const int32_t lower = a->lbound();
-  auto item = [&](int32_t i) -> std::optional<Variant> {
-    if (i >= a->elementCount()) return std::nullopt;
-    Variant v = a->get(lower + i);
-    if (v.isEmpty() || v.isMissing()) return std::nullopt;
-    return v;
-  };
+  auto item = [a](int32_t i) { return answerItem(*a, i); };
   if (auto v = item(0)) r.device = toBStr(*v);
   if (auto v = item(1)) r.range = toI4(*v);
   if (auto v = item(2)) r.fromPage = toI4(*v);
@@ -181,14 +185,7 @@ FontDialogAnswer fontAnswer(const Variant& value) {
   }
   const SafeArray* items = given.asArray();
   if (!items || items->dimensions() != 1) raise(err::InvalidProcedureCall);
-  const int32_t lower = items->lbound();
-  const int64_t count = static_cast<int64_t>(items->ubound()) - lower + 1;
-  auto item = [&](int32_t k) -> std::optional<Variant> {
-    if (k >= count) return std::nullopt;
-    Variant v = items->get(lower + k);
-    if (v.isEmpty()) return std::nullopt;
-    return v;
-  };
+  auto item = [items](int32_t k) { return answerItem(*items, k); };
   if (auto v = item(0)) a.face = toBStr(*v);
   if (auto v = item(1)) a.size = toBStr(*v);
   if (auto v = item(2)) a.weight = toI4(*v);

@@ -228,14 +228,7 @@ TEST_F(X11Dialogs, TheFolderDialogTakesKeysAtOnce) {
   });
   std::optional<std::string> chosen;
   whileShown([&] {
-    BROWSEINFOA info;
-    info.hwndOwner = form->hWnd();
-    info.pidlRoot = allocateIdList(dir.string());
-    info.lpszTitle = "Pick a folder";
-    const LPITEMIDLIST result = SHBrowseForFolderA(&info);
-    CoTaskMemFree(info.pidlRoot);
-    if (result) chosen = pathOfIdList(result);
-    CoTaskMemFree(result);
+    chosen = browseForFolder(form->hWnd(), dir.string(), "Pick a folder");
   });
   ASSERT_TRUE(chosen);
   EXPECT_EQ(*chosen, (dir / "beta" / "inner").string());

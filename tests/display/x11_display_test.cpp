@@ -263,14 +263,7 @@ TEST_F(X11DisplayTest, TheFolderDialogIsBrowsedAndAnsweredByAPerson) {
     if (name != u"FormPaint" || asked) return;
     asked = true;
     messageLoop().postTask([&] {
-      BROWSEINFOA info;
-      info.hwndOwner = form->hWnd();
-      info.pidlRoot = allocateIdList(dir.string());
-      info.lpszTitle = "Pick a folder";
-      const LPITEMIDLIST result = SHBrowseForFolderA(&info);
-      CoTaskMemFree(info.pidlRoot);
-      if (result) chosen = pathOfIdList(result);
-      CoTaskMemFree(result);
+      chosen = browseForFolder(form->hWnd(), dir.string(), "Pick a folder");
       form->hide();
     });
   };

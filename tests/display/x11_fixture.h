@@ -47,6 +47,21 @@ inline void watchdog(HWND, UINT, UINT_PTR, DWORD) {
   if (Clock::nowMs() > g_deadline && g_form) g_form->hide();
 }
 
+// Browses for a folder below `root`, owned by `owner`, as a script does;
+// the chosen folder's path, or nothing when the dialog was cancelled.
+inline std::optional<std::string> browseForFolder(HWND owner, const std::string& root, const char* title = nullptr) {
+  BROWSEINFOA info;
+  info.hwndOwner = owner;
+  info.pidlRoot = allocateIdList(root);
+  info.lpszTitle = title;
+  const LPITEMIDLIST result = SHBrowseForFolderA(&info);
+  CoTaskMemFree(info.pidlRoot);
+  std::optional<std::string> chosen;
+  if (result) chosen = pathOfIdList(result);
+  CoTaskMemFree(result);
+  return chosen;
+}
+
 class X11DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {

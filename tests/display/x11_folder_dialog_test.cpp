@@ -68,14 +68,7 @@ class X11FolderDialog : public X11DisplayTest {
   // Opens the dialog on `dir` once the form shows; ends the form after it.
   void browseWhenShown(std::optional<std::string>& chosen) {
     messageLoop().postTask([this, &chosen] {
-      BROWSEINFOA info;
-      info.hwndOwner = form->hWnd();
-      info.pidlRoot = allocateIdList(dir.string());
-      info.lpszTitle = "Pick a folder";
-      const LPITEMIDLIST result = SHBrowseForFolderA(&info);
-      CoTaskMemFree(info.pidlRoot);
-      if (result) chosen = pathOfIdList(result);
-      CoTaskMemFree(result);
+      chosen = browseForFolder(form->hWnd(), dir.string(), "Pick a folder");
       form->hide();
     });
   }
@@ -194,12 +187,7 @@ TEST_F(X11FolderDialog, TheOwnerWaitsAndGetsTheKeyboardBack) {
   };
   messageLoop().postTask([&] {
     text.setFocus();
-    BROWSEINFOA info;
-    info.hwndOwner = form->hWnd();
-    info.pidlRoot = allocateIdList(dir.string());
-    const LPITEMIDLIST result = SHBrowseForFolderA(&info);
-    CoTaskMemFree(info.pidlRoot);
-    if (result) chosen = pathOfIdList(result);
+    chosen = browseForFolder(form->hWnd(), dir.string());
     int n = 0;
     for (const auto& e : events) n += e.name == u"CommandClick";
     clicksMeanwhile = n;
