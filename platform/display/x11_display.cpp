@@ -197,6 +197,9 @@ struct X11Display::Impl {
   uint8_t xkbEvent = 0;  // the keyboard extension's first event code
   std::map<HWND, Shown> shown;
   std::map<xcb_window_t, HWND> byWindow;
+  // Windows whose X window another program destroyed: not shown again
+  // before their close request has been handled.
+  std::set<HWND> destroyedOutside;
   uint64_t frames = 0;
   uint64_t seenActivity = ~uint64_t{0};
   bool dirty = true;
@@ -592,6 +595,7 @@ struct X11Display::Impl {
     for (HWND h : order) {
       const Window* w = d.find(h);
       if (!w || !w->visible() || w->isChild() || w->threadId != thread || h == d.applicationWindow()) continue;
+      if (destroyedOutside.count(h)) continue;
       if (!shown.count(h) && !drawsItself(*w)) continue;
       wanted.insert(h);
     }
@@ -613,6 +617,7 @@ struct X11Display::Impl {
       else
         update(*it, entry->second, *w);
     }
+    destroyedOutside.clear();
     // The foreground request of the desktop: the active window takes the focus.
     if (d.active != lastActive) {
       lastActive = d.active;
@@ -768,6 +773,23 @@ struct X11Display::Impl {
         }
         return false;
       }
+      case XCB_DESTROY_NOTIFY: {
+        // A window this display destroys has left `byWindow` already: this
+        // one went from outside (xdotool windowclose, xkill's kin). It closes
+        // as by its close box; one that stays open is shown anew.
+        auto* e = reinterpret_cast<xcb_destroy_notify_event_t*>(ev);
+        const HWND hwnd = target(e->window);
+        if (!hwnd) return false;
+        byWindow.erase(e->window);
+        if (auto it = shown.find(hwnd); it != shown.end()) {
+          if (it->second.surface) cairo_surface_destroy(it->second.surface);
+          shown.erase(it);
+        }
+        if (!takesInput(hwnd)) return false;
+        destroyedOutside.insert(hwnd);
+        post(hwnd, WM_CLOSE, 0, 0);
+        return true;
+      }
       case XCB_UNMAP_NOTIFY: {
         auto* e = reinterpret_cast<xcb_unmap_notify_event_t*>(ev);
         if (auto it = shown.find(target(e->window)); it != shown.end()) it->second.viewable = false;
@@ -844,9 +866,18 @@ struct X11Display::Impl {
       case XCB_FOCUS_IN: {
         auto* e = reinterpret_cast<xcb_focus_in_event_t*>(ev);
         const HWND hwnd = target(e->event);
-        if (hwnd && e->mode == XCB_NOTIFY_MODE_NORMAL && desktop().active != hwnd && takesInput(hwnd)) {
-          desktop().userActivates(hwnd);
-          lastActive = desktop().active;
+        if (!hwnd || e->mode != XCB_NOTIFY_MODE_NORMAL) return false;
+        if (takesInput(hwnd)) {
+          if (desktop().active != hwnd) {
+            desktop().userActivates(hwnd);
+            lastActive = desktop().active;
+          }
+        } else if (auto it = shown.find(desktop().rootOf(desktop().active));
+                   it != shown.end() && it->first != hwnd) {
+          // A window that a modal one blocks passes the keyboard on to the
+          // active window (the modal one), as activating it would.
+          it->second.focusWanted = true;
+          if (it->second.viewable) focus(it->second);
         }
         return false;
       }

@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t XK_Return = 0xff0d;
+constexpr uint32_t XK_Return = 0xff0d, XK_Escape = 0xff1b;
 
 // A test that fails must not hang: past the deadline every other window
 // goes, which ends the modal shows on them.
@@ -209,6 +209,41 @@ TEST_F(X11Input, TheHelpWindowIsModalToItsFormAndItsCloseBoxEndsIt) {
   EXPECT_FALSE(help->isLoaded());
 }
 
+TEST_F(X11Input, TheHelpWindowDestroyedFromOutsideClosesAndTheFormTakesInputAgain) {
+  build();
+  Ref<frmHelpAll> help = makeRef<frmHelpAll>();
+  help->load();
+  SetWindowLongA(help->hWnd(), GWL_HWNDPARENT, form->hWnd());
+  help->move(form->left() + 3000, form->top() + 1500, 6000, 4500);
+  onEvent = [&](BStrView name) {
+    if (name == u"CommandClick") form->hide();
+  };
+  messageLoop().postTask([&] {
+    text->setFocus();
+    help->show(true);
+  });
+  act([&] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    eventually([&] { return otherWindow.load() != 0; });
+    const uint32_t shown = otherWindow.load();
+    if (!shown) return;
+    person->destroy(shown);  // no window manager to ask: the window is just gone
+    eventually([&] { return otherWindow.load() == 0; });
+    if (!formHasFocus()) return;
+    parkPointer();
+    person->type(u"k");
+    eventually([&] { return text->text() == u"k"; });
+    const auto [x, y] = person->origin(w);
+    person->click(x + 20, y + 20);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_FALSE(help->isLoaded());
+  EXPECT_EQ(text->text(), u"k");
+  EXPECT_EQ(count(u"CommandClick"), 1);
+}
+
 TEST_F(X11Input, AClickSoonAfterAnInputBoxClosedIsAWholeClickAndTheMessageBoxHandsTheKeysBack) {
   build();
   int boxes = 0;
@@ -280,6 +315,44 @@ TEST_F(X11Input, AClickThatValidateInterruptsWithAMessageBoxLeavesNothingHeld) {
   EXPECT_EQ(text->text(), u"ok");
   EXPECT_EQ(count(u"CommandMouseDown"), 2);
   EXPECT_EQ(count(u"CommandClick"), 1);
+}
+
+TEST_F(X11Input, TheFocusGivenToAFormThatABoxBlocksGoesOnToTheBox) {
+  build();
+  int answer = 0;
+  bool keysMeanwhile = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"CommandClick") return;
+    if (answer == 0) {
+      answer = MsgBox(Variant(u"Go on?"), Variant(int32_t{1}));  // OK and Cancel
+      keysMeanwhile = count(u"FormKeyDown") + count(u"CommandKeyDown") + count(u"TextKeyDown") > 0;
+    } else {
+      form->hide();
+    }
+  };
+  act([this] {
+    const uint32_t w = waitForFormWindow();
+    if (!w) return;
+    const auto [x, y] = person->origin(w);
+    person->click(x + 20, y + 20);
+    eventually([&] { return boxWindow.load() != 0; });
+    const uint32_t box = boxWindow.load();
+    if (!box) return;
+    // Another program (xdotool windowfocus, a window manager) gives the
+    // keyboard to the blocked form: it passes it on to the box.
+    person->focus(w);
+    eventually([&] { return person->inputFocus() == box; });
+    parkPointer();
+    person->key(XK_Escape);  // Cancel of the box
+    eventually([&] { return boxWindow.load() == 0; });
+    if (!formHasFocus()) return;
+    person->click(x + 20, y + 20);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(answer, 2);
+  EXPECT_FALSE(keysMeanwhile);
+  EXPECT_EQ(count(u"CommandClick"), 2);
 }
 
 }  // namespace

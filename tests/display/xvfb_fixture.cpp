@@ -195,6 +195,16 @@ void Person::close(uint32_t window) {
   sync();
 }
 
+void Person::focus(uint32_t window) {
+  xcb_set_input_focus(conn_, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+  sync();
+}
+
+void Person::destroy(uint32_t window) {
+  xcb_destroy_window(conn_, window);
+  sync();
+}
+
 void Person::resize(uint32_t window, int width, int height) {
   const uint32_t values[] = {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
   xcb_configure_window(conn_, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);

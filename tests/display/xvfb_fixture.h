@@ -60,6 +60,8 @@ class Person {
   // A key by its symbol, with the modifiers' symbols held around it.
   void key(uint32_t keysym, std::vector<uint32_t> held = {});
   void close(uint32_t window);  // WM_DELETE_WINDOW, as a window manager sends it
+  void focus(uint32_t window);    // the input focus set from outside (xdotool windowfocus)
+  void destroy(uint32_t window);  // the window destroyed from outside (xdotool windowclose)
   void resize(uint32_t window, int width, int height);
   uint32_t inputFocus();
   std::string title(uint32_t window);
