@@ -387,8 +387,10 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         const auto at = it == stops.end() ? 0 : static_cast<std::size_t>(it - stops.begin());
         const bool back = (lParam & 1) != 0;
         person.focused = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
-      } else if (wParam == 32 && person.focused) {
-        finish(person.focused);
+      } else if (wParam == 32 && (person.focused || box.kind == DialogKind::MessageBox)) {
+        // Space presses the button with the focus: a message box's default
+        // one until Tab moves it.
+        finish(person.focused ? person.focused : defaultResult);
       } else if (box.kind == DialogKind::MessageBox && (lParam & 2) == 0) {
         // A button's letter presses it.
         const auto letter = std::ranges::find_if(look.buttons, [&](const BoxLook::Button& b) {

@@ -26,7 +26,7 @@ namespace {
 
 constexpr uint32_t kShiftL = 0xffe1, kCtrlL = 0xffe3, kAltL = 0xffe9;
 constexpr uint32_t kHomeSym = 0xff50, kLeftSym = 0xff51, kDownSym = 0xff54, kEndSym = 0xff57, kInsertSym = 0xff63;
-constexpr uint32_t kTabSym = 0xff09;
+constexpr uint32_t kTabSym = 0xff09, kEscapeSym = 0xff1b;
 
 // Where the pictures of these tests are left for a person to look at: a
 // folder of their own under the system's temporary folder.
@@ -224,6 +224,41 @@ TEST_F(X11KeysTest, AMessageBoxTakesTheLettersOfItsButtons) {
   form->show(true);
   actor.join();
   EXPECT_EQ(answers, (std::vector<int32_t>{vbNo, vbRetry}));
+}
+
+TEST_F(X11KeysTest, SpacePressesTheMessageBoxButtonThatHasTheFocus) {
+  attach();
+  std::vector<int32_t> answers;
+  bool asked = false;
+  onEvent = [&](BStrView name) {
+    if (name != u"FormPaint" || asked) return;
+    asked = true;
+    messageLoop().postTask([&] {
+      // The default button has the focus as the box opens; Tab moves it.
+      answers.push_back(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel + vbDefaultButton2), Variant(u"Question")));
+      answers.push_back(MsgBox(Variant(u"Go on?"), Variant(vbOKCancel), Variant(u"Question")));
+      form->hide();
+    });
+  };
+  act([&] {
+    // Space, else Esc so that a box that ignores Space ends all the same.
+    auto space = [&](uint32_t box) {
+      person->key(' ');
+      if (!eventually([&] { return boxWindow.load() != box; }, 1000)) person->key(kEscapeSym);
+    };
+    eventually([&] { return boxWindow.load() != 0; });
+    const uint32_t first = boxWindow.load();
+    if (!first) return;
+    space(first);
+    eventually([&] { return boxWindow.load() != 0 && boxWindow.load() != first; });
+    const uint32_t second = boxWindow.load();
+    if (second == first || !second) return;
+    person->key(kTabSym);
+    space(second);
+  });
+  form->show(true);
+  actor.join();
+  EXPECT_EQ(answers, (std::vector<int32_t>{vbNo, vbCancel}));
 }
 
 TEST_F(X11KeysTest, WithTheKeyboardAloneAPersonChoosesAnOption) {
