@@ -208,10 +208,12 @@ FormDesign colourDialogDesign() {
            {caption(u"OK"), v(u"Default", Variant(true)), tab(5)}),
       part(u"Cancel", K::CommandButton, tw(kButtonX), tw(kCancelY), tw(kButtonW), tw(kButtonH),
            {caption(u"Cancel"), v(u"Cancel", Variant(true)), tab(6)}),
+      // The spectrum and the luminosity bar take the mouse only: Tab passes
+      // them by, from Cancel straight to the fields.
       part(u"Spectrum", K::PictureBox, tw(kSpectrumX), tw(kSpectrumY), tw(kSpectrumW + 2), tw(kSpectrumH + 2),
-           {v(u"Visible", Variant(false)), tab(7)}),
+           {v(u"Visible", Variant(false)), v(u"TabStop", Variant(false)), tab(7)}),
       part(u"Luminosity", K::PictureBox, tw(kLumX), tw(kSpectrumY), tw(kLumW + 2), tw(kSpectrumH + 2),
-           {v(u"Visible", Variant(false)), tab(8)}),
+           {v(u"Visible", Variant(false)), v(u"TabStop", Variant(false)), tab(8)}),
   };
   int16_t tabIndex = 9;
   const struct {

@@ -4,6 +4,7 @@
 #include "platform/forms/form.h"
 #include "platform/forms/input.h"
 #include "platform/forms/option_button.h"
+#include "platform/forms/text_box.h"
 
 namespace svx {
 
@@ -40,6 +41,16 @@ bool Form::moveFocus(Control* target) {
     target->fire(ControlEvent::GotFocus);
   }
   return active_.get() == target;
+}
+
+bool Form::moveFocusByKey(Control* target) {
+  Ref<Form> keep(this);
+  if (!moveFocus(target)) return false;
+  if (auto* box = dynamic_cast<TextBox*>(target); box && selectsFieldOnKeyFocus() && box->loaded()) {
+    box->setSelStart(0);
+    box->setSelLength(static_cast<int32_t>(box->text().size()));
+  }
+  return true;
 }
 
 Control* Form::nextInTabOrder(Control* from, bool backwards) {
@@ -79,8 +90,8 @@ bool Form::pressAccessKey(char16_t key) {
   if (marked.size() == 1) {
     Control* c = marked.front().get();
     if (!c->canHaveFocus()) {
-      if (Control* next = focusOf(c)) moveFocus(next);
-    } else if (c->focusable() && moveFocus(c) && c->loaded()) {
+      if (Control* next = focusOf(c)) moveFocusByKey(next);
+    } else if (c->focusable() && moveFocusByKey(c) && c->loaded()) {
       c->userClick();
     }
     return true;
@@ -91,7 +102,7 @@ bool Form::pressAccessKey(char16_t key) {
   for (std::size_t step = 0; step < marked.size(); ++step) {
     Control* to = focusOf(marked[(next + step) % marked.size()].get());
     if (to && to->focusable()) {
-      moveFocus(to);
+      moveFocusByKey(to);
       break;
     }
   }

@@ -81,6 +81,9 @@ class Form : public Object {
   // The common dialogs stand for the platform's own dialog boxes: they are
   // not, and their showing changes no form's activation.
   virtual bool raisesActivation() const { return true; }
+  // Whether a text box reached from the keyboard selects its whole text, as
+  // in the platform's dialog boxes; a program's form leaves it as it was.
+  virtual bool selectsFieldOnKeyFocus() const { return false; }
 
   // Properties (each loads the form).
   BStr caption();
@@ -136,6 +139,10 @@ class Form : public Object {
   // validation (Cancel keeps it), LostFocus, GotFocus. Returns whether the
   // focus is now on `target`.
   bool moveFocus(Control* target);
+  // Moves the focus from the keyboard (Tab, an access key). On a form that
+  // selects fields so, a text box reached this way selects its whole text,
+  // and what the person types next replaces it.
+  bool moveFocusByKey(Control* target);
   // The next control in tab order that can take the focus. A group of
   // options (those sharing a container) is one stop: its chosen option, or
   // its first when none is chosen; from inside a group Tab leaves it.

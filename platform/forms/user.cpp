@@ -289,7 +289,7 @@ void pressEsc(Form& f) {
 void pressTab(Form& f, bool backwards) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
-  if (Control* next = f.nextInTabOrder(f.activeControl(), backwards)) f.moveFocus(next);
+  if (Control* next = f.nextInTabOrder(f.activeControl(), backwards)) f.moveFocusByKey(next);
 }
 
 void press(Control& c, BStrView key) {

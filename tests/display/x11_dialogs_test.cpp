@@ -368,6 +368,37 @@ TEST_F(X11Dialogs, TheColourDialogFromTheKeyboard) {
   EXPECT_EQ(widths[1], 530);
 }
 
+// With the part for defining colours open, Tab goes from Cancel straight to
+// the Hue field (the spectrum and the luminosity bar take the mouse only),
+// and a field reached by Tab selects its text: the number typed replaces it.
+TEST_F(X11Dialogs, TabReachesTheColourFieldsAndTypingReplacesTheirText) {
+  attach();
+  std::array<COLORREF, kCustomColorCount> custom{};
+  BOOL chosen = -1;
+  COLORREF colour = 0;
+  act([&] {
+    const uint32_t w = await(colourWindow);
+    if (!w) return;
+    eventually([&] { return person->inputFocus() == w; });
+    for (uint32_t key : {XK_Tab, XK_Tab, XK_Tab, XK_Tab, uint32_t{'8'}, uint32_t{'0'}, XK_Tab, XK_Return}) {
+      person->key(key);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+  });
+  whileShown([&] {
+    CHOOSECOLORA cc;
+    cc.lStructSize = kChooseColorSize;
+    cc.hwndOwner = form->hWnd();
+    cc.lpCustColors = custom.data();
+    cc.rgbResult = 0x0000FF;  // red: hue 0, sat 240, lum 120
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    chosen = ChooseColorA(&cc);
+    colour = cc.rgbResult;
+  });
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(colour, 0x00FF00u);  // hue 80 at the same sat and lum: green
+}
+
 // As a script does it: a Dialog (topmost, brought to the front after its
 // show) whose button opens the folder dialog.
 TEST_F(X11Dialogs, TheFolderDialogOfAScriptsDialogTakesKeysAtOnce) {

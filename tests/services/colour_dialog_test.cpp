@@ -287,6 +287,30 @@ TEST_F(ColourDialog, AKeyboardUserMovesAmongTheCellsAndChooses) {
   EXPECT_EQ(colour, Variant(CustomColors[1]));  // the second custom colour
 }
 
+// Tab passes the spectrum and the luminosity bar by, from Cancel to Hue; a
+// field reached by Tab or by its access key selects its text, so the number
+// typed replaces it.
+TEST_F(ColourDialog, TabAndAccessKeysReachTheFieldsWithTheirTextSelected) {
+  const Variant m = Variant::missing();
+  BStr focused;
+  int32_t selected = -1;
+  messageLoop().postTask([&] {
+    Form& f = *colorDialogs().openSession()->window;
+    for (int i = 0; i < 4; ++i) user::keyDownOn(f, user::vbKeyTab, 0);
+    focused = f.activeControl() ? f.activeControl()->name() : BStr();
+    selected = f.element<TextBox>(u"Hue").selLength();
+    for (char16_t c : std::u16string_view(u"80")) user::charOn(f, c);
+    user::keyDownOn(f, 'U', user::vbAltMask);  // Bl&ue
+    user::charOn(f, u'9');
+    user::keyDownOn(f, user::vbKeyReturn, 0);
+  });
+  Variant colour;
+  EXPECT_EQ(show(colour, {m, Variant(true)}), Variant(true));  // red: hue 0, sat 240, lum 120
+  EXPECT_EQ(focused, u"Hue");
+  EXPECT_EQ(selected, 1);
+  EXPECT_EQ(colour, Variant(rgb(0, 255, 9)));  // hue 80 is green; then blue 9
+}
+
 // With full open the part that defines custom colours shows: the colour
 // typed in Red, Green and Blue (Hue, Sat and Lum follow), added to the custom
 // colours (the table at once) and returned; full open prevented hides it.
