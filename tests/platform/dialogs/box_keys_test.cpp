@@ -158,6 +158,30 @@ TEST_F(BoxKeysTest, AMessageBoxButtonTakesItsLetterAloneOrWithAlt) {
   EXPECT_EQ(dialogResponder().shown().back().source, AnswerSource::Scripted);
 }
 
+TEST_F(BoxKeysTest, SpacePressesTheButtonThatHasTheFocus) {
+  // As the box opens its default button has the focus; Tab moves it on.
+  auto orCancel = [] {
+    if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbCancel));
+  };
+  whenOpen([&](HWND box) {
+    key(box, 32);
+    orCancel();
+  });
+  EXPECT_EQ(MsgBox(Variant(u"?"), Variant(vbYesNoCancel + vbDefaultButton2)), vbNo);
+  whenOpen([&](HWND box) {
+    key(box, 9);
+    key(box, 32);
+  });
+  EXPECT_EQ(MsgBox(Variant(u"?"), Variant(vbOKCancel)), vbCancel);
+  // In an input box's field Space is a character.
+  whenOpen([&](HWND box) {
+    key(box, 32);
+    send(box, WM_CHAR, u' ');
+    key(box, 13);
+  });
+  EXPECT_EQ(InputBox(Variant(u"?")), u" ");
+}
+
 TEST_F(BoxKeysTest, TheButtonsThatTakeALetterShowItUnderlined) {
   RenderItem shown;
   whenOpen([&](HWND box) {
