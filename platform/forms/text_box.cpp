@@ -107,7 +107,9 @@ void TextBox::dragTo(double x, double y) {
   if (press_.active()) return press_.dragTo(x, y);
   p_.edit.select(p_.edit.anchor, indexAt(x, y));
   p_.edit.offerSelection(rules());
-  if (!p_.multiLine) caretIntoView();
+  // Past an edge the selection goes on into the text beyond it, which
+  // scrolls into view.
+  caretIntoView();
 }
 
 void TextBox::releaseAt(double, double) { press_.release(); }

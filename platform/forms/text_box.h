@@ -50,7 +50,8 @@ class TextBox : public Control, private ScrollBarOwner {
   void setSelText(BStr v);
 
   // The pointer: a press places the caret at the nearest character boundary
-  // (with Shift, extends the selection from its anchor), a drag selects, a
+  // (with Shift, extends the selection from its anchor), a drag selects (past
+  // an edge, into the text beyond it, which scrolls into view), a
   // double click selects the word, a middle click pastes the primary
   // selection there; the wheel scrolls a multi-line box three lines a notch.
   // A single-line box shows its one line unwrapped, scrolled across so that

@@ -16,6 +16,7 @@
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
+#include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 #include "tests/display/x11_fixture.h"
@@ -216,6 +217,30 @@ TEST_F(X11ScrollTest, AMultiLineBoxAndTheHelpPanesScrollByTheirBars) {
   EXPECT_GT(pane.scrollLeft(), 0);
   EXPECT_EQ(pane.topLine(), 1);
   help->unload();
+}
+
+// A selection dragged past the bottom edge of a multi-line box goes on into
+// the lines below it, which scroll into view.
+TEST_F(X11ScrollTest, ASelectionDraggedPastAMultiLineBoxsEdgeReachesTheLinesBeyond) {
+  TextBox& text = add<TextBox>(u"MultiText", 240, 240, 2400, 900);  // pixels 16,16 .. 176,76
+  std::u16string lines;
+  for (int i = 0; i < 40; ++i) lines += u"line " + utf16(std::to_string(i)) + u"\r\n";
+  text.setText(lines);
+  const int lineHeight = fontLineHeight(text.font());
+  withPerson(*form, [&](int x, int y) {
+    person->moveTo(x + 20, y + 20);  // in the first line
+    person->press(1);
+    std::this_thread::sleep_for(30ms);
+    person->moveTo(x + 60, y + 50);
+    std::this_thread::sleep_for(30ms);
+    person->moveTo(x + 60, y + 76 + 10 * lineHeight);  // ten lines below the bottom edge
+    std::this_thread::sleep_for(100ms);
+    person->release(1);
+  });
+  EXPECT_GT(text.topLine(), 0);
+  EXPECT_EQ(text.selStart(), 0);
+  EXPECT_GT(text.selLength(), static_cast<int>(lines.find(u"line 12")));
+  form->hide();
 }
 
 // The Open dialog's list of 40 files at pixels (8, 36), 464 x 160 of its
