@@ -5,6 +5,8 @@
 #include <cwctype>
 #include <tuple>
 
+#include "platform/forms/form.h"
+#include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 
@@ -103,8 +105,16 @@ void TextBox::pressAt(double x, double y, int16_t shift) {
   }
 }
 
-void TextBox::dragTo(double x, double y) {
-  if (press_.active()) return press_.dragTo(x, y);
+namespace {
+
+// One pointer, so one selection dragged at a time.
+TextBox* g_dragging = nullptr;
+
+}  // namespace
+
+TextBox::~TextBox() { stopDragTimer(); }
+
+void TextBox::selectTowards(double x, double y) {
   p_.edit.select(p_.edit.anchor, indexAt(x, y));
   p_.edit.offerSelection(rules());
   // Past an edge the selection goes on into the text beyond it, which
@@ -112,8 +122,61 @@ void TextBox::dragTo(double x, double y) {
   caretIntoView();
 }
 
-void TextBox::releaseAt(double, double) { press_.release(); }
-void TextBox::cancelPress() { press_.cancel(); }
+void TextBox::dragTo(double x, double y) {
+  if (press_.active()) return press_.dragTo(x, y);
+  selectTowards(x, y);
+  dragX_ = x;
+  dragY_ = y;
+  if (!dragTimer_) {
+    if (g_dragging && g_dragging != this) g_dragging->stopDragTimer();
+    g_dragging = this;
+    dragTimer_ = SetTimer(0, 0, static_cast<UINT>(ScrollPress::kRepeatIntervalMs), &TextBox::dragTick);
+  }
+}
+
+void TextBox::dragTick(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_dragging && g_dragging->dragTimer_ == id) g_dragging->dragRepeat();
+}
+
+void TextBox::dragRepeat() {
+  Ref<Control> keep(this);
+  Form* f = form();
+  // A drag whose box or window can no longer take the pointer ends.
+  if (!f || !f->visible() || !shownOnForm() || !enabledOnForm() || !IsWindowEnabled(f->hWnd()))
+    return stopDragTimer();
+  // Held still past an edge: a line further (or a few pixels across) each time.
+  const TextBoxLayout l = layout();
+  const double px = twipsToPixels(dragX_), py = twipsToPixels(dragY_);
+  const double line = fontLineHeight(font()), step = std::max(1.0, line / 2);
+  const double top = p_.multiLine ? l.textTop : RenderTextTop;
+  const double bottom = p_.multiLine ? l.textTop + l.textHeight : top + line;
+  const double left = p_.multiLine ? l.textLeft : RenderTextLeft;
+  const double right = p_.multiLine ? l.textLeft + l.textWidth : left + fieldWidth();
+  const bool across = !p_.multiLine || textWidth() < 0;
+  double x = px, y = py;
+  if (p_.multiLine && py < top) y = top - line / 2;
+  else if (p_.multiLine && py >= bottom) y = bottom + line / 2;
+  if (across && px < left) x = left - step;
+  else if (across && px >= right) x = right + step;
+  if (x == px && y == py) return;  // over the text: the last move placed it
+  selectTowards(pixelsToTwips(x), pixelsToTwips(y));
+}
+
+void TextBox::stopDragTimer() {
+  if (dragTimer_) KillTimer(0, dragTimer_);
+  dragTimer_ = 0;
+  if (g_dragging == this) g_dragging = nullptr;
+}
+
+void TextBox::releaseAt(double, double) {
+  stopDragTimer();
+  press_.release();
+}
+
+void TextBox::cancelPress() {
+  stopDragTimer();
+  press_.cancel();
+}
 bool TextBox::nonClientAt(double x, double y) const {
   return shownScrollBars() != 0 && ScrollPress::onBar(*this, x, y);
 }

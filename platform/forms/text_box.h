@@ -51,8 +51,9 @@ class TextBox : public Control, private ScrollBarOwner {
 
   // The pointer: a press places the caret at the nearest character boundary
   // (with Shift, extends the selection from its anchor), a drag selects (past
-  // an edge, into the text beyond it, which scrolls into view), a
-  // double click selects the word, a middle click pastes the primary
+  // an edge, into the text beyond it, which scrolls into view; while the
+  // pointer stays there, a line or a few pixels more every
+  // ScrollPress::kRepeatIntervalMs), a double click selects the word, a middle click pastes the primary
   // selection there; the wheel scrolls a multi-line box three lines a notch.
   // A single-line box shows its one line unwrapped, scrolled across so that
   // the caret stays in sight.
@@ -76,6 +77,7 @@ class TextBox : public Control, private ScrollBarOwner {
   int32_t indexAt(double x, double y) const;
 
   TextBox() { width_ = 1215; height_ = 285; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
+  ~TextBox() override;
 
  private:
   BStr shownText() const;
@@ -97,9 +99,17 @@ class TextBox : public Control, private ScrollBarOwner {
   std::optional<ScrollBarBox> scrollBarBox(Bar bar) const override;
   void scrollStep(Bar bar, ScrollPart part) override;
   void scrollThumbTo(Bar bar, int value) override;
+  // A selection dragged past an edge of the text goes on while the pointer
+  // stays there (dragRepeat on a timer, until the release or the press ends).
+  void selectTowards(double x, double y);
+  void dragRepeat();
+  void stopDragTimer();
+  static void dragTick(HWND, UINT, UINT_PTR, DWORD);
   int32_t topLine_ = 0;
   int32_t scrollLeft_ = 0;
   ScrollPress press_;
+  UINT_PTR dragTimer_ = 0;
+  double dragX_ = 0, dragY_ = 0;  // the pointer, twips
 
   struct Props {
     TextEdit edit;

@@ -220,13 +220,21 @@ TEST_F(X11ScrollTest, AMultiLineBoxAndTheHelpPanesScrollByTheirBars) {
 }
 
 // A selection dragged past the bottom edge of a multi-line box goes on into
-// the lines below it, which scroll into view.
+// the lines below it, which scroll into view; held still just past the edge
+// it goes on a line at a time, and past the top edge upwards.
 TEST_F(X11ScrollTest, ASelectionDraggedPastAMultiLineBoxsEdgeReachesTheLinesBeyond) {
   TextBox& text = add<TextBox>(u"MultiText", 240, 240, 2400, 900);  // pixels 16,16 .. 176,76
   std::u16string lines;
-  for (int i = 0; i < 40; ++i) lines += u"line " + utf16(std::to_string(i)) + u"\r\n";
+  for (int i = 0; i < 80; ++i) lines += u"line " + utf16(std::to_string(i)) + u"\r\n";
   text.setText(lines);
   const int lineHeight = fontLineHeight(text.font());
+  int jumped = -1, held = -1, back = -1;
+  int32_t selected = -1, selectedFrom = -1;
+  std::atomic<int> top{0};
+  messageLoop().setIdleHook([&] {
+    top = text.topLine();
+    return false;
+  });
   withPerson(*form, [&](int x, int y) {
     person->moveTo(x + 20, y + 20);  // in the first line
     person->press(1);
@@ -234,12 +242,40 @@ TEST_F(X11ScrollTest, ASelectionDraggedPastAMultiLineBoxsEdgeReachesTheLinesBeyo
     person->moveTo(x + 60, y + 50);
     std::this_thread::sleep_for(30ms);
     person->moveTo(x + 60, y + 76 + 10 * lineHeight);  // ten lines below the bottom edge
-    std::this_thread::sleep_for(100ms);
+    eventually([&] { return top.load() > 0; }, 2000);
     person->release(1);
+    std::this_thread::sleep_for(100ms);
+    jumped = top.load();
+    person->moveTo(x + 60, y + 70);  // in the last line shown
+    person->press(1);
+    std::this_thread::sleep_for(30ms);
+    person->moveTo(x + 60, y + 76 + 3);  // just below the edge, held still
+    const int from = top.load();
+    eventually([&] { return top.load() >= from + 5; }, 3000);
+    person->release(1);
+    std::this_thread::sleep_for(100ms);
+    held = top.load();
+    person->moveTo(x + 60, y + 30);
+    person->press(1);
+    std::this_thread::sleep_for(30ms);
+    person->moveTo(x + 60, y + 16 - 3);  // just above the top edge, held still
+    const int before = top.load();
+    eventually([&] { return top.load() <= before - 3; }, 3000);
+    person->release(1);
+    std::this_thread::sleep_for(100ms);
+    back = top.load();
   });
-  EXPECT_GT(text.topLine(), 0);
-  EXPECT_EQ(text.selStart(), 0);
-  EXPECT_GT(text.selLength(), static_cast<int>(lines.find(u"line 12")));
+  selected = text.selLength();
+  selectedFrom = text.selStart();
+  messageLoop().setIdleHook({});
+  EXPECT_GE(jumped, 8);
+  EXPECT_GE(held, jumped + 5);
+  EXPECT_LE(back, held - 3);
+  // The selection reaches up into the first line shown.
+  auto lineStart = [&](int i) { return static_cast<int32_t>(lines.find(u"line " + utf16(std::to_string(i)) + u"\r")); };
+  EXPECT_GE(selectedFrom, lineStart(back));
+  EXPECT_LT(selectedFrom, lineStart(back + 1));
+  EXPECT_GT(selected, 0);
   form->hide();
 }
 
