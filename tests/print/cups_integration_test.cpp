@@ -13,6 +13,7 @@
 #include <cups/cups.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -42,10 +43,15 @@ const char* const kCupsd = "/usr/sbin/cupsd";
 const char* const kCupsPrograms = "/usr/lib/cups";
 const char* const kQueue = "svx-file";
 
-// Starts `argv` with stdout and stderr going to `log`; returns its pid.
+// Starts `argv` with stdout and stderr going to `log`; returns its pid. It
+// runs in a session of its own, so that the job control of whoever runs the
+// tests never signals it (a stopped scheduler in an orphaned process group
+// would be sent SIGHUP and SIGCONT), and it goes with the test.
 pid_t start(const std::vector<std::string>& argv, const fs::path& log) {
   const pid_t pid = fork();
   if (pid == 0) {
+    setsid();
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (fd >= 0) {
       dup2(fd, 1);
