@@ -20,6 +20,7 @@
 #include "platform/graphics/image_codec.h"
 #include "platform/system/clipboard.h"
 #include "tests/display/x11_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace svx::testing {
 namespace {
@@ -28,21 +29,9 @@ constexpr uint32_t kShiftL = 0xffe1, kCtrlL = 0xffe3, kAltL = 0xffe9;
 constexpr uint32_t kHomeSym = 0xff50, kLeftSym = 0xff51, kDownSym = 0xff54, kEndSym = 0xff57, kInsertSym = 0xff63;
 constexpr uint32_t kTabSym = 0xff09, kEscapeSym = 0xff1b;
 
-// Where the pictures of these tests are left for a person to look at: a
-// folder of their own under the system's temporary folder.
-std::filesystem::path pictureDir() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("svx-keys-" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    std::cout << "pictures in " << d.string() << "\n";
-    return d;
-  }();
-  return dir;
-}
-
 void savePng(const RasterImage& image, const std::string& name) {
   const std::vector<uint8_t> png = encodePng(image);
-  std::ofstream(pictureDir() / name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+  std::ofstream(pictureFolder() / name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
                                                               static_cast<std::streamsize>(png.size()));
 }
 

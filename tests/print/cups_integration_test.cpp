@@ -32,6 +32,7 @@
 #include "platform/print/printers.h"
 #include "platform/system/app.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace svx {
 namespace {
@@ -98,31 +99,6 @@ std::string readFile(const fs::path& p) {
   s << in.rdbuf();
   return s.str();
 }
-
-// The test's own temporary folder, removed at the end unless
-// SVX_KEEP_TEST_OUTPUT is set; then its path is printed.
-class TestFolder {
- public:
-  TestFolder() {
-    char pattern[] = "/tmp/svx-cups-XXXXXX";
-    if (mkdtemp(pattern)) path_ = pattern;
-  }
-  ~TestFolder() {
-    if (path_.empty()) return;
-    if (std::getenv("SVX_KEEP_TEST_OUTPUT")) {
-      std::cout << "test output kept in " << path_.string() << "\n";
-      return;
-    }
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TestFolder(const TestFolder&) = delete;
-  TestFolder& operator=(const TestFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // A private scheduler in `dir`, stopped by its process id when the object
 // goes. Its programs are the system's, but for the one backend, "svxfile",
@@ -249,7 +225,7 @@ class CupsPrinting : public testing::DialogFormTest {
   }
 
   Variant errNumber, errDescription;
-  TestFolder folder;
+  testing::TestFolder folder{"svx-cups"};
   std::unique_ptr<PrivateScheduler> scheduler;  // stopped before its folder goes
 };
 

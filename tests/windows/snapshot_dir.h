@@ -1,5 +1,5 @@
-// The folder where the window tests leave their pictures: one per test run,
-// under the system's temporary folder.
+// The folder where the window tests leave their pictures (kept with
+// SVX_KEEP_TEST_OUTPUT set).
 #pragma once
 
 #include <filesystem>
@@ -7,19 +7,11 @@
 #include <iostream>
 #include <string>
 
-#include "platform/desktop/win32.h"
+#include "tests/support/test_folder.h"
 
 namespace svx::testing {
 
-inline std::filesystem::path snapshotDir() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("svx-windows-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::create_directories(d);
-    std::cout << "window pictures in " << d.string() << "\n";
-    return d;
-  }();
-  return dir;
-}
+inline std::filesystem::path snapshotDir() { return pictureFolder(); }
 
 // True for a PNG file (its signature).
 inline bool isPng(const std::filesystem::path& file) {

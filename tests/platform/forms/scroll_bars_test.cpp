@@ -10,6 +10,7 @@
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/units.h"
+#include "tests/support/test_folder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -591,13 +592,11 @@ TEST_F(ScrollBarsTest, PicturesOfTheBars) {
   const RasterImage before = renderClientArea(picture());
   press(x, y);
   const RasterImage held = renderClientArea(picture());
-  const auto dir = std::filesystem::temp_directory_path() / ("svx-scroll-" + std::to_string(GetCurrentProcessId()));
-  std::filesystem::create_directories(dir);
+  const auto& dir = pictureFolder();
   form->snapshot(dir / "scroll_bars.png");
   const std::vector<uint8_t> large = encodePng(renderItems(picture(), 3));  // the details, three times as large
   std::ofstream(dir / "scroll_bars_x3.png", std::ios::binary)
       .write(reinterpret_cast<const char*>(large.data()), static_cast<std::streamsize>(large.size()));
-  std::cout << "pictures in " << dir.string() << "\n";
   release(x, y);
   // The held arrow is drawn pushed in: its light top-left edge is gone.
   const int ax = static_cast<int>(10 + l.vertical->left) + 1;
