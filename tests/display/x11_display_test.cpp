@@ -183,15 +183,10 @@ TEST_F(X11DisplayTest, TheCloseBoxIsACloseByTheUser) {
 TEST_F(X11DisplayTest, AMessageBoxIsAnsweredByARealClick) {
   attach();
   int32_t answer = 0;
-  bool asked = false;
-  onEvent = [&](BStrView name) {
-    if (name != u"FormPaint" || asked) return;
-    asked = true;
-    messageLoop().postTask([&] {
-      answer = MsgBox(Variant(u"Proceed?"), Variant(vbYesNo), Variant(u"Question"));
-      form->hide();
-    });
-  };
+  onFirstPaint([&] {
+    answer = MsgBox(Variant(u"Proceed?"), Variant(vbYesNo), Variant(u"Question"));
+    form->hide();
+  });
   std::string title;
   uint32_t formAtBox = 0;
   uint32_t transientFor = 0;
@@ -222,16 +217,11 @@ TEST_F(X11DisplayTest, TheColourDialogIsAnsweredByAPerson) {
   cc.lStructSize = kChooseColorSize;
   cc.lpCustColors = custom.data();
   BOOL chosen = -1;
-  bool asked = false;
-  onEvent = [&](BStrView name) {
-    if (name != u"FormPaint" || asked) return;
-    asked = true;
-    messageLoop().postTask([&] {
-      cc.hwndOwner = form->hWnd();
-      chosen = ChooseColorA(&cc);
-      form->hide();
-    });
-  };
+  onFirstPaint([&] {
+    cc.hwndOwner = form->hWnd();
+    chosen = ChooseColorA(&cc);
+    form->hide();
+  });
   uint32_t cellPixel = 0;
   act([&] {
     eventually([&] { return colourWindow.load() != 0; });
@@ -258,15 +248,10 @@ TEST_F(X11DisplayTest, TheFolderDialogIsBrowsedAndAnsweredByAPerson) {
   std::filesystem::create_directories(dir / "alpha");
   std::filesystem::create_directories(dir / "beta" / "inner");
   std::optional<std::string> chosen;
-  bool asked = false;
-  onEvent = [&](BStrView name) {
-    if (name != u"FormPaint" || asked) return;
-    asked = true;
-    messageLoop().postTask([&] {
-      chosen = browseForFolder(form->hWnd(), dir.string(), "Pick a folder");
-      form->hide();
-    });
-  };
+  onFirstPaint([&] {
+    chosen = browseForFolder(form->hWnd(), dir.string(), "Pick a folder");
+    form->hide();
+  });
   const int row = fontLineHeight(Font{u"Tahoma", 8.25});
   act([&] {
     eventually([&] { return folderWindow.load() != 0; });
@@ -292,12 +277,7 @@ TEST_F(X11DisplayTest, TheFolderDialogIsBrowsedAndAnsweredByAPerson) {
 TEST_F(X11DisplayTest, TheInputBoxTakesTypedTextAndTheAboutChordOpensTheAboutBox) {
   attach();
   BStr typed = u"untouched";
-  bool asked = false;
-  onEvent = [&](BStrView name) {
-    if (name != u"FormPaint" || asked) return;
-    asked = true;
-    messageLoop().postTask([&] { typed = InputBox(Variant(u"Your name?"), Variant(u"Name"), Variant(u"x")); });
-  };
+  onFirstPaint([&] { typed = InputBox(Variant(u"Your name?"), Variant(u"Name"), Variant(u"x")); });
   std::string aboutTitle;
   act([&] {
     eventually([&] { return boxWindow.load() != 0; });

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/dialog_form.h"
@@ -146,6 +147,14 @@ class X11DisplayTest : public ::testing::Test {
   uint32_t waitForFormWindow() {
     eventually([this] { return formWindow.load() != 0; });
     return formWindow.load();
+  }
+
+  // Runs `task` from the form's loop once, after the form first paints.
+  void onFirstPaint(std::function<void()> task) {
+    onEvent = [this, painted = false, task = std::move(task)](BStrView name) mutable {
+      if (name != u"FormPaint" || std::exchange(painted, true)) return;
+      messageLoop().postTask(task);
+    };
   }
 
   std::vector<BStr> names() const {

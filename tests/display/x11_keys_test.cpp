@@ -191,16 +191,11 @@ TEST_F(X11KeysTest, AccessKeysAreDrawnUnderlinedOnTheScreenAndAltWithTheKeyActs)
 TEST_F(X11KeysTest, AMessageBoxTakesTheLettersOfItsButtons) {
   attach();
   std::vector<int32_t> answers;
-  bool asked = false;
-  onEvent = [&](BStrView name) {
-    if (name != u"FormPaint" || asked) return;
-    asked = true;
-    messageLoop().postTask([&] {
-      answers.push_back(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel), Variant(u"Question")));
-      answers.push_back(MsgBox(Variant(u"Again?"), Variant(vbAbortRetryIgnore), Variant(u"Question")));
-      form->hide();
-    });
-  };
+  onFirstPaint([&] {
+    answers.push_back(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel), Variant(u"Question")));
+    answers.push_back(MsgBox(Variant(u"Again?"), Variant(vbAbortRetryIgnore), Variant(u"Question")));
+    form->hide();
+  });
   act([&] {
     eventually([&] { return boxWindow.load() != 0; });
     const uint32_t first = boxWindow.load();
@@ -218,17 +213,12 @@ TEST_F(X11KeysTest, AMessageBoxTakesTheLettersOfItsButtons) {
 TEST_F(X11KeysTest, SpacePressesTheMessageBoxButtonThatHasTheFocus) {
   attach();
   std::vector<int32_t> answers;
-  bool asked = false;
-  onEvent = [&](BStrView name) {
-    if (name != u"FormPaint" || asked) return;
-    asked = true;
-    messageLoop().postTask([&] {
-      // The default button has the focus as the box opens; Tab moves it.
-      answers.push_back(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel + vbDefaultButton2), Variant(u"Question")));
-      answers.push_back(MsgBox(Variant(u"Go on?"), Variant(vbOKCancel), Variant(u"Question")));
-      form->hide();
-    });
-  };
+  onFirstPaint([&] {
+    // The default button has the focus as the box opens; Tab moves it.
+    answers.push_back(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel + vbDefaultButton2), Variant(u"Question")));
+    answers.push_back(MsgBox(Variant(u"Go on?"), Variant(vbOKCancel), Variant(u"Question")));
+    form->hide();
+  });
   act([&] {
     // Space, else Esc so that a box that ignores Space ends all the same.
     auto space = [&](uint32_t box) {
