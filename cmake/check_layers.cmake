@@ -3,7 +3,7 @@
 # them ("../forms/x.h" among them), and those in angle brackets that name a
 # file of the tree.
 #   cmake -DROOT=<tree> [-DRULES=<rules file>] -P check_layers.cmake
-# The rules (ROOT/layers.txt unless RULES names another) are lines
+# The rules (ROOT/cmake/layers.txt unless RULES names another) are lines
 #   folder: the folders it may include         (followed on, transitively)
 #   compose folder: further folders            (one step, may point up)
 # with "#" starting a comment. Fails with one line per problem: an include
@@ -15,7 +15,7 @@ if(NOT ROOT)
   message(FATAL_ERROR "check_layers: set ROOT to the tree to check")
 endif()
 if(NOT RULES)
-  set(RULES ${ROOT}/layers.txt)
+  set(RULES ${ROOT}/cmake/layers.txt)
 endif()
 
 set(problems "")
