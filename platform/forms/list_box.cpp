@@ -175,18 +175,8 @@ void ListBox::scrollTo(Bar bar, int value) {
 }
 
 void ListBox::scrollStep(Bar bar, ScrollPart part) {
-  const auto box = scrollBarBox(bar);
-  if (!box) return;
   // A row, or an average character across; a page is what the box shows.
-  const int arrow = bar == Vertical ? 1 : std::max(1, fontLineHeight(font()) / 2);
-  const int page = std::max(1, box->page);
-  switch (part) {
-    case ScrollPart::ArrowToMin: return scrollTo(bar, box->value - arrow);
-    case ScrollPart::ArrowToMax: return scrollTo(bar, box->value + arrow);
-    case ScrollPart::TrackToMin: return scrollTo(bar, box->value - page);
-    case ScrollPart::TrackToMax: return scrollTo(bar, box->value + page);
-    default: return;
-  }
+  stepBy(bar, part, bar == Vertical ? 1 : std::max(1, fontLineHeight(font()) / 2));
 }
 
 void ListBox::scrollThumbTo(Bar bar, int value) { scrollTo(bar, value); }

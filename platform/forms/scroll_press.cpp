@@ -1,5 +1,7 @@
 #include "platform/forms/scroll_press.h"
 
+#include <algorithm>
+
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
 #include "platform/graphics/units.h"
@@ -14,6 +16,19 @@ ScrollPress* g_active = nullptr;
 constexpr ScrollBarOwner::Bar kBars[] = {ScrollBarOwner::Vertical, ScrollBarOwner::Horizontal};
 
 }  // namespace
+
+void ScrollBarOwner::stepBy(Bar bar, ScrollPart part, int arrow) {
+  const auto box = scrollBarBox(bar);
+  if (!box) return;
+  const int page = std::max(1, box->page);
+  switch (part) {
+    case ScrollPart::ArrowToMin: return scrollThumbTo(bar, box->value - arrow);
+    case ScrollPart::ArrowToMax: return scrollThumbTo(bar, box->value + arrow);
+    case ScrollPart::TrackToMin: return scrollThumbTo(bar, box->value - page);
+    case ScrollPart::TrackToMax: return scrollThumbTo(bar, box->value + page);
+    default: return;
+  }
+}
 
 ScrollPress::~ScrollPress() {
   stopTimer();

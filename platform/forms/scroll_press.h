@@ -36,6 +36,9 @@ class ScrollBarOwner {
 
  protected:
   ~ScrollBarOwner() = default;
+  // The step of a box's bar, through scrollThumbTo: `arrow` for an arrow,
+  // what the box shows at once (at least 1) for the track.
+  void stepBy(Bar bar, ScrollPart part, int arrow);
 };
 
 class ScrollPress {

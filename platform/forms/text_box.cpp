@@ -197,18 +197,8 @@ void TextBox::scrollThumbTo(Bar bar, int value) {
 }
 
 void TextBox::scrollStep(Bar bar, ScrollPart part) {
-  const auto box = scrollBarBox(bar);
-  if (!box) return;
   // A line, or an average character across; a page is what the box shows.
-  const int arrow = bar == Vertical ? 1 : std::max(1, fontLineHeight(font()) / 2);
-  const int page = std::max(1, box->page);
-  switch (part) {
-    case ScrollPart::ArrowToMin: return scrollThumbTo(bar, box->value - arrow);
-    case ScrollPart::ArrowToMax: return scrollThumbTo(bar, box->value + arrow);
-    case ScrollPart::TrackToMin: return scrollThumbTo(bar, box->value - page);
-    case ScrollPart::TrackToMax: return scrollThumbTo(bar, box->value + page);
-    default: return;
-  }
+  stepBy(bar, part, bar == Vertical ? 1 : std::max(1, fontLineHeight(font()) / 2));
 }
 
 void TextBox::doublePressAt(double x, double y) {
