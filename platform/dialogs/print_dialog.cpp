@@ -198,8 +198,7 @@ namespace {
 void retype(TextBox& box, int32_t value) {
   if (!box.enabledOnForm()) return;
   user::click(box);
-  box.setSelStart(0);
-  box.setSelLength(static_cast<int32_t>(box.text().size()));
+  box.selectAll();
   user::type(box, toBStr(Variant(value)));
 }
 

@@ -47,8 +47,7 @@ bool Form::moveFocusByKey(Control* target) {
   Ref<Form> keep(this);
   if (!moveFocus(target)) return false;
   if (auto* box = dynamic_cast<TextBox*>(target); box && selectsFieldOnKeyFocus() && box->loaded()) {
-    box->setSelStart(0);
-    box->setSelLength(static_cast<int32_t>(box->text().size()));
+    box->selectAll();
   }
   return true;
 }

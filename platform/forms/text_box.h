@@ -46,6 +46,7 @@ class TextBox : public Control, private ScrollBarOwner {
   void setSelStart(int32_t v) { p_.edit.setSelStart(v); }
   int32_t selLength() const { return p_.edit.selLength(); }
   void setSelLength(int32_t v) { p_.edit.setSelLength(v); }
+  void selectAll() { p_.edit.selectAll(); }
   BStr selText() const { return p_.edit.selected(); }
   void setSelText(BStr v);
 
