@@ -10,8 +10,9 @@ namespace svx {
 
 namespace {
 
-// One pointer, so one press at a time.
+// One pointer, so one press and one repeat at a time.
 ScrollPress* g_active = nullptr;
+HoldRepeat* g_repeating = nullptr;
 
 constexpr ScrollBarOwner::Bar kBars[] = {ScrollBarOwner::Vertical, ScrollBarOwner::Horizontal};
 
@@ -30,8 +31,49 @@ void ScrollBarOwner::stepBy(Bar bar, ScrollPart part, int arrow) {
   }
 }
 
+void HoldRepeat::start(Control& control, int64_t delayMs, int64_t intervalMs, std::function<void()> step,
+                       std::function<void()> lost) {
+  stop();
+  if (g_repeating) g_repeating->stop();
+  control_ = &control;
+  intervalMs_ = intervalMs;
+  repeating_ = delayMs == intervalMs;
+  step_ = std::move(step);
+  lost_ = std::move(lost);
+  g_repeating = this;
+  timer_ = SetTimer(0, 0, static_cast<UINT>(delayMs), &HoldRepeat::tick);
+}
+
+void HoldRepeat::stop() {
+  if (timer_) KillTimer(0, timer_);
+  timer_ = 0;
+  if (g_repeating == this) g_repeating = nullptr;
+  step_ = nullptr;
+  lost_ = nullptr;
+}
+
+void HoldRepeat::tick(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_repeating && g_repeating->timer_ == id) g_repeating->fire();
+}
+
+void HoldRepeat::fire() {
+  Ref<Control> keep(control_);
+  Form* f = control_->form();
+  if (!f || !f->visible() || !control_->shownOnForm() || !control_->enabledOnForm() || !IsWindowEnabled(f->hWnd())) {
+    const std::function<void()> lost = std::move(lost_);
+    stop();
+    if (lost) lost();
+    return;
+  }
+  if (!repeating_) {
+    repeating_ = true;
+    SetTimer(0, timer_, static_cast<UINT>(intervalMs_), &HoldRepeat::tick);
+  }
+  const std::function<void()> step = step_;  // the step may stop the repeat
+  step();
+}
+
 ScrollPress::~ScrollPress() {
-  stopTimer();
   if (g_active == this) g_active = nullptr;
 }
 
@@ -56,7 +98,6 @@ bool ScrollPress::pressAt(Control& control, ScrollBarOwner& owner, double x, dou
     part_ = part;
     x_ = px;
     y_ = py;
-    repeating_ = false;
     g_active = this;
     if (part == ScrollPart::Thumb) {
       grab_ = box->along(px, py) - box->thumbStart();
@@ -66,7 +107,13 @@ bool ScrollPress::pressAt(Control& control, ScrollBarOwner& owner, double x, dou
     owner.scrollStep(bar, part);
     // The handlers of the step may have ended the press; the delay counts
     // from after them, so that one click stays one step.
-    if (owner_ == &owner) timer_ = SetTimer(0, 0, static_cast<UINT>(kRepeatDelayMs), &ScrollPress::tick);
+    if (owner_ == &owner)
+      repeat_.start(
+          control, kRepeatDelayMs, kRepeatIntervalMs,
+          [this] {
+            if (overPressedPart()) owner_->scrollStep(bar_, part_);
+          },
+          [this] { release(); });
     return true;
   }
   return false;
@@ -91,7 +138,7 @@ void ScrollPress::release() {
   const ScrollBarOwner::Bar bar = bar_;
   const bool thumb = part_ == ScrollPart::Thumb;
   Ref<Control> keep(control_);
-  stopTimer();
+  repeat_.stop();
   if (g_active == this) g_active = nullptr;
   control_ = nullptr;
   owner_ = nullptr;
@@ -107,28 +154,6 @@ ScrollPart ScrollPress::pressedPart(ScrollBarOwner::Bar bar) const {
 bool ScrollPress::overPressedPart() const {
   const auto box = owner_->scrollBarBox(bar_);
   return box && box->partAt(x_, y_) == part_;
-}
-
-void ScrollPress::stopTimer() {
-  if (timer_) KillTimer(0, timer_);
-  timer_ = 0;
-}
-
-void ScrollPress::tick(HWND, UINT, UINT_PTR id, DWORD) {
-  if (g_active && g_active->timer_ == id) g_active->repeat();
-}
-
-void ScrollPress::repeat() {
-  Ref<Control> keep(control_);
-  Form* f = control_->form();
-  // A press whose control or window can no longer take the pointer ends.
-  if (!f || !f->visible() || !control_->shownOnForm() || !control_->enabledOnForm() || !IsWindowEnabled(f->hWnd()))
-    return release();
-  if (!repeating_) {
-    repeating_ = true;
-    SetTimer(0, timer_, static_cast<UINT>(kRepeatIntervalMs), &ScrollPress::tick);
-  }
-  if (overPressedPart()) owner_->scrollStep(bar_, part_);
 }
 
 }  // namespace svx

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "platform/desktop/win32.h"
@@ -39,6 +40,34 @@ class ScrollBarOwner {
   // The step of a box's bar, through scrollThumbTo: `arrow` for an arrow,
   // what the box shows at once (at least 1) for the track.
   void stepBy(Bar bar, ScrollPart part, int arrow);
+};
+
+// A step repeated on the message loop's timers while the pointer is held
+// on a control: after `delayMs`, then every `intervalMs`. One pointer, so
+// one runs at a time: starting one stops any other. It stops by itself,
+// calling `lost`, when the control or its window can no longer take the
+// pointer (hidden, disabled, unloaded, blocked by a modal window).
+class HoldRepeat {
+ public:
+  HoldRepeat() = default;
+  ~HoldRepeat() { stop(); }
+  HoldRepeat(const HoldRepeat&) = delete;
+  HoldRepeat& operator=(const HoldRepeat&) = delete;
+
+  void start(Control& control, int64_t delayMs, int64_t intervalMs, std::function<void()> step,
+             std::function<void()> lost = {});
+  void stop();
+  bool running() const { return timer_ != 0; }
+
+ private:
+  static void tick(HWND, UINT, UINT_PTR, DWORD);
+  void fire();
+
+  Control* control_ = nullptr;
+  UINT_PTR timer_ = 0;
+  int64_t intervalMs_ = 0;
+  bool repeating_ = false;  // past the first delay
+  std::function<void()> step_, lost_;
 };
 
 class ScrollPress {
@@ -69,9 +98,6 @@ class ScrollPress {
   static bool onBar(const ScrollBarOwner& owner, double x, double y);
 
  private:
-  static void tick(HWND, UINT, UINT_PTR, DWORD);
-  void repeat();
-  void stopTimer();
   bool overPressedPart() const;
 
   Control* control_ = nullptr;
@@ -80,8 +106,7 @@ class ScrollPress {
   ScrollPart part_ = ScrollPart::None;
   double x_ = 0, y_ = 0;  // the pointer, pixels
   double grab_ = 0;       // where along the thumb it was taken
-  UINT_PTR timer_ = 0;
-  bool repeating_ = false;  // past the first delay
+  HoldRepeat repeat_;
 };
 
 }  // namespace svx

@@ -5,7 +5,6 @@
 #include <cwctype>
 #include <tuple>
 
-#include "platform/forms/form.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -105,15 +104,6 @@ void TextBox::pressAt(double x, double y, int16_t shift) {
   }
 }
 
-namespace {
-
-// One pointer, so one selection dragged at a time.
-TextBox* g_dragging = nullptr;
-
-}  // namespace
-
-TextBox::~TextBox() { stopDragTimer(); }
-
 void TextBox::selectTowards(double x, double y) {
   p_.edit.select(p_.edit.anchor, indexAt(x, y));
   p_.edit.offerSelection(rules());
@@ -127,23 +117,11 @@ void TextBox::dragTo(double x, double y) {
   selectTowards(x, y);
   dragX_ = x;
   dragY_ = y;
-  if (!dragTimer_) {
-    if (g_dragging && g_dragging != this) g_dragging->stopDragTimer();
-    g_dragging = this;
-    dragTimer_ = SetTimer(0, 0, static_cast<UINT>(ScrollPress::kRepeatIntervalMs), &TextBox::dragTick);
-  }
-}
-
-void TextBox::dragTick(HWND, UINT, UINT_PTR id, DWORD) {
-  if (g_dragging && g_dragging->dragTimer_ == id) g_dragging->dragRepeat();
+  if (!dragHold_.running())
+    dragHold_.start(*this, ScrollPress::kRepeatIntervalMs, ScrollPress::kRepeatIntervalMs, [this] { dragRepeat(); });
 }
 
 void TextBox::dragRepeat() {
-  Ref<Control> keep(this);
-  Form* f = form();
-  // A drag whose box or window can no longer take the pointer ends.
-  if (!f || !f->visible() || !shownOnForm() || !enabledOnForm() || !IsWindowEnabled(f->hWnd()))
-    return stopDragTimer();
   // Held still past an edge: a line further (or a few pixels across) each time.
   const TextBoxLayout l = layout();
   const double px = twipsToPixels(dragX_), py = twipsToPixels(dragY_);
@@ -162,19 +140,13 @@ void TextBox::dragRepeat() {
   selectTowards(pixelsToTwips(x), pixelsToTwips(y));
 }
 
-void TextBox::stopDragTimer() {
-  if (dragTimer_) KillTimer(0, dragTimer_);
-  dragTimer_ = 0;
-  if (g_dragging == this) g_dragging = nullptr;
-}
-
 void TextBox::releaseAt(double, double) {
-  stopDragTimer();
+  dragHold_.stop();
   press_.release();
 }
 
 void TextBox::cancelPress() {
-  stopDragTimer();
+  dragHold_.stop();
   press_.cancel();
 }
 bool TextBox::nonClientAt(double x, double y) const {

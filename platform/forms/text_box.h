@@ -78,7 +78,6 @@ class TextBox : public Control, private ScrollBarOwner {
   int32_t indexAt(double x, double y) const;
 
   TextBox() { width_ = 1215; height_ = 285; backColor_ = vbWindowBackground; foreColor_ = vbWindowText; }
-  ~TextBox() override;
 
  private:
   BStr shownText() const;
@@ -104,12 +103,10 @@ class TextBox : public Control, private ScrollBarOwner {
   // stays there (dragRepeat on a timer, until the release or the press ends).
   void selectTowards(double x, double y);
   void dragRepeat();
-  void stopDragTimer();
-  static void dragTick(HWND, UINT, UINT_PTR, DWORD);
   int32_t topLine_ = 0;
   int32_t scrollLeft_ = 0;
   ScrollPress press_;
-  UINT_PTR dragTimer_ = 0;
+  HoldRepeat dragHold_;
   double dragX_ = 0, dragY_ = 0;  // the pointer, twips
 
   struct Props {
