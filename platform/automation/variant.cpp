@@ -207,12 +207,11 @@ void appendUtf8(std::string& out, BStrView s) {
     dst[i] = static_cast<char>(src[i]);
   }
   if (bits < 0x80) return;
-  out.resize(start);
-  // Else the leading ASCII run, then character by character.
+  // Else the leading ASCII run, narrowed already, then character by
+  // character.
   size_t ascii = 0;
   while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
   out.resize(start + ascii);
-  for (size_t k = 0; k < ascii; ++k) out[start + k] = static_cast<char>(s[k]);
   out.reserve(start + s.size() + 8);
   for (i = ascii; i < s.size(); ++i) {
     uint32_t cp = s[i];
