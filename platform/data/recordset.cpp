@@ -221,7 +221,6 @@ int32_t Recordset::fieldIndex(BStrView name) const {
 void Recordset::fillWindow(int32_t start) const {
   RowWindow& w = window_;
   w.first = start;
-  w.count = 0;
   w.version.reset();
   w.cells.clear();
   w.present.clear();
@@ -233,7 +232,6 @@ void Recordset::fillWindow(int32_t start) const {
   const auto gone = [&] {
     w.cells.resize(w.cells.size() + n);
     w.present.push_back(0);
-    ++w.count;
   };
 
   sqlite3_stmt* s = windowStatement_.get();
@@ -256,11 +254,10 @@ void Recordset::fillWindow(int32_t start) const {
     if (keys_[static_cast<size_t>(k)] != rowid) continue;
     for (size_t i = 0; i < n; ++i) w.cells.push_back(columnValue(s, static_cast<int>(i + 1)));
     w.present.push_back(1);
-    ++w.count;
     ++k;
   }
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-    w.count = 0;
+    w.present.clear();
     w.version.reset();
     db_->raiseLast(rc);
   }
@@ -274,14 +271,14 @@ void Recordset::fillWindow(int32_t start) const {
 
 const Variant* Recordset::keyedRow() const {
   const int32_t p = position_;
-  const auto covers = [&] { return p >= window_.first && p < window_.first + window_.count; };
+  const auto covers = [&] { return p >= window_.first && p < window_.first + window_.count(); };
   if (checked_ != p) {
     const bool covered = covers();
     if (!covered || !window_.version || db_->changeCounter() != window_.version) {
-      const bool walking = window_.count > 0 && (p == window_.first + window_.count || p == window_.first - 1);
+      const bool walking = window_.count() > 0 && (p == window_.first + window_.count() || p == window_.first - 1);
       if (!covered) readAhead_ = walking ? std::min(kMostReadAhead, readAhead_ * 2) : kFirstReadAhead;
       // Walking back, the rows up to this one; else from this one on.
-      const bool back = window_.count > 0 && p < window_.first;
+      const bool back = window_.count() > 0 && p < window_.first;
       fillWindow(back ? std::max(0, p - readAhead_ + 1) : p);
       if (!covers()) fillWindow(p);
     }
@@ -293,7 +290,7 @@ const Variant* Recordset::keyedRow() const {
 }
 
 void Recordset::forgetRows() {
-  window_.count = 0;
+  window_.present.clear();
   window_.version.reset();
   checked_ = -1;
 }

@@ -122,10 +122,10 @@ class Recordset : public Object {
   // Keyed tables: rows read ahead from the table, in the keys' order.
   struct RowWindow {
     int32_t first = 0;  // the position of the first row
-    int32_t count = 0;
-    std::vector<Variant> cells;       // count rows of fieldCount() values
-    std::vector<uint8_t> present;     // 0: the key's row is gone from the table
+    std::vector<Variant> cells;       // count() rows of fieldCount() values
+    std::vector<uint8_t> present;     // one a row; 0: the key's row is gone from the table
     std::optional<uint32_t> version;  // the file's change counter as read with them
+    int32_t count() const { return static_cast<int32_t>(present.size()); }
   };
   mutable Statement windowStatement_;  // SELECT rowid, * ... WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2
   mutable RowWindow window_;
