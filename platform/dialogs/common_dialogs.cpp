@@ -308,6 +308,7 @@ class ColorDialogWindow : public CommonDialogWindow {
 
  private:
   static constexpr int kCustomCells = static_cast<int>(kCustomColorCount);
+  enum class Typed { None, Hls, Rgb };  // the fields a person is typing into
 
   ColorDialogSession& session() { return provider_.sessions_[session_]; }
   bool fullOpen() { return control(u"Spectrum").visible(); }
@@ -371,18 +372,42 @@ class ColorDialogWindow : public CommonDialogWindow {
   }
 
   void showChosen() {
+    showSwatch();
+    if (fullOpen()) showDefined(toHls(chosen_));
+  }
+
+  // A colour defined in the part that defines colours: chosen in no cell,
+  // with the hue, saturation and luminosity `hls` as picked or typed (also
+  // where the colour rounds them).
+  void define(COLORREF colour, Hls hls, Typed typed = Typed::None) {
+    chosen_ = colour & 0xFFFFFF;
+    chosenCell_ = -1;
+    showSwatch();
+    showDefined(hls, typed);
+  }
+
+  // The colour chosen in the grids and the box beside them.
+  void showSwatch() {
     showGrids();
     element<PictureBox>(u"Chosen").setBackColor(static_cast<OleColor>(chosen_));
-    if (!fullOpen()) return;
-    const Hls hls = toHls(chosen_);
+  }
+
+  // The fields show `hls` and the colour chosen's red, green and blue, but
+  // for those the person is typing; the spectrum and the bar mark `hls`.
+  void showDefined(Hls hls, Typed typed = Typed::None) {
     Filling quiet(filling_);
-    const int values[] = {hls.hue, hls.sat, hls.lum, static_cast<int>(chosen_ & 0xFF),
-                          static_cast<int>((chosen_ >> 8) & 0xFF), static_cast<int>((chosen_ >> 16) & 0xFF)};
-    const char16_t* names[] = {u"Hue", u"Sat", u"Lum", u"Red", u"Green", u"Blue"};
-    for (std::size_t i = 0; i < 6; ++i) {
-      TextBox& box = element<TextBox>(names[i]);
-      const BStr text = toBStr(Variant(static_cast<int32_t>(values[i])));
-      if (box.text() != text) box.setText(text);
+    auto put = [&](const char16_t* name, int value) {
+      element<TextBox>(name).setText(toBStr(Variant(static_cast<int32_t>(value))));
+    };
+    if (typed != Typed::Hls) {
+      put(u"Hue", hls.hue);
+      put(u"Sat", hls.sat);
+      put(u"Lum", hls.lum);
+    }
+    if (typed != Typed::Rgb) {
+      put(u"Red", static_cast<int>(chosen_ & 0xFF));
+      put(u"Green", static_cast<int>((chosen_ >> 8) & 0xFF));
+      put(u"Blue", static_cast<int>((chosen_ >> 16) & 0xFF));
     }
     showDefiner(hls);
   }
@@ -424,13 +449,7 @@ class ColorDialogWindow : public CommonDialogWindow {
     } else {
       hls.lum = kHlsMax - fromTop;
     }
-    choose(fromHls(hls));
-    // Hue and saturation stay as picked, also where the colour rounds them.
-    Filling quiet(filling_);
-    element<TextBox>(u"Hue").setText(toBStr(Variant(static_cast<int32_t>(hls.hue))));
-    element<TextBox>(u"Sat").setText(toBStr(Variant(static_cast<int32_t>(hls.sat))));
-    element<TextBox>(u"Lum").setText(toBStr(Variant(static_cast<int32_t>(hls.lum))));
-    showDefiner(hls);
+    define(fromHls(hls), hls);
   }
 
   // A number typed into one of the fields defines the colour anew.
@@ -447,28 +466,12 @@ class ColorDialogWindow : public CommonDialogWindow {
     if (name == u"Hue" || name == u"Sat" || name == u"Lum") {
       const int h = number(u"Hue", kHlsMax - 1), s = number(u"Sat", kHlsMax), l = number(u"Lum", kHlsMax);
       if (h < 0 || s < 0 || l < 0) return;
-      chosen_ = fromHls({h, l, s});
-      chosenCell_ = -1;
-      showGrids();
-      element<PictureBox>(u"Chosen").setBackColor(static_cast<OleColor>(chosen_));
-      Filling quiet(filling_);
-      element<TextBox>(u"Red").setText(toBStr(Variant(static_cast<int32_t>(chosen_ & 0xFF))));
-      element<TextBox>(u"Green").setText(toBStr(Variant(static_cast<int32_t>((chosen_ >> 8) & 0xFF))));
-      element<TextBox>(u"Blue").setText(toBStr(Variant(static_cast<int32_t>((chosen_ >> 16) & 0xFF))));
-      showDefiner({h, l, s});
+      define(fromHls({h, l, s}), {h, l, s}, Typed::Hls);
     } else if (name == u"Red" || name == u"Green" || name == u"Blue") {
       const int r = number(u"Red", 255), g = number(u"Green", 255), b = number(u"Blue", 255);
       if (r < 0 || g < 0 || b < 0) return;
-      chosen_ = colourRef(r, g, b);
-      chosenCell_ = -1;
-      showGrids();
-      element<PictureBox>(u"Chosen").setBackColor(static_cast<OleColor>(chosen_));
-      const Hls hls = toHls(chosen_);
-      Filling quiet(filling_);
-      element<TextBox>(u"Hue").setText(toBStr(Variant(static_cast<int32_t>(hls.hue))));
-      element<TextBox>(u"Sat").setText(toBStr(Variant(static_cast<int32_t>(hls.sat))));
-      element<TextBox>(u"Lum").setText(toBStr(Variant(static_cast<int32_t>(hls.lum))));
-      showDefiner(hls);
+      const COLORREF colour = colourRef(r, g, b);
+      define(colour, toHls(colour), Typed::Rgb);
     }
   }
 
