@@ -28,7 +28,6 @@ constexpr uint32_t disabledTextColour = 0x8D8D8D;
 constexpr uint32_t highlightColour = 0x3366CC;
 constexpr uint32_t highlightTextColour = 0xFFFFFF;
 constexpr uint32_t trackColour = 0xDCDCDC;
-constexpr uint32_t thumbColour = 0xB4B4B4;
 constexpr uint32_t stopColour = 0xD32F2F;
 constexpr uint32_t noticeColour = 0x1E63C8;
 constexpr uint32_t warningColour = 0xFFCC00;
