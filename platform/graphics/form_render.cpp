@@ -32,7 +32,6 @@ constexpr uint32_t stopColour = 0xD32F2F;
 constexpr uint32_t noticeColour = 0x1E63C8;
 constexpr uint32_t warningColour = 0xFFCC00;
 constexpr uint32_t warningEdgeColour = 0x8A6D00;
-constexpr int scrollBarSize = 16;
 constexpr int markBoxSize = 13;
 
 int px(double twips) { return twipsToRoundedPixels(twips); }
@@ -624,7 +623,7 @@ class Renderer {
       case RenderKind::ComboBox: {
         fill(b, rgbOf(it.backColor, fieldColour));
         frame(b, borderColour);
-        const double bw = std::min<double>(scrollBarSize, b.w / 2);
+        const double bw = std::min<double>(ScrollBarThickness, b.w / 2);
         const Box button{b.x + b.w - bw - 1, b.y + 1, bw, b.h - 2};
         raised(button);
         const double cx = button.x + bw / 2, cy = button.y + button.h / 2;
@@ -789,7 +788,7 @@ double textCaretX(std::u16string_view text, const Font& font, double width, int 
   return x / double(PANGO_SCALE);
 }
 
-double comboTextWidth(double width) { return width - std::min<double>(scrollBarSize, width / 2) - 5; }
+double comboTextWidth(double width) { return width - std::min<double>(ScrollBarThickness, width / 2) - 5; }
 
 int fieldScroll(std::u16string_view text, const Font& font, double shown, int caret, int scrollLeft) {
   const int width = std::max(1, static_cast<int>(shown));
