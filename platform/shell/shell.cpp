@@ -254,27 +254,22 @@ void FolderDialogProvider::select(std::size_t index, const std::string& path) {
   FolderDialogSession& s = sessions_[index];
   if (path == s.selection) return;
   s.selection = path;
-  s.selectionsReported.push_back(path);
-  const LPITEMIDLIST pidl = allocateIdList(path);
+  reportSelection(s);
+}
+
+void FolderDialogProvider::reportSelection(FolderDialogSession& s) {
+  s.selectionsReported.push_back(s.selection);
+  const LPITEMIDLIST pidl = allocateIdList(s.selection);
   notify(s, BFFM_SELCHANGED, pidl);
   CoTaskMemFree(pidl);
 }
 
 void FolderDialogProvider::shown(std::size_t index, HWND dialog, FolderDialogWindow& window) {
-  {
-    FolderDialogSession& s = sessions_[index];
-    s.dialog = dialog;
-    s.window = &window;
-    notify(s, BFFM_INITIALIZED, 0);
-  }
-  {
-    FolderDialogSession& s = sessions_[index];
-    s.selectionsReported.push_back(s.selection);
-    const LPITEMIDLIST pidl = allocateIdList(s.selection);
-    notify(s, BFFM_SELCHANGED, pidl);
-    CoTaskMemFree(pidl);
-  }
   FolderDialogSession& s = sessions_[index];
+  s.dialog = dialog;
+  s.window = &window;
+  notify(s, BFFM_INITIALIZED, 0);
+  reportSelection(s);
   if (s.answered || responses_.empty()) return;
   s.pending = responses_.front();
   responses_.pop_front();

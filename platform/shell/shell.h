@@ -179,6 +179,8 @@ class FolderDialogProvider {
  private:
   static void respondLater(HWND dialog, UINT, UINT_PTR, DWORD);
   void actPending(FolderDialogSession& s);
+  // BFFM_SELCHANGED for the selection, recorded.
+  void reportSelection(FolderDialogSession& s);
   void notify(FolderDialogSession& s, UINT msg, LPARAM lParam);
 
   std::deque<FolderDialogResponse> responses_;
