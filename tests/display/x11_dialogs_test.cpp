@@ -171,7 +171,7 @@ TEST_F(X11Dialogs, AFocusedDropDownComboShowsItsFocusMark) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     before = countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37);
     person->key(XK_Tab);
-    eventually([&] { return countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37) > 0; }, 2000);
+    eventually([&] { return countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37) > 0; });
     after = countColour(person->pixels(w, 200, 60), kHighlight, 16, 16, 176 - 17, 37);
     person->close(w);
   });
@@ -188,7 +188,7 @@ TEST_F(X11Dialogs, TheFontDialogMarksItsSizeInTheList) {
     const uint32_t w = await(fontWindow);
     if (!w) return;
     // The size list: 4860, 690, 900 x 1560 twips.
-    eventually([&] { return countColour(person->pixels(w, 480, 300), kHighlight, 324, 46, 384, 150) > 0; }, 2000);
+    eventually([&] { return countColour(person->pixels(w, 480, 300), kHighlight, 324, 46, 384, 150) > 0; });
     marked = countColour(person->pixels(w, 480, 300), kHighlight, 324, 46, 384, 150);
     eventually([&] { return person->inputFocus() == w; });
     person->key(0xff1b);  // Esc

@@ -51,7 +51,7 @@ TEST_F(X11Person, TextTypedPastTheEndOfAOneLineBoxStaysOnOneLineWithItsEndInSigh
     if (!w) return;
     eventually([&] { return person->inputFocus() == w; });
     person->type(u"alpha beta gamma delta epsilon zeta eta theta iota kappa");
-    eventually([&] { return darkPixels(person->pixels(w, 200, 60), 120, 12, 168, 12 + 14) > 0; }, 2000);
+    eventually([&] { return darkPixels(person->pixels(w, 200, 60), 120, 12, 168, 12 + 14) > 0; });
     const RasterImage shown = person->pixels(w, 200, 60);
     firstLine = darkPixels(shown, 12, 12, 168, 12 + 14);
     secondLine = darkPixels(shown, 12, 12 + 16, 168, 48);
@@ -75,7 +75,7 @@ TEST_F(X11Person, TwoQuickClicksOnAButtonAreTwoClicks) {
     const auto [x, y] = person->origin(w);
     person->click(x + 20, y + 20);
     person->click(x + 20, y + 20);  // 20 ms apart: well within a double click
-    eventually([&] { return count(u"CommandClick") >= 2; }, 2000);
+    eventually([&] { return count(u"CommandClick") >= 2; });
     person->close(w);
   });
   form->show(true);
