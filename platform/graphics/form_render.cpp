@@ -230,10 +230,16 @@ class Renderer {
     gfx::LayoutPtr layout = gfx::makeLayout(cr_, font, line);
     PangoRectangle pos{};
     pango_layout_index_to_pos(layout.get(), byteOffset(line, index), &pos);
-    const double baseline = pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE);
-    const double left = std::floor(x + pos.x / double(PANGO_SCALE));
-    const double width = std::max(1.0, std::round(pos.width / double(PANGO_SCALE)));
-    cairo_rectangle(cr_, left, std::floor(y + baseline) + 1, width, 1);
+    underlineChar(pos, x, y + pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE));
+  }
+
+  // One whole pixel row below `baseline` under a character whose place in
+  // a layout drawn from `left` is `pos` (its width negative in right-to-left
+  // text).
+  void underlineChar(const PangoRectangle& pos, double left, double baseline) {
+    const double x = std::floor(left + std::min(pos.x, pos.x + pos.width) / double(PANGO_SCALE));
+    const double width = std::max(1.0, std::round(std::abs(pos.width) / double(PANGO_SCALE)));
+    cairo_rectangle(cr_, x, std::floor(baseline) + 1, width, 1);
     cairo_fill(cr_);
   }
 
@@ -270,17 +276,14 @@ class Renderer {
     cairo_move_to(cr_, left, top);
     pango_cairo_show_layout(cr_, layout.get());
     if (underlined >= 0 && underlined < static_cast<int>(s.size())) {
-      // One whole pixel row under the character, below its line's baseline.
+      // Under the character, below its line's baseline.
       PangoRectangle pos{}, logical{};
       const int index = byteOffset(s, underlined);
       pango_layout_index_to_pos(layout.get(), index, &pos);
       int line = 0, lineX = 0;
       pango_layout_index_to_line_x(layout.get(), index, FALSE, &line, &lineX);
       pango_layout_line_get_extents(pango_layout_get_line_readonly(layout.get(), line), nullptr, &logical);
-      const double baseline = top + (pos.y - logical.y) / double(PANGO_SCALE);
-      const double x = std::floor(left + std::min(pos.x, pos.x + pos.width) / double(PANGO_SCALE));
-      cairo_rectangle(cr_, x, std::floor(baseline) + 1, std::max(1.0, std::round(std::abs(pos.width) / double(PANGO_SCALE))), 1);
-      cairo_fill(cr_);
+      underlineChar(pos, left, top + (pos.y - logical.y) / double(PANGO_SCALE));
     }
     if (caret < 0) return;
     PangoRectangle pos{};

@@ -50,23 +50,34 @@ RasterImage drawn(RenderKind kind, std::u16string text, bool accessKeys) {
   return renderItems(it);
 }
 
+// Where two pictures of one size differ: how many pixels, in which rows
+// and columns.
+struct Difference {
+  int count = 0, top = 0, bottom = -1, left = 0, right = -1;
+};
+Difference differenceOf(const RasterImage& a, const RasterImage& b) {
+  Difference d{0, a.height, -1, a.width, -1};
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x)
+      if (a.at(x, y) != b.at(x, y)) {
+        ++d.count;
+        d.top = std::min(d.top, y), d.bottom = std::max(d.bottom, y);
+        d.left = std::min(d.left, x), d.right = std::max(d.right, x);
+      }
+  return d;
+}
+
 TEST(AccessKey, EveryCaptionThatTakesThemDrawsTheKeyUnderlinedAndADoubledAmpersandOnce) {
   for (RenderKind kind : {RenderKind::CommandButton, RenderKind::CheckBox, RenderKind::OptionButton, RenderKind::Label,
                           RenderKind::Frame}) {
-    const RasterImage marked = drawn(kind, u"&Open", true);
-    const RasterImage plain = drawn(kind, u"Open", false);
-    // The two differ by a short horizontal line: one row, under the O.
-    int differing = 0, top = marked.height, bottom = -1, left = marked.width, right = -1;
-    for (int y = 0; y < marked.height; ++y)
-      for (int x = 0; x < marked.width; ++x)
-        if (marked.at(x, y) != plain.at(x, y)) {
-          ++differing;
-          top = std::min(top, y), bottom = std::max(bottom, y);
-          left = std::min(left, x), right = std::max(right, x);
-        }
-    EXPECT_GT(differing, 3) << static_cast<int>(kind);
-    EXPECT_EQ(top, bottom) << static_cast<int>(kind);
-    EXPECT_LT(right - left, fontLineHeight(Font{u"Tahoma", 8.25})) << static_cast<int>(kind);
+    // The two differ by a short horizontal line: one row, under the O; in
+    // right-to-left text too, under its letter.
+    for (std::u16string caption : {u"Open", u"\u05E9\u05DC\u05D5\u05DD"}) {
+      const Difference d = differenceOf(drawn(kind, u"&" + caption, true), drawn(kind, caption, false));
+      EXPECT_GT(d.count, 3) << static_cast<int>(kind) << " " << utf8(caption);
+      EXPECT_EQ(d.top, d.bottom) << static_cast<int>(kind) << " " << utf8(caption);
+      EXPECT_LT(d.right - d.left, fontLineHeight(Font{u"Tahoma", 8.25})) << static_cast<int>(kind);
+    }
     // "&&" is drawn as the single '&' of a caption without access keys.
     const RasterImage doubled = drawn(kind, u"Tom && Jerry", true);
     const RasterImage single = drawn(kind, u"Tom & Jerry", false);
