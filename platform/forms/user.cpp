@@ -81,23 +81,6 @@ void mouse(Control& c, ControlEvent e, int16_t button, int16_t shift, float x, f
 // The combo box of the form whose list is open (null: none).
 ComboBox* openCombo(Form& f) { return static_cast<ComboBox*>(f.droppedList()); }
 
-// A click at a client position of a form with an open drop-down list: on an
-// item it chooses that item, anywhere else it closes the list; taken either way.
-bool clickOnOpenList(Form& f, double x, double y) {
-  ComboBox* combo = openCombo(f);
-  if (!combo) return false;
-  Ref<Control> keep(combo);
-  if (combo->onListScrollBar(x, y)) {
-    combo->pressListBar(x, y);
-    combo->releaseListBar();
-    return true;
-  }
-  const int16_t item = combo->listItemAt(x, y);
-  if (item >= 0) combo->chooseFromList(item);
-  else combo->closeList();
-  return true;
-}
-
 // A click of the left button at client point (x, y) of `f` as a person
 // makes it, on `target` (null: on whatever lies there), through the input
 // model; with `twice` a double click. Each is a click of its own: it is
@@ -495,7 +478,7 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y, int6
     input::forgetPress();
     if (button != vbLeftButton) return open->closeList();
     const bool bar = open->onListScrollBar(x, y);
-    if (!bar && open->listItemAt(x, y) < 0) return void(clickOnOpenList(f, x, y));
+    if (!bar && open->listItemAt(x, y) < 0) return open->closeList();
     input::beginPress(f, button, nullptr);
     p.list = WeakRef<Control>(open);
     p.onListBar = bar;
