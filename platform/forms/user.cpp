@@ -93,9 +93,12 @@ std::pair<double, double> middleOf(Form& f, const Control& c) {
   return {ox + midX(c, -1), oy + midY(c, -1)};
 }
 
+// Alt held without Ctrl: the key is the window's, and gives no character.
+bool altAlone(int16_t shift) { return (shift & (vbAltMask | vbCtrlMask)) == vbAltMask; }
+
 // Alt (without Ctrl) with a letter or a digit: an access key.
 bool accessKeyChord(int16_t keyCode, int16_t shift) {
-  return (shift & (vbAltMask | vbCtrlMask)) == vbAltMask &&
+  return altAlone(shift) &&
          ((keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9'));
 }
 
@@ -216,13 +219,13 @@ void keyStroke(Control& c, int16_t keyCode, int16_t shift) {
   Ref<Control> rest(focused ? focused : &c);
   // Alt with a key gives no character; Ctrl with a letter its control
   // character (Ctrl+C: 3).
-  const bool alt = (shift & (vbAltMask | vbCtrlMask)) == vbAltMask;
   const bool ctrlLetter = (shift & vbCtrlMask) != 0 && keyCode >= 'A' && keyCode <= 'Z';
   // The keys that give a character: Backspace, Enter, Esc, Space, the
   // digits and the letters (the codes between are caret keys).
   const bool printable = keyCode == 32 || (keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z');
-  const bool character = !alt && (keyCode == vbKeyBack || keyCode == vbKeyReturn || keyCode == vbKeyEscape ||
-                                  (printable && ((shift & vbCtrlMask) == 0 || ctrlLetter)));
+  const bool character = !altAlone(shift) && (keyCode == vbKeyBack || keyCode == vbKeyReturn ||
+                                               keyCode == vbKeyEscape ||
+                                               (printable && ((shift & vbCtrlMask) == 0 || ctrlLetter)));
   if (character && rest->loaded()) {
     int16_t ascii = keyCode;
     if (keyCode >= 'A' && keyCode <= 'Z' && !(shift & vbShiftMask)) ascii = static_cast<int16_t>(keyCode + 32);
@@ -630,7 +633,7 @@ void charOn(Form& f, char16_t ch, int16_t shift) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
   // Alt with a key is a key of the window (an access key), not a character.
-  if ((shift & (vbAltMask | vbCtrlMask)) == vbAltMask) return;
+  if (altAlone(shift)) return;
   int16_t ascii = static_cast<int16_t>(ch);
   if (Control* active = f.activeControl()) return keyPress(*active, ascii);
   f.onKeyPress(ascii);
