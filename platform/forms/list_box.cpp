@@ -239,11 +239,7 @@ void ListBox::render(RenderItem& item) const {
   item.topIndex = topIndex_;
   item.horizontalExtent = horizontalExtent_;
   item.scrollLeft = scrollLeft();
-  for (auto bar : {Vertical, Horizontal})
-    if (const ScrollPart part = press_.pressedPart(bar); part != ScrollPart::None) {
-      item.scrollPressed = part;
-      item.scrollPressedHorizontal = bar == Horizontal;
-    }
+  press_.showPressed(item);
   if (p_.style == 1) item.itemChecked = selected_;
   else if (p_.multiSelect != 0) item.itemSelected = selected_;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
+#include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 
 namespace svx {
@@ -149,6 +150,13 @@ void ScrollPress::release() {
 ScrollPart ScrollPress::pressedPart(ScrollBarOwner::Bar bar) const {
   if (!active() || bar != bar_) return ScrollPart::None;
   return part_ == ScrollPart::Thumb || overPressedPart() ? part_ : ScrollPart::None;
+}
+
+void ScrollPress::showPressed(RenderItem& item) const {
+  const ScrollPart part = pressedPart(bar_);
+  if (part == ScrollPart::None) return;
+  item.scrollPressed = part;
+  item.scrollPressedHorizontal = bar_ == ScrollBarOwner::Horizontal;
 }
 
 bool ScrollPress::overPressedPart() const {

@@ -21,6 +21,7 @@
 namespace svx {
 
 class Control;
+struct RenderItem;
 
 // A control with scroll bars says where they are and how they move.
 class ScrollBarOwner {
@@ -93,6 +94,8 @@ class ScrollPress {
   // The part held down, for drawing: while the pointer is over it (the
   // thumb: all along).
   ScrollPart pressedPart(ScrollBarOwner::Bar bar) const;
+  // Marks that part, and which of the owner's bars it is on, in `item`.
+  void showPressed(RenderItem& item) const;
 
   // Whether a point (twips) lies on one of the owner's bars.
   static bool onBar(const ScrollBarOwner& owner, double x, double y);

@@ -227,11 +227,7 @@ void TextBox::render(RenderItem& item) const {
   std::tie(item.topIndex, item.scrollLeft) = shownScroll();
   item.scrollBars = shownScrollBars();
   item.singleLine = !p_.multiLine;
-  for (auto bar : {Vertical, Horizontal})
-    if (const ScrollPart part = press_.pressedPart(bar); part != ScrollPart::None) {
-      item.scrollPressed = part;
-      item.scrollPressedHorizontal = bar == Horizontal;
-    }
+  press_.showPressed(item);
 }
 
 const ClassInfo& TextBox::info() {
