@@ -498,8 +498,8 @@ HWND Desktop::setFocus(HWND hwnd) {
   return previous;
 }
 
-uint64_t Desktop::beginModal(HWND window, HWND owner) {
-  modals_.push_back(Modal{nextModal_, window, owner});
+uint64_t Desktop::beginModal(HWND window) {
+  modals_.push_back(Modal{nextModal_, window});
   return nextModal_++;
 }
 

@@ -211,7 +211,7 @@ class Desktop {
   // Modal windows (modal_owner.h), oldest first. While one is open, input
   // of this thread reaches only the newest one and the windows it owns; the
   // windows of its owner chain are disabled besides.
-  uint64_t beginModal(HWND window, HWND owner);
+  uint64_t beginModal(HWND window);
   void endModal(uint64_t id);
   // The newest modal window (0: none).
   HWND modalWindow() const;
@@ -234,7 +234,6 @@ class Desktop {
   struct Modal {
     uint64_t id = 0;
     HWND window = 0;
-    HWND owner = 0;
   };
 
   WindowTable windows_;

@@ -14,7 +14,7 @@ ModalScope::ModalScope(HWND window, HWND owner)
     }
     if (disabled_.size() > 64) break;
   }
-  id_ = d.beginModal(window, owner);
+  id_ = d.beginModal(window);
   // Each window it blocks drops its pointer owner and its press state.
   const std::vector<HWND> order = d.zOrder();
   for (HWND h : order) {
