@@ -920,17 +920,11 @@ struct X11Display::Impl {
                       XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &mask);
   }
 
-  void publish() {
+  // Takes `selection` for this process: the helper answers its requests.
+  void own(xcb_atom_t selection, bool& owned) {
     if (!alive()) return;
-    xcb_set_selection_owner(conn, helper, atom(CLIPBOARD), XCB_CURRENT_TIME);
-    clipboardOwned = true;
-    xcb_flush(conn);
-  }
-
-  void publishPrimary() {
-    if (!alive()) return;
-    xcb_set_selection_owner(conn, helper, XCB_ATOM_PRIMARY, XCB_CURRENT_TIME);
-    primaryOwned = true;
+    xcb_set_selection_owner(conn, helper, selection, XCB_CURRENT_TIME);
+    owned = true;
     xcb_flush(conn);
   }
 
@@ -1185,7 +1179,7 @@ namespace {
 class X11Clipboard final : public ClipboardPeer {
  public:
   explicit X11Clipboard(X11Display::Impl& x) : x_(x) {}
-  void publish() override { x_.publish(); }
+  void publish() override { x_.own(x_.atom(CLIPBOARD), x_.clipboardOwned); }
   bool foreignOwner() override { return x_.foreignOwner(x_.atom(CLIPBOARD)); }
   std::optional<std::string> text() override { return textOf(x_.atom(CLIPBOARD)); }
   std::optional<std::vector<uint8_t>> png() override {
@@ -1193,7 +1187,7 @@ class X11Clipboard final : public ClipboardPeer {
     if (!data) return std::nullopt;
     return std::vector<uint8_t>(data->begin(), data->end());
   }
-  void publishPrimary() override { x_.publishPrimary(); }
+  void publishPrimary() override { x_.own(XCB_ATOM_PRIMARY, x_.primaryOwned); }
   std::optional<std::string> foreignPrimary() override {
     if (!x_.foreignOwner(XCB_ATOM_PRIMARY)) return std::nullopt;
     return textOf(XCB_ATOM_PRIMARY);
