@@ -7,12 +7,13 @@ namespace svx {
 ModalScope::ModalScope(HWND window, HWND owner)
     : id_(0), window_(window), owner_(owner), previousActive_(desktop().active) {
   Desktop& d = desktop();
-  for (const Window* w = d.find(d.rootOf(owner)); w; w = d.find(w->owner)) {
+  // Owners can be set to form a loop: the walk is bounded as Desktop::owns is.
+  int depth = 0;
+  for (const Window* w = d.find(d.rootOf(owner)); w && depth < 64; w = d.find(w->owner), ++depth) {
     if (w->handle != d.applicationWindow() && IsWindowEnabled(w->handle)) {
       disabled_.push_back(w->handle);
       EnableWindow(w->handle, 0);
     }
-    if (disabled_.size() > 64) break;
   }
   id_ = d.beginModal(window);
   // Each window it blocks drops its pointer owner and its press state.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/desktop/message_loop.h"
+#include "platform/desktop/modal_owner.h"
 #include "platform/desktop/win32.h"
 #include "tests/platform/desktop/desktop_fixture.h"
 
@@ -132,6 +133,22 @@ TEST_F(DesktopTest, ShowWindowStatesAndActivation) {
   EXPECT_EQ(ShowWindow(w, SW_HIDE), 1);
   EXPECT_FALSE(IsWindowVisible(w));
   EXPECT_EQ(GetActiveWindow(), 0);
+}
+
+TEST_F(DesktopTest, AModalWindowOverAnOwnerChainThatLoopsDisablesEachWindowOnce) {
+  const HWND a = makeWindow("A");
+  const HWND b = makeWindow("B", WS_OVERLAPPED | WS_VISIBLE, a);
+  SetWindowLongA(a, GWL_HWNDPARENT, static_cast<LONG>(b));  // a owns b, b owns a
+  const HWND box = makeWindow("Box", WS_POPUP | WS_VISIBLE, a);
+  {
+    const ModalScope modal(box, a);
+    EXPECT_FALSE(IsWindowEnabled(a));
+    EXPECT_FALSE(IsWindowEnabled(b));
+    EXPECT_EQ(desktop().modalWindow(), box);
+  }
+  EXPECT_TRUE(IsWindowEnabled(a));
+  EXPECT_TRUE(IsWindowEnabled(b));
+  EXPECT_EQ(desktop().modalWindow(), 0);
 }
 
 TEST_F(DesktopTest, SetFocusReturnsThePreviousFocusAndRefusesForeignWindows) {
