@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/automation/variant.h"
@@ -31,9 +32,19 @@ struct PaperSize {
 PaperSize a4Paper();
 PaperSize letterPaper();
 
+// A queue's state as the scheduler reports it.
+enum class QueueState { Idle, Processing, Stopped };
+
 struct PrintDestination {
+  PrintDestination() = default;
+  PrintDestination(BStr name, bool isDefault = false) : name(std::move(name)), isDefault(isDefault) {}
   BStr name;  // the device name, whole
   bool isDefault = false;
+  QueueState state = QueueState::Idle;
+  BStr stateMessage;  // the scheduler's reason, e.g. "Paper jam"; may be empty
+  BStr makeAndModel;  // the queue's type
+  BStr location;
+  BStr comment;       // the queue's description
 };
 
 struct PrintJob {
