@@ -6,6 +6,7 @@
 #include "platform/automation/coerce.h"
 #include "platform/automation/type_reference.h"
 #include "platform/graphics/form_render.h"
+#include "platform/graphics/units.h"
 
 namespace svx {
 
@@ -42,9 +43,20 @@ void flagged(bool& flag, F&& step) {
 
 }  // namespace
 
+// The bar's layout puts the buttons at twips between pixels: each is drawn
+// from the pixel edge nearest its left (top) edge to the one nearest its
+// right (bottom) edge, so that neighbours meet and the last button ends
+// where the bar does, every edge drawn at every width.
 void NavButton::render(RenderItem& item) const {
   CommandButton::render(item);
   item.font = font_->font();
+  auto edge = [](double twips) { return std::round(twips / TwipsPerPixel) * TwipsPerPixel; };
+  RenderRect& r = item.rect;
+  const double right = edge(r.left + r.width), bottom = edge(r.top + r.height);
+  r.left = edge(r.left);
+  r.top = edge(r.top);
+  r.width = right - r.left;
+  r.height = bottom - r.top;
 }
 
 Ref<data::Recordset> recordsetOf(const Variant& v) {

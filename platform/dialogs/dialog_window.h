@@ -40,6 +40,7 @@ class CommonDialogWindow : public Form {
   const std::u16string& dialogKind() const { return kind_; }
   bool raisesActivation() const override { return false; }
   bool selectsFieldOnKeyFocus() const override { return true; }
+  bool arrowsMoveAmongButtons() const override { return true; }
 
   // Returns whether the dialog ended confirmed.
   bool runModal(HWND owner, const std::function<bool()>& idle);

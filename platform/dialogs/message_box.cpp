@@ -387,6 +387,15 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         const auto at = it == stops.end() ? 0 : static_cast<std::size_t>(it - stops.begin());
         const bool back = (lParam & 1) != 0;
         person.focused = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
+      } else if (wParam >= 37 && wParam <= 40 && (lParam & 6) == 0 &&
+                 (box.kind == DialogKind::MessageBox || person.focused != 0)) {
+        // The arrows move the focus, and the default with it, round the
+        // buttons: Left and Up back, Right and Down on.
+        const int32_t from = person.focused ? person.focused : defaultResult;
+        const auto it = std::ranges::find_if(look.buttons, [&](const BoxLook::Button& b) { return b.result == from; });
+        const std::size_t n = look.buttons.size();
+        const auto at = it == look.buttons.end() ? 0 : static_cast<std::size_t>(it - look.buttons.begin());
+        person.focused = look.buttons[(at + (wParam == 37 || wParam == 38 ? n - 1 : 1)) % n].result;
       } else if (wParam == 32 && (person.focused || box.kind == DialogKind::MessageBox)) {
         // Space presses the button with the focus: a message box's default
         // one until Tab moves it.

@@ -22,9 +22,11 @@
 // While a display shows the box (display.h), nobody takes its default: it
 // waits for a person, who clicks a button, types into the input box's field
 // (which edits as a text box does, its default text selected at first),
-// presses Enter (the default button), Esc (Cancel) or the letter of a button
-// ("&Yes", "&No", "&Abort", "&Retry", "&Ignore"; alone or with Alt), or
-// closes it (Cancel; OK for a box with OK alone).
+// presses Enter (the button with the focus, else the default one), Esc
+// (Cancel) or the letter of a button ("&Yes", "&No", "&Abort", "&Retry",
+// "&Ignore"; alone or with Alt), moves the focus with Tab or, among the
+// buttons, the arrow keys (the default follows it), or closes it (Cancel;
+// OK for a box with OK alone).
 // Every box shown is recorded, with what was passed and how it ended.
 #pragma once
 

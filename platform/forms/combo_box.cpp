@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cwctype>
 
 #include "platform/forms/form.h"
@@ -238,8 +239,20 @@ void ComboBox::setVisible(bool visible) {
 }
 
 bool ComboBox::wheel(int notches) {
-  if (!listOpen()) return false;
-  scrollList(-3 * notches);
+  if (listOpen()) {
+    scrollList(-3 * notches);
+    return true;
+  }
+  const Form* f = form();
+  if (p_.style != 2 || !f || f->activeControl() != this) return false;
+  Ref<Control> keep(this);
+  for (int64_t n = std::abs(static_cast<int64_t>(notches)); n > 0 && loaded() && !listOpen(); --n) {
+    const int count = listCount();
+    if (count == 0) break;
+    const auto target = static_cast<int16_t>(std::clamp(p_.listIndex + (notches > 0 ? -1 : 1), 0, count - 1));
+    if (target == p_.listIndex) break;
+    setListIndex(target);
+  }
   return true;
 }
 

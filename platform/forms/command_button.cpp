@@ -1,5 +1,7 @@
 #include "platform/forms/command_button.h"
 
+#include <algorithm>
+
 #include "platform/forms/form.h"
 #include "platform/graphics/form_render.h"
 
@@ -19,6 +21,18 @@ void CommandButton::setDefault(bool v) {
 
 void CommandButton::setCancel(bool v) {
   if (Form* f = form(); f && v != isCancel()) f->setCancelButton(v ? this : nullptr);
+}
+
+void CommandButton::pressKey(int16_t keyCode, int16_t shift) {
+  Form* f = form();
+  if (!f || !f->arrowsMoveAmongButtons() || (shift & 6) != 0 || keyCode < 37 || keyCode > 40) return;
+  const std::vector<Control*> group = f->buttonGroupOf(*this);
+  const auto at = std::ranges::find(group, this);
+  if (at == group.end() || group.size() < 2) return;
+  const std::size_t n = group.size(), i = static_cast<std::size_t>(at - group.begin());
+  Ref<Form> keep(f);
+  Ref<Control> target(group[keyCode == 37 || keyCode == 38 ? (i + n - 1) % n : (i + 1) % n]);
+  f->moveFocusByKey(target.get());
 }
 
 void CommandButton::render(RenderItem& item) const {

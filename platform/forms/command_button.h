@@ -22,6 +22,10 @@ class CommandButton : public Control {
   void typeChar(int16_t ascii) override {
     if (ascii == 32) press();
   }
+  // On a form whose arrows move among buttons (a dialog box), Right and
+  // Down move the focus to the next button of its group, Left and Up to the
+  // one before, round the group; the default follows the focus.
+  void pressKey(int16_t keyCode, int16_t shift) override;
 
   const BStr& caption() const { return caption_; }
   void setCaption(BStr c) { caption_ = std::move(c); }

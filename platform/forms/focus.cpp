@@ -21,6 +21,23 @@ std::vector<Control*> Form::optionGroupOf(const Control& option) const {
   return group;
 }
 
+std::vector<Control*> Form::buttonGroupOf(const Control& button) const {
+  std::vector<Control*> run;
+  bool found = false;
+  for (Control* c : tabOrder_.items()) {
+    if (!c->focusable()) continue;
+    if (c->kind() != ControlKind::CommandButton || c->container() != button.container()) {
+      if (found) break;
+      run.clear();
+      continue;
+    }
+    run.push_back(c);
+    found = found || c == &button;
+  }
+  if (!found) run.clear();
+  return run;
+}
+
 bool Form::moveFocus(Control* target) {
   Ref<Form> keep(this);
   Control* current = active_.get();

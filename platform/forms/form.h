@@ -84,6 +84,10 @@ class Form : public Object {
   // Whether a text box reached from the keyboard selects its whole text, as
   // in the platform's dialog boxes; a program's form leaves it as it was.
   virtual bool selectsFieldOnKeyFocus() const { return false; }
+  // Whether the arrow keys move the focus round a group of push buttons
+  // (buttonGroupOf), as in the platform's dialog boxes; on a program's form
+  // the arrows are the focused button's keys alone.
+  virtual bool arrowsMoveAmongButtons() const { return false; }
 
   // Properties (each loads the form).
   BStr caption();
@@ -150,6 +154,11 @@ class Form : public Object {
   // The options that share the container of `option` and can take the
   // focus, in tab order.
   std::vector<Control*> optionGroupOf(const Control& option) const;
+  // The push buttons that stand next to `button` in tab order within its
+  // container and can take the focus, in tab order, `button` among them (a
+  // control that cannot take the focus does not part them); empty when
+  // `button` cannot take the focus.
+  std::vector<Control*> buttonGroupOf(const Control& button) const;
   // An access key pressed (Alt with the key, `key` upper case): the one
   // visible, enabled control whose caption marks it is clicked (a button,
   // a check box, an option; the focus moves to it first), or for a label

@@ -1,6 +1,7 @@
 #include "platform/forms/scroll_bar.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -97,6 +98,18 @@ void ScrollBar::clickPart(ScrollPart part) {
     case ScrollPart::Thumb:
     case ScrollPart::None: return;
   }
+}
+
+bool ScrollBar::wheel(int notches) {
+  Ref<Control> keep(this);
+  const ScrollPart arrow = notches > 0 ? ScrollPart::ArrowToMin : ScrollPart::ArrowToMax;
+  // At an end of the range the remaining notches have nothing to move.
+  for (int64_t n = std::abs(static_cast<int64_t>(notches)); n > 0 && loaded(); --n) {
+    const int16_t before = p_.value;
+    clickPart(arrow);
+    if (p_.value == before) break;
+  }
+  return true;
 }
 
 void ScrollBar::pressAt(double x, double y, int16_t) {

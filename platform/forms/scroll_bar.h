@@ -33,6 +33,10 @@ class ScrollBar : public Control, private ScrollBarOwner {
   void releaseAt(double x, double y) override;
   void cancelPress() override;
   ScrollPart partAt(double x, double y) const;  // in the bar's own twips
+  // The wheel: each notch is an arrow's step (SmallChange, Change), away
+  // from the person towards Min (up, left), towards the person towards Max
+  // (down, right), as the arrow at that end would move it.
+  bool wheel(int notches) override;
   void clickPart(ScrollPart part);
 
   int16_t value() const { return p_.value; }

@@ -117,8 +117,9 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
 // Ctrl) is no character: its key was an access key.
 // The mouse wheel turned by `notches` (> 0 away from the person) with the
 // pointer at a client position: an open drop-down list scrolls, else the
-// control under the pointer (a list box, a multi-line text box), three rows
-// a notch.
+// control under the pointer (a list box, a multi-line text box, three rows
+// a notch; a scroll bar, an arrow's step a notch; a closed drop-down list
+// with the focus, an item a notch), else the nearest container that takes it.
 void wheelAt(Form& f, int notches, double x, double y);
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
 void charOn(Form& f, char16_t ch, int16_t shift = 0);

@@ -170,17 +170,22 @@ class Renderer {
     return frameWidth - RenderFrameBorder - x - size;
   }
 
-  // A dotted focus rectangle.
+  // A dotted focus rectangle: every other pixel of its edges, from its
+  // top-left corner, on whole pixels wherever the box lies.
   void focusRect(const Box& b) {
     if (b.w <= 2 || b.h <= 2) return;
-    cairo_save(cr_);
+    const double x = std::round(b.x), y = std::round(b.y);
+    const int w = static_cast<int>(std::round(b.x + b.w) - x), h = static_cast<int>(std::round(b.y + b.h) - y);
     gfx::setSourceRgb(cr_, markColour);
-    cairo_set_line_width(cr_, 1);
-    const double dash[] = {1, 1};
-    cairo_set_dash(cr_, dash, 2, 0);
-    cairo_rectangle(cr_, b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1);
-    cairo_stroke(cr_);
-    cairo_restore(cr_);
+    for (int i = 0; i < w; i += 2) {
+      cairo_rectangle(cr_, x + i, y, 1, 1);
+      cairo_rectangle(cr_, x + i, y + h - 1, 1, 1);
+    }
+    for (int j = 0; j < h; j += 2) {
+      cairo_rectangle(cr_, x, y + j, 1, 1);
+      cairo_rectangle(cr_, x + w - 1, y + j, 1, 1);
+    }
+    cairo_fill(cr_);
   }
 
   void fill(const Box& b, uint32_t rgb) {
@@ -331,7 +336,9 @@ class Renderer {
   // A scroll bar whose box lies at (ox, oy): arrows at the ends, the track
   // and the thumb where the shared layout puts them; the part held down by
   // the pointer drawn pushed in, a bar without thumb with greyed arrows.
-  void scrollBar(const ScrollBarBox& sb, double ox, double oy) {
+  // A bar with the focus (a scroll bar control) shows a dotted rectangle in
+  // its thumb, or along its track while it has none.
+  void scrollBar(const ScrollBarBox& sb, double ox, double oy, bool focused = false) {
     const Box b{ox + sb.left, oy + sb.top, sb.width, sb.height};
     if (b.w <= 0 || b.h <= 0) return;
     const bool horizontal = sb.horizontal;
@@ -366,7 +373,14 @@ class Renderer {
       cairo_close_path(cr_);
       cairo_fill(cr_);
     }
-    if (!sb.hasThumb()) return;
+    if (!sb.hasThumb()) {
+      if (focused) {
+        const Box track = along(arrow + 2, sb.length() - 2 * arrow - 4);
+        focusRect(horizontal ? Box{track.x, track.y + 2, track.w, track.h - 4}
+                             : Box{track.x + 2, track.y, track.w - 4, track.h});
+      }
+      return;
+    }
     const double thumb = sb.thumbStart(), length = sb.thumbLength();
     if (sb.pressed == ScrollPart::TrackToMin) fill(along(arrow, thumb - arrow), shadowColour);
     if (sb.pressed == ScrollPart::TrackToMax)
@@ -374,6 +388,7 @@ class Renderer {
     const Box t = horizontal ? Box{b.x + thumb, b.y + 1, length, b.h - 2} : Box{b.x + 1, b.y + thumb, b.w - 2, length};
     raised(t);
     frame(t, shadowColour);
+    if (focused) focusRect({t.x + 2, t.y + 2, t.w - 4, t.h - 4});
   }
 
   // The bars of a list or text box, with the part held down marked.
@@ -670,7 +685,7 @@ class Renderer {
         sb.max = it.scrollMax;
         sb.enabled = it.enabled;
         sb.pressed = it.scrollPressed;
-        scrollBar(sb, b.x, b.y);
+        scrollBar(sb, b.x, b.y, it.focused);
         return b;
       }
       case RenderKind::PictureBox: {

@@ -35,7 +35,8 @@ enum class RenderKind {
                   // `itemChecked` boxes; focused: a focus rectangle on `selectedIndex`
   ComboBox,       // field with `text` and a drop-down button; focused: the text highlighted in a focus
                   // rectangle, or (editable: `caret` >= 0) the caret and the selection
-  HScrollBar,     // arrows and a thumb at `scrollValue` within `scrollMin`..`scrollMax`
+  HScrollBar,     // arrows and a thumb at `scrollValue` within `scrollMin`..`scrollMax`; focused: a
+                  // focus rectangle in the thumb (along the track while there is none)
   VScrollBar,
   PictureBox,     // border, `surface` (or `picture`) in its inner area
   Image,          // `picture`, stretched to the rect when `stretch`

@@ -280,6 +280,34 @@ TEST_F(DataControlTest, NavigationBarPictures) {
   }
 }
 
+// Every width and height of the bar draws every edge of every button: the
+// left and right edges at the pixels nearest the buttons' twips, the last
+// button's right edge on the bar's last column.
+TEST_F(DataControlTest, EveryWidthDrawsEveryEdgeOfEveryButton) {
+  DataControl& d = element();
+  constexpr uint32_t kEdge = 0x404040;  // the renderer's border colour
+  int checked = 0;
+  for (int width = 1860, step = 0; width <= 13000; width += 7, ++step) {
+    const int height = 255 + (step * 37) % 196;
+    d.move(0, 0, width, height);
+    RenderItem item;
+    d.render(item);
+    const RasterImage image = renderItems(item);
+    ASSERT_EQ(image.width, int(std::lround(width / 15.0)));
+    const int y = image.height / 2;
+    const NavButton* buttons[] = {&d.cmdFirst(), &d.cmdPrevious(), &d.cmdNext(), &d.cmdLast()};
+    for (const NavButton* b : buttons) {
+      const int left = int(std::lround(b->left() / 15)), right = int(std::lround((b->left() + b->width()) / 15)) - 1;
+      ASSERT_EQ(image.at(left, y) & 0xFFFFFF, kEdge) << width << " x " << height << ", " << utf8(b->caption());
+      ASSERT_EQ(image.at(right, y) & 0xFFFFFF, kEdge) << width << " x " << height << ", " << utf8(b->caption());
+      ASSERT_EQ(image.at((left + right) / 2, image.height - 1) & 0xFFFFFF, kEdge) << width << " x " << height;
+      ++checked;
+    }
+    ASSERT_EQ(int(std::lround((d.cmdLast().left() + d.cmdLast().width()) / 15)), image.width) << width;
+  }
+  EXPECT_GT(checked, 6000);
+}
+
 // The reference names the data classes by their class names: the data
 // control's own members (not the extender's), the Recordset's.
 TEST(DataReference, TheDataClassesAreInTheReferenceByName) {

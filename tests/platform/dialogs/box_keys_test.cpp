@@ -182,6 +182,73 @@ TEST_F(BoxKeysTest, SpacePressesTheButtonThatHasTheFocus) {
   EXPECT_EQ(InputBox(Variant(u"?")), u" ");
 }
 
+// The arrow keys move the focus round a box's buttons, and the default
+// (drawn, and taken by Enter and Space) follows it.
+TEST_F(BoxKeysTest, TheArrowsMoveTheFocusRoundTheButtonsAndTheDefaultFollows) {
+  const struct {
+    int32_t style;
+    std::vector<int16_t> arrows;
+    int16_t then;
+    int32_t result;
+  } cases[] = {
+      {vbYesNoCancel + vbDefaultButton2, {39}, 13, vbCancel},
+      {vbYesNoCancel + vbDefaultButton2, {37}, 13, vbYes},
+      {vbYesNoCancel + vbDefaultButton2, {40, 40}, 13, vbYes},  // round from the last to the first
+      {vbYesNoCancel, {38}, 32, vbCancel},                       // and back from the first to the last
+      {vbOKCancel, {39, 39}, 13, vbOK},
+      {vbOKOnly, {39}, 13, vbOK},
+      {vbYesNo, {39}, 13, vbNo},
+  };
+  for (const auto& c : cases) {
+    whenOpen([&](HWND box) {
+      for (int16_t a : c.arrows) key(box, a);
+      key(box, c.then);
+      if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbIgnore));
+    });
+    EXPECT_EQ(MsgBox(Variant(u"?"), Variant(c.style)), c.result) << c.style << " " << c.arrows.size();
+  }
+  // The button drawn as the default and the one with the focus move together.
+  std::vector<std::u16string> defaults, focused;
+  whenOpen([&](HWND box) {
+    key(box, 39);
+    key(box, 39, 2);  // Ctrl+Right: nothing
+    for (const RenderItem& b : picture(box).children) {
+      if (b.kind != RenderKind::CommandButton) continue;
+      if (b.isDefault) defaults.push_back(b.text);
+      if (b.focused) focused.push_back(b.text);
+    }
+    key(box, 27);
+  });
+  MsgBox(Variant(u"?"), Variant(vbYesNoCancel));
+  EXPECT_EQ(defaults, std::vector<std::u16string>{u"&No"});
+  EXPECT_EQ(focused, std::vector<std::u16string>{u"&No"});
+}
+
+// In the input box's field the arrows move the caret; once Tab has taken
+// the focus to the buttons they move it between OK and Cancel.
+TEST_F(BoxKeysTest, TheInputBoxsArrowsEditInTheFieldAndMoveAmongTheButtons) {
+  whenOpen([&](HWND box) {
+    key(box, 35);  // End
+    key(box, 37);  // Left: the caret before the last letter
+    send(box, WM_CHAR, u'x');
+    key(box, 13);
+  });
+  EXPECT_EQ(InputBox(Variant(u"?"), Variant(u"T"), Variant(u"abc")), u"abxc");
+  whenOpen([&](HWND box) {
+    key(box, 9);   // OK
+    key(box, 39);  // Cancel
+    key(box, 13);
+  });
+  EXPECT_EQ(InputBox(Variant(u"?"), Variant(u"T"), Variant(u"abc")), u"");
+  EXPECT_TRUE(dialogResponder().shown().back().cancelled);
+  whenOpen([&](HWND box) {
+    key(box, 9, 1);  // Shift+Tab: Cancel
+    key(box, 40);    // round to OK
+    key(box, 13);
+  });
+  EXPECT_EQ(InputBox(Variant(u"?"), Variant(u"T"), Variant(u"abc")), u"abc");
+}
+
 TEST_F(BoxKeysTest, TheButtonsThatTakeALetterShowItUnderlined) {
   RenderItem shown;
   whenOpen([&](HWND box) {

@@ -270,6 +270,106 @@ TEST_F(ScrollBarControlTest, TheSimulatedUsersClickAtIsAPressAndARelease) {
   EXPECT_EQ(bar->value(), 50);
 }
 
+// The wheel over a scroll bar: an arrow's step a notch, away from the person
+// towards Min, each step with its Change; the focus stays where it was.
+TEST_F(ScrollBarControlTest, TheWheelStepsTheBarBySmallChangeANotchTowardsTheArrowsEnd) {
+  bar->setValue(50);
+  bar->setSmallChange(3);
+  TextBox& text = form->add<TextBox>(u"Text", 1, 150, 1500);
+  text.setFocus();
+  form->take();
+  auto wheel = [&](int16_t notches) { send(WM_MOUSEWHEEL, packWheel(notches, 0), at(110, 18)); };
+  wheel(-1);  // towards the person: towards Max, as the right arrow
+  EXPECT_EQ(bar->value(), 53);
+  EXPECT_EQ(form->take(), Log{"HScroll(1).Change"});
+  wheel(2);
+  EXPECT_EQ(bar->value(), 47);
+  EXPECT_EQ(form->take(), Log(2, "HScroll(1).Change"));
+  EXPECT_EQ(form->activeControl(), &text);
+  // At the end of the range the notches left over do nothing.
+  bar->setValue(98);
+  form->take();
+  wheel(-5);
+  EXPECT_EQ(bar->value(), 100);
+  EXPECT_EQ(form->take(), Log{"HScroll(1).Change"});
+  // A range from high to low: towards the person is still towards Max.
+  bar->setMin(100);
+  bar->setMax(0);
+  wheel(-1);
+  EXPECT_EQ(bar->value(), 97);
+  // A disabled bar takes nothing; the simulated user's wheel takes the same path.
+  bar->setEnabled(false);
+  wheel(1);
+  EXPECT_EQ(bar->value(), 97);
+  bar->setEnabled(true);
+  form->take();
+  user::wheelAt(*form, 1, pixelsToTwips(110), pixelsToTwips(18));
+  EXPECT_EQ(bar->value(), 100);
+  EXPECT_EQ(form->take(), Log{"HScroll(1).Change"});
+}
+
+TEST_F(ScrollBarsTest, TheWheelOverAVerticalBarMovesItDownTowardsThePerson) {
+  form->unload();
+  FormDesign d = testDesign();
+  d.controls.push_back({u"VScroll", ControlKind::VScrollBar, {}, {{u"Visible", Variant(false)}}, {}});
+  form = makeRef<TestForm>(d);
+  auto& bar = form->add<ScrollBar>(u"VScroll", 1, 150, 150);  // pixels 10,10, 17 x 81
+  bar.move(150, 150, 255, 1215);
+  bar.setMax(10);
+  form->show();
+  form->take();
+  send(WM_MOUSEWHEEL, packWheel(-2, 0), at(18, 50));
+  EXPECT_EQ(bar.value(), 2);
+  send(WM_MOUSEWHEEL, packWheel(1, 0), at(18, 50));
+  EXPECT_EQ(bar.value(), 1);
+  user::wheelAt(*form, -3, pixelsToTwips(18), pixelsToTwips(50));
+  EXPECT_EQ(bar.value(), 4);
+  EXPECT_EQ(form->take(), Log(6, "VScroll(1).Change"));
+}
+
+// The wheel over a closed drop-down list with the focus chooses an item a
+// notch, as Up and Down do (Click); over one without the focus, or over a
+// drop-down combo, it chooses nothing.
+TEST_F(ScrollBarsTest, TheWheelOverAFocusedClosedDropDownListChoosesAnItemANotch) {
+  auto& combo = form->add<ComboBox>(u"Combo", 1, 150, 150);  // pixels 10,10 .. 91,31; style 2
+  auto& editable = form->add<ComboBox>(u"ComboText", 1, 150, 750);  // pixels 10,50; style 0
+  for (ComboBox* c : {&combo, &editable})
+    for (int i = 0; i < 5; ++i) c->addItem(u"item " + BStr(1, static_cast<char16_t>(u'a' + i)));
+  TextBox& text = form->add<TextBox>(u"Text", 1, 2000, 150);
+  text.setFocus();
+  form->take();
+  auto wheel = [&](int16_t notches, double y = 20) { send(WM_MOUSEWHEEL, packWheel(notches, 0), at(40, y)); };
+  wheel(-1);
+  EXPECT_EQ(combo.listIndex(), -1);
+  combo.setFocus();
+  form->take();
+  wheel(-1);  // towards the person: the next item, from none the first
+  EXPECT_EQ(combo.listIndex(), 0);
+  wheel(-2);
+  EXPECT_EQ(combo.listIndex(), 2);
+  wheel(1);
+  EXPECT_EQ(combo.listIndex(), 1);
+  wheel(4);  // the first item stops it
+  EXPECT_EQ(combo.listIndex(), 0);
+  EXPECT_FALSE(combo.listOpen());
+  EXPECT_EQ(form->take(), Log(5, "Combo(1).Click"));
+  user::wheelAt(*form, -1, pixelsToTwips(40), pixelsToTwips(20));
+  EXPECT_EQ(combo.listIndex(), 1);
+  // An open list scrolls instead, and chooses nothing.
+  combo.openList();
+  form->take();
+  wheel(-1);
+  EXPECT_EQ(combo.listIndex(), 1);
+  EXPECT_TRUE(combo.listOpen());
+  combo.closeList();
+  // A drop-down combo with the focus keeps its item.
+  editable.setFocus();
+  form->take();
+  wheel(-1, 60);
+  EXPECT_EQ(editable.listIndex(), -1);
+  EXPECT_EQ(form->take(), Log{});
+}
+
 // A list of 20 items at pixels (10, 100), 100 wide, 4 rows high.
 class ListScrollTest : public ScrollBarsTest {
  protected:

@@ -185,6 +185,40 @@ TEST(FormRenderMarks, FocusDefaultCaretExtentAndControlBoxAreDrawn) {
   EXPECT_GT(darkPixels(b, 1, 60 - 17, 78, 16), darkPixels(a, 1, 60 - 17, 78, 16));
 }
 
+// A scroll bar with the focus shows a dotted rectangle in its thumb (along
+// its track while it has no thumb); without the focus the thumb is plain.
+TEST(FormRenderMarks, AFocusedScrollBarMarksItsThumb) {
+  for (const bool horizontal : {true, false}) {
+    SCOPED_TRACE(horizontal ? "horizontal" : "vertical");
+    RenderItem bar = horizontal ? item(RenderKind::HScrollBar, 0, 0, 200, 17) : item(RenderKind::VScrollBar, 0, 0, 17, 200);
+    bar.scrollMax = 100;
+    bar.scrollValue = 40;
+    ScrollBarBox b;
+    b.horizontal = horizontal;
+    b.width = horizontal ? 200 : 17;
+    b.height = horizontal ? 17 : 200;
+    b.max = 100;
+    b.value = 40;
+    // The thumb's inside, within its raised edges.
+    const int start = static_cast<int>(b.thumbStart()) + 2, length = static_cast<int>(b.thumbLength()) - 4;
+    auto inThumb = [&](const RasterImage& image) {
+      return horizontal ? darkPixels(image, start, 3, length, 11) : darkPixels(image, 3, start, 11, length);
+    };
+    RenderItem focused = bar;
+    focused.focused = true;
+    EXPECT_EQ(inThumb(renderItems(bar)), 0);
+    EXPECT_GT(inThumb(renderItems(focused)), 8);
+    // Nothing to scroll: no thumb, the mark lies along the track.
+    bar.scrollMax = 0;
+    focused.scrollMax = 0;
+    auto inTrack = [&](const RasterImage& image) {
+      return horizontal ? darkPixels(image, 18, 1, 164, 15) : darkPixels(image, 1, 18, 15, 164);
+    };
+    EXPECT_EQ(inTrack(renderItems(bar)), 0);
+    EXPECT_GT(inTrack(renderItems(focused)), 40);
+  }
+}
+
 TEST(FormRenderText, AComboShowsItsTextInItsFieldAndTheFocusedListsTextHighlighted) {
   RenderItem combo = item(RenderKind::ComboBox, 0, 0, 100, 21);
   combo.text = u"A printer name far longer than the box that shows it";
