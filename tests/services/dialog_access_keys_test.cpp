@@ -1,6 +1,7 @@
 // The common dialogs' access keys: their labels, buttons, check boxes and
 // options mark a key each, drawn underlined, and Alt with it reaches the
-// control the platform's dialogs reach.
+// control the platform's dialogs reach. And their button rows: the arrows
+// move the focus between OK and Cancel.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -128,6 +129,72 @@ TEST_F(DialogAccessKeys, TheColourDialogFullyOpen) {
   EXPECT_EQ(ChooseColorA(&cc), 0);
   EXPECT_EQ(reached, expected(reaches));
   expectDistinctKeys();
+}
+
+// In each dialog the arrows move the focus from OK to Cancel and back,
+// round the pair, and the default follows the focus.
+TEST_F(DialogAccessKeys, TheArrowsMoveBetweenTheOkAndCancelButtonsOfEachDialog) {
+  fake->destinations = {{u"Office", true}};
+  std::vector<BStr> moves;
+  std::vector<std::u16string> drawnDefault;
+  auto arrows = [&](Form& f) {
+    Control* ok = f.defaultButton();
+    ASSERT_TRUE(ok);
+    f.moveFocus(ok);
+    for (const int16_t key : {39, 37, 40, 38}) {
+      user::keyDownOn(f, key, 0);
+      moves.push_back(f.activeControl() ? f.activeControl()->name() : u"(none)");
+    }
+    user::keyDownOn(f, 39, 0);
+    for (const RenderItem& c : f.picture().children)
+      if (c.kind == RenderKind::CommandButton && c.isDefault) drawnDefault.push_back(c.text);
+  };
+  auto expectCancelOkCancelOk = [&](BStrView okName, BStrView cancelName) {
+    EXPECT_EQ(moves, (std::vector<BStr>{BStr(cancelName), BStr(okName), BStr(cancelName), BStr(okName)}));
+    EXPECT_EQ(drawnDefault, std::vector<std::u16string>{u"Cancel"});
+    moves.clear();
+    drawnDefault.clear();
+  };
+
+  whenOpen([] { return fileDialogs().openSession() ? fileDialogs().openSession()->dialog : 0; }, arrows);
+  std::u16string file(260, u'\0');
+  OPENFILENAMEW ofn;
+  ofn.lStructSize = kOpenFileNameSize;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = 260;
+  EXPECT_EQ(GetOpenFileNameW(&ofn), 0);
+  expectCancelOkCancelOk(u"OK", u"Cancel");
+
+  whenOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; }, arrows);
+  PRINTDLGA pd;
+  pd.lStructSize = kPrintDlgSize;
+  pd.hwndOwner = owner;
+  EXPECT_EQ(PrintDlgA(&pd), 0);
+  expectCancelOkCancelOk(u"cmdOK", u"cmdCancel");
+
+  whenOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; }, arrows);
+  LOGFONTW lf;
+  const std::u16string_view face = u"Tahoma";
+  std::copy(face.begin(), face.end(), lf.lfFaceName);
+  lf.lfHeight = 13;
+  CHOOSEFONTW cf;
+  cf.lStructSize = kChooseFontSize;
+  cf.hwndOwner = owner;
+  cf.hDC = GetDC(owner);
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_EFFECTS;
+  EXPECT_EQ(ChooseFontW(&cf), 0);
+  expectCancelOkCancelOk(u"OK", u"Cancel");
+
+  whenOpen([] { return colorDialogs().openSession() ? colorDialogs().openSession()->dialog : 0; }, arrows);
+  COLORREF custom[16] = {};
+  CHOOSECOLORA cc;
+  cc.lStructSize = kChooseColorSize;
+  cc.hwndOwner = owner;
+  cc.lpCustColors = custom;
+  EXPECT_EQ(ChooseColorA(&cc), 0);
+  expectCancelOkCancelOk(u"OK", u"Cancel");
 }
 
 }  // namespace
