@@ -668,6 +668,15 @@ void wheelAt(Form& f, int notches, double x, double y) {
   }
 }
 
+void wheel(Control& c, int notches, float x, float y) {
+  Ref<Control> keep(&c);
+  Form& f = formOf(c);
+  Ref<Form> keepForm(&f);
+  if (!c.shownOnForm()) return;
+  const auto [ox, oy] = f.clientOrigin(c);
+  wheelAt(f, notches, ox + midX(c, x), oy + midY(c, y));
+}
+
 Form* activeForm() {
   Form* f = Form::fromHandle(GetActiveWindow());
   return f && f->isLoaded() ? f : nullptr;

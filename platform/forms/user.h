@@ -121,6 +121,9 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y);
 // a notch; a scroll bar, an arrow's step a notch; a closed drop-down list
 // with the focus, an item a notch), else the nearest container that takes it.
 void wheelAt(Form& f, int notches, double x, double y);
+// The wheel with the pointer at a point of a control (twips, its own
+// coordinates; without a position its middle), as wheelAt.
+void wheel(Control& c, int notches, float x = -1, float y = -1);
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift);
 void charOn(Form& f, char16_t ch, int16_t shift = 0);
 void keyUpOn(Form& f, int16_t keyCode, int16_t shift);

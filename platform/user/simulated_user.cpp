@@ -78,6 +78,16 @@ void SimulatedUser::clickArrow(Variant& c, Variant& direction) {
 void SimulatedUser::clickTrack(Variant& c, Variant& direction) {
   user::clickScrollPart(controlArg(c), true, toI2(direction));
 }
+void SimulatedUser::wheel(Variant& target, Variant& notches, Variant& x, Variant& y) {
+  const int16_t n = toI2(notches);
+  const Variant& o = target.deref();
+  if (o.isObject() && dynamic_cast<Form*>(o.asObject().get())) {
+    Form& f = formArg(target);
+    return user::wheelAt(f, n, x.isMissing() ? f.scaleWidth() / 2 : toR4(x),
+                         y.isMissing() ? f.scaleHeight() / 2 : toR4(y));
+  }
+  user::wheel(controlArg(target), n, optR4(x), optR4(y));
+}
 void SimulatedUser::close(Variant& f) { user::close(formArg(f)); }
 Variant SimulatedUser::activeForm() {
   Form* f = user::activeForm();
@@ -118,6 +128,7 @@ const ClassInfo& SimulatedUser::info() {
           .method<&SimulatedUser::scroll>(u"scroll", {in(u"control"), in(u"value")})
           .method<&SimulatedUser::clickArrow>(u"clickArrow", {in(u"control"), in(u"direction")})
           .method<&SimulatedUser::clickTrack>(u"clickTrack", {in(u"control"), in(u"direction")})
+          .method<&SimulatedUser::wheel>(u"wheel", {in(u"target"), in(u"notches"), inOpt(u"x"), inOpt(u"y")})
           .method<&SimulatedUser::close>(u"close", {in(u"form")})
           .method<&SimulatedUser::activeForm>(u"activeForm", {})
           .method<&SimulatedUser::snapshot>(u"snapshot", {in(u"form"), in(u"file")})

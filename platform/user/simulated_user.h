@@ -31,6 +31,8 @@ class SimulatedUser : public Object {
   // clickArrow / clickTrack(scroll bar, direction): see clickScrollPart.
   void clickArrow(Variant& control, Variant& direction);
   void clickTrack(Variant& control, Variant& direction);
+  // wheel(control or form, notches[, x, y]): see user::wheel and wheelAt.
+  void wheel(Variant& target, Variant& notches, Variant& x, Variant& y);
   void close(Variant& form);
   // form: a form, or the kind of the next common dialog to picture.
   // The form of the active window, or Nothing.
