@@ -228,10 +228,14 @@ std::vector<uint8_t> hugePng() {
   std::copy(c.begin(), c.end(), png.begin() + 29);
   return png;
 }
+// Run-length coded: a BMP file whose pixels are stored as they are must
+// hold them all (else it is no picture).
 std::vector<uint8_t> hugeBmp() {
   std::vector<uint8_t> bmp = encodeBmp(checker(2, 2));
   for (size_t at : {18u, 22u})
     for (int s = 0; s < 32; s += 8) bmp[at + s / 8] = static_cast<uint8_t>(60000u >> s);
+  bmp[28] = 8;  // bits a pixel
+  bmp[30] = 1;  // BI_RLE8
   return bmp;
 }
 std::vector<uint8_t> hugeJpeg() {
