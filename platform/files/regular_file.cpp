@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <random>
 
 #include "platform/automation/error.h"
 
@@ -59,30 +63,6 @@ void RegularFile::writeAll(std::span<const uint8_t> bytes) const {
   }
 }
 
-void RegularFile::replaceAll(std::span<const uint8_t> bytes) const {
-  const auto length = static_cast<int64_t>(bytes.size());
-  if (length > size_) {
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        static_cast<uint64_t>(length) > limit.rlim_cur)
-      raise(err::PathFileAccessError);
-    // Blocks taken without changing the size; a file system that cannot
-    // take them ahead is written as it comes.
-    int r;
-    do r = ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, length);
-    while (r != 0 && errno == EINTR);
-    if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) raise(err::PathFileAccessError);
-  }
-  int64_t at = 0;
-  while (at < length) {
-    const ssize_t n = ::pwrite(fd_, bytes.data() + at, static_cast<size_t>(length - at), at);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) raise(err::PathFileAccessError);
-    at += n;
-  }
-  if (length < size_ && ::ftruncate(fd_, length) != 0) raise(err::PathFileAccessError);
-}
-
 namespace {
 
 int32_t openError(int e, FileOpen mode) {
@@ -115,7 +95,6 @@ RegularFile openRegularFile(const std::string& path, FileOpen mode, int32_t& err
     case FileOpen::Read: flags |= O_RDONLY; break;
     case FileOpen::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case FileOpen::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
-    case FileOpen::Replace: flags |= O_WRONLY | O_CREAT; break;
   }
   do file.fd_ = ::open(path.c_str(), flags, 0666);
   while (file.fd_ < 0 && errno == EINTR);
@@ -149,5 +128,113 @@ RegularFile openRegularFile(BStrView name, FileOpen mode) {
   if (error) raise(error);
   return file;
 }
+
+namespace {
+
+// Writes every byte from the file's start; false (errno set) when a write fails.
+bool writeFromStart(int fd, std::span<const uint8_t> bytes) {
+  size_t at = 0;
+  while (at < bytes.size()) {
+    const ssize_t n = ::pwrite(fd, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    at += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// A write past the process's file size limit would end the process
+// (SIGXFSZ) where the signal is not ignored: such a length is refused first.
+bool aboveFileSizeLimit(size_t length) {
+  rlimit limit{};
+  return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && length > limit.rlim_cur;
+}
+
+// Rewrites an open file in place. Its room is taken first, so that a full
+// disk fails while the old content is still whole.
+void rewriteInPlace(int fd, int64_t oldSize, std::span<const uint8_t> bytes) {
+  const auto length = static_cast<int64_t>(bytes.size());
+  if (length > oldSize) {
+    // Blocks taken without changing the size; a file system that cannot
+    // take them ahead is written as it comes.
+    int r;
+    do r = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length);
+    while (r != 0 && errno == EINTR);
+    if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) raise(err::PathFileAccessError);
+  }
+  if (!writeFromStart(fd, bytes)) raise(err::PathFileAccessError);
+  if (length < oldSize && ::ftruncate(fd, length) != 0) raise(err::PathFileAccessError);
+}
+
+// Creates a file of a new name in the folder of `target` (its name, a dot
+// before it and random letters after it), with the mode an ordinary new
+// file gets. Returns its descriptor and sets `name`, or -1 with errno set.
+int createBeside(const std::string& target, std::string& name) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string base = target.substr(folder.size(), 96);  // room left below NAME_MAX
+  static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix(8, 'x');
+    for (char& c : suffix) c = letters[random() % (sizeof letters - 1)];
+    name = folder + "." + base + "." + suffix + ".tmp";
+    int fd;
+    do fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
+void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
+  if (path.find('\0') != std::string::npos) raise(err::BadFileNameOrNumber);
+  if (path.empty() || aboveFileSizeLimit(bytes.size())) raise(err::PathFileAccessError);
+
+  // The file there now: opened for writing (never waiting), to find a name
+  // that is no regular file, or one the process may not write.
+  RegularFile old;
+  do old.fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  while (old.fd_ < 0 && errno == EINTR);
+  if (!old && errno != ENOENT) raise(err::PathFileAccessError);
+  struct stat st {};
+  if (old && (::fstat(old.fd_, &st) != 0 || !S_ISREG(st.st_mode))) raise(err::PathFileAccessError);
+  old.size_ = st.st_size;
+
+  // A link is followed: the file it names is replaced, the link stays.
+  std::string target = path;
+  struct stat link {};
+  if (old && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    if (!real) raise(err::PathFileAccessError);
+    target = real.get();
+  }
+
+  std::string tempName;
+  RegularFile temp;
+  temp.fd_ = createBeside(target, tempName);
+  if (!temp) {
+    if (old && (errno == EACCES || errno == EPERM)) return rewriteInPlace(old.fd_, old.size_, bytes);
+    raise(err::PathFileAccessError);
+  }
+  if (old) {
+    // The owner first (a change of owner clears the set-id bits of the
+    // mode); where the process may not give the file away, the group alone.
+    [[maybe_unused]] const bool owned = ::fchown(temp.fd_, st.st_uid, st.st_gid) == 0 ||
+                                        ::fchown(temp.fd_, static_cast<uid_t>(-1), st.st_gid) == 0;
+    [[maybe_unused]] const bool moded = ::fchmod(temp.fd_, st.st_mode & 07777) == 0;
+  }
+  bool written = writeFromStart(temp.fd_, bytes) && ::fsync(temp.fd_) == 0;
+  written = ::close(std::exchange(temp.fd_, -1)) == 0 && written;
+  if (!written || ::rename(tempName.c_str(), target.c_str()) != 0) {
+    ::unlink(tempName.c_str());
+    raise(err::PathFileAccessError);
+  }
+}
+
+void writeWholeFile(BStrView name, std::span<const uint8_t> bytes) { writeWholeFile(fileSystemName(name), bytes); }
 
 }  // namespace svx

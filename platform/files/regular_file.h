@@ -19,9 +19,8 @@ std::string fileSystemName(BStrView name);
 
 enum class FileOpen {
   Read,    // an existing file
-  Write,    // created, or emptied
-  Append,   // created when missing, written at its end
-  Replace,  // created, or opened as it is for replaceAll
+  Write,   // created, or emptied
+  Append,  // created when missing, written at its end
 };
 
 // A regular file opened by name, closed with the object.
@@ -44,13 +43,10 @@ class RegularFile {
   std::vector<uint8_t> readAll(size_t limit) const;
   // Writes every byte; a write that fails (a full disk) raises 75.
   void writeAll(std::span<const uint8_t> bytes) const;
-  // Makes `bytes` the whole content of a file opened to Replace. The room
-  // is taken first, so a full disk (or a size above the process's file
-  // size limit) fails with 75 while the old content is still whole.
-  void replaceAll(std::span<const uint8_t> bytes) const;
 
  private:
   friend RegularFile openRegularFile(const std::string&, FileOpen, int32_t&) noexcept;
+  friend void writeWholeFile(const std::string&, std::span<const uint8_t>);
   int fd_ = -1;
   int64_t size_ = 0;
 };
@@ -63,5 +59,19 @@ class RegularFile {
 RegularFile openRegularFile(const std::string& path, FileOpen mode, int32_t& error) noexcept;
 // The same, raising the error.
 RegularFile openRegularFile(BStrView name, FileOpen mode);
+
+// Makes `bytes` the whole content of the file `path`, or of a new file of
+// that name: they are written to a new file beside it, which is renamed
+// over the name once every byte is on the disk. A write that fails (a full
+// disk, a size above the process's file size limit) raises 75 and leaves
+// no new name behind and an old file as it was. A new file gets the mode
+// the process's umask gives; a replaced one keeps its mode (and its group
+// and owner where the process may set them). A name that is no regular
+// file (a FIFO, a device, a socket, a folder) or one the process may not
+// write is refused with 75; where the folder takes no new file, an
+// existing file is rewritten in place, its room taken first. A name with a
+// NUL raises 52.
+void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes);
+void writeWholeFile(BStrView name, std::span<const uint8_t> bytes);
 
 }  // namespace svx

@@ -1,9 +1,16 @@
 #include "platform/forms/control_plugins.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <set>
 
@@ -36,6 +43,46 @@ class StagingRegistrar : public ControlRegistrar {
   std::vector<ControlClass> classes;
 };
 
+// A library's file, opened once and never waiting; the loader opens it
+// again through its descriptor's name, so the file checked is the file
+// loaded, whatever the name in the folder is meanwhile.
+class LibraryFile {
+ public:
+  explicit LibraryFile(const fs::path& file) {
+    do fd_ = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ >= 0) name_ = "/proc/self/fd/" + std::to_string(fd_);
+  }
+  LibraryFile(const LibraryFile&) = delete;
+  LibraryFile& operator=(const LibraryFile&) = delete;
+  // The loader keeps a loaded library under the name it was loaded by, and
+  // would take a later load of that name for it: while a library of this
+  // name stays loaded, its descriptor (and so the name) stays taken.
+  ~LibraryFile() {
+    if (fd_ >= 0 && !loadedUnder(name_)) ::close(fd_);
+  }
+  int fd() const { return fd_; }
+  const std::string& name() const { return name_; }
+
+ private:
+  static bool loadedUnder(const std::string& name) {
+    struct Search {
+      const std::string* name;
+      bool found;
+    } search{&name, false};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+          auto* s = static_cast<Search*>(data);
+          s->found = info->dlpi_name && *s->name == info->dlpi_name;
+          return s->found ? 1 : 0;
+        },
+        &search);
+    return search.found;
+  }
+  int fd_ = -1;
+  std::string name_;
+};
+
 struct Library {
   void* handle = nullptr;
   ~Library() {
@@ -44,16 +91,33 @@ struct Library {
   void keep() { handle = nullptr; }
 };
 
+// A loader message, with the descriptor's name replaced by the file's.
+std::string loaderMessage(std::string text, const LibraryFile& lib, const fs::path& file) {
+  for (size_t at = 0; (at = text.find(lib.name(), at)) != std::string::npos;) {
+    const size_t end = at + lib.name().size();
+    if (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) {  // another descriptor
+      at = end;
+      continue;
+    }
+    text.replace(at, lib.name().size(), file.string());
+    at += file.string().size();
+  }
+  return text;
+}
+
 // Loads one library; returns the message of its failure, or "".
 std::string loadOne(const fs::path& file, PluginLoadReport& report) {
-  // dlopen of a FIFO or a device would wait for a writer that never comes.
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return "it is not a regular file";
+  // Opened without waiting and checked through the descriptor: dlopen of a
+  // FIFO or a device by name would wait for a writer that never comes.
+  const LibraryFile libraryFile(file);
+  if (libraryFile.fd() < 0) return std::string("it cannot be opened: ") + std::strerror(errno);
+  struct stat st {};
+  if (::fstat(libraryFile.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return "it is not a regular file";
   Library lib;
-  lib.handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  lib.handle = dlopen(libraryFile.name().c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib.handle) {
     const char* e = dlerror();
-    return e ? e : "cannot be loaded";
+    return e ? loaderMessage(e, libraryFile, file) : "cannot be loaded";
   }
   dlerror();
   auto fn = reinterpret_cast<ControlPluginFunction>(dlsym(lib.handle, ControlPluginFunctionName));

@@ -34,7 +34,9 @@ ImageFormat sniffImageFormat(std::span<const uint8_t> bytes) {
 
 std::optional<RasterImage> decodeImage(std::span<const uint8_t> bytes, bool* tooLarge) {
   if (tooLarge) *tooLarge = false;
-  if (sniffImageFormat(bytes) == ImageFormat::Unknown) return std::nullopt;
+  const ImageFormat format = sniffImageFormat(bytes);
+  if (format == ImageFormat::Unknown) return std::nullopt;
+  if (format == ImageFormat::Bmp) return decodeBmp(bytes, tooLarge);
   std::unique_ptr<GdkPixbufLoader, gfx::GObjectDeleter> loader(gdk_pixbuf_loader_new());
   // The size is known from the header, before the pixels are allocated: a
   // size of 0 makes the loader give up on an image that is too large.

@@ -1,5 +1,6 @@
-// Image files in memory: decoding (gdk-pixbuf) and the encoders the graphics
-// area writes itself (BMP) or through cairo (PNG).
+// Image files in memory: decoding (BMP itself, the others through
+// gdk-pixbuf) and the encoders the graphics area writes itself (BMP) or
+// through cairo (PNG).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,11 @@ inline constexpr int64_t kMaxDecodedPixels = int64_t{8192} * 8192;
 // Decodes an image file; nothing for data that is no image, or for an image
 // of more than kMaxDecodedPixels pixels (then `tooLarge`, when given, is set).
 std::optional<RasterImage> decodeImage(std::span<const uint8_t> bytes, bool* tooLarge = nullptr);
+// The same for a BMP file, read by its own headers: nothing also when the
+// file is too short for the pixels its header claims (checked before any
+// pixel is allocated). Run-length coded images can hold many pixels in few
+// bytes: those are bounded by kMaxDecodedPixels alone.
+std::optional<RasterImage> decodeBmp(std::span<const uint8_t> bytes, bool* tooLarge = nullptr);
 
 // A BMP file: 24 bits per pixel when every pixel is opaque, else 32 bits with
 // an alpha channel (BITMAPV5HEADER).

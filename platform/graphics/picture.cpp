@@ -164,8 +164,8 @@ void SavePicture(const Picture& picture, std::u16string_view fileName) {
   const std::span<const uint8_t> out = original ? bytes : std::span<const uint8_t>(encoded);
 
   // A regular file or a new one; a FIFO, a device or a socket is refused.
-  // An existing file keeps its content until the new one has room.
-  openRegularFile(fileName, FileOpen::Replace).replaceAll(out);
+  // An existing file keeps its content until the new one is whole.
+  writeWholeFile(fileName, out);
 }
 
 }  // namespace svx

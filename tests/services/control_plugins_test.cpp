@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +62,9 @@ TEST_F(ControlPlugins, BrokenLibrariesAreSkippedWithAMessage) {
         "svx_broken_plugin_4.so skipped: ", "svx_test_no_such_function"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   EXPECT_EQ(text.rfind("sorvanelix: control plug-in ", 0), 0u);
+  // The loader's messages name the file, not the descriptor it was loaded by.
+  EXPECT_EQ(text.find("/proc/self/fd"), std::string::npos) << text;
+  EXPECT_NE(text.find((dir_ / "svx_broken_plugin_4.so: ").string() + "undefined symbol"), std::string::npos) << text;
   EXPECT_FALSE(findControlClass(u"Test.HalfRegistered"));
   EXPECT_TRUE(findControlClass(u"Sorvanelix.ProgressBar"));
   // A library of the same name is not loaded twice.
@@ -79,6 +88,72 @@ TEST_F(ControlPlugins, APipeNamedLikeALibraryIsSkipped) {
   ::close(fd);
   EXPECT_TRUE(r.loaded.empty());
   EXPECT_NE(errors.str().find("pipe.so skipped: it is not a regular file"), std::string::npos) << errors.str();
+}
+
+// A library that stays loaded after a failed registration keeps the name
+// it was loaded by: the next library is not taken for it.
+TEST_F(ControlPlugins, ALibraryThatStaysLoadedIsNotTakenForTheNext) {
+  fs::copy_file(fs::path(SVX_TEST_BROKEN_PLUGIN_DIR) / "svx_broken_plugin_5.so", dir_ / "a_stays.so");
+  fs::copy_file(fs::path(SVX_TEST_BROKEN_PLUGIN_DIR) / "svx_broken_plugin_3.so", dir_ / "b_next.so");
+  std::ostringstream errors;
+  const PluginLoadReport r = loadControlPlugins({dir_}, errors);
+  EXPECT_TRUE(r.loaded.empty());
+  const std::string text = errors.str();
+  EXPECT_NE(text.find("a_stays.so skipped: its registration returned 7"), std::string::npos) << text;
+  EXPECT_NE(text.find("b_next.so skipped: exports no function SvxRegisterControls"), std::string::npos) << text;
+}
+
+// A name checked as a regular file and then loaded by name could be a FIFO
+// by the time of the load, which would wait for a writer for ever. A child
+// process loads a folder again and again while a thread swaps a FIFO and a
+// library under one name; it must end in time (and is ended otherwise).
+TEST_F(ControlPlugins, ANameSwappedForAPipeDuringTheLoadNeverBlocks) {
+  // A library whose registration fails: it is never remembered as loaded,
+  // so every pass loads it again.
+  const fs::path library = dir_ / "library";
+  fs::copy_file(fs::path(SVX_TEST_BROKEN_PLUGIN_DIR) / "svx_broken_plugin_1.so", library);
+  const fs::path name = dir_ / "swapped.so";
+  ASSERT_EQ(::link(library.c_str(), name.c_str()), 0);
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+      for (unsigned n = 0; !stop; ++n) {
+        const fs::path spare = dir_ / ("spare" + std::to_string(n));
+        if ((n % 2 ? ::mkfifo(spare.c_str(), 0600) : ::link(library.c_str(), spare.c_str())) != 0 ||
+            ::rename(spare.c_str(), name.c_str()) != 0)
+          ::_exit(3);
+      }
+    });
+    const auto descriptors = [] {
+      return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto before = descriptors();
+    int loads = 0;
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+         std::chrono::steady_clock::now() < end; ++loads) {
+      std::ostringstream errors;
+      if (!loadControlPlugins({dir_}, errors).loaded.empty()) ::_exit(4);
+    }
+    stop = true;
+    swapper.join();
+    // A descriptor stays open only with a library loaded by its name.
+    if (descriptors() > before + 1) ::_exit(6);
+    ::_exit(loads > 0 ? 0 : 5);
+  }
+  int status = 0;
+  pid_t done = 0;
+  for (int waited = 0; waited < 300 && (done = ::waitpid(child, &status, WNOHANG)) == 0; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (done == 0) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    FAIL() << "a load waited for a FIFO";
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(ControlPlugins, FoldersComeFromTheEnvironmentThenBesideTheProgramThenTheInstallation) {

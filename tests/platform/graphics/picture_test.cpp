@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 
@@ -228,10 +229,14 @@ std::vector<uint8_t> hugePng() {
   std::copy(c.begin(), c.end(), png.begin() + 29);
   return png;
 }
+// Run-length coded: a BMP file whose pixels are stored as they are must
+// hold them all (else it is no picture).
 std::vector<uint8_t> hugeBmp() {
   std::vector<uint8_t> bmp = encodeBmp(checker(2, 2));
   for (size_t at : {18u, 22u})
     for (int s = 0; s < 32; s += 8) bmp[at + s / 8] = static_cast<uint8_t>(60000u >> s);
+  bmp[28] = 8;  // bits a pixel
+  bmp[30] = 1;  // BI_RLE8
   return bmp;
 }
 std::vector<uint8_t> hugeJpeg() {
@@ -359,25 +364,40 @@ int inChild(const std::function<int()>& step) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A save that finds no room fails with 75 and leaves the file it would have
-// replaced as it was: above the process's file size limit, and on a full
-// file system (a small one of the test's own, where the system lets it mount
-// one).
-TEST(SavePicture, ASaveWithoutRoomKeepsTheOldFileWhole) {
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A save that finds no room fails with 75, leaves the file it would have
+// replaced as it was and no file of a new name (nor one it wrote first):
+// above the process's file size limit, and on a full file system (a small
+// one of the test's own, where the system lets it mount one).
+TEST(SavePicture, ASaveWithoutRoomLeavesTheOldFileWholeAndNoNewOne) {
   test::TempDir dir;
   const Picture big = Picture::fromImage(checker(64, 64));  // about 16 KB as BMP
   const std::vector<uint8_t> old(600, 'o');
   const std::filesystem::path file = dir / "old.bmp";
   test::writeFile(file, old);
 
+  // Both saves' errors, when they are the same; else 205.
+  auto saveOverAndBeside = [&](const std::filesystem::path& folder) {
+    const int32_t over = errorOf([&] { SavePicture(big, utf16((folder / "old.bmp").string())); });
+    const int32_t beside = errorOf([&] { SavePicture(big, utf16((folder / "new.bmp").string())); });
+    return over == beside ? static_cast<int>(over) : 205;
+  };
   EXPECT_EQ(inChild([&] {
               std::signal(SIGXFSZ, SIG_IGN);
               const rlimit limit{4096, 4096};
               if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 201;
-              return static_cast<int>(errorOf([&] { SavePicture(big, utf16(file.string())); }));
+              return saveOverAndBeside(dir.path());
             }),
             err::PathFileAccessError);
   EXPECT_EQ(test::readFile(file), old);
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"old.bmp"});
 
   const std::filesystem::path small = dir / "small";
   std::filesystem::create_directory(small);
@@ -392,11 +412,72 @@ TEST(SavePicture, ASaveWithoutRoomKeepsTheOldFileWhole) {
     while (::write(filler, block.data(), block.size()) > 0) {
     }
     ::close(filler);
-    const int32_t error = errorOf([&] { SavePicture(big, utf16((small / "old.bmp").string())); });
-    return test::readFile(small / "old.bmp") == old ? static_cast<int>(error) : 204;
+    const int error = saveOverAndBeside(small);
+    if (test::readFile(small / "old.bmp") != old) return 204;
+    return namesIn(small) == std::vector<std::string>{"filler", "old.bmp"} ? error : 206;
   });
   if (full == 201 || full == 202 || full == 203) GTEST_SKIP() << "no file system of the test's own (" << full << ")";
   EXPECT_EQ(full, err::PathFileAccessError);
+}
+
+// A new file gets the mode the umask gives; a replaced one keeps its mode;
+// a link to a file stays a link, and the file it names gets the picture.
+TEST(SavePicture, FilesKeepTheirModeAndLinksStayLinks) {
+  test::TempDir dir;
+  const Picture p = Picture::fromImage(checker(3, 3));
+  const auto modeOf = [](const std::filesystem::path& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+  };
+  const mode_t umaskBefore = ::umask(027);
+  SavePicture(p, utf16((dir / "new.bmp").string()));
+  ::umask(umaskBefore);
+  EXPECT_EQ(modeOf(dir / "new.bmp"), 0640u);
+
+  test::writeFile(dir / "kept.bmp", {'x'});
+  ::chmod((dir / "kept.bmp").c_str(), 0604);
+  SavePicture(p, utf16((dir / "kept.bmp").string()));
+  EXPECT_EQ(modeOf(dir / "kept.bmp"), 0604u);
+  EXPECT_EQ(test::readFile(dir / "kept.bmp"), encodeBmp(p.image()));
+
+  std::filesystem::create_directory(dir / "real");
+  test::writeFile(dir / "real" / "target.bmp", {'x'});
+  std::filesystem::create_symlink("real/target.bmp", dir / "link.bmp");
+  SavePicture(p, utf16((dir / "link.bmp").string()));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.bmp"));
+  EXPECT_EQ(test::readFile(dir / "real" / "target.bmp"), encodeBmp(p.image()));
+  EXPECT_EQ(namesIn(dir / "real"), std::vector<std::string>{"target.bmp"});
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"kept.bmp", "link.bmp", "new.bmp", "real"}));
+}
+
+// A folder that takes no new file still lets a file in it that the process
+// may write be replaced (in place); a file it may not write is refused.
+TEST(SavePicture, AFileInAFolderThatTakesNoNewFileIsRewrittenInPlace) {
+  test::TempDir dir;
+  const Picture p = Picture::fromImage(checker(3, 3));
+  const std::filesystem::path folder = dir / "fixed";
+  std::filesystem::create_directory(folder);
+  test::writeFile(folder / "open.bmp", std::vector<uint8_t>(5000, 'o'));
+  test::writeFile(folder / "closed.bmp", {'c'});
+  ::chmod((folder / "open.bmp").c_str(), 0666);
+  ::chmod((folder / "closed.bmp").c_str(), 0444);
+  ::chmod(folder.c_str(), 0555);
+  ::chmod(dir.path().c_str(), 0755);
+  const int result = inChild([&] {
+    // An unprivileged user, for whom the folder's mode counts.
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 201;
+    const int32_t open = errorOf([&] { SavePicture(p, utf16((folder / "open.bmp").string())); });
+    const int32_t closed = errorOf([&] { SavePicture(p, utf16((folder / "closed.bmp").string())); });
+    const int32_t fresh = errorOf([&] { SavePicture(p, utf16((folder / "new.bmp").string())); });
+    return open == 0 && closed == err::PathFileAccessError && fresh == err::PathFileAccessError ? 0 : 202;
+  });
+  ::chmod(folder.c_str(), 0755);
+  if (result == 201) GTEST_SKIP() << "no unprivileged user to run as";
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(test::readFile(folder / "open.bmp"), encodeBmp(p.image()));
+  EXPECT_EQ(test::readFile(folder / "closed.bmp"), std::vector<uint8_t>{'c'});
+  EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"closed.bmp", "open.bmp"}));
 }
 
 // An existing file is replaced whole, by a larger content or a smaller one.
