@@ -12,6 +12,7 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/combo_box.h"
+#include "platform/forms/label.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
@@ -60,27 +61,48 @@ FormDesign printDesign() {
   d.caption = u"Print";
   d.clientLeft = 2400;
   d.clientTop = 2400;
-  d.clientWidth = 5640;
-  d.clientHeight = 3360;
+  d.clientWidth = 5760;
+  d.clientHeight = 4440;
   auto caption = [](const char16_t* text) { return std::pair<BStr, Variant>{u"Caption", Variant(text)}; };
+  // A line about the chosen queue: its name on the left, the scheduler's
+  // words beside it, shown as they are (an '&' in them is no access key).
+  auto queueLine = [&](const char16_t* name, const char16_t* text, double top) {
+    return std::vector<ControlDesign>{
+        control(BStr(name) + u"Caption", K::Label, at(120, top, 900, 255, {caption(text)})),
+        control(name, K::Label, at(1020, top, 4620, 255, {{u"UseMnemonic", Variant(false)}}))};
+  };
+  constexpr double kDown = 1080;  // the parts below the queue's lines
   d.controls = {
       control(u"lblPrinter", K::Label, at(120, 150, 720, 255, {caption(u"&Name:")})),
-      control(u"cboPrinter", K::ComboBox, at(900, 120, 4620, 315, {{u"Style", Variant::i2(2)}})),
-      control(u"optAll", K::OptionButton, at(120, 660, 1500, 255, {caption(u"&All")})),
-      control(u"optPages", K::OptionButton, at(120, 1000, 900, 255, {caption(u"Pa&ges")})),
-      control(u"lblFrom", K::Label, at(1080, 1030, 480, 255, {caption(u"&from:")})),
-      control(u"txtFromPage", K::TextBox, at(1560, 1000, 720, 285)),
-      control(u"lblTo", K::Label, at(2400, 1030, 300, 255, {caption(u"&to:")})),
-      control(u"txtToPage", K::TextBox, at(2760, 1000, 720, 285)),
-      control(u"optSelection", K::OptionButton, at(120, 1340, 1500, 255, {caption(u"&Selection")})),
-      control(u"lblCopies", K::Label, at(120, 1900, 1800, 255, {caption(u"Number of &copies:")})),
-      control(u"txtCopies", K::TextBox, at(1980, 1870, 720, 285)),
-      control(u"chkCollate", K::CheckBox, at(2940, 1900, 1200, 255, {caption(u"C&ollate")})),
-      control(u"chkPrintToFile", K::CheckBox, at(120, 2400, 1800, 255, {caption(u"Print to fi&le")})),
-      control(u"cmdOK", K::CommandButton, at(3120, 2880, 1140, 375, {caption(u"OK"), {u"Default", Variant(true)}})),
-      control(u"cmdCancel", K::CommandButton,
-              at(4380, 2880, 1140, 375, {caption(u"Cancel"), {u"Cancel", Variant(true)}})),
+      control(u"cboPrinter", K::ComboBox, at(1020, 120, 4620, 315, {{u"Style", Variant::i2(2)}})),
   };
+  const struct {
+    const char16_t* name;
+    const char16_t* text;
+  } lines[] = {{u"lblStatus", u"Status:"}, {u"lblType", u"Type:"}, {u"lblWhere", u"Where:"}, {u"lblComment", u"Comment:"}};
+  double top = 540;
+  for (const auto& line : lines) {
+    for (ControlDesign& c : queueLine(line.name, line.text, top)) d.controls.push_back(std::move(c));
+    top += 270;
+  }
+  for (ControlDesign& c : std::vector<ControlDesign>{
+           control(u"optAll", K::OptionButton, at(120, kDown + 660, 1500, 255, {caption(u"&All")})),
+           control(u"optPages", K::OptionButton, at(120, kDown + 1000, 900, 255, {caption(u"Pa&ges")})),
+           control(u"lblFrom", K::Label, at(1080, kDown + 1030, 480, 255, {caption(u"&from:")})),
+           control(u"txtFromPage", K::TextBox, at(1560, kDown + 1000, 720, 285)),
+           control(u"lblTo", K::Label, at(2400, kDown + 1030, 300, 255, {caption(u"&to:")})),
+           control(u"txtToPage", K::TextBox, at(2760, kDown + 1000, 720, 285)),
+           control(u"optSelection", K::OptionButton, at(120, kDown + 1340, 1500, 255, {caption(u"&Selection")})),
+           control(u"lblCopies", K::Label, at(120, kDown + 1900, 1800, 255, {caption(u"Number of &copies:")})),
+           control(u"txtCopies", K::TextBox, at(1980, kDown + 1870, 720, 285)),
+           control(u"chkCollate", K::CheckBox, at(2940, kDown + 1900, 1200, 255, {caption(u"C&ollate")})),
+           control(u"chkPrintToFile", K::CheckBox, at(120, kDown + 2400, 1800, 255, {caption(u"Print to fi&le")})),
+           control(u"cmdOK", K::CommandButton,
+                   at(3240, kDown + 2880, 1140, 375, {caption(u"OK"), {u"Default", Variant(true)}})),
+           control(u"cmdCancel", K::CommandButton,
+                   at(4500, kDown + 2880, 1140, 375, {caption(u"Cancel"), {u"Cancel", Variant(true)}})),
+       })
+    d.controls.push_back(std::move(c));
   return d;
 }
 
@@ -91,6 +113,16 @@ std::optional<int32_t> number(const BStr& text) {
   if (!ignoreErrors([&] { n = toI4(v); })) return std::nullopt;
   if (text.find_first_of(u".,eE") != BStr::npos) return std::nullopt;
   return n;
+}
+
+// What the dialog says of a queue's state.
+BStr queueStatus(const PrintDestination& p) {
+  switch (p.state) {
+    case QueueState::Processing: return u"Printing";
+    case QueueState::Stopped: return p.stateMessage.empty() ? BStr(u"Stopped") : u"Stopped: " + p.stateMessage;
+    case QueueState::Idle: break;
+  }
+  return u"Ready";
 }
 
 }  // namespace
@@ -113,6 +145,7 @@ class frmPrintDialog : public CommonDialogWindow {
   void setUp(const PRINTDLGA& pd, const std::vector<PrintDestination>& printers, const BStr& shown) {
     minPage_ = pd.nMinPage;
     maxPage_ = pd.nMaxPage;
+    printers_ = printers;
     load();
     auto& combo = element<ComboBox>(u"cboPrinter");
     for (const PrintDestination& p : printers) combo.addItem(p.name);
@@ -134,6 +167,7 @@ class frmPrintDialog : public CommonDialogWindow {
     element<CheckBox>(u"chkPrintToFile").setValue((f & PD_PRINTTOFILE) ? 1 : 0);
     control(u"chkPrintToFile").setVisible((f & PD_HIDEPRINTTOFILE) == 0);
     control(u"chkPrintToFile").setEnabled((f & PD_DISABLEPRINTTOFILE) == 0);
+    showQueue();
   }
   static const ClassInfo& info() {
     static const ClassInfo ci = ClassInfo(u"frmPrintDialog", &Form::info());
@@ -146,11 +180,23 @@ class frmPrintDialog : public CommonDialogWindow {
  protected:
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t&, std::span<Variant>) override {
     if (event != ControlEvent::Click) return;
-    if (array.name() == u"cmdOK") accept();
+    if (array.name() == u"cboPrinter") showQueue();
+    else if (array.name() == u"cmdOK") accept();
     else if (array.name() == u"cmdCancel") end(false);
   }
 
  private:
+  // The chosen queue's status, type, location and comment.
+  void showQueue() {
+    const int16_t chosen = element<ComboBox>(u"cboPrinter").listIndex();
+    const PrintDestination none;
+    const bool listed = chosen >= 0 && static_cast<std::size_t>(chosen) < printers_.size();
+    const PrintDestination& p = listed ? printers_[static_cast<std::size_t>(chosen)] : none;
+    element<Label>(u"lblStatus").setCaption(listed ? queueStatus(p) : BStr());
+    element<Label>(u"lblType").setCaption(p.makeAndModel);
+    element<Label>(u"lblWhere").setCaption(p.location);
+    element<Label>(u"lblComment").setCaption(p.comment);
+  }
 
   // OK: the entries are checked; a refused one keeps the dialog open.
   void accept() {
@@ -187,6 +233,7 @@ class frmPrintDialog : public CommonDialogWindow {
 
   void refuse(BStr text) { MsgBox(Variant(std::move(text)), Variant(vbExclamation), Variant(u"Print")); }
 
+  std::vector<PrintDestination> printers_;  // in the list's order
   int32_t minPage_ = 0;
   int32_t maxPage_ = 0;
   std::optional<Choice> chosen_;
@@ -263,6 +310,9 @@ BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
   }
   const std::vector<PrintDestination> printers = installedPrinters();
   if (printers.empty()) {
+    // The person is told, unless the caller keeps it quiet.
+    if ((pd.Flags & PD_NOWARNING) == 0)
+      MsgBox(Variant(kNoPrinterWarning), Variant(vbExclamation), Variant(u"Print"));
     SetCommDlgExtendedError(PDERR_NODEFAULTPRN);
     return 0;
   }

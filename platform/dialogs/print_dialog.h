@@ -16,8 +16,14 @@
 // cancels, unless the dialog is on a screen where a person answers it. Every
 // dialog shown is recorded.
 //
-// With no printer installed the dialog is not shown: PrintDlgA returns 0 and
-// CommDlgExtendedError() PDERR_NODEFAULTPRN.
+// Under the printer's name the dialog shows the chosen queue's status
+// ("Ready", "Printing", or "Stopped: " and the scheduler's reason), its type
+// (make and model), where it is and its comment, anew when another printer
+// is chosen.
+//
+// With no printer installed (or none the scheduler reports) the dialog is not
+// shown: a warning box (kNoPrinterWarning; none with PD_NOWARNING) is, then
+// PrintDlgA returns 0 and CommDlgExtendedError() PDERR_NODEFAULTPRN.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +53,9 @@ inline constexpr DWORD PD_DISABLEPRINTTOFILE = 0x80000;
 inline constexpr DWORD PD_HIDEPRINTTOFILE = 0x100000;
 
 inline constexpr DWORD PDERR_NODEFAULTPRN = 0x1008;
+
+// The warning shown when there is no printer (in a box titled "Print").
+inline constexpr const char16_t* kNoPrinterWarning = u"No printers are installed.";
 
 // The device-name field's width: a shorter name is padded with NULs to it; a
 // longer one is kept whole (the scheduler's names may be longer).
