@@ -139,18 +139,23 @@ class frmPrintDialog : public CommonDialogWindow {
     bool collate = false, printToFile = false;
   };
 
-  frmPrintDialog() : CommonDialogWindow(printDesign(), u"Print") {}
+  frmPrintDialog(PrintDialogProvider& provider, const PRINTDLGA& pd, std::vector<PrintDestination> printers,
+                 BStr shown)
+      : CommonDialogWindow(printDesign(), u"Print"),
+        provider_(provider),
+        pd_(pd),
+        printers_(std::move(printers)),
+        shown_(std::move(shown)),
+        minPage_(pd.nMinPage),
+        maxPage_(pd.nMaxPage) {}
 
-  // Loads the form and shows the values of `pd` in it.
-  void setUp(const PRINTDLGA& pd, const std::vector<PrintDestination>& printers, const BStr& shown) {
-    minPage_ = pd.nMinPage;
-    maxPage_ = pd.nMaxPage;
-    printers_ = printers;
-    load();
+  // Shows the printers and the values of the caller's structure.
+  void onLoad() override {
+    const PRINTDLGA& pd = pd_;
     auto& combo = element<ComboBox>(u"cboPrinter");
-    for (const PrintDestination& p : printers) combo.addItem(p.name);
+    for (const PrintDestination& p : printers_) combo.addItem(p.name);
     for (int16_t i = 0; i < combo.listCount(); ++i)
-      if (combo.list(i) == shown) {
+      if (combo.list(i) == shown_) {
         combo.setListIndex(i);
         break;
       }
@@ -176,6 +181,10 @@ class frmPrintDialog : public CommonDialogWindow {
   const ClassInfo& classInfo() const override { return info(); }
 
   const std::optional<Choice>& chosen() const { return chosen_; }
+
+  // The scripted user's next answer, carried out on the form; false when
+  // nothing is queued.
+  bool takeAnswer();
 
  protected:
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t&, std::span<Variant>) override {
@@ -233,7 +242,10 @@ class frmPrintDialog : public CommonDialogWindow {
 
   void refuse(BStr text) { MsgBox(Variant(std::move(text)), Variant(vbExclamation), Variant(u"Print")); }
 
+  PrintDialogProvider& provider_;
+  const PRINTDLGA& pd_;
   std::vector<PrintDestination> printers_;  // in the list's order
+  BStr shown_;
   int32_t minPage_ = 0;
   int32_t maxPage_ = 0;
   std::optional<Choice> chosen_;
@@ -255,7 +267,7 @@ void setCheck(Form& f, BStrView name, bool on) {
 }
 
 // Carries out a scripted answer on the form.
-void carryOut(frmPrintDialog& f, const PrintDialogResponse& r) {
+void carryOut(frmPrintDialog& f, const PrintDialogAnswer& r) {
   if (!r.ok) return user::click(f.control(u"cmdCancel"));
   if (r.device) {
     auto& combo = f.element<ComboBox>(u"cboPrinter");
@@ -281,21 +293,19 @@ void carryOut(frmPrintDialog& f, const PrintDialogResponse& r) {
 
 }  // namespace
 
+bool frmPrintDialog::takeAnswer() {
+  const std::optional<PrintDialogAnswer> answer = provider_.take();
+  if (!answer) return false;
+  carryOut(*this, *answer);
+  return true;
+}
+
 BStr printerDeviceOfDC(HDC hdc) {
   const auto it = printerDCs().find(hdc);
   return it == printerDCs().end() ? BStr() : it->second;
 }
 
-void PrintDialogProvider::reset() {
-  responses_.clear();
-  sessions_.clear();
-  openStack_.clear();
-  SetCommDlgExtendedError(0);
-}
-
-const PrintDialogSession* PrintDialogProvider::openSession() const {
-  return openStack_.empty() ? nullptr : &sessions_[openStack_.back()];
-}
+void PrintDialogProvider::resetOwn() { SetCommDlgExtendedError(0); }
 
 BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
   Desktop& d = desktop();
@@ -319,46 +329,21 @@ BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
   const auto preferred = std::ranges::find_if(printers, [](const PrintDestination& p) { return p.isDefault; });
   const BStr shown = preferred != printers.end() ? preferred->name : printers.front().name;
 
-  const HWND owner = pd.hwndOwner ? d.rootOf(pd.hwndOwner) : 0;
-  const std::size_t index = sessions_.size();
-  {
-    PrintDialogSession s;
-    s.owner = owner;
-    s.flags = pd.Flags;
-    for (const PrintDestination& p : printers) s.printers.push_back(p.name);
-    s.deviceShown = shown;
-    s.open = true;
-    sessions_.push_back(std::move(s));
-  }
-
-  Ref<frmPrintDialog> form = makeRef<frmPrintDialog>();
-  form->setUp(pd, printers, shown);
-  sessions_[index].dialog = form->hWnd();
-  openStack_.push_back(index);
-  struct Close {
-    PrintDialogProvider& self;
-    std::size_t index;
-    ~Close() {
-      PrintDialogSession& s = self.sessions_[index];
-      s.answered = true;
-      s.open = false;
-      std::erase(self.openStack_, index);
-    }
-  } close{*this, index};
-  // Idle: a queued answer is carried out; with none, the user cancels.
-  const bool confirmed = form->runModal(owner, [this, &form] {
-    if (responses_.empty()) return false;
-    const PrintDialogResponse r = std::move(responses_.front());
-    responses_.pop_front();
-    carryOut(*form, r);
-    return true;
-  });
+  PrintDialogSession s;
+  s.owner = pd.hwndOwner ? d.rootOf(pd.hwndOwner) : 0;
+  s.flags = pd.Flags;
+  for (const PrintDestination& p : printers) s.printers.push_back(p.name);
+  s.deviceShown = shown;
+  s.open = true;
+  const std::size_t index = record(std::move(s));
+  Ref<frmPrintDialog> form = makeRef<frmPrintDialog>(*this, pd, printers, shown);
+  const bool confirmed = runDialogSession(*this, index, *form, [](PrintDialogSession& s) { s.answered = true; });
   if (!confirmed) return 0;
   const auto& chosen = form->chosen();
   if (!chosen) return 0;
-  PrintDialogSession& s = sessions_[index];
-  s.confirmed = true;
-  s.device = chosen->device;
+  PrintDialogSession& done = session(index);
+  done.confirmed = true;
+  done.device = chosen->device;
   pd.Flags &= ~(PD_PAGENUMS | PD_SELECTION | PD_PRINTTOFILE | PD_COLLATE);
   if (chosen->range == 1) pd.Flags |= PD_PAGENUMS;
   if (chosen->range == 2) pd.Flags |= PD_SELECTION;

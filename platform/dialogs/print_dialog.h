@@ -35,9 +35,12 @@
 #include <vector>
 
 #include "platform/automation/variant.h"
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
+
+class CommonDialogWindow;
 
 inline constexpr DWORD PD_ALLPAGES = 0x0;
 inline constexpr DWORD PD_SELECTION = 0x1;
@@ -91,7 +94,7 @@ BStr printerDeviceOfDC(HDC hdc);
 
 // What a scripted user does in a print dialog: each value set is entered,
 // each one left unset keeps what the dialog showed.
-struct PrintDialogResponse {
+struct PrintDialogAnswer {
   bool ok = false;  // false: Cancel
   std::optional<BStr> device;
   std::optional<int32_t> range;  // 0 all, 1 pages, 2 selection
@@ -109,24 +112,18 @@ struct PrintDialogSession {
   bool answered = false;
   bool confirmed = false;
   BStr device;  // after OK
+  CommonDialogWindow* window = nullptr;  // while open
 };
 
-class PrintDialogProvider {
+class PrintDialogProvider : public DialogProvider<PrintDialogAnswer, PrintDialogSession> {
  public:
-  void reset();
-  void queue(PrintDialogResponse response) { responses_.push_back(std::move(response)); }
-  void queueCancel() { queue(PrintDialogResponse{}); }
-  std::size_t queuedResponses() const { return responses_.size(); }
-  const std::deque<PrintDialogSession>& sessions() const { return sessions_; }
-  // The innermost open dialog, or nullptr.
-  const PrintDialogSession* openSession() const;
+  void queueCancel() { queue(PrintDialogAnswer{}); }
 
   BOOL print(PRINTDLGA& pd);
 
  private:
-  std::deque<PrintDialogResponse> responses_;
-  std::deque<PrintDialogSession> sessions_;
-  std::vector<std::size_t> openStack_;
+  friend class frmPrintDialog;
+  void resetOwn() override;
 };
 
 PrintDialogProvider& printDialogs();

@@ -152,8 +152,8 @@ TEST_F(X11Dialogs, AMessageBoxAndAnInputBoxOpenCentredOverTheirForm) {
   });
   EXPECT_EQ(button, vbOK);
   EXPECT_EQ(text, u"");
-  ASSERT_EQ(dialogResponder().shown().size(), 2u);
-  EXPECT_EQ(dialogResponder().shown()[1].source, AnswerSource::Person);
+  ASSERT_EQ(dialogResponder().sessions().size(), 2u);
+  EXPECT_EQ(dialogResponder().sessions()[1].source, AnswerSource::Person);
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_NEAR(boxCentre[i].first, formCentre[i].first, 8) << i;
     EXPECT_NEAR(boxCentre[i].second, formCentre[i].second, 16) << i;
@@ -187,9 +187,9 @@ TEST_F(X11Dialogs, WithoutPrintersThePersonIsWarnedUnlessTheCallerPreventsIt) {
   EXPECT_EQ(warned, 0);
   EXPECT_EQ(quiet, 0);
   EXPECT_EQ(title, u"Print");
-  ASSERT_EQ(dialogResponder().shown().size(), 1u);
-  EXPECT_EQ(dialogResponder().shown()[0].prompt, kNoPrinterWarning);
-  EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Person);
+  ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+  EXPECT_EQ(dialogResponder().sessions()[0].prompt, kNoPrinterWarning);
+  EXPECT_EQ(dialogResponder().sessions()[0].source, AnswerSource::Person);
   EXPECT_TRUE(printDialogs().sessions().empty());
 }
 

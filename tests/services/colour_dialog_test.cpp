@@ -156,7 +156,7 @@ TEST_F(ColourDialog, CustomColoursArrayReplacesEntriesAndIsKept) {
   EXPECT_EQ(errNumber, Variant::i2(0));
 
   // The user defines a custom colour; the next dialog shows the table as left.
-  colorDialogs().queue(ColorDialogResponse{0x0000FF, {{3, 0x00FF00}}});
+  colorDialogs().queue(ColorDialogAnswer{0x0000FF, {{3, 0x00FF00}}});
   EXPECT_EQ(show(colour), Variant(true));
   show(colour, {M, M, M, M, M, Variant(u"not an array")});
   EXPECT_EQ(lastSession().customColorsShown[0], 0x010101u);
@@ -251,7 +251,7 @@ TEST_F(ColourDialog, ModalWhileOpenAndAnsweredByTheSimulatedUser) {
   Variant kind(u"Color"), null = Variant::null();
   makeRef<SimulatedUser>()->answer(kind, null);
   EXPECT_EQ(show(colour), Variant(false));
-  colorDialogs().queue(ColorDialogResponse{0x10, {{0, 0x999999}}});
+  colorDialogs().queue(ColorDialogAnswer{0x10, {{0, 0x999999}}});
   EXPECT_EQ(show(colour, {Variant::missing(), Variant::missing(), Variant(true)}), Variant(true));
   EXPECT_EQ(CustomColors[0], rgb(15, 15, 15));
 }

@@ -193,8 +193,8 @@ TEST_F(PrintDialog, AnEntryTheDialogRefusesLeavesItOpenUntilCancelled) {
     a.set(5, Variant(c.copies));
     userAnswers(Variant(a));
     EXPECT_EQ(show(), Variant(false));
-    ASSERT_EQ(dialogResponder().shown().size(), 1u);
-    EXPECT_EQ(dialogResponder().shown()[0].title, u"Print");
+    ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+    EXPECT_EQ(dialogResponder().sessions()[0].title, u"Print");
     // The same dialog takes a following answer that mends the entry.
     SafeArray mended = SafeArray::vector(VT_VARIANT, 1, 5);
     mended.set(1, Variant(u"Office"));
@@ -268,13 +268,13 @@ TEST_F(PrintDialog, WithoutPrintersAWarningComesUnlessPrevented) {
       EXPECT_EQ(device, Variant(BStr()));
       EXPECT_EQ(CommDlgExtendedError(), PDERR_NODEFAULTPRN);
       EXPECT_TRUE(printDialogs().sessions().empty());
-      EXPECT_EQ(printDialogs().queuedResponses(), 1u);
+      EXPECT_EQ(printDialogs().queuedAnswers(), 1u);
       if (prevent) {
-        EXPECT_TRUE(dialogResponder().shown().empty());
+        EXPECT_TRUE(dialogResponder().sessions().empty());
         EXPECT_EQ(dialogResponder().queuedAnswers(), 1u);
       } else {
-        ASSERT_EQ(dialogResponder().shown().size(), 1u);
-        const ShownBox& box = dialogResponder().shown()[0];
+        ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+        const ShownBox& box = dialogResponder().sessions()[0];
         EXPECT_EQ(box.prompt, kNoPrinterWarning);
         EXPECT_EQ(box.title, u"Print");
         EXPECT_EQ(box.buttons, vbExclamation);
