@@ -36,23 +36,8 @@ HDC createPrinterDC(const BStr& device) {
   return next++;
 }
 
-std::vector<std::pair<BStr, Variant>> at(double left, double top, double width, double height,
-                                         std::vector<std::pair<BStr, Variant>> more = {}) {
-  std::vector<std::pair<BStr, Variant>> v{{u"Left", Variant(left)},
-                                          {u"Top", Variant(top)},
-                                          {u"Width", Variant(width)},
-                                          {u"Height", Variant(height)}};
-  for (auto& m : more) v.push_back(std::move(m));
-  return v;
-}
-
-ControlDesign control(BStr name, ControlKind kind, std::vector<std::pair<BStr, Variant>> values) {
-  ControlDesign c;
-  c.arrayName = std::move(name);
-  c.kind = kind;
-  c.values = std::move(values);
-  return c;
-}
+using dialog_design::part;
+using dialog_design::v;
 
 FormDesign printDesign() {
   using K = ControlKind;
@@ -63,44 +48,39 @@ FormDesign printDesign() {
   d.clientTop = 2400;
   d.clientWidth = 5760;
   d.clientHeight = 4440;
-  auto caption = [](const char16_t* text) { return std::pair<BStr, Variant>{u"Caption", Variant(text)}; };
-  // A line about the chosen queue: its name on the left, the scheduler's
-  // words beside it, shown as they are (an '&' in them is no access key).
-  auto queueLine = [&](const char16_t* name, const char16_t* text, double top) {
-    return std::vector<ControlDesign>{
-        control(BStr(name) + u"Caption", K::Label, at(120, top, 900, 255, {caption(text)})),
-        control(name, K::Label, at(1020, top, 4620, 255, {{u"UseMnemonic", Variant(false)}}))};
-  };
-  constexpr double kDown = 1080;  // the parts below the queue's lines
+  auto caption = [](const char16_t* text) { return v(u"Caption", Variant(text)); };
   d.controls = {
-      control(u"lblPrinter", K::Label, at(120, 150, 720, 255, {caption(u"&Name:")})),
-      control(u"cboPrinter", K::ComboBox, at(1020, 120, 4620, 315, {{u"Style", Variant::i2(2)}})),
+      part(u"lblPrinter", K::Label, 120, 150, 720, 255, {caption(u"&Name:")}),
+      part(u"cboPrinter", K::ComboBox, 1020, 120, 4620, 315, {v(u"Style", Variant::i2(2))}),
   };
+  // The lines about the chosen queue: each name on the left, the scheduler's
+  // words beside it, shown as they are (an '&' in them is no access key).
   const struct {
     const char16_t* name;
     const char16_t* text;
   } lines[] = {{u"lblStatus", u"Status:"}, {u"lblType", u"Type:"}, {u"lblWhere", u"Where:"}, {u"lblComment", u"Comment:"}};
-  double top = 540;
+  int32_t top = 540;
   for (const auto& line : lines) {
-    for (ControlDesign& c : queueLine(line.name, line.text, top)) d.controls.push_back(std::move(c));
+    d.controls.push_back(part(BStr(line.name) + u"Caption", K::Label, 120, top, 900, 255, {caption(line.text)}));
+    d.controls.push_back(part(line.name, K::Label, 1020, top, 4620, 255, {v(u"UseMnemonic", Variant(false))}));
     top += 270;
   }
+  constexpr int32_t kDown = 1080;  // the parts below the queue's lines
   for (ControlDesign& c : std::vector<ControlDesign>{
-           control(u"optAll", K::OptionButton, at(120, kDown + 660, 1500, 255, {caption(u"&All")})),
-           control(u"optPages", K::OptionButton, at(120, kDown + 1000, 900, 255, {caption(u"Pa&ges")})),
-           control(u"lblFrom", K::Label, at(1080, kDown + 1030, 480, 255, {caption(u"&from:")})),
-           control(u"txtFromPage", K::TextBox, at(1560, kDown + 1000, 720, 285)),
-           control(u"lblTo", K::Label, at(2400, kDown + 1030, 300, 255, {caption(u"&to:")})),
-           control(u"txtToPage", K::TextBox, at(2760, kDown + 1000, 720, 285)),
-           control(u"optSelection", K::OptionButton, at(120, kDown + 1340, 1500, 255, {caption(u"&Selection")})),
-           control(u"lblCopies", K::Label, at(120, kDown + 1900, 1800, 255, {caption(u"Number of &copies:")})),
-           control(u"txtCopies", K::TextBox, at(1980, kDown + 1870, 720, 285)),
-           control(u"chkCollate", K::CheckBox, at(2940, kDown + 1900, 1200, 255, {caption(u"C&ollate")})),
-           control(u"chkPrintToFile", K::CheckBox, at(120, kDown + 2400, 1800, 255, {caption(u"Print to fi&le")})),
-           control(u"cmdOK", K::CommandButton,
-                   at(3240, kDown + 2880, 1140, 375, {caption(u"OK"), {u"Default", Variant(true)}})),
-           control(u"cmdCancel", K::CommandButton,
-                   at(4500, kDown + 2880, 1140, 375, {caption(u"Cancel"), {u"Cancel", Variant(true)}})),
+           part(u"optAll", K::OptionButton, 120, kDown + 660, 1500, 255, {caption(u"&All")}),
+           part(u"optPages", K::OptionButton, 120, kDown + 1000, 900, 255, {caption(u"Pa&ges")}),
+           part(u"lblFrom", K::Label, 1080, kDown + 1030, 480, 255, {caption(u"&from:")}),
+           part(u"txtFromPage", K::TextBox, 1560, kDown + 1000, 720, 285),
+           part(u"lblTo", K::Label, 2400, kDown + 1030, 300, 255, {caption(u"&to:")}),
+           part(u"txtToPage", K::TextBox, 2760, kDown + 1000, 720, 285),
+           part(u"optSelection", K::OptionButton, 120, kDown + 1340, 1500, 255, {caption(u"&Selection")}),
+           part(u"lblCopies", K::Label, 120, kDown + 1900, 1800, 255, {caption(u"Number of &copies:")}),
+           part(u"txtCopies", K::TextBox, 1980, kDown + 1870, 720, 285),
+           part(u"chkCollate", K::CheckBox, 2940, kDown + 1900, 1200, 255, {caption(u"C&ollate")}),
+           part(u"chkPrintToFile", K::CheckBox, 120, kDown + 2400, 1800, 255, {caption(u"Print to fi&le")}),
+           part(u"cmdOK", K::CommandButton, 3240, kDown + 2880, 1140, 375, {caption(u"OK"), v(u"Default", Variant(true))}),
+           part(u"cmdCancel", K::CommandButton, 4500, kDown + 2880, 1140, 375,
+                {caption(u"Cancel"), v(u"Cancel", Variant(true))}),
        })
     d.controls.push_back(std::move(c));
   return d;

@@ -14,29 +14,15 @@
 #include "platform/forms/user.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_color.h"
+#include "tests/services/common_dialog_fixture.h"
 
 namespace svx {
 namespace {
 
 constexpr int32_t rgb(int32_t r, int32_t g, int32_t b) { return r + 256 * g + 65536 * b; }
 
-class ColourDialog : public ::testing::Test {
+class ColourDialog : public testing::DialogObjectTest {
  protected:
-  void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    colorDialogs().reset();
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
-  }
-  void TearDown() override {
-    dlg.reset();
-    colorDialogs().reset();
-    desktop().reset();
-    Clock::useRealTime();
-  }
-
   // Dialog.CommonDialogShowColor with the given optional arguments (missing
   // where not given), the error out-parameters last.
   Variant show(Variant& colour, std::vector<Variant> optional = {}) {
@@ -48,15 +34,6 @@ class ColourDialog : public ::testing::Test {
     return dlg->invoke(u"CommonDialogShowColor", InvokeKind::Method, args);
   }
   const ColorDialogSession& lastSession() const { return colorDialogs().sessions().back(); }
-  HWND formWindow() {
-    Variant n, d;
-    std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
-    return refCast<Form>(dlg->invoke(u"FormObject", InvokeKind::Method, args).asObject())->hWnd();
-  }
-
-  ObjectRef dlg;
-  Variant errNumber = Variant(99);
-  Variant errDescription = Variant(u"x");
 };
 
 TEST_F(ColourDialog, EveryDialogCreationResetsTheTableToTheGreyRamp) {

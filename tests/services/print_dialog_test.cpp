@@ -24,6 +24,7 @@
 #include "platform/print/printers.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_cd_print.h"
+#include "tests/services/common_dialog_fixture.h"
 #include "tests/support/fake_print_destinations.h"
 
 namespace svx {
@@ -31,28 +32,18 @@ namespace {
 
 const BStr kLongName = u"Second-floor colour laser with duplex unit and stapler";
 
-class PrintDialog : public ::testing::Test {
+class PrintDialog : public testing::DialogObjectTest {
  protected:
   void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    printDialogs().reset();
-    dialogResponder().reset();
     fake = std::make_shared<testing::FakePrintDestinations>();
     fake->destinations = {{u"Office", false}, {kLongName, true}};
     setPrintDestinations(fake);
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
+    DialogObjectTest::SetUp();
     answer = makeRef<SimulatedUser>();
   }
   void TearDown() override {
-    dlg.reset();
+    DialogObjectTest::TearDown();
     setPrintDestinations(nullptr);
-    printDialogs().reset();
-    dialogResponder().reset();
-    desktop().reset();
-    Clock::useRealTime();
   }
 
   // The user's answer as a script gives it.
@@ -81,11 +72,9 @@ class PrintDialog : public ::testing::Test {
   }
 
   std::shared_ptr<testing::FakePrintDestinations> fake;
-  ObjectRef dlg;
   Ref<SimulatedUser> answer;
   Variant hdc = Variant(5), device = Variant(u"x"), range = Variant(0), from = Variant(1), to = Variant(1),
           copies = Variant(1), toFile = Variant(false), collate = Variant(false);
-  Variant errNumber = Variant(99), errDescription = Variant(u"x");
 };
 
 TEST_F(PrintDialog, OkWithEverythingMissingGivesTheDefaultPrinterAndADeviceContext) {
