@@ -5,6 +5,10 @@
 
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/win32.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
+#include "platform/dialogs/print_dialog.h"
 #include "platform/system/screen.h"
 #include "tests/platform/dialogs/services_fixture.h"
 
@@ -231,6 +235,28 @@ TEST_F(ServicesTest, BoxesOpenCentredOverTheirOwnerWhileItIsOnTheScreen) {
   ASSERT_EQ(screenCentred.size(), 1u);
   EXPECT_EQ(screenCentred[0].x, (screenW - screenCentred[0].cx) / 2);
   EXPECT_EQ(screenCentred[0].y, (screenH - screenCentred[0].cy) / 2);
+}
+
+}  // namespace
+}  // namespace svx::testing
+
+namespace svx::testing {
+namespace {
+
+// resetServices empties every provider of boxes and common dialogs: answers
+// queued by one test never reach the dialogs of the next.
+TEST_F(ServicesTest, ResetServicesForgetsTheAnswersOfEveryProvider) {
+  dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbYes));
+  colorDialogs().queueCancel();
+  fontDialogs().queueOk();
+  fileDialogs().queueCancel(FileDialogKind::Save);
+  printDialogs().queueCancel();
+  resetServices();
+  EXPECT_EQ(dialogResponder().queuedAnswers(), 0u);
+  EXPECT_EQ(colorDialogs().queuedAnswers(), 0u);
+  EXPECT_EQ(fontDialogs().queuedAnswers(), 0u);
+  EXPECT_EQ(fileDialogs().queuedAnswers(FileDialogKind::Save), 0u);
+  EXPECT_EQ(printDialogs().queuedAnswers(), 0u);
 }
 
 }  // namespace
