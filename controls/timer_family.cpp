@@ -1,3 +1,4 @@
+#include <functional>
 #include <memory>
 
 #include "controls/family_pattern.h"
@@ -27,6 +28,29 @@ FamilySpec timerSpec() {
   s.classWord = u"Timer";
   s.hasContainer = false;
   return s;
+}
+
+// The element of the call's index, reached afresh.
+using ElementAt = std::function<Control&()>;
+
+// GetTimerCtrl and SetTimerCtrl: (Index, Interval, boolEnabled, ErrNumber,
+// ErrDescription); once the index names an element, the error
+// out-parameters are cleared and `body` runs.
+void declareAccess(ClassInfo& ci, const std::shared_ptr<FamilySpec>& spec, BStrView which,
+                   std::function<void(const Args&, const ElementAt&, const ErrorOut&)> body) {
+  ci.member(
+      familyMemberName(*spec, which), InvokeKind::Method,
+      {ref(u"Index"), refOpt(u"Interval"), refOpt(u"boolEnabled"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
+      [spec, body = std::move(body)](Object& self, const Args& a) {
+        Form& form = familyForm(self);
+        const FamilyOut out{a[3], a[4]};
+        if (!familyProbe(form, *spec, a[0], out)) return Variant();
+        const ErrorOut report{out.number, out.description};
+        report.clear();
+        body(a, [&]() -> Control& { return element(form, *spec, a[0]); }, report);
+        return Variant();
+      },
+      familyDescription(*spec, which));
 }
 
 }  // namespace
@@ -62,50 +86,26 @@ void declareTimerFamily(ClassInfo& ci) {
       familyDescription(*spec, u"Unload"));
 
   // GetTimerCtrl: the interval as a Long, the on/off state as a Boolean.
-  ci.member(
-      familyMemberName(*spec, u"Get"), InvokeKind::Method,
-      {ref(u"Index"), refOpt(u"Interval"), refOpt(u"boolEnabled"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
-      [spec](Object& self, const Args& a) {
-        Form& form = familyForm(self);
-        const FamilyOut out{a[3], a[4]};
-        if (!familyProbe(form, *spec, a[0], out)) return Variant();
-        ErrorOut{out.number, out.description}.clear();
-        // A value that cannot be read keeps the caller's value.
-        if (!a[1].isMissing())
-          ignoreErrors([&] {
-            a[1].assign(changeType(call(element(form, *spec, a[0]), u"Interval", InvokeKind::PropertyGet), VT_I4));
-          });
-        if (!a[2].isMissing())
-          ignoreErrors([&] {
-            a[2].assign(changeType(call(element(form, *spec, a[0]), u"IsEnabled"), VT_BOOL));
-          });
-        return Variant();
-      },
-      familyDescription(*spec, u"Get"));
+  declareAccess(ci, spec, u"Get", [](const Args& a, const ElementAt& at, const ErrorOut&) {
+    // A value that cannot be read keeps the caller's value.
+    if (!a[1].isMissing())
+      ignoreErrors([&] { a[1].assign(changeType(call(at(), u"Interval", InvokeKind::PropertyGet), VT_I4)); });
+    if (!a[2].isMissing()) ignoreErrors([&] { a[2].assign(changeType(call(at(), u"IsEnabled"), VT_BOOL)); });
+  });
 
   // SetTimerCtrl: the interval first, unconverted (the control converts and
   // ignores what it does not take), then the on/off state as a condition.
   // No z-order: the elements are never shown.
-  ci.member(
-      familyMemberName(*spec, u"Set"), InvokeKind::Method,
-      {ref(u"Index"), refOpt(u"Interval"), refOpt(u"boolEnabled"), refOpt(u"ErrNumber"), refOpt(u"ErrDescription")},
-      [spec](Object& self, const Args& a) {
-        Form& form = familyForm(self);
-        const FamilyOut out{a[3], a[4]};
-        if (!familyProbe(form, *spec, a[0], out)) return Variant();
-        const ErrorOut report{out.number, out.description};
-        report.clear();
-        reportMode(report, [&] {
-          if (!a[1].isMissing()) call(element(form, *spec, a[0]), u"Interval", InvokeKind::PropertyPut, {a[1].value()});
-          if (!a[2].isMissing()) {
-            const Variant on = a[2].value();
-            const bool start = !on.isNull() && toBool(on);
-            call(element(form, *spec, a[0]), start ? u"Enable" : u"Disable");
-          }
-        });
-        return Variant();
-      },
-      familyDescription(*spec, u"Set"));
+  declareAccess(ci, spec, u"Set", [](const Args& a, const ElementAt& at, const ErrorOut& report) {
+    reportMode(report, [&] {
+      if (!a[1].isMissing()) call(at(), u"Interval", InvokeKind::PropertyPut, {a[1].value()});
+      if (!a[2].isMissing()) {
+        const Variant on = a[2].value();
+        const bool start = !on.isNull() && toBool(on);
+        call(at(), start ? u"Enable" : u"Disable");
+      }
+    });
+  });
 
   ci.member(
       familyMemberName(*spec, u"Object"), InvokeKind::Method,

@@ -113,36 +113,39 @@ Variant addCommon(DialogForm& form, AddArgs& a, ErrState& err, std::vector<Objec
   return result;
 }
 
-Variant AddWithoutEvents(Object& self, const Args& args) {
-  auto& form = static_cast<DialogForm&>(self);
+// An Add member: the shared steps into `list` and `count`, then, when a
+// control was added, `more` with it and its index (the wrapper element of the
+// events variant); the first error is reported.
+Variant addHosted(DialogForm& form, const Args& args, std::vector<ObjectRef>& list, int32_t& count,
+                  const std::function<void(ErrState&, const ObjectRef&, const Variant&)>& more) {
   AddArgs a(args);
   ErrState err;
   ObjectRef added;
   bool done = false;
-  Variant result =
-      addCommon(form, a, err, form.ActiveXWithoutEventsObjects, form.ActiveXWithoutEventsCount, added, done);
+  Variant result = addCommon(form, a, err, list, count, added, done);
+  if (!result.isEmpty() && more) more(err, added, result);
   if (!done) ErrorOut{a.ErrNumber, a.ErrDescription}.reportPendingOrClear(err);
   return result;
 }
 
+Variant AddWithoutEvents(Object& self, const Args& args) {
+  auto& form = static_cast<DialogForm&>(self);
+  return addHosted(form, args, form.ActiveXWithoutEventsObjects, form.ActiveXWithoutEventsCount, {});
+}
+
 Variant AddWithEvents(Object& self, const Args& args) {
   auto& form = static_cast<DialogForm&>(self);
-  AddArgs a(args);
-  ErrState err;
-  ObjectRef added;
-  bool done = false;
-  Variant result =
-      addCommon(form, a, err, form.ActiveXWithEventsExtenders, form.ActiveXWithEventsCount, added, done);
-  if (!result.isEmpty()) {
-    // The companion of the same index, connected after the assignments.
-    err.attempt([&] { form.array(kWrapperArray).load(toI2(result)); });
-    err.attempt([&] {
-      auto& wrapper = dynamic_cast<WrapperVBControlExtender&>(form.array(kWrapperArray).item(toI2(result)));
-      wrapper.setExtCtl(added);
-    });
-  }
-  if (!done) ErrorOut{a.ErrNumber, a.ErrDescription}.reportPendingOrClear(err);
-  return result;
+  return addHosted(form, args, form.ActiveXWithEventsExtenders, form.ActiveXWithEventsCount,
+                   [&form](ErrState& err, const ObjectRef& added, const Variant& index) {
+                     // The companion of the same index (an index above 32767 overflows
+                     // here), connected after the assignments.
+                     err.attempt([&] { form.array(kWrapperArray).load(toI2(index)); });
+                     err.attempt([&] {
+                       auto& wrapper =
+                           dynamic_cast<WrapperVBControlExtender&>(form.array(kWrapperArray).item(toI2(index)));
+                       wrapper.setExtCtl(added);
+                     });
+                   });
 }
 
 Variant getHosted(std::vector<ObjectRef>& list, const Args& a) {

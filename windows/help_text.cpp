@@ -181,10 +181,7 @@ HelpTexts makeHelpTexts(const ClassInfo& ci) {
       placed);
 
   // The control families, each member of a family with its family.
-  const std::vector<BStrView> families{u"Check",     u"Combo",    u"ComboText", u"Command",     u"DataCtrl",
-                                       u"Frame",     u"HScrollBar", u"Image",   u"Label",       u"Line",
-                                       u"List",      u"ListCheck", u"MultiText", u"Option",     u"PictureCtrl",
-                                       u"Shape",     u"Text",     u"TimerCtrl", u"VScrollBar"};
+  const std::vector<BStrView>& families = helpMemberFamilies();
   static constexpr BStrView kPrefixes[] = {u"LoadPictureInto", u"SavePictureFrom", u"Unload", u"Load", u"Get", u"Set",
                                            u""};
   std::vector<std::vector<BStr>> byFamily(families.size());
@@ -211,10 +208,7 @@ HelpTexts makeHelpTexts(const ClassInfo& ci) {
 
   // Events.
   std::vector<const EventInfo*> formEvents, activeXEvents;
-  const std::vector<BStrView> eventFamilies{u"Check",  u"Combo",      u"ComboText", u"Command",   u"DataCtrl",
-                                            u"Frame",  u"HScrollBar", u"Image",     u"Label",     u"ListCheck",
-                                            u"List",   u"MultiText",  u"Option",    u"Picture",   u"Text",
-                                            u"TimerCtrl", u"VScrollBar"};
+  const std::vector<BStrView>& eventFamilies = helpEventFamilies();
   static constexpr BStrView kNoPrefix[] = {u""};
   std::vector<std::vector<const EventInfo*>> eventsByFamily(eventFamilies.size() + 1);
   for (const EventInfo& e : ci.events()) {
@@ -250,6 +244,21 @@ HelpTexts makeHelpTexts(const ClassInfo& ci) {
   return {text(u"Public Events", {formGroup, activeXGroup, controlGroup}),
           text(u"Public Properties and Methods", first),
           text(u"Public Properties and Methods (continued)", second)};
+}
+
+const std::vector<BStrView>& helpMemberFamilies() {
+  static const std::vector<BStrView> families{
+      u"Check", u"Combo", u"ComboText", u"Command",   u"DataCtrl", u"Frame",       u"HScrollBar",
+      u"Image", u"Label", u"Line",      u"List",      u"ListCheck", u"MultiText",  u"Option",
+      u"PictureCtrl", u"Shape", u"Text", u"TimerCtrl", u"VScrollBar"};
+  return families;
+}
+
+const std::vector<BStrView>& helpEventFamilies() {
+  static const std::vector<BStrView> families{
+      u"Check", u"Combo", u"ComboText", u"Command", u"DataCtrl",  u"Frame", u"HScrollBar", u"Image", u"Label",
+      u"ListCheck", u"List", u"MultiText", u"Option", u"Picture", u"Text", u"TimerCtrl", u"VScrollBar"};
+  return families;
 }
 
 BStr withCrLf(BStrView text) {

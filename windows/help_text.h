@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "platform/automation/dispatch.h"
 
@@ -16,6 +17,13 @@ namespace svx {
 using HelpTexts = std::array<BStr, 3>;
 
 HelpTexts makeHelpTexts(const ClassInfo& ci);
+
+// The family words the control-related groups are made of, in their order:
+// each member (Load..., Unload..., Get..., Set..., ...) and each event of a
+// family is listed with its family. A family missing here has its members
+// among the general methods and its events last.
+const std::vector<BStrView>& helpMemberFamilies();
+const std::vector<BStrView>& helpEventFamilies();
 
 // The texts built into the window.
 HelpTexts builtInHelpTexts();

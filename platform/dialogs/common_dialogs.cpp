@@ -287,7 +287,7 @@ class ColorDialogWindow : public CommonDialogWindow {
   // The scripted user's next answer: the colour defined, then OK (or
   // Cancel). False when nothing is queued.
   bool takeAnswer() {
-    std::optional<ColorDialogResponse> answer = provider_.take();
+    std::optional<ColorDialogAnswer> answer = provider_.take();
     if (!answer) return false;
     if (!answer->color) {
       user::click(control(u"Cancel"));
@@ -310,7 +310,7 @@ class ColorDialogWindow : public CommonDialogWindow {
   static constexpr int kCustomCells = static_cast<int>(kCustomColorCount);
   enum class Typed { None, Hls, Rgb };  // the fields a person is typing into
 
-  ColorDialogSession& session() { return provider_.sessions_[session_]; }
+  ColorDialogSession& session() { return provider_.session(session_); }
   bool fullOpen() { return control(u"Spectrum").visible(); }
 
   COLORREF cellColour(int cell) const {
@@ -502,23 +502,7 @@ class ColorDialogWindow : public CommonDialogWindow {
   int basicFocus_ = -1, customFocus_ = -1;
 };
 
-void ColorDialogProvider::reset() {
-  responses_.clear();
-  sessions_.clear();
-  openStack_.clear();
-  g_extendedError = 0;
-}
-
-const ColorDialogSession* ColorDialogProvider::openSession() const {
-  return openStack_.empty() ? nullptr : &sessions_[openStack_.back()];
-}
-
-std::optional<ColorDialogResponse> ColorDialogProvider::take() {
-  if (responses_.empty()) return std::nullopt;
-  ColorDialogResponse r = std::move(responses_.front());
-  responses_.pop_front();
-  return r;
-}
+void ColorDialogProvider::resetOwn() { g_extendedError = 0; }
 
 BOOL ColorDialogProvider::choose(CHOOSECOLORA& cc) {
   Desktop& d = desktop();
@@ -535,21 +519,18 @@ BOOL ColorDialogProvider::choose(CHOOSECOLORA& cc) {
     g_extendedError = CDERR_DIALOGFAILURE;
     return 0;
   }
-  const std::size_t index = sessions_.size();
-  {
-    ColorDialogSession s;
-    s.owner = cc.hwndOwner ? d.rootOf(cc.hwndOwner) : 0;
-    s.flags = cc.Flags;
-    s.initialColor = (cc.Flags & CC_RGBINIT) != 0 ? cc.rgbResult & 0xFFFFFF : 0;
-    std::copy_n(cc.lpCustColors, kCustomColorCount, s.customColorsShown.begin());
-    s.open = true;
-    sessions_.push_back(s);
-  }
+  ColorDialogSession s;
+  s.owner = cc.hwndOwner ? d.rootOf(cc.hwndOwner) : 0;
+  s.flags = cc.Flags;
+  s.initialColor = (cc.Flags & CC_RGBINIT) != 0 ? cc.rgbResult & 0xFFFFFF : 0;
+  std::copy_n(cc.lpCustColors, kCustomColorCount, s.customColorsShown.begin());
+  s.open = true;
+  const std::size_t index = record(std::move(s));
   auto window = makeRef<ColorDialogWindow>(*this, index, cc);
-  const bool confirmed = runDialogSession(sessions_, openStack_, index, *window);
-  ColorDialogSession& s = sessions_[index];
-  s.answered = true;
-  if (!confirmed) s.result.reset();
+  const bool confirmed = runDialogSession(*this, index, *window);
+  ColorDialogSession& done = session(index);
+  done.answered = true;
+  if (!confirmed) done.result.reset();
   return confirmed ? 1 : 0;
 }
 

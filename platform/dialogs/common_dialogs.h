@@ -32,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
@@ -67,7 +68,7 @@ struct CHOOSECOLORA {
 inline constexpr DWORD kChooseColorSize = 36;
 
 // What a scripted user does in a colour dialog.
-struct ColorDialogResponse {
+struct ColorDialogAnswer {
   std::optional<COLORREF> color;                               // nullopt: Cancel
   std::vector<std::pair<std::size_t, COLORREF>> customColors;  // (entry 0..15, colour) defined by the user
 };
@@ -84,27 +85,16 @@ struct ColorDialogSession {
   CommonDialogWindow* window = nullptr;  // while open
 };
 
-class ColorDialogProvider {
+class ColorDialogProvider : public DialogProvider<ColorDialogAnswer, ColorDialogSession> {
  public:
-  void reset();
-  void queue(ColorDialogResponse response) { responses_.push_back(std::move(response)); }
-  void queueAnswer(COLORREF color) { queue(ColorDialogResponse{color, {}}); }
-  void queueCancel() { queue(ColorDialogResponse{}); }
-  std::size_t queuedResponses() const { return responses_.size(); }
-
-  const std::deque<ColorDialogSession>& sessions() const { return sessions_; }
-  // The innermost open dialog, or nullptr.
-  const ColorDialogSession* openSession() const;
+  void queueAnswer(COLORREF color) { queue(ColorDialogAnswer{color, {}}); }
+  void queueCancel() { queue(ColorDialogAnswer{}); }
 
   BOOL choose(CHOOSECOLORA& cc);
 
  private:
   friend class ColorDialogWindow;
-  std::optional<ColorDialogResponse> take();
-
-  std::deque<ColorDialogResponse> responses_;
-  std::deque<ColorDialogSession> sessions_;
-  std::vector<std::size_t> openStack_;
+  void resetOwn() override;
 };
 
 ColorDialogProvider& colorDialogs();

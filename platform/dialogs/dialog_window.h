@@ -73,30 +73,22 @@ class CommonDialogWindow : public Form {
   bool confirmed_ = false;
 };
 
-// Runs session `index` of a dialog provider in `window`: the session names
-// its window and stands on the provider's stack of open dialogs while the
-// window runs, however the run ends. Sessions are found again by index, as a
-// nested dialog may grow the provider's list. Returns whether it was
-// confirmed.
-template <class Sessions, class Window>
-bool runDialogSession(Sessions& sessions, std::vector<std::size_t>& openStack, std::size_t index,
-                      Window& window) {
-  sessions[index].window = &window;
-  openStack.push_back(index);
-  struct Close {
-    Sessions& sessions;
-    std::vector<std::size_t>& openStack;
-    std::size_t index;
-    ~Close() {
-      auto& s = sessions[index];
-      s.open = false;
-      s.window = nullptr;
-      std::erase(openStack, index);
-    }
-  } close{sessions, openStack, index};
+// Runs session `index` of a dialog provider (DialogProvider) in `window`:
+// the session names its window and stands on the provider's stack of open
+// dialogs while the window runs, however the run ends, when `closing` runs
+// on it too. The window's takeAnswer() acts out the scripted user's next
+// answer. Returns whether the dialog was confirmed.
+template <class Provider, class Window>
+bool runDialogSession(Provider& provider, std::size_t index, Window& window,
+                      std::function<void(typename Provider::SessionType&)> closing = {}) {
+  provider.session(index).window = &window;
+  const typename Provider::Opened opened(provider, index, [&closing](auto& s) {
+    s.window = nullptr;
+    if (closing) closing(s);
+  });
   window.load();
-  sessions[index].dialog = window.hWnd();
-  return window.runModal(sessions[index].owner, [&window] { return window.takeAnswer(); });
+  provider.session(index).dialog = window.hWnd();
+  return window.runModal(provider.session(index).owner, [&window] { return window.takeAnswer(); });
 }
 
 // A picture of the next dialog of `kind` (compared case-insensitively).

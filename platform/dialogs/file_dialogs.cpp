@@ -137,9 +137,9 @@ class FileDialogWindow : public CommonDialogWindow {
  public:
   FileDialogWindow(FileDialogProvider& provider, std::size_t session, OPENFILENAMEW& ofn, fs::path folder,
                    std::u16string name)
-      : CommonDialogWindow(fileDialogDesign(provider.sessions_[session].title,
-                                            provider.sessions_[session].kind == FileDialogKind::Save),
-                           provider.sessions_[session].kind == FileDialogKind::Save ? u"Save" : u"Open"),
+      : CommonDialogWindow(fileDialogDesign(provider.session(session).title,
+                                            provider.session(session).kind == FileDialogKind::Save),
+                           provider.session(session).kind == FileDialogKind::Save ? u"Save" : u"Open"),
         provider_(provider),
         session_(session),
         ofn_(ofn),
@@ -240,7 +240,7 @@ class FileDialogWindow : public CommonDialogWindow {
   }
 
  private:
-  FileDialogSession& session() { return provider_.sessions_[session_]; }
+  FileDialogSession& session() { return provider_.session(session_); }
   bool multiSelect() const { return (ofn_.Flags & OFN_ALLOWMULTISELECT) != 0; }
   bool save() { return session().kind == FileDialogKind::Save; }
   ListBox& files() { return element<ListBox>(u"Files"); }
@@ -444,33 +444,6 @@ class FileDialogWindow : public CommonDialogWindow {
   std::vector<Listed> listed_;
 };
 
-void FileDialogProvider::reset() {
-  open_.clear();
-  save_.clear();
-  sessions_.clear();
-  openStack_.clear();
-}
-
-void FileDialogProvider::queue(FileDialogKind kind, FileDialogAnswer answer) {
-  (kind == FileDialogKind::Open ? open_ : save_).push_back(std::move(answer));
-}
-
-std::size_t FileDialogProvider::queuedAnswers(FileDialogKind kind) const {
-  return (kind == FileDialogKind::Open ? open_ : save_).size();
-}
-
-std::optional<FileDialogAnswer> FileDialogProvider::take(FileDialogKind kind) {
-  auto& q = kind == FileDialogKind::Open ? open_ : save_;
-  if (q.empty()) return std::nullopt;
-  FileDialogAnswer a = std::move(q.front());
-  q.pop_front();
-  return a;
-}
-
-const FileDialogSession* FileDialogProvider::openSession() const {
-  return openStack_.empty() ? nullptr : &sessions_[openStack_.back()];
-}
-
 BOOL FileDialogProvider::run(FileDialogKind kind, OPENFILENAMEW& ofn) {
   SetCommDlgExtendedError(0);
   if (ofn.lStructSize != kOpenFileNameSize) {
@@ -527,13 +500,12 @@ BOOL FileDialogProvider::run(FileDialogKind kind, OPENFILENAMEW& ofn) {
   }
   if (folder.is_relative()) folder = currentFolder() / folder;
 
-  const std::size_t index = sessions_.size();
-  sessions_.push_back(std::move(s));
+  const std::size_t index = record(std::move(s));
   auto window = makeRef<FileDialogWindow>(*this, index, ofn, normalFolderPath(folder), name);
-  const bool confirmed = runDialogSession(sessions_, openStack_, index, *window);
+  const bool confirmed = runDialogSession(*this, index, *window);
   if (!confirmed) {
-    sessions_[index].result.reset();
-    SetCommDlgExtendedError(sessions_[index].extendedError);
+    session(index).result.reset();
+    SetCommDlgExtendedError(session(index).extendedError);
     return 0;
   }
   return 1;

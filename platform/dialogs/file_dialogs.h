@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
@@ -91,6 +92,7 @@ enum class FileDialogKind { Open, Save };
 // (multi-select Open dialogs); nullopt cancels.
 struct FileDialogAnswer {
   std::optional<std::vector<std::u16string>> paths;
+  FileDialogKind kind = FileDialogKind::Open;  // the dialog that takes it
 };
 
 struct FilterEntry {
@@ -121,30 +123,28 @@ struct FileDialogSession {
   CommonDialogWindow* window = nullptr;  // while open
 };
 
-class FileDialogProvider {
+// One queue for both kinds: each dialog takes the first answer of its kind.
+class FileDialogProvider : public DialogProvider<FileDialogAnswer, FileDialogSession> {
  public:
-  void reset();
-  void queue(FileDialogKind kind, FileDialogAnswer answer);
+  void queue(FileDialogKind kind, FileDialogAnswer answer) {
+    answer.kind = kind;
+    DialogProvider::queue(std::move(answer));
+  }
   void queueAnswer(FileDialogKind kind, std::u16string path) {
     queue(kind, FileDialogAnswer{std::vector<std::u16string>{std::move(path)}});
   }
   void queueCancel(FileDialogKind kind) { queue(kind, FileDialogAnswer{}); }
-  std::size_t queuedAnswers(FileDialogKind kind) const;
-
-  const std::deque<FileDialogSession>& sessions() const { return sessions_; }
-  // The innermost open dialog, or nullptr.
-  const FileDialogSession* openSession() const;
+  std::size_t queuedAnswers(FileDialogKind kind) const {
+    return countAnswers([kind](const FileDialogAnswer& a) { return a.kind == kind; });
+  }
 
   BOOL run(FileDialogKind kind, OPENFILENAMEW& ofn);
 
  private:
   friend class FileDialogWindow;
-  std::optional<FileDialogAnswer> take(FileDialogKind kind);
-
-  std::deque<FileDialogAnswer> open_;
-  std::deque<FileDialogAnswer> save_;
-  std::deque<FileDialogSession> sessions_;
-  std::vector<std::size_t> openStack_;
+  std::optional<FileDialogAnswer> take(FileDialogKind kind) {
+    return takeFirst([kind](const FileDialogAnswer& a) { return a.kind == kind; });
+  }
 };
 
 FileDialogProvider& fileDialogs();

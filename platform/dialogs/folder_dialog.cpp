@@ -209,7 +209,7 @@ class FolderDialogForm final : public CommonDialogWindow, private FolderDialogWi
     provider_.select(index_, path);
   }
 
-  void act(const FolderDialogResponse& response) override {
+  void act(const FolderDialogAnswer& response) override {
     Ref<Form> keep(this);
     for (const std::string& folder : response.browse) goTo(folder);
     if (!response.folder) return user::click(control(u"Cancel"));

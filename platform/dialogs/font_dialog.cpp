@@ -329,7 +329,7 @@ class FontDialogWindow : public CommonDialogWindow {
   }
 
  private:
-  FontDialogSession& session() { return provider_.sessions_[session_]; }
+  FontDialogSession& session() { return provider_.session(session_); }
 
   // The listed face of that name (compared case-insensitively).
   std::optional<std::u16string> listedFace(const std::u16string& name) {
@@ -433,23 +433,6 @@ class FontDialogWindow : public CommonDialogWindow {
   std::vector<COLORREF> colourValues_;
 };
 
-void FontDialogProvider::reset() {
-  answers_.clear();
-  sessions_.clear();
-  openStack_.clear();
-}
-
-std::optional<FontDialogAnswer> FontDialogProvider::take() {
-  if (answers_.empty()) return std::nullopt;
-  FontDialogAnswer a = std::move(answers_.front());
-  answers_.pop_front();
-  return a;
-}
-
-const FontDialogSession* FontDialogProvider::openSession() const {
-  return openStack_.empty() ? nullptr : &sessions_[openStack_.back()];
-}
-
 BOOL FontDialogProvider::choose(CHOOSEFONTW& cf) {
   SetCommDlgExtendedError(0);
   if (cf.lStructSize != kChooseFontSize) {
@@ -485,11 +468,10 @@ BOOL FontDialogProvider::choose(CHOOSEFONTW& cf) {
   s.colorIn = cf.rgbColors;
   s.open = true;
 
-  const std::size_t index = sessions_.size();
-  sessions_.push_back(std::move(s));
+  const std::size_t index = record(std::move(s));
   auto window = makeRef<FontDialogWindow>(*this, index, cf);
-  const bool confirmed = runDialogSession(sessions_, openStack_, index, *window);
-  sessions_[index].confirmed = confirmed;
+  const bool confirmed = runDialogSession(*this, index, *window);
+  session(index).confirmed = confirmed;
   return confirmed ? 1 : 0;
 }
 

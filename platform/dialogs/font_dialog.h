@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
@@ -140,30 +141,19 @@ struct FontDialogSession {
   CommonDialogWindow* window = nullptr;  // while open
 };
 
-class FontDialogProvider {
+class FontDialogProvider : public DialogProvider<FontDialogAnswer, FontDialogSession> {
  public:
-  void reset();
-  void queue(FontDialogAnswer answer) { answers_.push_back(std::move(answer)); }
   void queueOk() { queue(FontDialogAnswer{}); }
   void queueCancel() {
     FontDialogAnswer cancel;
     cancel.cancel = true;
     queue(std::move(cancel));
   }
-  std::size_t queuedAnswers() const { return answers_.size(); }
-
-  const std::deque<FontDialogSession>& sessions() const { return sessions_; }
-  const FontDialogSession* openSession() const;
 
   BOOL choose(CHOOSEFONTW& cf);
 
  private:
   friend class FontDialogWindow;
-  std::optional<FontDialogAnswer> take();
-
-  std::deque<FontDialogAnswer> answers_;
-  std::deque<FontDialogSession> sessions_;
-  std::vector<std::size_t> openStack_;
 };
 
 FontDialogProvider& fontDialogs();

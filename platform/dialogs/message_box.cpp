@@ -142,42 +142,31 @@ bool inside(const RenderRect& r, double x, double y) {
 
 }  // namespace
 
-void DialogResponder::reset() {
-  queue_.clear();
-  boxes_.clear();
-  openStack_.clear();
-  wait_ = false;
-}
+void DialogResponder::resetOwn() { wait_ = false; }
 
-void DialogResponder::answer(DialogKind kind, const Variant& value) {
-  Answer a(kind);
+void DialogResponder::queueAnswer(DialogKind kind, const Variant& value) {
+  BoxAnswer a(kind);
   if (kind == DialogKind::MessageBox) {
     a.button = toI4(value);
     if (a.button < vbOK || a.button > vbNo) raise(err::InvalidProcedureCall);
   } else {
     a.text = toBStr(value);
   }
-  queue_.push_back(std::move(a));
+  queue(std::move(a));
 }
 
-void DialogResponder::cancel(DialogKind kind) { queue_.push_back(Answer(kind, true)); }
-
-const ShownBox* DialogResponder::openBox() const {
-  return openStack_.empty() ? nullptr : &boxes_[openStack_.back()];
-}
+void DialogResponder::queueCancel(DialogKind kind) { queue(BoxAnswer(kind, true)); }
 
 bool DialogResponder::takeQueued(std::size_t index) {
-  const DialogKind kind = boxes_[index].kind;
-  const auto it = std::ranges::find_if(queue_, [kind](const Answer& a) { return a.kind == kind; });
-  if (it == queue_.end()) return false;
-  const Answer a = *it;
-  queue_.erase(it);
-  apply(index, a, AnswerSource::Scripted);
+  const DialogKind kind = session(index).kind;
+  const std::optional<BoxAnswer> a = takeFirst([kind](const BoxAnswer& q) { return q.kind == kind; });
+  if (!a) return false;
+  apply(index, *a, AnswerSource::Scripted);
   return true;
 }
 
-void DialogResponder::apply(std::size_t index, const Answer& a, AnswerSource source) {
-  ShownBox& box = boxes_[index];
+void DialogResponder::apply(std::size_t index, const BoxAnswer& a, AnswerSource source) {
+  ShownBox& box = session(index);
   box.source = source;
   box.cancelled = a.cancel;
   if (box.kind == DialogKind::MessageBox) {
@@ -188,8 +177,8 @@ void DialogResponder::apply(std::size_t index, const Answer& a, AnswerSource sou
 }
 
 void DialogResponder::applyDefault(std::size_t index) {
-  const ShownBox& box = boxes_[index];
-  Answer a(box.kind);
+  const ShownBox& box = session(index);
+  BoxAnswer a(box.kind);
   a.button = box.kind == DialogKind::MessageBox ? defaultButton(box.buttons) : 0;
   a.text = box.defaultText;
   apply(index, a, AnswerSource::Default);
@@ -199,49 +188,46 @@ const ShownBox& DialogResponder::show(ShownBox box) {
   Desktop& d = desktop();
   const HWND previousActive = d.find(d.active) ? d.active : 0;
   const HWND owner = previousActive ? previousActive : d.applicationWindow();
-  const std::size_t index = boxes_.size();
   box.owner = owner;
   box.topmost = (box.buttons & vbSystemModal) != 0;
   box.open = true;
   box.source = AnswerSource::None;
-  boxes_.push_back(std::move(box));
+  const std::size_t index = record(std::move(box));
 
-  auto answered = [this, index] { return boxes_[index].source != AnswerSource::None; };
+  auto answered = [this, index] { return session(index).source != AnswerSource::None; };
   WindowSpec spec;
-  spec.className = boxes_[index].kind == DialogKind::MessageBox ? "SvxMessageBox" : "SvxInputBox";
-  spec.caption = utf8(boxes_[index].title);
+  spec.className = session(index).kind == DialogKind::MessageBox ? "SvxMessageBox" : "SvxInputBox";
+  spec.caption = utf8(session(index).title);
   spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  spec.exStyle = boxes_[index].topmost ? WS_EX_TOPMOST : 0;
+  spec.exStyle = session(index).topmost ? WS_EX_TOPMOST : 0;
   spec.owner = owner;
-  spec.rect = placement(boxes_[index]);
+  spec.rect = placement(session(index));
   auto person = std::make_shared<BoxPerson>();
-  person->field.text = boxes_[index].defaultText;
+  person->field.text = session(index).defaultText;
   person->field.selectAll();
   spec.handler = [this, index, answered, person](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     if (msg == kTakeAnswer && !answered() && !takeQueued(index) && !wait_ && !display().shows(hwnd))
       applyDefault(index);
-    if (!boxes_[index].open || answered()) return 0;
+    if (!session(index).open || answered()) return 0;
     return personAt(index, *person, hwnd, msg, wParam, lParam);
   };
   const HWND window = d.createWindow(spec);
-  boxes_[index].window = window;
-  openStack_.push_back(index);
+  session(index).window = window;
+  std::optional<Opened> opened;
+  opened.emplace(*this, index, [this, index](ShownBox& b) {
+    // Gone without an answer: the window was destroyed, or the loop failed.
+    if (b.source == AnswerSource::None) apply(index, BoxAnswer(b.kind, true), AnswerSource::Closed);
+  });
 
   const ModalScope modal(window, owner);  // hands the activation back after Close
   struct Close {
-    DialogResponder& self;
-    std::size_t index;
+    std::optional<Opened>& opened;
+    HWND window;
     ~Close() {
-      ShownBox& b = self.boxes_[index];
-      if (b.source == AnswerSource::None) {
-        // Gone without an answer: the window was destroyed, or the loop failed.
-        self.apply(index, Answer(b.kind, true), AnswerSource::Closed);
-      }
-      b.open = false;
-      std::erase(self.openStack_, index);
-      DestroyWindow(b.window);
+      opened.reset();
+      DestroyWindow(window);
     }
-  } close{*this, index};
+  } close{opened, window};
   d.showWindow(window, SW_SHOW);
   PostMessageA(window, kTakeAnswer, 0, 0);
 
@@ -252,16 +238,16 @@ const ShownBox& DialogResponder::show(ShownBox box) {
         // could give one, the user takes the default.
         if (answered()) return false;
         if (takeQueued(index)) return true;
-        if (messageLoop().timerCount() != 0 || display().shows(boxes_[index].window)) return false;
+        if (messageLoop().timerCount() != 0 || display().shows(session(index).window)) return false;
         applyDefault(index);
         return true;
       });
-  return boxes_[index];
+  return session(index);
 }
 
 LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwnd, UINT msg, WPARAM wParam,
                                   LPARAM lParam) {
-  const ShownBox& box = boxes_[index];
+  const ShownBox& box = session(index);
   const Window* w = desktop().find(hwnd);
   if (!w) return 0;
   const int clientW = std::max(1, w->rect.cx - 8), clientH = std::max(1, w->rect.cy - 28);
@@ -269,7 +255,7 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
   const int32_t defaultResult = box.kind == DialogKind::MessageBox ? defaultButton(box.buttons) : vbOK;
   const bool hasCancel = std::ranges::any_of(look.buttons, [](const auto& b) { return b.result == vbCancel; });
   auto finish = [&](int32_t result) {
-    Answer a(box.kind, result == vbCancel && box.kind == DialogKind::InputBox);
+    BoxAnswer a(box.kind, result == vbCancel && box.kind == DialogKind::InputBox);
     a.button = result;
     a.text = person.field.text;
     apply(index, a, AnswerSource::Person);

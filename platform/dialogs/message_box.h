@@ -36,6 +36,7 @@
 #include <optional>
 
 #include "platform/automation/variant.h"
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
@@ -92,43 +93,36 @@ struct ShownBox {
   BStr text;           // InputBox result
 };
 
-class DialogResponder {
- public:
-  void reset();
+// What a scripted user does in the next box of its kind.
+struct BoxAnswer {
+  explicit BoxAnswer(DialogKind k, bool c = false) : kind(k), cancel(c) {}
+  DialogKind kind;
+  bool cancel = false;
+  int32_t button = 0;
+  BStr text;
+};
 
+// The boxes' provider: sessions() are the boxes, in the order shown.
+class DialogResponder : public DialogProvider<BoxAnswer, ShownBox> {
+ public:
   // Queues the user's next action in a box of `kind`: for a MessageBox the
   // button pressed (a Long 1..7, else 5 is raised), for an InputBox the text
   // entered and confirmed (converted to a String).
-  void answer(DialogKind kind, const Variant& value);
-  void cancel(DialogKind kind);
+  void queueAnswer(DialogKind kind, const Variant& value);
+  void queueCancel(DialogKind kind);
   void setWaitForAnswers(bool wait) { wait_ = wait; }
-  std::size_t queuedAnswers() const { return queue_.size(); }
-
-  // Every box, in the order shown.
-  const std::deque<ShownBox>& shown() const { return boxes_; }
-  // The innermost open box, or nullptr.
-  const ShownBox* openBox() const;
 
   // Shows a box described by `box` and returns its record once it has ended.
   const ShownBox& show(ShownBox box);
 
  private:
-  struct Answer {
-    explicit Answer(DialogKind k, bool c = false) : kind(k), cancel(c) {}
-    DialogKind kind;
-    bool cancel = false;
-    int32_t button = 0;
-    BStr text;
-  };
-
+  using DialogProvider::queue;  // answers are checked on the way in
+  void resetOwn() override;
   bool takeQueued(std::size_t index);
   LRESULT personAt(std::size_t index, BoxPerson& person, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  void apply(std::size_t index, const Answer& a, AnswerSource source);
+  void apply(std::size_t index, const BoxAnswer& a, AnswerSource source);
   void applyDefault(std::size_t index);
 
-  std::deque<Answer> queue_;
-  std::deque<ShownBox> boxes_;
-  std::deque<std::size_t> openStack_;
   bool wait_ = false;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/combo_box.h"
+#include "platform/forms/label.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
 #include "platform/forms/user.h"
@@ -35,23 +36,8 @@ HDC createPrinterDC(const BStr& device) {
   return next++;
 }
 
-std::vector<std::pair<BStr, Variant>> at(double left, double top, double width, double height,
-                                         std::vector<std::pair<BStr, Variant>> more = {}) {
-  std::vector<std::pair<BStr, Variant>> v{{u"Left", Variant(left)},
-                                          {u"Top", Variant(top)},
-                                          {u"Width", Variant(width)},
-                                          {u"Height", Variant(height)}};
-  for (auto& m : more) v.push_back(std::move(m));
-  return v;
-}
-
-ControlDesign control(BStr name, ControlKind kind, std::vector<std::pair<BStr, Variant>> values) {
-  ControlDesign c;
-  c.arrayName = std::move(name);
-  c.kind = kind;
-  c.values = std::move(values);
-  return c;
-}
+using dialog_design::part;
+using dialog_design::v;
 
 FormDesign printDesign() {
   using K = ControlKind;
@@ -60,27 +46,43 @@ FormDesign printDesign() {
   d.caption = u"Print";
   d.clientLeft = 2400;
   d.clientTop = 2400;
-  d.clientWidth = 5640;
-  d.clientHeight = 3360;
-  auto caption = [](const char16_t* text) { return std::pair<BStr, Variant>{u"Caption", Variant(text)}; };
+  d.clientWidth = 5760;
+  d.clientHeight = 4440;
+  auto caption = [](const char16_t* text) { return v(u"Caption", Variant(text)); };
   d.controls = {
-      control(u"lblPrinter", K::Label, at(120, 150, 720, 255, {caption(u"&Name:")})),
-      control(u"cboPrinter", K::ComboBox, at(900, 120, 4620, 315, {{u"Style", Variant::i2(2)}})),
-      control(u"optAll", K::OptionButton, at(120, 660, 1500, 255, {caption(u"&All")})),
-      control(u"optPages", K::OptionButton, at(120, 1000, 900, 255, {caption(u"Pa&ges")})),
-      control(u"lblFrom", K::Label, at(1080, 1030, 480, 255, {caption(u"&from:")})),
-      control(u"txtFromPage", K::TextBox, at(1560, 1000, 720, 285)),
-      control(u"lblTo", K::Label, at(2400, 1030, 300, 255, {caption(u"&to:")})),
-      control(u"txtToPage", K::TextBox, at(2760, 1000, 720, 285)),
-      control(u"optSelection", K::OptionButton, at(120, 1340, 1500, 255, {caption(u"&Selection")})),
-      control(u"lblCopies", K::Label, at(120, 1900, 1800, 255, {caption(u"Number of &copies:")})),
-      control(u"txtCopies", K::TextBox, at(1980, 1870, 720, 285)),
-      control(u"chkCollate", K::CheckBox, at(2940, 1900, 1200, 255, {caption(u"C&ollate")})),
-      control(u"chkPrintToFile", K::CheckBox, at(120, 2400, 1800, 255, {caption(u"Print to fi&le")})),
-      control(u"cmdOK", K::CommandButton, at(3120, 2880, 1140, 375, {caption(u"OK"), {u"Default", Variant(true)}})),
-      control(u"cmdCancel", K::CommandButton,
-              at(4380, 2880, 1140, 375, {caption(u"Cancel"), {u"Cancel", Variant(true)}})),
+      part(u"lblPrinter", K::Label, 120, 150, 720, 255, {caption(u"&Name:")}),
+      part(u"cboPrinter", K::ComboBox, 1020, 120, 4620, 315, {v(u"Style", Variant::i2(2))}),
   };
+  // The lines about the chosen queue: each name on the left, the scheduler's
+  // words beside it, shown as they are (an '&' in them is no access key).
+  const struct {
+    const char16_t* name;
+    const char16_t* text;
+  } lines[] = {{u"lblStatus", u"Status:"}, {u"lblType", u"Type:"}, {u"lblWhere", u"Where:"}, {u"lblComment", u"Comment:"}};
+  int32_t top = 540;
+  for (const auto& line : lines) {
+    d.controls.push_back(part(BStr(line.name) + u"Caption", K::Label, 120, top, 900, 255, {caption(line.text)}));
+    d.controls.push_back(part(line.name, K::Label, 1020, top, 4620, 255, {v(u"UseMnemonic", Variant(false))}));
+    top += 270;
+  }
+  constexpr int32_t kDown = 1080;  // the parts below the queue's lines
+  for (ControlDesign& c : std::vector<ControlDesign>{
+           part(u"optAll", K::OptionButton, 120, kDown + 660, 1500, 255, {caption(u"&All")}),
+           part(u"optPages", K::OptionButton, 120, kDown + 1000, 900, 255, {caption(u"Pa&ges")}),
+           part(u"lblFrom", K::Label, 1080, kDown + 1030, 480, 255, {caption(u"&from:")}),
+           part(u"txtFromPage", K::TextBox, 1560, kDown + 1000, 720, 285),
+           part(u"lblTo", K::Label, 2400, kDown + 1030, 300, 255, {caption(u"&to:")}),
+           part(u"txtToPage", K::TextBox, 2760, kDown + 1000, 720, 285),
+           part(u"optSelection", K::OptionButton, 120, kDown + 1340, 1500, 255, {caption(u"&Selection")}),
+           part(u"lblCopies", K::Label, 120, kDown + 1900, 1800, 255, {caption(u"Number of &copies:")}),
+           part(u"txtCopies", K::TextBox, 1980, kDown + 1870, 720, 285),
+           part(u"chkCollate", K::CheckBox, 2940, kDown + 1900, 1200, 255, {caption(u"C&ollate")}),
+           part(u"chkPrintToFile", K::CheckBox, 120, kDown + 2400, 1800, 255, {caption(u"Print to fi&le")}),
+           part(u"cmdOK", K::CommandButton, 3240, kDown + 2880, 1140, 375, {caption(u"OK"), v(u"Default", Variant(true))}),
+           part(u"cmdCancel", K::CommandButton, 4500, kDown + 2880, 1140, 375,
+                {caption(u"Cancel"), v(u"Cancel", Variant(true))}),
+       })
+    d.controls.push_back(std::move(c));
   return d;
 }
 
@@ -91,6 +93,16 @@ std::optional<int32_t> number(const BStr& text) {
   if (!ignoreErrors([&] { n = toI4(v); })) return std::nullopt;
   if (text.find_first_of(u".,eE") != BStr::npos) return std::nullopt;
   return n;
+}
+
+// What the dialog says of a queue's state.
+BStr queueStatus(const PrintDestination& p) {
+  switch (p.state) {
+    case QueueState::Processing: return u"Printing";
+    case QueueState::Stopped: return p.stateMessage.empty() ? BStr(u"Stopped") : u"Stopped: " + p.stateMessage;
+    case QueueState::Idle: break;
+  }
+  return u"Ready";
 }
 
 }  // namespace
@@ -107,17 +119,23 @@ class frmPrintDialog : public CommonDialogWindow {
     bool collate = false, printToFile = false;
   };
 
-  frmPrintDialog() : CommonDialogWindow(printDesign(), u"Print") {}
+  frmPrintDialog(PrintDialogProvider& provider, const PRINTDLGA& pd, std::vector<PrintDestination> printers,
+                 BStr shown)
+      : CommonDialogWindow(printDesign(), u"Print"),
+        provider_(provider),
+        pd_(pd),
+        printers_(std::move(printers)),
+        shown_(std::move(shown)),
+        minPage_(pd.nMinPage),
+        maxPage_(pd.nMaxPage) {}
 
-  // Loads the form and shows the values of `pd` in it.
-  void setUp(const PRINTDLGA& pd, const std::vector<PrintDestination>& printers, const BStr& shown) {
-    minPage_ = pd.nMinPage;
-    maxPage_ = pd.nMaxPage;
-    load();
+  // Shows the printers and the values of the caller's structure.
+  void onLoad() override {
+    const PRINTDLGA& pd = pd_;
     auto& combo = element<ComboBox>(u"cboPrinter");
-    for (const PrintDestination& p : printers) combo.addItem(p.name);
+    for (const PrintDestination& p : printers_) combo.addItem(p.name);
     for (int16_t i = 0; i < combo.listCount(); ++i)
-      if (combo.list(i) == shown) {
+      if (combo.list(i) == shown_) {
         combo.setListIndex(i);
         break;
       }
@@ -134,6 +152,7 @@ class frmPrintDialog : public CommonDialogWindow {
     element<CheckBox>(u"chkPrintToFile").setValue((f & PD_PRINTTOFILE) ? 1 : 0);
     control(u"chkPrintToFile").setVisible((f & PD_HIDEPRINTTOFILE) == 0);
     control(u"chkPrintToFile").setEnabled((f & PD_DISABLEPRINTTOFILE) == 0);
+    showQueue();
   }
   static const ClassInfo& info() {
     static const ClassInfo ci = ClassInfo(u"frmPrintDialog", &Form::info());
@@ -143,14 +162,30 @@ class frmPrintDialog : public CommonDialogWindow {
 
   const std::optional<Choice>& chosen() const { return chosen_; }
 
+  // The scripted user's next answer, carried out on the form; false when
+  // nothing is queued.
+  bool takeAnswer();
+
  protected:
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t&, std::span<Variant>) override {
     if (event != ControlEvent::Click) return;
-    if (array.name() == u"cmdOK") accept();
+    if (array.name() == u"cboPrinter") showQueue();
+    else if (array.name() == u"cmdOK") accept();
     else if (array.name() == u"cmdCancel") end(false);
   }
 
  private:
+  // The chosen queue's status, type, location and comment.
+  void showQueue() {
+    const int16_t chosen = element<ComboBox>(u"cboPrinter").listIndex();
+    const PrintDestination none;
+    const bool listed = chosen >= 0 && static_cast<std::size_t>(chosen) < printers_.size();
+    const PrintDestination& p = listed ? printers_[static_cast<std::size_t>(chosen)] : none;
+    element<Label>(u"lblStatus").setCaption(listed ? queueStatus(p) : BStr());
+    element<Label>(u"lblType").setCaption(p.makeAndModel);
+    element<Label>(u"lblWhere").setCaption(p.location);
+    element<Label>(u"lblComment").setCaption(p.comment);
+  }
 
   // OK: the entries are checked; a refused one keeps the dialog open.
   void accept() {
@@ -187,6 +222,10 @@ class frmPrintDialog : public CommonDialogWindow {
 
   void refuse(BStr text) { MsgBox(Variant(std::move(text)), Variant(vbExclamation), Variant(u"Print")); }
 
+  PrintDialogProvider& provider_;
+  const PRINTDLGA& pd_;
+  std::vector<PrintDestination> printers_;  // in the list's order
+  BStr shown_;
   int32_t minPage_ = 0;
   int32_t maxPage_ = 0;
   std::optional<Choice> chosen_;
@@ -208,7 +247,7 @@ void setCheck(Form& f, BStrView name, bool on) {
 }
 
 // Carries out a scripted answer on the form.
-void carryOut(frmPrintDialog& f, const PrintDialogResponse& r) {
+void carryOut(frmPrintDialog& f, const PrintDialogAnswer& r) {
   if (!r.ok) return user::click(f.control(u"cmdCancel"));
   if (r.device) {
     auto& combo = f.element<ComboBox>(u"cboPrinter");
@@ -234,21 +273,19 @@ void carryOut(frmPrintDialog& f, const PrintDialogResponse& r) {
 
 }  // namespace
 
+bool frmPrintDialog::takeAnswer() {
+  const std::optional<PrintDialogAnswer> answer = provider_.take();
+  if (!answer) return false;
+  carryOut(*this, *answer);
+  return true;
+}
+
 BStr printerDeviceOfDC(HDC hdc) {
   const auto it = printerDCs().find(hdc);
   return it == printerDCs().end() ? BStr() : it->second;
 }
 
-void PrintDialogProvider::reset() {
-  responses_.clear();
-  sessions_.clear();
-  openStack_.clear();
-  SetCommDlgExtendedError(0);
-}
-
-const PrintDialogSession* PrintDialogProvider::openSession() const {
-  return openStack_.empty() ? nullptr : &sessions_[openStack_.back()];
-}
+void PrintDialogProvider::resetOwn() { SetCommDlgExtendedError(0); }
 
 BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
   Desktop& d = desktop();
@@ -263,52 +300,30 @@ BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
   }
   const std::vector<PrintDestination> printers = installedPrinters();
   if (printers.empty()) {
+    // The person is told, unless the caller keeps it quiet.
+    if ((pd.Flags & PD_NOWARNING) == 0)
+      MsgBox(Variant(kNoPrinterWarning), Variant(vbExclamation), Variant(u"Print"));
     SetCommDlgExtendedError(PDERR_NODEFAULTPRN);
     return 0;
   }
   const auto preferred = std::ranges::find_if(printers, [](const PrintDestination& p) { return p.isDefault; });
   const BStr shown = preferred != printers.end() ? preferred->name : printers.front().name;
 
-  const HWND owner = pd.hwndOwner ? d.rootOf(pd.hwndOwner) : 0;
-  const std::size_t index = sessions_.size();
-  {
-    PrintDialogSession s;
-    s.owner = owner;
-    s.flags = pd.Flags;
-    for (const PrintDestination& p : printers) s.printers.push_back(p.name);
-    s.deviceShown = shown;
-    s.open = true;
-    sessions_.push_back(std::move(s));
-  }
-
-  Ref<frmPrintDialog> form = makeRef<frmPrintDialog>();
-  form->setUp(pd, printers, shown);
-  sessions_[index].dialog = form->hWnd();
-  openStack_.push_back(index);
-  struct Close {
-    PrintDialogProvider& self;
-    std::size_t index;
-    ~Close() {
-      PrintDialogSession& s = self.sessions_[index];
-      s.answered = true;
-      s.open = false;
-      std::erase(self.openStack_, index);
-    }
-  } close{*this, index};
-  // Idle: a queued answer is carried out; with none, the user cancels.
-  const bool confirmed = form->runModal(owner, [this, &form] {
-    if (responses_.empty()) return false;
-    const PrintDialogResponse r = std::move(responses_.front());
-    responses_.pop_front();
-    carryOut(*form, r);
-    return true;
-  });
+  PrintDialogSession s;
+  s.owner = pd.hwndOwner ? d.rootOf(pd.hwndOwner) : 0;
+  s.flags = pd.Flags;
+  for (const PrintDestination& p : printers) s.printers.push_back(p.name);
+  s.deviceShown = shown;
+  s.open = true;
+  const std::size_t index = record(std::move(s));
+  Ref<frmPrintDialog> form = makeRef<frmPrintDialog>(*this, pd, printers, shown);
+  const bool confirmed = runDialogSession(*this, index, *form, [](PrintDialogSession& s) { s.answered = true; });
   if (!confirmed) return 0;
   const auto& chosen = form->chosen();
   if (!chosen) return 0;
-  PrintDialogSession& s = sessions_[index];
-  s.confirmed = true;
-  s.device = chosen->device;
+  PrintDialogSession& done = session(index);
+  done.confirmed = true;
+  done.device = chosen->device;
   pd.Flags &= ~(PD_PAGENUMS | PD_SELECTION | PD_PRINTTOFILE | PD_COLLATE);
   if (chosen->range == 1) pd.Flags |= PD_PAGENUMS;
   if (chosen->range == 2) pd.Flags |= PD_SELECTION;

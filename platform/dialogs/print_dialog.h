@@ -16,8 +16,14 @@
 // cancels, unless the dialog is on a screen where a person answers it. Every
 // dialog shown is recorded.
 //
-// With no printer installed the dialog is not shown: PrintDlgA returns 0 and
-// CommDlgExtendedError() PDERR_NODEFAULTPRN.
+// Under the printer's name the dialog shows the chosen queue's status
+// ("Ready", "Printing", or "Stopped: " and the scheduler's reason), its type
+// (make and model), where it is and its comment, anew when another printer
+// is chosen.
+//
+// With no printer installed (or none the scheduler reports) the dialog is not
+// shown: a warning box (kNoPrinterWarning; none with PD_NOWARNING) is, then
+// PrintDlgA returns 0 and CommDlgExtendedError() PDERR_NODEFAULTPRN.
 #pragma once
 
 #include <cstddef>
@@ -29,9 +35,12 @@
 #include <vector>
 
 #include "platform/automation/variant.h"
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
+
+class CommonDialogWindow;
 
 inline constexpr DWORD PD_ALLPAGES = 0x0;
 inline constexpr DWORD PD_SELECTION = 0x1;
@@ -47,6 +56,9 @@ inline constexpr DWORD PD_DISABLEPRINTTOFILE = 0x80000;
 inline constexpr DWORD PD_HIDEPRINTTOFILE = 0x100000;
 
 inline constexpr DWORD PDERR_NODEFAULTPRN = 0x1008;
+
+// The warning shown when there is no printer (in a box titled "Print").
+inline constexpr const char16_t* kNoPrinterWarning = u"No printers are installed.";
 
 // The device-name field's width: a shorter name is padded with NULs to it; a
 // longer one is kept whole (the scheduler's names may be longer).
@@ -82,7 +94,7 @@ BStr printerDeviceOfDC(HDC hdc);
 
 // What a scripted user does in a print dialog: each value set is entered,
 // each one left unset keeps what the dialog showed.
-struct PrintDialogResponse {
+struct PrintDialogAnswer {
   bool ok = false;  // false: Cancel
   std::optional<BStr> device;
   std::optional<int32_t> range;  // 0 all, 1 pages, 2 selection
@@ -100,24 +112,18 @@ struct PrintDialogSession {
   bool answered = false;
   bool confirmed = false;
   BStr device;  // after OK
+  CommonDialogWindow* window = nullptr;  // while open
 };
 
-class PrintDialogProvider {
+class PrintDialogProvider : public DialogProvider<PrintDialogAnswer, PrintDialogSession> {
  public:
-  void reset();
-  void queue(PrintDialogResponse response) { responses_.push_back(std::move(response)); }
-  void queueCancel() { queue(PrintDialogResponse{}); }
-  std::size_t queuedResponses() const { return responses_.size(); }
-  const std::deque<PrintDialogSession>& sessions() const { return sessions_; }
-  // The innermost open dialog, or nullptr.
-  const PrintDialogSession* openSession() const;
+  void queueCancel() { queue(PrintDialogAnswer{}); }
 
   BOOL print(PRINTDLGA& pd);
 
  private:
-  std::deque<PrintDialogResponse> responses_;
-  std::deque<PrintDialogSession> sessions_;
-  std::vector<std::size_t> openStack_;
+  friend class frmPrintDialog;
+  void resetOwn() override;
 };
 
 PrintDialogProvider& printDialogs();

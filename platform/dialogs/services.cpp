@@ -1,6 +1,9 @@
 #include "platform/dialogs/services.h"
 
 #include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
+#include "platform/dialogs/print_dialog.h"
 
 namespace svx {
 
@@ -11,6 +14,9 @@ void resetServices() {
   app().reset();
   dialogResponder().reset();
   colorDialogs().reset();
+  fontDialogs().reset();
+  fileDialogs().reset();
+  printDialogs().reset();
   resetBeepCount();
 }
 

@@ -223,21 +223,14 @@ FolderDialogRunner& folderDialogWindow() {
 
 void setFolderDialogWindow(FolderDialogRunner run) { folderDialogWindow() = std::move(run); }
 
-void FolderDialogProvider::reset() {
-  responses_.clear();
-  sessions_.clear();
-  openStack_.clear();
+void FolderDialogProvider::resetOwn() {
   ShellState& st = shellState();
   st.idLists.clear();
   st.nextIdList = 1;
   st.documentsOverride.reset();
 }
 
-FolderDialogSession* FolderDialogProvider::openSession() {
-  return openStack_.empty() ? nullptr : &sessions_[openStack_.back()];
-}
-
-bool FolderDialogProvider::respond(const FolderDialogResponse& response) {
+bool FolderDialogProvider::respond(const FolderDialogAnswer& response) {
   FolderDialogSession* s = openSession();
   if (!s || s->answered || !s->window) return false;
   s->pending.reset();
@@ -251,7 +244,7 @@ void FolderDialogProvider::notify(FolderDialogSession& s, UINT msg, LPARAM lPara
 }
 
 void FolderDialogProvider::select(std::size_t index, const std::string& path) {
-  FolderDialogSession& s = sessions_[index];
+  FolderDialogSession& s = session(index);
   if (path == s.selection) return;
   s.selection = path;
   reportSelection(s);
@@ -265,14 +258,14 @@ void FolderDialogProvider::reportSelection(FolderDialogSession& s) {
 }
 
 void FolderDialogProvider::shown(std::size_t index, HWND dialog, FolderDialogWindow& window) {
-  FolderDialogSession& s = sessions_[index];
+  FolderDialogSession& s = session(index);
   s.dialog = dialog;
   s.window = &window;
   notify(s, BFFM_INITIALIZED, 0);
   reportSelection(s);
-  if (s.answered || responses_.empty()) return;
-  s.pending = responses_.front();
-  responses_.pop_front();
+  if (s.answered) return;
+  s.pending = take();
+  if (!s.pending) return;
   if (s.pending->delayMs > 0)
     SetTimer(dialog, kRespondTimer, static_cast<UINT>(s.pending->delayMs), &FolderDialogProvider::respondLater);
   else
@@ -282,22 +275,22 @@ void FolderDialogProvider::shown(std::size_t index, HWND dialog, FolderDialogWin
 void FolderDialogProvider::respondLater(HWND dialog, UINT, UINT_PTR, DWORD) {
   KillTimer(dialog, kRespondTimer);
   FolderDialogProvider& self = folderDialogs();
-  for (std::size_t index : self.openStack_) {
-    if (self.sessions_[index].dialog != dialog) continue;
-    self.actPending(self.sessions_[index]);
+  for (std::size_t index : self.openIndexes()) {
+    if (self.session(index).dialog != dialog) continue;
+    self.actPending(self.session(index));
     return;
   }
 }
 
 void FolderDialogProvider::actPending(FolderDialogSession& s) {
   if (!s.pending || s.answered || !s.window) return;
-  const FolderDialogResponse r = *s.pending;
+  const FolderDialogAnswer r = *s.pending;
   s.pending.reset();
   s.window->act(r);
 }
 
 LRESULT FolderDialogProvider::sent(std::size_t index, UINT msg, WPARAM wParam, LPARAM lParam) {
-  FolderDialogSession& s = sessions_[index];
+  FolderDialogSession& s = session(index);
   if (msg == kRespondMessage) {
     actPending(s);
     return 0;
@@ -322,7 +315,7 @@ LRESULT FolderDialogProvider::sent(std::size_t index, UINT msg, WPARAM wParam, L
 }
 
 void FolderDialogProvider::finish(std::size_t index, bool confirmed) {
-  FolderDialogSession& s = sessions_[index];
+  FolderDialogSession& s = session(index);
   if (s.answered) return;
   s.pending.reset();
   s.result = confirmed ? std::optional<std::string>(s.selection) : std::nullopt;
@@ -333,32 +326,21 @@ LPITEMIDLIST FolderDialogProvider::browse(const BROWSEINFOA& info) {
   const FolderDialogRunner& run = folderDialogWindow();
   if (!run) raise(err::AutomationError, u"The folder dialog has no window to show it in.");
   Desktop& d = desktop();
-  const std::size_t index = sessions_.size();
-  {
-    FolderDialogSession& s = sessions_.emplace_back();
-    s.owner = d.find(info.hwndOwner) ? d.rootOf(info.hwndOwner) : 0;
-    s.title = info.lpszTitle ? info.lpszTitle : "";
-    s.flags = info.ulFlags;
-    s.lParam = info.lParam;
-    s.callback = info.lpfn;
-    if (auto root = pathOfIdList(info.pidlRoot)) s.selection = *root;
-    s.open = true;
-  }
-  openStack_.push_back(index);
-  struct Close {
-    FolderDialogProvider& self;
-    std::size_t index;
-    ~Close() {
-      FolderDialogSession& s = self.sessions_[index];
-      s.open = false;
-      s.window = nullptr;
-      s.pending.reset();
-      std::erase(self.openStack_, index);
-    }
-  } close{*this, index};
+  FolderDialogSession s;
+  s.owner = d.find(info.hwndOwner) ? d.rootOf(info.hwndOwner) : 0;
+  s.title = info.lpszTitle ? info.lpszTitle : "";
+  s.flags = info.ulFlags;
+  s.lParam = info.lParam;
+  s.callback = info.lpfn;
+  if (auto root = pathOfIdList(info.pidlRoot)) s.selection = *root;
+  const std::size_t index = record(std::move(s));
+  const Opened opened(*this, index, [](FolderDialogSession& closed) {
+    closed.window = nullptr;
+    closed.pending.reset();
+  });
   run(*this, index);
-  const FolderDialogSession& s = sessions_[index];
-  return s.answered && s.result ? allocateIdList(*s.result) : 0;
+  const FolderDialogSession& done = session(index);
+  return done.answered && done.result ? allocateIdList(*done.result) : 0;
 }
 
 }  // namespace svx

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/dialog_provider.h"
 #include "platform/desktop/win32.h"
 
 namespace svx {
@@ -88,7 +89,7 @@ std::optional<std::string> pathOfIdList(LPITEMIDLIST pidl);
 
 // What a scripted user does in a folder dialog. While a display shows the
 // dialog, a person browses the folders and answers it instead.
-struct FolderDialogResponse {
+struct FolderDialogAnswer {
   std::optional<std::string> folder;  // nullopt: Cancel
   std::vector<std::string> browse;    // folders selected on the way, in order
   int32_t delayMs = 0;                // how long after the dialog opened
@@ -108,7 +109,7 @@ class FolderDialogWindow {
  public:
   // Does what a user does to give `response`: selects each folder on the
   // way, then the folder answered, and presses OK (or Cancel).
-  virtual void act(const FolderDialogResponse& response) = 0;
+  virtual void act(const FolderDialogAnswer& response) = 0;
 
  protected:
   ~FolderDialogWindow() = default;
@@ -129,7 +130,7 @@ struct FolderDialogSession {
   bool open = false;
   bool answered = false;
   std::optional<std::string> result;
-  std::optional<FolderDialogResponse> pending;  // taken from the queue, not yet acted out
+  std::optional<FolderDialogAnswer> pending;  // taken from the queue, not yet acted out
   FolderDialogWindow* window = nullptr;          // while open
 };
 
@@ -145,28 +146,21 @@ using FolderDialogRunner = std::function<void(FolderDialogProvider& provider, st
 // one SHBrowseForFolderA shows no dialog and raises "Automation error" (440).
 void setFolderDialogWindow(FolderDialogRunner run);
 
-class FolderDialogProvider {
+class FolderDialogProvider : public DialogProvider<FolderDialogAnswer, FolderDialogSession> {
  public:
-  void reset();
-  void queue(FolderDialogResponse response) { responses_.push_back(std::move(response)); }
   void queueAnswer(std::string folder, int32_t delayMs = 0) {
-    queue(FolderDialogResponse{std::move(folder), {}, delayMs});
+    queue(FolderDialogAnswer{std::move(folder), {}, delayMs});
   }
-  void queueCancel(int32_t delayMs = 0) { queue(FolderDialogResponse{std::nullopt, {}, delayMs}); }
-  std::size_t queuedResponses() const { return responses_.size(); }
+  void queueCancel(int32_t delayMs = 0) { queue(FolderDialogAnswer{std::nullopt, {}, delayMs}); }
 
-  const std::deque<FolderDialogSession>& sessions() const { return sessions_; }
-  // The innermost open dialog, or nullptr.
-  FolderDialogSession* openSession();
   // Answers the innermost open dialog now (for an idle hook); false if none.
-  bool respond(const FolderDialogResponse& response);
+  bool respond(const FolderDialogAnswer& response);
 
   LPITEMIDLIST browse(const BROWSEINFOA& info);
 
   // For the dialog's window.
-  FolderDialogSession& session(std::size_t index) { return sessions_[index]; }
   // The window is on the screen: BFFM_INITIALIZED, then BFFM_SELCHANGED for
-  // the selection; the next queued response waits for its delay.
+  // the selection; the next queued answer waits for its delay.
   void shown(std::size_t index, HWND dialog, FolderDialogWindow& window);
   // The user selected `path`: BFFM_SELCHANGED when the selection changed.
   void select(std::size_t index, const std::string& path);
@@ -177,15 +171,13 @@ class FolderDialogProvider {
   void finish(std::size_t index, bool confirmed);
 
  private:
+  // The shell's item id lists and the Documents folder set by tests.
+  void resetOwn() override;
   static void respondLater(HWND dialog, UINT, UINT_PTR, DWORD);
   void actPending(FolderDialogSession& s);
   // BFFM_SELCHANGED for the selection, recorded.
   void reportSelection(FolderDialogSession& s);
   void notify(FolderDialogSession& s, UINT msg, LPARAM lParam);
-
-  std::deque<FolderDialogResponse> responses_;
-  std::deque<FolderDialogSession> sessions_;
-  std::vector<std::size_t> openStack_;
 };
 
 FolderDialogProvider& folderDialogs();

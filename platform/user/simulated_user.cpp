@@ -155,8 +155,8 @@ std::optional<Variant> answerItem(const SafeArray& a, int32_t k) {
 // A print dialog answer: True is OK as shown, False cancels; an array
 // [device, range, from, to, copies, collate, print to file] gives what the
 // user sets, an Empty or missing element keeping what the dialog showed.
-PrintDialogResponse printAnswer(const Variant& value) {
-  PrintDialogResponse r;
+PrintDialogAnswer printAnswer(const Variant& value) {
+  PrintDialogAnswer r;
   if (!value.isArray()) {
     r.ok = toBool(value);
     return r;
@@ -216,8 +216,8 @@ void SimulatedUser::answer(Variant& kind, Variant& value) {
   const bool cancel = value.isNull();
   if (sameName(k, u"MessageBox") || sameName(k, u"InputBox")) {
     const DialogKind box = sameName(k, u"MessageBox") ? DialogKind::MessageBox : DialogKind::InputBox;
-    if (cancel) dialogResponder().cancel(box);
-    else dialogResponder().answer(box, value);
+    if (cancel) dialogResponder().queueCancel(box);
+    else dialogResponder().queueAnswer(box, value);
   } else if (sameName(k, u"Color")) {
     if (cancel) colorDialogs().queueCancel();
     else colorDialogs().queueAnswer(static_cast<COLORREF>(toI4(value)));

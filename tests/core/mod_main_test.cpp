@@ -13,30 +13,12 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/shell/shell.h"
+#include "tests/platform/desktop/desktop_fixture.h"
 
 namespace svx {
 namespace {
 
-class SupportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-  }
-  void TearDown() override {
-    desktop().reset();
-    Clock::useRealTime();
-  }
-  static HWND makeWindow(const std::string& className, uint32_t style, HWND owner = 0,
-                         DWORD thread = 0) {
-    WindowSpec spec;
-    spec.className = className;
-    spec.style = style;
-    spec.owner = owner;
-    spec.threadId = thread;
-    return desktop().createWindow(spec);
-  }
-};
+using SupportTest = testing::DesktopTest;
 
 TEST_F(SupportTest, TranslateSysColorMapsOnlySystemColours) {
   int32_t system = static_cast<int32_t>(0x80000005u);

@@ -9,6 +9,7 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "tests/support/sqlite_files.h"
+#include "tests/support/dialog_object_fixture.h"
 
 namespace svx {
 namespace {
@@ -17,23 +18,14 @@ using svx::testing::makeDatabase;
 using svx::testing::peopleSql;
 using svx::testing::TempFolder;
 
-class DialogData : public ::testing::Test {
+class DialogData : public testing::DialogObjectTest {
  protected:
   void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
+    DialogObjectTest::SetUp();
     dlg->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant> args) {
       events.emplace_back(ev.name, args.empty() ? Variant() : args[0].value());
     }));
     file = makeDatabase(folder / "people.db", peopleSql(3));
-  }
-  void TearDown() override {
-    dlg.reset();
-    desktop().reset();
-    Clock::useRealTime();
   }
   // A member with its arguments by position (missing where null), then the
   // error out-parameters.
@@ -56,7 +48,6 @@ class DialogData : public ::testing::Test {
 
   TempFolder folder;
   std::filesystem::path file;
-  ObjectRef dlg;
   std::vector<std::pair<BStr, Variant>> events;
   Variant number = Variant(u"stale"), description = Variant(u"stale");
 };

@@ -90,8 +90,8 @@ TEST_F(DialogWithForm, AfterTheBringToFrontTickTheFormIsActiveAndOwnsAMessageBox
     EXPECT_EQ(GetForegroundWindow(), hwnd);
     EXPECT_EQ(user::activeForm(), f.get());
     MsgBox(Variant(u"hello"));
-    ASSERT_FALSE(dialogResponder().shown().empty());
-    EXPECT_EQ(dialogResponder().shown().back().owner, hwnd);
+    ASSERT_FALSE(dialogResponder().sessions().empty());
+    EXPECT_EQ(dialogResponder().sessions().back().owner, hwnd);
     EXPECT_TRUE(IsWindowEnabled(hwnd));  // again, once the box is gone
     f->hide();
   };

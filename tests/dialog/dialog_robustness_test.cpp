@@ -13,6 +13,7 @@
 #include "platform/graphics/units.h"
 #include "platform/shell/shell.h"
 #include "tests/dialog/fake_dialog_form.h"
+#include "tests/support/dialog_object_fixture.h"
 
 namespace svx::testing {
 namespace {
@@ -168,20 +169,8 @@ TEST_F(DialogRobustness, EveryMemberWithEveryKindOfArgument) {
 // Sizes of forms and picture boxes at, just below and far beyond what their
 // drawing surface holds: each is stored as given, the image behind it stays
 // bounded, and drawing (clipped at the image's edge) reports success.
-class DialogSizes : public ::testing::Test {
+class DialogSizes : public testing::DialogObjectTest {
  protected:
-  void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
-  }
-  void TearDown() override {
-    dlg.reset();
-    desktop().reset();
-    Clock::useRealTime();
-  }
   // Calls a member with each argument by reference and the error
   // out-parameters last; returns the error number left in them.
   Variant call(BStrView member, std::vector<Variant> values, Variant* result = nullptr) {
@@ -205,9 +194,6 @@ class DialogSizes : public ::testing::Test {
     call(member, std::move(values), &r);
     return refCast<T>(r.asObject());
   }
-
-  ObjectRef dlg;
-  Variant errNumber, errDescription;
 };
 
 constexpr int kSide = DrawSurface::MaxSide;

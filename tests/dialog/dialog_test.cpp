@@ -535,9 +535,9 @@ TEST_F(DialogTest, ClipboardSetDataFailingInTheIntakeKeepsTheClipboard) {
 
 TEST_F(DialogTest, MessageBoxAndInBoxAnswer) {
   create();
-  dialogResponder().answer(DialogKind::MessageBox, Variant(vbNo));
+  dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbNo));
   EXPECT_EQ(call(u"MessageBox", {Variant(u"Sure?"), Variant(vbYesNo), Variant(u"Question")}), Variant::i4(vbNo));
-  dialogResponder().cancel(DialogKind::InputBox);
+  dialogResponder().queueCancel(DialogKind::InputBox);
   EXPECT_EQ(call(u"InBox", {Variant(u"Name?")}), Variant(u""));
   EXPECT_TRUE(call(u"MessageBox", {Variant::null()}).isEmpty());
   ASSERT_EQ(errorBoxes().size(), 1u);

@@ -182,7 +182,7 @@ class DialogTest : public ::testing::Test {
   // The "Error!" boxes shown so far.
   std::vector<ShownBox> errorBoxes() const {
     std::vector<ShownBox> out;
-    for (const ShownBox& b : dialogResponder().shown())
+    for (const ShownBox& b : dialogResponder().sessions())
       if (b.title == u"Error!") out.push_back(b);
     return out;
   }

@@ -24,6 +24,7 @@
 #include "platform/dialogs/file_dialogs.h"
 #include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/message_box.h"
+#include "platform/dialogs/print_dialog.h"
 #include "platform/dialogs/services.h"
 #include "platform/display/x11_display.h"
 #include "platform/forms/combo_box.h"
@@ -33,9 +34,11 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
+#include "platform/print/printers.h"
 #include "platform/shell/shell.h"
 #include "platform/system/screen.h"
 #include "tests/display/x11_fixture.h"
+#include "tests/support/fake_print_destinations.h"
 
 namespace svx::testing {
 namespace {
@@ -149,12 +152,90 @@ TEST_F(X11Dialogs, AMessageBoxAndAnInputBoxOpenCentredOverTheirForm) {
   });
   EXPECT_EQ(button, vbOK);
   EXPECT_EQ(text, u"");
-  ASSERT_EQ(dialogResponder().shown().size(), 2u);
-  EXPECT_EQ(dialogResponder().shown()[1].source, AnswerSource::Person);
+  ASSERT_EQ(dialogResponder().sessions().size(), 2u);
+  EXPECT_EQ(dialogResponder().sessions()[1].source, AnswerSource::Person);
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_NEAR(boxCentre[i].first, formCentre[i].first, 8) << i;
     EXPECT_NEAR(boxCentre[i].second, formCentre[i].second, 16) << i;
   }
+}
+
+// With no printer the person is warned in a box and answers it; no print
+// dialog opens. With PD_NOWARNING nothing is shown at all.
+TEST_F(X11Dialogs, WithoutPrintersThePersonIsWarnedUnlessTheCallerPreventsIt) {
+  attach();
+  setPrintDestinations(std::make_shared<FakePrintDestinations>());
+  BStr title;
+  act([&] {
+    const uint32_t b = await(boxWindow);
+    if (!b) return;
+    title = utf16(person->title(b));
+    eventually([&] { return person->inputFocus() == b; });
+    person->key(XK_Return);
+  });
+  BOOL warned = -1, quiet = -1;
+  whileShown([&] {
+    PRINTDLGA pd;
+    pd.lStructSize = kPrintDlgSize;
+    pd.hwndOwner = form->hWnd();
+    pd.Flags = PD_RETURNDC;
+    warned = PrintDlgA(&pd);
+    pd.Flags |= PD_NOWARNING;
+    quiet = PrintDlgA(&pd);
+  });
+  setPrintDestinations(nullptr);
+  EXPECT_EQ(warned, 0);
+  EXPECT_EQ(quiet, 0);
+  EXPECT_EQ(title, u"Print");
+  ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+  EXPECT_EQ(dialogResponder().sessions()[0].prompt, kNoPrinterWarning);
+  EXPECT_EQ(dialogResponder().sessions()[0].source, AnswerSource::Person);
+  EXPECT_TRUE(printDialogs().sessions().empty());
+}
+
+// The person chooses another printer with the arrow key: the lines about
+// the queue under its name change on the screen.
+TEST_F(X11Dialogs, ThePrintDialogShowsTheQueueThePersonChooses) {
+  attach();
+  auto fake = std::make_shared<FakePrintDestinations>();
+  PrintDestination jammed(u"Office", true), ready(u"Plotter");
+  jammed.state = QueueState::Stopped;
+  jammed.stateMessage = u"Paper jam";
+  jammed.location = u"Room 2.14";
+  ready.makeAndModel = u"Generic PostScript Printer";
+  fake->destinations = {jammed, ready};
+  setPrintDestinations(fake);
+  // The status, type, where and comment lines: 1020, 540 .. 5640, 1605 twips.
+  auto lines = [this](uint32_t w) {
+    RasterImage all = person->pixels(w, 384, 296);
+    RasterImage part(308, 71);
+    for (int y = 0; y < part.height; ++y)
+      for (int x = 0; x < part.width; ++x) part.at(x, y) = all.at(68 + x, 36 + y);
+    return part.pixels;
+  };
+  bool changed = false;
+  act([&] {
+    const uint32_t w = await(otherWindow);
+    if (!w) return;
+    eventually([&] { return person->inputFocus() == w; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const auto before = lines(w);
+    person->key(XK_Down);
+    changed = eventually([&] { return lines(w) != before; });
+    person->key(0xff1b);  // Esc
+  });
+  BOOL result = -1;
+  whileShown([&] {
+    PRINTDLGA pd;
+    pd.lStructSize = kPrintDlgSize;
+    pd.hwndOwner = form->hWnd();
+    result = PrintDlgA(&pd);
+  });
+  setPrintDestinations(nullptr);
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(changed);
+  ASSERT_EQ(printDialogs().sessions().size(), 1u);
+  EXPECT_EQ(printDialogs().sessions()[0].deviceShown, u"Office");
 }
 
 TEST_F(X11Dialogs, AFocusedDropDownComboShowsItsFocusMark) {

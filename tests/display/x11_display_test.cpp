@@ -206,8 +206,8 @@ TEST_F(X11DisplayTest, AMessageBoxIsAnsweredByARealClick) {
   EXPECT_NE(formAtBox, 0u);
   EXPECT_EQ(transientFor, formAtBox);  // the box stays with the window it blocks
   EXPECT_EQ(answer, vbNo);
-  ASSERT_EQ(dialogResponder().shown().size(), 1u);
-  EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Person);
+  ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+  EXPECT_EQ(dialogResponder().sessions()[0].source, AnswerSource::Person);
 }
 
 TEST_F(X11DisplayTest, TheColourDialogIsAnsweredByAPerson) {

@@ -95,7 +95,7 @@ class X11DisplayTest : public ::testing::Test {
     messageLoop().setIdleHook([this] {
       const HWND h = form && form->isLoaded() ? form->hWnd() : 0;
       formWindow = h && x11->viewable(h) ? x11->windowOf(h) : 0;
-      const ShownBox* box = dialogResponder().openBox();
+      const ShownBox* box = dialogResponder().openSession();
       boxWindow = box && x11->viewable(box->window) ? x11->windowOf(box->window) : 0;
       uint32_t other = 0;
       for (HWND z : desktop().zOrder())

@@ -14,29 +14,15 @@
 #include "platform/forms/user.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_color.h"
+#include "tests/services/common_dialog_fixture.h"
 
 namespace svx {
 namespace {
 
 constexpr int32_t rgb(int32_t r, int32_t g, int32_t b) { return r + 256 * g + 65536 * b; }
 
-class ColourDialog : public ::testing::Test {
+class ColourDialog : public testing::DialogObjectTest {
  protected:
-  void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    colorDialogs().reset();
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
-  }
-  void TearDown() override {
-    dlg.reset();
-    colorDialogs().reset();
-    desktop().reset();
-    Clock::useRealTime();
-  }
-
   // Dialog.CommonDialogShowColor with the given optional arguments (missing
   // where not given), the error out-parameters last.
   Variant show(Variant& colour, std::vector<Variant> optional = {}) {
@@ -48,15 +34,6 @@ class ColourDialog : public ::testing::Test {
     return dlg->invoke(u"CommonDialogShowColor", InvokeKind::Method, args);
   }
   const ColorDialogSession& lastSession() const { return colorDialogs().sessions().back(); }
-  HWND formWindow() {
-    Variant n, d;
-    std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
-    return refCast<Form>(dlg->invoke(u"FormObject", InvokeKind::Method, args).asObject())->hWnd();
-  }
-
-  ObjectRef dlg;
-  Variant errNumber = Variant(99);
-  Variant errDescription = Variant(u"x");
 };
 
 TEST_F(ColourDialog, EveryDialogCreationResetsTheTableToTheGreyRamp) {
@@ -156,7 +133,7 @@ TEST_F(ColourDialog, CustomColoursArrayReplacesEntriesAndIsKept) {
   EXPECT_EQ(errNumber, Variant::i2(0));
 
   // The user defines a custom colour; the next dialog shows the table as left.
-  colorDialogs().queue(ColorDialogResponse{0x0000FF, {{3, 0x00FF00}}});
+  colorDialogs().queue(ColorDialogAnswer{0x0000FF, {{3, 0x00FF00}}});
   EXPECT_EQ(show(colour), Variant(true));
   show(colour, {M, M, M, M, M, Variant(u"not an array")});
   EXPECT_EQ(lastSession().customColorsShown[0], 0x010101u);
@@ -251,7 +228,7 @@ TEST_F(ColourDialog, ModalWhileOpenAndAnsweredByTheSimulatedUser) {
   Variant kind(u"Color"), null = Variant::null();
   makeRef<SimulatedUser>()->answer(kind, null);
   EXPECT_EQ(show(colour), Variant(false));
-  colorDialogs().queue(ColorDialogResponse{0x10, {{0, 0x999999}}});
+  colorDialogs().queue(ColorDialogAnswer{0x10, {{0, 0x999999}}});
   EXPECT_EQ(show(colour, {Variant::missing(), Variant::missing(), Variant(true)}), Variant(true));
   EXPECT_EQ(CustomColors[0], rgb(15, 15, 15));
 }

@@ -1,5 +1,6 @@
 // The common dialogs on virtual time, owned by a window of their own, with
-// the printers of a fake scheduler (none until a test names them).
+// the printers of a fake scheduler (none until a test names them); through
+// a script's Dialog object: DialogObjectTest.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "platform/dialogs/services.h"
 #include "platform/forms/form.h"
 #include "platform/print/printers.h"
+#include "tests/support/dialog_object_fixture.h"
 #include "tests/support/fake_print_destinations.h"
 
 namespace svx::testing {

@@ -29,6 +29,12 @@ class DialogLook : public testing::CommonDialogTest {
   void SetUp() override {
     CommonDialogTest::SetUp();
     fake->destinations = {{u"Office", false}, {kLongName, true}};
+    PrintDestination& shown = fake->destinations[1];
+    shown.state = QueueState::Stopped;
+    shown.stateMessage = u"Paper jam";
+    shown.makeAndModel = u"Generic PostScript Printer";
+    shown.location = u"Second floor, by the stairs";
+    shown.comment = u"Duplex unit & stapler";
   }
 };
 

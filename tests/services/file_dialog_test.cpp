@@ -22,6 +22,7 @@
 #include "platform/graphics/units.h"
 #include "platform/forms/user.h"
 #include "services/com_dlg.h"
+#include "tests/services/common_dialog_fixture.h"
 
 namespace svx {
 namespace {
@@ -35,26 +36,17 @@ BStr text(const char16_t (&s)[N]) {
   return BStr(s, N - 1);
 }
 
-class FileDialog : public ::testing::Test {
+class FileDialog : public testing::DialogObjectTest {
  protected:
   void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    fileDialogs().reset();
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
+    DialogObjectTest::SetUp();
     dir = fs::temp_directory_path() / ("svx_file_dialog_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "sub");
     for (const char* name : {"a.txt", "b.txt", "c.md", "\xC3\xBCnic\xC3\xB6" "de.txt"}) std::ofstream(dir / name) << "x";
   }
   void TearDown() override {
-    dlg.reset();
-    fileDialogs().reset();
-    clearDialogSnapshots();
-    desktop().reset();
-    Clock::useRealTime();
+    DialogObjectTest::TearDown();
     fs::remove_all(dir);
   }
 
@@ -76,20 +68,12 @@ class FileDialog : public ::testing::Test {
     return dlg->invoke(u"CommonDialogShowSave", InvokeKind::Method, args);
   }
   const FileDialogSession& last() const { return fileDialogs().sessions().back(); }
-  HWND formWindow() {
-    Variant n, d;
-    std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
-    return refCast<Form>(dlg->invoke(u"FormObject", InvokeKind::Method, args).asObject())->hWnd();
-  }
   void expectNoError() {
     EXPECT_EQ(errNumber, Variant::i2(0));
     EXPECT_EQ(errDescription.asBStr(), u"");
   }
 
-  ObjectRef dlg;
   fs::path dir;
-  Variant errNumber = Variant(99);
-  Variant errDescription = Variant(u"x");
 };
 
 TEST_F(FileDialog, OpenReturnsThePathAndFillsTheStructureAsCMDialogDoes) {

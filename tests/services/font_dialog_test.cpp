@@ -19,6 +19,7 @@
 #include "platform/forms/user.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_font.h"
+#include "tests/services/common_dialog_fixture.h"
 
 namespace svx {
 namespace {
@@ -35,24 +36,8 @@ struct FontArgs {
           size = Variant::missing();
 };
 
-class FontDialog : public ::testing::Test {
+class FontDialog : public testing::DialogObjectTest {
  protected:
-  void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    fontDialogs().reset();
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
-  }
-  void TearDown() override {
-    dlg.reset();
-    fontDialogs().reset();
-    clearDialogSnapshots();
-    desktop().reset();
-    Clock::useRealTime();
-  }
-
   // Dialog.CommonDialogShowFont: the eight by-value options (missing where
   // not given), the font by reference, the error out-parameters.
   Variant show(FontArgs& f, std::vector<Variant> options = {}) {
@@ -65,15 +50,6 @@ class FontDialog : public ::testing::Test {
     return dlg->invoke(u"CommonDialogShowFont", InvokeKind::Method, args);
   }
   const FontDialogSession& last() const { return fontDialogs().sessions().back(); }
-  HWND formWindow() {
-    Variant n, d;
-    std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
-    return refCast<Form>(dlg->invoke(u"FormObject", InvokeKind::Method, args).asObject())->hWnd();
-  }
-
-  ObjectRef dlg;
-  Variant errNumber = Variant(99);
-  Variant errDescription = Variant(u"x");
 };
 
 TEST_F(FontDialog, DefaultsOpenOnTahomaEightPointsWithTheFlagsOfTheRecord) {

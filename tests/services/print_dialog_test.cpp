@@ -18,10 +18,13 @@
 #include "platform/dialogs/dialog_window.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/print_dialog.h"
+#include "platform/forms/combo_box.h"
+#include "platform/forms/label.h"
 #include "platform/forms/user.h"
 #include "platform/print/printers.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_cd_print.h"
+#include "tests/services/common_dialog_fixture.h"
 #include "tests/support/fake_print_destinations.h"
 
 namespace svx {
@@ -29,28 +32,18 @@ namespace {
 
 const BStr kLongName = u"Second-floor colour laser with duplex unit and stapler";
 
-class PrintDialog : public ::testing::Test {
+class PrintDialog : public testing::DialogObjectTest {
  protected:
   void SetUp() override {
-    Clock::useVirtualTime();
-    desktop().reset();
-    printDialogs().reset();
-    dialogResponder().reset();
     fake = std::make_shared<testing::FakePrintDestinations>();
     fake->destinations = {{u"Office", false}, {kLongName, true}};
     setPrintDestinations(fake);
-    registerDialogForm();
-    Dialog::registerProgId();
-    dlg = createObject(u"Sorvanelix.Dialog");
+    DialogObjectTest::SetUp();
     answer = makeRef<SimulatedUser>();
   }
   void TearDown() override {
-    dlg.reset();
+    DialogObjectTest::TearDown();
     setPrintDestinations(nullptr);
-    printDialogs().reset();
-    dialogResponder().reset();
-    desktop().reset();
-    Clock::useRealTime();
   }
 
   // The user's answer as a script gives it.
@@ -79,11 +72,9 @@ class PrintDialog : public ::testing::Test {
   }
 
   std::shared_ptr<testing::FakePrintDestinations> fake;
-  ObjectRef dlg;
   Ref<SimulatedUser> answer;
   Variant hdc = Variant(5), device = Variant(u"x"), range = Variant(0), from = Variant(1), to = Variant(1),
           copies = Variant(1), toFile = Variant(false), collate = Variant(false);
-  Variant errNumber = Variant(99), errDescription = Variant(u"x");
 };
 
 TEST_F(PrintDialog, OkWithEverythingMissingGivesTheDefaultPrinterAndADeviceContext) {
@@ -191,8 +182,8 @@ TEST_F(PrintDialog, AnEntryTheDialogRefusesLeavesItOpenUntilCancelled) {
     a.set(5, Variant(c.copies));
     userAnswers(Variant(a));
     EXPECT_EQ(show(), Variant(false));
-    ASSERT_EQ(dialogResponder().shown().size(), 1u);
-    EXPECT_EQ(dialogResponder().shown()[0].title, u"Print");
+    ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+    EXPECT_EQ(dialogResponder().sessions()[0].title, u"Print");
     // The same dialog takes a following answer that mends the entry.
     SafeArray mended = SafeArray::vector(VT_VARIANT, 1, 5);
     mended.set(1, Variant(u"Office"));
@@ -247,14 +238,94 @@ TEST_F(PrintDialog, AnAnswerNamingAPrinterThatIsNotListedIsAnError) {
   EXPECT_FALSE(desktop().find(lastSession().dialog));
 }
 
-TEST_F(PrintDialog, WithoutPrintersTheDialogFailsAsCancelled) {
-  fake->destinations.clear();
-  userAnswers(Variant(true));
+// With no printer a warning box comes first (the script answers it as any
+// box), then the call fails as cancelled; boolPreventWarning shows nothing.
+TEST_F(PrintDialog, WithoutPrintersAWarningComesUnlessPrevented) {
+  for (const bool down : {false, true}) {
+    for (const bool prevent : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "down " << down << ", prevent " << prevent);
+      dialogResponder().reset();
+      fake->destinations.clear();
+      fake->down = down;
+      if (down) fake->destinations = {{u"Office", true}};
+      userAnswers(Variant(true));
+      Variant kind(u"MessageBox"), ok(vbOK);
+      answer->answer(kind, ok);
+      EXPECT_EQ(show(prevent ? std::map<int, Variant>{{12, Variant(true)}} : std::map<int, Variant>{}), Variant(false));
+      expectSuccess();
+      EXPECT_EQ(hdc, Variant(0));
+      EXPECT_EQ(device, Variant(BStr()));
+      EXPECT_EQ(CommDlgExtendedError(), PDERR_NODEFAULTPRN);
+      EXPECT_TRUE(printDialogs().sessions().empty());
+      EXPECT_EQ(printDialogs().queuedAnswers(), 1u);
+      if (prevent) {
+        EXPECT_TRUE(dialogResponder().sessions().empty());
+        EXPECT_EQ(dialogResponder().queuedAnswers(), 1u);
+      } else {
+        ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+        const ShownBox& box = dialogResponder().sessions()[0];
+        EXPECT_EQ(box.prompt, kNoPrinterWarning);
+        EXPECT_EQ(box.title, u"Print");
+        EXPECT_EQ(box.buttons, vbExclamation);
+        EXPECT_EQ(box.source, AnswerSource::Scripted);
+        EXPECT_EQ(dialogResponder().queuedAnswers(), 0u);
+      }
+      printDialogs().reset();
+    }
+  }
+}
+
+// Under the printer's name: the chosen queue's status, type, location and
+// comment, anew when the user chooses another printer.
+TEST_F(PrintDialog, TheChosenQueuesStateTypeLocationAndCommentAreShown) {
+  auto queue = [](BStr name, QueueState state, BStr reason, BStr type, BStr where, BStr comment) {
+    PrintDestination p(std::move(name));
+    p.state = state;
+    p.stateMessage = std::move(reason);
+    p.makeAndModel = std::move(type);
+    p.location = std::move(where);
+    p.comment = std::move(comment);
+    return p;
+  };
+  fake->destinations = {
+      queue(u"Office", QueueState::Stopped, u"Paper jam", u"Generic PCL Laser", u"Room 2.14", u"Letters & forms"),
+      queue(kLongName, QueueState::Idle, u"ignored while idle", u"Generic PostScript", u"Second floor", u""),
+      queue(u"Plotter", QueueState::Processing, u"", u"", u"", u"Drawings"),
+      queue(u"Spare", QueueState::Stopped, u"", u"Generic PDF", u"", u""),
+  };
+  fake->destinations[1].isDefault = true;
+  using Lines = std::vector<std::string>;  // status, type, where, comment
+  std::vector<Lines> seen;
+  bool done = false;
+  messageLoop().setIdleHook([&] {
+    const PrintDialogSession* s = printDialogs().openSession();
+    Form* f = s ? Form::fromHandle(s->dialog) : nullptr;
+    if (!f || done) return false;
+    auto lines = [f] {
+      auto text = [f](const char16_t* name) { return utf8(f->element<Label>(name).caption()); };
+      return Lines{text(u"lblStatus"), text(u"lblType"), text(u"lblWhere"), text(u"lblComment")};
+    };
+    seen.push_back(lines());
+    auto& combo = f->element<ComboBox>(u"cboPrinter");
+    for (int16_t i : {0, 2, 3}) {
+      user::click(combo);
+      user::choose(combo, i);
+      seen.push_back(lines());
+    }
+    EXPECT_FALSE(f->element<Label>(u"lblComment").useMnemonic());
+    done = true;
+    user::click(f->control(u"cmdCancel"));
+    return true;
+  });
   EXPECT_EQ(show(), Variant(false));
-  expectSuccess();
-  EXPECT_EQ(CommDlgExtendedError(), PDERR_NODEFAULTPRN);
-  EXPECT_TRUE(printDialogs().sessions().empty());
-  EXPECT_EQ(printDialogs().queuedResponses(), 1u);
+  messageLoop().setIdleHook({});
+  const std::vector<Lines> expected = {
+      {"Ready", "Generic PostScript", "Second floor", ""},
+      {"Stopped: Paper jam", "Generic PCL Laser", "Room 2.14", "Letters & forms"},
+      {"Printing", "", "", "Drawings"},
+      {"Stopped", "Generic PDF", "", ""},
+  };
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(PrintDialog, TheDialogIsAModalFormOwnedByTheDialogsWindow) {

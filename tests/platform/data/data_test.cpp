@@ -461,7 +461,7 @@ TEST_F(DataTest, AnUnreadableRecordIsShownUnlessTheHandlerContinues) {
     d->refresh();
     Connection(file).exec("DELETE FROM people WHERE id = 2");
     d->recordset()->moveNext();
-    const auto& shown = dialogResponder().shown();
+    const auto& shown = dialogResponder().sessions();
     ASSERT_EQ(shown.size(), c.shown ? 1u : 0u) << c.name;
     if (c.shown) {
       EXPECT_EQ(shown[0].kind, DialogKind::MessageBox) << c.name;

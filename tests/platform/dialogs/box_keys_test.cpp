@@ -26,7 +26,7 @@ class BoxKeysTest : public ServicesTest {
   // Runs `person` once the next box is open; it ends the box itself.
   void whenOpen(std::function<void(HWND)> person) {
     messageLoop().postTask([person = std::move(person)] {
-      if (const ShownBox* box = dialogResponder().openBox()) person(box->window);
+      if (const ShownBox* box = dialogResponder().openSession()) person(box->window);
     });
   }
   static void send(HWND box, UINT msg, WPARAM w, LPARAM l = 0) { desktop().deliver(box, msg, w, l, false); }
@@ -143,7 +143,7 @@ TEST_F(BoxKeysTest, AMessageBoxButtonTakesItsLetterAloneOrWithAlt) {
   for (const auto& c : cases) {
     whenOpen([&](HWND box) {
       key(box, c.letter, c.shift);
-      if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbOK));
+      if (dialogResponder().openSession()) dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbOK));
     });
     EXPECT_EQ(MsgBox(Variant(u"?"), Variant(c.style)), c.result) << c.style << " " << c.letter;
   }
@@ -155,13 +155,13 @@ TEST_F(BoxKeysTest, AMessageBoxButtonTakesItsLetterAloneOrWithAlt) {
     key(box, 'Y', 0);
   });
   EXPECT_EQ(MsgBox(Variant(u"?"), Variant(vbOKCancel)), vbOK);
-  EXPECT_EQ(dialogResponder().shown().back().source, AnswerSource::Scripted);
+  EXPECT_EQ(dialogResponder().sessions().back().source, AnswerSource::Scripted);
 }
 
 TEST_F(BoxKeysTest, SpacePressesTheButtonThatHasTheFocus) {
   // As the box opens its default button has the focus; Tab moves it on.
   auto orCancel = [] {
-    if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbCancel));
+    if (dialogResponder().openSession()) dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbCancel));
   };
   whenOpen([&](HWND box) {
     key(box, 32);

@@ -220,7 +220,7 @@ TEST_F(FolderDialogForm, TheMouseOpensAndChoosesAndTheOwnerWaits) {
 TEST_F(FolderDialogForm, AScriptedAnswerIsChosenInTheListAndPictured) {
   const fs::path png = dir.parent_path() / ("svx-folder-dialog-" + std::to_string(::getpid()) + ".png");
   queueDialogSnapshot(u"Folder", png);
-  folderDialogs().queue(FolderDialogResponse{in("gamma"), {in("alpha")}, 0});
+  folderDialogs().queue(FolderDialogAnswer{in("gamma"), {in("alpha")}, 0});
   BROWSEINFOA info;
   info.hwndOwner = owner->hWnd();
   info.pidlRoot = allocateIdList(dir.string());

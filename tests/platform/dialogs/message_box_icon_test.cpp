@@ -17,10 +17,10 @@ RenderItem pictureOf(int32_t style) {
   RenderItem picture;
   dialogResponder().setWaitForAnswers(true);
   messageLoop().postTask([&] {
-    const ShownBox* box = dialogResponder().openBox();
+    const ShownBox* box = dialogResponder().openSession();
     if (!box) return;
     desktop().deliver(box->window, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&picture), false);
-    dialogResponder().answer(DialogKind::MessageBox, Variant(vbOK));
+    dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbOK));
   });
   MsgBox(Variant(u"A prompt long enough to reach the right edge of the box, and more."), Variant(style),
          Variant(u"Title"));
@@ -83,17 +83,17 @@ TEST_F(ServicesTest, TheIconBitsChooseTheIconAndTheTextMakesRoomForIt) {
     EXPECT_LE(prompt->rect.left + prompt->rect.width, picture.rect.width);
   }
   // The answer and the record are as without an icon.
-  EXPECT_EQ(dialogResponder().shown().back().buttons, 0xF0);
-  EXPECT_EQ(dialogResponder().shown().back().source, AnswerSource::Scripted);
+  EXPECT_EQ(dialogResponder().sessions().back().buttons, 0xF0);
+  EXPECT_EQ(dialogResponder().sessions().back().source, AnswerSource::Scripted);
 }
 
 TEST_F(ServicesTest, AnInputBoxShowsNoIcon) {
   RenderItem picture;
   dialogResponder().setWaitForAnswers(true);
   messageLoop().postTask([&] {
-    desktop().deliver(dialogResponder().openBox()->window, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&picture),
+    desktop().deliver(dialogResponder().openSession()->window, WM_PRINTCLIENT, 0, reinterpret_cast<LPARAM>(&picture),
                       false);
-    dialogResponder().answer(DialogKind::InputBox, Variant(u"x"));
+    dialogResponder().queueAnswer(DialogKind::InputBox, Variant(u"x"));
   });
   EXPECT_EQ(InputBox(Variant(u"Name?")), u"x");
   EXPECT_FALSE(childOf(picture, RenderKind::MessageIcon));

@@ -5,6 +5,10 @@
 
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/win32.h"
+#include "platform/dialogs/common_dialogs.h"
+#include "platform/dialogs/file_dialogs.h"
+#include "platform/dialogs/font_dialog.h"
+#include "platform/dialogs/print_dialog.h"
 #include "platform/system/screen.h"
 #include "tests/platform/dialogs/services_fixture.h"
 
@@ -14,11 +18,11 @@ namespace {
 using Kind = DialogKind;
 
 TEST_F(ServicesTest, ScriptedButtonsAreReturnedInOrder) {
-  dialogResponder().answer(Kind::MessageBox, Variant(vbYes));
-  dialogResponder().answer(Kind::MessageBox, Variant(vbNo));
+  dialogResponder().queueAnswer(Kind::MessageBox, Variant(vbYes));
+  dialogResponder().queueAnswer(Kind::MessageBox, Variant(vbNo));
   EXPECT_EQ(MsgBox(Variant(u"Save?"), Variant(vbYesNo)), vbYes);
   EXPECT_EQ(MsgBox(Variant(u"Really?"), Variant(vbYesNo | vbQuestion), Variant(u"Confirm")), vbNo);
-  const auto& shown = dialogResponder().shown();
+  const auto& shown = dialogResponder().sessions();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].prompt, u"Save?");
   EXPECT_EQ(shown[0].title, u"Sorvanelix");
@@ -29,18 +33,18 @@ TEST_F(ServicesTest, ScriptedButtonsAreReturnedInOrder) {
 }
 
 TEST_F(ServicesTest, CancelGivesVbCancelAndAnEmptyText) {
-  dialogResponder().cancel(Kind::MessageBox);
-  dialogResponder().cancel(Kind::InputBox);
+  dialogResponder().queueCancel(Kind::MessageBox);
+  dialogResponder().queueCancel(Kind::InputBox);
   EXPECT_EQ(MsgBox(Variant(u"Go on?"), Variant(vbOKCancel)), vbCancel);
   EXPECT_EQ(InputBox(Variant(u"Name?"), Variant::missing(), Variant(u"default")), u"");
-  EXPECT_TRUE(dialogResponder().shown()[1].cancelled);
+  EXPECT_TRUE(dialogResponder().sessions()[1].cancelled);
 }
 
 TEST_F(ServicesTest, TheErrorBoxIsRecordedSystemModalAndClosedAfterwards) {
   const BStr text = u"The Height property has generated the following error: \r\nType mismatch (13)";
   EXPECT_EQ(MsgBox(Variant(text), Variant(0x1030), Variant(u"Error!")), vbOK);
-  ASSERT_EQ(dialogResponder().shown().size(), 1u);
-  const ShownBox& box = dialogResponder().shown()[0];
+  ASSERT_EQ(dialogResponder().sessions().size(), 1u);
+  const ShownBox& box = dialogResponder().sessions()[0];
   EXPECT_EQ(box.prompt, text);
   EXPECT_EQ(box.buttons, vbSystemModal | vbExclamation | vbOKOnly);
   EXPECT_EQ(box.title, u"Error!");
@@ -71,11 +75,11 @@ TEST_F(ServicesTest, WithoutAnAnswerTheDefaultButtonOfTheStyleIsTaken) {
 }
 
 TEST_F(ServicesTest, InputBoxRecordsItsArgumentsAndDefaultsToItsDefaultText) {
-  dialogResponder().answer(Kind::InputBox, Variant(u"typed"));
+  dialogResponder().queueAnswer(Kind::InputBox, Variant(u"typed"));
   EXPECT_EQ(InputBox(Variant(u"Name?"), Variant(u"Who"), Variant(u"anon"), Variant(1500), Variant(u"3000")), u"typed");
   EXPECT_EQ(InputBox(Variant(42), Variant::missing(), Variant(u"anon")), u"anon");
   EXPECT_EQ(InputBox(Variant(u"Empty?")), u"");
-  const auto& shown = dialogResponder().shown();
+  const auto& shown = dialogResponder().sessions();
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0].title, u"Who");
   EXPECT_EQ(shown[0].defaultText, u"anon");
@@ -93,15 +97,15 @@ TEST_F(ServicesTest, ArgumentsAreConvertedBeforeAnyBoxIsShown) {
   EXPECT_EQ(errorOf([] { MsgBox(Variant(u"x"), Variant(6)); }), 5);
   EXPECT_EQ(errorOf([] { MsgBox(Variant(u"x"), Variant(0), Variant::null()); }), 94);
   EXPECT_EQ(errorOf([] { InputBox(Variant(u"x"), Variant::missing(), Variant::missing(), Variant(u"left")); }), 13);
-  EXPECT_TRUE(dialogResponder().shown().empty());
-  EXPECT_EQ(errorOf([] { dialogResponder().answer(Kind::MessageBox, Variant(8)); }), 5);
-  EXPECT_EQ(errorOf([] { dialogResponder().answer(Kind::InputBox, Variant::null()); }), 94);
+  EXPECT_TRUE(dialogResponder().sessions().empty());
+  EXPECT_EQ(errorOf([] { dialogResponder().queueAnswer(Kind::MessageBox, Variant(8)); }), 5);
+  EXPECT_EQ(errorOf([] { dialogResponder().queueAnswer(Kind::InputBox, Variant::null()); }), 94);
   EXPECT_EQ(dialogResponder().queuedAnswers(), 0u);
 }
 
 void answerNoFromTimer(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(0, id);
-  dialogResponder().answer(DialogKind::MessageBox, Variant(vbNo));
+  dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbNo));
 }
 
 TEST_F(ServicesTest, AWaitingBoxTakesAnAnswerQueuedByATimerWhileItsLoopRuns) {
@@ -110,13 +114,13 @@ TEST_F(ServicesTest, AWaitingBoxTakesAnAnswerQueuedByATimerWhileItsLoopRuns) {
   SetTimer(0, 0, 50, answerNoFromTimer);
   EXPECT_EQ(MsgBox(Variant(u"Later?"), Variant(vbYesNo)), vbNo);
   EXPECT_GE(Clock::nowMs() - start, 50);
-  EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Scripted);
+  EXPECT_EQ(dialogResponder().sessions()[0].source, AnswerSource::Scripted);
 }
 
 TEST_F(ServicesTest, AWaitingBoxWithNothingLeftToWaitForTakesItsDefault) {
   dialogResponder().setWaitForAnswers(true);
   EXPECT_EQ(MsgBox(Variant(u"Anyone?"), Variant(vbYesNo | vbDefaultButton2)), vbNo);
-  EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Default);
+  EXPECT_EQ(dialogResponder().sessions()[0].source, AnswerSource::Default);
 }
 
 TEST_F(ServicesTest, PendingWorkIsServedWhileTheBoxIsOpenAndItsOwnerIsDisabled) {
@@ -127,29 +131,29 @@ TEST_F(ServicesTest, PendingWorkIsServedWhileTheBoxIsOpenAndItsOwnerIsDisabled) 
   desktop().userActivates(form);
   bool sawBox = false;
   messageLoop().postTask([&] {
-    const ShownBox* box = dialogResponder().openBox();
+    const ShownBox* box = dialogResponder().openSession();
     ASSERT_NE(box, nullptr);
     sawBox = true;
     EXPECT_EQ(box->owner, form);
     EXPECT_FALSE(IsWindowEnabled(form));
     EXPECT_TRUE(IsWindowVisible(box->window));
-    dialogResponder().answer(Kind::MessageBox, Variant(vbRetry));
+    dialogResponder().queueAnswer(Kind::MessageBox, Variant(vbRetry));
   });
   EXPECT_EQ(MsgBox(Variant(u"Disk?"), Variant(vbRetryCancel)), vbRetry);
   EXPECT_TRUE(sawBox);
   EXPECT_TRUE(IsWindowEnabled(form));
   EXPECT_EQ(GetActiveWindow(), form);
-  EXPECT_EQ(dialogResponder().openBox(), nullptr);
+  EXPECT_EQ(dialogResponder().openSession(), nullptr);
 }
 
 TEST_F(ServicesTest, NestedBoxesTakeTheAnswersOfTheirOwnKind) {
-  dialogResponder().answer(Kind::InputBox, Variant(u"inner"));
-  dialogResponder().answer(Kind::MessageBox, Variant(vbIgnore));
+  dialogResponder().queueAnswer(Kind::InputBox, Variant(u"inner"));
+  dialogResponder().queueAnswer(Kind::MessageBox, Variant(vbIgnore));
   BStr inner;
   messageLoop().postTask([&] { inner = InputBox(Variant(u"Nested")); });
   EXPECT_EQ(MsgBox(Variant(u"Outer"), Variant(vbAbortRetryIgnore)), vbIgnore);
   EXPECT_EQ(inner, u"inner");
-  const auto& shown = dialogResponder().shown();
+  const auto& shown = dialogResponder().sessions();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[1].kind, Kind::InputBox);
   EXPECT_EQ(shown[1].owner, shown[0].window);  // the active window then
@@ -157,9 +161,9 @@ TEST_F(ServicesTest, NestedBoxesTakeTheAnswersOfTheirOwnKind) {
 
 TEST_F(ServicesTest, ABoxWhoseWindowIsDestroyedCountsAsCancelled) {
   dialogResponder().setWaitForAnswers(true);
-  messageLoop().postTask([] { DestroyWindow(dialogResponder().openBox()->window); });
+  messageLoop().postTask([] { DestroyWindow(dialogResponder().openSession()->window); });
   EXPECT_EQ(MsgBox(Variant(u"Gone"), Variant(vbOKCancel)), vbCancel);
-  EXPECT_EQ(dialogResponder().shown()[0].source, AnswerSource::Closed);
+  EXPECT_EQ(dialogResponder().sessions()[0].source, AnswerSource::Closed);
   EXPECT_TRUE(IsWindowEnabled(desktop().applicationWindow()));
 }
 
@@ -170,12 +174,12 @@ TEST_F(ServicesTest, ALoopFailureEndsTheBoxCleanlyAndReachesTheCaller) {
   messageLoop().setModalTimeLimit(1000);
   SetTimer(0, 0, 100, ignoreTick);  // keeps the box waiting, never answers
   EXPECT_EQ(errorOf([] { MsgBox(Variant(u"Stuck")); }), 5);
-  const ShownBox& box = dialogResponder().shown().at(0);
+  const ShownBox& box = dialogResponder().sessions().at(0);
   EXPECT_EQ(box.source, AnswerSource::Closed);
   EXPECT_FALSE(box.open);
   EXPECT_FALSE(IsWindow(box.window));
   EXPECT_TRUE(IsWindowEnabled(desktop().applicationWindow()));
-  EXPECT_EQ(dialogResponder().openBox(), nullptr);
+  EXPECT_EQ(dialogResponder().openSession(), nullptr);
 }
 
 }  // namespace
@@ -189,8 +193,8 @@ std::vector<WindowRect> boxPlaces(const std::function<void()>& run) {
   std::vector<WindowRect> places;
   dialogResponder().setWaitForAnswers(true);
   messageLoop().setIdleHook([&places] {
-    const ShownBox* box = dialogResponder().openBox();
-    if (box && places.size() < dialogResponder().shown().size()) places.push_back(desktop().find(box->window)->rect);
+    const ShownBox* box = dialogResponder().openSession();
+    if (box && places.size() < dialogResponder().sessions().size()) places.push_back(desktop().find(box->window)->rect);
     return false;
   });
   run();
@@ -231,6 +235,28 @@ TEST_F(ServicesTest, BoxesOpenCentredOverTheirOwnerWhileItIsOnTheScreen) {
   ASSERT_EQ(screenCentred.size(), 1u);
   EXPECT_EQ(screenCentred[0].x, (screenW - screenCentred[0].cx) / 2);
   EXPECT_EQ(screenCentred[0].y, (screenH - screenCentred[0].cy) / 2);
+}
+
+}  // namespace
+}  // namespace svx::testing
+
+namespace svx::testing {
+namespace {
+
+// resetServices empties every provider of boxes and common dialogs: answers
+// queued by one test never reach the dialogs of the next.
+TEST_F(ServicesTest, ResetServicesForgetsTheAnswersOfEveryProvider) {
+  dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbYes));
+  colorDialogs().queueCancel();
+  fontDialogs().queueOk();
+  fileDialogs().queueCancel(FileDialogKind::Save);
+  printDialogs().queueCancel();
+  resetServices();
+  EXPECT_EQ(dialogResponder().queuedAnswers(), 0u);
+  EXPECT_EQ(colorDialogs().queuedAnswers(), 0u);
+  EXPECT_EQ(fontDialogs().queuedAnswers(), 0u);
+  EXPECT_EQ(fileDialogs().queuedAnswers(FileDialogKind::Save), 0u);
+  EXPECT_EQ(printDialogs().queuedAnswers(), 0u);
 }
 
 }  // namespace

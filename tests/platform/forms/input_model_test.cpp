@@ -318,7 +318,7 @@ TEST_F(InputModelTest, AClosingWindowHandsTheActivationBackAndOnlyAFormIsActivat
   // Activate when the box closes; the activation and the focus come back.
   text->setFocus();
   form->take();
-  dialogResponder().answer(DialogKind::MessageBox, Variant(vbOK));
+  dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbOK));
   MsgBox(Variant(u"Saved"));
   EXPECT_EQ(GetActiveWindow(), form->hWnd());
   EXPECT_EQ(user::activeForm(), form.get());

@@ -137,7 +137,7 @@ TEST_F(FolderDialogTest, TimersKeepRunningWhileTheDialogWaitsForItsAnswer) {
   static int ticks = 0;
   ticks = 0;
   SetTimer(0, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
-  folderDialogs().queue(FolderDialogResponse{answer, {g_startFolder + "/..", answer}, 100});
+  folderDialogs().queue(FolderDialogAnswer{answer, {g_startFolder + "/..", answer}, 100});
   const LPITEMIDLIST pidl = browse();
   EXPECT_EQ(pathOf(pidl), answer);
   EXPECT_EQ(Clock::nowMs(), 100);
@@ -151,7 +151,7 @@ TEST_F(FolderDialogTest, AnIdleHookCanAnswerAndAMissingStartFolderIsIgnored) {
   g_startFolder = scratch.str() + "/missing";
   messageLoop().setIdleHook([&] {
     FolderDialogSession* s = folderDialogs().openSession();
-    return s && folderDialogs().respond(FolderDialogResponse{answer, {}, 0});
+    return s && folderDialogs().respond(FolderDialogAnswer{answer, {}, 0});
   });
   EXPECT_EQ(pathOf(browse()), answer);
   const FolderDialogSession& s = folderDialogs().sessions().back();
