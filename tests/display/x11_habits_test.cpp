@@ -117,11 +117,11 @@ TEST_F(X11Habits, TheArrowKeysMoveTheFocusAndTheDefaultAmongTheButtonsOfBoxesAnd
   dialogResponder().setWaitForAnswers(true);
   std::vector<BStr> reached;
   messageLoop().postTask([&] {
-    const ShownBox* open = dialogResponder().openBox();
+    const ShownBox* open = dialogResponder().openSession();
     if (!open) return;
     for (const WPARAM k : {39, 13}) desktop().deliver(open->window, WM_KEYDOWN, k, 0, false);
     // A box the keys did not end ends all the same.
-    if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbIgnore));
+    if (dialogResponder().openSession()) dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbIgnore));
   });
   EXPECT_EQ(MsgBox(Variant(u"Save?"), Variant(vbYesNoCancel + vbDefaultButton2)), vbCancel);
   messageLoop().setIdleHook([&] {

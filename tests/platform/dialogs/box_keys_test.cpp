@@ -203,7 +203,7 @@ TEST_F(BoxKeysTest, TheArrowsMoveTheFocusRoundTheButtonsAndTheDefaultFollows) {
     whenOpen([&](HWND box) {
       for (int16_t a : c.arrows) key(box, a);
       key(box, c.then);
-      if (dialogResponder().openBox()) dialogResponder().answer(DialogKind::MessageBox, Variant(vbIgnore));
+      if (dialogResponder().openSession()) dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbIgnore));
     });
     EXPECT_EQ(MsgBox(Variant(u"?"), Variant(c.style)), c.result) << c.style << " " << c.arrows.size();
   }
@@ -240,7 +240,7 @@ TEST_F(BoxKeysTest, TheInputBoxsArrowsEditInTheFieldAndMoveAmongTheButtons) {
     key(box, 13);
   });
   EXPECT_EQ(InputBox(Variant(u"?"), Variant(u"T"), Variant(u"abc")), u"");
-  EXPECT_TRUE(dialogResponder().shown().back().cancelled);
+  EXPECT_TRUE(dialogResponder().sessions().back().cancelled);
   whenOpen([&](HWND box) {
     key(box, 9, 1);  // Shift+Tab: Cancel
     key(box, 40);    // round to OK
