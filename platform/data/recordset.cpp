@@ -17,7 +17,7 @@ namespace {
 // Rows read ahead by one statement: a few after a jump, doubling while the
 // moves walk on, up to the most.
 constexpr int32_t kFirstReadAhead = 2;
-constexpr int32_t kMostReadAhead = 64;
+constexpr int32_t kMostReadAhead = 1024;
 
 Variant columnValue(sqlite3_stmt* s, int i) {
   switch (sqlite3_column_type(s, i)) {
@@ -206,8 +206,12 @@ void Recordset::moved() {
   editMode_ = dbEditNone;
   buffer_.clear();
   assigned_.clear();
-  const auto observers = observers_;
-  for (const auto& [handle, f] : observers) f();
+  // An observer may connect or disconnect others: each is kept alive while
+  // it runs, and the list is read afresh after each.
+  for (size_t i = 0; i < observers_.size(); ++i) {
+    const std::shared_ptr<const std::function<void()>> f = observers_[i].second;
+    (*f)();
+  }
 }
 
 void Recordset::moveFirst() {
@@ -308,7 +312,9 @@ const Variant* Recordset::keyedRow() const {
     const bool covered = covers();
     if (!covered || !window_.version || db_->changeCounter() != window_.version) {
       const bool walking = window_.count() > 0 && (p == window_.first + window_.count() || p == window_.first - 1);
-      if (!covered) readAhead_ = walking ? std::min(kMostReadAhead, readAhead_ * 2) : kFirstReadAhead;
+      // Rows read ahead of a file that changes under them are read again:
+      // few rows then, more again while it holds still.
+      readAhead_ = covered || !walking ? kFirstReadAhead : std::min(kMostReadAhead, readAhead_ * 2);
       // Walking back, the rows up to this one; else from this one on.
       const bool back = window_.count() > 0 && p < window_.first;
       fillWindow(back ? std::max(0, p - readAhead_ + 1) : p);
@@ -346,8 +352,14 @@ void Recordset::setFieldValue(int32_t i, const Variant& v) {
   if (v.isObject()) raise(err::TypeMismatch);
   const auto k = static_cast<size_t>(i);
   buffer_[k] = v;
-  // During Edit a field given the value it held at Edit is not written.
-  assigned_[k] = editMode_ != dbEditInProgress || !(v == original_[k]);
+  // During Edit a field given the value it held at Edit is not written;
+  // a 64-bit integer read into a Double (a script's Number) and given back
+  // is that value too.
+  const auto holds = [&](const Variant& held) {
+    if (v == held) return true;
+    return held.vt() == VT_I8 && v.vt() == VT_R8 && v.asR8() == static_cast<double>(held.asI8());
+  };
+  assigned_[k] = editMode_ != dbEditInProgress || !holds(original_[k]);
 }
 
 void Recordset::edit() {
@@ -496,7 +508,7 @@ void Recordset::remove() {
 
 int32_t Recordset::onMove(std::function<void()> f) {
   const int32_t handle = nextHandle_++;
-  observers_.emplace_back(handle, std::move(f));
+  observers_.emplace_back(handle, std::make_shared<const std::function<void()>>(std::move(f)));
   return handle;
 }
 

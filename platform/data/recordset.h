@@ -5,7 +5,9 @@
 // connection made shows at the next move. Snapshots and queries copy their
 // rows when they open. RecordCount and AbsolutePosition are exact from the
 // start. Edits go to the database in one transaction each: a failed Update
-// leaves the file as it was and the edit in progress.
+// leaves the file as it was and the edit in progress. Update and Delete
+// write only while the row holds what this recordset read of it (3197 when
+// another connection changed it; the next try writes over that change).
 //
 // Reading afresh costs no lock per move: while the moves walk on, the rows
 // ahead are read in one statement together with the file's change counter,
@@ -13,6 +15,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -150,7 +153,7 @@ class Recordset : public Object {
   std::vector<bool> assigned_;
   bool overwrite_ = false;  // a change of another connection was reported: the next write goes over it
   int32_t nextHandle_ = 1;
-  std::vector<std::pair<int32_t, std::function<void()>>> observers_;
+  std::vector<std::pair<int32_t, std::shared_ptr<const std::function<void()>>>> observers_;
 };
 
 // The Fields collection of a recordset: Count, Item(index or name).

@@ -637,6 +637,12 @@ TEST_F(DataTest, IntegersBeyond53BitsStayWhole) {
     rs->update();
     rs->moveNext();
   }
+  // A script's Number, the nearest Double, given back leaves the value whole.
+  rs->moveFirst();
+  rs->edit();
+  rs->setFieldValue(n, Variant(static_cast<double>(toR8(rs->fieldValue(n)))));
+  rs->update();
+  rs->moveLast();
   EXPECT_EQ(rs->fieldValue(n), Variant(7));
   Connection check(file);
   EXPECT_EQ(check.scalar("SELECT group_concat(typeof(n) || ':' || n, ',') FROM big"),
