@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 
 #include "platform/automation/coerce.h"
@@ -45,6 +46,9 @@ using OpenCall = int (*)(const char*, int, mode_t);
 OpenCall systemOpen = nullptr;
 
 int openWithoutWaiting(const char* path, int flags, mode_t mode) {
+  // SQLite fills the standard descriptors, when they are closed, with
+  // /dev/null before it opens a file.
+  if (std::string_view(path) == "/dev/null") return systemOpen(path, flags, mode);
   const int fd = systemOpen(path, flags | O_NONBLOCK, mode);
   if (fd < 0) return fd;
   struct stat st {};
