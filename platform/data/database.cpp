@@ -1,10 +1,13 @@
 #include "platform/data/database.h"
 
 #include <fcntl.h>
+#include <setjmp.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
@@ -249,6 +252,57 @@ Statement Database::prepareQuery(BStrView source) const {
 // The header's first 100 bytes, which hold the counter.
 constexpr int kHeaderBytes = 100;
 
+namespace {
+
+// A read of a mapped file that another program cut short raises SIGBUS;
+// the read of the header takes it as a failed read, and any other SIGBUS
+// goes where it went before.
+thread_local sigjmp_buf* busJump = nullptr;
+struct sigaction previousBus {};
+
+void onBusError(int sig, siginfo_t* info, void* context) {
+  if (sigjmp_buf* jump = busJump) {
+    busJump = nullptr;
+    siglongjmp(*jump, 1);
+  }
+  if (previousBus.sa_flags & SA_SIGINFO) {
+    if (previousBus.sa_sigaction) previousBus.sa_sigaction(sig, info, context);
+    return;
+  }
+  if (previousBus.sa_handler == SIG_IGN) return;
+  if (previousBus.sa_handler == SIG_DFL) {
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+    return;
+  }
+  previousBus.sa_handler(sig);
+}
+
+void guardBusErrors() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction action {};
+    action.sa_sigaction = onBusError;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &previousBus);
+  });
+}
+
+// Copies `n` mapped bytes; false when the mapping could not be read.
+[[gnu::noinline]] bool readMapped(const volatile unsigned char* from, unsigned char* to, size_t n) {
+  sigjmp_buf jump;
+  if (sigsetjmp(jump, 0) != 0) return false;
+  busJump = &jump;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  for (size_t i = 0; i < n; ++i) to[i] = from[i];
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  busJump = nullptr;
+  return true;
+}
+
+}  // namespace
+
 void Database::HeaderMap::open(const std::string& path) {
   sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
   if (!vfs || vfs->szOsFile <= 0) return;
@@ -264,14 +318,17 @@ void Database::HeaderMap::open(const std::string& path) {
   sqlite3_int64 limit = kHeaderBytes;
   void* p = nullptr;
   if (f->pMethods->xFileControl(f, SQLITE_FCNTL_MMAP_SIZE, &limit) == SQLITE_OK &&
-      f->pMethods->xFetch(f, 0, kHeaderBytes, &p) == SQLITE_OK && p)
+      f->pMethods->xFetch(f, 0, kHeaderBytes, &p) == SQLITE_OK && p) {
+    mapped = p;
     header = static_cast<const volatile unsigned char*>(p);
+    guardBusErrors();
+  }
 }
 
 Database::HeaderMap::~HeaderMap() {
   if (!file) return;
   auto* f = reinterpret_cast<sqlite3_file*>(file.get());
-  if (header) f->pMethods->xUnfetch(f, 0, const_cast<unsigned char*>(header));
+  if (mapped) f->pMethods->xUnfetch(f, 0, mapped);
   f->pMethods->xClose(f);
 }
 
@@ -280,7 +337,11 @@ std::optional<uint32_t> Database::changeCounter() const {
   // to 27, big-endian.
   unsigned char header[10] = {};
   if (headerMap_ && headerMap_->header) {
-    for (int i = 0; i < 10; ++i) header[i] = headerMap_->header[18 + i];
+    if (!readMapped(headerMap_->header + 18, header, sizeof header)) {
+      // Another program cut the file short: read it from now on.
+      headerMap_->header = nullptr;
+      return std::nullopt;
+    }
   } else {
     if (!file_ || !file_->pMethods) return std::nullopt;
     if (file_->pMethods->xRead(file_, header, sizeof header, 18) != SQLITE_OK) return std::nullopt;

@@ -126,6 +126,9 @@ class Database : public Object {
   // mapping of the header the counter is read from.
   struct HeaderMap {
     std::unique_ptr<unsigned char[]> file;  // the VFS's file object
+    void* mapped = nullptr;                 // what the VFS handed out
+    // The mapped header while it can be read (none after the file was cut
+    // short under it).
     const volatile unsigned char* header = nullptr;
     HeaderMap() = default;
     HeaderMap(HeaderMap&&) = delete;

@@ -171,7 +171,7 @@ int inChildProcess(F&& work, int seconds) {
   }
   for (int waited = 0; waited < seconds * 100; ++waited) {
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -100 - WTERMSIG(status);
     usleep(10000);
   }
   kill(pid, SIGKILL);

@@ -551,6 +551,27 @@ TEST_F(DataTest, SqliteOpensNeverWaitOnAFifo) {
   EXPECT_EQ(hot, 0) << "the open waited on a FIFO in the journal's place";
 }
 
+// The change counter is read from a mapping of the file's header: a file
+// that another program cuts short under it fails the read of the record
+// instead of ending the process.
+TEST_F(DataTest, AFileCutShortWhileOpenFailsTheReadAndEndsNothing) {
+  file = makeDatabase(folder / "short.db", peopleSql(300));
+  const int status = inChildProcess(
+      [&] {
+        Ref<Recordset> rs = people();
+        rs->moveNext();
+        (void)name(*rs);
+        std::filesystem::resize_file(file, 0);
+        int failed = 0;
+        for (int i = 0; i < 3; ++i) {
+          failed += errorOf([&] { rs->moveNext(); }) != 0 || errorOf([&] { (void)name(*rs); }) != 0;
+        }
+        return failed > 0 ? 0 : 1;
+      },
+      20);
+  EXPECT_EQ(status, 0);
+}
+
 // A NUL would end the query where SQLite reads it: the rest would be lost
 // without a word.
 TEST_F(DataTest, ARecordSourceWithANulIsRefused) {
