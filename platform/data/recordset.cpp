@@ -395,7 +395,7 @@ std::string Recordset::rowTest(size_t firstParameter, bool compare) const {
   std::string sql = " WHERE " + key_ + " = ?" + std::to_string(firstParameter);
   if (compare)
     for (size_t i = 0; i < columns_.size(); ++i)
-      sql += " AND " + quoteName(columns_[i]) + " IS ?" + std::to_string(firstParameter + 1 + i);
+      sql += " AND " + quoteName(columns_[i]) + " IS ?" + std::to_string(firstParameter + 1 + i) + " COLLATE BINARY";
   return sql;
 }
 
