@@ -120,7 +120,8 @@ BStr printForm(const Variant& value) {
     case VT_R4:
     case VT_R8:
     case VT_CY:
-    case VT_UI1: {
+    case VT_UI1:
+    case VT_I8: {
       BStr text = toBStr(v);
       if (text.empty() || text[0] != u'-') text.insert(text.begin(), u' ');
       return text + u' ';

@@ -60,6 +60,7 @@ std::string plainValue(const Variant& v) {
     case VT_I2: return std::to_string(v.asI2());
     case VT_I4: return std::to_string(v.asI4());
     case VT_UI1: return std::to_string(v.asUI1());
+    case VT_I8: return std::to_string(v.asI8());
     case VT_R4: return number(v.asR4());
     case VT_R8: return number(v.asR8());
     case VT_CY: return number(static_cast<double>(v.asCy().scaled) / 10000.0);

@@ -513,6 +513,7 @@ void pushVariant(duk_context* ctx, const Variant& in) {
     case VT_R4: duk_push_number(ctx, v.asR4()); break;
     case VT_R8: duk_push_number(ctx, v.asR8()); break;
     case VT_UI1: duk_push_uint(ctx, v.asUI1()); break;
+    case VT_I8: duk_push_number(ctx, static_cast<double>(v.asI8())); break;  // nearest Number beyond 2^53
     case VT_CY: duk_push_number(ctx, static_cast<double>(v.asCy().scaled) / 10000.0); break;
     case VT_BOOL: duk_push_boolean(ctx, v.asBool()); break;
     case VT_BSTR: pushString(ctx, v.asBStr()); break;

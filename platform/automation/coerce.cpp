@@ -107,7 +107,8 @@ Variant plainScalar(const Variant& v) {
     case VT_DATE:
     case VT_BSTR:
     case VT_BOOL:
-    case VT_UI1: return s;
+    case VT_UI1:
+    case VT_I8: return s;
     default: typeMismatch();
   }
 }
@@ -132,6 +133,7 @@ double numberOf(const Variant& s) {
     case VT_CY: return static_cast<double>(s.asCy().scaled) / 10000.0;
     case VT_BOOL: return s.asBool() ? -1 : 0;
     case VT_UI1: return s.asUI1();
+    case VT_I8: return static_cast<double>(s.asI8());
     case VT_BSTR: {
       const auto n = parseNumber(s.asBStr());
       if (!n) typeMismatch();
@@ -174,6 +176,10 @@ T toInteger(const Variant& v) {
     return static_cast<T>(*whole);
   }
   const Variant s = scalarOf(v);
+  if (s.vt() == VT_I8) {
+    if (s.asI8() < lo || s.asI8() > hi) overflow();
+    return static_cast<T>(s.asI8());
+  }
   if (s.vt() == VT_CY) {
     const int64_t q = roundCurrency(s.asCy().scaled);
     if (q < lo || q > hi) overflow();
@@ -563,6 +569,7 @@ BStr toBStr(const Variant& v) {
     case VT_I2: return ascii(std::to_string(s.asI2()));
     case VT_I4: return ascii(std::to_string(s.asI4()));
     case VT_UI1: return ascii(std::to_string(s.asUI1()));
+    case VT_I8: return ascii(std::to_string(s.asI8()));
     case VT_R4: return formatSingle(s.asR4());
     case VT_R8: return formatDouble(s.asR8());
     case VT_CY: return formatCurrency(s.asCy());
@@ -637,7 +644,8 @@ bool isNumeric(const Variant& v) {
     case VT_R8:
     case VT_CY:
     case VT_BOOL:
-    case VT_UI1: return true;
+    case VT_UI1:
+    case VT_I8: return true;
     case VT_BSTR: return parseNumber(s.asBStr()).has_value();
     default: return false;  // Null, Date
   }

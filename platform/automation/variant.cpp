@@ -134,6 +134,7 @@ bool operator==(const Variant& a, const Variant& b) {
     case VT_DISPATCH: return a.asObject() == b.asObject();
     case VT_ERROR: return a.asError() == b.asError();
     case VT_UI1: return a.asUI1() == b.asUI1();
+    case VT_I8: return a.asI8() == b.asI8();
     default: return false;
   }
 }
@@ -249,7 +250,8 @@ std::string varTypeName(uint16_t vt) {
   static const char* const names[] = {"VT_EMPTY", "VT_NULL",  "VT_I2",    "VT_I4",      "VT_R4",
                                       "VT_R8",    "VT_CY",    "VT_DATE",  "VT_BSTR",    "VT_DISPATCH",
                                       "VT_ERROR", "VT_BOOL",  "VT_VARIANT", "VT_UNKNOWN", "VT_DECIMAL",
-                                      "VT_15",    "VT_I1",    "VT_UI1"};
+                                      "VT_15",    "VT_I1",    "VT_UI1",   "VT_UI2",     "VT_UI4",
+                                      "VT_I8"};
   std::string out;
   if (vt & VT_BYREF) out += "VT_BYREF|";
   if (vt & VT_ARRAY) out += "VT_ARRAY|";

@@ -43,6 +43,7 @@ enum VarType : uint16_t {
   VT_BOOL = 11,
   VT_VARIANT = 12,
   VT_UI1 = 17,
+  VT_I8 = 20,
   VT_ARRAY = 0x2000,
   VT_BYREF = 0x4000,
   VT_TYPEMASK = 0x0FFF,
@@ -141,6 +142,7 @@ class Variant {
   static Variant r4(float v) { return Variant(v); }
   static Variant r8(double v) { return Variant(v); }
   static Variant ui1(uint8_t v) { return scalar(VT_UI1, {.ui1 = v}); }
+  static Variant i8(int64_t v) { return scalar(VT_I8, {.i8 = v}); }  // a 64-bit integer
   static Variant boolean(bool v) { return Variant(v); }
   static Variant nothing() { return Variant(ObjectRef()); }  // VT_DISPATCH holding no object
   // A Variant of type VT_ARRAY|elementType that holds no array at all.
@@ -183,6 +185,7 @@ class Variant {
   Currency asCy() const { return {expect(vt_ == VT_CY).data_.scalar.cy}; }
   bool asBool() const { return asI2() != 0; }
   uint8_t asUI1() const { return expect(vt_ == VT_UI1).data_.scalar.ui1; }
+  int64_t asI8() const { return expect(vt_ == VT_I8).data_.scalar.i8; }
   int32_t asError() const { return expect(vt_ == VT_ERROR).data_.scalar.scode; }
   const BStr& asBStr() const { return expect(vt_ == VT_BSTR).data_.str; }
   const ObjectRef& asObject() const { return expect(vt_ == VT_DISPATCH).data_.object; }
@@ -225,6 +228,7 @@ class Variant {
     float r4;
     double r8;  // VT_R8, VT_DATE
     int64_t cy;
+    int64_t i8;
     uint8_t ui1;
     int32_t scode;
     void* target;  // VT_BYREF

@@ -72,7 +72,8 @@ void DataSource::refresh() {
 // is waiting for it).
 void DataSource::repositioned() {
   Ref<DataSource> keep(this);
-  raiseEvent(info().findEvent(u"Reposition")->dispid, {});
+  static const int32_t reposition = info().findEvent(u"Reposition")->dispid;
+  raiseEvent(reposition, {});
   if (!recordset_ || recordset_->absolutePosition() < 0) return;
   try {
     (void)recordset_->currentRecord();

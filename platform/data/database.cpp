@@ -1,8 +1,17 @@
 #include "platform/data/database.h"
 
+#include <fcntl.h>
+#include <setjmp.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
+#include <mutex>
+#include <string_view>
 #include <system_error>
 
 #include "platform/automation/coerce.h"
@@ -28,6 +37,55 @@ int onlyReading(void*, int action, const char*, const char*, const char*, const 
     case SQLITE_FUNCTION:
     case SQLITE_RECURSIVE: return SQLITE_OK;
     default: return SQLITE_DENY;
+  }
+}
+
+// SQLite's own open call, replaced for every connection of the process: a
+// FIFO or a device swapped in under a database's (or a journal's) name
+// could make a plain open wait for a writer forever. The replacement opens
+// without waiting and keeps only regular files; a folder opened to read is
+// kept too (SQLite syncs the folder of a journal through one).
+using OpenCall = int (*)(const char*, int, mode_t);
+OpenCall systemOpen = nullptr;
+
+int openWithoutWaiting(const char* path, int flags, mode_t mode) {
+  // SQLite fills the standard descriptors, when they are closed, with
+  // /dev/null before it opens a file.
+  if (std::string_view(path) == "/dev/null") return systemOpen(path, flags, mode);
+  const int fd = systemOpen(path, flags | O_NONBLOCK, mode);
+  if (fd < 0) return fd;
+  struct stat st {};
+  const bool folderToRead = (flags & O_ACCMODE) == O_RDONLY && !(flags & O_CREAT);
+  if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || (folderToRead && S_ISDIR(st.st_mode)))) {
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  // Regular files ignore the flag; it is dropped so that nothing else sees it.
+  if (const int fl = fcntl(fd, F_GETFL); fl >= 0) fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+  return fd;
+}
+
+void replaceOpenCall() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!vfs || vfs->iVersion < 3 || !vfs->xGetSystemCall || !vfs->xSetSystemCall) return;
+    systemOpen = reinterpret_cast<OpenCall>(vfs->xGetSystemCall(vfs, "open"));
+    if (systemOpen) vfs->xSetSystemCall(vfs, "open", reinterpret_cast<sqlite3_syscall_ptr>(openWithoutWaiting));
+  });
+}
+
+// What a name that is not a regular file is, for the message.
+BStrView kindOf(const std::filesystem::file_status& st) {
+  using std::filesystem::file_type;
+  switch (st.type()) {
+    case file_type::directory: return u"a folder";
+    case file_type::fifo: return u"a FIFO (named pipe)";
+    case file_type::character:
+    case file_type::block: return u"a device";
+    case file_type::socket: return u"a socket";
+    default: return u"no file that holds data";
   }
 }
 
@@ -70,8 +128,13 @@ Ref<Database> Database::open(const OpenOptions& options, BStr connect) {
   if (options.path.empty()) raise(daterr::FileNotFound, u"No database file is named (DatabaseName is empty).");
   const std::string name = fileSystemName(options.path);  // 52 for a name with a NUL
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(name, ec))
+  const std::filesystem::file_status st = std::filesystem::status(name, ec);
+  if (!std::filesystem::exists(st))
     raise(daterr::FileNotFound, u"The database file " + inQuotes(options.path) + u" was not found.");
+  if (!std::filesystem::is_regular_file(st))
+    raise(err::PathFileAccessError, u"The database " + inQuotes(options.path) + u" is not a regular file (it is " +
+                                         BStr(kindOf(st)) + u"); it cannot be opened.");
+  replaceOpenCall();
 
   Ref<Database> db(new Database(options, std::move(connect)));
   sqlite3* raw = nullptr;
@@ -84,6 +147,8 @@ Ref<Database> Database::open(const OpenOptions& options, BStr connect) {
   sqlite3_extended_result_codes(raw, 0);
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
   sqlite3_file_control(raw, "main", SQLITE_FCNTL_FILE_POINTER, &db->file_);
+  db->headerMap_ = std::make_unique<HeaderMap>();
+  db->headerMap_->open(name);
   if (options.exclusive) db->exec("PRAGMA locking_mode=EXCLUSIVE");
   // Reading the schema proves that the file is a database and that no other
   // connection holds it locked; an exclusive connection keeps its lock.
@@ -184,12 +249,103 @@ Statement Database::prepareQuery(BStrView source) const {
   return s;
 }
 
+// The header's first 100 bytes, which hold the counter.
+constexpr int kHeaderBytes = 100;
+
+namespace {
+
+// A read of a mapped file that another program cut short raises SIGBUS;
+// the read of the header takes it as a failed read, and any other SIGBUS
+// goes where it went before.
+thread_local sigjmp_buf* busJump = nullptr;
+struct sigaction previousBus {};
+
+void onBusError(int sig, siginfo_t* info, void* context) {
+  if (sigjmp_buf* jump = busJump) {
+    busJump = nullptr;
+    siglongjmp(*jump, 1);
+  }
+  if (previousBus.sa_flags & SA_SIGINFO) {
+    if (previousBus.sa_sigaction) previousBus.sa_sigaction(sig, info, context);
+    return;
+  }
+  if (previousBus.sa_handler == SIG_IGN) return;
+  if (previousBus.sa_handler == SIG_DFL) {
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+    return;
+  }
+  previousBus.sa_handler(sig);
+}
+
+void guardBusErrors() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction action {};
+    action.sa_sigaction = onBusError;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &previousBus);
+  });
+}
+
+// Copies `n` mapped bytes; false when the mapping could not be read.
+[[gnu::noinline]] bool readMapped(const volatile unsigned char* from, unsigned char* to, size_t n) {
+  sigjmp_buf jump;
+  if (sigsetjmp(jump, 0) != 0) return false;
+  busJump = &jump;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  for (size_t i = 0; i < n; ++i) to[i] = from[i];
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  busJump = nullptr;
+  return true;
+}
+
+}  // namespace
+
+void Database::HeaderMap::open(const std::string& path) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (!vfs || vfs->szOsFile <= 0) return;
+  std::unique_ptr<unsigned char[]> object(new unsigned char[static_cast<size_t>(vfs->szOsFile)]());
+  auto* f = reinterpret_cast<sqlite3_file*>(object.get());
+  int outFlags = 0;
+  if (vfs->xOpen(vfs, path.c_str(), f, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &outFlags) != SQLITE_OK) {
+    if (f->pMethods) f->pMethods->xClose(f);
+    return;
+  }
+  file = std::move(object);
+  if (f->pMethods->iVersion < 3) return;
+  sqlite3_int64 limit = kHeaderBytes;
+  void* p = nullptr;
+  if (f->pMethods->xFileControl(f, SQLITE_FCNTL_MMAP_SIZE, &limit) == SQLITE_OK &&
+      f->pMethods->xFetch(f, 0, kHeaderBytes, &p) == SQLITE_OK && p) {
+    mapped = p;
+    header = static_cast<const volatile unsigned char*>(p);
+    guardBusErrors();
+  }
+}
+
+Database::HeaderMap::~HeaderMap() {
+  if (!file) return;
+  auto* f = reinterpret_cast<sqlite3_file*>(file.get());
+  if (mapped) f->pMethods->xUnfetch(f, 0, mapped);
+  f->pMethods->xClose(f);
+}
+
 std::optional<uint32_t> Database::changeCounter() const {
-  if (!file_ || !file_->pMethods) return std::nullopt;
   // Header bytes 18 and 19 (2 in WAL mode) to 27; the counter is bytes 24
   // to 27, big-endian.
   unsigned char header[10] = {};
-  if (file_->pMethods->xRead(file_, header, sizeof header, 18) != SQLITE_OK) return std::nullopt;
+  if (headerMap_ && headerMap_->header) {
+    if (!readMapped(headerMap_->header + 18, header, sizeof header)) {
+      // Another program cut the file short: read it from now on.
+      headerMap_->header = nullptr;
+      return std::nullopt;
+    }
+  } else {
+    if (!file_ || !file_->pMethods) return std::nullopt;
+    if (file_->pMethods->xRead(file_, header, sizeof header, 18) != SQLITE_OK) return std::nullopt;
+  }
   if (header[0] == 2 || header[1] == 2) return std::nullopt;
   return (uint32_t{header[6]} << 24) | (uint32_t{header[7]} << 16) | (uint32_t{header[8]} << 8) | uint32_t{header[9]};
 }

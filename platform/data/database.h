@@ -29,6 +29,7 @@ inline constexpr int32_t TableNotFound = 3078;
 inline constexpr int32_t WriteFailed = 3146;
 inline constexpr int32_t RecordDeleted = 3167;
 inline constexpr int32_t UnknownConnect = 3170;
+inline constexpr int32_t DataChanged = 3197;
 inline constexpr int32_t Locked = 3260;
 inline constexpr int32_t ItemNotFound = 3265;
 inline constexpr int32_t NotADatabase = 3343;
@@ -60,7 +61,10 @@ class Database : public Object {
 
   // Opens an existing database file; raises the data-access errors (a
   // missing file, a file that is not a database, a database locked by
-  // another connection). Never creates a file.
+  // another connection) and 75 for a name that is no regular file (a
+  // folder, a FIFO, a device). Never creates a file, and never waits in an
+  // open: every file SQLite opens (the database, its journals) is opened
+  // without blocking and refused unless it is a regular file.
   static Ref<Database> open(const OpenOptions& options, BStr connect);
 
   const BStr& name() const { return options_.path; }
@@ -96,6 +100,8 @@ class Database : public Object {
   // The file's change counter, which every commit of a connection in a
   // rollback-journal mode changes, read without a lock; none in WAL mode (the
   // counter then does not follow the commits) or when it cannot be read.
+  // It is read from a mapping of the file's header, without a system call;
+  // where the file cannot be mapped, through a read of the header.
   std::optional<uint32_t> changeCounter() const;
 
   // Automation members.
@@ -115,6 +121,21 @@ class Database : public Object {
   BStr connect_;
   std::unique_ptr<sqlite3, ConnectionDeleter> db_;
   sqlite3_file* file_ = nullptr;  // the main file, for its change counter
+  // A file object of the database's own (opened through SQLite's VFS, which
+  // keeps the process's locks on the file whole when it closes) whose
+  // mapping of the header the counter is read from.
+  struct HeaderMap {
+    std::unique_ptr<unsigned char[]> file;  // the VFS's file object
+    void* mapped = nullptr;                 // what the VFS handed out
+    // The mapped header while it can be read (none after the file was cut
+    // short under it).
+    const volatile unsigned char* header = nullptr;
+    HeaderMap() = default;
+    HeaderMap(HeaderMap&&) = delete;
+    ~HeaderMap();
+    void open(const std::string& path);
+  };
+  std::unique_ptr<HeaderMap> headerMap_;
 };
 
 // Whether a connect string names a local database file: empty, or of the

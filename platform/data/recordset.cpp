@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <limits>
 
 #include "platform/automation/coerce.h"
@@ -16,7 +17,7 @@ namespace {
 // Rows read ahead by one statement: a few after a jump, doubling while the
 // moves walk on, up to the most.
 constexpr int32_t kFirstReadAhead = 2;
-constexpr int32_t kMostReadAhead = 64;
+constexpr int32_t kMostReadAhead = 1024;
 
 Variant columnValue(sqlite3_stmt* s, int i) {
   switch (sqlite3_column_type(s, i)) {
@@ -24,7 +25,7 @@ Variant columnValue(sqlite3_stmt* s, int i) {
       const sqlite3_int64 v = sqlite3_column_int64(s, i);
       if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
         return Variant(static_cast<int32_t>(v));
-      return Variant(static_cast<double>(v));
+      return Variant::i8(v);
     }
     case SQLITE_FLOAT: return Variant(sqlite3_column_double(s, i));
     case SQLITE_TEXT: {
@@ -56,8 +57,18 @@ void bindValue(sqlite3_stmt* s, int i, const Variant& value) {
     case VT_I4:
     case VT_UI1:
     case VT_BOOL: sqlite3_bind_int64(s, i, toI4(v)); return;
+    case VT_I8: sqlite3_bind_int64(s, i, v.asI8()); return;
     case VT_R4:
-    case VT_R8:
+    case VT_R8: {
+      // A whole number within 64 bits is an INTEGER, never a REAL.
+      const double x = toR8(v);
+      if (x == std::floor(x) && x >= -0x1p63 && x < 0x1p63) {
+        sqlite3_bind_int64(s, i, static_cast<sqlite3_int64>(x));
+        return;
+      }
+      sqlite3_bind_double(s, i, x);
+      return;
+    }
     case VT_CY:
     case VT_DATE: sqlite3_bind_double(s, i, toR8(v)); return;
     case VT_BSTR: {
@@ -100,6 +111,9 @@ Ref<Recordset> Recordset::open(Ref<Database> db, BStrView source, RecordsetType 
   rs->source_ = BStr(source);
   rs->type_ = type;
   rs->readOnly_ = readOnly || db->readOnly();
+  // SQLite would stop reading the text at a NUL and run what comes before.
+  if (source.find(u'\0') != BStrView::npos)
+    raise(daterr::SyntaxError, u"The record source holds a NUL character; nothing was run.");
   const auto object = schemaObject(*db, source);
   if (!object && !looksLikeQuery(source))
     raise(daterr::TableNotFound, u"The table or query '" + BStr(source) + u"' was not found.");
@@ -107,6 +121,9 @@ Ref<Recordset> Recordset::open(Ref<Database> db, BStrView source, RecordsetType 
     rs->table_ = object->first;
     rs->loadKeys();
   } else {
+    rs->fixed_ = !object                ? u"it is a query, whose rows are copied"
+                 : type == RecordsetType::Snapshot ? u"it is a snapshot, a copy of the rows"
+                                                   : u"it is a view, whose rows are copied";
     Statement s = object ? db->prepare("SELECT * FROM " + quoteName(object->first)) : db->prepareQuery(source);
     rs->columns_ = columnNames(s.get());
     rs->copyRows(s);
@@ -116,23 +133,37 @@ Ref<Recordset> Recordset::open(Ref<Database> db, BStrView source, RecordsetType 
 
 void Recordset::loadKeys() {
   const std::string table = quoteName(*table_);
+  Statement all = db_->prepare("SELECT * FROM " + table);
+  columns_ = columnNames(all.get());
+  // Rows are addressed by the first of SQLite's three names of the row key
+  // that no column of the table takes.
+  for (const char* name : {"rowid", "_rowid_", "oid"})
+    if (fieldIndex(utf16(name)) < 0) {
+      key_ = name;
+      break;
+    }
   Statement keys;
-  try {
-    keys = db_->prepare("SELECT rowid FROM " + table + " ORDER BY rowid");
-  } catch (const RuntimeError&) {
-    // A table without row keys is copied instead, and cannot be edited.
+  if (key_.empty()) {
+    fixed_ = u"its columns take all three names of the row key (rowid, _rowid_ and oid), so its rows cannot be "
+             u"told apart";
+  } else {
+    try {
+      keys = db_->prepare("SELECT " + key_ + " FROM " + table + " ORDER BY " + key_);
+    } catch (const RuntimeError&) {
+      fixed_ = u"it is a table without row keys (WITHOUT ROWID)";
+    }
+  }
+  if (!keys) {
+    // Copied instead, and cannot be edited.
     table_.reset();
-    Statement s = db_->prepare("SELECT * FROM " + table);
-    columns_ = columnNames(s.get());
-    copyRows(s);
+    copyRows(all);
     return;
   }
   int rc;
   while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) keys_.push_back(sqlite3_column_int64(keys.get(), 0));
   if (rc != SQLITE_DONE) db_->raiseLast(rc);
-  windowStatement_ = db_->prepare("SELECT rowid, * FROM " + table + " WHERE rowid >= ?1 ORDER BY rowid LIMIT ?2");
-  columns_ = columnNames(windowStatement_.get());
-  columns_.erase(columns_.begin());
+  windowStatement_ = db_->prepare("SELECT " + key_ + ", * FROM " + table + " WHERE " + key_ + " >= ?1 ORDER BY " +
+                                  key_ + " LIMIT ?2");
 }
 
 void Recordset::copyRows(Statement& s) {
@@ -166,16 +197,21 @@ void Recordset::requireCurrent() const {
 
 void Recordset::requireUpdatable() const {
   if (readOnly_) raise(daterr::ReadOnly, u"The recordset is read-only; nothing was written.");
-  if (!table_) raise(daterr::ReadOnly, u"The recordset cannot be changed: it is a copy of a query or snapshot.");
+  if (!table_) raise(daterr::ReadOnly, u"The recordset cannot be changed: " + fixed_ + u".");
 }
 
 void Recordset::moved() {
   checked_ = -1;
+  overwrite_ = false;
   editMode_ = dbEditNone;
   buffer_.clear();
   assigned_.clear();
-  const auto observers = observers_;
-  for (const auto& [handle, f] : observers) f();
+  // An observer may connect or disconnect others: each is kept alive while
+  // it runs, and the list is read afresh after each.
+  for (size_t i = 0; i < observers_.size(); ++i) {
+    const std::shared_ptr<const std::function<void()>> f = observers_[i].second;
+    (*f)();
+  }
 }
 
 void Recordset::moveFirst() {
@@ -276,7 +312,9 @@ const Variant* Recordset::keyedRow() const {
     const bool covered = covers();
     if (!covered || !window_.version || db_->changeCounter() != window_.version) {
       const bool walking = window_.count() > 0 && (p == window_.first + window_.count() || p == window_.first - 1);
-      if (!covered) readAhead_ = walking ? std::min(kMostReadAhead, readAhead_ * 2) : kFirstReadAhead;
+      // Rows read ahead of a file that changes under them are read again:
+      // few rows then, more again while it holds still.
+      readAhead_ = covered || !walking ? kFirstReadAhead : std::min(kMostReadAhead, readAhead_ * 2);
       // Walking back, the rows up to this one; else from this one on.
       const bool back = window_.count() > 0 && p < window_.first;
       fillWindow(back ? std::max(0, p - readAhead_ + 1) : p);
@@ -312,8 +350,16 @@ void Recordset::setFieldValue(int32_t i, const Variant& v) {
   if (editMode_ == dbEditNone)
     raise(daterr::UpdateWithoutEdit, u"A field can be changed only after Edit or AddNew.");
   if (v.isObject()) raise(err::TypeMismatch);
-  buffer_[static_cast<size_t>(i)] = v;
-  assigned_[static_cast<size_t>(i)] = true;
+  const auto k = static_cast<size_t>(i);
+  buffer_[k] = v;
+  // During Edit a field given the value it held at Edit is not written;
+  // a 64-bit integer read into a Double (a script's Number) and given back
+  // is that value too.
+  const auto holds = [&](const Variant& held) {
+    if (v == held) return true;
+    return held.vt() == VT_I8 && v.vt() == VT_R8 && v.asR8() == static_cast<double>(held.asI8());
+  };
+  assigned_[k] = editMode_ != dbEditInProgress || !holds(original_[k]);
 }
 
 void Recordset::edit() {
@@ -321,7 +367,9 @@ void Recordset::edit() {
   forgetRows();
   const auto row = currentRecord();
   buffer_.assign(row.begin(), row.end());
+  original_ = buffer_;
   assigned_.assign(columns_.size(), false);
+  overwrite_ = false;
   editMode_ = dbEditInProgress;
 }
 
@@ -335,9 +383,39 @@ void Recordset::addNew() {
 void Recordset::cancelUpdate() {
   if (editMode_ == dbEditNone)
     raise(daterr::UpdateWithoutEdit, u"CancelUpdate without AddNew or Edit.");
+  // The record is read afresh: what another connection saved shows.
+  if (editMode_ == dbEditInProgress) forgetRows();
   editMode_ = dbEditNone;
+  overwrite_ = false;
   buffer_.clear();
   assigned_.clear();
+}
+
+std::string Recordset::rowTest(size_t firstParameter, bool compare) const {
+  std::string sql = " WHERE " + key_ + " = ?" + std::to_string(firstParameter);
+  if (compare)
+    for (size_t i = 0; i < columns_.size(); ++i)
+      sql += " AND " + quoteName(columns_[i]) + " IS ?" + std::to_string(firstParameter + 1 + i) + " COLLATE BINARY";
+  return sql;
+}
+
+void Recordset::bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const Variant> row) const {
+  sqlite3_bind_int64(s, static_cast<int>(firstParameter), key);
+  for (size_t i = 0; i < row.size(); ++i) bindValue(s, static_cast<int>(firstParameter + 1 + i), row[i]);
+}
+
+void Recordset::refuseUnchangedRow(int64_t key) {
+  Statement s = db_->prepare("SELECT 1 FROM " + quoteName(*table_) + " WHERE " + key_ + " = ?1");
+  sqlite3_bind_int64(s.get(), 1, key);
+  const int rc = sqlite3_step(s.get());
+  if (rc == SQLITE_DONE)
+    raise(daterr::RecordDeleted, u"The current record was deleted by another connection; nothing was written.");
+  if (rc != SQLITE_ROW) db_->raiseLast(rc);
+  // The next try writes over the other connection's change.
+  overwrite_ = true;
+  raise(daterr::DataChanged, u"Another connection changed the record since it was read here (at Edit or the "
+                             u"move); nothing was written. CancelUpdate and read the record again, or try once "
+                             u"more to write over that change.");
 }
 
 void Recordset::update() {
@@ -354,15 +432,16 @@ void Recordset::update() {
       std::string sql = "UPDATE " + table + " SET ";
       for (size_t k = 0; k < changed.size(); ++k)
         sql += (k ? ", " : "") + quoteName(columns_[changed[k]]) + " = ?" + std::to_string(k + 1);
-      sql += " WHERE rowid = ?" + std::to_string(changed.size() + 1);
+      // Written only while the row still holds what it held at Edit.
+      const bool compare = !overwrite_;
+      sql += rowTest(changed.size() + 1, compare);
       db_->inTransaction([&] {
         Statement s = db_->prepare(sql);
         for (size_t k = 0; k < changed.size(); ++k) bindValue(s.get(), static_cast<int>(k + 1), buffer_[changed[k]]);
-        sqlite3_bind_int64(s.get(), static_cast<int>(changed.size() + 1), key);
+        bindRowTest(s.get(), changed.size() + 1, key, compare ? std::span<const Variant>(original_) : std::span<const Variant>());
         const int rc = sqlite3_step(s.get());
         if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be saved");
-        if (sqlite3_changes(db_->handle()) != 1)
-          raise(daterr::RecordDeleted, u"The current record was deleted by another connection; nothing was written.");
+        if (sqlite3_changes(db_->handle()) != 1) refuseUnchangedRow(key);
       });
     }
   } else {
@@ -390,6 +469,7 @@ void Recordset::update() {
   }
   forgetRows();
   editMode_ = dbEditNone;
+  overwrite_ = false;
   buffer_.clear();
   assigned_.clear();
 }
@@ -398,21 +478,37 @@ void Recordset::remove() {
   requireUpdatable();
   requireCurrent();
   const int64_t key = keys_[static_cast<size_t>(position_)];
+  // Deleted only while the row still holds what this recordset read of it
+  // (at Edit during an edit, else at this move, if it was read).
+  std::vector<Variant> read;
+  if (!overwrite_) {
+    if (editMode_ == dbEditInProgress) {
+      read = original_;
+    } else if (checked_ == position_) {
+      const auto row = currentRecord();  // 3167 when it is gone
+      read.assign(row.begin(), row.end());
+    }
+  }
+  const bool compare = !read.empty();
   db_->inTransaction([&] {
-    Statement s = db_->prepare("DELETE FROM " + quoteName(*table_) + " WHERE rowid = ?1");
-    sqlite3_bind_int64(s.get(), 1, key);
+    Statement s = db_->prepare("DELETE FROM " + quoteName(*table_) + rowTest(1, compare));
+    bindRowTest(s.get(), 1, key, read);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be deleted");
+    if (sqlite3_changes(db_->handle()) != 1) refuseUnchangedRow(key);
   });
   keys_.erase(keys_.begin() + position_);
   forgetRows();
   deleted_ = true;
+  overwrite_ = false;
   editMode_ = dbEditNone;
+  buffer_.clear();
+  assigned_.clear();
 }
 
 int32_t Recordset::onMove(std::function<void()> f) {
   const int32_t handle = nextHandle_++;
-  observers_.emplace_back(handle, std::move(f));
+  observers_.emplace_back(handle, std::make_shared<const std::function<void()>>(std::move(f)));
   return handle;
 }
 
@@ -449,11 +545,17 @@ const ClassInfo& Recordset::info() {
           .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
           .method<&Recordset::Update>(u"Update", {},
                                       u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
-                                      u"keeps the edit in progress, to try again.")
-          .method<&Recordset::CancelUpdate>(u"CancelUpdate", {}, u"Drops the Edit or AddNew in progress.")
+                                      u"keeps the edit in progress, to try again. An Edit is saved only while the "
+                                      u"record still holds what it held at Edit: when another connection changed "
+                                      u"it, 3197 (CancelUpdate reads it again; a second Update writes over the "
+                                      u"change), when it deleted it, 3167.")
+          .method<&Recordset::CancelUpdate>(u"CancelUpdate", {},
+                                            u"Drops the Edit or AddNew in progress; after an Edit the record is read "
+                                            u"afresh.")
           .method<&Recordset::Delete>(u"Delete", {},
                                       u"Deletes the current record in one transaction; a move makes another one "
-                                      u"current.");
+                                      u"current. As Update, it refuses with 3197 when another connection changed "
+                                      u"the record since it was read here, and 3167 when it deleted it.");
   return ci;
 }
 
@@ -487,7 +589,10 @@ const ClassInfo& Field::info() {
           .get<&Field::Name>(u"Name", {}, u"The field's name.")
           .get<&Field::Value>(u"Value", {},
                               u"The default member: the field of the current record, or of the edit during Edit or "
-                              u"AddNew; it can be written only then (3020 otherwise).")
+                              u"AddNew; it can be written only then (3020 otherwise). An integer beyond 32 bits is a "
+                              u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
+                              u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
+                              u"given the value it held at Edit is not written.")
           .let<&Field::letValue>(u"Value", {in(u"Value")})
           .defaultMember(u"Value");
   return ci;

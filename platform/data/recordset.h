@@ -5,7 +5,9 @@
 // connection made shows at the next move. Snapshots and queries copy their
 // rows when they open. RecordCount and AbsolutePosition are exact from the
 // start. Edits go to the database in one transaction each: a failed Update
-// leaves the file as it was and the edit in progress.
+// leaves the file as it was and the edit in progress. Update and Delete
+// write only while the row holds what this recordset read of it (3197 when
+// another connection changed it; the next try writes over that change).
 //
 // Reading afresh costs no lock per move: while the moves walk on, the rows
 // ahead are read in one statement together with the file's change counter,
@@ -13,6 +15,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -106,6 +109,14 @@ class Recordset : public Object {
   void copyRows(Statement& s);
   // Keyed tables: the current row, checked or read at most once per move.
   const Variant* keyedRow() const;
+  // The WHERE clause that finds the current row by its key (parameter
+  // `firstParameter`) and, when `compare`, only while every column holds
+  // the value bound after it; and the binding of those values.
+  std::string rowTest(size_t firstParameter, bool compare) const;
+  void bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const Variant> row) const;
+  // After a write that found no row: 3167 when the row is gone, else 3197
+  // (another connection changed it), and the next try writes over it.
+  [[noreturn]] void refuseUnchangedRow(int64_t key);
   // Reads the rows from position `start` on into the window.
   void fillWindow(int32_t start) const;
   // Drops what was read ahead (after a change of this recordset's own).
@@ -116,6 +127,8 @@ class Recordset : public Object {
   RecordsetType type_ = RecordsetType::Dynaset;
   bool readOnly_ = false;
   std::optional<BStr> table_;  // the table when rows are read again by key
+  std::string key_;            // the name that addresses its rows: rowid, _rowid_ or oid
+  BStr fixed_;                 // why a recordset without a table cannot be changed
   std::vector<BStr> columns_;
   std::vector<int64_t> keys_;               // keyed: rowids in order
   std::vector<std::vector<Variant>> rows_;  // copied rows
@@ -136,9 +149,11 @@ class Recordset : public Object {
   bool deleted_ = false;  // the current record was deleted here
   int16_t editMode_ = dbEditNone;
   std::vector<Variant> buffer_;
+  std::vector<Variant> original_;  // the row as Edit read it
   std::vector<bool> assigned_;
+  bool overwrite_ = false;  // a change of another connection was reported: the next write goes over it
   int32_t nextHandle_ = 1;
-  std::vector<std::pair<int32_t, std::function<void()>>> observers_;
+  std::vector<std::pair<int32_t, std::shared_ptr<const std::function<void()>>>> observers_;
 };
 
 // The Fields collection of a recordset: Count, Item(index or name).

@@ -80,6 +80,7 @@ class TestProbe : public Object {
     if (k == u"r4") return Variant(1.5f);
     if (k == u"ui1") return Variant::ui1(200);
     if (k == u"cy") return Variant(Currency{123456});
+    if (k == u"i8") return Variant::i8(-9007199254740993);  // beyond 2^53: the nearest Number
     if (k == u"bool") return Variant(true);
     if (k == u"date") return Variant(makeDate({2024, 1, 31, 13, 5, 0, 0}));
     if (k == u"surrogates") return Variant(BStr(u"a\U0001F600b"));

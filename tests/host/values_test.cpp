@@ -22,6 +22,9 @@ const Case kValueCases[] = {
      "WScript.Echo(typeof p.Make('empty'), p.Make('null'), p.Make('i2'), p.Make('r4'), p.Make('ui1'), "
      "p.Make('cy'), p.Make('bool'), p.Make('nothing'), p.Make('self').IsSelf(p))",
      "undefined null -7 1.5 200 12.3456 true null true\n"},
+    {"SixtyFourBitIntegersBecomeTheNearestNumber",
+     "var n = p.Make('i8'); WScript.Echo(typeof n, n === -9007199254740992, p.VarTypeOf(n))",
+     "number true 5\n"},
     {"DatesBecomeScriptDates",
      "var d = p.Make('date'); WScript.Echo(d instanceof Date, d.getFullYear(), d.getMonth(), d.getDate(), "
      "d.getHours(), d.getMinutes()); WScript.Echo(p.Echo(new Date(2020, 5, 7, 8, 9, 10)).getTime() === "

@@ -1,7 +1,14 @@
 // The data-access layer on real database files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -17,6 +24,7 @@ namespace {
 using svx::testing::Connection;
 using svx::testing::errorOf;
 using svx::testing::fileBytes;
+using svx::testing::inChildProcess;
 using svx::testing::LockingProcess;
 using svx::testing::makeDatabase;
 using svx::testing::peopleSql;
@@ -471,6 +479,321 @@ TEST_F(DataTest, AnUnreadableRecordIsShownUnlessTheHandlerContinues) {
     d->setRecordset(nullptr);
   }
   dialogResponder().reset();
+}
+
+// Names that are no regular file are refused as such (75), before SQLite
+// opens anything.
+TEST_F(DataTest, ADatabaseNameThatIsNoRegularFileSaysWhatItIs) {
+  const std::filesystem::path fifo = folder / "pipe.db";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<std::filesystem::path, BStrView> cases[] = {
+      {fifo, u"a FIFO"}, {"/dev/null", u"a device"}, {folder.path(), u"a folder"}};
+  for (const auto& [path, kind] : cases) {
+    SCOPED_TRACE(path.string());
+    DataSource d;
+    d.databaseName = utf16(path.string());
+    d.recordSource = u"people";
+    d.readOnly = true;
+    try {
+      d.refresh();
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), err::PathFileAccessError);
+      EXPECT_NE(e.description().find(u"not a regular file"), BStr::npos) << utf8(e.description());
+      EXPECT_NE(e.description().find(kind), BStr::npos) << utf8(e.description());
+    }
+    EXPECT_FALSE(d.database());
+  }
+}
+
+// SQLite's own opens never wait: a FIFO swapped in for the database between
+// the check of the name and the open, or lying where a journal would be,
+// fails the open instead of blocking it.
+TEST_F(DataTest, SqliteOpensNeverWaitOnAFifo) {
+  const std::filesystem::path fifo = folder / "pipe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int raced = inChildProcess(
+      [&] {
+        std::atomic<bool> stop = false;
+        std::thread swapper([&] {
+          while (!stop) renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, fifo.c_str(), RENAME_EXCHANGE);
+        });
+        int opened = 0;
+        for (int i = 0; i < 300; ++i) {
+          try {
+            Ref<Recordset> rs = Recordset::open(open(true), u"people", RecordsetType::Dynaset, true);
+            ++opened;
+          } catch (const RuntimeError&) {
+          }
+        }
+        stop = true;
+        swapper.join();
+        return opened >= 0 ? 0 : 1;
+      },
+      30);
+  EXPECT_EQ(raced, 0) << "an open waited on the FIFO";
+  // The swaps come in pairs: the database is back under its name.
+  if (!std::filesystem::is_regular_file(file)) std::filesystem::rename(fifo, file), mkfifo(fifo.c_str(), 0600);
+
+  std::filesystem::path journal = file;
+  journal += "-journal";
+  ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0);
+  const int hot = inChildProcess(
+      [&] {
+        try {
+          Ref<Recordset> rs = Recordset::open(open(true), u"people", RecordsetType::Dynaset, true);
+          (void)rs->fieldValue(0);
+        } catch (const RuntimeError&) {
+        }
+        return 0;
+      },
+      10);
+  EXPECT_EQ(hot, 0) << "the open waited on a FIFO in the journal's place";
+}
+
+// The change counter is read from a mapping of the file's header: a file
+// that another program cuts short under it fails the read of the record
+// instead of ending the process.
+TEST_F(DataTest, AFileCutShortWhileOpenFailsTheReadAndEndsNothing) {
+  file = makeDatabase(folder / "short.db", peopleSql(300));
+  const int status = inChildProcess(
+      [&] {
+        Ref<Recordset> rs = people();
+        rs->moveNext();
+        (void)name(*rs);
+        std::filesystem::resize_file(file, 0);
+        int failed = 0;
+        for (int i = 0; i < 3; ++i) {
+          failed += errorOf([&] { rs->moveNext(); }) != 0 || errorOf([&] { (void)name(*rs); }) != 0;
+        }
+        return failed > 0 ? 0 : 1;
+      },
+      20);
+  EXPECT_EQ(status, 0);
+}
+
+// A NUL would end the query where SQLite reads it: the rest would be lost
+// without a word.
+TEST_F(DataTest, ARecordSourceWithANulIsRefused) {
+  const BStr sources[] = {u"SELECT * FROM people WHERE id = 1" + BStr(1, u'\0') + u" OR 1",
+                          u"people" + BStr(1, u'\0') + u"x"};
+  for (const BStr& source : sources) {
+    try {
+      Recordset::open(open(), source, RecordsetType::Dynaset, false);
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), daterr::SyntaxError);
+      EXPECT_NE(e.description().find(u"NUL"), BStr::npos) << utf8(e.description());
+    }
+  }
+}
+
+// Rows are addressed by a name of the row key that no column takes; a table
+// whose columns take all three, like one without row keys, is read as a
+// copy, and refusing an edit says why.
+TEST_F(DataTest, AColumnNamedRowidDoesNotAddressTheRows) {
+  struct Case {
+    const char* sql;
+    const char* kept;  // names left after deleting the record that shows 'a'
+  };
+  const Case cases[] = {
+      {"CREATE TABLE t (rowid INTEGER, name TEXT); INSERT INTO t VALUES (5, 'a'), (5, 'b'), (3, 'c');", "b,c"},
+      {"CREATE TABLE t (rowid TEXT, name TEXT); INSERT INTO t VALUES ('x', 'a'), ('y', 'b'), ('z', 'c');", "b,c"},
+      {"CREATE TABLE t (rowid INTEGER, _rowid_ INTEGER, name TEXT);"
+       "INSERT INTO t VALUES (5, 5, 'a'), (5, 5, 'b'), (3, 3, 'c');",
+       "b,c"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    file = makeDatabase(folder / ("rowid" + std::to_string(n++) + ".db"), c.sql);
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"t");
+    std::vector<BStr> names;
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) names.push_back(name(*rs));
+    EXPECT_EQ(names, (std::vector<BStr>{u"a", u"b", u"c"}));
+    rs->moveFirst();
+    rs->edit();
+    rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"a2"));
+    rs->update();
+    rs->remove();
+    EXPECT_EQ(Connection(file).scalar("SELECT group_concat(name, ',') FROM (SELECT name FROM t ORDER BY name)"), c.kept);
+  }
+  const std::pair<const char*, BStrView> fixedTables[] = {
+      {"CREATE TABLE t (rowid INTEGER, _rowid_ INTEGER, oid INTEGER, name TEXT); INSERT INTO t VALUES (1, 2, 3, 'a');",
+       u"all three names of the row key"},
+      {"CREATE TABLE t (rowid TEXT PRIMARY KEY, name TEXT) WITHOUT ROWID; INSERT INTO t VALUES ('k', 'a');",
+       u"WITHOUT ROWID"},
+  };
+  for (const auto& [sql, why] : fixedTables) {
+    SCOPED_TRACE(sql);
+    file = makeDatabase(folder / ("fixed" + std::to_string(n++) + ".db"), sql);
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"t");
+    EXPECT_EQ(name(*rs), u"a");
+    EXPECT_FALSE(rs->updatable());
+    try {
+      rs->remove();
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), daterr::ReadOnly);
+      EXPECT_NE(e.description().find(why), BStr::npos) << utf8(e.description());
+    }
+  }
+}
+
+// 64-bit integers stay whole: read as VT_I8 beyond 32 bits, not written
+// when given back unchanged, and whole numbers bind as INTEGER.
+TEST_F(DataTest, IntegersBeyond53BitsStayWhole) {
+  file = makeDatabase(folder / "big.db",
+                      "CREATE TABLE big (id INTEGER PRIMARY KEY, n INTEGER, x);"
+                      "INSERT INTO big VALUES (1, 9007199254740993, 0), (2, -9223372036854775808, 0),"
+                      "(3, 9223372036854775807, 0), (4, 7, 0);");
+  Ref<Recordset> rs = people(RecordsetType::Dynaset, u"big");
+  const int32_t n = rs->fieldIndex(u"n"), x = rs->fieldIndex(u"x");
+  const int64_t held[] = {9007199254740993, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()};
+  for (int64_t v : held) {
+    SCOPED_TRACE(v);
+    EXPECT_EQ(rs->fieldValue(n), Variant::i8(v));
+    rs->edit();
+    rs->setFieldValue(n, rs->fieldValue(n));
+    rs->update();
+    rs->moveNext();
+  }
+  // A script's Number, the nearest Double, given back leaves the value whole.
+  rs->moveFirst();
+  rs->edit();
+  rs->setFieldValue(n, Variant(static_cast<double>(toR8(rs->fieldValue(n)))));
+  rs->update();
+  rs->moveLast();
+  EXPECT_EQ(rs->fieldValue(n), Variant(7));
+  Connection check(file);
+  EXPECT_EQ(check.scalar("SELECT group_concat(typeof(n) || ':' || n, ',') FROM big"),
+            "integer:9007199254740993,integer:-9223372036854775808,integer:9223372036854775807,integer:7");
+  // Whole numbers bind as INTEGER in a column without a type, fractions as REAL.
+  const std::pair<Variant, const char*> written[] = {
+      {Variant(-9223372036854775808.0), "integer:-9223372036854775808"},
+      {Variant(1152921504606846976.0), "integer:1152921504606846976"},
+      {Variant(2.5), "real:2.5"},
+      {Variant(1e19), "real:1.0e+19"},
+      {Variant::i8(-5), "integer:-5"},
+  };
+  for (const auto& [value, stored] : written) {
+    SCOPED_TRACE(stored);
+    rs->edit();
+    rs->setFieldValue(x, value);
+    rs->update();
+    EXPECT_EQ(check.scalar("SELECT typeof(x) || ':' || x FROM big WHERE id = 4"), stored);
+  }
+  EXPECT_EQ(toBStr(Variant::i8(9007199254740993)), u"9007199254740993");
+  EXPECT_EQ(toI4(Variant::i8(-7)), -7);
+  EXPECT_EQ(errorOf([] { (void)toI4(Variant::i8(int64_t{1} << 40)); }), err::Overflow);
+}
+
+// Optimistic locking between two processes: an Update or Delete writes only
+// while the row holds what it held when this process read it (at Edit, or
+// at the move). A change of another process in between is refused (3197)
+// with the edit kept; a second try writes over it; a row the other process
+// deleted is 3167 on Edit, Update and Delete.
+class OptimisticLockingTest : public DataTest {
+ protected:
+  void SetUp() override {
+    file = makeDatabase(folder / ("books" + std::to_string(++made) + ".db"),
+                        "CREATE TABLE books (id INTEGER PRIMARY KEY, title TEXT COLLATE NOCASE, year INTEGER);"
+                        "INSERT INTO books VALUES (1, 'One', 1900), (2, 'Two', 1950);");
+  }
+  // Another process sets a field of record 1 through a recordset of its own.
+  void otherProcessSets(const char16_t* field, const Variant& value) {
+    const int status = inChildProcess(
+        [&] {
+          Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+          rs->edit();
+          rs->setFieldValue(rs->fieldIndex(field), value);
+          rs->update();
+          return 0;
+        },
+        20);
+    ASSERT_EQ(status, 0);
+  }
+  void otherProcessDeletes() {
+    ASSERT_EQ(inChildProcess(
+                  [&] {
+                    people(RecordsetType::Dynaset, u"books")->remove();
+                    return 0;
+                  },
+                  20),
+              0);
+  }
+  std::string year() { return Connection(file).scalar("SELECT year FROM books WHERE id = 1"); }
+  std::string title() { return Connection(file).scalar("SELECT title FROM books WHERE id = 1"); }
+  int made = 0;
+};
+
+TEST_F(OptimisticLockingTest, AnUpdateAfterAnotherProcessesChangeIsRefusedAndNothingIsLost) {
+  Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+  const int32_t yearField = rs->fieldIndex(u"year");
+  rs->edit();
+  rs->setFieldValue(yearField, Variant(2001));
+  otherProcessSets(u"year", Variant(1500));
+  const auto before = fileBytes(file);
+  try {
+    rs->update();
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), daterr::DataChanged);
+    EXPECT_NE(e.description().find(u"Another connection changed"), BStr::npos) << utf8(e.description());
+    EXPECT_NE(e.description().find(u"nothing was written"), BStr::npos) << utf8(e.description());
+  }
+  EXPECT_EQ(fileBytes(file), before);
+  EXPECT_EQ(rs->editMode(), dbEditInProgress);
+  EXPECT_EQ(toI4(rs->fieldValue(yearField)), 2001);
+  // The script reads the record again and edits what the other process saved.
+  rs->cancelUpdate();
+  EXPECT_EQ(toI4(rs->fieldValue(yearField)), 1500);
+  rs->edit();
+  rs->setFieldValue(yearField, Variant(2002));
+  rs->update();
+  EXPECT_EQ(year(), "2002");
+  // A change to another field is a change of the row too; a second Update
+  // after the refusal writes.
+  rs->edit();
+  rs->setFieldValue(yearField, Variant(2003));
+  otherProcessSets(u"title", Variant(u"Other"));
+  EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::DataChanged);
+  EXPECT_EQ(year(), "2002");
+  rs->update();
+  EXPECT_EQ(year(), "2003");
+  EXPECT_EQ(title(), "Other");
+}
+
+TEST_F(OptimisticLockingTest, ADeleteAfterAnotherProcessesChangeIsRefused) {
+  Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+  EXPECT_EQ(toBStr(rs->fieldValue(1)), u"One");
+  // A change of case alone is a change, whatever the column's collation.
+  otherProcessSets(u"title", Variant(u"ONE"));
+  EXPECT_EQ(errorOf([&] { rs->remove(); }), daterr::DataChanged);
+  EXPECT_EQ(title(), "ONE");
+  rs->moveFirst();  // read again: the Delete goes through
+  rs->remove();
+  EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM books"), "1");
+}
+
+TEST_F(OptimisticLockingTest, ARowAnotherProcessDeletedIsReportedDeleted) {
+  {
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+    rs->edit();
+    rs->setFieldValue(2, Variant(1));
+    otherProcessDeletes();
+    EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::RecordDeleted);
+    EXPECT_EQ(rs->editMode(), dbEditInProgress);
+  }
+  SetUp();
+  {
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+    EXPECT_EQ(toBStr(rs->fieldValue(1)), u"One");
+    otherProcessDeletes();
+    EXPECT_EQ(errorOf([&] { rs->remove(); }), daterr::RecordDeleted);
+    EXPECT_EQ(errorOf([&] { rs->edit(); }), daterr::RecordDeleted);
+  }
+  EXPECT_EQ(Connection(file).scalar("SELECT group_concat(title) FROM books"), "Two");
 }
 
 TEST_F(DataTest, RangeChecksAndConnectStrings) {
