@@ -50,6 +50,11 @@ void mouseDown(Form& f, int16_t button = vbLeftButton, int16_t shift = 0, float 
 // Each click is a click of its own, never the second half of a double click.
 void click(Control& c);
 void dblClick(Control& c);
+// A click of the right button at the middle of a control, as a person makes
+// it: MouseDown and MouseUp with Button 2 (the focus moves to it); a text
+// field opens its context menu (EditMenu), whose items the keys (arrows,
+// access letters, Enter, Esc) and clickAt on the form operate.
+void rightClick(Control& c);
 // A click at a client position of the form, hit-tested through containers;
 // on no control the form itself is clicked.
 void clickAt(Form& f, double x, double y);

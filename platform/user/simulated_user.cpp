@@ -48,6 +48,7 @@ void SimulatedUser::clickAt(Variant& target, Variant& x, Variant& y) {
   user::clickAt(controlArg(target), toR4(x), toR4(y));
 }
 void SimulatedUser::dblClick(Variant& c) { user::dblClick(controlArg(c)); }
+void SimulatedUser::rightClick(Variant& c) { user::rightClick(controlArg(c)); }
 void SimulatedUser::mouseDown(Variant& target, Variant& b, Variant& s, Variant& x, Variant& y) {
   const Variant& o = target.deref();
   if (o.isObject() && dynamic_cast<Form*>(o.asObject().get()))
@@ -101,6 +102,7 @@ const ClassInfo& SimulatedUser::info() {
       ClassInfo(u"User")
           .method<&SimulatedUser::click>(u"click", {in(u"control")})
           .method<&SimulatedUser::dblClick>(u"dblClick", {in(u"control")})
+          .method<&SimulatedUser::rightClick>(u"rightClick", {in(u"control")})
           .method<&SimulatedUser::clickAt>(u"clickAt", {in(u"control"), in(u"x"), in(u"y")})
           .method<&SimulatedUser::mouseDown>(u"mouseDown", {in(u"target"), inOpt(u"button"), inOpt(u"shift"),
                                                             inOpt(u"x"), inOpt(u"y")})
