@@ -75,6 +75,8 @@ TEST_F(X11Text, UndoTheContextMenuAndACharacterBeyondSixteenBitsAsAPersonUsesThe
   form->move(3000, 1500, 6000, 4500);
   auto& box = add<TextBox>(u"Text", 150, 150, 3000, 315);      // pixels 10,10 .. 210,31
   auto& other = add<TextBox>(u"Text", 150, 1500, 3000, 315);   // pixels 10,100
+  Ref<TextBox> keep(&box), keepOther(&other);  // read after the window closed
+  const int16_t boxIndex = box.index(), otherIndex = other.index();
   box.setText({});
   other.setText(u"other");
   const std::u16string typed = u"a\u00e9\U0001F600b";
@@ -118,8 +120,8 @@ TEST_F(X11Text, UndoTheContextMenuAndACharacterBeyondSixteenBitsAsAPersonUsesThe
   // The right button's own events reached the box; the closing press reached nothing.
   int rightDowns = 0, otherDowns = 0;
   for (const auto& e : events) {
-    if (e.name == u"TextMouseDown" && toI2(e.args[0]) == other.index()) ++otherDowns;
-    if (e.name == u"TextMouseDown" && toI2(e.args[0]) == box.index() && toI2(e.args[1]) == 2) ++rightDowns;
+    if (e.name == u"TextMouseDown" && toI2(e.args[0]) == otherIndex) ++otherDowns;
+    if (e.name == u"TextMouseDown" && toI2(e.args[0]) == boxIndex && toI2(e.args[1]) == 2) ++rightDowns;
   }
   EXPECT_EQ(rightDowns, 2);
   EXPECT_EQ(otherDowns, 0);
