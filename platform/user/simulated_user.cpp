@@ -21,11 +21,12 @@ namespace {
 
 Control& controlArg(const Variant& v) {
   const Variant& o = v.deref();
-  if (!o.isObject() || !o.asObject()) raise(err::ObjectRequired);
-  if (auto* u = dynamic_cast<UserControlObject*>(o.asObject().get())) return u->control();
-  auto* c = dynamic_cast<Control*>(o.asObject().get());
-  if (!c) raise(err::TypeMismatch);
-  return *c;
+  Object* obj = o.isObject() ? o.asObject().get() : nullptr;
+  if (!obj) raise(err::ObjectRequired);
+  // A control, most often; or a user control handed out as itself.
+  if (auto* c = dynamic_cast<Control*>(obj)) return *c;
+  if (auto* u = dynamic_cast<UserControlObject*>(obj)) return u->control();
+  raise(err::TypeMismatch);
 }
 
 Form& formArg(const Variant& v) {
