@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 #include "platform/graphics/access_key.h"
 #include "platform/graphics/units.h"
@@ -21,8 +22,8 @@ std::pair<int, int> entryBand(int entry) {
 
 }  // namespace
 
-EditMenu::EditMenu(Control& field, double x, double y, double clientWidth, double clientHeight)
-    : field_(&field) {
+EditMenu::EditMenu(CanDo canDo, double x, double y, double clientWidth, double clientHeight)
+    : canDo_(std::move(canDo)) {
   const auto [lastTop, lastHeight] = entryBand(static_cast<int>(kEntries.size()) - 1);
   const double w = pixelsToTwips(RenderMenuWidth), h = pixelsToTwips(lastTop + lastHeight + RenderMenuFrame);
   // Left of the point, or above it, where there is no room to the right or below.
@@ -47,8 +48,31 @@ int EditMenu::entryAt(double x, double y) const {
 
 bool EditMenu::enabled(int entry) const {
   if (entry < 0 || entry >= static_cast<int>(kEntries.size()) || isSeparator(entry)) return false;
-  const Control* f = field_.get();
-  return f && f->canEdit(kEntries[static_cast<std::size_t>(entry)].command);
+  return canDo_ && canDo_(command(entry));
+}
+
+int EditMenu::key(int16_t keyCode) {
+  switch (keyCode) {
+    case 38:  // up
+    case 40:  // down
+      markNext(keyCode == 40);
+      return kNothing;
+    case 13:
+      return enabled(marked_) ? marked_ : kNothing;
+    case 27:   // Escape
+    case 18:   // Alt
+    case 121:  // F10
+      return kClose;
+    default:
+      return kNothing;
+  }
+}
+
+int EditMenu::character(int16_t ascii) {
+  const int entry = ascii > 0 ? entryOfKey(static_cast<char16_t>(ascii)) : -1;
+  if (entry < 0) return kNothing;
+  marked_ = entry;
+  return enabled(entry) ? entry : kNothing;
 }
 
 void EditMenu::markNext(bool down) {

@@ -1,18 +1,18 @@
-// The context menu of a text field (a text box, an editable combo box):
-// Undo, Cut, Copy, Paste, Delete and Select All, each greyed while it cannot
-// act on the field (TextEdit::canDo). Like a combo box's dropped list it
-// lies over the form, drawn above every control, and takes the person's
-// input while it is open (user.cpp routes the pointer and the keys to it):
-// the arrow keys mark an item, an access letter or Return chooses one,
-// Escape closes; a click on an item chooses it, a press elsewhere closes it
-// with nothing changed. It closes with the focus of its field, when the
-// field is hidden, disabled or unloaded, and when a modal window blocks the
-// form.
+// The context menu of a text field (a text box, an editable combo box, the
+// input box's field): Undo, Cut, Copy, Paste, Delete and Select All, each
+// greyed while it cannot act on the field (TextEdit::canDo). Like a combo
+// box's dropped list it lies over its window, drawn above everything, and
+// takes the person's input while it is open (a form's through user.cpp, the
+// input box's in its window): the arrow keys mark an item, an access letter
+// or Return chooses one, Escape closes; a click on an item chooses it, a
+// press elsewhere closes it with nothing changed. On a form it closes with
+// the focus of its field, when the field is hidden, disabled or unloaded,
+// and when a modal window blocks the form.
 #pragma once
 
 #include <array>
+#include <functional>
 
-#include "platform/forms/control.h"
 #include "platform/forms/text_edit.h"
 #include "platform/graphics/form_render.h"
 
@@ -35,12 +35,14 @@ class EditMenu {
       {u"Select &All", EditCommand::SelectAll},
   }};
 
-  // Opens for `field` with its top-left corner at (x, y) of the form's
-  // client area (twips), moved left or up so that it stays inside a client
-  // area `clientWidth` x `clientHeight` when it can.
-  EditMenu(Control& field, double x, double y, double clientWidth, double clientHeight);
+  // Whether the field can act on a command now.
+  using CanDo = std::function<bool(EditCommand)>;
+  // Opens with its top-left corner at (x, y) of the window's client area
+  // (twips), moved left or up so that it stays inside a client area
+  // `clientWidth` x `clientHeight` when it can.
+  EditMenu(CanDo canDo, double x, double y, double clientWidth, double clientHeight);
 
-  Control* field() const { return field_.get(); }
+  static EditCommand command(int entry) { return kEntries[static_cast<std::size_t>(entry)].command; }
   RenderRect rect() const { return rect_; }
   bool contains(double x, double y) const;
   // The entry at a point of the form's client area (-1: none, or a separator).
@@ -53,10 +55,17 @@ class EditMenu {
   void markNext(bool down);
   // The entry whose access key is `key` (any case; -1: none).
   static int entryOfKey(char16_t key);
+  // What a key or a typed character does while the menu is open: the
+  // arrows mark an item; Return on an item that can act, or its access
+  // letter, chooses it (the entry is returned); Escape, Alt and F10 close
+  // the menu (kClose); anything else does nothing (kNothing).
+  static constexpr int kNothing = -1, kClose = -2;
+  int key(int16_t keyCode);
+  int character(int16_t ascii);
   RenderItem picture() const;
 
  private:
-  WeakRef<Control> field_;
+  CanDo canDo_;
   RenderRect rect_;
   int marked_ = -1;
 };

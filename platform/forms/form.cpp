@@ -527,7 +527,7 @@ RenderItem Form::picture() {
 
 EditMenu* Form::editMenu() {
   if (!menu_) return nullptr;
-  Control* c = menu_->field();
+  Control* c = menuField_.get();
   if (c && c->form() == this && c->shownOnForm() && c->enabledOnForm() && active_.get() == c) return &*menu_;
   menu_.reset();
   return nullptr;
@@ -536,16 +536,18 @@ EditMenu* Form::editMenu() {
 void Form::openEditMenu(Control& field, double x, double y) {
   if (!field.hasEditMenu() || field.form() != this) return;
   if (auto* combo = dynamic_cast<ComboBox*>(droppedList())) combo->closeList();
-  menu_.emplace(field, x, y, scaleWidth(), scaleHeight());
+  menuField_ = WeakRef<Control>(&field);
+  menu_.emplace([f = WeakRef<Control>(&field)](EditCommand c) { return f.get() && f.get()->canEdit(c); }, x, y,
+                scaleWidth(), scaleHeight());
 }
 
 void Form::chooseFromEditMenu(int entry) {
   EditMenu* menu = editMenu();
   if (!menu) return;
   const bool enabled = menu->enabled(entry);
-  Ref<Control> field(menu->field());
+  Ref<Control> field(menuField_.get());
   menu_.reset();
-  if (enabled) field->editCommand(EditMenu::kEntries[static_cast<std::size_t>(entry)].command);
+  if (enabled) field->editCommand(EditMenu::command(entry));
 }
 
 const Picture& Form::icon() const { return design_.icon.isNone() ? programIcon() : design_.icon; }

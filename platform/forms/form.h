@@ -335,6 +335,7 @@ class Form : public Object {
   WeakRef<Control> active_;
   mutable WeakRef<Control> dropped_;
   std::optional<EditMenu> menu_;
+  WeakRef<Control> menuField_;
   WeakRef<Control> defaultButton_;
   WeakRef<Control> cancelButton_;
 };

@@ -86,40 +86,15 @@ bool menuChord(int16_t keyCode, int16_t shift) {
   return (keyCode == 93 && (shift & 7) == 0) || (keyCode == 121 && (shift & 7) == vbShiftMask);
 }
 
-// A key while the form's context menu is open: the arrows mark an item,
-// Return chooses the marked one (a greyed one stays open), Escape, Alt and
-// F10 close the menu; every other key does nothing (the access letters come
-// as characters, menuChar).
-void menuKey(Form& f, EditMenu& m, int16_t keyCode) {
-  switch (keyCode) {
-    case 38:
-    case 40:
-      return m.markNext(keyCode == 40);
-    case vbKeyReturn:
-      if (m.enabled(m.marked())) f.chooseFromEditMenu(m.marked());
-      return;
-    case vbKeyEscape:
-    case 18:
-    case 121:
-      return f.closeEditMenu();
-    default:
-      return;
-  }
+// A key or a character while the form's context menu is open (EditMenu::key,
+// EditMenu::character): the access letters come as characters.
+void menuAct(Form& f, int entry) {
+  if (entry == EditMenu::kClose) return f.closeEditMenu();
+  if (entry >= 0) f.chooseFromEditMenu(entry);
 }
+void menuKey(Form& f, EditMenu& m, int16_t keyCode) { menuAct(f, m.key(keyCode)); }
+void menuChar(Form& f, EditMenu& m, int16_t ascii) { menuAct(f, m.character(ascii)); }
 
-// A character while the form's context menu is open: an item's access
-// letter marks it and chooses it when it can act.
-void menuChar(Form& f, EditMenu& m, int16_t ascii) {
-  const int entry = ascii > 0 ? EditMenu::entryOfKey(static_cast<char16_t>(ascii)) : -1;
-  if (entry < 0) return;
-  m.mark(entry);
-  if (m.enabled(entry)) f.chooseFromEditMenu(entry);
-}
-
-// A click of the left button at client point (x, y) of `f` as a person
-// makes it, on `target` (null: on whatever lies there), through the input
-// model; with `twice` a double click. Each is a click of its own: it is
-// never the second half of a double click with what came before.
 void personClick(Form& f, Control* target, double x, double y, bool twice, int16_t button = vbLeftButton);
 
 // The middle of a control in its form's client area.
