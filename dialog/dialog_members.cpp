@@ -575,7 +575,7 @@ ReferenceNotes dialogReferenceNotes() {
       "Ctrl+V (and Ctrl+Insert, Shift+Delete, Shift+Insert) use the clipboard, and Ctrl+Z (or Alt+Backspace) undoes "
       "the last edit, characters typed one after another being one edit; a second Ctrl+Z redoes it. An undo raises "
       "Change as typing does; text set by the script cannot be undone. A right click, the Menu key or Shift+F10 on a "
-      "field of a form opens its context menu: Undo, Cut, Copy, Paste, Delete and Select All, each greyed where it "
+      "field opens its context menu: Undo, Cut, Copy, Paste, Delete and Select All, each greyed where it "
       "cannot act (a Locked box offers Copy and Select All, a box with a PasswordChar never copies); the arrow keys, "
       "an item's underlined letter, Return and Escape work it, and a click elsewhere closes it with nothing changed. "
       "The right button's MouseDown and MouseUp reach the field as before; a KeyCode of 0 set in KeyDown keeps the "
