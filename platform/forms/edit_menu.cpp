@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <utility>
 
 #include "platform/graphics/access_key.h"
 #include "platform/graphics/units.h"
@@ -22,8 +21,9 @@ std::pair<int, int> entryBand(int entry) {
 
 }  // namespace
 
-EditMenu::EditMenu(CanDo canDo, double x, double y, double clientWidth, double clientHeight)
-    : canDo_(std::move(canDo)) {
+EditMenu::EditMenu(const CanDo& canDo, double x, double y, double clientWidth, double clientHeight) {
+  for (int i = 0; i < static_cast<int>(kEntries.size()); ++i)
+    enabled_[static_cast<std::size_t>(i)] = !isSeparator(i) && canDo && canDo(command(i));
   const auto [lastTop, lastHeight] = entryBand(static_cast<int>(kEntries.size()) - 1);
   const double w = pixelsToTwips(RenderMenuWidth), h = pixelsToTwips(lastTop + lastHeight + RenderMenuFrame);
   // Left of the point, or above it, where there is no room to the right or below.
@@ -48,7 +48,7 @@ int EditMenu::entryAt(double x, double y) const {
 
 bool EditMenu::enabled(int entry) const {
   if (entry < 0 || entry >= static_cast<int>(kEntries.size()) || isSeparator(entry)) return false;
-  return canDo_ && canDo_(command(entry));
+  return enabled_[static_cast<std::size_t>(entry)];
 }
 
 int EditMenu::key(int16_t keyCode) {

@@ -39,15 +39,17 @@ class EditMenu {
   using CanDo = std::function<bool(EditCommand)>;
   // Opens with its top-left corner at (x, y) of the window's client area
   // (twips), moved left or up so that it stays inside a client area
-  // `clientWidth` x `clientHeight` when it can.
-  EditMenu(CanDo canDo, double x, double y, double clientWidth, double clientHeight);
+  // `clientWidth` x `clientHeight` when it can. Which items can act is
+  // asked once, here, as the menu opens (the clipboard's owner may be
+  // another program).
+  EditMenu(const CanDo& canDo, double x, double y, double clientWidth, double clientHeight);
 
   static EditCommand command(int entry) { return kEntries[static_cast<std::size_t>(entry)].command; }
   RenderRect rect() const { return rect_; }
   bool contains(double x, double y) const;
   // The entry at a point of the form's client area (-1: none, or a separator).
   int entryAt(double x, double y) const;
-  // Whether an entry can act now.
+  // Whether an entry can act (as the menu opened).
   bool enabled(int entry) const;
   int marked() const { return marked_; }
   void mark(int entry) { marked_ = entry; }
@@ -65,7 +67,7 @@ class EditMenu {
   RenderItem picture() const;
 
  private:
-  CanDo canDo_;
+  std::array<bool, kEntries.size()> enabled_{};
   RenderRect rect_;
   int marked_ = -1;
 };
