@@ -139,7 +139,8 @@ TEST_F(BoxKeysTest, TheInputBoxFieldUndoesAndHasTheContextMenuOfATextField) {
     key(box, 'Z', 2);  // undoes the typing
     key(box, 'Z', 2);  // and redoes it
     key(box, 8, 4);    // Alt+Backspace undoes it again
-    const RenderItem* f = field(picture(box));
+    const RenderItem shown = picture(box);
+    const RenderItem* f = field(shown);
     const int fx = twipsToRoundedPixels(f->rect.left) + 20, fy = twipsToRoundedPixels(f->rect.top) + 8;
     // A right click in the field: the menu, drawn over the box; "a" chooses Select All.
     send(box, WM_RBUTTONDOWN, packButtons(2, 0), packPoint(fx, fy));
