@@ -95,6 +95,10 @@ void menuAct(Form& f, int entry) {
 void menuKey(Form& f, EditMenu& m, int16_t keyCode) { menuAct(f, m.key(keyCode)); }
 void menuChar(Form& f, EditMenu& m, int16_t ascii) { menuAct(f, m.character(ascii)); }
 
+// A click of `button` at client point (x, y) of `f` as a person makes it,
+// on `target` (null: on whatever lies there), through the input model; with
+// `twice` a double click. Each is a click of its own: it is never the second
+// half of a double click with what came before.
 void personClick(Form& f, Control* target, double x, double y, bool twice, int16_t button = vbLeftButton);
 
 // The middle of a control in its form's client area.

@@ -67,8 +67,11 @@ void clickAt(Control& c, double x, double y);
 
 // Keys go to the control, after the focus has moved to it (when it can).
 // After its KeyDown the key acts: Alt with a letter or a digit is an access
-// key of the form (Form::pressAccessKey), any other key the control's own
-// (a text box's editing keys, an option group's arrows).
+// key of the form (Form::pressAccessKey), the Menu key or Shift+F10 opens a
+// text field's context menu, any other key is the control's own (a text
+// box's editing keys, an option group's arrows). While a context menu is
+// open, the keys and characters sent to any control of its form work the
+// menu (EditMenu).
 void keyDown(Control& c, int16_t keyCode, int16_t shift = 0);
 void keyPress(Control& c, int16_t keyAscii);
 void keyUp(Control& c, int16_t keyCode, int16_t shift = 0);
