@@ -568,7 +568,20 @@ ReferenceNotes dialogReferenceNotes() {
       "`dlg_CommandClick(intIndex)`. Scripts are ES5: a function declared inside a block (of an `if` or a loop) is "
       "hoisted to the top of its script or function, so it exists, and receives its event, even when the block never "
       "runs. To connect an event only under a condition, assign a function expression in the block instead "
-      "(`dlg_CommandClick = function (intIndex) { ... };`).";
+      "(`dlg_CommandClick = function (intIndex) { ... };`).\n\n"
+      "A person edits a text field (Text, MultiText, the edit field of ComboText and of the input box) with the "
+      "platform's keys: Shift with the caret keys selects, Ctrl with the arrows moves by words, Page Up and Page "
+      "Down move a multi-line box's caret and view by the lines it shows (with Shift they select), Ctrl+C, Ctrl+X, "
+      "Ctrl+V (and Ctrl+Insert, Shift+Delete, Shift+Insert) use the clipboard, and Ctrl+Z (or Alt+Backspace) undoes "
+      "the last edit, characters typed one after another being one edit; a second Ctrl+Z redoes it. An undo raises "
+      "Change as typing does; text set by the script cannot be undone. A right click, the Menu key or Shift+F10 on a "
+      "field opens its context menu: Undo, Cut, Copy, Paste, Delete and Select All, each greyed where it "
+      "cannot act (a Locked box offers Copy and Select All, a box with a PasswordChar never copies); the arrow keys, "
+      "an item's underlined letter, Return and Escape work it, and a click elsewhere closes it with nothing changed. "
+      "The right button's MouseDown and MouseUp reach the field as before; a KeyCode of 0 set in KeyDown keeps the "
+      "menu shut. A character beyond 16 bits (an emoji from an input method) comes as two KeyPress events, one for "
+      "each half of its UTF-16 pair, as signed 16-bit numbers (U+1F600: KeyAscii -10179, then -8704); the field "
+      "takes the character whole with the second, and a KeyAscii of 0 in either drops it.";
   notes.remarks = [](const MemberInfo& m) -> std::string {
     for (const DialogMemberRow& r : dialogMemberTable())
       if (r.name == m.name && !r.remarks.empty()) return r.remarks;

@@ -83,6 +83,13 @@ rows = [
     ("DataCtrlOpenData on 100,000 rows", ns("DataCtrlOpenData"), 14e6, "ns"),
     # A person's key is handled within one frame of a 60 Hz screen.
     ("Shift+Down in the help window's longest pane", ns("BM_CaretKeyInTheLongestHelpPane"), 16e6, "ns"),
+    # Keys from a script's User.keyPress to a one-line box with no handler:
+    # one that changes nothing, one that changes the text, and the same in a
+    # text of 8,000 characters (only what is drawn is laid out).
+    ("refused key to a one-line box, from a script", ns("BM_ScriptRefusedKeyToAOneLineBox"), 1500, "ns"),
+    ("typed key to a one-line box of 10 characters, from a script", ns("BM_ScriptTypedKeyToAOneLineBox/10"), 3000, "ns"),
+    ("typed key at 8,000 characters / at 10",
+     ratio("BM_ScriptTypedKeyToAOneLineBox/8000", "BM_ScriptTypedKeyToAOneLineBox/10"), 3, "x"),
     ("one log record / open, check type and size, append and close",
      ratio("BM_WriteLogLine", "BM_OpenCheckAppendClose"), 1.2, "x"),
 ]

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
@@ -11,6 +13,7 @@
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/desktop/modal_owner.h"
+#include "platform/forms/edit_menu.h"
 #include "platform/forms/text_edit.h"
 #include "platform/graphics/access_key.h"
 #include "platform/graphics/form_render.h"
@@ -27,6 +30,8 @@ struct BoxPerson {
   bool selecting = false;  // the left button went down in the field and is held
   int32_t pressed = 0;
   int32_t focused = 0;  // the button with the focus; 0: the field (input box) or the default
+  std::optional<EditMenu> menu;  // the field's context menu, while open
+  bool menuPressed = false;      // a button went down on the open menu
 };
 
 namespace {
@@ -279,6 +284,53 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
   };
   auto fieldEdited = [&] { person.fieldScroll = shownScroll(); };
   const bool inField = box.kind == DialogKind::InputBox && inside(look.field, x, y);
+  // The field's context menu: opened by the right button, the Menu key or
+  // Shift+F10; while open it takes the keys and the pointer.
+  auto openMenu = [&](double mx, double my) {
+    person.focused = 0;
+    person.menu.emplace([&person](EditCommand c) { return person.field.canDo(c, {}); }, mx, my,
+                        pixelsToTwips(clientW), pixelsToTwips(clientH));
+  };
+  auto menuAct = [&](int entry) {
+    if (entry != EditMenu::kClose && entry < 0) return;
+    const EditCommand c = entry >= 0 ? EditMenu::command(entry) : EditCommand::None;
+    person.menu.reset();
+    if (c == EditCommand::None) return;
+    person.field.apply({c, false}, {});
+    fieldEdited();
+  };
+  if (person.menu) {
+    EditMenu& m = *person.menu;
+    switch (msg) {
+      case WM_KEYDOWN:
+        menuAct(m.key(static_cast<int16_t>(wParam)));
+        return 0;
+      case WM_CHAR:
+        menuAct(m.character(static_cast<int16_t>(wParam)));
+        return 0;
+      case WM_MOUSEMOVE:
+        m.mark(m.entryAt(x, y));
+        return 0;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        // A press elsewhere only closes the menu.
+        if (!m.contains(x, y)) {
+          person.menu.reset();
+          return 0;
+        }
+        m.mark(m.entryAt(x, y));
+        person.menuPressed = true;
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP:
+        if (std::exchange(person.menuPressed, false) && m.enabled(m.entryAt(x, y))) menuAct(m.entryAt(x, y));
+        return 0;
+      default:
+        break;
+    }
+  }
   switch (msg) {
     case WM_PRINTCLIENT: {
       if (!lParam) return 0;
@@ -324,6 +376,7 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         field.singleLine = true;
         field.scrollLeft = shownScroll();
         root.children.push_back(field);
+        if (person.menu) root.children.push_back(person.menu->picture());
       }
       return 1;
     }
@@ -354,6 +407,9 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
         fieldEdited();
       }
       return 0;
+    case WM_RBUTTONUP:
+      if (inField) openMenu(x, y);
+      return 0;
     case WM_LBUTTONUP: {
       person.selecting = false;
       const int32_t released = buttonAt(x, y);
@@ -361,6 +417,11 @@ LRESULT DialogResponder::personAt(std::size_t index, BoxPerson& person, HWND hwn
       return 0;
     }
     case WM_KEYDOWN:
+      if (box.kind == DialogKind::InputBox && person.focused == 0 &&
+          ((wParam == 93 && (lParam & 7) == 0) || (wParam == 121 && (lParam & 7) == 1))) {
+        openMenu(look.field.left + look.field.width / 2, look.field.top + look.field.height / 2);
+        return 0;
+      }
       if (wParam == 13) finish(person.focused ? person.focused : defaultResult);
       else if (wParam == 27 && (hasCancel || look.buttons.size() == 1)) finish(hasCancel ? vbCancel : vbOK);
       else if (wParam == 9 && !look.buttons.empty()) {

@@ -63,6 +63,7 @@ void ComboBox::setListIndex(int16_t v) {
   marked_ = v;
   if (listOpen()) scrollList(0);
   p_.edit.text = v < 0 ? BStr() : items_[v];
+  p_.edit.forgetUndo();
   p_.edit.selectAll();
   fire(ControlEvent::Click);
 }
@@ -71,7 +72,7 @@ void ComboBox::changeText(BStr t) {
   if (t == p_.edit.text) return;
   p_.edit.text = std::move(t);
   p_.edit.clampSelection();
-  editScroll_ = shownEditScroll();
+  p_.edit.forgetUndo();
   if (p_.style != 2) fire(ControlEvent::Change);
 }
 
@@ -102,24 +103,26 @@ void ComboBox::typeChar(int16_t ascii) {
     }
     return;
   }
-  const BStr before = p_.edit.text;
-  if (p_.edit.type(ascii, {})) {
-    p_.listIndex = -1;
-    editScroll_ = shownEditScroll();
-    if (p_.edit.text != before) fire(ControlEvent::Change);
-  }
+  fieldEdited(p_.edit.type(ascii, {}));
 }
 
 void ComboBox::pressKey(int16_t keyCode, int16_t shift) {
   if (p_.style == 2 || listOpen()) return;
   // Up and Down choose items (the form's key handling); the rest edit.
   if (keyCode == 38 || keyCode == 40) return;
-  const bool changed = p_.edit.apply(editKeyOf(keyCode, shift), {});
-  editScroll_ = shownEditScroll();
-  if (changed) {
-    p_.listIndex = -1;
-    fire(ControlEvent::Change);
-  }
+  fieldEdited(p_.edit.apply(editKeyOf(keyCode, shift), {}));
+}
+
+void ComboBox::fieldEdited(bool changed) {
+  if (!changed) return;
+  p_.listIndex = -1;
+  fire(ControlEvent::Change);
+}
+
+bool ComboBox::canEdit(EditCommand c) const { return p_.style != 2 && p_.edit.canDo(c, {}); }
+
+void ComboBox::editCommand(EditCommand c) {
+  if (canEdit(c)) fieldEdited(p_.edit.apply({c, false}, {}));
 }
 
 bool ComboBox::listOpen() const {
@@ -282,7 +285,7 @@ void ComboBox::render(RenderItem& item) const {
     item.caret = std::min<int>(p_.edit.caret, static_cast<int>(p_.edit.text.size()));
     item.selectionStart = p_.edit.selStart();
     item.selectionLength = p_.edit.selLength();
-    item.scrollLeft = shownEditScroll();
+    item.scrollLeft = editScroll_ = shownEditScroll();
   }
 }
 

@@ -28,6 +28,10 @@ class ComboBox : public Control, private ScrollBarOwner {
   // In the edit field of a closed drop-down combo the caret keys move the
   // caret and Delete deletes (Change).
   void pressKey(int16_t keyCode, int16_t shift) override;
+  // The edit field of the editable styles has the context menu of a text field.
+  bool hasEditMenu() const override { return p_.style != 2; }
+  bool canEdit(EditCommand c) const override;
+  void editCommand(EditCommand c) override;
   void userClick() override {}
 
   int16_t style() const { return p_.style; }
@@ -92,7 +96,11 @@ class ComboBox : public Control, private ScrollBarOwner {
   void scrollStep(Bar bar, ScrollPart part) override;
   void scrollThumbTo(Bar bar, int value) override;
   void changeText(BStr t);
+  // After a key or a menu command in the edit field: a changed text leaves
+  // the list's choice and raises Change.
+  void fieldEdited(bool changed);
   // The pixels the edit field is scrolled across: the caret stays in sight.
+  // Worked out when the field is drawn, not at each key.
   int shownEditScroll() const;
   struct Props {
     int16_t style = 0;
@@ -103,7 +111,7 @@ class ComboBox : public Control, private ScrollBarOwner {
   ItemList items_;
   int16_t listTop_ = 0;   // first row of the open list
   int16_t marked_ = -1;   // the item under the pointer or the arrow keys
-  int editScroll_ = 0;    // the edit field's pixels scrolled across, as last shown
+  mutable int editScroll_ = 0;  // the edit field's pixels scrolled across, as last drawn
   ScrollPress press_;     // on the open list's bar
 };
 

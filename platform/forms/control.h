@@ -17,6 +17,8 @@
 
 namespace svx {
 
+enum class EditCommand;  // platform/forms/text_edit.h
+
 class Form;
 class ControlArray;
 struct RenderItem;
@@ -180,6 +182,12 @@ class Control : public Object {
   virtual void typeChar(int16_t /*ascii*/) {}
   // What a key does to the control after its KeyDown (a text box's caret keys).
   virtual void pressKey(int16_t /*keyCode*/, int16_t /*shift*/) {}
+  // A text field's commands of its context menu (EditMenu): whether it has
+  // the menu, whether `c` can act now, and acting on it (Change when the
+  // text changed).
+  virtual bool hasEditMenu() const { return false; }
+  virtual bool canEdit(EditCommand /*c*/) const { return false; }
+  virtual void editCommand(EditCommand /*c*/) {}
   virtual void userClick() { fire(ControlEvent::Click); }
   // A click at a point of the control (its own coordinates, twips).
   virtual void userClickAt(double /*x*/, double /*y*/) { userClick(); }

@@ -243,6 +243,7 @@ void Form::hide() {
   if (!visible_) return;
   visible_ = false;
   dropped_ = {};
+  menu_.reset();
   ShowWindow(hwnd_, SW_HIDE);
   input::windowChanged(*this);
 }
@@ -520,7 +521,33 @@ RenderItem Form::picture() {
   root.minMaxBoxes = design_.borderStyle != FormBorderStyle::FixedDialog;
   renderChildren(nullptr, root);
   if (auto* combo = dynamic_cast<const ComboBox*>(droppedList())) root.children.push_back(combo->listPicture());
+  if (const EditMenu* menu = editMenu()) root.children.push_back(menu->picture());
   return root;
+}
+
+EditMenu* Form::editMenu() {
+  if (!menu_) return nullptr;
+  Control* c = menuField_.get();
+  if (c && c->form() == this && c->shownOnForm() && c->enabledOnForm() && active_.get() == c) return &*menu_;
+  menu_.reset();
+  return nullptr;
+}
+
+void Form::openEditMenu(Control& field, double x, double y) {
+  if (!field.hasEditMenu() || field.form() != this) return;
+  if (auto* combo = dynamic_cast<ComboBox*>(droppedList())) combo->closeList();
+  menuField_ = WeakRef<Control>(&field);
+  menu_.emplace([f = WeakRef<Control>(&field)](EditCommand c) { return f.get() && f.get()->canEdit(c); }, x, y,
+                scaleWidth(), scaleHeight());
+}
+
+void Form::chooseFromEditMenu(int entry) {
+  EditMenu* menu = editMenu();
+  if (!menu) return;
+  const bool enabled = menu->enabled(entry);
+  Ref<Control> field(menuField_.get());
+  menu_.reset();
+  if (enabled) field->editCommand(EditMenu::command(entry));
 }
 
 const Picture& Form::icon() const { return design_.icon.isNone() ? programIcon() : design_.icon; }

@@ -12,6 +12,7 @@
 
 #include "platform/automation/slot_list.h"
 #include "platform/forms/control_array.h"
+#include "platform/forms/edit_menu.h"
 #include "platform/graphics/draw_surface.h"
 #include "platform/graphics/picture.h"
 
@@ -173,6 +174,15 @@ class Form : public Object {
   // one at a time, drawn above every control.
   Control* droppedList() const;
   void setDroppedList(Control* c) { dropped_ = WeakRef<Control>(c); }
+  // The context menu of a text field open over the form (null: none, or
+  // its field no longer shown, enabled and focused); one at a time, drawn
+  // above everything. Opening it closes a dropped list; (x, y) is where it
+  // opens, in the client area (twips). Choosing an entry closes the menu,
+  // then the field acts on it.
+  EditMenu* editMenu();
+  void openEditMenu(Control& field, double x, double y);
+  void closeEditMenu() { menu_.reset(); }
+  void chooseFromEditMenu(int entry);
   // The front-most visible control at client position (x, y) in twips,
   // descending into containers; (x, y) become the control's coordinates.
   Control* controlAt(double& x, double& y);
@@ -333,6 +343,8 @@ class Form : public Object {
   SlotList<Control*, TabSlot> tabOrder_;
   WeakRef<Control> active_;
   mutable WeakRef<Control> dropped_;
+  std::optional<EditMenu> menu_;
+  WeakRef<Control> menuField_;
   WeakRef<Control> defaultButton_;
   WeakRef<Control> cancelButton_;
 };

@@ -39,6 +39,7 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       // click, an open list closes.
       input::windowBlocked(*this);
       if (auto* combo = dynamic_cast<ComboBox*>(droppedList())) combo->closeList();
+      closeEditMenu();
       return 0;
     case WM_PRINTCLIENT:
       if (!lParam) return 0;

@@ -54,6 +54,7 @@ struct Pointer {
   bool nonClient = false;         // the press was on the target's frame (its scroll bars)
   WeakRef<Control> list;          // the press was on this combo box's open list
   bool onListBar = false;         // on that list's scroll bar: the combo box is owed the end
+  bool onMenu = false;            // the press was on the form's open context menu
 };
 
 struct PressRecord {

@@ -19,6 +19,7 @@ void TextBox::copyFrom(const Control& s) {
 void TextBox::setText(BStr t) {
   if (t == p_.edit.text) return;
   p_.edit.text = std::move(t);
+  p_.edit.forgetUndo();
   p_.edit.clampSelection();
   fire(ControlEvent::Change);
 }
@@ -29,6 +30,7 @@ void TextBox::setPasswordChar(BStr v) {
 }
 
 void TextBox::setSelText(BStr v) {
+  p_.edit.forgetUndo();
   const BStr before = p_.edit.text;
   p_.edit.replaceSelection(v);
   if (p_.edit.text != before) fire(ControlEvent::Change);
@@ -47,17 +49,32 @@ void TextBox::pressKey(int16_t keyCode, int16_t shift) {
   const EditKey key = editKeyOf(keyCode, shift);
   if (key.command == EditCommand::None) return;
   LineMoves lines;
+  const bool page = key.command == EditCommand::PageUp || key.command == EditCommand::PageDown;
   if (p_.multiLine) {
-    // Home, End and the vertical arrows follow the lines as they are drawn.
-    lines = [this](int32_t index, EditCommand move) {
-      const LineMove m = move == EditCommand::LineStart ? LineMove::Start
-                         : move == EditCommand::LineEnd ? LineMove::End
-                         : move == EditCommand::LineUp  ? LineMove::Up
-                                                        : LineMove::Down;
-      return textLineMove(shownText(), font(), textWidth(), index, m);
+    // Home, End, the vertical arrows and the page keys follow the lines as
+    // they are drawn; a page is the lines the box shows.
+    lines = [this, page](int32_t index, EditCommand move) {
+      const LineMove m = move == EditCommand::LineStart                       ? LineMove::Start
+                         : move == EditCommand::LineEnd                       ? LineMove::End
+                         : move == EditCommand::LineUp || move == EditCommand::PageUp ? LineMove::Up
+                                                                              : LineMove::Down;
+      return textLineMove(shownText(), font(), textWidth(), index, m, page ? visibleLines() : 1);
     };
+    if (page) {
+      // The view goes a page too, the caret staying where it was in it.
+      const int lineCount = textLineCount(shownText(), font(), textWidth());
+      const int step = key.command == EditCommand::PageUp ? -visibleLines() : visibleLines();
+      topLine_ = std::clamp(shownScroll().first + step, 0, std::max(0, lineCount - visibleLines()));
+    }
   }
   edited(p_.edit.apply(key, rules(), lines));
+}
+
+bool TextBox::canEdit(EditCommand c) const { return p_.edit.canDo(c, rules()); }
+
+void TextBox::editCommand(EditCommand c) {
+  if (!canEdit(c)) return;
+  edited(p_.edit.apply({c, false}, rules()));
 }
 
 void TextBox::typeChar(int16_t ascii) { edited(p_.edit.type(ascii, rules())); }
@@ -109,6 +126,7 @@ void TextBox::selectTowards(double x, double y) {
   p_.edit.offerSelection(rules());
   // Past an edge the selection goes on into the text beyond it, which
   // scrolls into view.
+  if (!p_.multiLine) scrollLeft_ = shownScroll().second;
   caretIntoView();
 }
 
@@ -194,10 +212,8 @@ bool TextBox::wheel(int notches) {
 }
 
 void TextBox::caretIntoView() {
-  if (!p_.multiLine) {
-    scrollLeft_ = shownScroll().second;
-    return;
-  }
+  // A single line scrolls to the caret when it is drawn (render).
+  if (!p_.multiLine) return;
   std::tie(topLine_, scrollLeft_) = shownScroll();
   const int32_t caret = p_.edit.caret;
   const double width = textWidth();
@@ -225,6 +241,7 @@ void TextBox::render(RenderItem& item) const {
   item.selectionStart = p_.edit.selStart();
   item.selectionLength = p_.edit.selLength();
   std::tie(item.topIndex, item.scrollLeft) = shownScroll();
+  if (!p_.multiLine) scrollLeft_ = item.scrollLeft;
   item.scrollBars = shownScrollBars();
   item.singleLine = !p_.multiLine;
   press_.showPressed(item);

@@ -23,6 +23,9 @@ class TextBox : public Control, private ScrollBarOwner {
   void render(RenderItem& item) const override;
   void typeChar(int16_t ascii) override;
   void pressKey(int16_t keyCode, int16_t shift) override;
+  bool hasEditMenu() const override { return true; }
+  bool canEdit(EditCommand c) const override;
+  void editCommand(EditCommand c) override;
 
   const BStr& text() const { return p_.edit.text; }
   void setText(BStr t);
@@ -104,7 +107,9 @@ class TextBox : public Control, private ScrollBarOwner {
   void selectTowards(double x, double y);
   void dragRepeat();
   int32_t topLine_ = 0;
-  int32_t scrollLeft_ = 0;
+  // Pixels scrolled across; a single line follows its caret when it is
+  // drawn, not at each key (laying out the line is what costs).
+  mutable int32_t scrollLeft_ = 0;
   ScrollPress press_;
   HoldRepeat dragHold_;
   double dragX_ = 0, dragY_ = 0;  // the pointer, twips

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cwctype>
+#include <utility>
 
 #include "platform/automation/error.h"
 #include "platform/system/clipboard.h"
@@ -22,12 +23,17 @@ struct EditKeyRow {
 // The editing keys of the platform: Ctrl with the arrows moves by words, and
 // the clipboard has two sets of keys, the letters and the older Insert and
 // Delete chords. A move with Shift added extends the selection.
-constexpr std::array<EditKeyRow, 18> kEditKeys = {{
+// Ctrl with the page keys pages as they do alone; Ctrl+Z and Alt+Backspace
+// undo.
+constexpr std::array<EditKeyRow, 24> kEditKeys = {{
     {37, 0, EditCommand::CharLeft},      {39, 0, EditCommand::CharRight},
     {37, kCtrl, EditCommand::WordLeft},  {39, kCtrl, EditCommand::WordRight},
     {36, 0, EditCommand::LineStart},     {35, 0, EditCommand::LineEnd},
     {36, kCtrl, EditCommand::TextStart}, {35, kCtrl, EditCommand::TextEnd},
     {38, 0, EditCommand::LineUp},        {40, 0, EditCommand::LineDown},
+    {33, 0, EditCommand::PageUp},        {34, 0, EditCommand::PageDown},
+    {33, kCtrl, EditCommand::PageUp},    {34, kCtrl, EditCommand::PageDown},
+    {'Z', kCtrl, EditCommand::Undo},     {8, kAlt, EditCommand::Undo},
     {'A', kCtrl, EditCommand::SelectAll},
     {'C', kCtrl, EditCommand::Copy},     {45, kCtrl, EditCommand::Copy},
     {'X', kCtrl, EditCommand::Cut},      {46, kShift, EditCommand::Cut},
@@ -35,7 +41,7 @@ constexpr std::array<EditKeyRow, 18> kEditKeys = {{
     {46, 0, EditCommand::Delete},
 }};
 
-bool isMove(EditCommand c) { return c >= EditCommand::CharLeft && c <= EditCommand::LineDown; }
+bool isMove(EditCommand c) { return c >= EditCommand::CharLeft && c <= EditCommand::PageDown; }
 
 // Words: letters, digits and '_'; runs of spaces (line breaks too); runs of
 // other marks.
@@ -118,28 +124,70 @@ void TextEdit::selectWordAt(int32_t index) {
 
 bool TextEdit::type(int16_t ascii, const EditRules& rules) {
   clampSelection();
+  const auto unit = static_cast<char16_t>(static_cast<uint16_t>(ascii));
+  const char16_t high = std::exchange(pendingHigh_, 0);
   if (rules.readOnly) return false;
+  if (isHigh(unit)) {
+    pendingHigh_ = unit;
+    return false;
+  }
   if (ascii == 8) {  // backspace
     if (selLength() == 0) {
       if (caret == 0) return false;
       anchor = stepLeft(text, caret);
     }
+    keepForUndo();
     replaceSelection({});
     return true;
   }
   BStr add;
-  if (ascii == 13) {
+  if (isLow(unit)) {
+    if (!high) return false;
+    add = {high, unit};
+  } else if (ascii == 13) {
     if (!rules.multiLine) return false;
     add = u"\r\n";
-  } else if (ascii < 32 && ascii != 9) {
+  } else if (ascii >= 0 && ascii < 32 && ascii != 9) {
     return false;
   } else {
-    add.assign(1, static_cast<char16_t>(static_cast<uint16_t>(ascii)));
+    add.assign(1, unit);
   }
   const auto kept = static_cast<int32_t>(text.size()) - selLength();
   if (rules.maxLength > 0 && kept + static_cast<int32_t>(add.size()) > rules.maxLength) return false;
+  // Characters typed one after another undo together.
+  if (!(typing_ && selLength() == 0 && caret == typedEnd_)) keepForUndo();
   replaceSelection(add);
+  typing_ = true;
+  typedEnd_ = caret;
   return true;
+}
+
+void TextEdit::keepForUndo() {
+  undoText_ = text;
+  undoAnchor_ = anchor;
+  undoCaret_ = caret;
+  hasUndo_ = true;
+  typing_ = false;
+}
+
+bool TextEdit::canDo(EditCommand c, const EditRules& rules) const {
+  const bool selection = selLength() > 0;
+  switch (c) {
+    case EditCommand::Undo:
+      return canUndo(rules);
+    case EditCommand::Cut:
+      return selection && !rules.readOnly && !rules.secret;
+    case EditCommand::Copy:
+      return selection && !rules.secret;
+    case EditCommand::Paste:
+      return !rules.readOnly && !clipboard().getText().empty();
+    case EditCommand::Delete:
+      return selection && !rules.readOnly;
+    case EditCommand::SelectAll:
+      return !text.empty() && selLength() < static_cast<int32_t>(text.size());
+    default:
+      return false;
+  }
 }
 
 bool TextEdit::insert(BStrView s, const EditRules& rules) {
@@ -168,9 +216,13 @@ bool TextEdit::insert(BStrView s, const EditRules& rules) {
     }
   }
   if (add.empty()) return false;
-  const BStr before = text;
+  if (selected() == add) {
+    replaceSelection(add);
+    return false;
+  }
+  keepForUndo();
   replaceSelection(add);
-  return text != before;
+  return true;
 }
 
 int32_t TextEdit::moved(EditCommand move, const LineMoves& lines) const {
@@ -202,6 +254,8 @@ int32_t TextEdit::moved(EditCommand move, const LineMoves& lines) const {
     case EditCommand::LineEnd:
     case EditCommand::LineUp:
     case EditCommand::LineDown:
+    case EditCommand::PageUp:
+    case EditCommand::PageDown:
       if (lines) return std::clamp(lines(i, move), 0, n);
       return move == EditCommand::LineStart ? 0 : move == EditCommand::LineEnd ? n : i;
     default:
@@ -226,6 +280,7 @@ bool TextEdit::apply(EditKey key, const EditRules& rules, const LineMoves& lines
       clipboard().clear();
       clipboard().setText(selected());
       if (!cut) return false;
+      keepForUndo();
       replaceSelection({});
       return true;
     }
@@ -237,12 +292,24 @@ bool TextEdit::apply(EditKey key, const EditRules& rules, const LineMoves& lines
         if (caret >= static_cast<int32_t>(text.size())) return false;
         caret = stepRight(text, caret);
       }
+      keepForUndo();
       replaceSelection({});
       return true;
+    case EditCommand::Undo: {
+      if (!canUndo(rules)) return false;
+      std::swap(text, undoText_);
+      const int32_t a = anchor, c = caret;
+      select(undoAnchor_, undoCaret_);
+      undoAnchor_ = a;
+      undoCaret_ = c;
+      typing_ = false;
+      return text != undoText_;
+    }
     default:
       break;
   }
-  const bool vertical = key.command == EditCommand::LineUp || key.command == EditCommand::LineDown;
+  const bool vertical = key.command == EditCommand::LineUp || key.command == EditCommand::LineDown ||
+                        key.command == EditCommand::PageUp || key.command == EditCommand::PageDown;
   if (vertical && !lines) return false;  // a single line has no line above or below
   if (!key.extend && selLength() > 0 &&
       (key.command == EditCommand::CharLeft || key.command == EditCommand::CharRight)) {

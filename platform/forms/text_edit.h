@@ -27,12 +27,15 @@ enum class EditCommand {
   TextEnd,
   LineUp,
   LineDown,
+  PageUp,    // a page (the lines a box shows) up or down, at the same place across
+  PageDown,
   // The rest.
   SelectAll,
   Copy,
   Cut,
   Paste,
   Delete,
+  Undo,  // undoes the last edit; a second Undo redoes it
 };
 
 struct EditKey {
@@ -45,7 +48,7 @@ struct EditKey {
 EditKey editKeyOf(int16_t keyCode, int16_t shift);
 
 // Where a move by line takes the caret from `index` (LineStart, LineEnd,
-// LineUp, LineDown); a field without one is a single line.
+// LineUp, LineDown, PageUp, PageDown); a field without one is a single line.
 using LineMoves = std::function<int32_t(int32_t index, EditCommand move)>;
 
 // What a field allows.
@@ -56,6 +59,9 @@ struct EditRules {
   int32_t maxLength = 0;   // characters the person may bring the text to; 0: no limit
 };
 
+// The text, the selection, and one level of undo: the text and selection
+// before the last edit (consecutive typed characters are one edit), which
+// Undo swaps with the present ones, so that a second Undo redoes.
 struct TextEdit {
   BStr text;
   int32_t anchor = 0;
@@ -78,7 +84,9 @@ struct TextEdit {
   void selectWordAt(int32_t index);
 
   // A typed character: it replaces the selection (backspace deletes);
-  // true when the text changed.
+  // true when the text changed. A character beyond 16 bits comes as its
+  // two UTF-16 halves, one call each: the first is held, and the pair goes
+  // in whole with the second (a half alone is dropped).
   bool type(int16_t ascii, const EditRules& rules);
   // An editing key; true when the text changed.
   bool apply(EditKey key, const EditRules& rules, const LineMoves& lines = {});
@@ -88,9 +96,25 @@ struct TextEdit {
   // Offers a selection the person made as the primary selection.
   void offerSelection(const EditRules& rules) const;
 
+  // Whether Undo would change the text; forgetting the undo (the text set
+  // by the program).
+  bool canUndo(const EditRules& rules) const { return hasUndo_ && !rules.readOnly; }
+  void forgetUndo() { hasUndo_ = typing_ = false; undoText_.clear(); pendingHigh_ = 0; }
+  // Whether a command of the context menu can act now (Undo, Cut, Copy,
+  // Paste, Delete, SelectAll).
+  bool canDo(EditCommand c, const EditRules& rules) const;
+
  private:
   bool insert(BStrView s, const EditRules& rules);
+  // Keeps the text and selection before an edit for Undo.
+  void keepForUndo();
   int32_t moved(EditCommand move, const LineMoves& lines) const;
+  BStr undoText_;
+  int32_t undoAnchor_ = 0, undoCaret_ = 0;
+  bool hasUndo_ = false;
+  bool typing_ = false;     // the last edit was typing that ended at typedEnd_
+  int32_t typedEnd_ = 0;
+  char16_t pendingHigh_ = 0;  // the first half of a character typed in two
 };
 
 }  // namespace svx

@@ -81,11 +81,25 @@ void mouse(Control& c, ControlEvent e, int16_t button, int16_t shift, float x, f
 // The combo box of the form whose list is open (null: none).
 ComboBox* openCombo(Form& f) { return static_cast<ComboBox*>(f.droppedList()); }
 
-// A click of the left button at client point (x, y) of `f` as a person
-// makes it, on `target` (null: on whatever lies there), through the input
-// model; with `twice` a double click. Each is a click of its own: it is
-// never the second half of a double click with what came before.
-void personClick(Form& f, Control* target, double x, double y, bool twice);
+// The Menu key, or Shift+F10: a text field's context menu.
+bool menuChord(int16_t keyCode, int16_t shift) {
+  return (keyCode == 93 && (shift & 7) == 0) || (keyCode == 121 && (shift & 7) == vbShiftMask);
+}
+
+// A key or a character while the form's context menu is open (EditMenu::key,
+// EditMenu::character): the access letters come as characters.
+void menuAct(Form& f, int entry) {
+  if (entry == EditMenu::kClose) return f.closeEditMenu();
+  if (entry >= 0) f.chooseFromEditMenu(entry);
+}
+void menuKey(Form& f, EditMenu& m, int16_t keyCode) { menuAct(f, m.key(keyCode)); }
+void menuChar(Form& f, EditMenu& m, int16_t ascii) { menuAct(f, m.character(ascii)); }
+
+// A click of `button` at client point (x, y) of `f` as a person makes it,
+// on `target` (null: on whatever lies there), through the input model; with
+// `twice` a double click. Each is a click of its own: it is never the second
+// half of a double click with what came before.
+void personClick(Form& f, Control* target, double x, double y, bool twice, int16_t button = vbLeftButton);
 
 // The middle of a control in its form's client area.
 std::pair<double, double> middleOf(Form& f, const Control& c) {
@@ -155,6 +169,15 @@ void click(Control& c) {
   personClick(f, &c, x, y, false);
 }
 
+void rightClick(Control& c) {
+  Ref<Control> keep(&c);
+  Form& f = formOf(c);
+  Ref<Form> keepForm(&f);
+  if (!c.shownOnForm() || !c.enabledOnForm()) return;
+  const auto [x, y] = middleOf(f, c);
+  personClick(f, &c, x, y, false, vbRightButton);
+}
+
 void dblClick(Control& c) {
   Ref<Control> keep(&c);
   Form& f = formOf(c);
@@ -171,6 +194,7 @@ void clickAt(Form& f, double x, double y) {
 
 void keyDown(Control& c, int16_t keyCode, int16_t shift) {
   if (!takesInput(c)) return;
+  if (EditMenu* m = formOf(c).editMenu()) return menuKey(formOf(c), *m, keyCode);
   Control& t = keyTarget(c);
   Ref<Control> keep(&t);
   Form& f = formOf(t);
@@ -181,11 +205,16 @@ void keyDown(Control& c, int16_t keyCode, int16_t shift) {
   t.fireKey(ControlEvent::KeyDown, keyCode, shift);
   if (keyCode == 0 || !t.loaded()) return;
   if (accessKeyChord(keyCode, shift) && formOf(t).pressAccessKey(static_cast<char16_t>(keyCode))) return;
+  if (menuChord(keyCode, shift) && t.hasEditMenu()) {
+    const auto [x, y] = middleOf(formOf(t), t);
+    return formOf(t).openEditMenu(t, x, y);
+  }
   t.pressKey(keyCode, shift);
 }
 
 void keyPress(Control& c, int16_t keyAscii) {
   if (!takesInput(c)) return;
+  if (EditMenu* m = formOf(c).editMenu()) return menuChar(formOf(c), *m, keyAscii);
   Control& t = keyTarget(c);
   Ref<Control> keep(&t);
   Form& f = formOf(t);
@@ -199,6 +228,7 @@ void keyPress(Control& c, int16_t keyAscii) {
 
 void keyUp(Control& c, int16_t keyCode, int16_t shift) {
   if (!takesInput(c)) return;
+  if (formOf(c).editMenu()) return;  // the open menu takes the keys
   Control& t = keyTarget(c);
   Ref<Control> keep(&t);
   Form& f = formOf(t);
@@ -237,8 +267,16 @@ void keyStroke(Control& c, int16_t keyCode, int16_t shift) {
 
 void type(Control& c, BStrView text) {
   Ref<Control> keep(&c);
-  for (char16_t ch : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t ch = text[i];
     if (!c.loaded()) return;
+    if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      // A character beyond 16 bits has no key of its own (it comes from an
+      // input method): a KeyPress for each half of its UTF-16 pair.
+      keyPress(c, static_cast<int16_t>(ch));
+      if (c.loaded()) keyPress(c, static_cast<int16_t>(text[++i]));
+      continue;
+    }
     int16_t shift = 0;
     const int16_t code = keyCodeOf(ch, shift);
     keyDown(c, code, shift);
@@ -250,6 +288,7 @@ void type(Control& c, BStrView text) {
 void pressEnter(Form& f) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
+  if (EditMenu* m = f.editMenu()) return menuKey(f, *m, vbKeyReturn);
   if (ComboBox* open = openCombo(f)) {
     Ref<Control> hold(open);
     return open->chooseFromList(open->markedItem());
@@ -266,6 +305,7 @@ void pressEnter(Form& f) {
 void pressEsc(Form& f) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
+  if (f.editMenu()) return f.closeEditMenu();
   if (ComboBox* open = openCombo(f)) return open->closeList();
   if (auto* b = dynamic_cast<CommandButton*>(f.cancelButton()); b && b->shownOnForm() && b->enabledOnForm())
     return b->press();
@@ -275,6 +315,7 @@ void pressEsc(Form& f) {
 void pressTab(Form& f, bool backwards) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
+  if (f.editMenu()) return;
   if (Control* next = f.nextInTabOrder(f.activeControl(), backwards)) f.moveFocusByKey(next);
 }
 
@@ -474,6 +515,16 @@ void buttonDown(Form& f, int16_t button, int16_t shift, double x, double y, int6
   input::Pointer& p = input::pointer();
   if (p.active) return;  // a second button while one is held
   if (time < 0) time = Clock::nowMs();
+  if (EditMenu* menu = f.editMenu()) {
+    // The open menu takes the press: its item is chosen at the release;
+    // anywhere else the press only closes it.
+    input::forgetPress();
+    if (!menu->contains(x, y)) return f.closeEditMenu();
+    input::beginPress(f, button, nullptr);
+    p.onMenu = true;
+    menu->mark(menu->entryAt(x, y));
+    return;
+  }
   if (ComboBox* open = openCombo(f)) {
     // The open list takes the press: its item is chosen at the release;
     // anywhere else the press only closes it.
@@ -506,6 +557,13 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
   // dropped: never a click.
   if (!p.active || button != p.button || p.form.get() != &f) return;
   if (!input::takesInput(f)) return input::dropPointer();
+  if (p.onMenu) {
+    p.active = false;
+    EditMenu* menu = f.editMenu();
+    const int entry = menu ? menu->entryAt(x, y) : -1;
+    if (menu && menu->enabled(entry)) f.chooseFromEditMenu(entry);
+    return;
+  }
   if (Ref<Control> list(p.list.get()); list) {
     auto* combo = static_cast<ComboBox*>(list.get());
     p.active = false;
@@ -538,12 +596,16 @@ void buttonUp(Form& f, int16_t button, int16_t shift, double x, double y) {
   fireAt(*c, ControlEvent::MouseUp, button, shift, lx, ly);
   if (!c->loaded()) return input::dropPointer();
   input::endPress(lx, ly);
+  const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
+  // The right button released over a text field with the focus: its
+  // context menu, at the pointer.
+  if (button == vbRightButton && over && focused && c->loaded() && c->hasEditMenu() && f.activeControl() == c.get())
+    return f.openEditMenu(*c, x, y);
   if (doubleClick || button != vbLeftButton || !c->loaded()) return;
   // A press on a combo box dragged onto an item of the list it opened.
   if (auto* combo = dynamic_cast<ComboBox*>(c.get()); combo && combo->listOpen()) {
     if (const int16_t item = combo->listItemAt(x, y); item >= 0) return combo->chooseFromList(item);
   }
-  const bool over = !c->hasRect() || (lx >= 0 && ly >= 0 && lx < c->width() && ly < c->height());
   if (over && focused && c->shownOnForm() && c->enabledOnForm()) c->userClickAt(lx, ly);
 }
 
@@ -553,6 +615,7 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
   input::Pointer& p = input::pointer();
   // Every button up without its release reaching us: the press is over.
   if (p.active && (buttons & p.button) == 0) input::dropPointer();
+  if (EditMenu* menu = f.editMenu()) return menu->mark(menu->entryAt(x, y));
   if (ComboBox* open = openCombo(f)) {
     Ref<Control> hold(open);
     if (p.active && p.pressed && p.onListBar && p.list.get() == open) return open->dragListBar(x, y);
@@ -587,13 +650,13 @@ void pointerMove(Form& f, int16_t buttons, int16_t shift, double x, double y) {
 
 namespace {
 
-void personClick(Form& f, Control* target, double x, double y, bool twice) {
+void personClick(Form& f, Control* target, double x, double y, bool twice, int16_t button) {
   if (!input::takesInput(f)) return;
   input::dropPointer();  // the simulated person has one hand on the mouse
   input::forgetPress();
   for (int i = 0; i < (twice ? 2 : 1) && f.isLoaded(); ++i) {
-    if (!target || openCombo(f)) {
-      buttonDown(f, vbLeftButton, 0, x, y);
+    if (!target || openCombo(f) || f.editMenu()) {
+      buttonDown(f, button, 0, x, y);
     } else {
       // On the control meant, also where another one covers its middle; a
       // point on a part of a user control lands on that part.
@@ -601,9 +664,9 @@ void personClick(Form& f, Control* target, double x, double y, bool twice) {
       const auto [ox, oy] = f.clientOrigin(*target);
       double cx = x - ox, cy = y - oy;
       Control* part = target->constituentAt(cx, cy);
-      pressOn(f, owner, part ? part : target, vbLeftButton, 0, x, y, cx, cy, Clock::nowMs());
+      pressOn(f, owner, part ? part : target, button, 0, x, y, cx, cy, Clock::nowMs());
     }
-    if (f.isLoaded()) buttonUp(f, vbLeftButton, 0, x, y);
+    if (f.isLoaded()) buttonUp(f, button, 0, x, y);
   }
   input::forgetPress();
 }
@@ -613,6 +676,7 @@ void personClick(Form& f, Control* target, double x, double y, bool twice) {
 void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
+  if (EditMenu* m = f.editMenu()) return menuKey(f, *m, keyCode);
   const bool plain = (shift & (vbCtrlMask | vbAltMask)) == 0;
   if (keyCode == vbKeyTab && plain) return pressTab(f, (shift & vbShiftMask) != 0);
   if (keyCode == vbKeyReturn && plain) return pressEnter(f);
@@ -635,6 +699,7 @@ void charOn(Form& f, char16_t ch, int16_t shift) {
   // Alt with a key is a key of the window (an access key), not a character.
   if (altAlone(shift)) return;
   int16_t ascii = static_cast<int16_t>(ch);
+  if (EditMenu* m = f.editMenu()) return menuChar(f, *m, ascii);
   if (Control* active = f.activeControl()) return keyPress(*active, ascii);
   f.onKeyPress(ascii);
 }
@@ -646,6 +711,7 @@ void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
   if ((keyCode == vbKeyTab || keyCode == vbKeyReturn || keyCode == vbKeyEscape) &&
       (shift & (vbCtrlMask | vbAltMask)) == 0)
     return;
+  if (f.editMenu()) return;
   if (Control* active = f.activeControl()) return keyUp(*active, keyCode, shift);
   f.onKeyUp(keyCode, shift);
 }
@@ -653,7 +719,7 @@ void keyUpOn(Form& f, int16_t keyCode, int16_t shift) {
 void wheelAt(Form& f, int notches, double x, double y) {
   if (!input::takesInput(f)) return;
   Ref<Form> keep(&f);
-  if (notches == 0) return;
+  if (notches == 0 || f.editMenu()) return;
   if (ComboBox* open = openCombo(f)) {
     Ref<Control> hold(open);
     open->wheel(notches);

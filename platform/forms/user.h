@@ -50,6 +50,11 @@ void mouseDown(Form& f, int16_t button = vbLeftButton, int16_t shift = 0, float 
 // Each click is a click of its own, never the second half of a double click.
 void click(Control& c);
 void dblClick(Control& c);
+// A click of the right button at the middle of a control, as a person makes
+// it: MouseDown and MouseUp with Button 2 (the focus moves to it); a text
+// field opens its context menu (EditMenu), whose items the keys (arrows,
+// access letters, Enter, Esc) and clickAt on the form operate.
+void rightClick(Control& c);
 // A click at a client position of the form, hit-tested through containers;
 // on no control the form itself is clicked.
 void clickAt(Form& f, double x, double y);
@@ -62,8 +67,11 @@ void clickAt(Control& c, double x, double y);
 
 // Keys go to the control, after the focus has moved to it (when it can).
 // After its KeyDown the key acts: Alt with a letter or a digit is an access
-// key of the form (Form::pressAccessKey), any other key the control's own
-// (a text box's editing keys, an option group's arrows).
+// key of the form (Form::pressAccessKey), the Menu key or Shift+F10 opens a
+// text field's context menu, any other key is the control's own (a text
+// box's editing keys, an option group's arrows). While a context menu is
+// open, the keys and characters sent to any control of its form work the
+// menu (EditMenu).
 void keyDown(Control& c, int16_t keyCode, int16_t shift = 0);
 void keyPress(Control& c, int16_t keyAscii);
 void keyUp(Control& c, int16_t keyCode, int16_t shift = 0);

@@ -441,6 +441,33 @@ class Renderer {
     boxBars(it, l.vertical, l.horizontal, b);
   }
 
+  // A raised frame; each item's caption with its access key underlined,
+  // the marked one highlighted, the greyed ones grey, separators etched.
+  void menu(const RenderItem& it, const Box& b) {
+    raised(b);
+    hline(b.x + 1, b.x + b.w - 1, b.y + b.h - 2, shadowColour);
+    vline(b.x + b.w - 2, b.y + 1, b.y + b.h - 1, shadowColour);
+    double y = b.y + RenderMenuFrame;
+    for (std::size_t i = 0; i < it.items.size(); ++i) {
+      if (it.items[i].empty()) {
+        const double mid = y + RenderMenuSeparatorHeight / 2.0 - 1;
+        hline(b.x + RenderMenuFrame + 1, b.x + b.w - RenderMenuFrame - 1, mid, shadowColour);
+        hline(b.x + RenderMenuFrame + 1, b.x + b.w - RenderMenuFrame - 1, mid + 1, lightColour);
+        y += RenderMenuSeparatorHeight;
+        continue;
+      }
+      const Box row{b.x + RenderMenuFrame, y, b.w - 2 * RenderMenuFrame, static_cast<double>(RenderMenuItemHeight)};
+      const bool marked = static_cast<int>(i) == it.selectedIndex;
+      const bool greyed = i < it.itemGreyed.size() && it.itemGreyed[i];
+      if (marked) fill(row, highlightColour);
+      const AccessKeyText c = parseAccessKey(it.items[i]);
+      const uint32_t colour = greyed ? disabledTextColour : marked ? highlightTextColour : textColour(it, 0);
+      text(c.shown, it.font, {row.x + RenderMenuTextLeft, row.y, row.w - RenderMenuTextLeft, row.h}, colour,
+           Align::Left, c.underlined);
+      y += RenderMenuItemHeight;
+    }
+  }
+
   void shapeItem(const RenderItem& it, const Box& b) {
     double w = b.w, h = b.h, x = b.x, y = b.y;
     if (it.shape == 1 || it.shape == 3 || it.shape == 5) {
@@ -708,6 +735,9 @@ class Renderer {
       case RenderKind::MessageIcon:
         messageIcon(static_cast<MessageIconKind>(it.value), b);
         return b;
+      case RenderKind::Menu:
+        menu(it, b);
+        return b;
     }
     return b;
   }
@@ -772,7 +802,7 @@ int textLineOf(std::u16string_view text, const Font& font, double width, int ind
   return std::max(0, line);
 }
 
-int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move) {
+int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move, int lines) {
   PangoLayout* layout = measured(font, text, width);
   const std::string u8 = utf8(text);
   int line = 0, x = 0;
@@ -780,8 +810,8 @@ int textLineMove(std::u16string_view text, const Font& font, double width, int i
   const int count = pango_layout_get_line_count(layout);
   line = std::clamp(line, 0, count - 1);
   if (move == LineMove::Up || move == LineMove::Down) {
-    const int target = line + (move == LineMove::Up ? -1 : 1);
-    if (target < 0 || target >= count) return index;
+    const int target = std::clamp(line + (move == LineMove::Up ? -lines : lines), 0, count - 1);
+    if (target == line) return index;
     int at = 0, trailing = 0;
     pango_layout_line_x_to_index(pango_layout_get_line_readonly(layout, target), x, &at, &trailing);
     const PangoLayoutLine* l = pango_layout_get_line_readonly(layout, target);

@@ -45,6 +45,8 @@ enum class RenderKind {
   LineItem,       // a line from (rect.left, rect.top) to (left + width, top + height)
   Generic,        // a labelled box (hosted controls and anything else)
   MessageIcon,    // a message box's icon of kind `value` (MessageIconKind), 32 x 32 pixels
+  Menu,           // a popup menu: `items` (an empty one is a separator) with their access keys marked by
+                  // '&', `selectedIndex` highlighted, `itemGreyed` drawn grey
 };
 
 // The icons of a message box, by the icon bits of its style word / 16.
@@ -65,6 +67,7 @@ struct RenderItem {
   std::vector<std::u16string> items;  // list items
   std::vector<bool> itemChecked;      // check boxes of a check-box list (empty: none)
   std::vector<bool> itemSelected;     // multiple selection: the items highlighted (empty: selectedIndex alone)
+  std::vector<bool> itemGreyed;       // menus: the items that cannot act now
   int selectedIndex = -1;
   int topIndex = 0;
   int scrollValue = 0;
@@ -118,6 +121,14 @@ inline RenderItem dialogBoxPicture(RenderRect rect, std::u16string caption) {
 inline constexpr int RenderFrameBorder = 4;
 inline constexpr int RenderCaptionHeight = 22;
 
+// A popup menu's metrics (pixels): its frame, the height of an item and of
+// a separator, the margin left of an item's caption, and its width.
+inline constexpr int RenderMenuFrame = 3;
+inline constexpr int RenderMenuItemHeight = 18;
+inline constexpr int RenderMenuSeparatorHeight = 8;
+inline constexpr int RenderMenuTextLeft = 18;
+inline constexpr int RenderMenuWidth = 130;
+
 // A text box's text lies in its box inset by these margins (pixels), wrapped
 // at the inner width, shown from line `topIndex`.
 inline constexpr int RenderTextLeft = 3;
@@ -136,7 +147,8 @@ int textLineOf(std::u16string_view text, const Font& font, double width, int ind
 // as drawn, or the nearest boundary on the line above or below (the same
 // index on the first or last line).
 enum class LineMove { Start, End, Up, Down };
-int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move);
+// Up and Down go `lines` lines (at most to the first or the last line).
+int textLineMove(std::u16string_view text, const Font& font, double width, int index, LineMove move, int lines = 1);
 double textCaretX(std::u16string_view text, const Font& font, double width, int index);
 // The width of the text in a combo box `width` pixels wide, left of its button.
 double comboTextWidth(double width);

@@ -21,11 +21,12 @@ namespace {
 
 Control& controlArg(const Variant& v) {
   const Variant& o = v.deref();
-  if (!o.isObject() || !o.asObject()) raise(err::ObjectRequired);
-  if (auto* u = dynamic_cast<UserControlObject*>(o.asObject().get())) return u->control();
-  auto* c = dynamic_cast<Control*>(o.asObject().get());
-  if (!c) raise(err::TypeMismatch);
-  return *c;
+  Object* obj = o.isObject() ? o.asObject().get() : nullptr;
+  if (!obj) raise(err::ObjectRequired);
+  // A control, most often; or a user control handed out as itself.
+  if (auto* c = dynamic_cast<Control*>(obj)) return *c;
+  if (auto* u = dynamic_cast<UserControlObject*>(obj)) return u->control();
+  raise(err::TypeMismatch);
 }
 
 Form& formArg(const Variant& v) {
@@ -48,6 +49,7 @@ void SimulatedUser::clickAt(Variant& target, Variant& x, Variant& y) {
   user::clickAt(controlArg(target), toR4(x), toR4(y));
 }
 void SimulatedUser::dblClick(Variant& c) { user::dblClick(controlArg(c)); }
+void SimulatedUser::rightClick(Variant& c) { user::rightClick(controlArg(c)); }
 void SimulatedUser::mouseDown(Variant& target, Variant& b, Variant& s, Variant& x, Variant& y) {
   const Variant& o = target.deref();
   if (o.isObject() && dynamic_cast<Form*>(o.asObject().get()))
@@ -111,6 +113,7 @@ const ClassInfo& SimulatedUser::info() {
       ClassInfo(u"User")
           .method<&SimulatedUser::click>(u"click", {in(u"control")})
           .method<&SimulatedUser::dblClick>(u"dblClick", {in(u"control")})
+          .method<&SimulatedUser::rightClick>(u"rightClick", {in(u"control")})
           .method<&SimulatedUser::clickAt>(u"clickAt", {in(u"control"), in(u"x"), in(u"y")})
           .method<&SimulatedUser::mouseDown>(u"mouseDown", {in(u"target"), inOpt(u"button"), inOpt(u"shift"),
                                                             inOpt(u"x"), inOpt(u"y")})

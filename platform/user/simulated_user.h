@@ -14,6 +14,7 @@ class SimulatedUser : public Object {
 
   void click(Variant& control);
   void dblClick(Variant& control);
+  void rightClick(Variant& control);
   // clickAt(control or form, x, y)
   void clickAt(Variant& control, Variant& x, Variant& y);
   // `target`: a control, or a form (its background).

@@ -180,7 +180,13 @@ void Person::key(uint32_t keysym, std::vector<uint32_t> held) {
 }
 
 void Person::type(std::u16string_view text) {
-  for (char16_t ch : text) key(ch < 0x100 ? ch : (0x01000000u | ch));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    uint32_t ch = text[i];
+    // A surrogate pair is one character, with a keysym of its own.
+    if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+      ch = 0x10000 + ((ch - 0xD800) << 10) + (text[++i] - 0xDC00);
+    key(ch < 0x100 ? ch : (0x01000000u | ch));
+  }
 }
 
 void Person::close(uint32_t window) {

@@ -51,6 +51,37 @@ TEST_F(WindowKeys, TheHelpPanesAreSelectedAndCopiedButNeverChanged) {
   EXPECT_EQ(clipboard().getText(), u"pasted");
 }
 
+TEST_F(WindowKeys, PageDownPagesThroughAHelpPaneToItsEndAndPageUpBack) {
+  Ref<frmHelpAll> help = makeRef<frmHelpAll>();
+  help->load();
+  help->show(false);
+  auto& pane = help->element<TextBox>(u"txtHelp2");
+  help->element<OptionButton>(u"optDisplay", 1).setValue(true);
+  pane.setFocus();
+  ASSERT_EQ(help->activeControl(), &pane);
+  const auto end = static_cast<int32_t>(pane.text().size());
+  int32_t before = -1;
+  int keys = 0;
+  for (; pane.selStart() != before && keys < 1000; ++keys) {
+    before = pane.selStart();
+    key(*help, 34);
+    if (keys == 0) {
+      EXPECT_GT(pane.selStart(), 0);
+      EXPECT_GT(pane.topLine(), 0);
+    }
+  }
+  EXPECT_GT(keys, 5);  // pages, not lines nor the whole text at once
+  EXPECT_EQ(pane.selStart(), static_cast<int32_t>(pane.text().rfind(u"\r\n")) + 2);  // the last line
+  EXPECT_LE(pane.selStart(), end);
+  key(*help, 36, 2);  // Ctrl+Home
+  key(*help, 34, 1);  // Shift+Page Down selects a page
+  EXPECT_EQ(pane.selStart(), 0);
+  EXPECT_GT(pane.selLength(), 0);
+  key(*help, 33);
+  EXPECT_EQ(pane.selStart(), 0);
+  EXPECT_EQ(pane.topLine(), 0);
+}
+
 TEST_F(WindowKeys, TheKeyboardAloneChoosesAHelpPane) {
   Ref<frmHelpAll> help = makeRef<frmHelpAll>();
   help->load();

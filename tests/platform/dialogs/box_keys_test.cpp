@@ -129,6 +129,48 @@ TEST_F(BoxKeysTest, TheInputBoxFieldTakesTheEditingKeysOfATextBox) {
   EXPECT_EQ(f->caret, 3);
 }
 
+TEST_F(BoxKeysTest, TheInputBoxFieldUndoesAndHasTheContextMenuOfATextField) {
+  clipboard().clear();
+  RenderItem withMenu;
+  bool closedByAPressElsewhere = false;
+  whenOpen([&](HWND box) {
+    key(box, 35);  // End
+    for (char16_t c : std::u16string_view(u" smith")) send(box, WM_CHAR, c);
+    key(box, 'Z', 2);  // undoes the typing
+    key(box, 'Z', 2);  // and redoes it
+    key(box, 8, 4);    // Alt+Backspace undoes it again
+    const RenderItem shown = picture(box);
+    const RenderItem* f = field(shown);
+    const int fx = twipsToRoundedPixels(f->rect.left) + 20, fy = twipsToRoundedPixels(f->rect.top) + 8;
+    // A right click in the field: the menu, drawn over the box; "a" chooses Select All.
+    send(box, WM_RBUTTONDOWN, packButtons(2, 0), packPoint(fx, fy));
+    send(box, WM_RBUTTONUP, packButtons(2, 0), packPoint(fx, fy));
+    withMenu = picture(box);
+    send(box, WM_CHAR, u'a');
+    // The Menu key: down to Copy, Return.
+    key(box, 93);
+    key(box, 40);
+    key(box, 40);
+    key(box, 40);
+    key(box, 13);
+    // Shift+F10, then a press elsewhere closes it with nothing changed.
+    key(box, 121, 1);
+    send(box, WM_LBUTTONDOWN, packButtons(1, 0), packPoint(2, 2));
+    send(box, WM_LBUTTONUP, packButtons(1, 0), packPoint(2, 2));
+    RenderItem after = picture(box);
+    closedByAPressElsewhere = after.children.back().kind != RenderKind::Menu;
+    key(box, 13);
+  });
+  EXPECT_EQ(InputBox(Variant(u"Name?"), Variant(u"Title"), Variant(u"john")), u"john");
+  ASSERT_FALSE(withMenu.children.empty());
+  const RenderItem& menu = withMenu.children.back();
+  EXPECT_EQ(menu.kind, RenderKind::Menu);
+  // Undo can act (the typing was undone: Undo redoes); nothing selected, an empty clipboard.
+  EXPECT_EQ(menu.itemGreyed, (std::vector<bool>{false, false, true, true, true, true, false, false}));
+  EXPECT_EQ(clipboard().getText(), u"john");
+  EXPECT_TRUE(closedByAPressElsewhere);
+}
+
 TEST_F(BoxKeysTest, AMessageBoxButtonTakesItsLetterAloneOrWithAlt) {
   const struct {
     int32_t style;

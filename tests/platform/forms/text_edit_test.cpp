@@ -5,7 +5,10 @@
 #include "tests/platform/forms/forms_fixture.h"
 
 #include "platform/desktop/display_messages.h"
+#include "platform/forms/combo_box.h"
+#include "platform/forms/edit_menu.h"
 #include "platform/forms/user.h"
+#include "platform/graphics/units.h"
 #include "platform/graphics/form_render.h"
 #include "platform/system/clipboard.h"
 
@@ -14,6 +17,7 @@ namespace {
 
 constexpr int16_t kShift = 1, kCtrl = 2;
 constexpr int16_t kLeft = 37, kRight = 39, kUp = 38, kDown = 40, kHome = 36, kEnd = 35, kInsert = 45, kDelete = 46;
+constexpr int16_t kPageUp = 33, kPageDown = 34, kMenu = 93, kF10 = 121, kReturn = 13, kEscape = 27;
 
 class TextEditTest : public FormsTest {
  protected:
@@ -294,6 +298,306 @@ TEST_F(TextEditTest, AnEditableComboTakesTheSameEditingKeys) {
   for (const std::string& e : form->take())
     if (e.find("Change") != std::string::npos) changes.push_back(e);
   EXPECT_EQ(changes, (Log{"ComboText(1).Change"}));
+}
+
+// Forty numbered lines; the box shows `shown` of them.
+BStr numberedLines(int count) {
+  BStr t;
+  for (int i = 0; i < count; ++i) t += (i ? u"\r\n" : u"") + utf16("line " + std::to_string(i));
+  return t;
+}
+
+TEST_F(TextEditTest, PageKeysMoveTheCaretAndTheViewByTheLinesTheBoxShows) {
+  text->setMultiLine(true);
+  text->setScrollBars(2);
+  text->setText(numberedLines(40));
+  const int lh = fontLineHeight(text->font());
+  text->move(150, 150, 3000, pixelsToTwips(10 * lh + 2 * RenderTextTop + 2));  // ten lines shown
+  const int page = 10;
+  auto lineOfCaret = [&] {
+    RenderItem shown;
+    text->render(shown);
+    return textLineOf(text->text(), text->font(), -1, shown.caret);
+  };
+  text->setSelStart(2);  // "li|ne 0"
+  key(kPageDown);
+  EXPECT_EQ(lineOfCaret(), page);
+  EXPECT_EQ(text->topLine(), page);
+  EXPECT_EQ(selection(*text), Sel(static_cast<int32_t>(text->text().find(u"line 10")) + 2, 0));  // the same place across
+  key(kPageDown, kShift);  // extends the selection
+  EXPECT_EQ(text->selLength(), static_cast<int32_t>(text->text().find(u"line 20") - text->text().find(u"line 10")));
+  EXPECT_EQ(text->topLine(), 2 * page);
+  key(kPageDown, kCtrl);  // as alone
+  EXPECT_EQ(lineOfCaret(), 3 * page);
+  EXPECT_EQ(text->selLength(), 0);
+  key(kPageDown);  // past the end: the last line, the view at its end
+  EXPECT_EQ(lineOfCaret(), 39);
+  EXPECT_EQ(text->topLine(), 40 - page);
+  key(kPageUp, kShift);
+  EXPECT_EQ(lineOfCaret(), 29);
+  EXPECT_GT(text->selLength(), 0);
+  key(kPageUp, kCtrl);
+  key(kPageUp);
+  key(kPageUp);
+  EXPECT_EQ(selection(*text), Sel(2, 0));  // back at the first line, where it started across
+  EXPECT_EQ(text->topLine(), 0);
+
+  // The simulated user's strokes take the same path; a single line has no pages.
+  user::keyStroke(*text, kPageDown);
+  EXPECT_EQ(lineOfCaret(), page);
+  other->setText(u"one line");
+  other->setSelStart(3);
+  user::keyStroke(*other, kPageDown);
+  EXPECT_EQ(selection(*other), Sel(3, 0));
+}
+
+TEST_F(TextEditTest, UndoTakesBackTheLastEditWithItsChangeAndASecondUndoRedoesIt) {
+  text->setText(u"start");
+  text->setSelStart(5);
+  form->take();
+  for (char16_t c : std::u16string_view(u" abc")) send(WM_CHAR, c, 0);  // typed one after another: one edit
+  EXPECT_EQ(text->text(), u"start abc");
+  form->take();
+  key('Z', kCtrl);
+  EXPECT_EQ(text->text(), u"start");
+  EXPECT_EQ(selection(*text), Sel(5, 0));
+  EXPECT_EQ(form->take(), (Log{"Form.KeyDown(90)", "Text(1).KeyDown", "Text(1).Change", "Form.KeyPress(26)",
+                               "Text(1).KeyPress(26)", "Form.KeyUp(90)", "Text(1).KeyUp"}));
+  key('Z', kCtrl);  // redo
+  EXPECT_EQ(text->text(), u"start abc");
+  send(WM_KEYDOWN, 8, 4);  // Alt+Backspace undoes too
+  EXPECT_EQ(text->text(), u"start");
+  key('Z', kCtrl);
+  // A paste, a cut and Delete are an edit each.
+  clipboard().setText(u"X");
+  key(kHome);
+  key('V', kCtrl);
+  EXPECT_EQ(text->text(), u"Xstart abc");
+  key(kDelete);
+  EXPECT_EQ(text->text(), u"Xtart abc");
+  key('Z', kCtrl);
+  EXPECT_EQ(text->text(), u"Xstart abc");
+  // Backspace too, and a character typed after a move starts a new edit.
+  key(kEnd);
+  send(WM_CHAR, 8, 0);
+  send(WM_CHAR, 'd', 0);
+  EXPECT_EQ(text->text(), u"Xstart abd");
+  key('Z', kCtrl);
+  EXPECT_EQ(text->text(), u"Xstart ab");
+  // The text set by the program leaves nothing to undo; a locked box undoes nothing.
+  text->setText(u"set");
+  key('Z', kCtrl);
+  EXPECT_EQ(text->text(), u"set");
+  send(WM_CHAR, '!', 0);
+  text->setLocked(true);
+  key('Z', kCtrl);
+  EXPECT_EQ(text->text(), u"set!");
+  // Through the simulated user, and in an editable combo.
+  user::type(*other, u"typed");
+  user::keyStroke(*other, 'Z', kCtrl);
+  EXPECT_EQ(other->text(), u"");
+  ComboBox& combo = form->add<ComboBox>(u"ComboText", 1, 150, 1500);
+  combo.move(150, 1500, 3000, 315);
+  combo.setText({});
+  user::type(combo, u"abc");
+  form->take();
+  user::keyStroke(combo, 'Z', kCtrl);
+  EXPECT_EQ(combo.text(), u"");
+  EXPECT_EQ(without(without(without(form->take(), "Key"), "Focus"), "Validate"), (Log{"ComboText(1).Change"}));
+}
+
+TEST_F(TextEditTest, ACharacterBeyondSixteenBitsComesAsTwoKeyPressesAndGoesInWhole) {
+  const std::u16string typed = u"a\u00e9\U0001F600b";
+  ASSERT_EQ(typed.size(), 5u);
+  for (char16_t c : typed) send(WM_CHAR, c, 0);  // a display sends each half of the pair
+  EXPECT_EQ(text->text(), typed);
+  EXPECT_EQ(form->take(), (Log{"Form.KeyPress(97)", "Text(1).KeyPress(97)", "Text(1).Change", "Form.KeyPress(233)",
+                               "Text(1).KeyPress(233)", "Text(1).Change", "Form.KeyPress(-10179)",
+                               "Text(1).KeyPress(-10179)", "Form.KeyPress(-8704)", "Text(1).KeyPress(-8704)",
+                               "Text(1).Change", "Form.KeyPress(98)", "Text(1).KeyPress(98)", "Text(1).Change"}));
+  // The caret steps over it, Backspace deletes it whole, Undo brings it back.
+  key(kLeft);
+  key(kLeft);
+  EXPECT_EQ(selection(*text), Sel(2, 0));
+  key(kRight);
+  send(WM_CHAR, 8, 0);
+  EXPECT_EQ(text->text(), u"a\u00e9b");
+  key('Z', kCtrl);
+  EXPECT_EQ(text->text(), typed);
+  // Pasted, the same text arrives whole.
+  clipboard().setText(typed);
+  user::click(*other);
+  key('V', kCtrl);
+  EXPECT_EQ(other->text(), typed);
+  // KeyAscii 0 for either half drops the character; a half alone is dropped.
+  other->setText({});
+  form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
+    if (e == ControlEvent::KeyPress && toI2(p[0]) == -10179) p[0].assign(Variant::i2(0));
+  };
+  user::type(*other, typed);
+  EXPECT_EQ(other->text(), u"a\u00e9b");
+  form->react = nullptr;
+  other->setText({});
+  send(WM_CHAR, 0xDE00, 0);
+  send(WM_CHAR, 0xD83D, 0);
+  send(WM_CHAR, 'c', 0);
+  EXPECT_EQ(other->text(), u"c");
+  // The simulated user types it as a person's input method does.
+  other->setText({});
+  user::type(*other, typed);
+  EXPECT_EQ(other->text(), typed);
+  // A character at 0x8000 and above is a character like any other.
+  user::type(*other, u"\u8a9e");
+  EXPECT_EQ(other->text(), typed + u"\u8a9e");
+}
+
+// The context menu's items, in order, with the separators left out.
+constexpr int kUndo = 0, kCut = 2, kCopy = 3, kPaste = 4, kDelete_ = 5, kSelectAll = 7;
+
+std::string greyedOf(Form& f) {
+  std::string out;
+  EditMenu* m = f.editMenu();
+  if (!m) return "closed";
+  for (int e : {kUndo, kCut, kCopy, kPaste, kDelete_, kSelectAll}) out += m->enabled(e) ? '+' : '-';
+  return out;
+}
+
+TEST_F(TextEditTest, TheContextMenuGreysWhatCannotActOnTheField) {
+  struct Case {
+    const char* what;
+    std::function<void(TextBox&)> set;
+    bool clip;
+    const char* greyed;  // Undo, Cut, Copy, Paste, Delete, Select All
+  } cases[] = {
+      {"nothing selected, empty clipboard", [](TextBox&) {}, false, "-----+"},
+      {"a selection", [](TextBox& t) { t.setSelLength(2); }, false, "-++-++"},
+      {"everything selected, text on the clipboard", [](TextBox& t) { t.selectAll(); }, true, "-++++-"},
+      {"a locked box", [](TextBox& t) { t.setLocked(true); t.setSelLength(2); }, true, "--+--+"},
+      {"a password box", [](TextBox& t) { t.setPasswordChar(u"*"); t.setSelLength(2); }, true, "---+++"},
+      {"an empty box", [](TextBox& t) { t.setText({}); }, true, "---+--"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    text->setLocked(false);
+    text->setPasswordChar({});
+    text->setText(u"hello");
+    text->setSelStart(0);
+    clipboard().clear();
+    if (c.clip) clipboard().setText(u"clip");
+    c.set(*text);
+    user::rightClick(*text);
+    EXPECT_EQ(greyedOf(*form), c.greyed);
+    user::pressEsc(*form);
+    EXPECT_EQ(form->editMenu(), nullptr);
+  }
+  // After an edit Undo can act.
+  text->setText(u"hello");
+  user::type(*text, u"x");
+  user::rightClick(*text);
+  EXPECT_EQ(greyedOf(*form).substr(0, 1), "+");
+}
+
+TEST_F(TextEditTest, TheContextMenuOpensByTheRightButtonTheMenuKeyOrShiftF10AndIsWorkedByKeysAndClicks) {
+  text->setText(u"hello world");
+  const int lh = fontLineHeight(text->font());
+  const int y = 10 + RenderTextTop + lh / 2;
+  form->take();
+  // A right click: the control's mouse events, then the menu at the pointer, drawn over the form.
+  send(WM_RBUTTONDOWN, packButtons(2, 0), packPoint(30, y));
+  send(WM_RBUTTONUP, packButtons(2, 0), packPoint(30, y));
+  EXPECT_EQ(without(form->take(), "Focus"), (Log{"Text(1).MouseDown", "Text(1).MouseUp"}));
+  ASSERT_NE(form->editMenu(), nullptr);
+  EXPECT_NEAR(form->editMenu()->rect().left, pixelsToTwips(30), 1);
+  const RenderItem shown = form->picture();
+  ASSERT_EQ(shown.children.back().kind, RenderKind::Menu);
+  EXPECT_EQ(shown.children.back().items.front(), u"&Undo");
+  // Keys go to the menu, not to the field: "a" chooses Select All.
+  key('A');
+  EXPECT_EQ(form->editMenu(), nullptr);
+  EXPECT_EQ(selection(*text), Sel(0, 11));
+  EXPECT_EQ(text->text(), u"hello world");
+  EXPECT_EQ(form->take(), (Log{"Form.KeyUp(65)", "Text(1).KeyUp"}));
+  // The Menu key: the arrows mark (past the separator and the greyed Undo), Return chooses: Cut.
+  key(kMenu);
+  ASSERT_NE(form->editMenu(), nullptr);
+  key(kDown);
+  key(kDown);
+  EXPECT_EQ(form->editMenu()->marked(), kCut);
+  send(WM_KEYDOWN, kReturn, 0);
+  EXPECT_EQ(text->text(), u"");
+  EXPECT_EQ(clipboard().getText(), u"hello world");
+  EXPECT_EQ(form->take(), (Log{"Form.KeyDown(93)", "Text(1).KeyDown", "Text(1).Change"}));
+  // Shift+F10: a click on Paste pastes; Undo takes the paste back.
+  key(kF10, kShift);
+  EditMenu* m = form->editMenu();
+  ASSERT_NE(m, nullptr);
+  const RenderRect r = m->rect();
+  auto itemPoint = [&](int entry) {
+    for (double yy = r.top; yy < r.top + r.height; yy += 15)
+      if (form->editMenu()->entryAt(r.left + 300, yy) == entry)
+        return packPoint(twipsToPixels(r.left + 300), twipsToPixels(yy + 30));
+    return packPoint(0, 0);
+  };
+  const LPARAM paste = itemPoint(kPaste);
+  send(WM_MOUSEMOVE, 0, paste);
+  EXPECT_EQ(form->editMenu()->marked(), kPaste);
+  send(WM_LBUTTONDOWN, packButtons(1, 0), paste);
+  send(WM_LBUTTONUP, packButtons(1, 0), paste);
+  EXPECT_EQ(text->text(), u"hello world");
+  EXPECT_EQ(form->editMenu(), nullptr);
+  user::rightClick(*text);
+  send(WM_CHAR, 'u', 0);
+  EXPECT_EQ(text->text(), u"");
+  // A greyed item does nothing and the menu stays; Escape closes it with nothing changed.
+  user::rightClick(*text);
+  send(WM_CHAR, 'c', 0);  // Copy: nothing selected
+  ASSERT_NE(form->editMenu(), nullptr);
+  EXPECT_EQ(form->editMenu()->marked(), kCopy);
+  send(WM_KEYDOWN, kEscape, 0);
+  EXPECT_EQ(form->editMenu(), nullptr);
+  // A press outside closes it, and reaches nothing else.
+  text->setText(u"kept");
+  user::rightClick(*text);
+  form->take();
+  send(WM_LBUTTONDOWN, packButtons(1, 0), packPoint(20, 60));  // on the other box
+  send(WM_LBUTTONUP, packButtons(1, 0), packPoint(20, 60));
+  EXPECT_EQ(form->editMenu(), nullptr);
+  EXPECT_EQ(form->activeControl(), text);
+  EXPECT_EQ(form->take(), Log{});
+  EXPECT_EQ(text->text(), u"kept");
+  // A script that swallows the Menu key keeps the menu shut; the focus leaving closes it.
+  form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
+    if (e == ControlEvent::KeyDown) p[0].assign(Variant::i2(0));
+  };
+  key(kMenu);
+  EXPECT_EQ(form->editMenu(), nullptr);
+  form->react = nullptr;
+  user::rightClick(*text);
+  other->setFocus();
+  EXPECT_EQ(form->editMenu(), nullptr);
+  // Through the simulated user: keys on the field reach the open menu.
+  other->setText(u"abc");
+  user::rightClick(*other);
+  user::keyPress(*other, 'a');
+  EXPECT_EQ(other->selLength(), 3);
+  user::keyDown(*other, kMenu);
+  user::keyDown(*other, kDown);
+  user::keyDown(*other, kDown);
+  user::keyDown(*other, kDown);  // Copy
+  user::press(*other, u"Enter");
+  EXPECT_EQ(clipboard().getText(), u"abc");
+  EXPECT_EQ(form->editMenu(), nullptr);
+  // An editable combo's field has the menu too; a drop-down list has none.
+  ComboBox& combo = form->add<ComboBox>(u"ComboText", 1, 150, 1500);
+  combo.move(150, 1500, 3000, 315);
+  combo.setText(u"red");
+  user::click(combo);
+  user::keyStroke(combo, kMenu);
+  ASSERT_NE(form->editMenu(), nullptr);
+  user::keyPress(combo, 'a');
+  user::keyStroke(combo, kMenu);
+  user::keyPress(combo, 'd');
+  EXPECT_EQ(combo.text(), u"");
 }
 
 }  // namespace
