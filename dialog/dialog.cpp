@@ -136,7 +136,7 @@ Dialog::Dialog() {
   ignoreErrors([] {
     if (const auto& provider = printerObjectProvider()) {
       ObjectRef printer = provider();
-      if (!printer) raise(err::ObjectVariableNotSet);
+      if (!printer) return;  // no current printer: the step fails and is skipped
       std::array<Variant, 1> value{Variant(false)};
       printer->invoke(kPrinterFlagDispid, InvokeKind::PropertyPut, value);
     }
