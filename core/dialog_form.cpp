@@ -104,7 +104,11 @@ Ref<Control> plainUserControl(BStrView array) {
 
 }  // namespace
 
-DialogForm::DialogForm() : Form(dialogFormDesign(plainUserControl)) {}
+// Every DialogForm has the same design: made once.
+DialogForm::DialogForm() : Form([] {
+  static const std::shared_ptr<const FormDesign> design = std::make_shared<const FormDesign>(dialogFormDesign(plainUserControl));
+  return design;
+}()) {}
 
 const ClassInfo& DialogForm::info() {
   static const ClassInfo ci = [] {

@@ -13,6 +13,7 @@
 #include "core/write_log_line.h"
 #include "dialog/dialog_event_table.h"
 #include "platform/automation/coerce.h"
+#include "platform/desktop/display.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/services.h"
 
@@ -53,8 +54,13 @@ Variant withErrorBox(std::u16string_view leadIn, F&& body) {
     return std::forward<F>(body)();
   } catch (...) {
     const RuntimeError e = caughtError();
-    const BStr text = BStr(leadIn) + u"\r\n" + e.description() + u" (" + utf16(std::to_string(e.number())) + u")";
-    ignoreErrors([&] { MsgBox(Variant(text), Variant::i4(vbSystemModal | vbExclamation), Variant(u"Error!")); });
+    const BStr failure = e.description() + u" (" + utf16(std::to_string(e.number())) + u")";
+    // Headless nobody sees the box: its text goes to the host as well.
+    if (const ErrorBoxNotice& notice = errorBoxNotice(); notice && dynamic_cast<HeadlessDisplay*>(&display()))
+      ignoreErrors([&] { notice(BStr(leadIn) + failure); });
+    ignoreErrors([&] {
+      MsgBox(Variant(BStr(leadIn) + u"\r\n" + failure), Variant::i4(vbSystemModal | vbExclamation), Variant(u"Error!"));
+    });
     return {};
   }
 }
@@ -130,7 +136,7 @@ Dialog::Dialog() {
   ignoreErrors([] {
     if (const auto& provider = printerObjectProvider()) {
       ObjectRef printer = provider();
-      if (!printer) raise(err::ObjectVariableNotSet);
+      if (!printer) return;  // no current printer: the step fails and is skipped
       std::array<Variant, 1> value{Variant(false)};
       printer->invoke(kPrinterFlagDispid, InvokeKind::PropertyPut, value);
     }

@@ -87,6 +87,13 @@ const PrinterObjectProvider& printerObjectProvider();
 void setInitCustomColorsHook(std::function<void()> hook);
 const std::function<void()>& initCustomColorsHook();
 
+// Receives the text of each "Error!" box that no display showed (headless),
+// as one line; the host writes it where the script's errors go. Without a
+// notice the box is answered as any box, and nothing else happens.
+using ErrorBoxNotice = std::function<void(const BStr& text)>;
+void setErrorBoxNotice(ErrorBoxNotice notice);
+const ErrorBoxNotice& errorBoxNotice();
+
 }  // namespace svx
 
 namespace svx {

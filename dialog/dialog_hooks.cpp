@@ -9,6 +9,7 @@ struct Hooks {
   HelpWindowFactory help;
   PrinterObjectProvider printer;
   std::function<void()> customColors;
+  ErrorBoxNotice errorBox;
 };
 
 Hooks& hooks() {
@@ -29,5 +30,8 @@ const PrinterObjectProvider& printerObjectProvider() { return hooks().printer; }
 
 void setInitCustomColorsHook(std::function<void()> hook) { hooks().customColors = std::move(hook); }
 const std::function<void()>& initCustomColorsHook() { return hooks().customColors; }
+
+void setErrorBoxNotice(ErrorBoxNotice notice) { hooks().errorBox = std::move(notice); }
+const ErrorBoxNotice& errorBoxNotice() { return hooks().errorBox; }
 
 }  // namespace svx

@@ -2,18 +2,25 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <utility>
 
 #include "host/globals.h"
 #include "host/js_text.h"
 #include "host/objects.h"
 #include "host/script_host.h"
+#include "host/trace.h"
 #include "host/values.h"
+#include "platform/files/regular_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace svx::host {
 
@@ -21,6 +28,8 @@ namespace {
 // The engine of the context asked for last (calls come many to a context).
 thread_local duk_context* lastContext = nullptr;
 thread_local Engine* lastEngine = nullptr;
+// The engine whose script runs (the innermost one).
+thread_local Engine* runningEngine = nullptr;
 }  // namespace
 
 Engine& engineOf(duk_context* ctx) {
@@ -70,8 +79,9 @@ void pushAutomationError(duk_context* ctx, int32_t number, const BStr& descripti
   duk_put_prop_string(ctx, -2, "description");
 }
 
-void pushNotFoundError(duk_context* ctx, const NotFoundError& e) {
+void pushRuntimeError(duk_context* ctx, const RuntimeError& e) {
   pushAutomationError(ctx, e.number(), e.description());
+  if (e.detail().empty()) return;
   pushString(ctx, e.detail());
   duk_put_prop_string(ctx, -2, kDetailKey);
 }
@@ -226,6 +236,47 @@ duk_ret_t installGlobals(duk_context* ctx, void* udata) {
   return 0;
 }
 
+// Whether a line uses syntax of a later edition than ES5: let, const, an
+// arrow function, a template string, a class.
+bool usesLaterSyntax(std::string_view line) {
+  if (line.find('`') != std::string_view::npos || line.find("=>") != std::string_view::npos) return true;
+  auto word = [&](std::string_view w) {
+    for (size_t at = line.find(w); at != std::string_view::npos; at = line.find(w, at + 1)) {
+      const bool before = at == 0 || !(std::isalnum(static_cast<unsigned char>(line[at - 1])) || line[at - 1] == '_' ||
+                                       line[at - 1] == '$' || line[at - 1] == '.');
+      const size_t end = at + w.size();
+      if (before && end < line.size() && (line[end] == ' ' || line[end] == '\t')) return true;
+    }
+    return false;
+  };
+  return word("let") || word("const") || word("class");
+}
+
+// The source line `n` (from 1).
+std::string_view sourceLine(std::string_view source, long n) {
+  for (long i = 1; i < n; ++i) {
+    const size_t nl = source.find('\n');
+    if (nl == std::string_view::npos) return {};
+    source.remove_prefix(nl + 1);
+  }
+  return source.substr(0, source.find('\n'));
+}
+
+// A syntax error at (or just after) a line with syntax of a later edition:
+// its report adds that the host runs ES5.
+void noteLaterSyntax(duk_context* ctx, std::string_view source) {
+  if (!duk_is_error(ctx, -1) || duk_get_error_code(ctx, -1) != DUK_ERR_SYNTAX_ERROR) return;
+  duk_get_prop_string(ctx, -1, "lineNumber");
+  const auto line = static_cast<long>(duk_get_number_default(ctx, -1, 0));
+  duk_pop(ctx);
+  if (line <= 0 || !(usesLaterSyntax(sourceLine(source, line)) || usesLaterSyntax(sourceLine(source, line - 1))))
+    return;
+  duk_push_string(ctx,
+                  "the host runs ECMAScript 5 (ES5.1): let, const, arrow functions, template strings and classes "
+                  "are later syntax; use var, function and string concatenation");
+  duk_put_prop_string(ctx, -2, kDetailKey);
+}
+
 [[noreturn]] void fatal(void*, const char* msg) {
   std::fprintf(stderr, "sorvanelix-script: fatal script engine error: %s\n", msg ? msg : "");
   std::abort();
@@ -284,6 +335,30 @@ void Engine::reportDeferred() {
   errorDeferred = false;
 }
 
+std::string Engine::scriptLocation() {
+  if (!ctx || !duk_check_stack(ctx, 4)) return {};
+  // The innermost entry of the call stack that is script code.
+  for (duk_int_t level = -1; level >= -64; --level) {
+    duk_inspect_callstack_entry(ctx, level);
+    if (duk_is_undefined(ctx, -1)) {
+      duk_pop(ctx);
+      return {};
+    }
+    duk_get_prop_string(ctx, -1, "lineNumber");
+    const auto line = static_cast<long>(duk_get_number_default(ctx, -1, 0));
+    duk_pop_2(ctx);
+    if (line > 0) return scriptPath + "(" + std::to_string(line) + "): ";
+  }
+  return {};
+}
+
+void Engine::reportUnseenErrorBox(const BStr& text) {
+  const std::string line = "error box: " + utf8(text);
+  if (trace) traceNote(*this, line);
+  err << scriptLocation() << line << '\n';
+  err.flush();
+}
+
 int Engine::run(std::string_view source, const std::string& path, const std::vector<std::string>& args) {
   scriptPath = path;
   std::error_code ec;
@@ -302,11 +377,17 @@ int Engine::run(std::string_view source, const std::string& path, const std::vec
   }
   duk_pop(ctx);
 
+  struct Running {
+    Engine* outer;
+    explicit Running(Engine* e) : outer(std::exchange(runningEngine, e)) {}
+    ~Running() { runningEngine = outer; }
+  } running(this);
   int status = 0;
   const std::string code = toCesu8(utf16(source));
   duk_push_lstring(ctx, code.data(), code.size());
   duk_push_string(ctx, path.c_str());
   if (duk_pcompile(ctx, 0) != DUK_EXEC_SUCCESS) {
+    noteLaterSyntax(ctx, source);
     report(-1);
     status = 1;
   } else if (duk_pcall(ctx, 0) != DUK_EXEC_SUCCESS) {
@@ -321,6 +402,7 @@ int Engine::run(std::string_view source, const std::string& path, const std::vec
   }
   duk_pop(ctx);
   reportDeferred();
+  if (eventFunctionsUnchecked) checkEventFunctions();
   shutdown();
   return status;
 }
@@ -357,6 +439,14 @@ void Engine::shutdown() {
   arrays.clear();
 }
 
+void reportUnseenErrorBox(const BStr& text) {
+  if (runningEngine && runningEngine->ctx) {
+    runningEngine->reportUnseenErrorBox(text);
+    return;
+  }
+  std::cerr << "error box: " << utf8(text) << '\n';
+}
+
 ScriptHost::ScriptHost() : ScriptHost(std::cout, std::cerr) {}
 ScriptHost::ScriptHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
@@ -366,15 +456,42 @@ int ScriptHost::run(std::string_view source, const std::string& scriptPath, cons
   return engine->run(source, scriptPath, args);
 }
 
+namespace {
+
+constexpr size_t kMaxScriptBytes = size_t{64} << 20;
+
+// Why `path` cannot be run as a script, for a file that openRegularFile
+// refused.
+std::string unreadableReason(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return "it is a folder, not a script file";
+  if (S_ISFIFO(st.st_mode)) return "it is a FIFO, not a script file";
+  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  if (::access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+  return "it cannot be opened";
+}
+
+}  // namespace
+
 int ScriptHost::runFile(const std::string& path, const std::vector<std::string>& args) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    err_ << "sorvanelix-script: cannot read " << path << '\n';
+  // A regular file only: a folder, a FIFO or a device is refused without
+  // waiting on it.
+  int32_t error = 0;
+  const RegularFile file = openRegularFile(path, FileOpen::Read, error);
+  if (!file) {
+    err_ << "sorvanelix-script: cannot run " << path << ": " << unreadableReason(path) << '\n';
     return 1;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string source = text.str();
+  std::string source;
+  try {
+    const std::vector<uint8_t> bytes = file.readAll(kMaxScriptBytes);
+    source.assign(bytes.begin(), bytes.end());
+  } catch (const RuntimeError& e) {
+    err_ << "sorvanelix-script: cannot read " << path << ": "
+         << (e.number() == err::OutOfMemory ? "it is larger than 64 MiB" : "a read failed") << '\n';
+    return 1;
+  }
   if (source.starts_with("\xEF\xBB\xBF")) source.erase(0, 3);
   return run(source, path, args);
 }

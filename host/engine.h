@@ -58,14 +58,11 @@ inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target 
 struct JsPending : ScriptUnwind {};
 // An automation error to whose report the host adds what it knows: the
 // member or ProgID that was not found and the nearest existing name. The
-// script sees the number and the description unchanged.
+// script sees the number and the description unchanged (as for the detail
+// of any RuntimeError).
 class NotFoundError : public RuntimeError {
  public:
-  NotFoundError(int32_t number, BStr detail) : RuntimeError(number), detail_(std::move(detail)) {}
-  const BStr& detail() const { return detail_; }
-
- private:
-  BStr detail_;
+  NotFoundError(int32_t number, BStr detail) : RuntimeError(number) { setDetail(std::move(detail)); }
 };
 // WScript.Quit: unwinds to the top of the script (also out of an event raise).
 struct ScriptQuit : ScriptUnwind {};
@@ -144,6 +141,10 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // such error is kept and written once the script has unwound.
   void report(duk_idx_t idx);
   void reportDeferred();
+  // "file(line): " of the script code running now ("" outside it).
+  std::string scriptLocation();
+  // Writes the text of an error box that no display showed (and traces it).
+  void reportUnseenErrorBox(const BStr& text);
 
   duk_context* ctx = nullptr;
   std::ostream& out;
@@ -199,8 +200,16 @@ class Engine : public std::enable_shared_from_this<Engine> {
   struct Connection {
     WeakRef<Object> object;
     int32_t cookie;
+    BStr prefix;
+    const ClassInfo* events;  // the object's class (its table lives as long as the program)
   };
   std::vector<Connection> connections;
+  // The script's global functions that start with a prefix and match no
+  // event are looked for after a connection, before the next event (or at
+  // the end): by then the script has usually made its other connections.
+  bool eventFunctionsUnchecked = false;
+  std::vector<std::string> reportedEventFunctions;
+  void checkEventFunctions();
   bool closing = false;
   bool quitting = false;
   bool errorDeferred = false;
@@ -240,7 +249,8 @@ void pushString(duk_context* ctx, BStrView s);
 BStr jsString(duk_context* ctx, duk_idx_t idx);
 int32_t scriptErrorNumber(int32_t number);
 void pushAutomationError(duk_context* ctx, int32_t number, const BStr& description);
-void pushNotFoundError(duk_context* ctx, const NotFoundError& e);
+// The error for the script, with the detail its report adds.
+void pushRuntimeError(duk_context* ctx, const RuntimeError& e);
 void pushQuit(duk_context* ctx);
 bool isQuit(duk_context* ctx, duk_idx_t idx);
 
@@ -249,10 +259,8 @@ duk_ret_t guardedBody(duk_context* ctx, F&& body) {
   {
     try {
       return body();
-    } catch (const NotFoundError& e) {
-      pushNotFoundError(ctx, e);
     } catch (const RuntimeError& e) {
-      pushAutomationError(ctx, e.number(), e.description());
+      pushRuntimeError(ctx, e);
     } catch (const ScriptQuit&) {
       pushQuit(ctx);
     } catch (const JsPending&) {

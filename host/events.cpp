@@ -9,6 +9,7 @@
 #include "host/js_text.h"
 #include "host/trace.h"
 #include "host/values.h"
+#include "platform/automation/closest_name.h"
 
 namespace svx::host {
 
@@ -94,11 +95,75 @@ duk_ret_t callEventFunction(duk_context* ctx, void* udata) {
   return 1;
 }
 
+// Protected: [] -> [names], the global object's own enumerable properties
+// that hold functions (a getter may run).
+duk_ret_t globalFunctionNames(duk_context* ctx, void*) {
+  const duk_idx_t names = duk_push_array(ctx);
+  duk_push_global_object(ctx);
+  duk_enum(ctx, -1, DUK_ENUM_OWN_PROPERTIES_ONLY);
+  duk_uarridx_t n = 0;
+  while (duk_next(ctx, -1, 1)) {
+    if (duk_is_function(ctx, -1)) {
+      duk_pop(ctx);
+      duk_put_prop_index(ctx, names, n++);
+    } else {
+      duk_pop_2(ctx);
+    }
+  }
+  duk_pop_2(ctx);
+  return 1;
+}
+
+bool startsWith(const BStr& name, const BStr& prefix) { return name.compare(0, prefix.size(), prefix) == 0; }
+
 }  // namespace
 
+void Engine::checkEventFunctions() {
+  eventFunctionsUnchecked = false;
+  if (!ctx || closing || !duk_check_stack(ctx, 8)) return;
+  std::vector<BStr> names;
+  if (duk_safe_call(ctx, globalFunctionNames, nullptr, 0, 1) == DUK_EXEC_SUCCESS) {
+    const auto n = static_cast<duk_uarridx_t>(duk_get_length(ctx, -1));
+    for (duk_uarridx_t i = 0; i < n; ++i) {
+      duk_get_prop_index(ctx, -1, i);
+      names.push_back(jsString(ctx, -1));
+      duk_pop(ctx);
+    }
+  }
+  duk_pop(ctx);
+  for (const BStr& name : names) {
+    // A function is an event function when some connection's prefix and
+    // event make its name (as the delivery looks it up: with case).
+    bool prefixed = false;
+    bool matches = false;
+    std::vector<BStr> candidates;
+    for (const Connection& c : connections) {
+      if (!startsWith(name, c.prefix)) continue;
+      prefixed = true;
+      for (const EventInfo& ev : c.events->events()) {
+        if (name.size() == c.prefix.size() + ev.name.size() && name.compare(c.prefix.size(), BStr::npos, ev.name) == 0)
+          matches = true;
+        candidates.push_back(c.prefix + ev.name);
+      }
+    }
+    if (!prefixed || matches) continue;
+    const std::string text = utf8(name);
+    if (std::find(reportedEventFunctions.begin(), reportedEventFunctions.end(), text) != reportedEventFunctions.end())
+      continue;
+    reportedEventFunctions.push_back(text);
+    std::string line = text + " matches no event";
+    if (const BStr near = closestName(name, candidates); !near.empty()) line += "; did you mean " + utf8(near) + "?";
+    err << scriptPath << ": " << line << '\n';
+    err.flush();
+    if (trace) traceNote(*this, line);
+  }
+}
+
 void Engine::connect(const ObjectRef& obj, BStr prefix) {
-  const int32_t cookie = obj->connect(std::make_shared<ScriptSink>(weak_from_this(), std::move(prefix)));
-  connections.push_back({WeakRef<Object>(obj.get()), cookie});
+  const ClassInfo* events = &obj->classInfo();
+  const int32_t cookie = obj->connect(std::make_shared<ScriptSink>(weak_from_this(), prefix));
+  connections.push_back({WeakRef<Object>(obj.get()), cookie, std::move(prefix), events});
+  eventFunctionsUnchecked = true;
 }
 
 void Engine::disconnect(Object* obj) {
@@ -236,6 +301,7 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   // After Quit, or an error in an event function, no event reaches the
   // script any more.
   if (closing || quitting || !ctx) return;
+  if (eventFunctionsUnchecked) checkEventFunctions();
   if (!duk_check_stack(ctx, static_cast<duk_idx_t>(args.size()) + 8)) return;
   const duk_idx_t base = duk_get_top(ctx);
   if (function.string) {
@@ -258,6 +324,7 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   duk_pop(ctx);
   if (!present) {
     duk_set_top(ctx, base);
+    if (trace) traceNote(*this, "event " + function.bytes + ": no function");
     return;
   }
   // The whole call is one protected call: nothing of the script runs, and

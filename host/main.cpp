@@ -66,13 +66,24 @@ int printReference(const char* progIdArg) {
 int main(int argc, char** argv) {
   int first = 1;
   bool trace = false;
-  if (first < argc && std::string_view(argv[first]) == "--trace") {
-    trace = true;
-    ++first;
-  }
-  if (first < argc && (std::string_view(argv[first]) == "--help" || std::string_view(argv[first]) == "-h")) {
-    std::cout << kUsage << kHelp;
-    return 0;
+  bool optionsEnded = false;  // after "--" a script whose name starts with '-' follows
+  for (; first < argc; ++first) {
+    const std::string_view option = argv[first];
+    if (option == "--trace") {
+      trace = true;
+    } else if (option == "--help" || option == "-h") {
+      std::cout << kUsage << kHelp;
+      return 0;
+    } else if (option == "--") {
+      optionsEnded = true;
+      ++first;
+      break;
+    } else if (option.size() > 1 && option[0] == '-' && option != "--reference") {
+      std::cerr << "sorvanelix-script: unknown option '" << option << "'\n" << kUsage;
+      return 2;
+    } else {
+      break;
+    }
   }
   if (first >= argc) {
     std::cerr << kUsage;
@@ -89,9 +100,11 @@ int main(int argc, char** argv) {
   // instead of in a system registry.
   svx::Dialog::registerProgId();
   svx::registerDialogForm();
+  // Headless, the text of an error box goes where the script's errors go.
+  svx::setErrorBoxNotice(svx::host::reportUnseenErrorBox);
   svx::host::addGlobalObject("User", svx::makeRef<svx::SimulatedUser>());
 
-  if (std::string_view(argv[first]) == "--reference") {
+  if (!optionsEnded && std::string_view(argv[first]) == "--reference") {
     if (argc != first + 2) {
       std::cerr << "usage: sorvanelix-script --reference PROGID\n";
       return 2;

@@ -223,6 +223,14 @@ duk_ret_t callMember(duk_context* ctx) {
   });
 }
 
+// Whether the script may call the object itself: a collection, whose default
+// member takes an argument (Item). Any other object is a plain object for
+// typeof and instanceof.
+bool isCallable(const ClassInfo& cls) {
+  const MemberInfo* m = cls.find(0, InvokeKind::Method);
+  return m && hasRequiredParams(*m);
+}
+
 // A call of the object itself (the Proxy's target is this function): its
 // default member, so that calling a property's value with arguments reaches
 // the default member of the object it holds (rs.Fields("name"),
@@ -311,7 +319,9 @@ duk_ret_t trapHas(duk_context* ctx) {
 
 duk_ret_t namedConstruct(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
-    if (!duk_is_object(ctx, 0) || duk_is_function(ctx, 0) || isNamed(ctx, 0))
+    const auto handle = hiddenId(ctx, 0, kHandleKey);
+    const bool automation = handle && engineOf(ctx).objects.contains(*handle);
+    if (!duk_is_object(ctx, 0) || duk_is_function(ctx, 0) || automation || isNamed(ctx, 0))
       raise(err::TypeMismatch, u"Named expects an object of argument names and values");
     duk_push_object(ctx);
     duk_dup(ctx, 0);
@@ -341,7 +351,7 @@ void pushObject(duk_context* ctx, const ObjectRef& obj) {
   }
   const int64_t id = e.nextId++;
   const ObjectRef& stored = e.objects.emplace(id, obj).first->second;
-  pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr, callDefaultMember);
+  pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr, isCallable(obj->classInfo()) ? callDefaultMember : nullptr);
   e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
   pushStashed(ctx, "handler");
   duk_push_proxy(ctx, 0);

@@ -56,6 +56,11 @@ void resetSleepHandler();
 void addGlobalObject(std::string name, ObjectRef object);
 void removeGlobalObject(std::string_view name);
 
+// Writes the text of an error box that nobody saw (no display shows
+// windows) where the running script's errors go, with the script's line, and
+// to its trace; without a running script, to standard error.
+void reportUnseenErrorBox(const BStr& text);
+
 // The registered ProgID nearest to `progId`, among the classes a script
 // creates and the controls a form hosts (the control plug-ins loaded first);
 // "" when none is near.

@@ -190,6 +190,7 @@ Variant tracedCall(Engine& e, Object& obj, const BStr& name, InvokeKind kind, st
     return result;
   } catch (const RuntimeError& err) {
     outcome.text = " -> error " + errorText(err.number(), err.description());
+    if (!err.detail().empty()) outcome.text += ": " + utf8(err.detail());
     throw;
   }
 }
@@ -198,6 +199,15 @@ void traceUnknownMember(Engine& e, Object& obj, const BStr& name, int32_t number
   try {
     flushPending(e);
     writeLine(e, utf8(obj.classInfo().name()) + "." + utf8(name) + " -> error " + errorText(number, {}));
+  } catch (...) {
+    // the trace never disturbs the call
+  }
+}
+
+void traceNote(Engine& e, const std::string& text) noexcept {
+  try {
+    flushPending(e);
+    writeLine(e, text);
   } catch (...) {
     // the trace never disturbs the call
   }

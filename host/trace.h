@@ -24,6 +24,10 @@ Variant tracedCall(Engine& e, Object& obj, const BStr& name, InvokeKind kind, st
 // A member the object does not have, failing with `number`.
 void traceUnknownMember(Engine& e, Object& obj, const BStr& name, int32_t number) noexcept;
 
+// A line of its own at the current depth (an error box nobody saw, an
+// event without a script function).
+void traceNote(Engine& e, const std::string& text) noexcept;
+
 // An event about to call the script's function `function`.
 void traceEvent(Engine& e, const BStr& function, std::span<Variant> args) noexcept;
 

@@ -70,7 +70,7 @@ rows = [
     ("event with no handler connected, whole chain", ns("BM_ScriptEventFourByRefNoHandler"), 300, "ns"),
     ("Load and Unload of 255 elements, from C++", ns("BM_DialogLoadUnload255Commands"), 1e6, "ns"),
     ("Load and Unload of 255 elements, from a script", ns("BM_ScriptLoadUnload255Commands"), 1e6, "ns"),
-    ("create and release a Dialog", ns("BM_DialogCreateRelease"), 60e3, "ns"),
+    ("create and release a Dialog", ns("BM_DialogCreateRelease"), 40e3, "ns"),
     ("Unload per control, 4,080 controls on the form / 16 controls",
      ratio("BM_DialogUnloadControls/4080", "BM_DialogUnloadControls/16"), 1.5, "x"),
     # The walk over 100,000 rows, two fields read per row, against Python's

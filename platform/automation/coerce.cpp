@@ -522,11 +522,22 @@ Variant byteArrayOf(const Variant& v) {
 
 // ---- Targets ----
 
-int16_t toI2(const Variant& v) { return toInteger<int16_t>(v); }
-int32_t toI4(const Variant& v) { return toInteger<int32_t>(v); }
-uint8_t toUI1(const Variant& v) { return toInteger<uint8_t>(v); }
+namespace {
 
-float toR4(const Variant& v) {
+// Runs the conversion of `v` to `wanted`; a type mismatch it raises carries
+// the value's address and the type, for the call that bound the value to
+// name its parameter.
+template <class F>
+auto noteMismatch(const Variant& v, const char16_t* wanted, F&& convert) -> decltype(convert()) {
+  try {
+    return convert();
+  } catch (RuntimeError& e) {
+    if (e.number() == err::TypeMismatch && !e.convertedValue()) e.setConversion(&v, wanted);
+    throw;
+  }
+}
+
+float r4Of(const Variant& v) {
   const Variant s = scalarOf(v);
   if (s.vt() == VT_R4) return s.asR4();
   const double x = numberOf(s);
@@ -534,13 +545,13 @@ float toR4(const Variant& v) {
   return static_cast<float>(x);
 }
 
-double toR8(const Variant& v) {
+double r8Of(const Variant& v) {
   const double x = numberOf(scalarOf(v));
   if (!std::isfinite(x)) overflow();
   return x;
 }
 
-Currency toCy(const Variant& v) {
+Currency cyOf(const Variant& v) {
   const Variant s = scalarOf(v);
   if (s.vt() == VT_CY) return s.asCy();
   const double r = roundHalfEven(numberOf(s) * 10000.0);
@@ -549,7 +560,7 @@ Currency toCy(const Variant& v) {
   return Currency{static_cast<int64_t>(r)};
 }
 
-Date toDate(const Variant& v) {
+Date dateOf(const Variant& v) {
   const Variant s = scalarOf(v);
   if (s.vt() == VT_DATE) return Date{s.asDate()};
   if (s.vt() == VT_BSTR) {
@@ -562,7 +573,12 @@ Date toDate(const Variant& v) {
   return Date{x};
 }
 
-BStr toBStr(const Variant& v) {
+
+
+
+
+
+BStr bstrOf(const Variant& v) {
   const Variant s = scalarOf(v);
   switch (s.vt()) {
     case VT_EMPTY: return {};
@@ -580,7 +596,7 @@ BStr toBStr(const Variant& v) {
   }
 }
 
-bool toBool(const Variant& v) {
+bool boolOf(const Variant& v) {
   const Variant s = scalarOf(v);
   switch (s.vt()) {
     case VT_BOOL: return s.asBool();
@@ -594,6 +610,18 @@ bool toBool(const Variant& v) {
     default: return numberOf(s) != 0;
   }
 }
+
+}  // namespace
+
+int16_t toI2(const Variant& v) { return noteMismatch(v, u"Integer", [&] { return toInteger<int16_t>(v); }); }
+int32_t toI4(const Variant& v) { return noteMismatch(v, u"Long", [&] { return toInteger<int32_t>(v); }); }
+uint8_t toUI1(const Variant& v) { return noteMismatch(v, u"Byte", [&] { return toInteger<uint8_t>(v); }); }
+float toR4(const Variant& v) { return noteMismatch(v, u"Single", [&] { return r4Of(v); }); }
+double toR8(const Variant& v) { return noteMismatch(v, u"Double", [&] { return r8Of(v); }); }
+Currency toCy(const Variant& v) { return noteMismatch(v, u"Currency", [&] { return cyOf(v); }); }
+Date toDate(const Variant& v) { return noteMismatch(v, u"Date", [&] { return dateOf(v); }); }
+BStr toBStr(const Variant& v) { return noteMismatch(v, u"String", [&] { return bstrOf(v); }); }
+bool toBool(const Variant& v) { return noteMismatch(v, u"Boolean", [&] { return boolOf(v); }); }
 
 Variant detail::convertType(const Variant& v, uint16_t target) {
   switch (target) {
@@ -615,7 +643,7 @@ Variant detail::convertType(const Variant& v, uint16_t target) {
   if (type == target) return d.value();
   if (type == VT_NULL) raise(err::InvalidUseOfNull);
   if (target == VT_DISPATCH && type == VT_EMPTY) return Variant::nothing();
-  typeMismatch();
+  return noteMismatch(v, target == VT_DISPATCH ? u"Object" : u"value of another type", []() -> Variant { typeMismatch(); });
 }
 
 // ---- Numbers ----

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace svx {
 
@@ -210,12 +211,56 @@ class BoundValues {
   std::vector<Variant*> heapSlots_;
 };
 
+// "Class.Member", as a report names the member called.
+BStr memberLabel(const Object& self, const MemberInfo& m) { return self.classInfo().name() + u"." + m.name; }
+
+BStr numberText(size_t n) {
+  const std::string digits = std::to_string(n);
+  return BStr(digits.begin(), digits.end());
+}
+
+[[noreturn]] void raiseDetailed(int32_t number, BStr detail) {
+  RuntimeError e(number);
+  e.setDetail(std::move(detail));
+  throw e;
+}
+
+// 450: how many arguments the member takes, and how many it was given.
+[[noreturn]] void raiseTooMany(const Object& self, const MemberInfo& m, size_t given) {
+  const size_t n = m.params.size();
+  const auto required = static_cast<size_t>(
+      std::count_if(m.params.begin(), m.params.end(), [](const ParamInfo& p) { return !p.optional; }));
+  BStr takes = n == 0 ? BStr(u"no") : numberText(n);
+  if (n != 0 && required == 0) takes = u"at most " + takes;
+  else if (required != n) takes = numberText(required) + u" to " + takes;
+  takes += n == 1 ? u" argument" : u" arguments";
+  raiseDetailed(err::WrongNumberOfArguments,
+                memberLabel(self, m) + u" takes " + takes + u", not " + numberText(given));
+}
+
+// A type mismatch raised while converting one of the bound values names
+// its parameter and the type wanted; the outermost call that bound the
+// value names it last.
+void nameMismatchedParameter(RuntimeError& e, const Object& self, const MemberInfo& m, Variant* const* slots) {
+  if (e.number() != err::TypeMismatch || !e.convertedValue()) return;
+  for (size_t i = 0; i < m.params.size(); ++i) {
+    if (slots[i] != e.convertedValue() && &slots[i]->deref() != e.convertedValue()) continue;
+    const bool assigned = (m.kind == InvokeKind::PropertyPut || m.kind == InvokeKind::PropertyPutRef) &&
+                          i + 1 == m.params.size();
+    const BStr what = assigned ? u"the value assigned to " + memberLabel(self, m)
+                               : u"parameter '" + m.params[i].name + u"' of " + memberLabel(self, m);
+    const char16_t first = e.wantedType()[0];
+    e.setDetail(what + u" wants " + (first == u'I' || first == u'O' ? u"an " : u"a ") + e.wantedType());
+    return;
+  }
+}
+
 // Binds `count` arguments, the i-th being arg(i), as `m` declares its
 // parameters, and calls it.
 template <class Arg>
 Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
   const size_t n = m.params.size();
-  if (count > n) raise(err::WrongNumberOfArguments);
+  if (count > n) raiseTooMany(self, m, count);
   // By-value parameters get their own copies; by-reference ones point at the
   // caller's variable (or at the argument slot when the caller passed a value).
   BoundValues values(n);
@@ -224,7 +269,8 @@ Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
     const ParamInfo& p = m.params[i];
     Variant* a = i < count ? &arg(i).deref() : nullptr;
     if (!a || a->isMissing()) {
-      if (!p.optional) raise(err::ArgumentNotOptional);
+      if (!p.optional)
+        raiseDetailed(err::ArgumentNotOptional, memberLabel(self, m) + u" needs its parameter '" + p.name + u"'");
       slots[i] = values.hold(Variant::missing());
     } else if (p.byRef) {
       slots[i] = a;
@@ -232,7 +278,12 @@ Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
       slots[i] = a->isByRef() ? values.hold(a->value()) : values.hold(*a);  // a typed reference is read
     }
   }
-  return callMember(self, m, Args(std::span<Variant*>(slots, n)));
+  try {
+    return callMember(self, m, Args(std::span<Variant*>(slots, n)));
+  } catch (RuntimeError& e) {
+    nameMismatchedParameter(e, self, m, slots);
+    throw;
+  }
 }
 
 }  // namespace
@@ -249,7 +300,7 @@ MemberCall forwardMember(std::function<ObjectRef(Object& self)> target, int32_t 
 
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args) {
   if (m.params.empty()) {
-    if (!args.empty()) raise(err::WrongNumberOfArguments);
+    if (!args.empty()) raiseTooMany(self, m, args.size());
     return callMember(self, m, Args({}));
   }
   return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; });
@@ -270,7 +321,7 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args,
   if (namedIds.size() > args.size()) raise(err::InvalidProcedureCall);
   const size_t positional = args.size() - namedIds.size();
   const size_t n = m.params.size();
-  if (positional > n) raise(err::WrongNumberOfArguments);
+  if (positional > n) raiseTooMany(self, m, positional);
   // Lays the named arguments out by position; the gaps stay missing. A value
   // travels as a reference to its slot so that by-reference writes land there.
   size_t count = positional;

@@ -69,10 +69,27 @@ class RuntimeError : public std::exception {
   const BStr& description() const { return description_; }
   const char* what() const noexcept override { return what_.c_str(); }
 
+  // What a report of the error adds after the description, which stays the
+  // runtime's text: the member or argument at fault ("" when nothing).
+  const BStr& detail() const { return detail_; }
+  void setDetail(BStr detail) { detail_ = std::move(detail); }
+  // A type mismatch (13) raised while converting a value: the value's
+  // address and the type wanted ("Long"), so that the call that bound it
+  // can name the parameter; null otherwise.
+  const void* convertedValue() const { return converted_; }
+  const char16_t* wantedType() const { return wanted_; }
+  void setConversion(const void* value, const char16_t* wanted) {
+    converted_ = value;
+    wanted_ = wanted;
+  }
+
  private:
   int32_t number_;
   BStr description_;
   std::string what_;
+  BStr detail_;
+  const void* converted_ = nullptr;
+  const char16_t* wanted_ = nullptr;
 };
 
 // An exception that is no member's error: it ends the script (the host's

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/automation/closest_name.h"
 #include "platform/automation/dispatch.h"
 
 namespace svx {
@@ -47,6 +48,23 @@ Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Vari
   return invokeMember(*this, *m, args);
 }
 
+namespace {
+
+// 448, whose report names the argument, the member and its nearest
+// parameter name.
+[[noreturn]] void raiseUnknownArgumentName(const Object& self, const MemberInfo& m, BStrView name) {
+  std::vector<BStr> names;
+  names.reserve(m.params.size());
+  for (const ParamInfo& p : m.params) names.push_back(p.name);
+  BStr detail = self.classInfo().name() + u"." + m.name + u" has no parameter '" + BStr(name) + u"'";
+  if (const BStr near = closestName(name, names); !near.empty()) detail += u"; did you mean '" + near + u"'?";
+  RuntimeError e(err::NamedArgumentNotFound);
+  e.setDetail(std::move(detail));
+  throw e;
+}
+
+}  // namespace
+
 Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Variant> args,
                        std::span<const std::u16string> argNames) {
   const MemberInfo* m = classInfo().find(name, kind);
@@ -55,7 +73,7 @@ Variant Object::invoke(std::u16string_view name, InvokeKind kind, std::span<Vari
   ids.reserve(argNames.size());
   for (const std::u16string& n : argNames) {
     const int32_t id = paramIdOf(*m, n);
-    if (id < 0) raise(err::NamedArgumentNotFound);
+    if (id < 0) raiseUnknownArgumentName(*this, *m, n);
     ids.push_back(id);
   }
   return invokeMember(*this, *m, args, ids);

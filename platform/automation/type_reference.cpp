@@ -83,6 +83,12 @@ void registerReferenceClass(const ClassInfo& ci, ReferenceNotes notes) {
   classes.push_back({&ci, std::move(notes)});
 }
 
+std::vector<const ClassInfo*> referenceClassInfos() {
+  std::vector<const ClassInfo*> out;
+  for (const ReferenceClass& c : referenceClasses()) out.push_back(c.info);
+  return out;
+}
+
 std::string referenceDocument(BStrView progId) {
   std::string out = typeReference(progId);
   for (const ReferenceClass& c : referenceClasses()) out += "\n" + typeReference(*c.info, c.info->name(), &c.notes);

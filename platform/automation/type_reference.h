@@ -36,6 +36,8 @@ std::string typeReference(BStrView progId);
 // control, a recordset): their tables, under their class names, for the
 // reference. A later registration of a name replaces the former.
 void registerReferenceClass(const ClassInfo& ci, ReferenceNotes notes);
+// The classes registered for the reference, in the order of registration.
+std::vector<const ClassInfo*> referenceClassInfos();
 // The reference of `progId`, then that of every class registered for the
 // reference, in the order of registration.
 std::string referenceDocument(BStrView progId);

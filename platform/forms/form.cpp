@@ -88,11 +88,17 @@ void forgetHandle(HWND hwnd, const Form* form) {
 
 }  // namespace
 
-Form::Form(FormDesign design) : design_(std::move(design)) {
-  // Each load makes the arrays in the design's order; a name repeated in the
-  // design finds the first.
-  for (size_t i = 0; i < design_.controls.size(); ++i)
-    arrayIndex_.insert(design_.controls[i].arrayName, static_cast<int32_t>(i));
+Form::Form(FormDesign design) : Form(std::make_shared<const FormDesign>(std::move(design))) {}
+
+Form::Form(std::shared_ptr<const FormDesign> design) : design_(std::move(design)) {
+  // Each load makes the arrays in the design's order.
+  if (!design_->arrayIndex) {
+    auto index = std::make_shared<NameIndex>();
+    for (size_t i = 0; i < design_->controls.size(); ++i)
+      index->insert(design_->controls[i].arrayName, static_cast<int32_t>(i));
+    design_->arrayIndex = std::move(index);
+  }
+  arrayIndex_ = design_->arrayIndex.get();
 }
 
 Form::~Form() {
@@ -118,24 +124,24 @@ void Form::load() {
   }
   loaded_ = true;
   visible_ = false;
-  caption_ = design_.caption;
-  left_ = design_.clientLeft - FormBorderTwips;
-  top_ = design_.clientTop - FormBorderTwips - FormCaptionTwips;
-  width_ = design_.clientWidth + 2 * FormBorderTwips;
-  height_ = design_.clientHeight + 2 * FormBorderTwips + FormCaptionTwips;
+  caption_ = design_->caption;
+  left_ = design_->clientLeft - FormBorderTwips;
+  top_ = design_->clientTop - FormBorderTwips - FormCaptionTwips;
+  width_ = design_->clientWidth + 2 * FormBorderTwips;
+  height_ = design_->clientHeight + 2 * FormBorderTwips + FormCaptionTwips;
   windowState_ = 0;
-  keyPreview_ = design_.keyPreview;
-  font_ = design_.font;
+  keyPreview_ = design_->keyPreview;
+  font_ = design_->font;
   WindowSpec spec;
   spec.className = "SvxForm";
   spec.caption = utf8(caption_);
-  if (design_.borderStyle == FormBorderStyle::FixedDialog) {
+  if (design_->borderStyle == FormBorderStyle::FixedDialog) {
     spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     spec.exStyle = WS_EX_DLGMODALFRAME;
   } else {
     spec.style = WS_OVERLAPPEDWINDOW;
   }
-  if (!design_.showInTaskbar) spec.exStyle |= WS_EX_TOOLWINDOW;
+  if (!design_->showInTaskbar) spec.exStyle |= WS_EX_TOOLWINDOW;
   spec.owner = desktop().applicationWindow();
   spec.rect = {px(left_), px(top_), px(width_), px(height_)};
   WeakRef<Form> self(this);
@@ -154,7 +160,7 @@ void Form::load() {
 
 void Form::buildFromDesign() {
   EventSuppression quiet(*this);
-  for (const ControlDesign& d : design_.controls) {
+  for (const ControlDesign& d : design_->controls) {
     Ref<Control> c = d.factory ? d.factory() : createControl(d.kind);
     if (!c) throw std::logic_error("control design " + utf8(d.arrayName) + " has no control");
     auto array = makeRef<ControlArray>(*this, d.arrayName);
@@ -163,14 +169,21 @@ void Form::buildFromDesign() {
     array->adopt(0, std::move(c));
     if (auto* u = dynamic_cast<UserControl*>(&added)) u->initProperties();
   }
-  for (const ControlDesign& d : design_.controls)
+  for (const ControlDesign& d : design_->controls)
     if (!d.containerName.empty()) control(d.arrayName).setContainer(&control(d.containerName));
-  for (const ControlDesign& d : design_.controls) {
+  design_->puts.resize(design_->controls.size());
+  for (size_t k = 0; k < design_->controls.size(); ++k) {
+    const ControlDesign& d = design_->controls[k];
     Control& c = control(d.arrayName);
-    for (const auto& [name, value] : d.values) {
+    std::vector<MemberCache>& puts = design_->puts[k];
+    puts.resize(d.values.size());
+    for (size_t i = 0; i < d.values.size(); ++i) {
+      const auto& [name, value] = d.values[i];
       Variant arg = value;
       try {
-        c.invoke(name, InvokeKind::PropertyPut, std::span<Variant>(&arg, 1));
+        const MemberInfo* put = puts[i].find(c.classInfo(), name, InvokeKind::PropertyPut);
+        if (!put) raise(err::MemberNotSupported);
+        invokeMember(c, *put, std::span<Variant>(&arg, 1));
       } catch (const RuntimeError& e) {
         raise(e.number(), e.description() + u" (design value " + d.arrayName + u"." + name + u")");
       }
@@ -355,7 +368,7 @@ HWND Form::hWnd() {
 
 ControlArray* Form::findArray(BStrView name) {
   load();
-  const int32_t i = arrayIndex_.find(name);
+  const int32_t i = arrayIndex_->find(name);
   return i >= 0 && static_cast<size_t>(i) < arrays_.size() ? arrays_[static_cast<size_t>(i)].get() : nullptr;
 }
 
@@ -518,7 +531,7 @@ RenderItem Form::picture() {
   root.font = font_;
   root.surface = &surface_;
   root.icon = icon();
-  root.minMaxBoxes = design_.borderStyle != FormBorderStyle::FixedDialog;
+  root.minMaxBoxes = design_->borderStyle != FormBorderStyle::FixedDialog;
   renderChildren(nullptr, root);
   if (auto* combo = dynamic_cast<const ComboBox*>(droppedList())) root.children.push_back(combo->listPicture());
   if (const EditMenu* menu = editMenu()) root.children.push_back(menu->picture());
@@ -550,7 +563,7 @@ void Form::chooseFromEditMenu(int entry) {
   if (enabled) field->editCommand(EditMenu::command(entry));
 }
 
-const Picture& Form::icon() const { return design_.icon.isNone() ? programIcon() : design_.icon; }
+const Picture& Form::icon() const { return design_->icon.isNone() ? programIcon() : design_->icon; }
 
 Control* Form::droppedList() const {
   Control* c = dropped_.get();

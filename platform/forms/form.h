@@ -46,6 +46,11 @@ struct FormDesign {
   bool showInTaskbar = true;
   Picture icon;  // none: the program's icon
   std::vector<ControlDesign> controls;
+  // What the first form of a design that many forms share finds once: the
+  // arrays' names -> positions in `controls` (a name repeated finds the
+  // first), and the property put of each control's each value (per class).
+  mutable std::shared_ptr<const NameIndex> arrayIndex;
+  mutable std::vector<std::vector<MemberCache>> puts;
 };
 
 // Window frame: a 4-pixel border and a 20-pixel caption.
@@ -60,9 +65,11 @@ class Form : public Object {
   const ClassInfo& classInfo() const override { return info(); }
 
   explicit Form(FormDesign design);
+  // A design that many forms share (made once, never changed).
+  explicit Form(std::shared_ptr<const FormDesign> design);
   ~Form() override;
 
-  const FormDesign& design() const { return design_; }
+  const FormDesign& design() const { return *design_; }
 
   // Life cycle.
   bool isLoaded() const { return loaded_; }
@@ -119,8 +126,8 @@ class Form : public Object {
   HWND hWnd();
   // The loaded form whose window this is (null: none).
   static Form* fromHandle(HWND hwnd);
-  const BStr& linkTopic() const { return design_.linkTopic; }
-  FormBorderStyle borderStyle() const { return design_.borderStyle; }
+  const BStr& linkTopic() const { return design_->linkTopic; }
+  FormBorderStyle borderStyle() const { return design_->borderStyle; }
   // The design's icon, else the program's.
   const Picture& icon() const;
 
@@ -269,12 +276,12 @@ class Form : public Object {
   void letForeColor(Variant& v) { setForeColor(static_cast<OleColor>(toI4(v))); }
   Variant BackColor() { return Variant(static_cast<int32_t>(backColor_)); }
   void letBackColor(Variant& v) { setBackColor(static_cast<OleColor>(toI4(v))); }
-  Variant Name() { return Variant(design_.name); }
+  Variant Name() { return Variant(design_->name); }
   Variant FontName() { return Variant(font_.name); }
   void letFontName(Variant& v) { font_.name = toBStr(v); }
   Variant FontSize() { return Variant(static_cast<float>(font_.size)); }
   void letFontSize(Variant& v);
-  Variant LinkTopic() { return Variant(design_.linkTopic); }
+  Variant LinkTopic() { return Variant(design_->linkTopic); }
 
  protected:
   void terminate() override;
@@ -305,7 +312,7 @@ class Form : public Object {
   // picture asked for by a display (form_window.cpp).
   LRESULT windowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-  FormDesign design_;
+  std::shared_ptr<const FormDesign> design_;
   bool initialized_ = false;
   bool loaded_ = false;
   bool visible_ = false;
@@ -330,7 +337,7 @@ class Form : public Object {
   HWND hwnd_ = 0;
   DrawSurface surface_;
   std::vector<Ref<ControlArray>> arrays_;
-  NameIndex arrayIndex_;  // array name -> position in arrays_ (the design's order)
+  const NameIndex* arrayIndex_;  // array name -> position in arrays_ (the design's order)
   std::vector<Ref<Control>> added_;
   // A control leaves both orders in constant time (an Unload).
   struct ZSlot {

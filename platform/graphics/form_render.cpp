@@ -839,6 +839,11 @@ double textCaretX(std::u16string_view text, const Font& font, double width, int 
 double comboTextWidth(double width) { return width - std::min<double>(ScrollBarThickness, width / 2) - 5; }
 
 int fieldScroll(std::u16string_view text, const Font& font, double shown, int caret, int scrollLeft) {
+  // The caret at the start of left-to-right text, unscrolled: it stays in
+  // sight without measuring (text set by a program, a form being built).
+  if (caret <= 0 && scrollLeft <= 0 &&
+      std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x0590 || (c >= 0x0900 && c < 0xD800); }))
+    return 0;
   const int width = std::max(1, static_cast<int>(shown));
   // Room for the caret after the last character.
   const int most = std::max(0, gfx::lineWidth(font, text) + 1 - width);

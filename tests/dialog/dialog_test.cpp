@@ -303,6 +303,19 @@ TEST_F(DialogTest, PropertyLetFailureShowsOneErrorBox) {
   EXPECT_EQ(errorBoxes().size(), 2u);
 }
 
+// Headless nobody sees the box: its text, on one line, goes to the notice
+// (the host writes it where the script's errors go).
+TEST_F(DialogTest, AnErrorBoxNobodySeesIsHandedToTheNotice) {
+  create();
+  std::vector<BStr> notices;
+  setErrorBoxNotice([&](const BStr& text) { notices.push_back(text); });
+  let(u"Width", Variant(u"wide"));
+  setErrorBoxNotice(nullptr);
+  let(u"Height", Variant(u"high"));
+  EXPECT_EQ(notices, std::vector<BStr>{u"The Width property has generated the following error: Type mismatch (13)"});
+  EXPECT_EQ(errorBoxes().size(), 2u);
+}
+
 // An exception that is no runtime error is reported in the member's own
 // way, as "Automation error" naming it: in the error box, in the
 // out-parameters.

@@ -22,6 +22,16 @@ else()
       string(APPEND problems "not installed: ${file}\n")
     endif()
   endforeach()
+  # The installed README names the installed program, not the build's.
+  file(READ ${prefix}/share/doc/sorvanelix/README.md readme)
+  if(readme MATCHES "build/bin" OR NOT readme MATCHES "DIR/bin/sorvanelix-script DIR/share/doc/sorvanelix/examples/")
+    string(APPEND problems "the installed README names the build's program\n")
+  endif()
+  # sorvanelix-info finds the installed plug-ins beside itself.
+  execute_process(COMMAND ${prefix}/bin/sorvanelix-info RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "\nSorvanelix\\.Dialog .*\nSorvanelix\\.ProgressBar .*\nRecordset ")
+    string(APPEND problems "sorvanelix-info (${rc}) does not list the installed classes:\n${out}${err}\n")
+  endif()
   include(${EXAMPLES})
   foreach(name ${examples})
     execute_process(COMMAND ${CMAKE_COMMAND}

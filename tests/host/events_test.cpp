@@ -46,6 +46,36 @@ TEST_P(EventCases, Output) { expectCase(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Host, EventCases, ::testing::ValuesIn(kEventCases), caseName);
 
+// A global function that starts with a connection's prefix and makes no
+// event's name is never called: each is reported once, with the nearest
+// event function, when the first event comes (or at the end). A function
+// that another connection's prefix and event make is no such function.
+TEST_F(HostTest, MisspeltEventFunctionsAreReportedOnce) {
+  const ScriptRun r = runScript(
+      "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"
+      "function p_Clik(i) { WScript.Echo('never') }\n"
+      "function p_keypress(i, k) { WScript.Echo('never') }\n"
+      "function p_Click(i) { WScript.Echo('click', i.value) }\n"
+      "function p_2Click(i) { WScript.Echo('click 2', i.value) }\n"
+      "function p_Helper() {}\n"
+      "var p_Count = 0;\n"
+      "WScript.ConnectObject(p, 'p_'); var q = WScript.CreateObject('Sorvanelix.TestProbe', 'p_2');\n"
+      "p.FireClick(1); q.FireClick(2); WScript.ConnectObject(q, 'p_');\n"
+      "p.FireClick(3); WScript.Echo('end');\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "click 1\nclick 2 2\nclick 3\nend\n");
+  EXPECT_EQ(r.err,
+            "probe.js: p_Clik matches no event; did you mean p_Click?\n"
+            "probe.js: p_keypress matches no event; did you mean p_KeyPress?\n"
+            "probe.js: p_Helper matches no event\n");
+  // Without events, at the end; a function defined after the check is not
+  // looked at again until the next connection.
+  const ScriptRun end = runScript(
+      "function q_Clck() {} var q = WScript.CreateObject('Sorvanelix.TestProbe', 'q_'); WScript.Quit(3);");
+  EXPECT_EQ(end.code, 3);
+  EXPECT_EQ(end.err, "probe.js: q_Clck matches no event; did you mean q_Click?\n");
+}
+
 TEST_F(HostTest, ErrorInAnEventFunctionEndsTheScript) {
   const ScriptRun r = runScript(
       "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"

@@ -31,12 +31,21 @@ const Case kObjectCases[] = {
      "448 Named argument not found\n450 Named argument already specified: a\n449 Argument not optional\n"
      "5 Named(...) is only valid as a method's last argument\n13 Named expects an object of argument names and "
      "values\n0 boom\n"},
-    {"CallingAnObjectCallsItsDefaultMember",
+    {"CallingACollectionCallsItsDefaultMember",
      "p.Child = p.Make('list'); var l = p.Child;"
      "WScript.Echo(p.Child(3), p.Make('list')(Named({Index: 4})), l(1) === l.Item(1));"
-     "try { p(1) } catch (e) { WScript.Echo(e.number & 0xFFFF, e.message) }"
+     "try { p(1) } catch (e) { WScript.Echo(e.name, e.number) }"
      "try { new l(1) } catch (e) { WScript.Echo(e.number & 0xFFFF) }",
-     "item 3 item 4 true\n438 Object doesn't support this property or method\n438\n"},
+     "item 3 item 4 true\nTypeError undefined\n438\n"},
+    // Only an object whose default member takes an argument (a collection's
+    // Item) can be called; any other is a plain object for typeof and
+    // instanceof, as the script hosts' common tests expect.
+    {"OnlyCollectionsAreFunctions",
+     "var l = p.Make('list');"
+     "WScript.Echo(typeof p, p instanceof Object, p instanceof Function, typeof p.Make('self'));"
+     "WScript.Echo(typeof l, l instanceof Function, typeof p.Echo);"
+     "try { Named(p) } catch (e) { WScript.Echo(e.number & 0xFFFF) }",
+     "object true false object\nfunction true function\n13\n"},
 };
 
 class ObjectCases : public HostTest, public ::testing::WithParamInterface<Case> {};
@@ -103,6 +112,45 @@ TEST_F(HostTest, UnknownNamesAreReportedWithTheNearestOne) {
   const ScriptRun proxy = runScript("throw new Proxy({}, {get: function () { throw 1; }, has: function () { throw 2; }});");
   EXPECT_EQ(proxy.code, 1);
   EXPECT_FALSE(proxy.err.empty());
+}
+
+// Argument errors: the script sees the runtime's text, the report names the
+// argument, the member and what it takes.
+TEST_F(HostTest, ArgumentErrorsNameTheArgument) {
+  const char* start = "var p = new ActiveXObject('Sorvanelix.TestProbe');\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"p.SetOut(Named({varOutt: new Ref()}));",
+       "Named argument not found (448): TestProbe.SetOut has no parameter 'varOutt'; did you mean 'varOut'?"},
+      {"p.Optional(1, Named({zzz: 1}));", "Named argument not found (448): TestProbe.Optional has no parameter 'zzz'"},
+      {"p.Echo();", "Argument not optional (449): TestProbe.Echo needs its parameter 'value'"},
+      {"p.Optional(Named({b: 1}));", "Argument not optional (449): TestProbe.Optional needs its parameter 'a'"},
+      {"p.Echo(1, 2);",
+       "Wrong number of arguments or invalid property assignment (450): TestProbe.Echo takes 1 argument, not 2"},
+      {"p.Optional(1, 2, 3, 4);",
+       "Wrong number of arguments or invalid property assignment (450): TestProbe.Optional takes 1 to 3 arguments, "
+       "not 4"},
+      {"p.Report(1, 2, 3);",
+       "Wrong number of arguments or invalid property assignment (450): TestProbe.Report takes at most 2 arguments, "
+       "not 3"},
+      {"p.Make('self', 2);",
+       "Wrong number of arguments or invalid property assignment (450): TestProbe.Make takes 1 argument, not 2"},
+      {"p.List('ten');", "Type mismatch (13): parameter 'intIndex' of TestProbe.List wants a Long"},
+      {"p.Fail(Named({intNumber: 'nine'}));",
+       "Type mismatch (13): parameter 'intNumber' of TestProbe.Fail wants a Long"},
+      {"p.Caption = VBArray.from([1]);", "Type mismatch (13): the value assigned to TestProbe.Caption wants a String"},
+  };
+  for (const auto& [line, expected] : cases) {
+    const ScriptRun r = runScript(start + line);
+    EXPECT_EQ(r.code, 1) << line;
+    EXPECT_EQ(r.err, "probe.js(2): Error: " + expected + "\n") << line;
+  }
+  // The script's error keeps the runtime's text alone.
+  const ScriptRun r = runScript(std::string(start) +
+                                "try { p.List('ten') } catch (e) { WScript.Echo(e.message + '|' + e.description) }");
+  EXPECT_EQ(r.out, "Type mismatch|Type mismatch\n");
+  // An object without a default value where a String is wanted.
+  EXPECT_EQ(runScript(std::string(start) + "p.Make('list')(p);").err,
+            "probe.js(2): Error: Type mismatch (13): parameter 'Index' of TestList.Item wants a String\n");
 }
 
 // A member's function is made once per object and name and keeps its object;

@@ -11,7 +11,7 @@ constexpr const char* kScript =
     "p.Caption = 'a\\nb'; p.Caption; p.Optional(1, Named({c: 2}));\n"
     "p.Fail(5); p.Fail(6, Missing); var e = new Ref(0); p.Fail(9, e); p.Fail(0, e);\n"
     "try { p.Nope } catch (x) {} try { p.Echo() } catch (x) {}\n"
-    "WScript.ConnectObject(p, 'p_'); p.FireClick(3);\n"
+    "WScript.ConnectObject(p, 'p_'); p.FireClick(3); p.Fire(65);\n"
     "WScript.Echo(e.value);\n";
 
 TEST_F(HostTest, TraceShowsCallsResultsReportedErrorsAndEvents) {
@@ -29,11 +29,14 @@ TEST_F(HostTest, TraceShowsCallsResultsReportedErrorsAndEvents) {
             "trace: TestProbe.Fail(9, &0) -> Empty; reported 9 failed on purpose\n"
             "trace: TestProbe.Fail(0, &9) -> Empty\n"
             "trace: TestProbe.Nope -> error 438 Object doesn't support this property or method\n"
-            "trace: TestProbe.Echo() -> error 449 Argument not optional\n"
+            "trace: TestProbe.Echo() -> error 449 Argument not optional: TestProbe.Echo needs its parameter 'value'\n"
             "trace: TestProbe.FireClick(3)\n"
             "trace:   event p_Click(3)\n"
             "trace:   TestProbe.Caption = \"x\"\n"
-            "trace: TestProbe.FireClick returned -> Empty\n");
+            "trace: TestProbe.FireClick returned -> Empty\n"
+            "trace: TestProbe.Fire(65)\n"
+            "trace:   event p_KeyPress: no function\n"
+            "trace: TestProbe.Fire returned -> \"65/2\"\n");
 }
 
 TEST_F(HostTest, TraceIsOffByDefault) {

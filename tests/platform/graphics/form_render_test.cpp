@@ -6,6 +6,7 @@
 
 #include "platform/graphics/draw_surface.h"
 #include "platform/graphics/image_codec.h"
+#include "platform/graphics/text_layout.h"
 #include "platform/graphics/units.h"
 #include "tests/platform/graphics/graphics_test_util.h"
 
@@ -297,6 +298,27 @@ TEST(FormRenderMarks, TheCaptionShowsTheControlBoxAndTheClientAreaMatchesTheWhol
   EXPECT_EQ(big.height, 200);
   EXPECT_EQ(big.at(0, 0), client.at(0, 0));
   EXPECT_EQ(big.at(2 * 15 + 1, 2 * 15 + 1) & 0xFFFFFF, client.at(15, 15) & 0xFFFFFF);
+}
+
+}  // namespace
+}  // namespace svx
+
+namespace svx {
+namespace {
+
+// A one-line field keeps its caret in sight; the caret at the start of
+// unscrolled left-to-right text needs no scroll, while right-to-left text
+// puts its start at the right and is measured.
+TEST(FieldScroll, KeepsTheCaretInSight) {
+  const Font font{u"Tahoma", 8.25};
+  const std::u16string text(200, u'W');
+  EXPECT_EQ(fieldScroll(text, font, 100, 0, 0), 0);
+  const int atEnd = fieldScroll(text, font, 100, 200, 0);
+  EXPECT_GT(atEnd, 0);
+  EXPECT_EQ(atEnd, gfx::lineWidth(font, text) + 1 - 100);
+  EXPECT_EQ(fieldScroll(text, font, 100, 0, atEnd), 0);
+  const std::u16string hebrew(200, u'\u05D0');
+  EXPECT_EQ(fieldScroll(hebrew, font, 100, 0, 0), std::max(0, gfx::lineWidth(font, hebrew) + 1 - 100));
 }
 
 }  // namespace

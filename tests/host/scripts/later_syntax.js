@@ -1,0 +1,3 @@
+var dlg = new ActiveXObject("Sorvanelix.Dialog");
+const names = ["a", "b"];
+names.forEach((name) => WScript.Echo(name));
