@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/safearray.h"
@@ -391,20 +392,22 @@ void Recordset::cancelUpdate() {
   assigned_.clear();
 }
 
-std::string Recordset::rowTest(size_t firstParameter, bool compare) const {
+std::string Recordset::rowTest(size_t firstParameter, std::span<const size_t> compared) const {
   std::string sql = " WHERE " + key_ + " = ?" + std::to_string(firstParameter);
-  if (compare)
-    for (size_t i = 0; i < columns_.size(); ++i)
-      sql += " AND " + quoteName(columns_[i]) + " IS ?" + std::to_string(firstParameter + 1 + i) + " COLLATE BINARY";
+  for (size_t k = 0; k < compared.size(); ++k)
+    sql += " AND " + quoteName(columns_[compared[k]]) + " IS ?" + std::to_string(firstParameter + 1 + k) +
+           " COLLATE BINARY";
   return sql;
 }
 
-void Recordset::bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const Variant> row) const {
+void Recordset::bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const size_t> compared,
+                            std::span<const Variant> row) const {
   sqlite3_bind_int64(s, static_cast<int>(firstParameter), key);
-  for (size_t i = 0; i < row.size(); ++i) bindValue(s, static_cast<int>(firstParameter + 1 + i), row[i]);
+  for (size_t k = 0; k < compared.size(); ++k)
+    bindValue(s, static_cast<int>(firstParameter + 1 + k), row[compared[k]]);
 }
 
-void Recordset::refuseUnchangedRow(int64_t key) {
+void Recordset::refuseUnchangedRow(int64_t key, BStrView what) {
   Statement s = db_->prepare("SELECT 1 FROM " + quoteName(*table_) + " WHERE " + key_ + " = ?1");
   sqlite3_bind_int64(s.get(), 1, key);
   const int rc = sqlite3_step(s.get());
@@ -413,9 +416,9 @@ void Recordset::refuseUnchangedRow(int64_t key) {
   if (rc != SQLITE_ROW) db_->raiseLast(rc);
   // The next try writes over the other connection's change.
   overwrite_ = true;
-  raise(daterr::DataChanged, u"Another connection changed the record since it was read here (at Edit or the "
-                             u"move); nothing was written. CancelUpdate and read the record again, or try once "
-                             u"more to write over that change.");
+  raise(daterr::DataChanged, u"Another connection changed " + BStr(what) +
+                                 u"; nothing was written. CancelUpdate and read the record again, or try once "
+                                 u"more to write over that change.");
 }
 
 void Recordset::update() {
@@ -432,16 +435,18 @@ void Recordset::update() {
       std::string sql = "UPDATE " + table + " SET ";
       for (size_t k = 0; k < changed.size(); ++k)
         sql += (k ? ", " : "") + quoteName(columns_[changed[k]]) + " = ?" + std::to_string(k + 1);
-      // Written only while the row still holds what it held at Edit.
-      const bool compare = !overwrite_;
-      sql += rowTest(changed.size() + 1, compare);
+      // Written only while the fields this edit changes still hold what they
+      // held at Edit; other fields may have changed since, and keep that.
+      const std::span<const size_t> compared = overwrite_ ? std::span<const size_t>() : changed;
+      sql += rowTest(changed.size() + 1, compared);
       db_->inTransaction([&] {
         Statement s = db_->prepare(sql);
         for (size_t k = 0; k < changed.size(); ++k) bindValue(s.get(), static_cast<int>(k + 1), buffer_[changed[k]]);
-        bindRowTest(s.get(), changed.size() + 1, key, compare ? std::span<const Variant>(original_) : std::span<const Variant>());
+        bindRowTest(s.get(), changed.size() + 1, key, compared, original_);
         const int rc = sqlite3_step(s.get());
         if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be saved");
-        if (sqlite3_changes(db_->handle()) != 1) refuseUnchangedRow(key);
+        if (sqlite3_changes(db_->handle()) != 1)
+          refuseUnchangedRow(key, u"a field this edit changes since Edit read the record");
       });
     }
   } else {
@@ -489,13 +494,15 @@ void Recordset::remove() {
       read.assign(row.begin(), row.end());
     }
   }
-  const bool compare = !read.empty();
+  std::vector<size_t> compared(read.size());
+  std::iota(compared.begin(), compared.end(), size_t{0});
   db_->inTransaction([&] {
-    Statement s = db_->prepare("DELETE FROM " + quoteName(*table_) + rowTest(1, compare));
-    bindRowTest(s.get(), 1, key, read);
+    Statement s = db_->prepare("DELETE FROM " + quoteName(*table_) + rowTest(1, compared));
+    bindRowTest(s.get(), 1, key, compared, read);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be deleted");
-    if (sqlite3_changes(db_->handle()) != 1) refuseUnchangedRow(key);
+    if (sqlite3_changes(db_->handle()) != 1)
+      refuseUnchangedRow(key, u"the record since it was read here (at Edit or the move)");
   });
   keys_.erase(keys_.begin() + position_);
   forgetRows();
@@ -545,17 +552,20 @@ const ClassInfo& Recordset::info() {
           .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
           .method<&Recordset::Update>(u"Update", {},
                                       u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
-                                      u"keeps the edit in progress, to try again. An Edit is saved only while the "
-                                      u"record still holds what it held at Edit: when another connection changed "
-                                      u"it, 3197 (CancelUpdate reads it again; a second Update writes over the "
-                                      u"change), when it deleted it, 3167.")
+                                      u"keeps the edit in progress, to try again. An Edit writes only the fields it "
+                                      u"changes, and only while they still hold what they held at Edit: when "
+                                      u"another connection changed one of them, 3197 (CancelUpdate reads the "
+                                      u"record again; a second Update writes over the change), when it deleted "
+                                      u"the record, 3167. Another connection's change to other fields is kept, "
+                                      u"and the record read after the Update shows both.")
           .method<&Recordset::CancelUpdate>(u"CancelUpdate", {},
                                             u"Drops the Edit or AddNew in progress; after an Edit the record is read "
                                             u"afresh.")
           .method<&Recordset::Delete>(u"Delete", {},
                                       u"Deletes the current record in one transaction; a move makes another one "
-                                      u"current. As Update, it refuses with 3197 when another connection changed "
-                                      u"the record since it was read here, and 3167 when it deleted it.");
+                                      u"current. It refuses with 3197 when another connection changed any field "
+                                      u"of the record since it was read here (at Edit or the move), and 3167 "
+                                      u"when it deleted it.");
   return ci;
 }
 

@@ -5,9 +5,11 @@
 // connection made shows at the next move. Snapshots and queries copy their
 // rows when they open. RecordCount and AbsolutePosition are exact from the
 // start. Edits go to the database in one transaction each: a failed Update
-// leaves the file as it was and the edit in progress. Update and Delete
-// write only while the row holds what this recordset read of it (3197 when
-// another connection changed it; the next try writes over that change).
+// leaves the file as it was and the edit in progress. Update writes the
+// fields the edit changes only while they hold what Edit read of them, and
+// Delete only while the whole row holds what this recordset read of it
+// (3197 when another connection changed them; the next try writes over that
+// change). Another connection's change to other fields stays beside the edit.
 //
 // Reading afresh costs no lock per move: while the moves walk on, the rows
 // ahead are read in one statement together with the file's change counter,
@@ -110,13 +112,15 @@ class Recordset : public Object {
   // Keyed tables: the current row, checked or read at most once per move.
   const Variant* keyedRow() const;
   // The WHERE clause that finds the current row by its key (parameter
-  // `firstParameter`) and, when `compare`, only while every column holds
-  // the value bound after it; and the binding of those values.
-  std::string rowTest(size_t firstParameter, bool compare) const;
-  void bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const Variant> row) const;
+  // `firstParameter`) and only while each column of `compared` holds the
+  // value bound after it (its value in `row`); and the binding of those.
+  std::string rowTest(size_t firstParameter, std::span<const size_t> compared) const;
+  void bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const size_t> compared,
+                   std::span<const Variant> row) const;
   // After a write that found no row: 3167 when the row is gone, else 3197
-  // (another connection changed it), and the next try writes over it.
-  [[noreturn]] void refuseUnchangedRow(int64_t key);
+  // (another connection changed what `what` names), and the next try
+  // writes over it.
+  [[noreturn]] void refuseUnchangedRow(int64_t key, BStrView what);
   // Reads the rows from position `start` on into the window.
   void fillWindow(int32_t start) const;
   // Drops what was read ahead (after a change of this recordset's own).

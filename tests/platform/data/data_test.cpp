@@ -752,16 +752,59 @@ TEST_F(OptimisticLockingTest, AnUpdateAfterAnotherProcessesChangeIsRefusedAndNot
   rs->setFieldValue(yearField, Variant(2002));
   rs->update();
   EXPECT_EQ(year(), "2002");
-  // A change to another field is a change of the row too; a second Update
-  // after the refusal writes.
+  // A second Update after the refusal writes over the other process's change.
   rs->edit();
   rs->setFieldValue(yearField, Variant(2003));
-  otherProcessSets(u"title", Variant(u"Other"));
+  otherProcessSets(u"year", Variant(1600));
   EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::DataChanged);
-  EXPECT_EQ(year(), "2002");
+  EXPECT_EQ(year(), "1600");
   rs->update();
   EXPECT_EQ(year(), "2003");
-  EXPECT_EQ(title(), "Other");
+}
+
+// Update compares and writes only the fields its edit changes: another
+// process's change to other fields is no conflict and stays, and the record
+// read after the Update shows both; a change to an edited field (even of
+// case alone in a column compared without regard to case) is 3197.
+TEST_F(OptimisticLockingTest, EditsOfDifferentFieldsMergeAndEditsOfTheSameFieldConflict) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char16_t*, Variant>> mine;  // set here after Edit
+    const char16_t* otherField;                              // set by the other process
+    Variant otherValue;
+    bool conflict;
+    const char* title;  // the row after this Update (the second one after a conflict)
+    const char* year;
+  };
+  const Case cases[] = {
+      {"different fields", {{u"year", Variant(2001)}}, u"title", Variant(u"Other"), false, "Other", "2001"},
+      {"same field", {{u"year", Variant(2001)}}, u"year", Variant(1500), true, "One", "2001"},
+      {"one of two edited", {{u"year", Variant(2001)}, {u"title", Variant(u"Mine")}}, u"title", Variant(u"Other"),
+       true, "Mine", "2001"},
+      {"case alone", {{u"title", Variant(u"Mine")}}, u"title", Variant(u"ONE"), true, "Mine", "1900"},
+      {"given back unchanged", {{u"year", Variant(1900)}, {u"title", Variant(u"Mine")}}, u"year", Variant(1500),
+       false, "Mine", "1500"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+    rs->edit();
+    for (const auto& [field, value] : c.mine) rs->setFieldValue(rs->fieldIndex(field), value);
+    otherProcessSets(c.otherField, c.otherValue);
+    if (c.conflict) {
+      const auto before = fileBytes(file);
+      EXPECT_EQ(errorOf([&] { rs->update(); }), daterr::DataChanged);
+      EXPECT_EQ(fileBytes(file), before);
+      EXPECT_EQ(rs->editMode(), dbEditInProgress);
+    }
+    EXPECT_EQ(errorOf([&] { rs->update(); }), 0);
+    EXPECT_EQ(rs->editMode(), dbEditNone);
+    EXPECT_EQ(title(), c.title);
+    EXPECT_EQ(year(), c.year);
+    EXPECT_EQ(utf8(toBStr(rs->fieldValue(rs->fieldIndex(u"title")))), c.title);
+    EXPECT_EQ(utf8(toBStr(rs->fieldValue(rs->fieldIndex(u"year")))), c.year);
+  }
 }
 
 TEST_F(OptimisticLockingTest, ADeleteAfterAnotherProcessesChangeIsRefused) {
