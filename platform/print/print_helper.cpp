@@ -188,6 +188,18 @@ std::string lowerAlnum(std::string_view s) {
   return out;
 }
 
+// Whether a PPD's InputSlot choice is the scheduler's media-source keyword
+// (the scheduler names a choice such as "Tray1" tray-1, "Upper" top).
+bool sameSource(std::string_view keyword, std::string_view choice) {
+  static constexpr std::pair<std::string_view, std::string_view> kNamed[] = {
+      {"upper", "top"}, {"lower", "bottom"}, {"manualfeed", "manual"}, {"mp", "manual"}, {"multipurpose", "by-pass-tray"},
+      {"largecapacity", "large-capacity"}, {"auto", "auto"}, {"envelope", "envelope"}};
+  const std::string c = lowerAlnum(choice);
+  for (const auto& [ppd, ipp] : kNamed)
+    if (c == ppd && keyword == ipp) return true;
+  return c == lowerAlnum(keyword);
+}
+
 // What the destination offers and its defaults, the instance's saved
 // options applied: "paper" (name, then width, length and the margins left,
 // top, right, bottom in hundredths of a millimetre, tab-separated) per
@@ -324,7 +336,7 @@ Record capabilities(const Record& rq) {
   // their IPP or PPD spellings.
   auto sourceNamed = [&](std::string_view v) {
     for (const std::string& s : sources)
-      if (s == v || lowerAlnum(s) == lowerAlnum(v)) return s;
+      if (s == v || sameSource(s, v)) return s;
     return std::string();
   };
   for (int i = 0; i < dest->num_options; ++i) {
@@ -381,6 +393,45 @@ Record capabilities(const Record& rq) {
   return out;
 }
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+// The PPD options of the queue's driver that the scheduler does not derive
+// from the job's media-source and printer-resolution: InputSlot and
+// Resolution, as the driver names them. None for a queue without a PPD.
+void addDriverOptions(http_t* http, const std::string& queue, int& count, cups_option_t*& options) {
+  const char* source = cupsGetOption("media-source", count, options);
+  const char* resolution = cupsGetOption("printer-resolution", count, options);
+  if (!source && !resolution) return;
+  time_t modified = 0;
+  char path[1024] = "";
+  if (cupsGetPPD3(http, queue.c_str(), &modified, path, sizeof path) != HTTP_STATUS_OK) return;
+  ppd_file_t* ppd = ppdOpenFile(path);
+  ::unlink(path);
+  if (!ppd) return;
+  if (ppd_option_t* slot = source && !cupsGetOption("InputSlot", count, options) ? ppdFindOption(ppd, "InputSlot")
+                                                                                   : nullptr)
+    for (int i = 0; i < slot->num_choices; ++i)
+      if (sameSource(source, slot->choices[i].choice)) {
+        count = cupsAddOption("InputSlot", slot->choices[i].choice, count, &options);
+        break;
+      }
+  int x = 0, y = 0;
+  if (resolution && std::sscanf(resolution, "%dx%ddpi", &x, &y) != 2 && std::sscanf(resolution, "%ddpi", &x) == 1) y = x;
+  if (ppd_option_t* res = x > 0 && !cupsGetOption("Resolution", count, options) ? ppdFindOption(ppd, "Resolution")
+                                                                               : nullptr)
+    for (int i = 0; i < res->num_choices; ++i) {
+      int cx = 0, cy = 0;
+      const char* c = res->choices[i].choice;
+      if (std::sscanf(c, "%dx%ddpi", &cx, &cy) != 2 && std::sscanf(c, "%ddpi", &cx) == 1) cy = cx;
+      if (cx == x && cy == y) {
+        count = cupsAddOption("Resolution", c, count, &options);
+        break;
+      }
+    }
+  ppdClose(ppd);
+}
+#pragma GCC diagnostic pop
+
 // Options that describe the printer rather than a job.
 bool describesPrinter(std::string_view option) {
   return option.starts_with("printer-") || option.starts_with("marker-") || option == "device-uri";
@@ -423,6 +474,7 @@ Record submit(const Record& rq) {
       if (!describesPrinter(o.name) && !coveredBy(o.name, count, options))
         count = cupsAddOption(o.name, o.value, count, &options);
     }
+  addDriverOptions(http.get(), queue, count, options);
   const int id = cupsCreateJob(http.get(), queue.c_str(), title.c_str(), count, options);
   cupsFreeOptions(count, options);
   if (id <= 0) throw Failure{withReason("The print job was refused")};
