@@ -89,7 +89,13 @@ bool refusedAtOnce(const std::string& server, int port) {
     const int fd = ::socket(addr->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return refused(errno);
     const int r = ::connect(fd, addr, size);
-    const int e = errno;
+    int e = errno;
+    // On this machine's loopback the refusal follows at once, if at all.
+    if (r != 0 && e == EINPROGRESS && addr->sa_family != AF_UNIX) {
+      pollfd p{fd, POLLOUT, 0};
+      socklen_t length = sizeof e;
+      e = ::poll(&p, 1, 2) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &length) == 0 ? e : EINPROGRESS;
+    }
     ::close(fd);
     return r != 0 && refused(e);
   };
@@ -384,7 +390,10 @@ class CupsDestinations : public PrintDestinations {
   std::optional<Record> ask(const char* op, std::vector<std::pair<std::string, std::string>> fields = {}) {
     const std::string server = cupsServer();
     const int port = ippPort();
-    if (refusedAtOnce(server, port)) return std::nullopt;
+    // Asked while the last answer from the same address was no refusal:
+    // the helper tells a scheduler that went away since.
+    const std::string address = server + ':' + std::to_string(port);
+    if (address != answering_ && refusedAtOnce(server, port)) return std::nullopt;
     const SchedulerBudget::TimePoint end = deadline();
     Record rq;
     rq.add("op", op);
@@ -396,10 +405,14 @@ class CupsDestinations : public PrintDestinations {
     if (const char* home = std::getenv("HOME")) rq.add("home", home);
     for (auto& f : fields) rq.fields.push_back(std::move(f));
     const std::lock_guard lock(mutex_);
-    return helper_.converse(rq, end);
+    answering_.clear();
+    Record answer = helper_.converse(rq, end);
+    if (answer.get("status") != "unreachable") answering_ = address;
+    return answer;
   }
 
   int timeoutMs_;
+  std::string answering_;  // the address that answered last
   std::mutex mutex_;
   Helper helper_;
 };

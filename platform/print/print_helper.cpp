@@ -4,8 +4,10 @@
 // each answer goes to its standard output (print_wire.h). It ends when its
 // input ends or its parent goes; the parent kills it when an answer is late.
 //
-// Each request runs on a thread of its own: libcups keeps the server, the
-// encryption and the home folder per thread, and reads them afresh there.
+// libcups keeps the server and the encryption per thread (set for each
+// request) and reads the home folder (whose saved options apply) once per
+// thread: a request whose home folder differs from the first runs on a
+// thread of its own.
 #include <cups/cups.h>
 #include <cups/ppd.h>
 #include <signal.h>
@@ -550,9 +552,19 @@ int main() {
     const std::optional<Record> rq = svx::print_wire::decode(body);
     if (!rq) return 1;
     Record reply;
-    if (rq->has("home")) ::setenv("HOME", std::string(rq->get("home")).c_str(), 1);
-    else ::unsetenv("HOME");
-    std::thread([&] { reply = answer(*rq); }).join();
+    static const std::optional<std::string> firstHome =
+        rq->has("home") ? std::optional<std::string>(rq->get("home")) : std::nullopt;
+    const std::optional<std::string> home = rq->has("home") ? std::optional<std::string>(rq->get("home")) : std::nullopt;
+    if (home == firstHome) {
+      if (home) ::setenv("HOME", home->c_str(), 1);
+      reply = answer(*rq);
+    } else {
+      if (home) ::setenv("HOME", home->c_str(), 1);
+      else ::unsetenv("HOME");
+      std::thread([&] { reply = answer(*rq); }).join();
+      if (firstHome) ::setenv("HOME", firstHome->c_str(), 1);
+      else ::unsetenv("HOME");
+    }
     if (!writeAll(1, svx::print_wire::encode(reply))) return 0;
   }
 }
