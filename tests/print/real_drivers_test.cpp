@@ -359,3 +359,42 @@ TEST_F(RealDrivers, CopiesGoWithTheQueuesCollationAndAnInstancesOptionsApply) {
 
 }  // namespace
 }  // namespace svx
+
+#include "platform/dialogs/print_dialog.h"
+#include "tests/support/fake_print_destinations.h"
+
+namespace svx {
+namespace {
+
+// The copies and collation chosen in the print dialog go with the device
+// context it returns.
+using PrintDialogDevice = testing::DialogFormTest;
+
+TEST_F(PrintDialogDevice, ThePrintDialogsCollationGoesWithTheDeviceItReturns) {
+  printDialogs().reset();
+  auto fake = std::make_shared<testing::FakePrintDestinations>();
+  fake->destinations = {{u"Office", true}};
+  setPrintDestinations(fake);
+  PrintDialogResponse r;
+  r.ok = true;
+  r.copies = 3;
+  r.collate = true;
+  printDialogs().queue(r);
+  PRINTDLGA pd;
+  pd.lStructSize = kPrintDlgSize;
+  pd.Flags = PD_RETURNDC;
+  pd.nMinPage = 1;
+  pd.nMaxPage = 0xFFFF;
+  ASSERT_EQ(PrintDlgA(&pd), 1);
+  const std::optional<DEVMODEA> mode = printerModeOfDC(pd.hDC);
+  ASSERT_TRUE(mode);
+  EXPECT_EQ(mode->dmCopies, 3);
+  EXPECT_EQ(mode->dmCollate, 1);
+  EXPECT_EQ(printerDeviceOfDC(pd.hDC), u"Office");
+  EXPECT_FALSE(printerModeOfDC(pd.hDC + 1000));
+  printDialogs().reset();
+  setPrintDestinations(nullptr);
+}
+
+}  // namespace
+}  // namespace svx
