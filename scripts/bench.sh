@@ -90,7 +90,7 @@ rows = [
     ("ListOfInstalledPrinters, private scheduler / libcups, new connection per call",
      ratio("BM_ListOfInstalledPrinters/case:2/MB:0", "BM_LibcupsListDests/case:2"), 1.5, "x"),
     ("ListOfInstalledPrinters, private scheduler, process holding 130 MB more / not",
-     ratio("BM_ListOfInstalledPrinters/case:2/MB:130", "BM_ListOfInstalledPrinters/case:2/MB:0"), 1.2, "x"),
+     ratio("BM_ListOfInstalledPrinters/case:2/MB:130", "BM_ListOfInstalledPrinters/case:2/MB:0"), 1.5, "x"),
 ]
 # Ratios shown without a goal: what a figure above rests on.
 notes = [
