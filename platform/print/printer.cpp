@@ -172,7 +172,7 @@ void Printer::setPaperSize(int16_t value) {
     // The present size becomes one of the printer's own.
     if (!caps_.customRange) raise(err::InvalidPropertyValue);
     changing(u"PaperSize");
-    return setSize(paper_.width, paper_.height);
+    return setSize(paper_.width, paper_.height, true);
   }
   const auto n = std::ranges::find_if(kPapers, [&](const PaperNumber& p) { return p.number == value; });
   if (n == std::end(kPapers)) raise(err::InvalidPropertyValue);
@@ -184,35 +184,43 @@ void Printer::setPaperSize(int16_t value) {
   choosePaper(*offered);
 }
 
-void Printer::setSize(double width, double height) {
+void Printer::setSize(double width, double height, bool keepWidth) {
   // Upright: the sheet's width and height as the paper's.
   const auto offered = std::ranges::find_if(
       caps_.papers, [&](const PaperSize& p) { return sameSize(p.width, p.height, width, height); });
   if (offered != caps_.papers.end()) return choosePaper(*offered);
   const auto& range = caps_.customRange;
-  if (!range || width < range->first.width - 1 || height < range->first.height - 1 ||
-      width > range->second.width + 1 || height > range->second.height + 1)
-    raise(err::InvalidPropertyValue);
-  char name[64];
-  std::snprintf(name, sizeof name, "custom_%.2fx%.2fmm_%.2fx%.2fmm", width / kTwipsPerMm, height / kTwipsPerMm,
-                width / kTwipsPerMm, height / kTwipsPerMm);
-  choosePaper(PaperSize{utf16(name), std::round(width), std::round(height), 0, 0, 0, 0});
+  if (range && width >= range->first.width - 1 && height >= range->first.height - 1 &&
+      width <= range->second.width + 1 && height <= range->second.height + 1) {
+    char name[64];
+    std::snprintf(name, sizeof name, "custom_%.2fx%.2fmm_%.2fx%.2fmm", width / kTwipsPerMm, height / kTwipsPerMm,
+                  width / kTwipsPerMm, height / kTwipsPerMm);
+    return choosePaper(PaperSize{utf16(name), std::round(width), std::round(height), 0, 0, 0, 0});
+  }
+  // The destination's paper of the size set, the nearest in the other one.
+  const PaperSize* nearest = nullptr;
+  auto apart = [&](const PaperSize& p) { return keepWidth ? std::abs(p.height - height) : std::abs(p.width - width); };
+  for (const PaperSize& p : caps_.papers)
+    if (std::abs(keepWidth ? p.width - width : p.height - height) <= kSameSize && (!nearest || apart(p) < apart(*nearest)))
+      nearest = &p;
+  if (!nearest) raise(err::InvalidPropertyValue);
+  choosePaper(*nearest);
 }
 
 void Printer::setWidth(double twips) {
   if (!(twips > 0)) raise(err::InvalidPropertyValue);
   if (std::abs(twips - layout_.width) < 0.5) return;
   changing(u"Width");
-  if (landscape_) setSize(paper_.width, twips);
-  else setSize(twips, paper_.height);
+  if (landscape_) setSize(paper_.width, twips, false);
+  else setSize(twips, paper_.height, true);
 }
 
 void Printer::setHeight(double twips) {
   if (!(twips > 0)) raise(err::InvalidPropertyValue);
   if (std::abs(twips - layout_.height) < 0.5) return;
   changing(u"Height");
-  if (landscape_) setSize(twips, paper_.height);
-  else setSize(paper_.width, twips);
+  if (landscape_) setSize(twips, paper_.height, true);
+  else setSize(paper_.width, twips, false);
 }
 
 namespace {

@@ -65,8 +65,8 @@ class Printer : public Object, public VectorPage {
   void setOrientation(int16_t value);
   int16_t paperSize() const;
   void setPaperSize(int16_t value);
-  // The sheet's size in twips, as laid out; setting one chooses the
-  // destination's paper of that size, or one of the printer's own.
+  // The sheet's size in twips, as laid out; setting one chooses a paper of
+  // that width (height), see setSize.
   void setWidth(double twips);
   void setHeight(double twips);
   int16_t printQuality() const { return quality_; }
@@ -104,7 +104,10 @@ class Printer : public Object, public VectorPage {
   void resetPosition();
   void changing(const char16_t* property) const;  // 396 within a document
   void choosePaper(PaperSize paper);
-  void setSize(double width, double height);
+  // Chooses the paper of that upright size: the destination's, else one of
+  // its own where it takes one, else the destination's of the size kept
+  // (the width or the height) nearest in the other.
+  void setSize(double width, double height, bool keepWidth);
   void layOut();
   // The resolution a job asks for (0 x 0: none).
   PrintResolution resolution() const;
