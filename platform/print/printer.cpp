@@ -61,6 +61,24 @@ int printablePixels(double extent, double before, double after) {
   return std::max(1, static_cast<int>(std::lround(twipsToPixels(extent - before - after))));
 }
 
+// Blanks each page's transparency group out of a PDF that cairo wrote, the
+// bytes keeping their places (the cross-reference table stays true). The
+// pages draw nothing that needs one, but the scheduler's filters turn a
+// page into a form, and a form with a transparency group into a bitmap for
+// a PostScript printer: its text would no longer be text.
+void withoutPageGroups(std::string& pdf) {
+  static constexpr std::string_view kPage = "<< /Type /Page ", kGroup = "/Group <<";
+  for (size_t at = pdf.find(kPage); at != std::string::npos; at = pdf.find(kPage, at + 1)) {
+    const size_t end = pdf.find("endobj", at);
+    const size_t group = pdf.find(kGroup, at);
+    if (group == std::string::npos || group > end) continue;
+    const size_t close = pdf.find(">>", group + kGroup.size());
+    if (close == std::string::npos || close > end) continue;
+    for (size_t i = group; i < close + 2; ++i)
+      if (pdf[i] != '\n') pdf[i] = ' ';
+  }
+}
+
 cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length) {
   static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
   return CAIRO_STATUS_SUCCESS;
@@ -102,6 +120,7 @@ struct Printer::Document {
     cairo_surface_destroy(surface);
     surface = nullptr;
     if (status != CAIRO_STATUS_SUCCESS) raise(err::PrinterError);
+    withoutPageGroups(bytes);
   }
 
   void release() {

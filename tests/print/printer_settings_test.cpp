@@ -106,6 +106,10 @@ TEST_F(PrinterSettings, StartAsTheQueuesDefaultsAndGoWithTheJob) {
   const auto [w, h] = mediaBox(job.pdf);
   EXPECT_NEAR(w, 595, 1);
   EXPECT_NEAR(h, 842, 1);
+  // No page is a transparency group: a filter that makes a form of it would
+  // turn its text into a bitmap.
+  EXPECT_EQ(job.pdf.find("/S /Transparency"), std::string::npos);
+  EXPECT_NE(job.pdf.find("/Type /Page "), std::string::npos);
 }
 
 TEST_F(PrinterSettings, EachValueChangesThePageAndTheJob) {

@@ -3,10 +3,8 @@
 // test's own PPD (Letter, Legal, A4 and A5 with margins, duplex, trays,
 // resolutions, colour), both on the test's backend, so every job's output
 // (PostScript from the drivers' filters) lands in the test's folder. Each
-// output is turned into PDF and checked for its page size and its ink; the
-// filters (pdftopdf, then Ghostscript's ps2write) keep the text visible but
-// not as text, so pdftotext cannot read it there (the raw queue's test
-// reads it).
+// output is turned into PDF and checked for its page size, its text and its
+// ink.
 #include <gtest/gtest.h>
 
 #include <cups/cups.h>
@@ -210,6 +208,8 @@ class RealDrivers : public testing::DialogFormTest {
       std::swap(o.width, o.height);
     run({"/usr/bin/pdftotext", pdf.string(), (dir / "page.txt").string()}, dir / "log/pdftotext.out");
     o.text = readFile(dir / "page.txt");
+    EXPECT_NE(o.text.find(words), std::string::npos) << o.text;
+    EXPECT_NE(o.text.find("second line"), std::string::npos) << o.text;
     // The page as a grey image: the dark pixels are the ink.
     run({"/usr/bin/pdftoppm", "-gray", "-r", "72", "-singlefile", pdf.string(), (dir / "page").string()},
         dir / "log/pdftoppm.out");
@@ -305,10 +305,11 @@ TEST_F(RealDrivers, DeviceSettingsChangeTheLayoutAndReachTheJob) {
   }
   EXPECT_EQ(get(u"Width"), width);
 
-  // The sheet is A5 as it goes through the printer; the page on it is turned.
+  // An A5 sheet, the page on it turned: shown as landscape.
   const Output o = printAndRead("landscape A5");
-  EXPECT_NEAR(o.width, 420, 2) << o.info;
-  EXPECT_NEAR(o.height, 595, 2) << o.info;
+  EXPECT_NEAR(o.width, 595, 2) << o.info;
+  EXPECT_NEAR(o.height, 420, 2) << o.info;
+  EXPECT_NE(o.info.find("420 x 595"), std::string::npos) << o.info;
   EXPECT_GT(o.ink, 30);
   for (const char* option : {"PageSize=A5", "orientation-requested=4", "Duplex=DuplexNoTumble", "ColorModel=Gray",
                              "InputSlot=Manual", "Resolution=300dpi"})
@@ -351,8 +352,8 @@ TEST_F(RealDrivers, CopiesGoWithTheQueuesCollationAndAnInstancesOptionsApply) {
   o = printAndRead("instance");
   if (oldHome) setenv("HOME", savedHome.c_str(), 1);
   else unsetenv("HOME");
-  EXPECT_NEAR(o.width, 420, 2) << o.info;
-  EXPECT_NEAR(o.height, 595, 2) << o.info;
+  EXPECT_NEAR(o.width, 595, 2) << o.info;
+  EXPECT_NEAR(o.height, 420, 2) << o.info;
   EXPECT_NE(o.options.find("orientation-requested=4"), std::string::npos) << o.options;
   EXPECT_NE(o.options.find("Duplex=DuplexTumble"), std::string::npos) << o.options;
 }
