@@ -136,6 +136,8 @@ class PrivateScheduler {
   }
   // Stops the scheduler: it still takes connections, and answers none.
   void stall() const { kill(pid_, SIGSTOP); }
+  // Lets a stalled scheduler answer again.
+  void resume() const { kill(pid_, SIGCONT); }
   PrivateScheduler(const PrivateScheduler&) = delete;
   PrivateScheduler& operator=(const PrivateScheduler&) = delete;
   const fs::path& socket() const { return socket_; }
