@@ -265,6 +265,11 @@ Record capabilities(const Record& rq) {
       const Size s = sizeOfName(name);
       if (s.known) papers.emplace_back(name, withMargins(s));
     }
+  // A queue that lists no sizes (a raw one) has its default's alone.
+  if (papers.empty())
+    if (ipp_attribute_t* m = ippFindAttribute(a, "media-default", IPP_TAG_ZERO))
+      if (const char* name = ippGetString(m, 0, nullptr))
+        if (const Size s = sizeOfName(name); s.known) papers.emplace_back(name, withMargins(s));
   for (const auto& [name, s] : papers) out.add("paper", paperField(name, s));
   // The paper of a size, among the destination's.
   auto paperOfSize = [&](const Size& s) -> const std::pair<std::string, Size>* {

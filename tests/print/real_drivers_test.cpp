@@ -270,6 +270,13 @@ TEST_F(RealDrivers, AQueueWhoseDefaultIsA4PrintsOnA4InsideTheDriversMargins) {
   EXPECT_NEAR(o.height, 842, 2) << o.info;
   EXPECT_GT(o.ink, 30);
   EXPECT_NE(o.options.find("PageSize=A4"), std::string::npos) << o.options;
+
+  // A queue without a driver has the paper it is told, and nothing else.
+  admin({"-p", "svx-raw", "-E", "-v", "svxfile:/", "-o", "media-default=na_letter_8.5x11in"});
+  choose(u"svx-raw");
+  EXPECT_EQ(get(u"PaperSize"), Variant::i2(1));
+  EXPECT_EQ(get(u"Width"), Variant(12240));
+  EXPECT_EQ(let(u"PaperSize", Variant::i2(9)), err::InvalidPropertyValue);
 }
 
 TEST_F(RealDrivers, DeviceSettingsChangeTheLayoutAndReachTheJob) {
