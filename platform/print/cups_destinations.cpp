@@ -199,6 +199,9 @@ class Helper {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, sv[1], 0);
     posix_spawn_file_actions_adddup2(&actions, sv[1], 1);
+    // Nothing else of the program's: a pipe or socket it holds must not stay
+    // open for as long as the helper lives.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none, all;

@@ -12,6 +12,7 @@
 
 #include <cups/cups.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -220,6 +221,23 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
   const std::string options = readFile(dir / "page.options");
   EXPECT_NE(options.find("number-up=2"), std::string::npos) << options;
   EXPECT_EQ(options.find("copies=5"), std::string::npos) << options;
+}
+
+// The print helper, which lives on, keeps none of the program's files open:
+// a pipe the program closes ends for its reader.
+TEST_F(CupsPrinting, ThePrintHelperHoldsNoneOfTheProgramsFiles) {
+  ASSERT_NO_FATAL_FAILURE(startScheduler());
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);  // inherited by any program started
+  setPrintDestinations(makeCupsDestinations());  // a helper of its own
+  EXPECT_EQ(installedPrinters().size(), 1u);
+  close(fds[1]);
+  pollfd p{fds[0], POLLIN, 0};
+  const int ready = poll(&p, 1, 2000);
+  char c;
+  EXPECT_EQ(ready, 1) << "the helper holds the pipe";
+  if (ready == 1) EXPECT_EQ(read(fds[0], &c, 1), 0);
+  close(fds[0]);
 }
 
 // A scheduler that stops answering: every call ends within the budget (5 s
