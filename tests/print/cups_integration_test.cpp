@@ -236,7 +236,9 @@ TEST_F(CupsPrinting, ThePrintHelperHoldsNoneOfTheProgramsFiles) {
   const int ready = poll(&p, 1, 2000);
   char c;
   EXPECT_EQ(ready, 1) << "the helper holds the pipe";
-  if (ready == 1) EXPECT_EQ(read(fds[0], &c, 1), 0);
+  if (ready == 1) {
+    EXPECT_EQ(read(fds[0], &c, 1), 0);
+  }
   close(fds[0]);
 }
 
