@@ -92,6 +92,15 @@ rows = [
      ratio("BM_ScriptTypedKeyToAOneLineBox/8000", "BM_ScriptTypedKeyToAOneLineBox/10"), 3, "x"),
     ("one log record / open, check type and size, append and close",
      ratio("BM_WriteLogLine", "BM_OpenCheckAppendClose"), 1.2, "x"),
+    # ListOfInstalledPrinters against libcups asked directly in the same run.
+    ("ListOfInstalledPrinters, scheduler's socket missing / libcups",
+     ratio("BM_ListOfInstalledPrinters/case:0/MB:0", "BM_LibcupsListDests/case:0"), 3, "x"),
+    ("ListOfInstalledPrinters, nothing listens at the address / libcups",
+     ratio("BM_ListOfInstalledPrinters/case:1/MB:0", "BM_LibcupsListDests/case:1"), 3, "x"),
+    ("ListOfInstalledPrinters, private scheduler / libcups, new connection per call",
+     ratio("BM_ListOfInstalledPrinters/case:2/MB:0", "BM_LibcupsListDests/case:2"), 1.5, "x"),
+    ("ListOfInstalledPrinters, private scheduler, process holding 130 MB more / not",
+     ratio("BM_ListOfInstalledPrinters/case:2/MB:130", "BM_ListOfInstalledPrinters/case:2/MB:0"), 1.5, "x"),
 ]
 # Ratios shown without a goal: what a figure above rests on.
 notes = [

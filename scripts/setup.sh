@@ -11,7 +11,7 @@ PACKAGES=(
   fontconfig fonts-dejavu-core fonts-wqy-microhei fonts-wine
   duktape-dev
   libsqlite3-dev
-  libcups2-dev cups poppler-utils
+  libcups2-dev cups poppler-utils printer-driver-cups-pdf ghostscript
   libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev libxcb-xtest0-dev xvfb
 )
 

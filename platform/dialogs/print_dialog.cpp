@@ -24,15 +24,16 @@ namespace {
 
 constexpr int16_t kMaxCopies = 9999;
 
-// Device contexts handed out by the dialog, by handle.
-std::map<HDC, BStr>& printerDCs() {
-  static std::map<HDC, BStr> dcs;
+// Device contexts handed out by the dialog, by handle: each is for the
+// device with the copies and collation chosen in the dialog.
+std::map<HDC, DEVMODEA>& printerDCs() {
+  static std::map<HDC, DEVMODEA> dcs;
   return dcs;
 }
 
-HDC createPrinterDC(const BStr& device) {
+HDC createPrinterDC(const DEVMODEA& mode) {
   static HDC next = 0x7D0001;
-  printerDCs()[next] = device;
+  printerDCs()[next] = mode;
   return next++;
 }
 
@@ -282,7 +283,15 @@ bool frmPrintDialog::takeAnswer() {
 
 BStr printerDeviceOfDC(HDC hdc) {
   const auto it = printerDCs().find(hdc);
-  return it == printerDCs().end() ? BStr() : it->second;
+  if (it == printerDCs().end()) return BStr();
+  const std::string& name = it->second.dmDeviceName;
+  return utf16(name.substr(0, name.find('\0')));
+}
+
+std::optional<DEVMODEA> printerModeOfDC(HDC hdc) {
+  const auto it = printerDCs().find(hdc);
+  if (it == printerDCs().end()) return std::nullopt;
+  return it->second;
 }
 
 void PrintDialogProvider::resetOwn() { SetCommDlgExtendedError(0); }
@@ -337,8 +346,8 @@ BOOL PrintDialogProvider::print(PRINTDLGA& pd) {
   if (mode->dmDeviceName.size() < CCHDEVICENAME) mode->dmDeviceName.resize(CCHDEVICENAME, '\0');
   mode->dmCopies = chosen->copies;
   mode->dmCollate = chosen->collate ? 1 : 0;
+  pd.hDC = (pd.Flags & PD_RETURNDC) ? createPrinterDC(*mode) : 0;
   pd.hDevMode = std::move(mode);
-  pd.hDC = (pd.Flags & PD_RETURNDC) ? createPrinterDC(chosen->device) : 0;
   return 1;
 }
 

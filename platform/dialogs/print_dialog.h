@@ -91,6 +91,10 @@ inline constexpr DWORD kPrintDlgSize = 66;
 // The device a device context returned by the dialog is for ("" when the
 // handle is not one).
 BStr printerDeviceOfDC(HDC hdc);
+// The device mode a device context returned by the dialog prints with: the
+// copies and collation chosen in the dialog apply to it (none when the
+// handle is not one).
+std::optional<DEVMODEA> printerModeOfDC(HDC hdc);
 
 // What a scripted user does in a print dialog: each value set is entered,
 // each one left unset keeps what the dialog showed.

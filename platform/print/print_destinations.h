@@ -47,13 +47,48 @@ struct PrintDestination {
   BStr comment;       // the queue's description
 };
 
+// A resolution in dots per inch.
+struct PrintResolution {
+  int32_t x = 0, y = 0;
+  friend bool operator==(const PrintResolution&, const PrintResolution&) = default;
+};
+
+// What a destination offers and what it uses when a job does not say, as
+// the scheduler tells it (its IPP keywords and values), with the options
+// saved for the destination (an instance's) applied. An empty list: the
+// destination does not say, and a job does not ask.
+struct PrinterCapabilities {
+  std::vector<PaperSize> papers;  // name: the scheduler's media keyword
+  PaperSize paper;                // the default, one of papers
+  // The range of sizes of its own that it takes (width, height), if any.
+  std::optional<std::pair<PaperSize, PaperSize>> customRange;
+  std::vector<std::string> sources;  // media-source keywords
+  std::string source;                // "" none
+  std::vector<PrintResolution> resolutions;
+  PrintResolution resolution;  // 0 x 0: none
+  std::vector<int32_t> qualities;  // print-quality: 3 draft, 4 normal, 5 high
+  int32_t quality = 0;             // 0: none
+  std::vector<std::string> sides;  // one-sided, two-sided-long-edge, two-sided-short-edge
+  std::string side;
+  std::vector<std::string> colorModes;  // monochrome, color
+  std::string colorMode;
+  bool landscape = false;
+  int16_t copies = 1;
+};
+
+// What offers only `paper`.
+PrinterCapabilities capabilitiesOfPaper(PaperSize paper);
+
 struct PrintJob {
   BStr destination;
   BStr title;
   BStr media;       // the paper the document was laid out on
   std::string pdf;  // the whole document
   int16_t copies = 1;
-  bool collate = false;
+  std::optional<bool> collate;  // none: the destination's own choice
+  // The device settings as IPP job options (orientation-requested, sides,
+  // print-color-mode, media-source, print-quality, printer-resolution).
+  std::vector<std::pair<std::string, std::string>> options;
 };
 
 class PrintDestinations {
@@ -64,6 +99,8 @@ class PrintDestinations {
   virtual std::vector<PrintDestination> list() = 0;
   // The destination's default paper (A4 when it cannot be told).
   virtual PaperSize paper(const BStr& destination) = 0;
+  // What the destination offers; by default its paper alone.
+  virtual PrinterCapabilities capabilities(const BStr& destination) { return capabilitiesOfPaper(paper(destination)); }
   // Submits the job and returns its id. A job that cannot be submitted whole
   // is cancelled and error 482 raised with the scheduler's reason.
   virtual int32_t submit(const PrintJob& job) = 0;
@@ -92,9 +129,12 @@ class SchedulerBudget {
 };
 
 // CUPS through libcups: the server and encryption of the client's own
-// configuration (CUPS_SERVER, client.conf). Each request is held in a child
-// process of its own, waited for until the shared deadline, else for
-// `timeoutMs`, and killed when it has not answered by then.
+// configuration (CUPS_SERVER, client.conf). A scheduler that refuses a
+// connection at once is not there, told without any other process. Every
+// conversation is held by the print helper program (print_wire.h, found
+// beside the program), started once and kept, waited for until the shared
+// deadline, else for `timeoutMs`, and killed (by its process id) when it
+// has not answered by then; the next request starts a new one.
 std::unique_ptr<PrintDestinations> makeCupsDestinations(int timeoutMs = static_cast<int>(kSchedulerBudget.count()));
 
 }  // namespace svx

@@ -3,7 +3,10 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string_view>
 #include <string>
 
 #include "platform/automation/coerce.h"
@@ -20,8 +23,60 @@ namespace {
 constexpr double kPointsPerTwip = 1.0 / 20;
 constexpr double kPointsPerPixel = 72.0 / PixelsPerInch;
 
+// The platform's paper sizes, upright, in millimetres.
+struct PaperNumber {
+  int16_t number;
+  double width, height;
+};
+constexpr PaperNumber kPapers[] = {
+    {1, 215.9, 279.4},  {3, 279.4, 431.8},  {5, 215.9, 355.6}, {6, 139.7, 215.9},  {7, 184.15, 266.7},
+    {8, 297, 420},      {9, 210, 297},      {11, 148, 210},    {12, 257, 364},     {13, 182, 257},
+    {14, 215.9, 330.2}, {15, 215, 275},     {16, 254, 355.6},  {19, 98.4, 225.4},  {20, 104.8, 241.3},
+    {21, 114.3, 263.5}, {22, 120.65, 279.4}, {23, 127, 292.1}, {27, 110, 220},     {28, 162, 229},
+    {29, 324, 458},     {30, 229, 324},     {31, 114, 162},    {33, 250, 353},     {34, 176, 250},
+    {37, 98.425, 190.5}, {66, 420, 594},
+};
+
+constexpr double kTwipsPerMm = 1440 / 25.4;
+// Sizes within a millimetre are one size.
+constexpr double kSameSize = kTwipsPerMm;
+
+bool sameSize(double w1, double h1, double w2, double h2) {
+  return std::abs(w1 - w2) <= kSameSize && std::abs(h1 - h2) <= kSameSize;
+}
+
+// The platform's trays by the scheduler's media-source keywords.
+int16_t binOfSource(std::string_view source) {
+  static constexpr std::pair<std::string_view, int16_t> kBins[] = {
+      {"auto", 7},          {"main", 1},   {"top", 1},      {"tray-1", 1},         {"bottom", 2},
+      {"tray-2", 2},        {"alternate", 2}, {"middle", 3}, {"tray-3", 3},        {"manual", 4},
+      {"by-pass-tray", 4},  {"envelope", 5}, {"large-capacity", 11}, {"disc", 14},
+  };
+  for (const auto& [name, bin] : kBins)
+    if (name == source) return bin;
+  return 0;
+}
+
 int printablePixels(double extent, double before, double after) {
   return std::max(1, static_cast<int>(std::lround(twipsToPixels(extent - before - after))));
+}
+
+// Blanks each page's transparency group out of a PDF that cairo wrote, the
+// bytes keeping their places (the cross-reference table stays true). The
+// pages draw nothing that needs one, but the scheduler's filters turn a
+// page into a form, and a form with a transparency group into a bitmap for
+// a PostScript printer: its text would no longer be text.
+void withoutPageGroups(std::string& pdf) {
+  static constexpr std::string_view kPage = "<< /Type /Page ", kGroup = "/Group <<";
+  for (size_t at = pdf.find(kPage); at != std::string::npos; at = pdf.find(kPage, at + 1)) {
+    const size_t end = pdf.find("endobj", at);
+    const size_t group = pdf.find(kGroup, at);
+    if (group == std::string::npos || group > end) continue;
+    const size_t close = pdf.find(">>", group + kGroup.size());
+    if (close == std::string::npos || close > end) continue;
+    for (size_t i = group; i < close + 2; ++i)
+      if (pdf[i] != '\n') pdf[i] = ' ';
+  }
 }
 
 cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length) {
@@ -65,6 +120,7 @@ struct Printer::Document {
     cairo_surface_destroy(surface);
     surface = nullptr;
     if (status != CAIRO_STATUS_SUCCESS) raise(err::PrinterError);
+    withoutPageGroups(bytes);
   }
 
   void release() {
@@ -75,13 +131,258 @@ struct Printer::Document {
   }
 };
 
-Printer::Printer(PrintDestination destination, PaperSize paper, std::shared_ptr<PrintDestinations> destinations)
+Printer::Printer(PrintDestination destination, PrinterCapabilities capabilities,
+                 std::shared_ptr<PrintDestinations> destinations)
     : destination_(std::move(destination)),
-      paper_(std::move(paper)),
+      caps_(std::move(capabilities)),
+      paper_(caps_.paper),
+      layout_(caps_.paper),
+      landscape_(caps_.landscape),
+      side_(caps_.side),
+      colorMode_(caps_.colorMode),
+      source_(caps_.source),
       destinations_(std::move(destinations)),
-      surface_(*this, printablePixels(paper_.width, paper_.left, paper_.right),
-               printablePixels(paper_.height, paper_.top, paper_.bottom)) {
+      surface_(*this, 1, 1),
+      copies_(std::max<int16_t>(1, caps_.copies)) {
+  if (caps_.resolution.x > 0) quality_ = static_cast<int16_t>(caps_.resolution.x);
+  else if (caps_.quality == 3) quality_ = -1;
+  else if (caps_.quality == 5) quality_ = -4;
+  layOut();
   surface_.setFont(Font{u"Arial", 10});
+}
+
+void Printer::layOut() {
+  const PaperSize& p = paper_;
+  layout_ = landscape_ ? PaperSize{p.name, p.height, p.width, p.top, p.right, p.bottom, p.left} : p;
+  surface_.resize(printablePixels(layout_.width, layout_.left, layout_.right),
+                  printablePixels(layout_.height, layout_.top, layout_.bottom));
+}
+
+void Printer::changing(const char16_t* property) const {
+  if (doc_)
+    raise(kSetWithinDocument, u"'" + BStr(property) +
+                                  u"' cannot be set within a document: set it before the first drawing, or after "
+                                  u"EndDoc or KillDoc.");
+}
+
+void Printer::setOrientation(int16_t value) {
+  if (value != 1 && value != 2) raise(err::InvalidPropertyValue);
+  if (value == orientation()) return;
+  changing(u"Orientation");
+  landscape_ = value == 2;
+  layOut();
+}
+
+int16_t Printer::paperSize() const {
+  for (const PaperNumber& n : kPapers)
+    if (sameSize(paper_.width, paper_.height, n.width * kTwipsPerMm, n.height * kTwipsPerMm)) return n.number;
+  return kUserPaper;
+}
+
+void Printer::choosePaper(PaperSize paper) {
+  if (paper == paper_) return;
+  paper_ = std::move(paper);
+  layOut();
+}
+
+void Printer::setPaperSize(int16_t value) {
+  if (value == paperSize()) return;
+  if (value == kUserPaper) {
+    // The present size becomes one of the printer's own.
+    if (!caps_.customRange) raise(err::InvalidPropertyValue);
+    changing(u"PaperSize");
+    return setSize(paper_.width, paper_.height, true);
+  }
+  const auto n = std::ranges::find_if(kPapers, [&](const PaperNumber& p) { return p.number == value; });
+  if (n == std::end(kPapers)) raise(err::InvalidPropertyValue);
+  const auto offered = std::ranges::find_if(caps_.papers, [&](const PaperSize& p) {
+    return sameSize(p.width, p.height, n->width * kTwipsPerMm, n->height * kTwipsPerMm);
+  });
+  if (offered == caps_.papers.end()) raise(err::InvalidPropertyValue);
+  changing(u"PaperSize");
+  choosePaper(*offered);
+}
+
+void Printer::setSize(double width, double height, bool keepWidth) {
+  // Upright: the sheet's width and height as the paper's.
+  const auto offered = std::ranges::find_if(
+      caps_.papers, [&](const PaperSize& p) { return sameSize(p.width, p.height, width, height); });
+  if (offered != caps_.papers.end()) return choosePaper(*offered);
+  const auto& range = caps_.customRange;
+  if (range && width >= range->first.width - 1 && height >= range->first.height - 1 &&
+      width <= range->second.width + 1 && height <= range->second.height + 1) {
+    char name[64];
+    std::snprintf(name, sizeof name, "custom_%.2fx%.2fmm_%.2fx%.2fmm", width / kTwipsPerMm, height / kTwipsPerMm,
+                  width / kTwipsPerMm, height / kTwipsPerMm);
+    return choosePaper(PaperSize{utf16(name), std::round(width), std::round(height), 0, 0, 0, 0});
+  }
+  // The destination's paper of the size set, the nearest in the other one.
+  const PaperSize* nearest = nullptr;
+  auto apart = [&](const PaperSize& p) { return keepWidth ? std::abs(p.height - height) : std::abs(p.width - width); };
+  for (const PaperSize& p : caps_.papers)
+    if (std::abs(keepWidth ? p.width - width : p.height - height) <= kSameSize && (!nearest || apart(p) < apart(*nearest)))
+      nearest = &p;
+  if (!nearest) raise(err::InvalidPropertyValue);
+  choosePaper(*nearest);
+}
+
+void Printer::setWidth(double twips) {
+  if (!(twips > 0)) raise(err::InvalidPropertyValue);
+  if (std::abs(twips - layout_.width) < 0.5) return;
+  changing(u"Width");
+  if (landscape_) setSize(paper_.width, twips, false);
+  else setSize(twips, paper_.height, true);
+}
+
+void Printer::setHeight(double twips) {
+  if (!(twips > 0)) raise(err::InvalidPropertyValue);
+  if (std::abs(twips - layout_.height) < 0.5) return;
+  changing(u"Height");
+  if (landscape_) setSize(twips, paper_.height, true);
+  else setSize(paper_.width, twips, false);
+}
+
+namespace {
+
+// print-quality of the platform's draft .. high.
+int32_t ippQuality(int16_t quality) { return quality >= -2 ? 3 : quality == -3 ? 4 : 5; }
+
+}  // namespace
+
+PrintResolution Printer::resolution() const {
+  const auto& all = caps_.resolutions;
+  if (quality_ > 0) {
+    const auto it = std::ranges::find_if(all, [&](const PrintResolution& r) { return r.x == quality_; });
+    return it != all.end() ? *it : PrintResolution{quality_, quality_};
+  }
+  if (all.empty()) return caps_.resolution;
+  // A quality the destination names is its own; else the lowest resolution
+  // is draft, the highest high.
+  if (std::ranges::find(caps_.qualities, ippQuality(quality_)) != caps_.qualities.end()) return caps_.resolution;
+  const auto [lo, hi] = std::ranges::minmax_element(all, {}, &PrintResolution::x);
+  if (quality_ >= -2) return *lo;
+  if (quality_ == -4) return *hi;
+  return caps_.resolution.x > 0 ? caps_.resolution : *lo;
+}
+
+void Printer::setPrintQuality(int16_t value) {
+  if (value == quality_) return;
+  if (value > 0) {
+    if (std::ranges::find(caps_.resolutions, value, &PrintResolution::x) == caps_.resolutions.end())
+      raise(err::InvalidPropertyValue);
+  } else if (value < -4 || value == 0) {
+    raise(err::InvalidPropertyValue);
+  } else if (std::ranges::find(caps_.qualities, ippQuality(value)) == caps_.qualities.end() &&
+             caps_.resolutions.empty()) {
+    raise(err::InvalidPropertyValue);
+  }
+  changing(u"PrintQuality");
+  quality_ = value;
+}
+
+double Printer::twipsPerPixelX() const {
+  const PrintResolution r = resolution();
+  return r.x > 0 ? 1440.0 / r.x : TwipsPerPixel;
+}
+
+double Printer::twipsPerPixelY() const {
+  const PrintResolution r = resolution();
+  return r.y > 0 ? 1440.0 / r.y : TwipsPerPixel;
+}
+
+namespace {
+
+constexpr std::pair<int16_t, std::string_view> kSides[] = {
+    {1, "one-sided"}, {2, "two-sided-long-edge"}, {3, "two-sided-short-edge"}};
+constexpr std::pair<int16_t, std::string_view> kColours[] = {{1, "monochrome"}, {2, "color"}};
+
+template <size_t N>
+std::string keywordOf(const std::pair<int16_t, std::string_view> (&table)[N], int16_t value) {
+  for (const auto& [n, k] : table)
+    if (n == value) return std::string(k);
+  raise(err::InvalidPropertyValue);
+}
+
+bool offers(const std::vector<std::string>& list, const std::string& keyword) {
+  return std::ranges::find(list, keyword) != list.end();
+}
+
+}  // namespace
+
+int16_t Printer::duplex() const {
+  for (const auto& [n, k] : kSides)
+    if (k == side_) return n;
+  return 1;
+}
+
+void Printer::setDuplex(int16_t value) {
+  const std::string keyword = keywordOf(kSides, value);
+  if (value == duplex()) return;
+  if (!offers(caps_.sides, keyword)) raise(err::InvalidPropertyValue);
+  changing(u"Duplex");
+  side_ = keyword;
+}
+
+int16_t Printer::colorMode() const {
+  if (colorMode_ == "monochrome") return 1;
+  if (colorMode_.empty()) return offers(caps_.colorModes, "color") ? 2 : 1;
+  return 2;
+}
+
+void Printer::setColorMode(int16_t value) {
+  const std::string keyword = keywordOf(kColours, value);
+  if (value == colorMode()) return;
+  if (!offers(caps_.colorModes, keyword)) raise(err::InvalidPropertyValue);
+  changing(u"ColorMode");
+  colorMode_ = keyword;
+}
+
+namespace {
+
+// The bin number of each of the destination's sources: the platform's own
+// number for a source that has one (the first source of that number), else
+// 256 onwards, in the destination's order.
+std::vector<int16_t> binsOf(const std::vector<std::string>& sources) {
+  std::vector<int16_t> bins;
+  for (size_t i = 0; i < sources.size(); ++i) {
+    const int16_t own = binOfSource(sources[i]);
+    const bool taken = own != 0 && std::ranges::find(bins, own) != bins.end();
+    bins.push_back(own != 0 && !taken ? own : static_cast<int16_t>(256 + i));
+  }
+  return bins;
+}
+
+}  // namespace
+
+int16_t Printer::paperBin() const {
+  const std::vector<int16_t> bins = binsOf(caps_.sources);
+  for (size_t i = 0; i < bins.size(); ++i)
+    if (caps_.sources[i] == source_) return bins[i];
+  return source_.empty() && !caps_.sources.empty() ? bins.front() : 7;  // DMBIN_AUTO
+}
+
+void Printer::setPaperBin(int16_t value) {
+  if (value == paperBin()) return;
+  const std::vector<int16_t> bins = binsOf(caps_.sources);
+  const auto it = std::ranges::find(bins, value);
+  if (it == bins.end()) raise(err::InvalidPropertyValue);
+  changing(u"PaperBin");
+  source_ = caps_.sources[static_cast<size_t>(it - bins.begin())];
+}
+
+std::vector<std::pair<std::string, std::string>> Printer::jobOptions() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  out.emplace_back("orientation-requested", landscape_ ? "4" : "3");
+  if (!caps_.sides.empty() && !side_.empty()) out.emplace_back("sides", side_);
+  if (!caps_.colorModes.empty() && !colorMode_.empty()) out.emplace_back("print-color-mode", colorMode_);
+  if (!source_.empty()) out.emplace_back("media-source", source_);
+  if (quality_ < 0 && std::ranges::find(caps_.qualities, ippQuality(quality_)) != caps_.qualities.end())
+    out.emplace_back("print-quality", std::to_string(ippQuality(quality_)));
+  if (!caps_.resolutions.empty())
+    if (const PrintResolution r = resolution(); r.x > 0)
+      out.emplace_back("printer-resolution",
+                       r.x == r.y ? std::to_string(r.x) + "dpi" : std::to_string(r.x) + "x" + std::to_string(r.y) + "dpi");
+  return out;
 }
 
 Printer::~Printer() = default;
@@ -97,7 +398,7 @@ void Printer::setCopies(int16_t copies) {
 }
 
 cairo_t* Printer::page() {
-  if (!doc_) doc_ = std::make_unique<Document>(paper_);
+  if (!doc_) doc_ = std::make_unique<Document>(layout_);
   return doc_->cr;
 }
 
@@ -128,6 +429,7 @@ void Printer::EndDoc() {
   job.pdf = std::move(doc->bytes);
   job.copies = copies_;
   job.media = paper_.name;
+  job.options = jobOptions();
   destinations_->submit(job);
 }
 
@@ -189,10 +491,32 @@ const ClassInfo& Printer::info() {
     getter(c, u"DriverName", [](Printer&) { return Variant(BStr(u"CUPS")); });
     getter(c, u"Port", [](Printer& p) { return Variant(p.deviceName()); });
     getter(c, u"PaperName", [](Printer& p) { return Variant(p.paper().name); });
-    getter(c, u"Width", [](Printer& p) { return Variant(static_cast<int32_t>(std::lround(p.paper().width))); });
-    getter(c, u"Height", [](Printer& p) { return Variant(static_cast<int32_t>(std::lround(p.paper().height))); });
-    getter(c, u"TwipsPerPixelX", [](Printer&) { return Variant(static_cast<float>(TwipsPerPixel)); });
-    getter(c, u"TwipsPerPixelY", [](Printer&) { return Variant(static_cast<float>(TwipsPerPixel)); });
+    property(
+        c, u"Width", [](Printer& p) { return Variant(static_cast<int32_t>(std::lround(p.paper().width))); },
+        [](Printer& p, const Variant& v) { p.setWidth(toR8(v)); });
+    property(
+        c, u"Height", [](Printer& p) { return Variant(static_cast<int32_t>(std::lround(p.paper().height))); },
+        [](Printer& p, const Variant& v) { p.setHeight(toR8(v)); });
+    getter(c, u"TwipsPerPixelX", [](Printer& p) { return Variant(static_cast<float>(p.twipsPerPixelX())); });
+    getter(c, u"TwipsPerPixelY", [](Printer& p) { return Variant(static_cast<float>(p.twipsPerPixelY())); });
+    property(
+        c, u"Orientation", [](Printer& p) { return Variant::i2(p.orientation()); },
+        [](Printer& p, const Variant& v) { p.setOrientation(toI2(v)); });
+    property(
+        c, u"PaperSize", [](Printer& p) { return Variant::i2(p.paperSize()); },
+        [](Printer& p, const Variant& v) { p.setPaperSize(toI2(v)); });
+    property(
+        c, u"PrintQuality", [](Printer& p) { return Variant::i2(p.printQuality()); },
+        [](Printer& p, const Variant& v) { p.setPrintQuality(toI2(v)); });
+    property(
+        c, u"Duplex", [](Printer& p) { return Variant::i2(p.duplex()); },
+        [](Printer& p, const Variant& v) { p.setDuplex(toI2(v)); });
+    property(
+        c, u"ColorMode", [](Printer& p) { return Variant::i2(p.colorMode()); },
+        [](Printer& p, const Variant& v) { p.setColorMode(toI2(v)); });
+    property(
+        c, u"PaperBin", [](Printer& p) { return Variant::i2(p.paperBin()); },
+        [](Printer& p, const Variant& v) { p.setPaperBin(toI2(v)); });
     getter(c, u"Page", [](Printer& p) { return Variant::i2(static_cast<int16_t>(p.pageNumber())); });
     property(
         c, u"Copies", [](Printer& p) { return Variant::i2(p.copies()); },

@@ -35,8 +35,8 @@ std::shared_ptr<PrintDestinations> destinationsShared() {
 
 Ref<Printer> makePrinter(const PrintDestination& destination) {
   auto destinations = destinationsShared();
-  PaperSize paper = destinations->paper(destination.name);
-  return makeRef<Printer>(destination, std::move(paper), std::move(destinations));
+  PrinterCapabilities capabilities = destinations->capabilities(destination.name);
+  return makeRef<Printer>(destination, std::move(capabilities), std::move(destinations));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ class FakePrintDestinations : public PrintDestinations {
  public:
   std::vector<PrintDestination> destinations;
   std::map<BStr, PaperSize> papers;  // by name; A4 otherwise
+  std::map<BStr, PrinterCapabilities> offers;  // by name; the paper alone otherwise
   bool down = false;                 // the scheduler cannot be reached
   bool refuseJobs = false;
   std::vector<PrintJob> jobs;
@@ -27,6 +28,10 @@ class FakePrintDestinations : public PrintDestinations {
   PaperSize paper(const BStr& name) override {
     const auto it = papers.find(name);
     return it == papers.end() ? a4Paper() : it->second;
+  }
+  PrinterCapabilities capabilities(const BStr& name) override {
+    const auto it = offers.find(name);
+    return it == offers.end() ? PrintDestinations::capabilities(name) : it->second;
   }
   int32_t submit(const PrintJob& job) override {
     if (down || refuseJobs) raise(err::PrinterError, u"The print job was refused");
