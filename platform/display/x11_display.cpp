@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string_view>
@@ -40,14 +41,15 @@ namespace svx {
 
 namespace {
 
-// Frame of a captioned desktop window around its client area, in pixels
-// (as the forms runtime counts it: FormBorderTwips, FormCaptionTwips).
-constexpr int kBorder = 4;
-constexpr int kCaption = 20;
 // The largest client area shown, in device pixels (a bigger form shows its
 // top-left part), and the farthest place.
 constexpr int kMaxDevice = 4096;
 constexpr int kMaxPlace = 8000;
+// How long a new window waits for the window manager's frame extents, and
+// how long after it is managed it is put where the form says rather than
+// followed.
+constexpr int kExtentsWaitMs = 250;
+constexpr auto kSettleTime = std::chrono::milliseconds(1000);
 
 enum Atom : std::size_t {
   WM_PROTOCOLS_,
@@ -58,6 +60,14 @@ enum Atom : std::size_t {
   NET_WM_STATE_ABOVE,
   NET_WM_STATE_MODAL,
   NET_WM_STATE_SKIP_TASKBAR,
+  NET_WM_STATE_MAXIMIZED_VERT,
+  NET_WM_STATE_MAXIMIZED_HORZ,
+  NET_WM_STATE_HIDDEN,
+  NET_FRAME_EXTENTS,
+  NET_REQUEST_FRAME_EXTENTS,
+  NET_SUPPORTED,
+  WM_STATE_,
+  WM_CHANGE_STATE_,
   NET_WM_WINDOW_TYPE,
   NET_WM_WINDOW_TYPE_NORMAL,
   NET_WM_WINDOW_TYPE_DIALOG,
@@ -79,7 +89,10 @@ enum Atom : std::size_t {
 constexpr std::array<const char*, AtomCount> kAtomNames = {
     "WM_PROTOCOLS",        "WM_DELETE_WINDOW",          "UTF8_STRING",
     "_NET_WM_NAME",        "_NET_WM_STATE",             "_NET_WM_STATE_ABOVE",
-    "_NET_WM_STATE_MODAL", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_WINDOW_TYPE",
+    "_NET_WM_STATE_MODAL", "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_WM_STATE_HIDDEN",
+    "_NET_FRAME_EXTENTS",  "_NET_REQUEST_FRAME_EXTENTS", "_NET_SUPPORTED",
+    "WM_STATE",            "WM_CHANGE_STATE",           "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG", "_NET_ACTIVE_WINDOW",
     "_NET_SUPPORTING_WM_CHECK", "_NET_WM_PID",            "_NET_WM_ICON",
     "_MOTIF_WM_HINTS",     "RESOURCE_MANAGER",
@@ -172,14 +185,39 @@ struct X11Display::Impl {
     bool viewable = false;   // MapNotify seen
     bool exposed = false;    // needs its last frame again
     bool focusWanted = false;
-    WindowRect rect;         // the desktop rect last applied
+    bool mapRequested = false;
+    WindowRect rect;         // the desktop rect when last seen
+    WindowRect placed;       // the outer rect the window stands at (asked for, or reported), 96 dpi
+    FrameInsets extents;     // the frame around the client area: the window manager's, or the runtime's
+    std::optional<std::pair<int, int>> clientOrigin;  // the client area on the screen, as last reported
     int clientW = 0, clientH = 0;  // client pixels at 96 dpi
     int deviceW = 0, deviceH = 0;  // the X11 window's size
+    // The size state (0 normal, 1 minimised, 2 maximised) the window manager
+    // reports, and the one asked of it that it has not reported yet.
+    int16_t state = 0;
+    std::optional<int16_t> requestedState;  // likewise: a report of it, or of `state`, is no news
+    bool managed = false;  // mapped by the window manager (or the server) once
+    bool extentsReported = false;
+    int16_t seenState = 0;  // the desktop window's size state when last seen
+    // Notices were posted at this pump: the form has not followed them yet,
+    // so its rect and state are no request.
+    bool following = false;
+    // Until then (or until it confirms a request), where the window manager
+    // first put a new window is not the form's place: the window goes where
+    // the form says.
+    std::optional<std::chrono::steady_clock::time_point> settling;
+    // The client areas (place and size) asked for that no report has
+    // confirmed yet, oldest first, and the last one a report confirmed: a
+    // report of one of them is no news (a late report of an older one
+    // included); any other is the window manager's own doing.
+    std::deque<WindowRect> asked;
+    WindowRect confirmed;
+    bool sizeNotice = false;  // WM_SIZE to post: a new size, frame or state
+    bool moveNotice = false;  // WM_MOVE to post
     std::string title;
     uint32_t style = 0, exStyle = 0;
     bool framed = false;     // _MOTIF_WM_HINTS set for `style`
     Relation relation;
-    std::optional<std::pair<int, int>> wmOrigin;  // where the window manager last put the client area
     RasterImage frame;
     cairo_surface_t* surface = nullptr;
   };
@@ -189,6 +227,8 @@ struct X11Display::Impl {
   xcb_visualtype_t* visual = nullptr;
   std::array<xcb_atom_t, AtomCount> atoms{};
   bool windowManager = false;
+  std::string hostName;  // WM_CLIENT_MACHINE
+  bool extentsOnRequest = false;  // the window manager answers _NET_REQUEST_FRAME_EXTENTS
   double scale = 1;
   xkb_context* xkbContext = nullptr;
   xkb_keymap* keymap = nullptr;
@@ -200,6 +240,9 @@ struct X11Display::Impl {
   // Windows whose X window another program destroyed: not shown again
   // before their close request has been handled.
   std::set<HWND> destroyedOutside;
+  // Windows whose frame the window manager reported (Window::frame): back to
+  // the runtime's own when the display goes.
+  std::set<HWND> framed;
   uint64_t frames = 0;
   uint64_t seenActivity = ~uint64_t{0};
   bool dirty = true;
@@ -229,6 +272,7 @@ struct X11Display::Impl {
 
   ~Impl() {
     for (auto& [hwnd, s] : shown) dropWindow(s);
+    for (HWND h : framed) desktop().setFrame(h, std::nullopt);
     if (cairoDevice) {
       // cairo keeps per-connection state: it goes with the connection.
       cairo_device_finish(cairoDevice);
@@ -276,6 +320,12 @@ struct X11Display::Impl {
   void detectWindowManager() {
     const std::string check = rootProperty(atom(NET_SUPPORTING_WM_CHECK), XCB_ATOM_WINDOW);
     windowManager = check.size() >= 4;
+    const std::string supported = rootProperty(atom(NET_SUPPORTED), XCB_ATOM_ATOM);
+    for (std::size_t at = 0; at + 4 <= supported.size(); at += 4) {
+      xcb_atom_t a = 0;
+      std::memcpy(&a, supported.data() + at, 4);
+      if (a == atom(NET_REQUEST_FRAME_EXTENTS)) extentsOnRequest = windowManager;
+    }
   }
 
   void findVisual() {
@@ -342,12 +392,15 @@ struct X11Display::Impl {
   // Only a window with a sizing frame (WS_THICKFRAME) can be resized.
   static bool sizable(uint32_t style) { return (style & WS_THICKFRAME) != 0; }
 
-  void setSizeHints(const Shown& s, int x, int y, uint32_t style) {
-    // WM_NORMAL_HINTS: flags, x, y, width, height, min w/h, max w/h, ...
+  void setSizeHints(const Shown& s, uint32_t style) {
+    // WM_NORMAL_HINTS: flags, x, y, width, height, min w/h, max w/h, ...,
+    // win_gravity last.
     std::array<uint32_t, 18> hints{};
-    hints[0] = 1 | 2 | 4 | 8;  // USPosition, USSize, PPosition, PSize
+    hints[0] = 1 | 2 | 4 | 8 | 512;  // USPosition, USSize, PPosition, PSize, PWinGravity
+    const auto [x, y] = requestOrigin(s);
     hints[1] = static_cast<uint32_t>(x);
     hints[2] = static_cast<uint32_t>(y);
+    hints[17] = 10;  // StaticGravity: the position is the client area's
     hints[3] = static_cast<uint32_t>(s.deviceW);
     hints[4] = static_cast<uint32_t>(s.deviceH);
     if (!sizable(style)) {
@@ -438,6 +491,10 @@ struct X11Display::Impl {
     std::vector<xcb_atom_t> state;
     if (s.relation.above) state.push_back(atom(NET_WM_STATE_ABOVE));
     if (s.relation.modal) state.push_back(atom(NET_WM_STATE_MODAL));
+    if (sizeState(w) == 2) {
+      state.push_back(atom(NET_WM_STATE_MAXIMIZED_VERT));
+      state.push_back(atom(NET_WM_STATE_MAXIMIZED_HORZ));
+    }
     // No taskbar entry: a window owned by another one of the program (not
     // the hidden application window) unless it asks for one, and a window
     // that asks for none.
@@ -462,7 +519,7 @@ struct X11Display::Impl {
       s.framed = true;
     }
     const auto state = wmState(s, w);
-    if (!s.viewable || !windowManager) {
+    if (!s.mapRequested || !windowManager) {
       setProperty(s.id, atom(NET_WM_STATE), XCB_ATOM_ATOM, 32, static_cast<uint32_t>(state.size()), state.data());
     } else {
       // A managed window: ask the window manager for each state.
@@ -485,35 +542,58 @@ struct X11Display::Impl {
     s.exStyle = w.exStyle;
   }
 
-  // Client origin on the screen and client size of a desktop window, 96 dpi.
   int maxClient() const { return static_cast<int>(kMaxDevice / scale); }
 
-  WindowRect clientRect(const Window& w) const {
-    WindowRect c = {w.rect.x, w.rect.y, w.rect.cx, w.rect.cy};
-    if (w.style & WS_CAPTION)
-      c = {w.rect.x + kBorder, w.rect.y + kBorder + kCaption, w.rect.cx - 2 * kBorder,
-           w.rect.cy - 2 * kBorder - kCaption};
-    c.x = std::clamp(c.x, -kMaxPlace, kMaxPlace);
-    c.y = std::clamp(c.y, -kMaxPlace, kMaxPlace);
-    c.cx = std::clamp(c.cx, 1, maxClient());
-    c.cy = std::clamp(c.cy, 1, maxClient());
-    return c;
+  // Where a window with the outer rect `r` and the frame `e` can stand: its
+  // place within reach, its client area at least a pixel and at most what a
+  // screen shows (96 dpi).
+  WindowRect placement(const WindowRect& r, const FrameInsets& e) const {
+    const int cx = std::clamp(r.cx - e.left - e.right, 1, maxClient());
+    const int cy = std::clamp(r.cy - e.top - e.bottom, 1, maxClient());
+    return {std::clamp(r.x, -kMaxPlace, kMaxPlace), std::clamp(r.y, -kMaxPlace, kMaxPlace), cx + e.left + e.right,
+            cy + e.top + e.bottom};
+  }
+
+  static int16_t sizeState(const Window& w) {
+    return (w.style & WS_MINIMIZE) ? 1 : (w.style & WS_MAXIMIZE) ? 2 : 0;
+  }
+
+  // The state the form is told: the one asked for until the window manager
+  // reports on it.
+  static int16_t reportedState(const Shown& s) { return s.requestedState.value_or(s.state); }
+
+  // The X11 window's place in device pixels: the client area's, inside the
+  // frame (StaticGravity: the window manager puts the client area there and
+  // its frame around it).
+  std::pair<int, int> requestOrigin(const Shown& s) const {
+    return {static_cast<int>(std::lround((s.placed.x + s.extents.left) * scale)),
+            static_cast<int>(std::lround((s.placed.y + s.extents.top) * scale))};
+  }
+
+  void setClientSize(Shown& s) {
+    const int w = s.placed.cx - s.extents.left - s.extents.right, h = s.placed.cy - s.extents.top - s.extents.bottom;
+    if (w == s.clientW && h == s.clientH) return;
+    s.clientW = w;
+    s.clientH = h;
+    s.deviceW = device(w);
+    s.deviceH = device(h);
+    if (s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
+    dirty = true;
   }
 
   void create(HWND hwnd, Shown& s, const Window& w) {
     s.id = xcb_generate_id(conn);
-    const WindowRect c = clientRect(w);
     s.rect = w.rect;
-    s.clientW = c.cx;
-    s.clientH = c.cy;
-    s.deviceW = device(c.cx);
-    s.deviceH = device(c.cy);
+    s.extents = w.frameInsets();
+    s.placed = placement(w.rect, s.extents);
+    setClientSize(s);
     const uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK;
     const std::array<uint32_t, 2> values{
         0xF0F0F0, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                       XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
-                      XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE};
-    const int x = static_cast<int>(std::lround(c.x * scale)), y = static_cast<int>(std::lround(c.y * scale));
+                      XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE |
+                      XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const auto [x, y] = requestOrigin(s);
     xcb_create_window(conn, XCB_COPY_FROM_PARENT, s.id, screen->root, static_cast<int16_t>(x),
                       static_cast<int16_t>(y), static_cast<uint16_t>(s.deviceW), static_cast<uint16_t>(s.deviceH), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, mask, values.data());
@@ -522,47 +602,305 @@ struct X11Display::Impl {
     setProperty(s.id, atom(WM_PROTOCOLS_), XCB_ATOM_ATOM, 32, 1, &protocols);
     static constexpr char wmClass[] = "sorvanelix\0Sorvanelix";
     setProperty(s.id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
-    const std::array<uint32_t, 9> wmHints{1, 1, 0, 0, 0, 0, 0, 0, 0};  // InputHint: takes the focus
+    // InputHint: takes the focus; StateHint: starts minimised when it is.
+    const int16_t state = s.seenState = sizeState(w);
+    const std::array<uint32_t, 9> wmHints{1 | 2, 1, state == 1 ? 3u : 1u, 0, 0, 0, 0, 0, 0};
     setProperty(s.id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, wmHints.size(), wmHints.data());
     const uint32_t pid = static_cast<uint32_t>(getpid());
     setProperty(s.id, atom(NET_WM_PID), XCB_ATOM_CARDINAL, 32, 1, &pid);
-    setSizeHints(s, x, y, w.style);
+    if (!hostName.empty())
+      setProperty(s.id, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 8, static_cast<uint32_t>(hostName.size()),
+                  hostName.data());
+    setSizeHints(s, w.style);
     setTitle(s, w.caption);
     applyHints(hwnd, s, w);
     RenderItem item;
     setIcon(s, picture(w, item) ? item.icon : Picture());
     s.surface = cairo_xcb_surface_create(conn, s.id, visual, s.deviceW, s.deviceH);
     if (!cairoDevice) cairoDevice = cairo_device_reference(cairo_surface_get_device(s.surface));
+    if (extentsOnRequest) askFrameExtents(hwnd, s, w.style);
     s.focusWanted = true;
+    if (windowManager && state != 0) s.requestedState = state;
+    s.confirmed = asked(s);
     xcb_map_window(conn, s.id);
+    s.mapRequested = true;
     dirty = true;
+  }
+
+  // Asks the window manager for the frame it will draw, before the window
+  // is mapped, so that it is placed and sized with it from the start.
+  void askFrameExtents(HWND hwnd, Shown& s, uint32_t style) {
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = s.id;
+    ev.type = atom(NET_REQUEST_FRAME_EXTENTS);
+    xcb_send_event(conn, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(conn);
+    const xcb_window_t id = s.id;
+    xcb_generic_event_t* answer = awaitEvent(
+        [&](xcb_generic_event_t* e) {
+          const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
+          return (e->response_type & 0x7F) == XCB_PROPERTY_NOTIFY && p->window == id &&
+                 p->atom == atom(NET_FRAME_EXTENTS);
+        },
+        kExtentsWaitMs);
+    if (!answer) return;
+    std::free(answer);
+    followExtents(hwnd, s);
+    setSizeHints(s, style);
+    s.sizeNotice = false;  // nothing shown yet: the form hears of it when the window is placed
+  }
+
+  // The frame extents the window manager reports (_NET_FRAME_EXTENTS), in
+  // 96-dpi pixels; nothing when it reports none.
+  std::optional<FrameInsets> frameExtents(xcb_window_t id) {
+    XcbReply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+        conn, xcb_get_property(conn, 0, id, atom(NET_FRAME_EXTENTS), XCB_ATOM_CARDINAL, 0, 4), nullptr));
+    if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 16) return std::nullopt;
+    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r.get()));
+    auto px = [this](uint32_t d) { return static_cast<int32_t>(std::lround(std::min<uint32_t>(d, 1000) / scale)); };
+    return FrameInsets{px(v[0]), px(v[2]), px(v[1]), px(v[3])};  // left, right, top, bottom
+  }
+
+  // The frame the window manager reports. The first report keeps the outer
+  // rect the form gave: the client area takes what the frame leaves, and
+  // the window is placed anew. A later one (a maximised window's frame
+  // without borders) keeps the client area where the manager put it, and
+  // the form follows the outer rect around it.
+  void followExtents(HWND hwnd, Shown& s) {
+    const std::optional<FrameInsets> e = frameExtents(s.id);
+    if (!e) return;
+    const bool first = !std::exchange(s.extentsReported, true);
+    if (*e == s.extents) return;
+    s.extents = *e;
+    desktop().setFrame(hwnd, *e);
+    framed.insert(hwnd);
+    s.sizeNotice = true;
+    if (first) {
+      s.placed = placement(s.placed, s.extents);
+      setClientSize(s);
+      if (const Window* w = desktop().find(hwnd); w && !sizable(w->style)) setSizeHints(s, w->style);
+      configure(s, true);
+      return;
+    }
+    s.placed.cx = s.clientW + e->left + e->right;
+    s.placed.cy = s.clientH + e->top + e->bottom;
+    if (s.clientOrigin) {
+      const int x = s.clientOrigin->first - e->left, y = s.clientOrigin->second - e->top;
+      if (x != s.placed.x || y != s.placed.y) {
+        s.placed.x = x;
+        s.placed.y = y;
+        s.moveNotice = true;
+      }
+    }
+  }
+
+  // Asks for the window's place (unless only the size changed) and size.
+  void configure(Shown& s, bool move) {
+    const auto [x, y] = requestOrigin(s);
+    const std::array<uint32_t, 4> values{static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                                         static_cast<uint32_t>(s.deviceW), static_cast<uint32_t>(s.deviceH)};
+    const uint16_t fields = XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+    if (move)
+      xcb_configure_window(conn, s.id, fields | XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values.data());
+    else
+      xcb_configure_window(conn, s.id, fields, values.data() + 2);
+    constexpr std::size_t kMostAsked = 16;
+    if (s.asked.size() == kMostAsked) s.asked.pop_front();
+    s.asked.push_back(asked(s));
   }
 
   void update(HWND hwnd, Shown& s, const Window& w) {
     if (w.caption != s.title) setTitle(s, w.caption);
     if (w.style != s.style || w.exStyle != s.exStyle || !(relationOf(hwnd, w) == s.relation)) applyHints(hwnd, s, w);
-    if (!(w.rect == s.rect)) {
-      const WindowRect c = clientRect(w);
-      s.rect = w.rect;
-      const bool sized = c.cx != s.clientW || c.cy != s.clientH;
-      // The form followed a move by the window manager: nothing to ask of it.
-      if (!sized && s.wmOrigin && *s.wmOrigin == std::pair<int, int>{c.x, c.y}) return;
-      s.clientW = c.cx;
-      s.clientH = c.cy;
-      s.deviceW = device(c.cx);
-      s.deviceH = device(c.cy);
-      const std::array<uint32_t, 4> values{static_cast<uint32_t>(std::lround(c.x * scale)),
-                                           static_cast<uint32_t>(std::lround(c.y * scale)),
-                                           static_cast<uint32_t>(s.deviceW), static_cast<uint32_t>(s.deviceH)};
-      xcb_configure_window(conn, s.id,
-                           XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                               XCB_CONFIG_WINDOW_HEIGHT,
-                           values.data());
-      if (sized && s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
-      if (sized) dirty = true;
-      // A fixed frame keeps the size the program gives it.
-      if (sized && !sizable(w.style)) setSizeHints(s, static_cast<int>(values[0]), static_cast<int>(values[1]), w.style);
+    if (s.following) return;
+    // Only a change of the form's state asks for one.
+    if (const int16_t want = sizeState(w); want != s.seenState) {
+      s.seenState = want;
+      if (windowManager && s.mapRequested && want != reportedState(s)) requestState(s, want);
     }
+    // Only a change of the desktop's rect asks something of the window
+    // manager, and one that follows what it reported asks nothing.
+    if (w.rect == s.rect) return;
+    s.rect = w.rect;
+    const WindowRect want = placement(w.rect, s.extents);
+    if (want == s.placed) return;
+    const bool sized = want.cx != s.placed.cx || want.cy != s.placed.cy;
+    s.placed = want;
+    setClientSize(s);
+    // A fixed frame keeps the size the program gives it.
+    if (sized && !sizable(w.style)) setSizeHints(s, w.style);
+    configure(s, true);
+  }
+
+  // Asks the window manager for a size state: minimised (WM_CHANGE_STATE),
+  // shown again (mapped), maximised or not (_NET_WM_STATE).
+  void requestState(Shown& s, int16_t want) {
+    auto send = [&](xcb_atom_t type, uint32_t a, uint32_t b, uint32_t c) {
+      xcb_client_message_event_t ev{};
+      ev.response_type = XCB_CLIENT_MESSAGE;
+      ev.format = 32;
+      ev.window = s.id;
+      ev.type = type;
+      ev.data.data32[0] = a;
+      ev.data.data32[1] = b;
+      ev.data.data32[2] = c;
+      ev.data.data32[3] = 1;
+      xcb_send_event(conn, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                     reinterpret_cast<const char*>(&ev));
+    };
+    if (want == 1) {
+      send(atom(WM_CHANGE_STATE_), 3, 0, 0);  // IconicState
+    } else {
+      if (s.state == 1) xcb_map_window(conn, s.id);
+      send(atom(NET_WM_STATE), want == 2 ? 1 : 0, atom(NET_WM_STATE_MAXIMIZED_VERT), atom(NET_WM_STATE_MAXIMIZED_HORZ));
+    }
+    s.requestedState = want;
+  }
+
+  // The size state the window manager gives the window (WM_STATE,
+  // _NET_WM_STATE); nothing while it is withdrawn.
+  std::optional<int16_t> managedState(xcb_window_t id) {
+    auto cookie = xcb_get_property(conn, 0, id, atom(WM_STATE_), atom(WM_STATE_), 0, 2);
+    auto netCookie = xcb_get_property(conn, 0, id, atom(NET_WM_STATE), XCB_ATOM_ATOM, 0, 64);
+    XcbReply<xcb_get_property_reply_t> r(xcb_get_property_reply(conn, cookie, nullptr));
+    XcbReply<xcb_get_property_reply_t> net(xcb_get_property_reply(conn, netCookie, nullptr));
+    uint32_t wmState = 0;
+    if (r && r->format == 32 && xcb_get_property_value_length(r.get()) >= 4)
+      wmState = *static_cast<const uint32_t*>(xcb_get_property_value(r.get()));
+    bool hidden = false, vertical = false, horizontal = false;
+    if (net && net->format == 32) {
+      const auto* a = static_cast<const xcb_atom_t*>(xcb_get_property_value(net.get()));
+      for (int i = 0, n = xcb_get_property_value_length(net.get()) / 4; i < n; ++i) {
+        hidden = hidden || a[i] == atom(NET_WM_STATE_HIDDEN);
+        vertical = vertical || a[i] == atom(NET_WM_STATE_MAXIMIZED_VERT);
+        horizontal = horizontal || a[i] == atom(NET_WM_STATE_MAXIMIZED_HORZ);
+      }
+    }
+    if (wmState == 3 || (wmState == 1 && hidden)) return 1;  // IconicState
+    if (wmState != 1) return std::nullopt;                    // withdrawn, or not managed yet
+    return vertical && horizontal ? 2 : 0;
+  }
+
+  // The window manager changed the window's state (or answered a request):
+  // the form hears of it.
+  void followState(Shown& s) {
+    const std::optional<int16_t> st = managedState(s.id);
+    if (!st) return;
+    if (s.requestedState) {
+      if (*st == s.state && *st != *s.requestedState) return;  // not answered yet
+      if (*st == *s.requestedState) {
+        s.state = *st;
+        s.requestedState.reset();
+        return;  // as asked: the form is in that state already
+      }
+      s.requestedState.reset();
+    }
+    if (*st == s.state) return;
+    s.state = *st;
+    s.sizeNotice = true;
+  }
+
+  // The window manager (or, without one, the server) reports the window's
+  // size and, in a synthetic event once it manages the window, where its
+  // client area stands on the screen. What the program asked for is no
+  // news, even when it comes late; anything else the form follows.
+  void followConfigure(Shown& s, const xcb_configure_notify_event_t& e, bool synthetic) {
+    if (e.width != s.deviceW || e.height != s.deviceH) {
+      s.deviceW = e.width;
+      s.deviceH = e.height;
+      if (s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
+      dirty = true;
+    }
+    const bool placed = synthetic && windowManager && s.managed;
+    if (placed) s.clientOrigin = std::pair<int, int>{logical(e.x), logical(e.y)};
+    WindowRect r = asked(s);
+    r.cx = std::max(1, logical(e.width));
+    r.cy = std::max(1, logical(e.height));
+    if (placed) {
+      r.x = s.clientOrigin->first;
+      r.y = s.clientOrigin->second;
+    }
+    followReport(s, r, placed);
+  }
+
+  // What a configure request asks: the client area's place and size.
+  static WindowRect asked(const Shown& s) {
+    return {s.placed.x + s.extents.left, s.placed.y + s.extents.top, s.clientW, s.clientH};
+  }
+
+  // A report of the client area's place (when `placed`) and size.
+  void followReport(Shown& s, const WindowRect& r, bool placed) {
+    auto sameSize = [&](const WindowRect& a) { return a.cx == r.cx && a.cy == r.cy; };
+    auto samePlace = [&](const WindowRect& a) { return !placed || (a.x == r.x && a.y == r.y); };
+    auto same = [&](const WindowRect& a) { return sameSize(a) && samePlace(a); };
+    if (auto it = std::find_if(s.asked.rbegin(), s.asked.rend(), same); it != s.asked.rend()) {
+      // An answer to a request: it and those before it are settled.
+      s.confirmed = *it;
+      s.asked.erase(s.asked.begin(), it.base());
+      if (s.asked.empty()) s.settling.reset();
+      return;
+    }
+    if (s.settling && std::chrono::steady_clock::now() < *s.settling) return;
+    s.settling.reset();
+    const bool knownSize = sameSize(s.confirmed) || std::any_of(s.asked.begin(), s.asked.end(), sameSize);
+    const bool knownPlace = samePlace(s.confirmed) || std::any_of(s.asked.begin(), s.asked.end(), samePlace);
+    if (knownSize && knownPlace) return;
+    // The window manager's own move or size: the form follows it, and what
+    // was asked before is past.
+    s.asked.clear();
+    if (!knownSize) {
+      s.placed.cx = r.cx + s.extents.left + s.extents.right;
+      s.placed.cy = r.cy + s.extents.top + s.extents.bottom;
+      setClientSize(s);
+      s.sizeNotice = true;
+    }
+    if (!knownPlace) {
+      s.placed.x = r.x - s.extents.left;
+      s.placed.y = r.y - s.extents.top;
+      s.moveNotice = true;
+    }
+    s.confirmed = asked(s);
+  }
+
+  // The window is on the screen for the first time: the frame, place and
+  // state it has there, whatever was reported before.
+  void followManaged(HWND hwnd, Shown& s) {
+    if (!windowManager) return;
+    followExtents(hwnd, s);
+    XcbReply<xcb_translate_coordinates_reply_t> r(
+        xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, s.id, screen->root, 0, 0), nullptr));
+    if (r) {
+      s.clientOrigin = std::pair<int, int>{logical(r->dst_x), logical(r->dst_y)};
+      const WindowRect at = asked(s);
+      if (s.clientOrigin != std::pair<int, int>{at.x, at.y}) configure(s, true);
+    }
+    if (!s.asked.empty()) s.settling = std::chrono::steady_clock::now() + kSettleTime;
+    followState(s);
+  }
+
+  // Posts what the window manager did to each window since the last time:
+  // its move first, so that Resize finds Left and Top in place.
+  bool postNotices() {
+    bool posted = false;
+    for (auto& [hwnd, s] : shown) {
+      s.following = s.moveNotice || s.sizeNotice;
+      if (s.moveNotice) {
+        s.moveNotice = false;
+        post(hwnd, WM_MOVE, 0, packPoint(s.placed.x + s.extents.left, s.placed.y + s.extents.top));
+        posted = true;
+      }
+      if (s.sizeNotice) {
+        s.sizeNotice = false;
+        const int16_t st = reportedState(s);
+        post(hwnd, WM_SIZE, st == 1 ? SIZE_MINIMIZED : st == 2 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+             packPoint(s.clientW, s.clientH));
+        posted = true;
+      }
+    }
+    return posted;
   }
 
   // Whether the desktop window is one to show: top-level, of this thread,
@@ -766,10 +1104,13 @@ struct X11Display::Impl {
       }
       case XCB_MAP_NOTIFY: {
         auto* e = reinterpret_cast<xcb_map_notify_event_t*>(ev);
-        if (auto it = shown.find(target(e->window)); it != shown.end()) {
-          it->second.viewable = true;
-          it->second.exposed = true;
+        const HWND hwnd = target(e->window);
+        if (auto it = shown.find(hwnd); it != shown.end()) {
+          Shown& s = it->second;
+          s.viewable = true;
+          s.exposed = true;
           dirty = true;
+          if (!std::exchange(s.managed, true)) followManaged(hwnd, s);
         }
         return false;
       }
@@ -797,36 +1138,10 @@ struct X11Display::Impl {
       }
       case XCB_CONFIGURE_NOTIFY: {
         auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
-        const HWND hwnd = target(e->window);
-        auto it = shown.find(hwnd);
+        auto it = shown.find(target(e->window));
         if (it == shown.end()) return false;
-        Shown& s = it->second;
-        bool posted = false;
-        if (e->width != s.deviceW || e->height != s.deviceH) {
-          // A resize by the person (through the window manager).
-          s.deviceW = e->width;
-          s.deviceH = e->height;
-          if (s.surface) cairo_xcb_surface_set_size(s.surface, s.deviceW, s.deviceH);
-          const int w = std::max(1, logical(e->width)), h = std::max(1, logical(e->height));
-          if (w != s.clientW || h != s.clientH) {
-            s.clientW = w;
-            s.clientH = h;
-            post(hwnd, WM_SIZE, 0, packPoint(w, h));
-            posted = true;
-          }
-          dirty = true;
-        }
-        if ((ev->response_type & 0x80) && windowManager) {
-          // The window manager tells where it moved the window.
-          const WindowRect c = clientRect(*desktop().find(hwnd));
-          const int x = logical(e->x), y = logical(e->y);
-          s.wmOrigin = std::pair<int, int>{x, y};
-          if (x != c.x || y != c.y) {
-            post(hwnd, WM_MOVE, 0, packPoint(x, y));
-            posted = true;
-          }
-        }
-        return posted;
+        followConfigure(it->second, *e, (ev->response_type & 0x80) != 0);
+        return false;
       }
       case XCB_BUTTON_PRESS:
       case XCB_BUTTON_RELEASE: {
@@ -897,9 +1212,19 @@ struct X11Display::Impl {
       case XCB_SELECTION_REQUEST:
         serveSelection(*reinterpret_cast<xcb_selection_request_event_t*>(ev));
         return false;
-      case XCB_PROPERTY_NOTIFY:
-        continueTransfer(*reinterpret_cast<xcb_property_notify_event_t*>(ev));
+      case XCB_PROPERTY_NOTIFY: {
+        auto* e = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+        const HWND hwnd = target(e->window);
+        auto it = shown.find(hwnd);
+        if (it == shown.end()) {
+          continueTransfer(*e);
+        } else if (e->atom == atom(NET_FRAME_EXTENTS)) {
+          followExtents(hwnd, it->second);
+        } else if (e->atom == atom(WM_STATE_) || e->atom == atom(NET_WM_STATE)) {
+          followState(it->second);
+        }
         return false;
+      }
       case XCB_SELECTION_CLEAR: {
         const xcb_atom_t selection = reinterpret_cast<xcb_selection_clear_event_t*>(ev)->selection;
         if (selection == atom(CLIPBOARD)) clipboardOwned = false;
@@ -1049,20 +1374,15 @@ struct X11Display::Impl {
     return true;
   }
 
-  // The next event of `type` for the helper window, within `ms` of real
-  // time; other events wait for the next pump.
-  xcb_generic_event_t* awaitHelperEvent(uint8_t type, int ms) {
+  // The next event that `wanted` takes, within `ms` of real time; the
+  // clipboard's requests are served meanwhile, other events wait for the
+  // next pump.
+  xcb_generic_event_t* awaitEvent(const std::function<bool(xcb_generic_event_t*)>& wanted, int ms) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
       while (xcb_generic_event_t* ev = xcb_poll_for_event(conn)) {
         const uint8_t t = ev->response_type & 0x7F;
-        if (t == type && type == XCB_SELECTION_NOTIFY &&
-            reinterpret_cast<xcb_selection_notify_event_t*>(ev)->requestor == helper)
-          return ev;
-        if (t == type && type == XCB_PROPERTY_NOTIFY) {
-          const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(ev);
-          if (p->window == helper && p->atom == atom(SVX_CLIPBOARD) && p->state == XCB_PROPERTY_NEW_VALUE) return ev;
-        }
+        if (wanted(ev)) return ev;
         if (t == XCB_SELECTION_REQUEST) {
           serveSelection(*reinterpret_cast<xcb_selection_request_event_t*>(ev));
           std::free(ev);
@@ -1081,6 +1401,20 @@ struct X11Display::Impl {
       pollfd fd{xcb_get_file_descriptor(conn), POLLIN, 0};
       poll(&fd, 1, static_cast<int>(std::min<int64_t>(left, 50)));
     }
+  }
+
+  // The next event of `type` for the helper window, within `ms`.
+  xcb_generic_event_t* awaitHelperEvent(uint8_t type, int ms) {
+    return awaitEvent(
+        [&](xcb_generic_event_t* ev) {
+          if ((ev->response_type & 0x7F) != type) return false;
+          if (type == XCB_SELECTION_NOTIFY)
+            return reinterpret_cast<xcb_selection_notify_event_t*>(ev)->requestor == helper;
+          const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+          return type == XCB_PROPERTY_NOTIFY && p->window == helper && p->atom == atom(SVX_CLIPBOARD) &&
+                 p->state == XCB_PROPERTY_NEW_VALUE;
+        },
+        ms);
   }
 
   // The transfer property, deleted as it is read; "INCR" for a transfer in
@@ -1138,6 +1472,7 @@ struct X11Display::Impl {
       if (event(ev)) input = true;
       std::free(ev);
     }
+    if (postNotices()) input = true;
     return input;
   }
 };
@@ -1162,6 +1497,8 @@ std::unique_ptr<X11Display> X11Display::connect(const char* name, std::string* w
   if (!impl->visual || impl->visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR || impl->screen->root_depth < 24)
     return fail("the X server's screen is not a true-colour screen of depth 24 or more");
   impl->internAtoms();
+  std::array<char, 256> host{};
+  if (gethostname(host.data(), host.size() - 1) == 0) impl->hostName = host.data();
   impl->detectWindowManager();
   impl->scale =
       std::clamp(resourceDpi(impl->rootProperty(impl->atom(RESOURCE_MANAGER_), XCB_ATOM_STRING)) / 96, 1.0, 4.0);
