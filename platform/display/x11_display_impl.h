@@ -202,6 +202,9 @@ struct X11Display::Impl {
   void loadKeymap();
   int device(int px) const { return std::max(1, static_cast<int>(std::lround(px * scale))); }
   int logical(int deviceCoord) const { return static_cast<int>(std::floor(deviceCoord / scale)); }
+  // A window's place or size in 96-dpi pixels: the inverse of asking for
+  // lround(px * scale), so that what was asked for is recognised.
+  int logicalGeometry(int deviceCoord) const { return static_cast<int>(std::lround(deviceCoord / scale)); }
 
   // --- windows -----------------------------------------------------------
 

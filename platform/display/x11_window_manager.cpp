@@ -151,10 +151,10 @@ void X11Display::Impl::followConfigure(Shown& s, const xcb_configure_notify_even
     dirty = true;
   }
   const bool placed = synthetic && windowManager && s.managed;
-  if (placed) s.clientOrigin = std::pair<int, int>{logical(e.x), logical(e.y)};
+  if (placed) s.clientOrigin = std::pair<int, int>{logicalGeometry(e.x), logicalGeometry(e.y)};
   WindowRect r = asked(s);
-  r.cx = std::max(1, logical(e.width));
-  r.cy = std::max(1, logical(e.height));
+  r.cx = std::max(1, logicalGeometry(e.width));
+  r.cy = std::max(1, logicalGeometry(e.height));
   if (placed) {
     r.x = s.clientOrigin->first;
     r.y = s.clientOrigin->second;
@@ -201,7 +201,7 @@ void X11Display::Impl::followManaged(HWND hwnd, Shown& s) {
   XcbReply<xcb_translate_coordinates_reply_t> r(
       xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, s.id, screen->root, 0, 0), nullptr));
   if (r) {
-    s.clientOrigin = std::pair<int, int>{logical(r->dst_x), logical(r->dst_y)};
+    s.clientOrigin = std::pair<int, int>{logicalGeometry(r->dst_x), logicalGeometry(r->dst_y)};
     const WindowRect at = asked(s);
     if (s.clientOrigin != std::pair<int, int>{at.x, at.y}) configure(s, true);
   }

@@ -211,6 +211,29 @@ TEST_P(X11WindowManagerTest, TheScriptsStatesReachTheManager) {
   EXPECT_EQ(form->top(), 1500);
 }
 
+TEST_P(X11WindowManagerTest, OnAScaledScreenTheFormKeepsThePlaceAndSizeItWasGiven) {
+  // 120 dpi: 1.25 device pixels to the pixel, so that sizes do not divide evenly.
+  form.reset();
+  setDisplay(nullptr);
+  person->setRootResource("Xft.dpi:\t120\n");
+  attach();
+  ASSERT_EQ(x11->scale(), 1.25);
+  const uint32_t w = showAt(1500, 1500);
+  ASSERT_NE(w, 0u);
+  for (int step = 1; step <= 3; ++step) {
+    const double width = form->width() + 165, height = form->height() + 195;
+    form->move(1500, 1500, width, height);
+    settle(150);
+    EXPECT_EQ(form->width(), width) << "step " << step;
+    EXPECT_EQ(form->height(), height) << "step " << step;
+    EXPECT_EQ(form->left(), 1500) << "step " << step;
+    EXPECT_EQ(form->top(), 1500) << "step " << step;
+  }
+  const Person::Geometry f = person->frame(w);
+  EXPECT_NEAR(f.x, 125, 1);
+  EXPECT_NEAR(f.y, 125, 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Managers, X11WindowManagerTest, ::testing::Values("openbox", "fluxbox"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
