@@ -332,7 +332,8 @@ WindowManager::~WindowManager() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);
     int status = 0;
-    const bool ended = eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 3000);
+    // Some take long to end (fluxbox at times): a short wait, then the kill.
+    const bool ended = eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 500);
     if (!ended) {
       kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
