@@ -198,15 +198,22 @@ void X11Display::Impl::followReport(Shown& s, const WindowRect& r, bool placed) 
 void X11Display::Impl::followManaged(HWND hwnd, Shown& s) {
   if (!windowManager) return;
   followExtents(hwnd, s);
+  followState(s);
   XcbReply<xcb_translate_coordinates_reply_t> r(
       xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, s.id, screen->root, 0, 0), nullptr));
-  if (r) {
-    s.clientOrigin = std::pair<int, int>{logicalGeometry(r->dst_x), logicalGeometry(r->dst_y)};
-    const WindowRect at = asked(s);
-    if (s.clientOrigin != std::pair<int, int>{at.x, at.y}) configure(s, true);
+  if (!r) return;
+  s.clientOrigin = std::pair<int, int>{logicalGeometry(r->dst_x), logicalGeometry(r->dst_y)};
+  // A window in its normal state goes where the form says; a maximised one
+  // stays where the manager put it, and the form follows.
+  WindowRect here = asked(s);
+  if (reportedState(s) == 0 && s.clientOrigin != std::pair<int, int>{here.x, here.y}) {
+    configure(s, true);
+    s.settling = std::chrono::steady_clock::now() + kSettleTime;
+    return;
   }
-  if (!s.asked.empty()) s.settling = std::chrono::steady_clock::now() + kSettleTime;
-  followState(s);
+  here.x = s.clientOrigin->first;
+  here.y = s.clientOrigin->second;
+  followReport(s, here, true);
 }
 
 bool X11Display::Impl::postNotices() {

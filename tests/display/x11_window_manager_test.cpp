@@ -211,6 +211,19 @@ TEST_P(X11WindowManagerTest, TheScriptsStatesReachTheManager) {
   EXPECT_EQ(form->top(), 1500);
 }
 
+TEST_P(X11WindowManagerTest, AFormMaximisedBeforeItIsShownOpensMaximised) {
+  form->setWindowState(2);
+  form->show(false);
+  const HWND h = form->hWnd();
+  serveUntil([&] { return x11->viewable(h) && form->width() > 900 * 15; });
+  settle(300);
+  const uint32_t w = x11->windowOf(h);
+  EXPECT_TRUE(person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"));
+  EXPECT_EQ(form->windowState(), 2);
+  EXPECT_GT(form->width(), 900 * 15) << describe(w);
+  EXPECT_TRUE(frameIsForm(w)) << describe(w);
+}
+
 TEST_P(X11WindowManagerTest, OnAScaledScreenTheFormKeepsThePlaceAndSizeItWasGiven) {
   // 120 dpi: 1.25 device pixels to the pixel, so that sizes do not divide evenly.
   form.reset();
