@@ -13,6 +13,7 @@ PACKAGES=(
   libsqlite3-dev
   libcups2-dev cups poppler-utils printer-driver-cups-pdf ghostscript
   libxcb1-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev libxcb-xtest0-dev xvfb
+  openbox fluxbox
 )
 
 missing=()

@@ -403,6 +403,14 @@ BOOL Desktop::destroyWindow(HWND hwnd) {
   return 1;
 }
 
+void Desktop::setSizeState(HWND hwnd, uint32_t state) {
+  if (Window* w = find(hwnd)) w->style = (w->style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | (state & (WS_MINIMIZE | WS_MAXIMIZE));
+}
+
+void Desktop::setFrame(HWND hwnd, std::optional<FrameInsets> frame) {
+  if (Window* w = find(hwnd)) w->frame = frame;
+}
+
 BOOL Desktop::setWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
                            UINT flags) {
   Window* w = find(hwnd);

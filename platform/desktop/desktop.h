@@ -49,6 +49,18 @@ struct WindowRect {
   friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
+// The frame around a top-level window's client area, in pixels at 96 dpi:
+// what a window manager reports drawing, else the runtime's own (a
+// captioned window: 4 px borders and a 20 px caption; no frame otherwise).
+struct FrameInsets {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  friend bool operator==(const FrameInsets&, const FrameInsets&) = default;
+};
+inline constexpr FrameInsets kRuntimeFrame{4, 24, 4, 4};
+
 // A message that reached a window (sent or posted).
 struct MessageRecord {
   UINT message = 0;
@@ -91,7 +103,8 @@ struct Window {
   uint32_t exStyle = 0;
   HWND parent = 0;
   HWND owner = 0;
-  WindowRect rect;
+  WindowRect rect;                  // the outer window: frame included
+  std::optional<FrameInsets> frame;  // as a display's window manager reports it
   DWORD threadId = 0;
   DWORD processId = 0;
   LONG id = 0;
@@ -109,6 +122,10 @@ struct Window {
   bool visible() const { return (style & WS_VISIBLE) != 0; }
   bool iconic() const { return (style & WS_MINIMIZE) != 0; }
   bool topmost() const { return (exStyle & WS_EX_TOPMOST) != 0; }
+  FrameInsets frameInsets() const {
+    if (frame) return *frame;
+    return (style & WS_CAPTION) ? kRuntimeFrame : FrameInsets{};
+  }
 };
 
 // A simulated thread of another process.
@@ -197,6 +214,12 @@ class Desktop {
   BOOL showWindow(HWND hwnd, int cmd);
   BOOL destroyWindow(HWND hwnd);
   BOOL setWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+  // Sets the size state (WS_MINIMIZE, WS_MAXIMIZE or neither) of a window
+  // whether it is shown or not; its visibility and activation stay.
+  void setSizeState(HWND hwnd, uint32_t state);
+  // The frame a display's window manager draws around the window (none: the
+  // runtime's own).
+  void setFrame(HWND hwnd, std::optional<FrameInsets> frame);
   BOOL setForegroundWindow(HWND hwnd);
   BOOL attachThreadInput(DWORD idAttach, DWORD idAttachTo, bool attach);
   bool inputAttached(DWORD a, DWORD b) const;

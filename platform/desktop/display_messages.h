@@ -8,8 +8,11 @@
 //                                 lParam: point
 //   WM_KEYDOWN, WM_KEYUP          wParam: the runtime's key code;        lParam: shift
 //   WM_CHAR                       wParam: one UTF-16 code unit;          lParam: shift
-//   WM_SIZE                       lParam: point (client width, height) after a resize by the user
-//   WM_MOVE                       lParam: point (client origin on the screen) after a move by the user
+//   WM_SIZE                       wParam: SIZE_RESTORED, SIZE_MINIMIZED or SIZE_MAXIMIZED;
+//                                 lParam: point (client width, height); after a resize, a new
+//                                 frame (Window::frame) or a new state by the window manager
+//   WM_MOVE                       lParam: point (client origin on the screen) after a move by the
+//                                 window manager
 //   WM_CLOSE                      the close box
 //   WM_PRINTCLIENT                lParam: RenderItem* to fill with the window's picture (a Form
 //                                 item whose rect is the client area); returns 1 when filled

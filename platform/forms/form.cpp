@@ -75,6 +75,8 @@ class FormControls : public Object {
 
 int px(double twips) { return twipsToWholePixels(twips); }
 
+uint32_t sizeStateBits(int16_t state) { return state == 1 ? WS_MINIMIZE : state == 2 ? WS_MAXIMIZE : 0; }
+
 // The loaded forms by window handle.
 std::map<HWND, Form*>& formsByHandle() {
   static std::map<HWND, Form*> forms;
@@ -316,6 +318,7 @@ void Form::move(double l, std::optional<double> t, std::optional<double> w, std:
 }
 
 void Form::placeWindow() {
+  placedFrame_ = frame();
   surface_.resize(std::max(1, px(scaleWidth())), std::max(1, px(scaleHeight())));
   if (hwnd_) SetWindowPos(hwnd_, 0, px(left_), px(top_), px(width_), px(height_), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -324,8 +327,22 @@ void Form::resized() {
   if (loaded_ && !eventsSuppressed()) onResize();
 }
 
-double Form::scaleWidth() { return std::max(0.0, width() - 2 * FormBorderTwips); }
-double Form::scaleHeight() { return std::max(0.0, height() - 2 * FormBorderTwips - FormCaptionTwips); }
+FrameInsets Form::frame() const {
+  const Window* w = hwnd_ ? desktop().find(hwnd_) : nullptr;
+  return w ? w->frameInsets() : kRuntimeFrame;
+}
+
+double Form::scaleWidth() {
+  const double w = width();
+  const FrameInsets f = frame();
+  return std::max(0.0, w - pixelsToTwips(f.left + f.right));
+}
+
+double Form::scaleHeight() {
+  const double h = height();
+  const FrameInsets f = frame();
+  return std::max(0.0, h - pixelsToTwips(f.top + f.bottom));
+}
 
 int16_t Form::windowState() {
   load();
@@ -337,11 +354,27 @@ void Form::setWindowState(int16_t state) {
   checkPropertyRange(state, 0, 2);
   if (state == windowState_) return;
   windowState_ = state;
-  SetWindowLongA(hwnd_, GWL_STYLE,
-                 static_cast<LONG>((static_cast<uint32_t>(GetWindowLongA(hwnd_, GWL_STYLE)) &
-                                    ~(WS_MINIMIZE | WS_MAXIMIZE)) |
-                                   (state == 1 ? WS_MINIMIZE : state == 2 ? WS_MAXIMIZE : 0)));
+  desktop().setSizeState(hwnd_, sizeStateBits(state));
   resized();
+}
+
+void Form::followWindow(int16_t state, int32_t clientWidth, int32_t clientHeight) {
+  const bool stateChanged = state != windowState_;
+  windowState_ = state;
+  desktop().setSizeState(hwnd_, sizeStateBits(state));
+  bool sized = false;
+  if (state != 1) {
+    // The outer size around the client area the window manager gave.
+    const FrameInsets f = frame();
+    const double w = pixelsToTwips(std::max(clientWidth, 1) + f.left + f.right);
+    const double h = pixelsToTwips(std::max(clientHeight, 1) + f.top + f.bottom);
+    // A new frame changes the client area within the same outer size.
+    sized = w != width_ || h != height_ || !(f == placedFrame_);
+    width_ = w;
+    height_ = h;
+    placeWindow();
+  }
+  if (stateChanged || sized) resized();
 }
 
 void Form::setForeColor(OleColor c) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/automation/slot_list.h"
+#include "platform/desktop/desktop.h"
 #include "platform/forms/control_array.h"
 #include "platform/forms/edit_menu.h"
 #include "platform/graphics/draw_surface.h"
@@ -305,6 +306,13 @@ class Form : public Object {
   void setCancelButton(Control* c);
   void placeWindow();
   void resized();
+  // The frame around the client area: the window manager's when a display
+  // reports one, else the runtime's own.
+  FrameInsets frame() const;
+  // The window manager sized the window or changed its state (WM_SIZE):
+  // the form follows it without asking anything back, and raises Resize
+  // once when its state or its client area changed.
+  void followWindow(int16_t state, int32_t clientWidth, int32_t clientHeight);
   void deliver(Control& c, ControlEvent event, std::span<Variant> params);
   void deliverUser(Control& c, BStrView event, std::span<Variant> params);
   void renderChildren(const Control* container, RenderItem& into) const;
@@ -330,6 +338,7 @@ class Form : public Object {
   BStr caption_;
   double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   int16_t windowState_ = 0;
+  FrameInsets placedFrame_ = kRuntimeFrame;  // the frame when the window was last placed
   bool keyPreview_ = false;
   Font font_;
   OleColor foreColor_ = vbButtonText;

@@ -72,12 +72,13 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       user::keyUpOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
       return 0;
     case WM_SIZE:
-      if (windowState_ != 1)
-        user::resize(*this, twips(std::max(px, 1)) + 2 * FormBorderTwips,
-                     twips(std::max(py, 1)) + 2 * FormBorderTwips + FormCaptionTwips);
+      followWindow(wParam == SIZE_MINIMIZED ? 1 : wParam == SIZE_MAXIMIZED ? 2 : 0, px, py);
       return 0;
     case WM_MOVE:
-      if (windowState_ != 1) move(twips(px) - FormBorderTwips, twips(py) - FormBorderTwips - FormCaptionTwips);
+      if (windowState_ != 1) {
+        const FrameInsets f = frame();
+        move(twips(px - f.left), twips(py - f.top));
+      }
       return 0;
     default:
       return msg >= WM_USER ? onOwnMessage(msg, wParam, lParam) : 0;

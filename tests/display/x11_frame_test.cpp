@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -113,8 +116,15 @@ TEST_F(X11FrameTest, AFormCarriesTheProgramsIconAndASizableFrame) {
   }
 
   const auto hints = values(w, "WM_NORMAL_HINTS");
-  ASSERT_GE(hints.size(), 9u);
+  ASSERT_EQ(hints.size(), 18u);
   EXPECT_EQ(hints[0] & kMinMaxSize, 0u);
+  EXPECT_EQ(hints[0] & 512, 512u);  // PWinGravity
+  EXPECT_EQ(hints[17], 10u);        // StaticGravity: the place asked for is the client area's
+  // The machine beside the process id, as the window manager reads them.
+  std::array<char, 256> host{};
+  ASSERT_EQ(gethostname(host.data(), host.size() - 1), 0);
+  EXPECT_EQ(person->text(w, "WM_CLIENT_MACHINE"), std::string(host.data()));
+  EXPECT_EQ(person->windowProperty(w, "_NET_WM_PID"), static_cast<uint32_t>(getpid()));
   const auto motif = values(w, "_MOTIF_WM_HINTS");
   ASSERT_EQ(motif.size(), 5u);
   EXPECT_EQ(motif[1] & (fResize | fMinimize | fMaximize | fClose), fResize | fMinimize | fMaximize | fClose);

@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace svx::testing {
 
@@ -256,6 +258,155 @@ void Person::setRootResource(const std::string& text) {
   xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, root_, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 8,
                       static_cast<uint32_t>(text.size()), text.data());
   sync();
+}
+
+}  // namespace svx::testing
+
+namespace svx::testing {
+
+bool WindowManager::installed(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  for (std::size_t at = 0; at <= dirs.size();) {
+    std::size_t end = dirs.find(':', at);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string file = dirs.substr(at, end - at) + "/" + program;
+    if (access(file.c_str(), X_OK) == 0) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+WindowManager::WindowManager(const std::string& program, const std::string& display) {
+  if (!installed(program)) return;
+  std::string folder = (std::filesystem::temp_directory_path() / "svx-wm-XXXXXX").string();
+  if (!mkdtemp(folder.data())) return;
+  home_ = folder;
+  const pid_t pid = fork();
+  if (pid < 0) return;
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+      setenv(name, folder.c_str(), 1);
+    setenv("DISPLAY", display.c_str(), 1);
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, 0);
+    dup2(devnull, 1);
+    dup2(devnull, 2);
+    execlp(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  pid_ = pid;
+  // Up when it announces itself on the root window (_NET_SUPPORTING_WM_CHECK).
+  xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  const xcb_atom_t check = internAtom(c, "_NET_SUPPORTING_WM_CHECK");
+  running_ = eventually(
+      [&] {
+        Reply<xcb_get_property_reply_t> r{
+            xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr)};
+        return r && xcb_get_property_value_length(r.p) == 4;
+      },
+      10000);
+  if (running_) {
+    // And at work: it manages a window that is mapped (sets WM_STATE); a
+    // window mapped while it was still starting may be passed over, so the
+    // probe is mapped again now and then.
+    const xcb_atom_t wmState = internAtom(c, "WM_STATE");
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    auto managed = [&] {
+      Reply<xcb_get_property_reply_t> r{
+          xcb_get_property_reply(c, xcb_get_property(c, 0, probe, wmState, wmState, 0, 2), nullptr)};
+      return r && xcb_get_property_value_length(r.p) >= 4;
+    };
+    running_ = false;
+    for (int attempt = 0; attempt < 20 && !running_; ++attempt) {
+      xcb_unmap_window(c, probe);
+      xcb_map_window(c, probe);
+      xcb_flush(c);
+      running_ = eventually(managed, 500);
+    }
+    xcb_destroy_window(c, probe);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+  }
+  xcb_disconnect(c);
+}
+
+WindowManager::~WindowManager() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    // Some take long to end (fluxbox at times): a short wait, then the kill.
+    const bool ended = eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 500);
+    if (!ended) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+    }
+  }
+  std::error_code ignored;
+  if (!home_.empty()) std::filesystem::remove_all(home_, ignored);
+}
+
+void Person::place(uint32_t window, int x, int y) {
+  const uint32_t values[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y)};
+  xcb_configure_window(conn_, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+  sync();
+}
+
+void Person::tellManager(uint32_t window, const char* type, std::array<uint32_t, 3> data) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = internAtom(conn_, type);
+  for (std::size_t i = 0; i < data.size(); ++i) ev.data.data32[i] = data[i];
+  ev.data.data32[3] = 2;  // from a pager
+  xcb_send_event(conn_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&ev));
+  sync();
+}
+
+Person::Geometry Person::frame(uint32_t window) {
+  xcb_window_t w = window;
+  for (int depth = 0; depth < 16; ++depth) {
+    Reply<xcb_query_tree_reply_t> t{xcb_query_tree_reply(conn_, xcb_query_tree(conn_, w), nullptr)};
+    if (!t || t->parent == root_ || t->parent == XCB_NONE) break;
+    w = t->parent;
+  }
+  Reply<xcb_get_geometry_reply_t> g{xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, w), nullptr)};
+  if (!g) return {};
+  const int border = g->border_width;
+  return {g->x, g->y, g->width + 2 * border, g->height + 2 * border};
+}
+
+std::vector<uint32_t> Person::values(uint32_t window, const char* name) {
+  Reply<xcb_get_property_reply_t> r{xcb_get_property_reply(
+      conn_, xcb_get_property(conn_, 0, window, internAtom(conn_, name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16),
+      nullptr)};
+  std::vector<uint32_t> out;
+  if (r && r->format == 32) {
+    const auto* p = static_cast<const uint32_t*>(xcb_get_property_value(r.p));
+    out.assign(p, p + xcb_get_property_value_length(r.p) / 4);
+  }
+  return out;
+}
+
+uint32_t Person::atom(const char* name) { return internAtom(conn_, name); }
+
+bool Person::hasValue(uint32_t window, const char* property, const char* atom) {
+  const std::vector<uint32_t> all = values(window, property);
+  return std::find(all.begin(), all.end(), internAtom(conn_, atom)) != all.end();
+}
+
+std::string Person::text(uint32_t window, const char* property) {
+  Reply<xcb_get_property_reply_t> r{xcb_get_property_reply(
+      conn_, xcb_get_property(conn_, 0, window, internAtom(conn_, property), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+      nullptr)};
+  if (!r) return {};
+  return std::string(static_cast<const char*>(xcb_get_property_value(r.p)),
+                     static_cast<size_t>(xcb_get_property_value_length(r.p)));
 }
 
 }  // namespace svx::testing

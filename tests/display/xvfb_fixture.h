@@ -8,6 +8,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -37,6 +38,24 @@ class Xvfb {
   std::string name_;
 };
 
+// A window manager on a private server, started and stopped by its process
+// id, with a home folder of its own (removed with it); empty() when its
+// program is missing or it did not come up.
+class WindowManager {
+ public:
+  WindowManager(const std::string& program, const std::string& display);
+  ~WindowManager();
+  WindowManager(const WindowManager&) = delete;
+  WindowManager& operator=(const WindowManager&) = delete;
+  bool running() const { return running_; }
+  static bool installed(const std::string& program);
+
+ private:
+  int pid_ = -1;
+  bool running_ = false;
+  std::string home_;
+};
+
 // The person: input through XTest, and what a window manager would send.
 class Person {
  public:
@@ -63,6 +82,23 @@ class Person {
   void focus(uint32_t window);    // the input focus set from outside (xdotool windowfocus)
   void destroy(uint32_t window);  // the window destroyed from outside (xdotool windowclose)
   void resize(uint32_t window, int width, int height);
+  // Asks for the window at (x, y), as a pager does (the window manager
+  // moves it, or its frame, there).
+  void place(uint32_t window, int x, int y);
+  // A message to the window manager about `window` (_NET_WM_STATE,
+  // WM_CHANGE_STATE, _NET_ACTIVE_WINDOW), as a pager or a taskbar sends it.
+  void tellManager(uint32_t window, const char* type, std::array<uint32_t, 3> data);
+  // The outermost window around `window` (the manager's frame; itself
+  // without one) and its place and size on the screen.
+  struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  Geometry frame(uint32_t window);
+  // Every 32-bit value of a window's property (empty: none).
+  std::vector<uint32_t> values(uint32_t window, const char* name);
+  bool hasValue(uint32_t window, const char* property, const char* atom);
+  uint32_t atom(const char* name);
+  std::string text(uint32_t window, const char* property);
   uint32_t inputFocus();
   std::string title(uint32_t window);
   // The first 32-bit value of a window's property (0: none).

@@ -2,7 +2,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/forms/user.h"
 
@@ -37,6 +40,69 @@ TEST_F(FormsTest, SizeChecks) {
   form->setWindowState(1);
   EXPECT_EQ(errorOf([&] { form->setLeft(0); }), 384);
   EXPECT_EQ(errorOf([&] { form->setWidth(100); }), 384);
+}
+
+TEST_F(FormsTest, WindowStateIsTheWindowsSizeStateAndAScriptedStateRaisesResize) {
+  form->load();
+  const HWND h = form->hWnd();
+  form->take();
+  form->setWindowState(2);
+  EXPECT_EQ(form->take(), Log{"Form.Resize"});
+  EXPECT_TRUE(desktop().window(h).style & WS_MAXIMIZE);
+  EXPECT_FALSE(desktop().window(h).visible());  // a hidden form stays hidden
+  form->setWindowState(1);
+  EXPECT_TRUE(IsIconic(h));
+  form->setWindowState(0);
+  EXPECT_EQ(desktop().window(h).style & (WS_MINIMIZE | WS_MAXIMIZE), 0u);
+  form->setWindowState(0);
+  EXPECT_EQ(form->take(), (Log{"Form.Resize", "Form.Resize"}));
+}
+
+// What a display's window manager reports reaches the form as WM_SIZE and
+// WM_MOVE in client terms: the form follows, its outer rect around the
+// client area with the manager's frame, and raises Resize once per change.
+TEST_F(FormsTest, TheWindowManagersSizesStatesAndFrameReachTheForm) {
+  form->load();
+  const HWND h = form->hWnd();
+  const double width = form->width(), height = form->height();
+  form->take();
+  struct Step {
+    const char* what;
+    UINT message;
+    WPARAM state;
+    int x, y;  // client size (WM_SIZE) or origin (WM_MOVE)
+    std::optional<FrameInsets> frame;
+    int16_t windowState;
+    double left, top, width, height;
+    Log log;
+  };
+  const std::vector<Step> steps{
+      {"minimised", WM_SIZE, SIZE_MINIMIZED, 1, 1, {}, 1, 1440, 1140, width, height, {"Form.Resize"}},
+      {"restored", WM_SIZE, SIZE_RESTORED, 310, 355, {}, 0, 1440, 1140, width, height, {"Form.Resize"}},
+      {"the same again", WM_SIZE, SIZE_RESTORED, 310, 355, {}, 0, 1440, 1140, width, height, {}},
+      {"maximised", WM_SIZE, SIZE_MAXIMIZED, 1016, 740, {}, 2, 1440, 1140, 1024 * 15, 768 * 15, {"Form.Resize"}},
+      {"moved", WM_MOVE, 0, 4, 24, {}, 2, 0, 0, 1024 * 15, 768 * 15, {}},
+      {"a frame without borders", WM_SIZE, SIZE_MAXIMIZED, 1024, 749, FrameInsets{0, 19, 0, 0}, 2, 0, 0,
+       1024 * 15, 768 * 15, {"Form.Resize"}},
+      {"moved in that frame", WM_MOVE, 0, 100, 119, FrameInsets{0, 19, 0, 0}, 2, 1500, 1500, 1024 * 15, 768 * 15, {}},
+      {"restored in a thin frame", WM_SIZE, SIZE_RESTORED, 316, 358, FrameInsets{1, 20, 1, 5}, 0, 1500, 1500,
+       318 * 15, 383 * 15, {"Form.Resize"}},
+  };
+  for (const Step& st : steps) {
+    desktop().setFrame(h, st.frame);
+    desktop().deliver(h, st.message, st.state, packPoint(st.x, st.y), true);
+    EXPECT_EQ(form->windowState(), st.windowState) << st.what;
+    EXPECT_EQ(form->left(), st.left) << st.what;
+    EXPECT_EQ(form->top(), st.top) << st.what;
+    EXPECT_EQ(form->width(), st.width) << st.what;
+    EXPECT_EQ(form->height(), st.height) << st.what;
+    EXPECT_EQ(form->take(), st.log) << st.what;
+  }
+  EXPECT_EQ(form->scaleWidth(), 316 * 15);
+  EXPECT_EQ(form->scaleHeight(), 358 * 15);
+  const Window& w = desktop().window(h);
+  EXPECT_EQ(w.rect, (WindowRect{100, 100, 318, 383}));
+  EXPECT_EQ(w.style & (WS_MINIMIZE | WS_MAXIMIZE), 0u);
 }
 
 TEST_F(FormsTest, CancelledQueryUnloadOrUnloadKeepsTheForm) {
