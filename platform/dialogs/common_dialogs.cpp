@@ -11,7 +11,7 @@
 #include "platform/forms/label.h"
 #include "platform/forms/picture_box.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/picture.h"
 #include "platform/graphics/units.h"
 
@@ -290,7 +290,7 @@ class ColorDialogWindow : public CommonDialogWindow {
     std::optional<ColorDialogAnswer> answer = provider_.take();
     if (!answer) return false;
     if (!answer->color) {
-      user::click(control(u"Cancel"));
+      person::click(control(u"Cancel"));
       return true;
     }
     if ((session().flags & CC_PREVENTFULLOPEN) == 0)
@@ -300,7 +300,7 @@ class ColorDialogWindow : public CommonDialogWindow {
           cc_.lpCustColors[entry] = colour & 0xFFFFFF;
         }
     choose(*answer->color & 0xFFFFFF);
-    user::click(control(u"OK"));
+    person::click(control(u"OK"));
     return true;
   }
 

@@ -16,7 +16,7 @@
 #include "platform/forms/label.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 
 namespace svx {
 
@@ -192,7 +192,7 @@ class FileDialogWindow : public CommonDialogWindow {
     std::optional<FileDialogAnswer> answer = provider_.take(session().kind);
     if (!answer) return false;
     if (!answer->paths) {
-      user::click(element<CommandButton>(u"Cancel"));
+      person::click(element<CommandButton>(u"Cancel"));
       return true;
     }
     const std::vector<std::u16string>& paths = *answer->paths;
@@ -235,7 +235,7 @@ class FileDialogWindow : public CommonDialogWindow {
       selectListed(paths);
       nameBox().setText(quoted);
     }
-    user::click(element<CommandButton>(u"OK"));
+    person::click(element<CommandButton>(u"OK"));
     return true;
   }
 

@@ -10,7 +10,7 @@
 #include "platform/forms/command_button.h"
 #include "platform/forms/label.h"
 #include "platform/forms/list_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/units.h"
 #include "platform/shell/shell.h"
 #include "platform/system/screen.h"
@@ -161,7 +161,7 @@ class FolderDialogForm final : public CommonDialogWindow, private FolderDialogWi
         if (pressedRow_ >= 0 && pressedRow_ == folders.listIndex()) open(pathOf(pressedRow_));
         return;
       case ControlEvent::KeyDown:
-        if (toI2(params[0]) == user::vbKeyBack && toI2(params[1]) == 0 && browsing_ != "/") open(parentOf(browsing_));
+        if (toI2(params[0]) == person::vbKeyBack && toI2(params[1]) == 0 && browsing_ != "/") open(parentOf(browsing_));
         return;
       default:
         return;
@@ -212,9 +212,9 @@ class FolderDialogForm final : public CommonDialogWindow, private FolderDialogWi
   void act(const FolderDialogAnswer& response) override {
     Ref<Form> keep(this);
     for (const std::string& folder : response.browse) goTo(folder);
-    if (!response.folder) return user::click(control(u"Cancel"));
+    if (!response.folder) return person::click(control(u"Cancel"));
     goTo(*response.folder);
-    user::click(control(u"OK"));
+    person::click(control(u"OK"));
   }
 
   FolderDialogProvider& provider_;

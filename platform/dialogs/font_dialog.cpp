@@ -18,7 +18,7 @@
 #include "platform/forms/list_box.h"
 #include "platform/forms/picture_box.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/units.h"
 
@@ -255,7 +255,7 @@ class FontDialogWindow : public CommonDialogWindow {
     std::optional<FontDialogAnswer> answer = provider_.take();
     if (!answer) return false;
     if (answer->cancel) {
-      user::click(element<CommandButton>(u"Cancel"));
+      person::click(element<CommandButton>(u"Cancel"));
       return true;
     }
     const bool effects = (cf_.Flags & CF_EFFECTS) != 0;
@@ -324,7 +324,7 @@ class FontDialogWindow : public CommonDialogWindow {
       }
     }
     drawSample();
-    user::click(element<CommandButton>(u"OK"));
+    person::click(element<CommandButton>(u"OK"));
     return true;
   }
 

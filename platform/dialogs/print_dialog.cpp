@@ -15,7 +15,7 @@
 #include "platform/forms/label.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/print/printers.h"
 
 namespace svx {
@@ -237,39 +237,39 @@ namespace {
 // Retypes a text box's whole text as a user would.
 void retype(TextBox& box, int32_t value) {
   if (!box.enabledOnForm()) return;
-  user::click(box);
+  person::click(box);
   box.selectAll();
-  user::type(box, toBStr(Variant(value)));
+  person::type(box, toBStr(Variant(value)));
 }
 
 void setCheck(Form& f, BStrView name, bool on) {
   auto& box = f.element<CheckBox>(name);
-  if ((box.value() == 1) != on) user::click(box);
+  if ((box.value() == 1) != on) person::click(box);
 }
 
 // Carries out a scripted answer on the form.
 void carryOut(frmPrintDialog& f, const PrintDialogAnswer& r) {
-  if (!r.ok) return user::click(f.control(u"cmdCancel"));
+  if (!r.ok) return person::click(f.control(u"cmdCancel"));
   if (r.device) {
     auto& combo = f.element<ComboBox>(u"cboPrinter");
     int16_t found = -1;
     for (int16_t i = 0; i < combo.listCount() && found < 0; ++i)
       if (combo.list(i) == *r.device) found = i;
     if (found < 0) raise(err::InvalidProcedureCall, u"The print dialog lists no printer named '" + *r.device + u"'");
-    user::click(combo);
-    user::choose(combo, found);
+    person::click(combo);
+    person::choose(combo, found);
   }
   if (r.range) {
     static constexpr const char16_t* options[] = {u"optAll", u"optPages", u"optSelection"};
     if (*r.range < 0 || *r.range > 2) raise(err::InvalidProcedureCall);
-    user::click(f.control(options[*r.range]));
+    person::click(f.control(options[*r.range]));
   }
   if (r.fromPage) retype(f.element<TextBox>(u"txtFromPage"), *r.fromPage);
   if (r.toPage) retype(f.element<TextBox>(u"txtToPage"), *r.toPage);
   if (r.copies) retype(f.element<TextBox>(u"txtCopies"), *r.copies);
   if (r.collate) setCheck(f, u"chkCollate", *r.collate);
   if (r.printToFile) setCheck(f, u"chkPrintToFile", *r.printToFile);
-  user::click(f.control(u"cmdOK"));
+  person::click(f.control(u"cmdOK"));
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ class Control : public Object {
   bool fireValidate();
   bool eventsSuppressed() const;
 
-  // What the simulated user's keys and clicks do to the control after its
+  // What a person's keys and clicks do to the control after its
   // events: a typed character (KeyAscii after the handler), a click.
   virtual void typeChar(int16_t /*ascii*/) {}
   // What a key does to the control after its KeyDown (a text box's caret keys).

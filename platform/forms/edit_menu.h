@@ -2,7 +2,7 @@
 // input box's field): Undo, Cut, Copy, Paste, Delete and Select All, each
 // greyed while it cannot act on the field (TextEdit::canDo). Like a combo
 // box's dropped list it lies over its window, drawn above everything, and
-// takes the person's input while it is open (a form's through user.cpp, the
+// takes the person's input while it is open (a form's through person.cpp, the
 // input box's in its window): the arrow keys mark an item, an access letter
 // or Return chooses one, Escape closes; a click on an item chooses it, a
 // press elsewhere closes it with nothing changed. On a form it closes with

@@ -1,5 +1,5 @@
 // The form's window: the close box, a person's input and the picture a
-// display asks for, all through the same code as the simulated user.
+// display asks for, all through person:: (the paths of the script's User too).
 #include <algorithm>
 
 #include "platform/desktop/display_messages.h"
@@ -7,7 +7,7 @@
 #include "platform/forms/combo_box.h"
 #include "platform/forms/form.h"
 #include "platform/forms/input.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 
@@ -48,28 +48,28 @@ LRESULT Form::windowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      user::buttonDown(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py),
+      person::buttonDown(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py),
                        messageLoop().messageTime(hwnd_, msg));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      user::buttonUp(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
+      person::buttonUp(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
       return 0;
     case WM_MOUSEWHEEL:
-      user::wheelAt(*this, wheelOf(wParam), twips(px), twips(py));
+      person::wheelAt(*this, wheelOf(wParam), twips(px), twips(py));
       return 0;
     case WM_MOUSEMOVE:
-      user::pointerMove(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
+      person::pointerMove(*this, buttonOf(wParam), shiftOf(wParam), twips(px), twips(py));
       return 0;
     case WM_KEYDOWN:
-      user::keyDownOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
+      person::keyDownOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
       return 0;
     case WM_CHAR:
-      user::charOn(*this, static_cast<char16_t>(wParam), static_cast<int16_t>(lParam));
+      person::charOn(*this, static_cast<char16_t>(wParam), static_cast<int16_t>(lParam));
       return 0;
     case WM_KEYUP:
-      user::keyUpOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
+      person::keyUpOn(*this, static_cast<int16_t>(wParam), static_cast<int16_t>(lParam));
       return 0;
     case WM_SIZE:
       followWindow(wParam == SIZE_MINIMIZED ? 1 : wParam == SIZE_MAXIMIZED ? 2 : 0, px, py);

@@ -1,6 +1,6 @@
 // The input model of the forms runtime: the state of a person's input, one
 // per thread, kept for the X11 display and the simulated user alike (both
-// reach it through user::buttonDown, buttonUp, pointerMove, ...). Each piece
+// reach it through person::buttonDown, buttonUp, pointerMove, ...). Each piece
 // names its owner and the events that reset it; nothing waits for "the next
 // click" to clean up.
 //

@@ -11,7 +11,7 @@
 #include "platform/dialogs/font_dialog.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/dialogs/print_dialog.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/forms/user_control.h"
 #include "platform/shell/shell.h"
 
@@ -42,57 +42,57 @@ float optR4(const Variant& v) { return v.isMissing() ? -1.0f : toR4(v); }
 
 }  // namespace
 
-void SimulatedUser::click(Variant& c) { user::click(controlArg(c)); }
+void SimulatedUser::click(Variant& c) { person::click(controlArg(c)); }
 void SimulatedUser::clickAt(Variant& target, Variant& x, Variant& y) {
   const Variant& o = target.deref();
-  if (o.isObject() && dynamic_cast<Form*>(o.asObject().get())) return user::clickAt(formArg(target), toR4(x), toR4(y));
-  user::clickAt(controlArg(target), toR4(x), toR4(y));
+  if (o.isObject() && dynamic_cast<Form*>(o.asObject().get())) return person::clickAt(formArg(target), toR4(x), toR4(y));
+  person::clickAt(controlArg(target), toR4(x), toR4(y));
 }
-void SimulatedUser::dblClick(Variant& c) { user::dblClick(controlArg(c)); }
-void SimulatedUser::rightClick(Variant& c) { user::rightClick(controlArg(c)); }
+void SimulatedUser::dblClick(Variant& c) { person::dblClick(controlArg(c)); }
+void SimulatedUser::rightClick(Variant& c) { person::rightClick(controlArg(c)); }
 void SimulatedUser::mouseDown(Variant& target, Variant& b, Variant& s, Variant& x, Variant& y) {
   const Variant& o = target.deref();
   if (o.isObject() && dynamic_cast<Form*>(o.asObject().get()))
-    return user::mouseDown(formArg(target), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
-  user::mouseDown(controlArg(target), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+    return person::mouseDown(formArg(target), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+  person::mouseDown(controlArg(target), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
 }
 void SimulatedUser::mouseMove(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
-  user::mouseMove(controlArg(c), optI2(b, 0), optI2(s, 0), optR4(x), optR4(y));
+  person::mouseMove(controlArg(c), optI2(b, 0), optI2(s, 0), optR4(x), optR4(y));
 }
 void SimulatedUser::mouseUp(Variant& c, Variant& b, Variant& s, Variant& x, Variant& y) {
-  user::mouseUp(controlArg(c), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
+  person::mouseUp(controlArg(c), optI2(b, 1), optI2(s, 0), optR4(x), optR4(y));
 }
 void SimulatedUser::keyDown(Variant& c, Variant& code, Variant& s) {
-  user::keyDown(controlArg(c), toI2(code), optI2(s, 0));
+  person::keyDown(controlArg(c), toI2(code), optI2(s, 0));
 }
-void SimulatedUser::keyPress(Variant& c, Variant& code, Variant&) { user::keyPress(controlArg(c), toI2(code)); }
+void SimulatedUser::keyPress(Variant& c, Variant& code, Variant&) { person::keyPress(controlArg(c), toI2(code)); }
 void SimulatedUser::keyUp(Variant& c, Variant& code, Variant& s) {
-  user::keyUp(controlArg(c), toI2(code), optI2(s, 0));
+  person::keyUp(controlArg(c), toI2(code), optI2(s, 0));
 }
-void SimulatedUser::type(Variant& c, Variant& text) { user::type(controlArg(c), toBStr(text)); }
-void SimulatedUser::press(Variant& c, Variant& key) { user::press(controlArg(c), toBStr(key)); }
-void SimulatedUser::choose(Variant& c, Variant& i) { user::choose(controlArg(c), toI2(i)); }
-void SimulatedUser::check(Variant& c, Variant& i) { user::check(controlArg(c), toI2(i)); }
-void SimulatedUser::scroll(Variant& c, Variant& v) { user::scroll(controlArg(c), toI2(v)); }
+void SimulatedUser::type(Variant& c, Variant& text) { person::type(controlArg(c), toBStr(text)); }
+void SimulatedUser::press(Variant& c, Variant& key) { person::press(controlArg(c), toBStr(key)); }
+void SimulatedUser::choose(Variant& c, Variant& i) { person::choose(controlArg(c), toI2(i)); }
+void SimulatedUser::check(Variant& c, Variant& i) { person::check(controlArg(c), toI2(i)); }
+void SimulatedUser::scroll(Variant& c, Variant& v) { person::scroll(controlArg(c), toI2(v)); }
 void SimulatedUser::clickArrow(Variant& c, Variant& direction) {
-  user::clickScrollPart(controlArg(c), false, toI2(direction));
+  person::clickScrollPart(controlArg(c), false, toI2(direction));
 }
 void SimulatedUser::clickTrack(Variant& c, Variant& direction) {
-  user::clickScrollPart(controlArg(c), true, toI2(direction));
+  person::clickScrollPart(controlArg(c), true, toI2(direction));
 }
 void SimulatedUser::wheel(Variant& target, Variant& notches, Variant& x, Variant& y) {
   const int16_t n = toI2(notches);
   const Variant& o = target.deref();
   if (o.isObject() && dynamic_cast<Form*>(o.asObject().get())) {
     Form& f = formArg(target);
-    return user::wheelAt(f, n, x.isMissing() ? f.scaleWidth() / 2 : toR4(x),
+    return person::wheelAt(f, n, x.isMissing() ? f.scaleWidth() / 2 : toR4(x),
                          y.isMissing() ? f.scaleHeight() / 2 : toR4(y));
   }
-  user::wheel(controlArg(target), n, optR4(x), optR4(y));
+  person::wheel(controlArg(target), n, optR4(x), optR4(y));
 }
-void SimulatedUser::close(Variant& f) { user::close(formArg(f)); }
+void SimulatedUser::close(Variant& f) { person::close(formArg(f)); }
 Variant SimulatedUser::activeForm() {
-  Form* f = user::activeForm();
+  Form* f = person::activeForm();
   return f ? Variant(ObjectRef(f)) : Variant::nothing();
 }
 void SimulatedUser::snapshot(Variant& f, Variant& file) {
@@ -105,7 +105,7 @@ void SimulatedUser::snapshot(Variant& f, Variant& file) {
     queueDialogSnapshot(kind, path);
     return;
   }
-  user::snapshot(formArg(f), path);
+  person::snapshot(formArg(f), path);
 }
 
 const ClassInfo& SimulatedUser::info() {

@@ -1,5 +1,5 @@
 // The simulated user as an automation object: the scripts' global User. It
-// drives forms through the forms runtime's user:: paths (the same as a
+// drives forms through the forms runtime's person:: paths (the same as a
 // person's input) and answers the boxes and dialogs the platform shows.
 #pragma once
 
@@ -32,7 +32,7 @@ class SimulatedUser : public Object {
   // clickArrow / clickTrack(scroll bar, direction): see clickScrollPart.
   void clickArrow(Variant& control, Variant& direction);
   void clickTrack(Variant& control, Variant& direction);
-  // wheel(control or form, notches[, x, y]): see user::wheel and wheelAt.
+  // wheel(control or form, notches[, x, y]): see person::wheel and wheelAt.
   void wheel(Variant& target, Variant& notches, Variant& x, Variant& y);
   void close(Variant& form);
   // form: a form, or the kind of the next common dialog to picture.

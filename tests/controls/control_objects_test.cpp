@@ -6,7 +6,7 @@
 
 #include "platform/forms/picture_box.h"
 #include "platform/forms/scroll_bar.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/picture.h"
 #include "tests/support/form_fixture.h"
 
@@ -121,28 +121,28 @@ TEST_F(ControlObjects, ScrollBarsMoveByKeysArrowsAndTrack) {
     SCOPED_TRACE(c.label);
     events.clear();
     const int16_t before = bar.value();
-    user::keyStroke(bar, c.key);
+    person::keyStroke(bar, c.key);
     EXPECT_EQ(bar.value(), c.expected);
     EXPECT_EQ(last(u"HScrollChange") != nullptr, before != c.expected);
   }
-  user::clickScrollPart(bar, false, 1);
+  person::clickScrollPart(bar, false, 1);
   EXPECT_EQ(bar.value(), 5);
-  user::clickScrollPart(bar, true, 1);
+  person::clickScrollPart(bar, true, 1);
   EXPECT_EQ(bar.value(), 25);
-  user::clickScrollPart(bar, true, -1);
+  person::clickScrollPart(bar, true, -1);
   EXPECT_EQ(bar.value(), 5);
   // A click at the far end lands on the arrow towards Max.
-  user::clickAt(bar, bar.width() - 10, bar.height() / 2);
+  person::clickAt(bar, bar.width() - 10, bar.height() / 2);
   EXPECT_EQ(bar.value(), 10);
   // A KeyDown whose handler clears KeyCode leaves the bar alone.
   onEvent = [](BStrView name, std::span<Variant> args) {
     if (name == u"HScrollKeyDown") args[1].assign(Variant::i2(0));
   };
-  user::keyStroke(bar, 39);
+  person::keyStroke(bar, 39);
   EXPECT_EQ(bar.value(), 10);
   // A click on the form's client area over the bar's arrow towards Min.
   bar.move(120, 150);
-  user::clickAt(*form, 130, 150 + bar.height() / 2);
+  person::clickAt(*form, 130, 150 + bar.height() / 2);
   EXPECT_EQ(bar.value(), 5);
 }
 

@@ -3,7 +3,7 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/data/data_source.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "services/data_control.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/sqlite_files.h"
@@ -153,12 +153,12 @@ TEST_F(DataCtrlFamily, EventsReachTheFormWithTheIndex) {
     if (name == u"DataCtrlError") args[2].assign(Variant::i2(data::vbDataErrContinue));
   };
   Connection(file).exec("DELETE FROM people WHERE id = 2");
-  user::click(data(1).cmdNext());
+  person::click(data(1).cmdNext());
   const auto* error = last(u"DataCtrlError");
   ASSERT_TRUE(error);
   EXPECT_EQ(error->args[0], Variant::i2(1));
   EXPECT_EQ(error->args[1], Variant::i2(static_cast<int16_t>(data::daterr::RecordDeleted)));
-  user::clickAt(data(1), 1000, 100);
+  person::clickAt(data(1), 1000, 100);
   EXPECT_TRUE(last(u"DataCtrlClick"));
   EXPECT_TRUE(last(u"DataCtrlGotFocus"));
 }

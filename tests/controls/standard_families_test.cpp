@@ -5,7 +5,7 @@
 #include "controls/standard_families.h"
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "tests/support/error_of.h"
 #include "tests/support/form_fixture.h"
 
@@ -205,7 +205,7 @@ TEST_F(Families, EventsOfLoadedElementsReachTheListenerWithTheirIndex) {
   call(u"SetCommand", {&index, &none, &none, &none, &none, &visible, &none, &none, &none, &none, &none, &n, &d});
   events.clear();
   form->show(false);
-  user::click(form->array(u"Command").item(2));
+  person::click(form->array(u"Command").item(2));
   const testing::RecordedEvent* click = last(u"CommandClick");
   ASSERT_NE(click, nullptr);
   EXPECT_EQ(click->args.size(), 1u);

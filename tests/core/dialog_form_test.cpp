@@ -3,7 +3,7 @@
 #include "core/dialog_form.h"
 #include "platform/desktop/win32.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "tests/support/form_fixture.h"
 
 namespace svx {
@@ -35,7 +35,7 @@ TEST_F(DialogFormEvents, KeyPressSwallowedThroughTheRelay) {
   onEvent = [](BStrView name, std::span<Variant> args) {
     if (name == u"TextKeyPress" && args[1].value() == Variant::i2('x')) args[1].assign(Variant(0));
   };
-  user::type(text, u"axb");
+  person::type(text, u"axb");
   EXPECT_EQ(text.invoke(u"Text", InvokeKind::PropertyGet, {}).asBStr(), u"ab");
   const auto* press = last(u"TextKeyPress");
   ASSERT_NE(press, nullptr);
@@ -52,20 +52,20 @@ TEST_F(DialogFormEvents, FormQueryUnloadCancelKeepsTheFormAndItsControls) {
     }
   };
   form->show(false);
-  EXPECT_FALSE(user::close(*form));
+  EXPECT_FALSE(person::close(*form));
   EXPECT_TRUE(form->isLoaded());
   EXPECT_TRUE(form->array(u"Command").exists(1));
   // FormUnload's Cancel: the same.
   onEvent = [](BStrView name, std::span<Variant> args) {
     if (name == u"FormUnload") args[0].assign(Variant(u"1"));
   };
-  EXPECT_FALSE(user::close(*form));
+  EXPECT_FALSE(person::close(*form));
   EXPECT_TRUE(form->array(u"Command").exists(1));
   // A value that does not convert leaves Cancel as it was: the form goes.
   onEvent = [](BStrView name, std::span<Variant> args) {
     if (name == u"FormQueryUnload") args[0].assign(Variant(u"abc"));
   };
-  EXPECT_TRUE(user::close(*form));
+  EXPECT_TRUE(person::close(*form));
   EXPECT_FALSE(form->isLoaded());
   // Touched again, it comes back with only the templates.
   events.clear();
@@ -82,7 +82,7 @@ TEST_F(DialogFormEvents, MouseArgumentsAreTypedCopies) {
       args[2].assign(Variant(12.25));
     }
   };
-  user::clickAt(*form, 300, 300);  // on no control: the form itself
+  person::clickAt(*form, 300, 300);  // on no control: the form itself
   const auto* down = last(u"FormMouseDown");
   ASSERT_NE(down, nullptr);
   EXPECT_EQ(down->args[0], Variant::i2(1));
@@ -134,7 +134,7 @@ TEST_F(DialogFormEvents, TheAboutChordWorksWithTheFocusInATextBox) {
     if (seenCaption.empty()) seenCaption = buf;
     return false;
   });
-  user::keyDown(text, 65, user::vbShiftMask | user::vbCtrlMask | user::vbAltMask);
+  person::keyDown(text, 65, person::vbShiftMask | person::vbCtrlMask | person::vbAltMask);
   messageLoop().setIdleHook({});
   EXPECT_EQ(seenCaption, "About Sorvanelix");
   const auto* down = last(u"FormKeyDown");
@@ -152,7 +152,7 @@ TEST_F(DialogFormEvents, TheAboutChordsAndWhatIsNoChord) {
   Control& text = form->array(u"Text").load(1);
   text.setVisible(true);
   form->show(false);
-  const int16_t all = user::vbShiftMask | user::vbCtrlMask | user::vbAltMask;
+  const int16_t all = person::vbShiftMask | person::vbCtrlMask | person::vbAltMask;
   struct Case {
     const char* label;
     bool mouse;
@@ -162,11 +162,11 @@ TEST_F(DialogFormEvents, TheAboutChordsAndWhatIsNoChord) {
   const Case cases[] = {
       {"A", false, 65, all, true},
       {"keypad 1", false, 0x61, all, true},
-      {"A without Shift", false, 65, user::vbCtrlMask | user::vbAltMask, false},
+      {"A without Shift", false, 65, person::vbCtrlMask | person::vbAltMask, false},
       {"B", false, 66, all, false},
-      {"a right click", true, user::vbRightButton, all, true},
-      {"a left click", true, user::vbLeftButton, all, false},
-      {"a right click with Ctrl and Alt", true, user::vbRightButton, user::vbCtrlMask | user::vbAltMask, false},
+      {"a right click", true, person::vbRightButton, all, true},
+      {"a left click", true, person::vbLeftButton, all, false},
+      {"a right click with Ctrl and Alt", true, person::vbRightButton, person::vbCtrlMask | person::vbAltMask, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -179,10 +179,10 @@ TEST_F(DialogFormEvents, TheAboutChordsAndWhatIsNoChord) {
     });
     events.clear();
     if (c.mouse) {
-      user::mouseDown(*form, c.codeOrButton, c.shift);
+      person::mouseDown(*form, c.codeOrButton, c.shift);
     } else {
-      user::keyDown(text, c.codeOrButton, c.shift);
-      user::keyUp(text, c.codeOrButton, c.shift);
+      person::keyDown(text, c.codeOrButton, c.shift);
+      person::keyUp(text, c.codeOrButton, c.shift);
     }
     messageLoop().setIdleHook({});
     EXPECT_EQ(opened, c.opens);

@@ -8,7 +8,7 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/message_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 
 namespace svx {
 namespace {
@@ -88,7 +88,7 @@ TEST_F(DialogWithForm, AfterTheBringToFrontTickTheFormIsActiveAndOwnsAMessageBox
     DoEvents();
     EXPECT_EQ(GetActiveWindow(), hwnd);
     EXPECT_EQ(GetForegroundWindow(), hwnd);
-    EXPECT_EQ(user::activeForm(), f.get());
+    EXPECT_EQ(person::activeForm(), f.get());
     MsgBox(Variant(u"hello"));
     ASSERT_FALSE(dialogResponder().sessions().empty());
     EXPECT_EQ(dialogResponder().sessions().back().owner, hwnd);
@@ -108,7 +108,7 @@ TEST_F(DialogWithForm, FormQueryUnloadWriteBackKeepsTheWindow) {
       args[0].assign(Variant(true));
     }
     if (name == u"FormActivate") {
-      EXPECT_FALSE(user::close(*f));
+      EXPECT_FALSE(person::close(*f));
       f->hide();
     }
   };
@@ -126,7 +126,7 @@ TEST_F(DialogWithForm, HScrollChangeArrivesAsHScrollBarChange) {
   Control& bar = f->array(u"HScroll").item(1);
   bar.setVisible(true);
   names.clear();
-  user::scroll(bar, 30);
+  person::scroll(bar, 30);
   EXPECT_NE(std::find(names.begin(), names.end(), u"HScrollBarChange"), names.end());
   for (const BStr& name : names) EXPECT_FALSE(name.starts_with(u"HScrollC"));
 }

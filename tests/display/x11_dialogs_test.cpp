@@ -30,7 +30,7 @@
 #include "platform/forms/combo_box.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/list_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"

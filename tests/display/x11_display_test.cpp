@@ -24,7 +24,7 @@
 #include "platform/forms/control_extender.h"
 #include "platform/forms/list_box.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/shell/shell.h"
@@ -66,9 +66,9 @@ TEST_F(X11DisplayTest, AClickTypedTextAndAButtonReachTheScriptAsFromTheSimulated
   CommandButton& ok2 = add<CommandButton>(u"Command", 240, 900, 1200, 375);
   form->show(false);
   events.clear();
-  user::click(text2);
-  user::type(text2, u"hé ж");
-  user::click(ok2);
+  person::click(text2);
+  person::type(text2, u"hé ж");
+  person::click(ok2);
   std::vector<BStr> simulated = names();
   std::vector<BStr> seen;
   for (const auto& e : real) seen.push_back(e.name);
@@ -145,7 +145,7 @@ TEST_F(X11DisplayTest, TheWindowHasTheCaptionTheClientSizeAndThePixelsOfTheSnaps
   const auto dir = std::filesystem::temp_directory_path() / ("svx_display_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const auto file = dir / "snapshot.png";
-  user::snapshot(*form, file);
+  person::snapshot(*form, file);
   cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
   ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
   const auto* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(png));

@@ -14,7 +14,7 @@
 #include "platform/forms/combo_box.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 #include "services/data_control.h"
@@ -128,12 +128,12 @@ TEST_F(X11Habits, TheArrowKeysMoveTheFocusAndTheDefaultAmongTheButtonsOfBoxesAnd
     const FolderDialogSession* s = folderDialogs().openSession();
     Form* f = s ? Form::fromHandle(s->dialog) : nullptr;
     if (!f || !f->visible()) return false;
-    user::pressTab(*f);
+    person::pressTab(*f);
     reached.push_back(f->activeControl()->name());
-    user::keyDownOn(*f, 39, 0);
+    person::keyDownOn(*f, 39, 0);
     reached.push_back(f->activeControl()->name());
     messageLoop().setIdleHook({});
-    user::pressEnter(*f);
+    person::pressEnter(*f);
     return true;
   });
   EXPECT_EQ(browseForFolder(desktop().applicationWindow(), root.string(), "Pick"), std::nullopt);
@@ -247,19 +247,19 @@ TEST_F(X11HabitsControls, AFocusedScrollBarShowsItsMarkAndTheWheelStepsBarsAndAF
 
   // The simulated user: the same focus, the same picture, the same wheel.
   form->show(false);
-  user::click(*text);
+  person::click(*text);
   EXPECT_EQ(thumbMarks(renderClientArea(form->picture())), 0);
-  user::pressTab(*form);
+  person::pressTab(*form);
   ASSERT_EQ(form->activeControl(), hbar);
   EXPECT_GT(thumbMarks(renderClientArea(form->picture())), 8);
-  user::wheelAt(*form, -2, pixelsToTwips(116), pixelsToTwips(68));
+  person::wheelAt(*form, -2, pixelsToTwips(116), pixelsToTwips(68));
   EXPECT_EQ(hbar->value(), 53);
-  user::wheelAt(*form, 1, pixelsToTwips(248), pixelsToTwips(60));
+  person::wheelAt(*form, 1, pixelsToTwips(248), pixelsToTwips(60));
   EXPECT_EQ(vbar->value(), 2);
-  user::wheelAt(*form, -1, pixelsToTwips(60), pixelsToTwips(110));  // the list has no focus: nothing
+  person::wheelAt(*form, -1, pixelsToTwips(60), pixelsToTwips(110));  // the list has no focus: nothing
   EXPECT_EQ(combo->listIndex(), 1);
   combo->setFocus();
-  user::wheelAt(*form, -1, pixelsToTwips(60), pixelsToTwips(110));
+  person::wheelAt(*form, -1, pixelsToTwips(60), pixelsToTwips(110));
   EXPECT_EQ(combo->listIndex(), 2);
   EXPECT_EQ(hChanges.load(), 5);
   EXPECT_EQ(comboClicks.load(), 3);

@@ -13,7 +13,7 @@
 #include "platform/forms/command_button.h"
 #include "platform/forms/input.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/font.h"
 #include "tests/display/x11_fixture.h"
 #include "windows/frm_help_all.h"
@@ -162,17 +162,17 @@ TEST_F(X11Input, TheAboutBoxBlocksItsFormAndHandsTheKeyboardBackWhenItCloses) {
   events.clear();
   bool blocked = false;
   messageLoop().postTask([&] {
-    Form* about = user::activeForm();
+    Form* about = person::activeForm();
     blocked = about && about != form.get() && !input::takesInput(*form);
-    user::click(*first);
-    user::close(*form);
-    if (about) user::close(*about);
+    person::click(*first);
+    person::close(*form);
+    if (about) person::close(*about);
   });
   form->AboutBox();
   EXPECT_TRUE(blocked);
   EXPECT_EQ(count(u"CommandClick"), 0);
   EXPECT_EQ(count(u"FormQueryUnload"), 0);
-  EXPECT_EQ(user::activeForm(), form.get());
+  EXPECT_EQ(person::activeForm(), form.get());
   EXPECT_EQ(count(u"FormActivate"), 1);
 }
 

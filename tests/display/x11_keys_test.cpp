@@ -15,7 +15,7 @@
 #include "platform/forms/label.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/system/clipboard.h"
@@ -125,16 +125,16 @@ TEST_F(X11KeysTest, SelectionAndClipboardKeysGoThroughTheXSelectionsBothWays) {
   form->load();
   TextBox& text2 = add<TextBox>(u"Text", 240, 240, 3600, 315);
   form->show(false);
-  user::click(text2);
-  user::type(text2, u"hello world");
-  user::keyStroke(text2, 36, 1);
-  user::keyStroke(text2, 'C', 2);
+  person::click(text2);
+  person::type(text2, u"hello world");
+  person::keyStroke(text2, 36, 1);
+  person::keyStroke(text2, 'C', 2);
   EXPECT_EQ(clipboard().getText(), u"hello world");
-  user::keyStroke(text2, 35);
-  user::keyStroke(text2, 37, 3);
+  person::keyStroke(text2, 35);
+  person::keyStroke(text2, 37, 3);
   EXPECT_EQ(clipboard().primary(), u"world");
-  user::keyStroke(text2, 35);
-  user::keyStroke(text2, 45, 1);
+  person::keyStroke(text2, 35);
+  person::keyStroke(text2, 45, 1);
   EXPECT_EQ(text2.text(), u"hello worldhello world");
 }
 
@@ -296,13 +296,13 @@ TEST_F(X11KeysTest, WithTheKeyboardAloneAPersonChoosesAnOption) {
   const std::vector<OptionButton*> again = build();
   form->show(false);
   events.clear();
-  user::click(form->element<TextBox>(u"Text", 1));
-  user::pressTab(*form);
-  user::keyStroke(*form->activeControl(), 32);
-  user::keyStroke(*form->activeControl(), 40);
-  user::pressTab(*form);
-  user::pressTab(*form, true);
-  user::keyStroke(*form->activeControl(), 40);
+  person::click(form->element<TextBox>(u"Text", 1));
+  person::pressTab(*form);
+  person::keyStroke(*form->activeControl(), 32);
+  person::keyStroke(*form->activeControl(), 40);
+  person::pressTab(*form);
+  person::pressTab(*form, true);
+  person::keyStroke(*form->activeControl(), 40);
   EXPECT_TRUE(again[2]->value());
   EXPECT_EQ(clicked(), real);
 }

@@ -15,7 +15,7 @@
 #include "platform/forms/list_box.h"
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
@@ -132,9 +132,9 @@ TEST_F(X11ScrollTest, AnArrowHeldDownRepeatsAndTheThumbDragsWithScrollThenOneCha
   // The simulated user's clicks on the same spots.
   const int16_t before = bar.value();
   changes = 0;
-  user::clickAt(bar, pixelsToTwips(200 - 8), pixelsToTwips(8));
+  person::clickAt(bar, pixelsToTwips(200 - 8), pixelsToTwips(8));
   EXPECT_EQ(bar.value(), before + 1);
-  user::clickAt(bar, pixelsToTwips(20), pixelsToTwips(8));  // the track before the thumb
+  person::clickAt(bar, pixelsToTwips(20), pixelsToTwips(8));  // the track before the thumb
   EXPECT_EQ(bar.value(), before + 1 - 10);
   EXPECT_EQ(changes, 2);
 }
@@ -181,7 +181,7 @@ TEST_F(X11ScrollTest, AListsBarScrollsAndRepeatsWithoutChoosingAndTheThumbDrags)
   for (const BStr& n : listEvents()) EXPECT_EQ(n, u"ListScroll");
 
   // The simulated user: the up arrow, then the track below the thumb.
-  user::clickAt(list, pixelsToTwips(barX - 16), pixelsToTwips(8));
+  person::clickAt(list, pixelsToTwips(barX - 16), pixelsToTwips(8));
   EXPECT_EQ(list.topIndex(), 30 - l.visibleRows - 1);
   EXPECT_EQ(list.listIndex(), -1);
 }
@@ -200,7 +200,7 @@ TEST_F(X11ScrollTest, AMultiLineBoxAndTheHelpPanesScrollByTheirBars) {
   });
   EXPECT_EQ(text.topLine(), 2);
   EXPECT_EQ(text.selStart(), 0);
-  user::clickAt(text, pixelsToTwips(160 - 1 - 8), pixelsToTwips(1 + 8));  // the up arrow
+  person::clickAt(text, pixelsToTwips(160 - 1 - 8), pixelsToTwips(1 + 8));  // the up arrow
   EXPECT_EQ(text.topLine(), 1);
   form->hide();
 

@@ -11,7 +11,7 @@
 #include "platform/dialogs/common_dialogs.h"
 #include "platform/dialogs/dialog_window.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_color.h"
 #include "tests/services/common_dialog_fixture.h"
@@ -243,8 +243,8 @@ TEST_F(ColourDialog, AKeyboardUserMovesAmongTheCellsAndChooses) {
   messageLoop().postTask([&] {
     Form& f = *colorDialogs().openSession()->window;
     focused = f.activeControl() ? f.activeControl()->name() : BStr();
-    for (int16_t key : {39, 39, 40}) user::keyDownOn(f, key, 0);  // right, right, down
-    user::keyDownOn(f, user::vbKeyReturn, 0);
+    for (int16_t key : {39, 39, 40}) person::keyDownOn(f, key, 0);  // right, right, down
+    person::keyDownOn(f, person::vbKeyReturn, 0);
   });
   Variant colour;
   EXPECT_EQ(show(colour), Variant(true));  // opens on red: the first cell of the second row
@@ -253,11 +253,11 @@ TEST_F(ColourDialog, AKeyboardUserMovesAmongTheCellsAndChooses) {
 
   messageLoop().postTask([&] {
     Form& f = *colorDialogs().openSession()->window;
-    user::keyDownOn(f, user::vbKeyTab, 0);
+    person::keyDownOn(f, person::vbKeyTab, 0);
     focused = f.activeControl()->name();
-    user::keyDownOn(f, 39, 0);
-    user::charOn(f, u' ');
-    user::keyDownOn(f, user::vbKeyReturn, 0);
+    person::keyDownOn(f, 39, 0);
+    person::charOn(f, u' ');
+    person::keyDownOn(f, person::vbKeyReturn, 0);
   });
   EXPECT_EQ(show(colour), Variant(true));
   EXPECT_EQ(focused, u"Custom");
@@ -273,13 +273,13 @@ TEST_F(ColourDialog, TabAndAccessKeysReachTheFieldsWithTheirTextSelected) {
   int32_t selected = -1;
   messageLoop().postTask([&] {
     Form& f = *colorDialogs().openSession()->window;
-    for (int i = 0; i < 4; ++i) user::keyDownOn(f, user::vbKeyTab, 0);
+    for (int i = 0; i < 4; ++i) person::keyDownOn(f, person::vbKeyTab, 0);
     focused = f.activeControl() ? f.activeControl()->name() : BStr();
     selected = f.element<TextBox>(u"Hue").selLength();
-    for (char16_t c : std::u16string_view(u"80")) user::charOn(f, c);
-    user::keyDownOn(f, 'U', user::vbAltMask);  // Bl&ue
-    user::charOn(f, u'9');
-    user::keyDownOn(f, user::vbKeyReturn, 0);
+    for (char16_t c : std::u16string_view(u"80")) person::charOn(f, c);
+    person::keyDownOn(f, 'U', person::vbAltMask);  // Bl&ue
+    person::charOn(f, u'9');
+    person::keyDownOn(f, person::vbKeyReturn, 0);
   });
   Variant colour;
   EXPECT_EQ(show(colour, {m, Variant(true)}), Variant(true));  // red: hue 0, sat 240, lum 120
@@ -301,10 +301,10 @@ TEST_F(ColourDialog, FullOpenShowsThePartThatDefinesCustomColours) {
     EXPECT_FALSE(f.control(u"Define").enabled());
     auto retype = [&](const char16_t* name, BStrView text) {
       TextBox& box = f.element<TextBox>(name);
-      user::click(box);
+      person::click(box);
       box.setSelStart(0);
       box.setSelLength(static_cast<int32_t>(box.text().size()));
-      user::type(box, text);
+      person::type(box, text);
     };
     retype(u"Red", u"0");
     retype(u"Green", u"128");
@@ -312,8 +312,8 @@ TEST_F(ColourDialog, FullOpenShowsThePartThatDefinesCustomColours) {
     hue = f.element<TextBox>(u"Hue").text();
     sat = f.element<TextBox>(u"Sat").text();
     lum = f.element<TextBox>(u"Lum").text();
-    user::click(f.control(u"Add"));
-    user::click(f.control(u"OK"));
+    person::click(f.control(u"Add"));
+    person::click(f.control(u"OK"));
   });
   Variant colour;
   EXPECT_EQ(show(colour, {m, Variant(true)}), Variant(true));
@@ -330,10 +330,10 @@ TEST_F(ColourDialog, FullOpenShowsThePartThatDefinesCustomColours) {
     Form& f = *colorDialogs().openSession()->window;
     spectrumShown = f.control(u"Spectrum").visible();
     EXPECT_TRUE(f.control(u"Define").enabled());
-    user::click(f.control(u"Define"));
+    person::click(f.control(u"Define"));
     EXPECT_TRUE(f.control(u"Spectrum").visible());
     EXPECT_EQ(f.activeControl(), &f.control(u"Hue"));
-    user::click(f.control(u"Cancel"));
+    person::click(f.control(u"Cancel"));
   });
   EXPECT_EQ(show(colour), Variant(false));
   EXPECT_FALSE(spectrumShown);
@@ -341,7 +341,7 @@ TEST_F(ColourDialog, FullOpenShowsThePartThatDefinesCustomColours) {
     Form& f = *colorDialogs().openSession()->window;
     spectrumShown = f.control(u"Spectrum").visible();
     EXPECT_FALSE(f.control(u"Define").enabled());
-    user::click(f.control(u"Cancel"));
+    person::click(f.control(u"Cancel"));
   });
   EXPECT_EQ(show(colour, {m, Variant(true), Variant(true)}), Variant(false));
   EXPECT_FALSE(spectrumShown);

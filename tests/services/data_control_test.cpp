@@ -6,7 +6,7 @@
 
 #include "platform/automation/coerce.h"
 #include "platform/automation/type_reference.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "services/data_control.h"
@@ -84,26 +84,26 @@ TEST_F(DataControlTest, LayoutKeepsTheMinimumsAndSplitsTheWidth) {
 
 TEST_F(DataControlTest, ButtonsMoveOnlyWithinTheRecordset) {
   DataControl& d = element();
-  for (NavButton* b : {&d.cmdFirst(), &d.cmdNext(), &d.cmdLast()}) user::click(*b);  // no recordset yet
+  for (NavButton* b : {&d.cmdFirst(), &d.cmdNext(), &d.cmdLast()}) person::click(*b);  // no recordset yet
   EXPECT_EQ(count(u"DataCtrlReposition"), 0);
   openData();
   ASSERT_EQ(errNumber, Variant::i2(0));
   EXPECT_EQ(count(u"DataCtrlReposition"), 1);  // the move back to the first record only
   EXPECT_EQ(position(), 0);
   events.clear();
-  user::click(d.cmdFirst());
-  user::click(d.cmdPrevious());
+  person::click(d.cmdFirst());
+  person::click(d.cmdPrevious());
   EXPECT_EQ(count(u"DataCtrlReposition"), 0);
-  user::click(d.cmdNext());
+  person::click(d.cmdNext());
   EXPECT_EQ(position(), 1);
   EXPECT_EQ(count(u"DataCtrlReposition"), 1);
-  user::click(d.cmdLast());
+  person::click(d.cmdLast());
   EXPECT_EQ(position(), 4);
   events.clear();
-  user::click(d.cmdNext());
-  user::click(d.cmdLast());
+  person::click(d.cmdNext());
+  person::click(d.cmdLast());
   EXPECT_EQ(count(u"DataCtrlReposition"), 0);
-  user::click(d.cmdPrevious());
+  person::click(d.cmdPrevious());
   EXPECT_EQ(position(), 3);
   EXPECT_EQ(count(u"DataCtrlClick"), 0);  // a button's click is no Click of the control
 }
@@ -113,16 +113,16 @@ TEST_F(DataControlTest, ADisabledOrHiddenControlsButtonsDoNothing) {
   openData();
   Variant off(false);
   d.letEnabled(off);
-  user::click(d.cmdNext());
-  user::clickAt(d, 1300, 100);
+  person::click(d.cmdNext());
+  person::clickAt(d, 1300, 100);
   EXPECT_EQ(position(), 0);
   Variant on(true);
   d.letEnabled(on);
   d.setVisible(false);
-  user::click(d.cmdNext());
+  person::click(d.cmdNext());
   EXPECT_EQ(position(), 0);
   d.setVisible(true);
-  user::click(d.cmdNext());
+  person::click(d.cmdNext());
   EXPECT_EQ(position(), 1);
 }
 
@@ -130,26 +130,26 @@ TEST_F(DataControlTest, ASingleRecordDoesNotMove) {
   DataControl& d = element(1);
   openData();
   events.clear();
-  for (NavButton* b : {&d.cmdFirst(), &d.cmdPrevious(), &d.cmdNext(), &d.cmdLast()}) user::click(*b);
+  for (NavButton* b : {&d.cmdFirst(), &d.cmdPrevious(), &d.cmdNext(), &d.cmdLast()}) person::click(*b);
   EXPECT_EQ(count(u"DataCtrlReposition"), 0);
 }
 
 TEST_F(DataControlTest, MouseEventsArriveInTheControlsCoordinates) {
   DataControl& d = element();
   d.move(d.left(), d.top(), 2160, 315);
-  user::mouseDown(d, user::vbLeftButton, 0, 1260 + 10, 20);  // on cmdNext
+  person::mouseDown(d, person::vbLeftButton, 0, 1260 + 10, 20);  // on cmdNext
   const auto* down = last(u"DataCtrlMouseDown");
   ASSERT_TRUE(down);
   EXPECT_EQ(down->args[3], Variant(1270.0f));
   EXPECT_EQ(down->args[4], Variant(20.0f));
   events.clear();
-  user::mouseDown(d, user::vbLeftButton, 0, 1000, 20);  // the gap
+  person::mouseDown(d, person::vbLeftButton, 0, 1000, 20);  // the gap
   EXPECT_EQ(last(u"DataCtrlMouseDown")->args[3], Variant(1000.0f));
   events.clear();
-  user::clickAt(d, 1000, 100);
+  person::clickAt(d, 1000, 100);
   EXPECT_EQ(count(u"DataCtrlClick"), 1);
   events.clear();
-  user::clickAt(d, 1270, 100);
+  person::clickAt(d, 1270, 100);
   EXPECT_EQ(count(u"DataCtrlClick"), 0);
   EXPECT_EQ(count(u"DataCtrlMouseUp"), 1);
 }
@@ -159,16 +159,16 @@ TEST_F(DataControlTest, KeysAndDoubleClicksOfTheSurfaceAreTheControlsEvents) {
   onEvent = [](BStrView name, std::span<Variant> args) {
     if (name == u"DataCtrlKeyPress") args[1].assign(Variant::i2(0));
   };
-  user::keyDown(d, 65, user::vbShiftMask);
+  person::keyDown(d, 65, person::vbShiftMask);
   const auto* down = last(u"DataCtrlKeyDown");
   ASSERT_TRUE(down);
   EXPECT_EQ(down->args[1], Variant::i2(65));
-  EXPECT_EQ(down->args[2], Variant::i2(user::vbShiftMask));
+  EXPECT_EQ(down->args[2], Variant::i2(person::vbShiftMask));
   int16_t ascii = 97;
   std::array<Variant, 1> p{Variant::byRef(ascii)};
   d.fire(ControlEvent::KeyPress, p);
   EXPECT_EQ(ascii, 0);  // the script's value reaches the control
-  user::dblClick(d);
+  person::dblClick(d);
   EXPECT_EQ(count(u"DataCtrlDblClick"), 1);
   EXPECT_EQ(count(u"DataCtrlClick"), 1);
 }
@@ -179,15 +179,15 @@ TEST_F(DataControlTest, APersonsClickOnAButtonMovesTheRecord) {
   d.move(600, 300, 2160, 315);
   openData();
   events.clear();
-  user::buttonDown(*form, user::vbLeftButton, 0, 600 + 1260 + 100, 300 + 100);  // cmdNext
-  user::buttonUp(*form, user::vbLeftButton, 0, 600 + 1260 + 100, 300 + 100);
+  person::buttonDown(*form, person::vbLeftButton, 0, 600 + 1260 + 100, 300 + 100);  // cmdNext
+  person::buttonUp(*form, person::vbLeftButton, 0, 600 + 1260 + 100, 300 + 100);
   EXPECT_EQ(position(), 1);
   EXPECT_EQ(count(u"DataCtrlReposition"), 1);
   EXPECT_EQ(last(u"DataCtrlMouseDown")->args[3], Variant(1360.0f));
   EXPECT_EQ(count(u"DataCtrlClick"), 0);
   Clock::advance(1000);
-  user::buttonDown(*form, user::vbLeftButton, 0, 600 + 1000, 300 + 100);  // the gap
-  user::buttonUp(*form, user::vbLeftButton, 0, 600 + 1000, 300 + 100);
+  person::buttonDown(*form, person::vbLeftButton, 0, 600 + 1000, 300 + 100);  // the gap
+  person::buttonUp(*form, person::vbLeftButton, 0, 600 + 1000, 300 + 100);
   EXPECT_EQ(count(u"DataCtrlClick"), 1);
   EXPECT_EQ(position(), 1);
 }

@@ -13,7 +13,7 @@
 #include "platform/dialogs/print_dialog.h"
 #include "platform/forms/check_box.h"
 #include "platform/forms/option_button.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "tests/services/common_dialog_fixture.h"
 
@@ -41,7 +41,7 @@ class DialogAccessKeys : public testing::CommonDialogTest {
     whenOpen(std::move(dialog), [this, reaches](Form& f) {
       collectKeys(f.picture());
       for (const Reach& r : reaches) {
-        user::keyDownOn(f, static_cast<int16_t>(r.key), user::vbAltMask);
+        person::keyDownOn(f, static_cast<int16_t>(r.key), person::vbAltMask);
         reached.push_back(f.activeControl() ? f.activeControl()->name() : u"(none)");
       }
     });
@@ -142,10 +142,10 @@ TEST_F(DialogAccessKeys, TheArrowsMoveBetweenTheOkAndCancelButtonsOfEachDialog) 
     ASSERT_TRUE(ok);
     f.moveFocus(ok);
     for (const int16_t key : {39, 37, 40, 38}) {
-      user::keyDownOn(f, key, 0);
+      person::keyDownOn(f, key, 0);
       moves.push_back(f.activeControl() ? f.activeControl()->name() : u"(none)");
     }
-    user::keyDownOn(f, 39, 0);
+    person::keyDownOn(f, 39, 0);
     for (const RenderItem& c : f.picture().children)
       if (c.kind == RenderKind::CommandButton && c.isDefault) drawnDefault.push_back(c.text);
   };

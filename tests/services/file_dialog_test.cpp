@@ -20,7 +20,7 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "services/com_dlg.h"
 #include "tests/services/common_dialog_fixture.h"
 
@@ -304,8 +304,8 @@ TEST_F(FileDialog, MultiSelectChoosesWithCtrlShiftAndBothAsAPersonClicks) {
     const int lh = fontLineHeight(files.font());
     auto clickRow = [&](int row, int16_t shift) {
       const double x = files.left() + 600, y = files.top() + pixelsToTwips(1 + row * lh + lh / 2);
-      user::buttonDown(f, user::vbLeftButton, shift, x, y);
-      user::buttonUp(f, user::vbLeftButton, shift, x, y);
+      person::buttonDown(f, person::vbLeftButton, shift, x, y);
+      person::buttonUp(f, person::vbLeftButton, shift, x, y);
       Seen now;
       for (int16_t i = 0; i < files.listCount(); ++i)
         if (files.selected(i)) now.selected.push_back(i);
@@ -316,11 +316,11 @@ TEST_F(FileDialog, MultiSelectChoosesWithCtrlShiftAndBothAsAPersonClicks) {
       seen.push_back(now);
     };
     clickRow(1, 0);                                // a.txt
-    clickRow(3, user::vbCtrlMask);                 // and c.md
-    clickRow(4, user::vbShiftMask);                // c.md to ünicöde.txt
-    clickRow(1, user::vbCtrlMask | user::vbShiftMask);  // and a.txt to c.md
-    clickRow(2, user::vbCtrlMask);                 // without b.txt
-    user::click(f.control(u"OK"));
+    clickRow(3, person::vbCtrlMask);                 // and c.md
+    clickRow(4, person::vbShiftMask);                // c.md to ünicöde.txt
+    clickRow(1, person::vbCtrlMask | person::vbShiftMask);  // and a.txt to c.md
+    clickRow(2, person::vbCtrlMask);                 // without b.txt
+    person::click(f.control(u"OK"));
   });
   Variant names;
   EXPECT_EQ(open(Variant(utf16(dir.string())), Variant(u""), Variant(u""), names, Variant::missing(), Variant(true)),
@@ -349,8 +349,8 @@ TEST_F(FileDialog, TheNameBoxHasTheFocusWhenTheDialogOpens) {
       ASSERT_NE(s, nullptr);
       Form& f = *s->window;
       focused = f.activeControl() ? f.activeControl()->name() : BStr(u"(none)");
-      for (const char* c = name; *c; ++c) user::charOn(f, static_cast<char16_t>(*c));
-      user::keyDownOn(f, user::vbKeyReturn, 0);
+      for (const char* c = name; *c; ++c) person::charOn(f, static_cast<char16_t>(*c));
+      person::keyDownOn(f, person::vbKeyReturn, 0);
     });
     Variant chosen;
     const Variant dirText(utf16(dir.string()));

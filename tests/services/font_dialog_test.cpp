@@ -16,7 +16,7 @@
 #include "platform/forms/list_box.h"
 #include "platform/forms/picture_box.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_font.h"
 #include "tests/services/common_dialog_fixture.h"
@@ -282,14 +282,14 @@ TEST_F(FontDialog, TheSizeListMarksTheSizeAndTheSampleShowsEffectsOnlyWithEffect
       shown.size = sizes.listIndex() >= 0 ? sizes.list(sizes.listIndex()) : BStr();
       shown.sample = f.element<PictureBox>(u"Sample").surface().image();
       TextBox& size = f.element<TextBox>(u"SizeText");
-      user::click(size);
+      person::click(size);
       size.setSelStart(0);
       size.setSelLength(static_cast<int32_t>(size.text().size()));
-      user::type(size, u"12");
+      person::type(size, u"12");
       shown.typedTwelve = sizes.listIndex();
-      user::type(size, u"\b3");
+      person::type(size, u"\b3");
       shown.typedThirteen = sizes.listIndex();
-      user::click(f.control(u"Cancel"));
+      person::click(f.control(u"Cancel"));
     });
     LOGFONTW lf;
     CopyFaceNameToLogFont(u"Tahoma", lf);

@@ -11,7 +11,7 @@
 #include "core/write_log_line.h"
 #include "platform/automation/class_registry.h"
 #include "platform/forms/control_extender.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/shell/shell.h"
 #include "services/hosted_control_relay.h"
@@ -511,7 +511,7 @@ TEST_F(HostedControls, FocusValidationAndKeysThroughTheUser) {
   form->show();
   ControlExtender& one = extender(true, 1);
   ControlExtender& two = extender(true, 2);
-  user::click(one);
+  person::click(one);
   EXPECT_EQ(form->activeControl(), &one);
   ASSERT_TRUE(last(u"ActiveXControlGotFocus"));
   EXPECT_EQ(last(u"ActiveXControlGotFocus")->args[0], Variant::i2(1));
@@ -520,11 +520,11 @@ TEST_F(HostedControls, FocusValidationAndKeysThroughTheUser) {
   onEvent = [](BStrView name, std::span<Variant> args) {
     if (name == u"ActiveXControlValidate") args[1].assign(Variant(1));
   };
-  user::click(two);
+  person::click(two);
   EXPECT_EQ(form->activeControl(), &one);
   EXPECT_EQ(last(u"ActiveXControlValidate")->args[0], Variant::i2(1));
   onEvent = nullptr;
-  user::pressTab(*form);
+  person::pressTab(*form);
   EXPECT_EQ(form->activeControl(), &two);
   EXPECT_EQ(last(u"ActiveXControlLostFocus")->args[0], Variant::i2(1));
   // Keys: the script swallows "b".
@@ -533,7 +533,7 @@ TEST_F(HostedControls, FocusValidationAndKeysThroughTheUser) {
     SafeArray* t = args[1].deref().asArray();
     if (t->get(1, 2) == Variant::i2('b')) t->set(1, 2, Variant(0));
   };
-  user::type(two, u"abc");
+  person::type(two, u"abc");
   EXPECT_EQ(two.invoke(u"Text", InvokeKind::PropertyGet, {}), Variant(u"ac"));
   form->hide();
 }
@@ -684,7 +684,7 @@ TEST_F(HostedControls, AClickAtThePlaceOfAHostedControlReachesIt) {
   o.left = Variant(600);
   o.top = Variant(300);
   add(true, kSample, o);
-  user::clickAt(*form, 700, 400);
+  person::clickAt(*form, 700, 400);
   EXPECT_EQ(form->activeControl(), &extender(true, 1));
   ASSERT_TRUE(last(u"ActiveXControlEvent"));
   EXPECT_EQ(last(u"ActiveXControlEvent")->args[2], Variant(u"Click"));

@@ -20,7 +20,7 @@
 #include "platform/dialogs/print_dialog.h"
 #include "platform/forms/combo_box.h"
 #include "platform/forms/label.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/print/printers.h"
 #include "platform/user/simulated_user.h"
 #include "services/mod_cd_print.h"
@@ -308,13 +308,13 @@ TEST_F(PrintDialog, TheChosenQueuesStateTypeLocationAndCommentAreShown) {
     seen.push_back(lines());
     auto& combo = f->element<ComboBox>(u"cboPrinter");
     for (int16_t i : {0, 2, 3}) {
-      user::click(combo);
-      user::choose(combo, i);
+      person::click(combo);
+      person::choose(combo, i);
       seen.push_back(lines());
     }
     EXPECT_FALSE(f->element<Label>(u"lblComment").useMnemonic());
     done = true;
-    user::click(f->control(u"cmdCancel"));
+    person::click(f->control(u"cmdCancel"));
     return true;
   });
   EXPECT_EQ(show(), Variant(false));

@@ -8,7 +8,7 @@
 #include "platform/forms/picture_box.h"
 #include "platform/forms/shape_line.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "tests/windows/snapshot_dir.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/program_icon.h"
@@ -60,7 +60,7 @@ TEST_F(AboutBox, NamesTheProductAndItsVersion) {
 }
 
 TEST_F(AboutBox, AltWithARightClickOnTheBackgroundTogglesThePicture) {
-  using namespace user;
+  using namespace person;
   const struct {
     int16_t button, shift;
     bool toggles;
@@ -86,29 +86,29 @@ TEST_F(AboutBox, AltWithARightClickOnTheBackgroundTogglesThePicture) {
 
 TEST_F(AboutBox, OkHasTheFocusAndEnterClosesIt) {
   EXPECT_EQ(about->activeControl(), &about->control(u"cmdOK"));
-  user::pressEnter(*about);
+  person::pressEnter(*about);
   EXPECT_FALSE(about->isLoaded());
 }
 
 TEST_F(AboutBox, TheTextsCannotBeEdited) {
   auto& title = about->element<TextBox>(u"lblTitle");
-  user::type(title, u"x");
+  person::type(title, u"x");
   EXPECT_EQ(title.text(), frmAbout::kTitle);
 }
 
 TEST_F(AboutBox, EachOpeningStartsWithThePictureHidden) {
-  user::mouseDown(*about, user::vbRightButton, user::vbAltMask);
+  person::mouseDown(*about, person::vbRightButton, person::vbAltMask);
   EXPECT_TRUE(pictureShown());
-  user::click(about->control(u"cmdOK"));
+  person::click(about->control(u"cmdOK"));
   EXPECT_FALSE(about->isLoaded());
   about->show(false);  // loaded again from its design
   EXPECT_FALSE(pictureShown());
 }
 
 TEST_F(AboutBox, APictureWithThePictureShown) {
-  user::mouseDown(*about, user::vbRightButton, user::vbAltMask);
+  person::mouseDown(*about, person::vbRightButton, person::vbAltMask);
   const auto file = testing::snapshotDir() / "about_box.png";
-  user::snapshot(*about, file);
+  person::snapshot(*about, file);
   EXPECT_TRUE(testing::isPng(file));
 }
 

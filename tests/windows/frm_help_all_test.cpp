@@ -7,7 +7,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "tests/support/caption_fit.h"
 #include "tests/windows/snapshot_dir.h"
 #include "windows/frm_help_all.h"
@@ -77,29 +77,29 @@ TEST_F(HelpWindow, OpensOnTheEventsPaneFillingTheWindow) {
 
 TEST_F(HelpWindow, ChoosingAnOptionShowsItsPaneWithTheFocus) {
   help->show(false);
-  user::click(option(1));
+  person::click(option(1));
   EXPECT_EQ(visiblePanes(), (std::vector<bool>{false, true, false}));
   EXPECT_EQ(help->activeControl(), &pane(1));
-  user::click(option(2));
+  person::click(option(2));
   EXPECT_EQ(visiblePanes(), (std::vector<bool>{false, false, true}));
   EXPECT_EQ(help->activeControl(), &pane(2));
-  user::click(option(0));
+  person::click(option(0));
   EXPECT_EQ(visiblePanes(), (std::vector<bool>{true, false, false}));
   expectLayout();
 }
 
 TEST_F(HelpWindow, ResizingKeepsTheLayoutAndTooSmallASizeIsSkipped) {
   help->show(false);
-  user::resize(*help, 12000, 9000);
+  person::resize(*help, 12000, 9000);
   expectLayout();
   EXPECT_EQ(pane(0).width(), 12000 - 2 * FormBorderTwips);
   // So low that the panes' height would be negative: no error, the panes
   // keep their size, the buttons follow the edge.
   const double before = pane(0).height();
-  EXPECT_NO_THROW(user::resize(*help, 3000, 2 * FormBorderTwips + FormCaptionTwips + 200));
+  EXPECT_NO_THROW(person::resize(*help, 3000, 2 * FormBorderTwips + FormCaptionTwips + 200));
   EXPECT_EQ(pane(0).height(), before);
   EXPECT_EQ(option(0).top(), 200 - 315);
-  user::resize(*help, 9000, 6000);
+  person::resize(*help, 9000, 6000);
   expectLayout();
   // Minimised and restored.
   EXPECT_NO_THROW(help->setWindowState(1));
@@ -111,8 +111,8 @@ TEST_F(HelpWindow, ThePanesCannotBeEditedButTheirTextCanBeSelected) {
   help->show(false);
   auto& text = help->element<TextBox>(u"txtHelp");
   const BStr before = text.text();
-  user::type(text, u"xyz");
-  user::keyStroke(text, user::vbKeyBack);
+  person::type(text, u"xyz");
+  person::keyStroke(text, person::vbKeyBack);
   EXPECT_EQ(text.text(), before);
   text.setSelStart(2);  // after the empty first line
   text.setSelLength(17);
@@ -132,7 +132,7 @@ TEST_F(HelpWindow, HasATaskbarButtonAlsoWhenOwned) {
 TEST_F(HelpWindow, ClosingEndsTheModalShow) {
   int idle = 0;
   messageLoop().setIdleHook([&] {
-    if (++idle == 1) user::close(*help);
+    if (++idle == 1) person::close(*help);
     return true;
   });
   help->show(true);
@@ -165,9 +165,9 @@ TEST_F(HelpWindow, APictureOfEachPane) {
   help->show(false);
   std::vector<std::uintmax_t> sizes;
   for (int16_t i = 0; i < 3; ++i) {
-    user::click(option(i));
+    person::click(option(i));
     const auto file = testing::snapshotDir() / ("help_pane_" + std::to_string(i + 1) + ".png");
-    user::snapshot(*help, file);
+    person::snapshot(*help, file);
     EXPECT_TRUE(testing::isPng(file));
     sizes.push_back(std::filesystem::file_size(file));
   }

@@ -7,7 +7,7 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/desktop.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/units.h"
 #include "tests/windows/snapshot_dir.h"
@@ -52,10 +52,10 @@ TEST_F(HelpPanes, EachLineIsOneRowAndBothBarsScrollThePane) {
   EXPECT_GT(l.horizontal->max, 0);  // the banner line is wider than the window
   // The arrows, as the simulated user clicks them.
   const double w = p.width(), h = p.height();
-  user::clickAt(p, w - pixelsToTwips(8), h - pixelsToTwips(24));  // down
-  user::clickAt(p, w - pixelsToTwips(8), h - pixelsToTwips(24));
+  person::clickAt(p, w - pixelsToTwips(8), h - pixelsToTwips(24));  // down
+  person::clickAt(p, w - pixelsToTwips(8), h - pixelsToTwips(24));
   EXPECT_EQ(p.topLine(), 2);
-  user::clickAt(p, w - pixelsToTwips(24), h - pixelsToTwips(8));  // right
+  person::clickAt(p, w - pixelsToTwips(24), h - pixelsToTwips(8));  // right
   EXPECT_GT(p.scrollLeft(), 0);
   EXPECT_EQ(p.selLength(), 0);
   const RenderItem shown = help->picture();
@@ -65,7 +65,7 @@ TEST_F(HelpPanes, EachLineIsOneRowAndBothBarsScrollThePane) {
   EXPECT_EQ(it->scrollBars, 3);
   EXPECT_EQ(it->topIndex, 2);
   EXPECT_EQ(it->scrollLeft, p.scrollLeft());
-  user::snapshot(*help, testing::snapshotDir() / "help_scroll_bars.png");
+  person::snapshot(*help, testing::snapshotDir() / "help_scroll_bars.png");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "platform/desktop/display_messages.h"
 #include "platform/forms/option_button.h"
 #include "platform/forms/text_box.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/system/clipboard.h"
 #include "tests/platform/dialogs/services_fixture.h"
 #include "windows/frm_about.h"

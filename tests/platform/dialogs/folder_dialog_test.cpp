@@ -14,7 +14,7 @@
 #include "platform/dialogs/folder_dialog.h"
 #include "platform/dialogs/services.h"
 #include "platform/forms/input.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/scroll_bar_layout.h"
@@ -115,7 +115,7 @@ TEST_F(FolderDialogForm, TheListHasTheFocusAtOnceAndTheKeysOfAList) {
     EXPECT_EQ(list.listIndex(), list.visibleRows() - 1);
     typed(f, u'g');
     EXPECT_EQ(selection(), in("gamma"));
-    key(f, user::vbKeyReturn);  // opens gamma
+    key(f, person::vbKeyReturn);  // opens gamma
     EXPECT_EQ(selection(), in("gamma"));
     EXPECT_EQ(list.listCount(), 1);
     EXPECT_EQ(f.element<Label>(u"Folder").caption(), utf16(in("gamma")));
@@ -125,11 +125,11 @@ TEST_F(FolderDialogForm, TheListHasTheFocusAtOnceAndTheKeysOfAList) {
     key(f, kDown);
     key(f, kDown);
     key(f, kDown);
-    key(f, user::vbKeyReturn);  // opens beta
+    key(f, person::vbKeyReturn);  // opens beta
     key(f, kDown);
     key(f, kDown);
-    key(f, user::vbKeyReturn);  // opens inner
-    key(f, user::vbKeyReturn);  // nothing chosen in the list: OK
+    key(f, person::vbKeyReturn);  // opens inner
+    key(f, person::vbKeyReturn);  // nothing chosen in the list: OK
   });
   EXPECT_EQ(chosen, in("beta/inner"));
   const FolderDialogSession& s = folderDialogs().sessions().back();
@@ -150,7 +150,7 @@ TEST_F(FolderDialogForm, TheScrollBarScrollsTheListWithoutChoosing) {
     afterArrow = list.topIndex();
     click(f, barX, bottom - ScrollBarThickness - 4);  // the track below the thumb
     afterTrack = list.topIndex();
-    user::clickAt(list, pixelsToTwips(312 - 1 - ScrollBarThickness / 2),
+    person::clickAt(list, pixelsToTwips(312 - 1 - ScrollBarThickness / 2),
                   pixelsToTwips(190 - 1 - ScrollBarThickness / 2));
     afterUser = list.topIndex();
     index = list.listIndex();
@@ -173,20 +173,20 @@ TEST_F(FolderDialogForm, TabAndTheAccessKeyMoveTheFocus) {
   std::vector<BStr> focus;
   const std::optional<std::string> chosen = browse([&](Form& f) {
     auto name = [&] { return f.activeControl() ? f.activeControl()->array()->name() : BStr(u"none"); };
-    key(f, user::vbKeyTab);
+    key(f, person::vbKeyTab);
     focus.push_back(name());
-    key(f, user::vbKeyTab);
+    key(f, person::vbKeyTab);
     focus.push_back(name());
-    key(f, user::vbKeyTab);
+    key(f, person::vbKeyTab);
     focus.push_back(name());
-    key(f, user::vbKeyTab, user::vbShiftMask);
+    key(f, person::vbKeyTab, person::vbShiftMask);
     focus.push_back(name());
-    key(f, 'I', user::vbAltMask);
+    key(f, 'I', person::vbAltMask);
     focus.push_back(name());
     key(f, kDown);
     key(f, kDown);  // alpha
-    key(f, user::vbKeyTab);
-    key(f, user::vbKeyReturn);
+    key(f, person::vbKeyTab);
+    key(f, person::vbKeyReturn);
   });
   EXPECT_EQ(focus, (std::vector<BStr>{u"OK", u"Cancel", u"Folders", u"Cancel", u"Folders"}));
   EXPECT_EQ(chosen, in("alpha"));
@@ -199,19 +199,19 @@ TEST_F(FolderDialogForm, TheMouseOpensAndChoosesAndTheOwnerWaits) {
   bool blocked = false;
   const std::optional<std::string> chosen = browse([&](Form& f) {
     blocked = !input::takesInput(*owner) && !IsWindowEnabled(owner->hWnd());
-    user::click(*button);
+    person::click(*button);
     click(f, 60, rowY(2));  // beta
     click(f, 60, rowY(2));  // a double click: opens it
     EXPECT_EQ(f.element<Label>(u"Folder").caption(), utf16(in("beta")));
     Clock::advance(1000);
     click(f, 60, rowY(1));  // inner
-    user::click(f.control(u"OK"));
+    person::click(f.control(u"OK"));
   });
   EXPECT_TRUE(blocked);
   EXPECT_EQ(owner->take(), std::vector<std::string>{});
   EXPECT_EQ(chosen, in("beta/inner"));
-  EXPECT_EQ(user::activeForm(), owner.get());
-  user::click(*button);
+  EXPECT_EQ(person::activeForm(), owner.get());
+  person::click(*button);
   EXPECT_EQ(owner->take().back(), "Command(1).Click");
 }
 

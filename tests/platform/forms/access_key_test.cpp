@@ -4,7 +4,7 @@
 #include "tests/platform/forms/forms_fixture.h"
 
 #include "platform/desktop/display_messages.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/access_key.h"
 #include "platform/graphics/form_render.h"
 
@@ -101,7 +101,7 @@ class AccessKeyTest : public FormsTest {
     for (Control* c : std::initializer_list<Control*>{label, text, open, check})
       c->setTabIndex(static_cast<int16_t>(form->tabOrder().size()));
     form->show();
-    user::click(*check);
+    person::click(*check);
     check->setValue(0);
     form->take();
   }
@@ -156,14 +156,14 @@ TEST_F(AccessKeyTest, AltWithTheKeyClicksAButtonAndALabelGivesTheFocusToTheContr
   form->react = nullptr;
   // The simulated user's key strokes take the same path.
   form->take();
-  user::keyStroke(*check, 'O', 4);
+  person::keyStroke(*check, 'O', 4);
   EXPECT_EQ(form->activeControl(), open);
   EXPECT_EQ(without(without(form->take(), "Form."), "Key"),
             (Log{"Check(1).Validate", "Check(1).LostFocus", "Command(1).GotFocus", "Command(1).Click"}));
 }
 
 TEST_F(AccessKeyTest, AValidateThatCancelsKeepsTheFocusAndTheClick) {
-  user::click(*text);
+  person::click(*text);
   form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e == ControlEvent::Validate) p[0].assign(Variant(true));
   };
@@ -180,7 +180,7 @@ TEST_F(AccessKeyTest, TwoControlsWithOneKeyTakeTheFocusInTurnWithoutAClick) {
   ComboBox& after = form->add<ComboBox>(u"ComboText", 1, 1500, 1950);
   second.setTabIndex(static_cast<int16_t>(form->tabOrder().size()));
   after.setTabIndex(static_cast<int16_t>(form->tabOrder().size()));
-  user::click(*text);
+  person::click(*text);
   form->take();
   alt(u'O');
   EXPECT_EQ(form->activeControl(), open);

@@ -6,7 +6,7 @@
 #include "tests/platform/forms/forms_fixture.h"
 
 #include "platform/desktop/display_messages.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 
 namespace svx::testing {
@@ -138,11 +138,11 @@ TEST_F(ButtonArrowsTest, AKeyDownThatSwallowsTheArrowKeepsTheFocus) {
 }
 
 TEST_F(ButtonArrowsTest, TheSimulatedUsersStrokesTakeTheSamePath) {
-  user::keyStroke(*button[2], kRight);
+  person::keyStroke(*button[2], kRight);
   EXPECT_EQ(form->activeControl(), button[3]);
-  user::keyDownOn(*form, kRight, 0);
+  person::keyDownOn(*form, kRight, 0);
   EXPECT_EQ(form->activeControl(), button[1]);
-  user::pressEnter(*form);
+  person::pressEnter(*form);
   EXPECT_EQ(clicks(1), 1);
 }
 
@@ -153,7 +153,7 @@ TEST_F(ProgramFormArrowsTest, OnAProgramsFormTheArrowsAreTheButtonsKeysAlone) {
   Log log = form->take();
   std::erase_if(log, [](const std::string& e) { return e.starts_with("Form."); });
   EXPECT_EQ(log, (Log{"Command(2).KeyDown", "Command(2).KeyUp", "Command(2).KeyDown", "Command(2).KeyUp"}));
-  user::keyStroke(*button[2], kLeft);
+  person::keyStroke(*button[2], kLeft);
   EXPECT_EQ(form->activeControl(), button[2]);
   key(kReturn);
   EXPECT_EQ(clicks(2), 1);

@@ -7,7 +7,7 @@
 
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 
 namespace svx::testing {
 namespace {
@@ -109,7 +109,7 @@ TEST_F(FormsTest, CancelledQueryUnloadOrUnloadKeepsTheForm) {
   form->load();
   form->add(u"Text", 1);
   form->cancelQueryUnload = -1;
-  EXPECT_FALSE(user::close(*form));
+  EXPECT_FALSE(person::close(*form));
   form->cancelQueryUnload = 0;
   form->cancelUnload = 1;
   form->take();
@@ -124,7 +124,7 @@ TEST_F(FormsTest, TouchedAfterUnloadLoadsAgainWithTemplatesOnly) {
   Ref<Control> kept(&form->add(u"Text", 1));
   const HWND old = form->hWnd();
   form->take();
-  EXPECT_TRUE(user::close(*form));
+  EXPECT_TRUE(person::close(*form));
   EXPECT_EQ(form->take(), (Log{"Form.QueryUnload(0)", "Form.Unload"}));
   EXPECT_FALSE(form->isLoaded());
   EXPECT_FALSE(IsWindow(old));
@@ -156,7 +156,7 @@ TEST_F(FormsTest, ShowModalRunsUntilAHandlerHides) {
   form->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant>) {
     if (e == ControlEvent::Click) form->hide();
   };
-  messageLoop().postTask([&] { user::click(button); });
+  messageLoop().postTask([&] { person::click(button); });
   form->show(true);
   EXPECT_FALSE(form->visible());
   EXPECT_TRUE(form->isLoaded());

@@ -12,7 +12,7 @@
 #include "platform/dialogs/message_box.h"
 #include "platform/shell/shell.h"
 #include "platform/forms/input.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 
 namespace svx::testing {
@@ -143,10 +143,10 @@ TEST_F(InputModelTest, AModalFormBlocksItsOwnerForThePersonAndTheSimulatedUser) 
     EXPECT_TRUE(desktop().takesInput(box->hWnd()));
     form->take();
     click(20, 110);                     // the person
-    user::click(*other);                // the simulated user
+    person::click(*other);                // the simulated user
     send(form->hWnd(), WM_KEYDOWN, 13, 0);
     send(form->hWnd(), WM_CLOSE);
-    user::type(*text, u"x");
+    person::type(*text, u"x");
     seen = form->take();
   });
   EXPECT_EQ(seen, Log{});
@@ -301,7 +301,7 @@ TEST_F(InputModelTest, EveryModalWindowBlocksItsOwnerForTheSimulatedUser) {
     messageLoop().postTask([&] {
       shown = desktop().modalWindow() != 0;
       blocked = !desktop().takesInput(form->hWnd()) && !IsWindowEnabled(form->hWnd());
-      user::click(*other);
+      person::click(*other);
       send(form->hWnd(), WM_KEYDOWN, 13, 0);
     });
     open();
@@ -321,7 +321,7 @@ TEST_F(InputModelTest, AClosingWindowHandsTheActivationBackAndOnlyAFormIsActivat
   dialogResponder().queueAnswer(DialogKind::MessageBox, Variant(vbOK));
   MsgBox(Variant(u"Saved"));
   EXPECT_EQ(GetActiveWindow(), form->hWnd());
-  EXPECT_EQ(user::activeForm(), form.get());
+  EXPECT_EQ(person::activeForm(), form.get());
   EXPECT_EQ(form->activeControl(), text);
   EXPECT_EQ(GetFocus(), text->hWnd());
   EXPECT_EQ(form->take(), Log{});
@@ -354,7 +354,7 @@ TEST_F(InputModelTest, TheSimulatedClickIsAPersonsClickAtTheMiddleOfTheControl) 
       Clock::advance(input::kDoubleClickMs + 1);
       form->take();
       if (round == 0) {
-        user::click(*c);
+        person::click(*c);
       } else {
         const auto [ox, oy] = form->clientOrigin(*c);
         const int x = static_cast<int>((ox + c->width() / 2) / 15), y = static_cast<int>((oy + c->height() / 2) / 15);
@@ -376,8 +376,8 @@ TEST_F(InputModelTest, TheSimulatedClickIsAPersonsClickAtTheMiddleOfTheControl) 
   // Two simulated clicks in a row are two clicks, never a double click.
   check.setFocus();
   form->take();
-  user::click(check);
-  user::click(check);
+  person::click(check);
+  person::click(check);
   EXPECT_EQ(form->take(), (Log{"Check(1).MouseDown", "Check(1).MouseUp", "Check(1).Click", "Check(1).MouseDown",
                                "Check(1).MouseUp", "Check(1).Click"}));
 }

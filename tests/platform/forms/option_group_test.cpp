@@ -4,7 +4,7 @@
 #include "tests/platform/forms/forms_fixture.h"
 
 #include "platform/desktop/display_messages.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 
 namespace svx::testing {
 namespace {
@@ -53,13 +53,13 @@ TEST_F(OptionGroupTest, AGroupIsOneTabStopThatLandsOnTheChosenOption) {
   opt[2]->setValue(false);
   key(kTab);
   EXPECT_EQ(form->activeControl(), opt[1]);
-  user::click(*button);
+  person::click(*button);
   key(kTab, 1);
   EXPECT_EQ(form->activeControl(), opt[1]);
   // The chosen option hidden: the group's first that can take the focus.
   opt[3]->setValue(true);
   opt[3]->setVisible(false);
-  user::click(*text);
+  person::click(*text);
   key(kTab);
   EXPECT_EQ(form->activeControl(), opt[1]);
   // Options in a picture box are a group of their own, with a stop of its own.
@@ -69,7 +69,7 @@ TEST_F(OptionGroupTest, AGroupIsOneTabStopThatLandsOnTheChosenOption) {
   OptionButton& inner = form->add<OptionButton>(u"OptionCtrl", 4, 60, 60);
   inner.setContainer(&box);
   inner.setTabIndex(static_cast<int16_t>(form->tabOrder().size()));
-  user::click(*button);
+  person::click(*button);
   key(kTab);
   EXPECT_EQ(form->activeControl(), &box);
   key(kTab);
@@ -79,7 +79,7 @@ TEST_F(OptionGroupTest, AGroupIsOneTabStopThatLandsOnTheChosenOption) {
 
 TEST_F(OptionGroupTest, ArrowsMoveWithinTheGroupAndChooseRaisingClick) {
   opt[1]->setValue(true);
-  user::click(*opt[1]);
+  person::click(*opt[1]);
   form->take();
   key(kDown);
   EXPECT_TRUE(opt[2]->value());
@@ -101,12 +101,12 @@ TEST_F(OptionGroupTest, ArrowsMoveWithinTheGroupAndChooseRaisingClick) {
   EXPECT_EQ(form->activeControl(), opt[1]);
   // The simulated user's strokes take the same path.
   opt[2]->setEnabled(true);
-  user::keyStroke(*opt[1], kDown);
+  person::keyStroke(*opt[1], kDown);
   EXPECT_TRUE(opt[2]->value());
   EXPECT_EQ(form->activeControl(), opt[2]);
   // Arrows with Ctrl or Alt, and arrows on other controls, choose nothing.
   key(kDown, 2);
-  user::click(*button);
+  person::click(*button);
   key(kDown);
   EXPECT_TRUE(opt[2]->value());
 }
@@ -121,7 +121,7 @@ TEST_F(OptionGroupTest, SpaceChoosesTheFocusedOption) {
   EXPECT_EQ(without(form->take(), "Form."),
             (Log{"OptionCtrl(3).KeyDown", "OptionCtrl(3).KeyPress(32)", "OptionCtrl(3).Click", "OptionCtrl(3).KeyUp"}));
   opt[2]->setFocus();
-  user::keyStroke(*opt[2], 32);
+  person::keyStroke(*opt[2], 32);
   EXPECT_TRUE(opt[2]->value());
 }
 

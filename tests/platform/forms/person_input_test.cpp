@@ -3,7 +3,7 @@
 #include "tests/platform/forms/forms_fixture.h"
 
 #include "platform/desktop/display_messages.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 
 namespace svx::testing {
@@ -49,7 +49,7 @@ TEST_F(PersonInputTest, TwoQuickClicksAreADoubleClickAndSlowOnesAreNot) {
   press(20, 20);
   release(20, 20);
   EXPECT_EQ(form->take(), (Log{"Text(1).DblClick", "Text(1).MouseUp"}));
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   press(20, 20);
   release(20, 20);
   EXPECT_EQ(form->take(), (Log{"Text(1).MouseDown", "Text(1).MouseUp", "Text(1).Click"}));
@@ -69,7 +69,7 @@ TEST_F(PersonInputTest, TwoQuickClicksOnAButtonOrACheckBoxAreTwoClicks) {
     ASSERT_GE(log.size(), 3u) << name;
     EXPECT_EQ((Log{log.end() - 3, log.end()}), (Log{std::string(name) + ".MouseDown", std::string(name) + ".MouseUp",
                                                    std::string(name) + ".Click"}));
-    Clock::advance(user::kDoubleClickMs + 1);
+    Clock::advance(person::kDoubleClickMs + 1);
   }
   EXPECT_EQ(check.value(), 0);  // ticked and cleared again
 }

@@ -3,7 +3,7 @@
 #include "tests/platform/forms/forms_fixture.h"
 
 #include "platform/desktop/display_messages.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 
 namespace svx::testing {
@@ -34,7 +34,7 @@ class PointerTest : public FormsTest {
   void click(int x, int y) {
     press(x, y);
     release(x, y);
-    Clock::advance(user::kDoubleClickMs + 1);  // no double clicks between steps
+    Clock::advance(person::kDoubleClickMs + 1);  // no double clicks between steps
   }
   void wheel(int notches, int x, int y) {
     send(WM_MOUSEWHEEL, packWheel(static_cast<int16_t>(notches), 0), packPoint(x, y));
@@ -78,7 +78,7 @@ TEST_F(PointerTest, APressOnADropDownListOpensItsListBelowTheBoxAndAnItemIsChose
   EXPECT_EQ(list.rect.height, (ComboBox::kListRows * lh + 2) * 15);
   EXPECT_EQ(list.items.size(), 12u);
 
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   send(WM_MOUSEMOVE, 0, packPoint(120, rowY(2)));
   EXPECT_EQ(combo->markedItem(), 2);
   EXPECT_EQ(picture().children.back().selectedIndex, 2);
@@ -147,7 +147,7 @@ TEST_F(PointerTest, APressOnTheBoxDraggedOntoAnItemChoosesItAtTheRelease) {
   EXPECT_EQ(combo->listIndex(), 4);
   EXPECT_EQ(form->take(), (Log{"Combo(1).MouseUp", "Combo(1).Click"}));
   // Released beside the list: it stays open.
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   press(120, 20);
   release(300, rowY(4));
   EXPECT_TRUE(combo->listOpen());
@@ -178,7 +178,7 @@ TEST_F(PointerTest, AnEditableComboOpensOnlyFromItsButton) {
 
 TEST_F(PointerTest, TheListOpensAboveTheBoxWhenTheFormHasNoRoomBelow) {
   combo->move(1500, form->scaleHeight() - 315 - 30);
-  user::clickAt(*form, 1600, form->scaleHeight() - 200);
+  person::clickAt(*form, 1600, form->scaleHeight() - 200);
   ASSERT_TRUE(combo->listOpen());
   const RenderRect r = combo->listRect();
   EXPECT_DOUBLE_EQ(r.top + r.height, combo->top());
@@ -227,10 +227,10 @@ TEST_F(PointerTest, KeysOperateTheOpenListAndF4OrAltDownOpenIt) {
   EXPECT_FALSE(combo->listOpen());
   EXPECT_EQ(combo->listIndex(), 11);
   EXPECT_EQ(without(form->take(), "Key"), (Log{"Combo(1).Click"}));
-  key(40, user::vbAltMask);
+  key(40, person::vbAltMask);
   EXPECT_TRUE(combo->listOpen());
   EXPECT_EQ(combo->markedItem(), 11);
-  key(38, user::vbAltMask);  // Alt+Up closes, choosing the marked item
+  key(38, person::vbAltMask);  // Alt+Up closes, choosing the marked item
   EXPECT_FALSE(combo->listOpen());
 }
 
@@ -280,23 +280,23 @@ TEST_F(PointerTest, TheWheelScrollsTheOpenListAndAListBoxThreeRowsANotch) {
 }
 
 TEST_F(PointerTest, TheSimulatedUsersClicksOperateTheListAsAPersonDoes) {
-  user::clickAt(*form, 1600, 200);
+  person::clickAt(*form, 1600, 200);
   ASSERT_TRUE(combo->listOpen());
   const RenderRect r = combo->listRect();
-  user::clickAt(*form, 1600, r.top + 15 + 1.5 * lh * 15);
+  person::clickAt(*form, 1600, r.top + 15 + 1.5 * lh * 15);
   EXPECT_FALSE(combo->listOpen());
   EXPECT_EQ(combo->listIndex(), 1);
   EXPECT_EQ(without(form->take(), "Mouse"),
             (Log{"Command(1).LostFocus", "Combo(1).GotFocus", "Combo(1).DropDown",
                  "Combo(1).Click"}));
   // A click on a control while the list is open only closes the list.
-  user::clickAt(*combo, 100, 100);
+  person::clickAt(*combo, 100, 100);
   EXPECT_TRUE(combo->listOpen());
-  user::clickAt(*button, 100, 100);
+  person::clickAt(*button, 100, 100);
   EXPECT_FALSE(combo->listOpen());
   EXPECT_EQ(without(form->take(), "Mouse"), (Log{"Combo(1).DropDown"}));
   // choose() still raises DropDown and Click, and leaves no list open.
-  user::choose(*combo, 4);
+  person::choose(*combo, 4);
   EXPECT_FALSE(combo->listOpen());
   EXPECT_EQ(without(form->take(), "Mouse"), (Log{"Combo(1).DropDown", "Combo(1).Click"}));
 }
@@ -369,11 +369,11 @@ TEST_F(TextPointerTest, APressPlacesTheCaretAtTheNearestCharacterBoundary) {
     EXPECT_EQ(text->selLength(), 0);
   }
   // The simulated user's positioned click places it the same way.
-  user::clickAt(*text, (after(u"hello w") + 1 - 10) * 15.0, 150);
+  person::clickAt(*text, (after(u"hello w") + 1 - 10) * 15.0, 150);
   EXPECT_EQ(text->selStart(), 7);
   EXPECT_EQ(text->selLength(), 0);
   // And at a point of the form: the point in the box's own coordinates.
-  user::clickAt(*form, (after(u"hello wo") + 1) * 15.0, y * 15.0);
+  person::clickAt(*form, (after(u"hello wo") + 1) * 15.0, y * 15.0);
   EXPECT_EQ(text->selStart(), 8);
   // Masked text keeps the positions of the characters it hides.
   text->setPasswordChar(u"*");
@@ -383,13 +383,13 @@ TEST_F(TextPointerTest, APressPlacesTheCaretAtTheNearestCharacterBoundary) {
 
 TEST_F(TextPointerTest, ShiftExtendsTheSelectionADragSelectsADoubleClickSelectsAWord) {
   click(after(u"hello w") + 1, y);
-  send(WM_LBUTTONDOWN, packButtons(1, user::vbShiftMask), packPoint(after(u"hello world") + 30, y));
+  send(WM_LBUTTONDOWN, packButtons(1, person::vbShiftMask), packPoint(after(u"hello world") + 30, y));
   release(after(u"hello world") + 30, y);
   EXPECT_EQ(text->selStart(), 7);
   EXPECT_EQ(text->selLength(), 4);
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   // From the same start, backwards.
-  send(WM_LBUTTONDOWN, packButtons(1, user::vbShiftMask), packPoint(11, y));
+  send(WM_LBUTTONDOWN, packButtons(1, person::vbShiftMask), packPoint(11, y));
   release(11, y);
   EXPECT_EQ(text->selStart(), 0);
   EXPECT_EQ(text->selLength(), 7);
@@ -399,7 +399,7 @@ TEST_F(TextPointerTest, ShiftExtendsTheSelectionADragSelectsADoubleClickSelectsA
   ASSERT_NE(it, shown.children.end());
   EXPECT_EQ(it->selectionLength, 7);
   EXPECT_EQ(it->caret, 0);  // at the end the pointer moved last
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
 
   press(after(u"he") - 1, y);
   send(WM_MOUSEMOVE, packButtons(1, 0), packPoint(after(u"hello wor") + 1, y + 3));
@@ -409,14 +409,14 @@ TEST_F(TextPointerTest, ShiftExtendsTheSelectionADragSelectsADoubleClickSelectsA
   release(5, y);
   send(WM_MOUSEMOVE, 0, packPoint(after(u"hello world"), y));  // no button: no change
   EXPECT_EQ(text->selText(), u"he");
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
 
   press(after(u"hello wo"), y);
   release(after(u"hello wo"), y);
   press(after(u"hello wo"), y);
   release(after(u"hello wo"), y);
   EXPECT_EQ(text->selText(), u"world");
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   text->setText(u"a, b");
   form->take();
   press(after(u"a,") - 1, y);

@@ -6,7 +6,7 @@
 
 #include "platform/desktop/display_messages.h"
 #include "platform/desktop/message_loop.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/form_render.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/units.h"
@@ -33,7 +33,7 @@ class ScrollBarsTest : public FormsTest {
   void drag(double x, double y) { send(WM_MOUSEMOVE, packButtons(1, 0), at(x, y)); }
   void release(double x, double y) {
     send(WM_LBUTTONUP, packButtons(1, 0), at(x, y));
-    Clock::advance(user::kDoubleClickMs + 1);  // no double clicks between steps
+    Clock::advance(person::kDoubleClickMs + 1);  // no double clicks between steps
   }
   void click(double x, double y) {
     press(x, y);
@@ -251,22 +251,22 @@ TEST_F(ScrollBarControlTest, TheRepeatEndsWhenTheBarIsHiddenDisabledOrItsWindowB
 
 TEST_F(ScrollBarControlTest, TheSimulatedUsersClickAtIsAPressAndARelease) {
   const auto [x, y] = point(ScrollPart::ArrowToMax);
-  user::clickAt(*bar, pixelsToTwips(x - 10), pixelsToTwips(y - 10));
+  person::clickAt(*bar, pixelsToTwips(x - 10), pixelsToTwips(y - 10));
   EXPECT_EQ(bar->value(), 1);
-  user::clickAt(*form, pixelsToTwips(x), pixelsToTwips(y));
+  person::clickAt(*form, pixelsToTwips(x), pixelsToTwips(y));
   EXPECT_EQ(bar->value(), 2);
   const auto [tx, ty] = point(ScrollPart::TrackToMax);
-  user::clickAt(*form, pixelsToTwips(tx), pixelsToTwips(ty));
+  person::clickAt(*form, pixelsToTwips(tx), pixelsToTwips(ty));
   EXPECT_EQ(bar->value(), 12);
   hold(kDelay + 5 * kInterval);  // released: no repeat
   EXPECT_EQ(bar->value(), 12);
   EXPECT_EQ(form->take(), (Log{"HScroll(1).GotFocus", "HScroll(1).Change", "HScroll(1).Change",
                                "HScroll(1).Change"}));
   // The older calls keep working.
-  user::clickScrollPart(*bar, false, -1);
-  user::clickScrollPart(*bar, true, 1);
+  person::clickScrollPart(*bar, false, -1);
+  person::clickScrollPart(*bar, true, 1);
   EXPECT_EQ(bar->value(), 21);
-  user::scroll(*bar, 50);
+  person::scroll(*bar, 50);
   EXPECT_EQ(bar->value(), 50);
 }
 
@@ -303,7 +303,7 @@ TEST_F(ScrollBarControlTest, TheWheelStepsTheBarBySmallChangeANotchTowardsTheArr
   EXPECT_EQ(bar->value(), 97);
   bar->setEnabled(true);
   form->take();
-  user::wheelAt(*form, 1, pixelsToTwips(110), pixelsToTwips(18));
+  person::wheelAt(*form, 1, pixelsToTwips(110), pixelsToTwips(18));
   EXPECT_EQ(bar->value(), 100);
   EXPECT_EQ(form->take(), Log{"HScroll(1).Change"});
 }
@@ -322,7 +322,7 @@ TEST_F(ScrollBarsTest, TheWheelOverAVerticalBarMovesItDownTowardsThePerson) {
   EXPECT_EQ(bar.value(), 2);
   send(WM_MOUSEWHEEL, packWheel(1, 0), at(18, 50));
   EXPECT_EQ(bar.value(), 1);
-  user::wheelAt(*form, -3, pixelsToTwips(18), pixelsToTwips(50));
+  person::wheelAt(*form, -3, pixelsToTwips(18), pixelsToTwips(50));
   EXPECT_EQ(bar.value(), 4);
   EXPECT_EQ(form->take(), Log(6, "VScroll(1).Change"));
 }
@@ -353,7 +353,7 @@ TEST_F(ScrollBarsTest, TheWheelOverAFocusedClosedDropDownListChoosesAnItemANotch
   EXPECT_EQ(combo.listIndex(), 0);
   EXPECT_FALSE(combo.listOpen());
   EXPECT_EQ(form->take(), Log(5, "Combo(1).Click"));
-  user::wheelAt(*form, -1, pixelsToTwips(40), pixelsToTwips(20));
+  person::wheelAt(*form, -1, pixelsToTwips(40), pixelsToTwips(20));
   EXPECT_EQ(combo.listIndex(), 1);
   // An open list scrolls instead, and chooses nothing.
   combo.openList();
@@ -441,12 +441,12 @@ TEST_F(ListScrollTest, TheBarsArrowsTrackAndThumbScrollWithoutChoosingAnItem) {
 
 TEST_F(ListScrollTest, TheSimulatedUsersClickAtOnTheBarScrolls) {
   const auto [x, y] = point(ScrollPart::ArrowToMax);
-  user::clickAt(*list, pixelsToTwips(x - 10), pixelsToTwips(y - 100));
+  person::clickAt(*list, pixelsToTwips(x - 10), pixelsToTwips(y - 100));
   EXPECT_EQ(list->topIndex(), 1);
-  user::clickAt(*form, pixelsToTwips(x), pixelsToTwips(y));
+  person::clickAt(*form, pixelsToTwips(x), pixelsToTwips(y));
   EXPECT_EQ(list->topIndex(), 2);
   const auto [tx, ty] = point(ScrollPart::TrackToMax);
-  user::clickAt(*form, pixelsToTwips(tx), pixelsToTwips(ty));
+  person::clickAt(*form, pixelsToTwips(tx), pixelsToTwips(ty));
   EXPECT_EQ(list->topIndex(), 6);
   EXPECT_EQ(list->listIndex(), -1);
   EXPECT_EQ(form->take(), Log(3, "List(1).Scroll"));
@@ -455,7 +455,7 @@ TEST_F(ListScrollTest, TheSimulatedUsersClickAtOnTheBarScrolls) {
   checks.move(2000, 1500, 1500, (4 * lh + 2) * 15);
   for (int i = 0; i < 10; ++i) checks.addItem(u"c");
   form->take();
-  user::clickAt(checks, 1500 - 8 * 15, (4 * lh + 2) * 15 - 8 * 15);  // the down arrow
+  person::clickAt(checks, 1500 - 8 * 15, (4 * lh + 2) * 15 - 8 * 15);  // the down arrow
   EXPECT_EQ(checks.topIndex(), 1);
   EXPECT_EQ(checks.selCount(), 0);
   EXPECT_EQ(form->take(), Log{"ListCheck(1).Scroll"});
@@ -525,7 +525,7 @@ TEST_F(ScrollBarsTest, AnOpenComboListsBarScrollsItWithoutChoosingAndKeepsItOpen
   EXPECT_EQ(form->take(), Log(4, "Combo(1).Scroll"));
   // The simulated user's click on the up arrow.
   const auto [ux, uy] = partPoint(*l.vertical, ScrollPart::ArrowToMin, ox, oy);
-  user::clickAt(*form, pixelsToTwips(ux), pixelsToTwips(uy));
+  person::clickAt(*form, pixelsToTwips(ux), pixelsToTwips(uy));
   EXPECT_EQ(combo.listTop(), 20 - ComboBox::kListRows - 1);
   EXPECT_TRUE(combo.listOpen());
   // An item is still chosen by a click on it.
@@ -590,7 +590,7 @@ TEST_F(TextScrollTest, AMultiLineBoxDrawsItsVerticalBarAndItScrollsTheLines) {
   EXPECT_EQ(form->activeControl(), button);
   EXPECT_EQ(form->take(), Log{});
   // The same through the simulated user.
-  user::clickAt(*text, pixelsToTwips(x - 10), pixelsToTwips(y - 100));
+  person::clickAt(*text, pixelsToTwips(x - 10), pixelsToTwips(y - 100));
   EXPECT_EQ(text->topLine(), 1);
   EXPECT_EQ(form->take(), Log{});
   // A press in the text still places the caret.
@@ -632,7 +632,7 @@ TEST_F(TextScrollTest, BothBarsLeaveTheLinesUnwrappedAndScrollAcross) {
   text->setSelStart(static_cast<int32_t>(wide.size()));
   send(WM_CHAR, u'!', 0);  // typing at the end of the long line shows it
   EXPECT_EQ(text->scrollLeft(), layout().horizontal->max);
-  send(WM_KEYDOWN, 35, user::vbCtrlMask);  // the end of the text, on the short line
+  send(WM_KEYDOWN, 35, person::vbCtrlMask);  // the end of the text, on the short line
   EXPECT_EQ(text->scrollLeft(), 0);
   // With the vertical bar alone the same text wraps.
   text->setScrollBars(2);

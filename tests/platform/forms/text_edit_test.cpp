@@ -7,7 +7,7 @@
 #include "platform/desktop/display_messages.h"
 #include "platform/forms/combo_box.h"
 #include "platform/forms/edit_menu.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/graphics/units.h"
 #include "platform/graphics/form_render.h"
 #include "platform/system/clipboard.h"
@@ -95,7 +95,7 @@ TEST_F(TextEditTest, ShiftWithTheCaretKeysSelectsFromTheAnchorAndAPlainMoveEndsT
     EXPECT_EQ(selection(*text), s.after) << "key " << s.code << " shift " << s.shift;
   }
   for (const Step& s : kSelectionSteps) {
-    user::keyStroke(*other, s.code, s.shift);
+    person::keyStroke(*other, s.code, s.shift);
     EXPECT_EQ(selection(*other), s.after) << "key " << s.code << " shift " << s.shift;
   }
   // Moving changes no text.
@@ -149,10 +149,10 @@ TEST_F(TextEditTest, TheClipboardKeysCopyCutAndPasteThroughTheClipboardAndRaiseC
   form->react = nullptr;
 
   // The simulated user's strokes take the same path.
-  user::keyStroke(*other, 'V', kCtrl);
+  person::keyStroke(*other, 'V', kCtrl);
   EXPECT_EQ(other->text(), u"worldhello");
-  user::keyStroke(*other, 'A', kCtrl);
-  user::keyStroke(*other, 'X', kCtrl);
+  person::keyStroke(*other, 'A', kCtrl);
+  person::keyStroke(*other, 'X', kCtrl);
   EXPECT_EQ(other->text(), u"");
 }
 
@@ -179,7 +179,7 @@ TEST_F(TextEditTest, ALockedBoxSelectsAndCopiesButNeverChangesAndAPasswordBoxLet
   clipboard().setPrimary({});
   other->setText(u"secret");
   other->setPasswordChar(u"*");
-  user::click(*other);
+  person::click(*other);
   clipboard().setText(u"kept");
   key('A', kCtrl);
   key('C', kCtrl);
@@ -206,7 +206,7 @@ TEST_F(TextEditTest, APasteKeepsToOneLineInASingleLineBoxAndToTheLengthLimit) {
   EXPECT_EQ(without(form->take(), "Key"), Log{});
 
   other->setMultiLine(true);
-  user::click(*other);
+  person::click(*other);
   clipboard().setText(u"one\ntwo\r\nthree\rfour");
   key('V', kCtrl);
   EXPECT_EQ(other->text(), u"one\r\ntwo\r\nthree\r\nfour");
@@ -267,7 +267,7 @@ TEST_F(TextEditTest, SelectingFillsThePrimarySelectionAndAMiddleClickPastesItAtT
   // Selection keys fill it too; a double click does.
   key(kLeft, kShift);
   EXPECT_EQ(clipboard().primary(), u"a");
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   send(WM_LBUTTONDOWN, packButtons(1, 0), packPoint(at(u"alpha b"), y));
   send(WM_LBUTTONUP, packButtons(1, 0), packPoint(at(u"alpha b"), y));
   send(WM_LBUTTONDOWN, packButtons(1, 0), packPoint(at(u"alpha b"), y));
@@ -275,7 +275,7 @@ TEST_F(TextEditTest, SelectingFillsThePrimarySelectionAndAMiddleClickPastesItAtT
   EXPECT_EQ(clipboard().primary(), u"beta");
   // A locked box takes no paste.
   other->setLocked(true);
-  Clock::advance(user::kDoubleClickMs + 1);
+  Clock::advance(person::kDoubleClickMs + 1);
   send(WM_MBUTTONDOWN, packButtons(4, 0), packPoint(at(u""), y2));
   send(WM_MBUTTONUP, packButtons(4, 0), packPoint(at(u""), y2));
   EXPECT_EQ(other->text(), u"xalphay");
@@ -285,7 +285,7 @@ TEST_F(TextEditTest, AnEditableComboTakesTheSameEditingKeys) {
   ComboBox& combo = form->add<ComboBox>(u"ComboText", 1, 150, 1500);
   combo.move(150, 1500, 3000, 315);
   combo.setText(u"red green");
-  user::click(combo);
+  person::click(combo);
   form->take();
   key(kEnd);
   key(kLeft, kShift | kCtrl);
@@ -343,11 +343,11 @@ TEST_F(TextEditTest, PageKeysMoveTheCaretAndTheViewByTheLinesTheBoxShows) {
   EXPECT_EQ(text->topLine(), 0);
 
   // The simulated user's strokes take the same path; a single line has no pages.
-  user::keyStroke(*text, kPageDown);
+  person::keyStroke(*text, kPageDown);
   EXPECT_EQ(lineOfCaret(), page);
   other->setText(u"one line");
   other->setSelStart(3);
-  user::keyStroke(*other, kPageDown);
+  person::keyStroke(*other, kPageDown);
   EXPECT_EQ(selection(*other), Sel(3, 0));
 }
 
@@ -393,15 +393,15 @@ TEST_F(TextEditTest, UndoTakesBackTheLastEditWithItsChangeAndASecondUndoRedoesIt
   key('Z', kCtrl);
   EXPECT_EQ(text->text(), u"set!");
   // Through the simulated user, and in an editable combo.
-  user::type(*other, u"typed");
-  user::keyStroke(*other, 'Z', kCtrl);
+  person::type(*other, u"typed");
+  person::keyStroke(*other, 'Z', kCtrl);
   EXPECT_EQ(other->text(), u"");
   ComboBox& combo = form->add<ComboBox>(u"ComboText", 1, 150, 1500);
   combo.move(150, 1500, 3000, 315);
   combo.setText({});
-  user::type(combo, u"abc");
+  person::type(combo, u"abc");
   form->take();
-  user::keyStroke(combo, 'Z', kCtrl);
+  person::keyStroke(combo, 'Z', kCtrl);
   EXPECT_EQ(combo.text(), u"");
   EXPECT_EQ(without(without(without(form->take(), "Key"), "Focus"), "Validate"), (Log{"ComboText(1).Change"}));
 }
@@ -426,7 +426,7 @@ TEST_F(TextEditTest, ACharacterBeyondSixteenBitsComesAsTwoKeyPressesAndGoesInWho
   EXPECT_EQ(text->text(), typed);
   // Pasted, the same text arrives whole.
   clipboard().setText(typed);
-  user::click(*other);
+  person::click(*other);
   key('V', kCtrl);
   EXPECT_EQ(other->text(), typed);
   // KeyAscii 0 for either half drops the character; a half alone is dropped.
@@ -434,7 +434,7 @@ TEST_F(TextEditTest, ACharacterBeyondSixteenBitsComesAsTwoKeyPressesAndGoesInWho
   form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e == ControlEvent::KeyPress && toI2(p[0]) == -10179) p[0].assign(Variant::i2(0));
   };
-  user::type(*other, typed);
+  person::type(*other, typed);
   EXPECT_EQ(other->text(), u"a\u00e9b");
   form->react = nullptr;
   other->setText({});
@@ -444,10 +444,10 @@ TEST_F(TextEditTest, ACharacterBeyondSixteenBitsComesAsTwoKeyPressesAndGoesInWho
   EXPECT_EQ(other->text(), u"c");
   // The simulated user types it as a person's input method does.
   other->setText({});
-  user::type(*other, typed);
+  person::type(*other, typed);
   EXPECT_EQ(other->text(), typed);
   // A character at 0x8000 and above is a character like any other.
-  user::type(*other, u"\u8a9e");
+  person::type(*other, u"\u8a9e");
   EXPECT_EQ(other->text(), typed + u"\u8a9e");
 }
 
@@ -485,15 +485,15 @@ TEST_F(TextEditTest, TheContextMenuGreysWhatCannotActOnTheField) {
     clipboard().clear();
     if (c.clip) clipboard().setText(u"clip");
     c.set(*text);
-    user::rightClick(*text);
+    person::rightClick(*text);
     EXPECT_EQ(greyedOf(*form), c.greyed);
-    user::pressEsc(*form);
+    person::pressEsc(*form);
     EXPECT_EQ(form->editMenu(), nullptr);
   }
   // After an edit Undo can act.
   text->setText(u"hello");
-  user::type(*text, u"x");
-  user::rightClick(*text);
+  person::type(*text, u"x");
+  person::rightClick(*text);
   EXPECT_EQ(greyedOf(*form).substr(0, 1), "+");
 }
 
@@ -545,11 +545,11 @@ TEST_F(TextEditTest, TheContextMenuOpensByTheRightButtonTheMenuKeyOrShiftF10AndI
   send(WM_LBUTTONUP, packButtons(1, 0), paste);
   EXPECT_EQ(text->text(), u"hello world");
   EXPECT_EQ(form->editMenu(), nullptr);
-  user::rightClick(*text);
+  person::rightClick(*text);
   send(WM_CHAR, 'u', 0);
   EXPECT_EQ(text->text(), u"");
   // A greyed item does nothing and the menu stays; Escape closes it with nothing changed.
-  user::rightClick(*text);
+  person::rightClick(*text);
   send(WM_CHAR, 'c', 0);  // Copy: nothing selected
   ASSERT_NE(form->editMenu(), nullptr);
   EXPECT_EQ(form->editMenu()->marked(), kCopy);
@@ -557,7 +557,7 @@ TEST_F(TextEditTest, TheContextMenuOpensByTheRightButtonTheMenuKeyOrShiftF10AndI
   EXPECT_EQ(form->editMenu(), nullptr);
   // A press outside closes it, and reaches nothing else.
   text->setText(u"kept");
-  user::rightClick(*text);
+  person::rightClick(*text);
   form->take();
   send(WM_LBUTTONDOWN, packButtons(1, 0), packPoint(20, 60));  // on the other box
   send(WM_LBUTTONUP, packButtons(1, 0), packPoint(20, 60));
@@ -572,31 +572,31 @@ TEST_F(TextEditTest, TheContextMenuOpensByTheRightButtonTheMenuKeyOrShiftF10AndI
   key(kMenu);
   EXPECT_EQ(form->editMenu(), nullptr);
   form->react = nullptr;
-  user::rightClick(*text);
+  person::rightClick(*text);
   other->setFocus();
   EXPECT_EQ(form->editMenu(), nullptr);
   // Through the simulated user: keys on the field reach the open menu.
   other->setText(u"abc");
-  user::rightClick(*other);
-  user::keyPress(*other, 'a');
+  person::rightClick(*other);
+  person::keyPress(*other, 'a');
   EXPECT_EQ(other->selLength(), 3);
-  user::keyDown(*other, kMenu);
-  user::keyDown(*other, kDown);
-  user::keyDown(*other, kDown);
-  user::keyDown(*other, kDown);  // Copy
-  user::press(*other, u"Enter");
+  person::keyDown(*other, kMenu);
+  person::keyDown(*other, kDown);
+  person::keyDown(*other, kDown);
+  person::keyDown(*other, kDown);  // Copy
+  person::press(*other, u"Enter");
   EXPECT_EQ(clipboard().getText(), u"abc");
   EXPECT_EQ(form->editMenu(), nullptr);
   // An editable combo's field has the menu too; a drop-down list has none.
   ComboBox& combo = form->add<ComboBox>(u"ComboText", 1, 150, 1500);
   combo.move(150, 1500, 3000, 315);
   combo.setText(u"red");
-  user::click(combo);
-  user::keyStroke(combo, kMenu);
+  person::click(combo);
+  person::keyStroke(combo, kMenu);
   ASSERT_NE(form->editMenu(), nullptr);
-  user::keyPress(combo, 'a');
-  user::keyStroke(combo, kMenu);
-  user::keyPress(combo, 'd');
+  person::keyPress(combo, 'a');
+  person::keyStroke(combo, kMenu);
+  person::keyPress(combo, 'd');
   EXPECT_EQ(combo.text(), u"");
 }
 

@@ -1,4 +1,4 @@
-// The simulated user: drives a form as a person does, producing the event
+// A person at a form: drives a form as a person does, producing the event
 // sequences of the runtime's controls. Positions are in twips, in the
 // coordinates of the control (or of the form's client area).
 //
@@ -25,7 +25,7 @@ namespace svx {
 
 class ScrollBar;
 
-namespace user {
+namespace person {
 
 inline constexpr int16_t vbLeftButton = 1;
 inline constexpr int16_t vbRightButton = 2;
@@ -146,6 +146,6 @@ bool close(Form& f);
 void resize(Form& f, double width, double height);
 void snapshot(Form& f, const std::filesystem::path& file);
 
-}  // namespace user
+}  // namespace person
 
 }  // namespace svx

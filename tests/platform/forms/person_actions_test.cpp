@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/desktop/message_loop.h"
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 #include "platform/forms/user_control.h"
 
 namespace svx::testing {
@@ -28,7 +28,7 @@ TEST_F(UserTest, ShowGivesTheFocusToTheFirstControlInTabOrder) {
 }
 
 TEST_F(UserTest, ClickOnAButtonMovesTheFocusWithValidate) {
-  user::click(*button);
+  person::click(*button);
   EXPECT_EQ(form->take(), (Log{"Command(1).MouseDown", "Text(1).Validate", "Text(1).LostFocus",
                                "Command(1).GotFocus", "Command(1).MouseUp", "Command(1).Click"}));
 }
@@ -40,15 +40,15 @@ TEST_F(UserTest, ValidateCancelKeepsTheFocusAndDropsTheClick) {
       p[0].assign(Variant(true));
     }
   };
-  user::click(*button);
+  person::click(*button);
   EXPECT_EQ(form->take(), (Log{"Command(1).MouseDown", "Text(1).Validate", "Command(1).MouseUp"}));
   EXPECT_EQ(form->activeControl(), text);
-  user::pressTab(*form);
+  person::pressTab(*form);
   EXPECT_EQ(form->activeControl(), text);
 }
 
 TEST_F(UserTest, TypingSendsKeysThroughThePreviewAndChangesText) {
-  user::type(*text, u"a");
+  person::type(*text, u"a");
   EXPECT_EQ(form->take(), (Log{"Form.KeyDown(65)", "Text(1).KeyDown", "Form.KeyPress(97)", "Text(1).KeyPress(97)",
                                "Text(1).Change", "Form.KeyUp(65)", "Text(1).KeyUp"}));
   EXPECT_EQ(text->text(), u"a");
@@ -59,21 +59,21 @@ TEST_F(UserTest, KeyAsciiZeroSwallowsTheCharacter) {
     if (e == ControlEvent::KeyPress && toI2(p[0]) == 'b') p[0].assign(Variant(0));
     if (e == ControlEvent::KeyPress && toI2(p[0]) == 'c') p[0].assign(Variant(u"68"));  // "D"
   };
-  user::type(*text, u"abc");
+  person::type(*text, u"abc");
   EXPECT_EQ(text->text(), u"aD");
   form->react = nullptr;
   form->formKeyAscii = 0;  // the form's preview swallows it before the control
   form->take();
-  user::keyPress(*text, 'x');
+  person::keyPress(*text, 'x');
   EXPECT_EQ(form->take(), Log{"Form.KeyPress(120)"});
   EXPECT_EQ(text->text(), u"aD");
 }
 
 TEST_F(UserTest, MaxLengthStopsTyping) {
   text->setMaxLength(3);
-  user::type(*text, u"abcdef");
+  person::type(*text, u"abcdef");
   EXPECT_EQ(text->text(), u"abc");
-  user::keyStroke(*text, user::vbKeyBack);
+  person::keyStroke(*text, person::vbKeyBack);
   EXPECT_EQ(text->text(), u"ab");
 }
 
@@ -81,20 +81,20 @@ TEST_F(UserTest, EnterAndEscPressTheDefaultAndCancelButtons) {
   auto& ok = form->add<CommandButton>(u"Command", 2);
   ok.setDefault(true);
   button->setCancel(true);
-  user::press(*text, u"Enter");
-  user::press(*text, u"Esc");
+  person::press(*text, u"Enter");
+  person::press(*text, u"Esc");
   EXPECT_EQ(form->take(), (Log{"Command(2).Click", "Command(1).Click"}));
   EXPECT_EQ(text->text(), u"");
-  EXPECT_EQ(errorOf([&] { user::press(*text, u"F1"); }), 5);
+  EXPECT_EQ(errorOf([&] { person::press(*text, u"F1"); }), 5);
 }
 
 TEST_F(UserTest, TabFollowsTheTabOrder) {
-  user::pressTab(*form);
+  person::pressTab(*form);
   EXPECT_EQ(form->activeControl(), button);
   EXPECT_EQ(form->take(), (Log{"Text(1).Validate", "Text(1).LostFocus", "Command(1).GotFocus"}));
   button->setTabIndex(0);
   text->setCausesValidation(false);
-  user::pressTab(*form);  // wraps round to the text box; no Validate wanted
+  person::pressTab(*form);  // wraps round to the text box; no Validate wanted
   EXPECT_EQ(form->take(), (Log{"Command(1).LostFocus", "Text(1).GotFocus"}));
 }
 
@@ -107,11 +107,11 @@ TEST_F(UserTest, ChoosingAndCheckingItems) {
   list.addItem(u"b");
   text->setCausesValidation(false);
   form->take();
-  user::choose(combo, 1);
+  person::choose(combo, 1);
   EXPECT_EQ(combo.text(), u"two");
   EXPECT_EQ(form->take(), (Log{"Text(1).Validate", "Text(1).LostFocus", "Combo(1).GotFocus", "Combo(1).DropDown",
                                "Combo(1).Click"}));
-  user::check(list, 1);
+  person::check(list, 1);
   EXPECT_TRUE(list.selected(1));
   EXPECT_EQ(form->take(), (Log{"Combo(1).Validate", "Combo(1).LostFocus", "ListCheck(1).GotFocus",
                                "ListCheck(1).ItemCheck(1)", "ListCheck(1).Click"}));
@@ -123,11 +123,11 @@ TEST_F(UserTest, DraggingAScrollBarScrollsThenChanges) {
   bar.setCausesValidation(false);
   text->setCausesValidation(false);
   form->take();
-  user::scroll(bar, 40);
+  person::scroll(bar, 40);
   EXPECT_EQ(bar.value(), 40);
   EXPECT_EQ(form->take(), (Log{"Text(1).LostFocus", "HScroll(1).GotFocus", "HScroll(1).Scroll", "HScroll(1).Scroll",
                                "HScroll(1).Change"}));
-  EXPECT_EQ(errorOf([&] { user::scroll(bar, 101); }), 380);
+  EXPECT_EQ(errorOf([&] { person::scroll(bar, 101); }), 380);
 }
 
 TEST_F(UserTest, MouseParametersAreTypedReferencesTheControlReadsBack) {
@@ -138,7 +138,7 @@ TEST_F(UserTest, MouseParametersAreTypedReferencesTheControlReadsBack) {
     EXPECT_EQ(p[2].vt(), VT_BYREF | VT_R4);
     seenX = toR4(p[2]);
   };
-  user::mouseDown(*button, user::vbRightButton, user::vbShiftMask, 12.25f, 3);
+  person::mouseDown(*button, person::vbRightButton, person::vbShiftMask, 12.25f, 3);
   EXPECT_EQ(seenX, 12.25f);
 }
 
@@ -148,7 +148,7 @@ TEST_F(UserTest, ClickAtHitTestsThroughContainers) {
   auto& check = form->add<CheckBox>(u"Check", 1, 100, 100);
   check.setContainer(&pic);
   form->take();
-  user::clickAt(*form, 2150, 2150);
+  person::clickAt(*form, 2150, 2150);
   EXPECT_EQ(check.value(), 1);
   double x = 2150, y = 2150;
   EXPECT_EQ(form->controlAt(x, y), &check);
@@ -158,7 +158,7 @@ TEST_F(UserTest, ClickAtHitTestsThroughContainers) {
 TEST_F(UserTest, SnapshotWritesAPicture) {
   const auto file = std::filesystem::temp_directory_path() / "svx_forms_snapshot.png";
   std::filesystem::remove(file);
-  user::snapshot(*form, file);
+  person::snapshot(*form, file);
   EXPECT_GT(std::filesystem::file_size(file), 0u);
   std::filesystem::remove(file);
 }
@@ -219,18 +219,18 @@ TEST_F(UserTest, SpaceTogglesACheckAndALetterFindsTheNextItemInAList) {
   checks.addItem(u"one");
   checks.addItem(u"two");
   form->take();
-  user::keyPress(checks, ' ');  // no current item: nothing to toggle
+  person::keyPress(checks, ' ');  // no current item: nothing to toggle
   EXPECT_FALSE(checks.selected(0) || checks.selected(1));
   checks.setListIndex(1);
   form->take();
-  user::keyPress(checks, ' ');
+  person::keyPress(checks, ' ');
   EXPECT_TRUE(checks.selected(1));
   EXPECT_EQ(form->take(), (Log{"Form.KeyPress(32)", "ListCheck(1).KeyPress(32)", "ListCheck(1).ItemCheck(1)"}));
-  user::keyPress(checks, ' ');
+  person::keyPress(checks, ' ');
   EXPECT_FALSE(checks.selected(1));
   const std::pair<char16_t, int16_t> typed[] = {{u'b', 1}, {u'b', 2}, {u'B', 1}, {u'z', 1}, {u'A', 0}, {u' ', 0}};
   for (const auto& [ch, expected] : typed) {
-    user::keyPress(list, static_cast<int16_t>(ch));
+    person::keyPress(list, static_cast<int16_t>(ch));
     EXPECT_EQ(list.listIndex(), expected) << static_cast<char>(ch);
   }
 }
@@ -242,14 +242,14 @@ TEST_F(UserTest, CaretKeysAndDeleteWorkInTheEditFieldOfADropDownCombo) {
   edit.addItem(u"first");
   edit.setListIndex(0);
   form->take();
-  user::keyDown(edit, 36);  // home
-  user::keyDown(edit, 46);  // delete
+  person::keyDown(edit, 36);  // home
+  person::keyDown(edit, 46);  // delete
   EXPECT_EQ(edit.text(), u"irst");
   EXPECT_EQ(edit.listIndex(), -1);
-  user::keyDown(edit, 35);  // end
-  user::keyDown(edit, 46);  // nothing after the caret
-  user::keyDown(edit, 37);  // left
-  user::keyDown(edit, 46);
+  person::keyDown(edit, 35);  // end
+  person::keyDown(edit, 46);  // nothing after the caret
+  person::keyDown(edit, 37);  // left
+  person::keyDown(edit, 46);
   EXPECT_EQ(edit.text(), u"irs");
   Log changes;
   for (const std::string& e : form->take())
@@ -258,7 +258,7 @@ TEST_F(UserTest, CaretKeysAndDeleteWorkInTheEditFieldOfADropDownCombo) {
   auto& list = form->add<ComboBox>(u"Combo", 1, 100, 1200);
   list.addItem(u"only");
   list.setListIndex(0);
-  user::keyDown(list, 46);
+  person::keyDown(list, 46);
   EXPECT_EQ(list.text(), u"only");
 }
 
@@ -271,11 +271,11 @@ namespace {
 TEST_F(UserTest, SpaceClicksTheFocusedButtonAndClosingEndsTheModalShow) {
   button->setFocus();
   form->take();
-  user::keyStroke(*button, 32);
+  person::keyStroke(*button, 32);
   EXPECT_EQ(form->take(), (Log{"Form.KeyDown(32)", "Command(1).KeyDown", "Form.KeyPress(32)",
                                "Command(1).KeyPress(32)", "Command(1).Click", "Form.KeyUp(32)", "Command(1).KeyUp"}));
   form->hide();
-  messageLoop().postTask([&] { user::close(*form); });
+  messageLoop().postTask([&] { person::close(*form); });
   form->show(true);
   EXPECT_FALSE(form->isLoaded());
 }
@@ -289,7 +289,7 @@ namespace {
 TEST_F(UserTest, DoubleClickSequence) {
   auto& label = form->add<Label>(u"Label", 1, 2000, 2000);
   form->take();
-  user::dblClick(label);
+  person::dblClick(label);
   EXPECT_EQ(form->take(), (Log{"Label(1).MouseDown", "Label(1).MouseUp", "Label(1).Click", "Label(1).DblClick",
                                "Label(1).MouseUp"}));
   EXPECT_EQ(form->activeControl(), text);  // a label takes no focus
@@ -301,10 +301,10 @@ TEST_F(UserTest, WithoutKeyPreviewOnlyTheControlSeesKeys) {
     if (e == ControlEvent::KeyDown) {
       EXPECT_EQ(p[0].vt(), VT_BYREF | VT_I2);
       EXPECT_EQ(p[1].vt(), VT_BYREF | VT_I2);
-      EXPECT_EQ(toI2(p[1]), user::vbShiftMask);
+      EXPECT_EQ(toI2(p[1]), person::vbShiftMask);
     }
   };
-  user::type(*text, u"Q");
+  person::type(*text, u"Q");
   EXPECT_EQ(form->take(), (Log{"Text(1).KeyDown", "Text(1).KeyPress(81)", "Text(1).Change", "Text(1).KeyUp"}));
 }
 
@@ -314,13 +314,13 @@ TEST_F(UserTest, UnloadingTheFocusedOrDefaultElementForgetsIt) {
   EXPECT_EQ(form->activeControl(), nullptr);
   form->array(u"Command").unload(1);
   EXPECT_EQ(form->defaultButton(), nullptr);
-  user::pressEnter(*form);  // nothing to press: nothing happens
+  person::pressEnter(*form);  // nothing to press: nothing happens
   EXPECT_EQ(form->take(), Log{});
 }
 
 TEST_F(UserTest, LockedTextIgnoresTypingButRaisesKeys) {
   text->setLocked(true);
-  user::keyPress(*text, 'z');
+  person::keyPress(*text, 'z');
   EXPECT_EQ(text->text(), u"");
   EXPECT_EQ(form->take(), (Log{"Form.KeyPress(122)", "Text(1).KeyPress(122)"}));
 }
@@ -330,7 +330,7 @@ TEST_F(UserTest, UnloadFromAHandlerEndsTheModalShow) {
   form->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant>) {
     if (e == ControlEvent::Click) form->unload();
   };
-  messageLoop().postTask([&] { user::click(*form->findArray(u"Command")->find(1)); });
+  messageLoop().postTask([&] { person::click(*form->findArray(u"Command")->find(1)); });
   form->show(true);
   EXPECT_FALSE(form->isLoaded());
   EXPECT_EQ(form->take().back(), "Form.Unload");

@@ -1,4 +1,4 @@
-#include "platform/forms/user.h"
+#include "platform/forms/person.h"
 
 #include <cmath>
 #include <cwctype>
@@ -12,7 +12,7 @@
 #include "platform/forms/scroll_bar.h"
 #include "platform/forms/text_box.h"
 
-namespace svx::user {
+namespace svx::person {
 
 namespace {
 
@@ -754,4 +754,4 @@ void resize(Form& f, double width, double height) { f.move(f.left(), f.top(), wi
 
 void snapshot(Form& f, const std::filesystem::path& file) { f.snapshot(file); }
 
-}  // namespace svx::user
+}  // namespace svx::person
