@@ -10,7 +10,7 @@
 namespace svx::testing {
 namespace {
 
-class UserTest : public FormsTest {
+class PersonTest : public FormsTest {
  protected:
   void SetUp() override {
     FormsTest::SetUp();
@@ -23,17 +23,17 @@ class UserTest : public FormsTest {
   CommandButton* button = nullptr;
 };
 
-TEST_F(UserTest, ShowGivesTheFocusToTheFirstControlInTabOrder) {
+TEST_F(PersonTest, ShowGivesTheFocusToTheFirstControlInTabOrder) {
   EXPECT_EQ(form->activeControl(), text);
 }
 
-TEST_F(UserTest, ClickOnAButtonMovesTheFocusWithValidate) {
+TEST_F(PersonTest, ClickOnAButtonMovesTheFocusWithValidate) {
   person::click(*button);
   EXPECT_EQ(form->take(), (Log{"Command(1).MouseDown", "Text(1).Validate", "Text(1).LostFocus",
                                "Command(1).GotFocus", "Command(1).MouseUp", "Command(1).Click"}));
 }
 
-TEST_F(UserTest, ValidateCancelKeepsTheFocusAndDropsTheClick) {
+TEST_F(PersonTest, ValidateCancelKeepsTheFocusAndDropsTheClick) {
   form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e == ControlEvent::Validate) {
       EXPECT_EQ(p[0].vt(), VT_BYREF | VT_BOOL);
@@ -47,14 +47,14 @@ TEST_F(UserTest, ValidateCancelKeepsTheFocusAndDropsTheClick) {
   EXPECT_EQ(form->activeControl(), text);
 }
 
-TEST_F(UserTest, TypingSendsKeysThroughThePreviewAndChangesText) {
+TEST_F(PersonTest, TypingSendsKeysThroughThePreviewAndChangesText) {
   person::type(*text, u"a");
   EXPECT_EQ(form->take(), (Log{"Form.KeyDown(65)", "Text(1).KeyDown", "Form.KeyPress(97)", "Text(1).KeyPress(97)",
                                "Text(1).Change", "Form.KeyUp(65)", "Text(1).KeyUp"}));
   EXPECT_EQ(text->text(), u"a");
 }
 
-TEST_F(UserTest, KeyAsciiZeroSwallowsTheCharacter) {
+TEST_F(PersonTest, KeyAsciiZeroSwallowsTheCharacter) {
   form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e == ControlEvent::KeyPress && toI2(p[0]) == 'b') p[0].assign(Variant(0));
     if (e == ControlEvent::KeyPress && toI2(p[0]) == 'c') p[0].assign(Variant(u"68"));  // "D"
@@ -69,7 +69,7 @@ TEST_F(UserTest, KeyAsciiZeroSwallowsTheCharacter) {
   EXPECT_EQ(text->text(), u"aD");
 }
 
-TEST_F(UserTest, MaxLengthStopsTyping) {
+TEST_F(PersonTest, MaxLengthStopsTyping) {
   text->setMaxLength(3);
   person::type(*text, u"abcdef");
   EXPECT_EQ(text->text(), u"abc");
@@ -77,7 +77,7 @@ TEST_F(UserTest, MaxLengthStopsTyping) {
   EXPECT_EQ(text->text(), u"ab");
 }
 
-TEST_F(UserTest, EnterAndEscPressTheDefaultAndCancelButtons) {
+TEST_F(PersonTest, EnterAndEscPressTheDefaultAndCancelButtons) {
   auto& ok = form->add<CommandButton>(u"Command", 2);
   ok.setDefault(true);
   button->setCancel(true);
@@ -88,7 +88,7 @@ TEST_F(UserTest, EnterAndEscPressTheDefaultAndCancelButtons) {
   EXPECT_EQ(errorOf([&] { person::press(*text, u"F1"); }), 5);
 }
 
-TEST_F(UserTest, TabFollowsTheTabOrder) {
+TEST_F(PersonTest, TabFollowsTheTabOrder) {
   person::pressTab(*form);
   EXPECT_EQ(form->activeControl(), button);
   EXPECT_EQ(form->take(), (Log{"Text(1).Validate", "Text(1).LostFocus", "Command(1).GotFocus"}));
@@ -98,7 +98,7 @@ TEST_F(UserTest, TabFollowsTheTabOrder) {
   EXPECT_EQ(form->take(), (Log{"Command(1).LostFocus", "Text(1).GotFocus"}));
 }
 
-TEST_F(UserTest, ChoosingAndCheckingItems) {
+TEST_F(PersonTest, ChoosingAndCheckingItems) {
   auto& combo = form->add<ComboBox>(u"Combo", 1);
   combo.addItem(u"one");
   combo.addItem(u"two");
@@ -117,7 +117,7 @@ TEST_F(UserTest, ChoosingAndCheckingItems) {
                                "ListCheck(1).ItemCheck(1)", "ListCheck(1).Click"}));
 }
 
-TEST_F(UserTest, DraggingAScrollBarScrollsThenChanges) {
+TEST_F(PersonTest, DraggingAScrollBarScrollsThenChanges) {
   auto& bar = form->add<ScrollBar>(u"HScroll", 1);
   bar.setMax(100);
   bar.setCausesValidation(false);
@@ -130,7 +130,7 @@ TEST_F(UserTest, DraggingAScrollBarScrollsThenChanges) {
   EXPECT_EQ(errorOf([&] { person::scroll(bar, 101); }), 380);
 }
 
-TEST_F(UserTest, MouseParametersAreTypedReferencesTheControlReadsBack) {
+TEST_F(PersonTest, MouseParametersAreTypedReferencesTheControlReadsBack) {
   float seenX = 0;
   form->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e != ControlEvent::MouseDown) return;
@@ -142,7 +142,7 @@ TEST_F(UserTest, MouseParametersAreTypedReferencesTheControlReadsBack) {
   EXPECT_EQ(seenX, 12.25f);
 }
 
-TEST_F(UserTest, ClickAtHitTestsThroughContainers) {
+TEST_F(PersonTest, ClickAtHitTestsThroughContainers) {
   auto& pic = form->add<PictureBox>(u"PictureCtrl", 1, 2000, 2000);
   pic.move(2000, 2000, 1500, 1500);
   auto& check = form->add<CheckBox>(u"Check", 1, 100, 100);
@@ -155,7 +155,7 @@ TEST_F(UserTest, ClickAtHitTestsThroughContainers) {
   EXPECT_EQ(x, 50);
 }
 
-TEST_F(UserTest, SnapshotWritesAPicture) {
+TEST_F(PersonTest, SnapshotWritesAPicture) {
   const auto file = std::filesystem::temp_directory_path() / "svx_forms_snapshot.png";
   std::filesystem::remove(file);
   person::snapshot(*form, file);
@@ -212,7 +212,7 @@ TEST_F(FormsTest, UserControlsReadTheirTemplatesBagAndRaiseTheirEvents) {
 
 // Typed characters in a list: Space toggles the current item's check box;
 // another character moves to the next item that starts with it, either case.
-TEST_F(UserTest, SpaceTogglesACheckAndALetterFindsTheNextItemInAList) {
+TEST_F(PersonTest, SpaceTogglesACheckAndALetterFindsTheNextItemInAList) {
   auto& list = form->add<ListBox>(u"List", 1, 2000, 100);
   auto& checks = form->add<ListBox>(u"ListCheck", 1, 2000, 1500);
   for (const char16_t* item : {u"apple", u"banana", u"Blueberry", u"cherry"}) list.addItem(item);
@@ -237,7 +237,7 @@ TEST_F(UserTest, SpaceTogglesACheckAndALetterFindsTheNextItemInAList) {
 
 // The edit field of a drop-down combo: Home, End and the arrows move the
 // caret, Delete deletes and raises Change; a drop-down list has no caret.
-TEST_F(UserTest, CaretKeysAndDeleteWorkInTheEditFieldOfADropDownCombo) {
+TEST_F(PersonTest, CaretKeysAndDeleteWorkInTheEditFieldOfADropDownCombo) {
   auto& edit = form->add<ComboBox>(u"ComboText", 1, 100, 1800);
   edit.addItem(u"first");
   edit.setListIndex(0);
@@ -268,7 +268,7 @@ TEST_F(UserTest, CaretKeysAndDeleteWorkInTheEditFieldOfADropDownCombo) {
 namespace svx::testing {
 namespace {
 
-TEST_F(UserTest, SpaceClicksTheFocusedButtonAndClosingEndsTheModalShow) {
+TEST_F(PersonTest, SpaceClicksTheFocusedButtonAndClosingEndsTheModalShow) {
   button->setFocus();
   form->take();
   person::keyStroke(*button, 32);
@@ -286,7 +286,7 @@ TEST_F(UserTest, SpaceClicksTheFocusedButtonAndClosingEndsTheModalShow) {
 namespace svx::testing {
 namespace {
 
-TEST_F(UserTest, DoubleClickSequence) {
+TEST_F(PersonTest, DoubleClickSequence) {
   auto& label = form->add<Label>(u"Label", 1, 2000, 2000);
   form->take();
   person::dblClick(label);
@@ -295,7 +295,7 @@ TEST_F(UserTest, DoubleClickSequence) {
   EXPECT_EQ(form->activeControl(), text);  // a label takes no focus
 }
 
-TEST_F(UserTest, WithoutKeyPreviewOnlyTheControlSeesKeys) {
+TEST_F(PersonTest, WithoutKeyPreviewOnlyTheControlSeesKeys) {
   form->setKeyPreview(false);
   form->react = [](ControlArray&, ControlEvent e, int16_t, std::span<Variant> p) {
     if (e == ControlEvent::KeyDown) {
@@ -308,7 +308,7 @@ TEST_F(UserTest, WithoutKeyPreviewOnlyTheControlSeesKeys) {
   EXPECT_EQ(form->take(), (Log{"Text(1).KeyDown", "Text(1).KeyPress(81)", "Text(1).Change", "Text(1).KeyUp"}));
 }
 
-TEST_F(UserTest, UnloadingTheFocusedOrDefaultElementForgetsIt) {
+TEST_F(PersonTest, UnloadingTheFocusedOrDefaultElementForgetsIt) {
   button->setDefault(true);
   form->array(u"Text").unload(1);
   EXPECT_EQ(form->activeControl(), nullptr);
@@ -318,14 +318,14 @@ TEST_F(UserTest, UnloadingTheFocusedOrDefaultElementForgetsIt) {
   EXPECT_EQ(form->take(), Log{});
 }
 
-TEST_F(UserTest, LockedTextIgnoresTypingButRaisesKeys) {
+TEST_F(PersonTest, LockedTextIgnoresTypingButRaisesKeys) {
   text->setLocked(true);
   person::keyPress(*text, 'z');
   EXPECT_EQ(text->text(), u"");
   EXPECT_EQ(form->take(), (Log{"Form.KeyPress(122)", "Text(1).KeyPress(122)"}));
 }
 
-TEST_F(UserTest, UnloadFromAHandlerEndsTheModalShow) {
+TEST_F(PersonTest, UnloadFromAHandlerEndsTheModalShow) {
   form->hide();
   form->react = [&](ControlArray&, ControlEvent e, int16_t, std::span<Variant>) {
     if (e == ControlEvent::Click) form->unload();
