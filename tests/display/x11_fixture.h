@@ -132,10 +132,16 @@ class X11DisplayTest : public ::testing::Test {
 
   template <class T>
   T& add(BStrView family, double left, double top, double width, double height) {
+    return load<T>(family, family, left, top, width, height);
+  }
+
+  // Loads an element of a family whose array has another name.
+  template <class T>
+  T& load(BStrView family, BStrView array, double left, double top, double width, double height) {
     Variant n, d;
     std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
-    const int16_t index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
-    T& c = form->element<T>(family, index);
+    const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
+    T& c = form->element<T>(array, index);
     c.move(left, top, width, height);
     c.setVisible(true);
     return c;

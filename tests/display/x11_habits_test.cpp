@@ -169,16 +169,6 @@ class X11HabitsControls : public X11Habits {
     };
     events.clear();
   }
-  template <class T>
-  T& load(BStrView family, BStrView array, double left, double top, double width, double height) {
-    Variant n, d;
-    std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
-    const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
-    T& c = form->element<T>(array, index);
-    c.move(left, top, width, height);
-    c.setVisible(true);
-    return c;
-  }
   // The horizontal bar's thumb, inside its raised edges, in client pixels.
   int thumbMarks(const RasterImage& image) const {
     ScrollBarBox b;

@@ -39,17 +39,6 @@ class X11ScrollTest : public X11DisplayTest {
     };
   }
 
-  // Loads an element of a family whose array has another name.
-  template <class T>
-  T& load(BStrView family, BStrView array, double left, double top, double width, double height) {
-    Variant n, d;
-    std::vector<Variant> refs{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
-    const auto index = static_cast<int16_t>(form->invoke(BStr(u"Load") + BStr(family), InvokeKind::Method, refs).asI4());
-    T& c = form->element<T>(array, index);
-    c.move(left, top, width, height);
-    c.setVisible(true);
-    return c;
-  }
 
   // Shows `f`, lets the person act on its window (its client origin given)
   // on another thread, and serves the loop until the person is done.

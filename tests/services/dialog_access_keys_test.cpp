@@ -66,6 +66,21 @@ class DialogAccessKeys : public testing::CommonDialogTest {
   std::vector<char16_t> keys;
 };
 
+// The font dialog over `owner`, opened on Tahoma 13 with its effects.
+BOOL chooseTahoma(HWND owner) {
+  LOGFONTW lf;
+  const std::u16string_view face = u"Tahoma";
+  std::copy(face.begin(), face.end(), lf.lfFaceName);
+  lf.lfHeight = 13;
+  CHOOSEFONTW cf;
+  cf.lStructSize = kChooseFontSize;
+  cf.hwndOwner = owner;
+  cf.hDC = GetDC(owner);
+  cf.lpLogFont = &lf;
+  cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_EFFECTS;
+  return ChooseFontW(&cf);
+}
+
 TEST_F(DialogAccessKeys, TheOpenAndSaveDialogs) {
   const std::vector<Reach> reaches = {{u'I', u"Folder"}, {u'T', u"Filter"}, {u'N', u"Name"}, {u'R', u"ReadOnly"}};
   for (const FileDialogKind kind : {FileDialogKind::Open, FileDialogKind::Save}) {
@@ -101,17 +116,7 @@ TEST_F(DialogAccessKeys, TheFontDialog) {
   const std::vector<Reach> reaches = {{u'Y', u"Styles"}, {u'S', u"SizeText"}, {u'F', u"FaceName"},
                                       {u'C', u"Color"},  {u'K', u"StrikeOut"}, {u'U', u"Underline"}};
   whileOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; }, reaches);
-  LOGFONTW lf;
-  const std::u16string_view face = u"Tahoma";
-  std::copy(face.begin(), face.end(), lf.lfFaceName);
-  lf.lfHeight = 13;
-  CHOOSEFONTW cf;
-  cf.lStructSize = kChooseFontSize;
-  cf.hwndOwner = owner;
-  cf.hDC = GetDC(owner);
-  cf.lpLogFont = &lf;
-  cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_EFFECTS;
-  EXPECT_EQ(ChooseFontW(&cf), 0);
+  EXPECT_EQ(chooseTahoma(owner), 0);
   EXPECT_EQ(reached, expected(reaches));
   expectDistinctKeys();
 }
@@ -174,17 +179,7 @@ TEST_F(DialogAccessKeys, TheArrowsMoveBetweenTheOkAndCancelButtonsOfEachDialog) 
   expectCancelOkCancelOk(u"cmdOK", u"cmdCancel");
 
   whenOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; }, arrows);
-  LOGFONTW lf;
-  const std::u16string_view face = u"Tahoma";
-  std::copy(face.begin(), face.end(), lf.lfFaceName);
-  lf.lfHeight = 13;
-  CHOOSEFONTW cf;
-  cf.lStructSize = kChooseFontSize;
-  cf.hwndOwner = owner;
-  cf.hDC = GetDC(owner);
-  cf.lpLogFont = &lf;
-  cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_EFFECTS;
-  EXPECT_EQ(ChooseFontW(&cf), 0);
+  EXPECT_EQ(chooseTahoma(owner), 0);
   expectCancelOkCancelOk(u"OK", u"Cancel");
 
   whenOpen([] { return colorDialogs().openSession() ? colorDialogs().openSession()->dialog : 0; }, arrows);
