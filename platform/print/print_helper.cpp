@@ -4,12 +4,16 @@
 // each answer goes to its standard output (print_wire.h). It ends when its
 // input ends or its parent goes; the parent kills it when an answer is late.
 //
+// The requests that only read (list, capabilities) share one connection to
+// the scheduler while its address and the caller's settings stay the same.
+//
 // libcups keeps the server and the encryption per thread (set for each
 // request) and reads the home folder (whose saved options apply) once per
 // thread: a request whose home folder differs from the first runs on a
 // thread of its own.
 #include <cups/cups.h>
 #include <cups/ppd.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -19,6 +23,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,12 +71,48 @@ std::pair<std::string, std::string> split(std::string_view destination) {
   return {std::string(destination.substr(0, slash)), std::string(destination.substr(slash + 1))};
 }
 
+// A new connection to the scheduler of the request's settings. Reads and
+// writes have no deadline of libcups's own (which polls the socket before
+// every read of the answer, a byte at a time): the parent kills the helper
+// that has not answered by its deadline.
 HttpPtr connect(const Record& rq) {
   const int timeoutMs = std::atoi(std::string(rq.get("timeout")).c_str());
-  HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                            timeoutMs > 0 ? timeoutMs : 5000, nullptr));
-  if (http) httpSetTimeout(http.get(), (timeoutMs > 0 ? timeoutMs : 5000) / 1000.0, nullptr, nullptr);
-  return http;
+  return HttpPtr(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                              timeoutMs > 0 ? timeoutMs : 5000, nullptr));
+}
+
+// The connection kept between the requests that only read (list,
+// capabilities) while the scheduler and the caller's settings (address,
+// port, encryption, home folder) stay the same. One the scheduler has
+// closed meanwhile (it has something to read: the end) is made anew.
+class KeptConnection {
+ public:
+  // The connection for `rq`; null when the scheduler cannot be reached.
+  http_t* open(const Record& rq) {
+    std::string key;
+    for (const char* field : {"server", "port", "encryption", "home"})
+      key.append(rq.has(field) ? std::string(rq.get(field)) : "\x01").push_back('\0');
+    if (!http_ || key != key_ || !idle(http_.get())) {
+      http_.reset();
+      http_ = connect(rq);
+      key_ = std::move(key);
+    }
+    return http_.get();
+  }
+
+ private:
+  static bool idle(http_t* http) {
+    pollfd p{httpGetFd(http), POLLIN, 0};
+    return p.fd >= 0 && ::poll(&p, 1, 0) == 0;
+  }
+
+  HttpPtr http_;
+  std::string key_;
+};
+
+KeptConnection& kept() {
+  static KeptConnection connection;
+  return connection;
 }
 
 std::unique_ptr<cups_dest_t, DestFree> namedDest(http_t* http, std::string_view destination) {
@@ -92,20 +133,61 @@ IppPtr printerAttributes(http_t* http, const std::string& queue, const std::vect
   return IppPtr(cupsDoRequest(http, rq, "/"));
 }
 
+// The scheduler's words on the state of each queue (printer-state-message)
+// by queue name, all in one request.
+std::map<std::string, std::string> stateMessages(http_t* http) {
+  ipp_t* rq = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  static const char* const names[] = {"printer-name", "printer-state-message"};
+  ippAddStrings(rq, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, names);
+  const IppPtr answer(cupsDoRequest(http, rq, "/"));
+  std::map<std::string, std::string> out;
+  if (!answer) return out;
+  std::string name, message;
+  // A printer's attributes are a group; a nameless attribute separates them.
+  auto endOfPrinter = [&] {
+    if (!name.empty() && !message.empty()) out[name] = message;
+    name.clear();
+    message.clear();
+  };
+  for (ipp_attribute_t* a = ippFirstAttribute(answer.get()); a; a = ippNextAttribute(answer.get())) {
+    const char* n = ippGetName(a);
+    if (!n || ippGetGroupTag(a) != IPP_TAG_PRINTER) {
+      endOfPrinter();
+      continue;
+    }
+    const char* v = ippGetString(a, 0, nullptr);
+    if (std::strcmp(n, "printer-name") == 0) name = v ? v : "";
+    else if (std::strcmp(n, "printer-state-message") == 0) message = v ? v : "";
+  }
+  endOfPrinter();
+  return out;
+}
+
 // The queues and their instances in the scheduler's order: per destination
 // a "dest" field followed by its "default", "state", "message", "model",
 // "location" and "comment".
 Record list(const Record& rq) {
   Record out;
-  HttpPtr http = connect(rq);
+  http_t* http = kept().open(rq);
   if (!http) {
     out.add("status", "unreachable");
     return out;
   }
   cups_dest_t* dests = nullptr;
-  const int count = cupsGetDests2(http.get(), &dests);
+  const int count = cupsGetDests2(http, &dests);
   std::unique_ptr<cups_dest_t, DestsFree> owned(dests, DestsFree{count});
   out.add("status", "done");
+  // The scheduler's own words come only with a request of their own: asked
+  // only when a queue is not simply idle.
+  std::map<std::string, std::string> messages;
+  for (int i = 0; i < count; ++i) {
+    const char* state = cupsGetOption("printer-state", dests[i].num_options, dests[i].options);
+    const char* reasons = cupsGetOption("printer-state-reasons", dests[i].num_options, dests[i].options);
+    if ((state && std::strcmp(state, "5") == 0) || (reasons && *reasons && std::strcmp(reasons, "none") != 0)) {
+      messages = stateMessages(http);
+      break;
+    }
+  }
   for (int i = 0; i < count; ++i) {
     const cups_dest_t& d = dests[i];
     auto option = [&](const char* name) {
@@ -121,13 +203,8 @@ Record list(const Record& rq) {
     std::string reasons = option("printer-state-reasons");
     if (reasons == "none") reasons.clear();
     std::string message;
-    // The scheduler's own words come only with a request of their own: asked
-    // only of a queue that is not simply idle.
-    if (state == "5" || !reasons.empty()) {
-      if (IppPtr attrs = printerAttributes(http.get(), d.name ? d.name : "", {"printer-state-message"}))
-        if (ipp_attribute_t* a = ippFindAttribute(attrs.get(), "printer-state-message", IPP_TAG_TEXT))
-          if (const char* text = ippGetString(a, 0, nullptr)) message = text;
-    }
+    if (state == "5" || !reasons.empty())
+      if (const auto it = messages.find(d.name ? d.name : ""); it != messages.end()) message = it->second;
     out.add("message", message.empty() ? reasons : message);
     out.add("model", option("printer-make-and-model"));
     out.add("location", option("printer-location"));
@@ -212,16 +289,16 @@ bool sameSource(std::string_view keyword, std::string_view choice) {
 // "copies-default".
 Record capabilities(const Record& rq) {
   Record out;
-  HttpPtr http = connect(rq);
+  const std::string destination(rq.get("destination"));
+  http_t* http = kept().open(rq);
   if (!http) {
     out.add("status", "unreachable");
     return out;
   }
-  const std::string destination(rq.get("destination"));
-  auto dest = namedDest(http.get(), destination);
+  auto dest = namedDest(http, destination);
   if (!dest) throw Failure{withReason("The printer '" + destination + "' is not known to the print scheduler")};
   IppPtr attrs = printerAttributes(
-      http.get(), dest->name,
+      http, dest->name,
       {"media-default", "media-supported", "media-col-default", "media-col-database", "media-source-supported",
        "media-source-default", "printer-resolution-supported", "printer-resolution-default", "print-quality-supported",
        "print-quality-default", "sides-supported", "sides-default", "print-color-mode-supported",

@@ -242,6 +242,35 @@ TEST_F(CupsPrinting, ThePrintHelperHoldsNoneOfTheProgramsFiles) {
   close(fds[0]);
 }
 
+// The helper keeps its connection to the scheduler between lists; one the
+// scheduler closed (it was restarted) or that belongs to another home folder
+// is made anew, and a scheduler that is gone means no printers.
+TEST_F(CupsPrinting, TheListComesThroughAfterTheSchedulerRestarts) {
+  ASSERT_NO_FATAL_FAILURE(startScheduler());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(installedPrinters().size(), 1u) << i;
+  scheduler->restart();
+  ASSERT_TRUE(scheduler->running()) << scheduler->logs();
+  EXPECT_EQ(installedPrinters().size(), 1u);
+  EXPECT_EQ(installedPrinters().size(), 1u);
+
+  const fs::path home = folder.path() / "home";
+  fs::create_directories(home / ".cups");
+  std::ofstream(home / ".cups/lpoptions") << "Dest svx-file/draft copies=2\n";
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  setenv("HOME", home.c_str(), 1);
+  const size_t withInstance = installedPrinters().size();
+  if (oldHome)
+    setenv("HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("HOME");
+  EXPECT_EQ(withInstance, 2u);
+  EXPECT_EQ(installedPrinters().size(), 1u);
+
+  scheduler.reset();
+  EXPECT_TRUE(installedPrinters().empty());
+}
+
 // A scheduler that stops answering: every call ends within the budget (5 s
 // in all, here shortened where the test opens a budget of its own) with
 // 482 and words saying so, and nothing hangs.

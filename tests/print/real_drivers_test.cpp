@@ -247,6 +247,14 @@ TEST_F(RealDrivers, TheQueuesListWithTheirStateTypeLocationAndComment) {
   all = installedPrinters();
   EXPECT_EQ(find(u"svx-laser").state, QueueState::Stopped);
   EXPECT_EQ(find(u"svx-laser").stateMessage, u"Paper jam in tray 2");
+  EXPECT_EQ(find(u"svx-pdf").stateMessage, u"");
+
+  // Each stopped queue with its own words.
+  ASSERT_EQ(run({"/usr/sbin/cupsdisable", "-h", server, "-r", "Out of toner", "svx-pdf"}, log), 0) << readFile(log);
+  all = installedPrinters();
+  EXPECT_EQ(find(u"svx-laser").stateMessage, u"Paper jam in tray 2");
+  EXPECT_EQ(find(u"svx-pdf").state, QueueState::Stopped);
+  EXPECT_EQ(find(u"svx-pdf").stateMessage, u"Out of toner");
 }
 
 TEST_F(RealDrivers, AQueueWhoseDefaultIsA4PrintsOnA4InsideTheDriversMargins) {

@@ -122,17 +122,14 @@ class PrivateScheduler {
                                                  << "PageLog " << (dir_ / "log/page_log").string() << "\n"
                                                  << "Printcap " << (dir_ / "state/printcap").string() << "\n"
                                                  << "SystemGroup root\nFileDevice No\n";
-    pid_ = start({kCupsd, "-f", "-c", (dir_ / "conf/cupsd.conf").string(), "-s",
-                  (dir_ / "conf/cups-files.conf").string()},
-                 dir_ / "log/cupsd.out");
-    for (int i = 0; i < 200 && !canConnect(socket_); ++i) std::this_thread::sleep_for(50ms);
+    launch();
   }
-  ~PrivateScheduler() {
-    if (pid_ > 0) {
-      kill(pid_, SIGCONT);
-      kill(pid_, SIGTERM);
-      finish(pid_, 10s);
-    }
+  ~PrivateScheduler() { stop(); }
+  // Stops the scheduler and starts it again on the same folder: the
+  // connections to the old one are closed, its queues stay.
+  void restart() {
+    stop();
+    launch();
   }
   // Stops the scheduler: it still takes connections, and answers none.
   void stall() const { kill(pid_, SIGSTOP); }
@@ -148,6 +145,20 @@ class PrivateScheduler {
   // Without arguments a backend lists its devices; with them it prints job
   // argv[1] (id), [3] (title), ... of the file argv[6] or of standard input.
   // The scheduler runs it as root because only its owner may run it.
+  void launch() {
+    pid_ = start({kCupsd, "-f", "-c", (dir_ / "conf/cupsd.conf").string(), "-s",
+                  (dir_ / "conf/cups-files.conf").string()},
+                 dir_ / "log/cupsd.out");
+    for (int i = 0; i < 200 && !canConnect(socket_); ++i) std::this_thread::sleep_for(50ms);
+  }
+  void stop() {
+    if (pid_ > 0) {
+      kill(pid_, SIGCONT);
+      kill(pid_, SIGTERM);
+      finish(pid_, 10s);
+    }
+    pid_ = -1;
+  }
   void writeBackend() const {
     const fs::path backend = dir_ / "bin/backend/svxfile";
     const std::string out = dir_.string();
