@@ -98,10 +98,13 @@ void X11Display::Impl::requestState(Shown& s, int16_t want) {
   if (want == 1) {
     send(atom(WM_CHANGE_STATE_), 3, 0, 0);  // IconicState
   } else {
-    if (s.state == 1) xcb_map_window(conn, s.id);
+    // Shown again when minimised (a report of that may not be read yet);
+    // mapping a mapped window does nothing.
+    xcb_map_window(conn, s.id);
     send(atom(NET_WM_STATE), want == 2 ? 1 : 0, atom(NET_WM_STATE_MAXIMIZED_VERT), atom(NET_WM_STATE_MAXIMIZED_HORZ));
   }
   s.requestedState = want;
+  s.stateWait = std::chrono::steady_clock::now() + kStateWait;
 }
 
 std::optional<int16_t> X11Display::Impl::managedState(xcb_window_t id) {
@@ -129,18 +132,32 @@ std::optional<int16_t> X11Display::Impl::managedState(xcb_window_t id) {
 void X11Display::Impl::followState(Shown& s) {
   const std::optional<int16_t> st = managedState(s.id);
   if (!st) return;
+  const int16_t told = reportedState(s);
   if (s.requestedState) {
-    if (*st == s.state && *st != *s.requestedState) return;  // not answered yet
-    if (*st == *s.requestedState) {
-      s.state = *st;
-      s.requestedState.reset();
-      return;  // as asked: the form is in that state already
-    }
+    // Another state than the one asked for: the manager's doing from before
+    // it saw the request, or no answer yet.
+    if (*st != *s.requestedState && std::chrono::steady_clock::now() < s.stateWait) return;
     s.requestedState.reset();
   }
-  if (*st == s.state) return;
   s.state = *st;
-  s.sizeNotice = true;
+  if (s.state != told) s.sizeNotice = true;
+}
+
+void X11Display::Impl::expireRequests() {
+  const auto now = std::chrono::steady_clock::now();
+  for (auto& [hwnd, s] : shown)
+    if (s.requestedState && now >= s.stateWait) {
+      if (windowManager && s.managed) followState(s);
+      // Not managed (or withdrawn): nothing to follow; the request stands.
+      if (s.requestedState && now >= s.stateWait) s.stateWait = now + kStateWait;
+    }
+}
+
+std::optional<std::chrono::steady_clock::time_point> X11Display::Impl::nextExpiry() const {
+  std::optional<std::chrono::steady_clock::time_point> next;
+  for (const auto& [hwnd, s] : shown)
+    if (s.requestedState && (!next || s.stateWait < *next)) next = s.stateWait;
+  return next;
 }
 
 void X11Display::Impl::followConfigure(Shown& s, const xcb_configure_notify_event_t& e, bool synthetic) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -209,6 +210,43 @@ TEST_P(X11WindowManagerTest, TheScriptsStatesReachTheManager) {
   EXPECT_TRUE(frameIsForm(w)) << describe(w);
   EXPECT_EQ(form->left(), 1500);
   EXPECT_EQ(form->top(), 1500);
+}
+
+TEST_P(X11WindowManagerTest, AStateTheScriptSetsWinsOverTheManagersReportsFromBeforeIt) {
+  const uint32_t w = showAt(1500, 1500);
+  ASSERT_NE(w, 0u);
+  auto within = [&](int ms, const std::function<bool()>& done) {
+    const int64_t until = Clock::nowMs() + ms;
+    serveUntil([&] { return done() || Clock::nowMs() >= until; });
+    return done();
+  };
+  auto maximised = [&] {
+    return person->windowProperty(w, "WM_STATE") == 1 &&
+           person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT") && form->windowState() == 2 &&
+           form->width() > 900 * 15;
+  };
+  // The person minimises the window from its frame; before the display
+  // reads the manager's report of it, the script maximises the form.
+  person->tellManager(w, "WM_CHANGE_STATE", {3, 0, 0});
+  ASSERT_TRUE(eventually([&] { return person->windowProperty(w, "WM_STATE") == 3; }));
+  form->setWindowState(2);
+  EXPECT_TRUE(within(10000, maximised)) << "state " << form->windowState() << "; " << describe(w);
+  EXPECT_EQ(form->windowState(), 2);
+
+  // Likewise restored while a report of the person's maximising is queued.
+  const uint32_t vert = person->atom("_NET_WM_STATE_MAXIMIZED_VERT"), horz = person->atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+  person->tellManager(w, "_NET_WM_STATE", {0, vert, horz});
+  ASSERT_TRUE(eventually([&] { return !person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"); }));
+  person->tellManager(w, "_NET_WM_STATE", {1, vert, horz});
+  ASSERT_TRUE(eventually([&] { return person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"); }));
+  form->setWindowState(1);
+  EXPECT_TRUE(within(10000, [&] { return person->windowProperty(w, "WM_STATE") == 3 && form->windowState() == 1; }))
+      << "state " << form->windowState();
+
+  // The person's own change after the manager answered is followed.
+  person->tellManager(w, "_NET_ACTIVE_WINDOW", {2, 0, 0});
+  EXPECT_TRUE(within(10000, [&] { return person->windowProperty(w, "WM_STATE") == 1 && form->windowState() == 2; }))
+      << "state " << form->windowState();
 }
 
 TEST_P(X11WindowManagerTest, AFormMaximisedBeforeItIsShownOpensMaximised) {
