@@ -332,7 +332,8 @@ struct X11Display::Impl {
   void followManaged(HWND hwnd, Shown& s);
 
   // Posts what the window manager did to each window since the last time:
-  // its move first, so that Resize finds Left and Top in place.
+  // its move first, so that Resize finds Left and Top in place. Dropped when
+  // the program changes the window's state or rect before they are handled.
   bool postNotices();
 
   // Whether the desktop window is one to show: top-level, of this thread,

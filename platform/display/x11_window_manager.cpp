@@ -235,20 +235,32 @@ void X11Display::Impl::followManaged(HWND hwnd, Shown& s) {
 
 bool X11Display::Impl::postNotices() {
   bool posted = false;
+  // With messages still queued (DoEvents), the reports wait: each batch is
+  // judged against the window as the messages before it leave it.
+  const bool queued = messageLoop().pendingCount() != 0;
   for (auto& [hwnd, s] : shown) {
     s.following = s.moveNotice || s.sizeNotice;
-    if (s.moveNotice) {
-      s.moveNotice = false;
-      post(hwnd, WM_MOVE, 0, packPoint(s.placed.x + s.extents.left, s.placed.y + s.extents.top));
-      posted = true;
-    }
-    if (s.sizeNotice) {
-      s.sizeNotice = false;
-      const int16_t st = reportedState(s);
-      post(hwnd, WM_SIZE, st == 1 ? SIZE_MINIMIZED : st == 2 ? SIZE_MAXIMIZED : SIZE_RESTORED,
-           packPoint(s.clientW, s.clientH));
-      posted = true;
-    }
+    if (!s.following || queued) continue;
+    const Window* w = desktop().find(hwnd);
+    if (!w) continue;
+    std::optional<LPARAM> moved;
+    if (std::exchange(s.moveNotice, false)) moved = packPoint(s.placed.x + s.extents.left, s.placed.y + s.extents.top);
+    std::optional<int16_t> state;
+    if (std::exchange(s.sizeNotice, false)) state = reportedState(s);
+    // Handed over once the messages queued before are handled: when the
+    // program has asked for another state or rect meanwhile, these reports
+    // predate its request (sent at the next pump) and are dropped; a state
+    // it set that they report too stands with them.
+    messageLoop().postTask([hwnd, rect = w->rect, was = sizeState(*w), moved, state, size = packPoint(s.clientW, s.clientH)] {
+      const Window* now = desktop().find(hwnd);
+      if (!now || !(now->rect == rect)) return;
+      if (const int16_t st = sizeState(*now); st != was && st != state) return;
+      if (moved) desktop().deliver(hwnd, WM_MOVE, 0, *moved, true);
+      if (state)
+        desktop().deliver(hwnd, WM_SIZE, *state == 1 ? SIZE_MINIMIZED : *state == 2 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                          size, true);
+    });
+    posted = true;
   }
   return posted;
 }

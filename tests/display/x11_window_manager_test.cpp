@@ -249,6 +249,50 @@ TEST_P(X11WindowManagerTest, AStateTheScriptSetsWinsOverTheManagersReportsFromBe
       << "state " << form->windowState();
 }
 
+TEST_P(X11WindowManagerTest, AStateTheScriptSetsWinsOverTheManagersReportsNotYetHandled) {
+  const uint32_t w = showAt(1500, 1500);
+  ASSERT_NE(w, 0u);
+  const double width = form->width();
+  // The person maximises the window from its frame; the display reads the
+  // manager's reports, and before the form handles them the script
+  // minimises it.
+  const uint32_t vert = person->atom("_NET_WM_STATE_MAXIMIZED_VERT"), horz = person->atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+  person->tellManager(w, "_NET_WM_STATE", {1, vert, horz});
+  ASSERT_TRUE(eventually([&] {
+    return person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT") && person->frame(w).width == 1024;
+  }));
+  ASSERT_TRUE(eventually([&] {
+    x11->pump();
+    return messageLoop().pendingCount() > 0;
+  }));
+  form->setWindowState(1);
+  const int64_t until = Clock::nowMs() + 10000;
+  auto minimised = [&] { return person->windowProperty(w, "WM_STATE") == 3 && form->windowState() == 1; };
+  serveUntil([&] { return minimised() || Clock::nowMs() >= until; });
+  EXPECT_TRUE(minimised()) << "state " << form->windowState() << "; " << describe(w);
+  EXPECT_EQ(form->width(), width);
+
+  // The script moves the form while the manager's report of its own move
+  // waits: the form stays where the script put it, and so does the frame.
+  form->setWindowState(0);
+  serveUntil([&] { return (person->windowProperty(w, "WM_STATE") == 1 && frameIsForm(w)) || Clock::nowMs() >= until; });
+  ASSERT_TRUE(frameIsForm(w)) << describe(w);
+  const auto extents = person->values(w, "_NET_FRAME_EXTENTS");
+  ASSERT_EQ(extents.size(), 4u);
+  person->place(w, 300 + static_cast<int>(extents[0]), 200 + static_cast<int>(extents[2]));
+  ASSERT_TRUE(eventually([&] { return person->frame(w).x == 300; }));
+  ASSERT_TRUE(eventually([&] {
+    x11->pump();
+    return messageLoop().pendingCount() > 0;
+  }));
+  form->move(6000, 4500);
+  serveUntil([&] { return person->frame(w).x == 400 || Clock::nowMs() >= until; });
+  settle(200);
+  EXPECT_EQ(form->left(), 6000);
+  EXPECT_EQ(form->top(), 4500);
+  EXPECT_TRUE(frameIsForm(w)) << describe(w);
+}
+
 TEST_P(X11WindowManagerTest, AFormMaximisedBeforeItIsShownOpensMaximised) {
   form->setWindowState(2);
   form->show(false);
