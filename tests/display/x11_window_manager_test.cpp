@@ -45,10 +45,12 @@ class X11WindowManagerTest : public X11DisplayTest, public ::testing::WithParamI
     return x11->windowOf(h);
   }
 
-  // Serves the loop for `ms` of real time (stray reports arrive meanwhile).
+  // Serves the loop for `ms` of real time (stray reports arrive meanwhile)
+  // and until what arrived is handled: on a loaded machine the time can be
+  // up before the loop has served anything.
   void settle(int ms) {
     const int64_t until = Clock::nowMs() + ms;
-    serveUntil([&] { return Clock::nowMs() >= until; });
+    serveUntil([&] { return Clock::nowMs() >= until && messageLoop().pendingCount() == 0; });
   }
 
   int resizes() const {
