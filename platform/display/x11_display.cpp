@@ -187,6 +187,7 @@ bool X11Display::Impl::drain() {
     if (event(ev)) input = true;
     std::free(ev);
   }
+  expireRequests();
   if (postNotices()) input = true;
   return input;
 }
@@ -283,6 +284,7 @@ X11Display::~X11Display() {
 bool X11Display::pump() {
   Impl& x = *impl_;
   if (!x.alive()) return false;
+  x.sendRequests();
   const bool input = x.drain();
   const uint64_t activity = messageLoop().activity();
   const bool rerender = x.dirty || activity != x.seenActivity || input;
@@ -310,6 +312,13 @@ void X11Display::wait(std::optional<int64_t> untilMs) {
   if (!x.deferred.empty()) return;
   int timeout = -1;
   if (untilMs) timeout = static_cast<int>(std::clamp<int64_t>(*untilMs - Clock::nowMs(), 0, 60'000));
+  if (const auto expiry = x.nextExpiry()) {
+    // A state asked of the window manager that it has not shown: the pump
+    // follows what it shows once the wait is over.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*expiry - std::chrono::steady_clock::now());
+    const int ms = static_cast<int>(std::clamp<int64_t>(left.count(), 0, 60'000));
+    timeout = timeout < 0 ? ms : std::min(timeout, ms);
+  }
   if (Clock::isVirtual() && untilMs) timeout = std::min(timeout, 10);
   pollfd fd{xcb_get_file_descriptor(x.conn), POLLIN, 0};
   const int ready = poll(&fd, 1, timeout);

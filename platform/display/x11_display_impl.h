@@ -46,6 +46,10 @@ constexpr int kMaxPlace = 8000;
 // followed.
 constexpr int kExtentsWaitMs = 250;
 constexpr auto kSettleTime = std::chrono::milliseconds(1000);
+// How long a size state asked of the window manager stands against its
+// reports that contradict it (reports from before it saw the request):
+// after that, what it reports is followed.
+constexpr auto kStateWait = std::chrono::milliseconds(3000);
 
 enum Atom : std::size_t {
   WM_PROTOCOLS_,
@@ -115,7 +119,10 @@ struct X11Display::Impl {
     // The size state (0 normal, 1 minimised, 2 maximised) the window manager
     // reports, and the one asked of it that it has not reported yet.
     int16_t state = 0;
-    std::optional<int16_t> requestedState;  // likewise: a report of it, or of `state`, is no news
+    // Until it reports that state (or until `stateWait`), a report of
+    // another one predates the request (or is no answer yet) and is no news.
+    std::optional<int16_t> requestedState;
+    std::chrono::steady_clock::time_point stateWait;
     bool managed = false;  // mapped by the window manager (or the server) once
     bool extentsReported = false;
     int16_t seenState = 0;  // the desktop window's size state when last seen
@@ -283,6 +290,11 @@ struct X11Display::Impl {
   void configure(Shown& s, bool move);
   void update(HWND hwnd, Shown& s, const Window& w);
 
+  // What the program asked of its shown windows since the last pump (a
+  // state, a place, a size), asked of the window manager before its reports
+  // are read: a report read after a request cannot undo it.
+  void sendRequests();
+
   // Asks the window manager for a size state: minimised (WM_CHANGE_STATE),
   // shown again (mapped), maximised or not (_NET_WM_STATE).
   void requestState(Shown& s, int16_t want);
@@ -294,6 +306,12 @@ struct X11Display::Impl {
   // The window manager changed the window's state (or answered a request):
   // the form hears of it.
   void followState(Shown& s);
+
+  // A state asked for that the window manager has not shown within
+  // `kStateWait`: the form follows the state it has.
+  void expireRequests();
+  // The earliest time a request expires, if any is waiting.
+  std::optional<std::chrono::steady_clock::time_point> nextExpiry() const;
 
   // The window manager (or, without one, the server) reports the window's
   // size and, in a synthetic event once it manages the window, where its
@@ -314,7 +332,8 @@ struct X11Display::Impl {
   void followManaged(HWND hwnd, Shown& s);
 
   // Posts what the window manager did to each window since the last time:
-  // its move first, so that Resize finds Left and Top in place.
+  // its move first, so that Resize finds Left and Top in place. Dropped when
+  // the program changes the window's state or rect before they are handled.
   bool postNotices();
 
   // Whether the desktop window is one to show: top-level, of this thread,

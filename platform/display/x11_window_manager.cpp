@@ -98,10 +98,13 @@ void X11Display::Impl::requestState(Shown& s, int16_t want) {
   if (want == 1) {
     send(atom(WM_CHANGE_STATE_), 3, 0, 0);  // IconicState
   } else {
-    if (s.state == 1) xcb_map_window(conn, s.id);
+    // Shown again when minimised (a report of that may not be read yet);
+    // mapping a mapped window does nothing.
+    xcb_map_window(conn, s.id);
     send(atom(NET_WM_STATE), want == 2 ? 1 : 0, atom(NET_WM_STATE_MAXIMIZED_VERT), atom(NET_WM_STATE_MAXIMIZED_HORZ));
   }
   s.requestedState = want;
+  s.stateWait = std::chrono::steady_clock::now() + kStateWait;
 }
 
 std::optional<int16_t> X11Display::Impl::managedState(xcb_window_t id) {
@@ -129,18 +132,32 @@ std::optional<int16_t> X11Display::Impl::managedState(xcb_window_t id) {
 void X11Display::Impl::followState(Shown& s) {
   const std::optional<int16_t> st = managedState(s.id);
   if (!st) return;
+  const int16_t told = reportedState(s);
   if (s.requestedState) {
-    if (*st == s.state && *st != *s.requestedState) return;  // not answered yet
-    if (*st == *s.requestedState) {
-      s.state = *st;
-      s.requestedState.reset();
-      return;  // as asked: the form is in that state already
-    }
+    // Another state than the one asked for: the manager's doing from before
+    // it saw the request, or no answer yet.
+    if (*st != *s.requestedState && std::chrono::steady_clock::now() < s.stateWait) return;
     s.requestedState.reset();
   }
-  if (*st == s.state) return;
   s.state = *st;
-  s.sizeNotice = true;
+  if (s.state != told) s.sizeNotice = true;
+}
+
+void X11Display::Impl::expireRequests() {
+  const auto now = std::chrono::steady_clock::now();
+  for (auto& [hwnd, s] : shown)
+    if (s.requestedState && now >= s.stateWait) {
+      if (windowManager && s.managed) followState(s);
+      // Not managed (or withdrawn): nothing to follow; the request stands.
+      if (s.requestedState && now >= s.stateWait) s.stateWait = now + kStateWait;
+    }
+}
+
+std::optional<std::chrono::steady_clock::time_point> X11Display::Impl::nextExpiry() const {
+  std::optional<std::chrono::steady_clock::time_point> next;
+  for (const auto& [hwnd, s] : shown)
+    if (s.requestedState && (!next || s.stateWait < *next)) next = s.stateWait;
+  return next;
 }
 
 void X11Display::Impl::followConfigure(Shown& s, const xcb_configure_notify_event_t& e, bool synthetic) {
@@ -218,20 +235,32 @@ void X11Display::Impl::followManaged(HWND hwnd, Shown& s) {
 
 bool X11Display::Impl::postNotices() {
   bool posted = false;
+  // With messages still queued (DoEvents), the reports wait: each batch is
+  // judged against the window as the messages before it leave it.
+  const bool queued = messageLoop().pendingCount() != 0;
   for (auto& [hwnd, s] : shown) {
     s.following = s.moveNotice || s.sizeNotice;
-    if (s.moveNotice) {
-      s.moveNotice = false;
-      post(hwnd, WM_MOVE, 0, packPoint(s.placed.x + s.extents.left, s.placed.y + s.extents.top));
-      posted = true;
-    }
-    if (s.sizeNotice) {
-      s.sizeNotice = false;
-      const int16_t st = reportedState(s);
-      post(hwnd, WM_SIZE, st == 1 ? SIZE_MINIMIZED : st == 2 ? SIZE_MAXIMIZED : SIZE_RESTORED,
-           packPoint(s.clientW, s.clientH));
-      posted = true;
-    }
+    if (!s.following || queued) continue;
+    const Window* w = desktop().find(hwnd);
+    if (!w) continue;
+    std::optional<LPARAM> moved;
+    if (std::exchange(s.moveNotice, false)) moved = packPoint(s.placed.x + s.extents.left, s.placed.y + s.extents.top);
+    std::optional<int16_t> state;
+    if (std::exchange(s.sizeNotice, false)) state = reportedState(s);
+    // Handed over once the messages queued before are handled: when the
+    // program has asked for another state or rect meanwhile, these reports
+    // predate its request (sent at the next pump) and are dropped; a state
+    // it set that they report too stands with them.
+    messageLoop().postTask([hwnd, rect = w->rect, was = sizeState(*w), moved, state, size = packPoint(s.clientW, s.clientH)] {
+      const Window* now = desktop().find(hwnd);
+      if (!now || !(now->rect == rect)) return;
+      if (const int16_t st = sizeState(*now); st != was && st != state) return;
+      if (moved) desktop().deliver(hwnd, WM_MOVE, 0, *moved, true);
+      if (state)
+        desktop().deliver(hwnd, WM_SIZE, *state == 1 ? SIZE_MINIMIZED : *state == 2 ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                          size, true);
+    });
+    posted = true;
   }
   return posted;
 }

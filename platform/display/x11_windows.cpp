@@ -222,7 +222,10 @@ void X11Display::Impl::create(HWND hwnd, Shown& s, const Window& w) {
   if (!cairoDevice) cairoDevice = cairo_device_reference(cairo_surface_get_device(s.surface));
   if (extentsOnRequest) askFrameExtents(hwnd, s, w.style);
   s.focusWanted = true;
-  if (windowManager && state != 0) s.requestedState = state;
+  if (windowManager && state != 0) {
+    s.requestedState = state;
+    s.stateWait = std::chrono::steady_clock::now() + kStateWait;
+  }
   s.confirmed = asked(s);
   xcb_map_window(conn, s.id);
   s.mapRequested = true;
@@ -250,6 +253,18 @@ void X11Display::Impl::update(HWND hwnd, Shown& s, const Window& w) {
   // A fixed frame keeps the size the program gives it.
   if (sized && !sizable(w.style)) setSizeHints(s, w.style);
   configure(s, true);
+}
+
+void X11Display::Impl::sendRequests() {
+  // With messages still queued (DoEvents), notices posted at the last pump
+  // may not be followed yet: those windows wait for the pump's sync.
+  const bool followed = messageLoop().pendingCount() == 0;
+  Desktop& d = desktop();
+  for (auto& [hwnd, s] : shown) {
+    if (followed) s.following = false;
+    const Window* w = d.find(hwnd);
+    if (w && w->visible() && s.mapRequested) update(hwnd, s, *w);
+  }
 }
 
 bool X11Display::Impl::drawsItself(const Window& w) const {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,10 +45,12 @@ class X11WindowManagerTest : public X11DisplayTest, public ::testing::WithParamI
     return x11->windowOf(h);
   }
 
-  // Serves the loop for `ms` of real time (stray reports arrive meanwhile).
+  // Serves the loop for `ms` of real time (stray reports arrive meanwhile)
+  // and until what arrived is handled: on a loaded machine the time can be
+  // up before the loop has served anything.
   void settle(int ms) {
     const int64_t until = Clock::nowMs() + ms;
-    serveUntil([&] { return Clock::nowMs() >= until; });
+    serveUntil([&] { return Clock::nowMs() >= until && messageLoop().pendingCount() == 0; });
   }
 
   int resizes() const {
@@ -209,6 +212,87 @@ TEST_P(X11WindowManagerTest, TheScriptsStatesReachTheManager) {
   EXPECT_TRUE(frameIsForm(w)) << describe(w);
   EXPECT_EQ(form->left(), 1500);
   EXPECT_EQ(form->top(), 1500);
+}
+
+TEST_P(X11WindowManagerTest, AStateTheScriptSetsWinsOverTheManagersReportsFromBeforeIt) {
+  const uint32_t w = showAt(1500, 1500);
+  ASSERT_NE(w, 0u);
+  auto within = [&](int ms, const std::function<bool()>& done) {
+    const int64_t until = Clock::nowMs() + ms;
+    serveUntil([&] { return done() || Clock::nowMs() >= until; });
+    return done();
+  };
+  auto maximised = [&] {
+    return person->windowProperty(w, "WM_STATE") == 1 &&
+           person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT") && form->windowState() == 2 &&
+           form->width() > 900 * 15;
+  };
+  // The person minimises the window from its frame; before the display
+  // reads the manager's report of it, the script maximises the form.
+  person->tellManager(w, "WM_CHANGE_STATE", {3, 0, 0});
+  ASSERT_TRUE(eventually([&] { return person->windowProperty(w, "WM_STATE") == 3; }));
+  form->setWindowState(2);
+  EXPECT_TRUE(within(10000, maximised)) << "state " << form->windowState() << "; " << describe(w);
+  EXPECT_EQ(form->windowState(), 2);
+
+  // Likewise restored while a report of the person's maximising is queued.
+  const uint32_t vert = person->atom("_NET_WM_STATE_MAXIMIZED_VERT"), horz = person->atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+  person->tellManager(w, "_NET_WM_STATE", {0, vert, horz});
+  ASSERT_TRUE(eventually([&] { return !person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"); }));
+  person->tellManager(w, "_NET_WM_STATE", {1, vert, horz});
+  ASSERT_TRUE(eventually([&] { return person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"); }));
+  form->setWindowState(1);
+  EXPECT_TRUE(within(10000, [&] { return person->windowProperty(w, "WM_STATE") == 3 && form->windowState() == 1; }))
+      << "state " << form->windowState();
+
+  // The person's own change after the manager answered is followed.
+  person->tellManager(w, "_NET_ACTIVE_WINDOW", {2, 0, 0});
+  EXPECT_TRUE(within(10000, [&] { return person->windowProperty(w, "WM_STATE") == 1 && form->windowState() == 2; }))
+      << "state " << form->windowState();
+}
+
+TEST_P(X11WindowManagerTest, AStateTheScriptSetsWinsOverTheManagersReportsNotYetHandled) {
+  const uint32_t w = showAt(1500, 1500);
+  ASSERT_NE(w, 0u);
+  const double width = form->width();
+  // The person maximises the window from its frame; the display reads the
+  // manager's reports, and before the form handles them the script
+  // minimises it.
+  const uint32_t vert = person->atom("_NET_WM_STATE_MAXIMIZED_VERT"), horz = person->atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+  person->tellManager(w, "_NET_WM_STATE", {1, vert, horz});
+  ASSERT_TRUE(eventually([&] {
+    return person->hasValue(w, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT") && person->frame(w).width == 1024;
+  }));
+  ASSERT_TRUE(eventually([&] {
+    x11->pump();
+    return messageLoop().pendingCount() > 0;
+  }));
+  form->setWindowState(1);
+  const int64_t until = Clock::nowMs() + 10000;
+  auto minimised = [&] { return person->windowProperty(w, "WM_STATE") == 3 && form->windowState() == 1; };
+  serveUntil([&] { return minimised() || Clock::nowMs() >= until; });
+  EXPECT_TRUE(minimised()) << "state " << form->windowState() << "; " << describe(w);
+  EXPECT_EQ(form->width(), width);
+
+  // The script moves the form while the manager's report of its own move
+  // waits: the form stays where the script put it, and so does the frame.
+  form->setWindowState(0);
+  serveUntil([&] { return (person->windowProperty(w, "WM_STATE") == 1 && frameIsForm(w)) || Clock::nowMs() >= until; });
+  ASSERT_TRUE(frameIsForm(w)) << describe(w);
+  const auto extents = person->values(w, "_NET_FRAME_EXTENTS");
+  ASSERT_EQ(extents.size(), 4u);
+  person->place(w, 300 + static_cast<int>(extents[0]), 200 + static_cast<int>(extents[2]));
+  ASSERT_TRUE(eventually([&] { return person->frame(w).x == 300; }));
+  ASSERT_TRUE(eventually([&] {
+    x11->pump();
+    return messageLoop().pendingCount() > 0;
+  }));
+  form->move(6000, 4500);
+  serveUntil([&] { return person->frame(w).x == 400 || Clock::nowMs() >= until; });
+  settle(200);
+  EXPECT_EQ(form->left(), 6000);
+  EXPECT_EQ(form->top(), 4500);
+  EXPECT_TRUE(frameIsForm(w)) << describe(w);
 }
 
 TEST_P(X11WindowManagerTest, AFormMaximisedBeforeItIsShownOpensMaximised) {
