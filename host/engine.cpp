@@ -429,6 +429,7 @@ void Engine::shutdown() {
   bound.clear();
   boundFunctions.clear();
   targets.clear();
+  parts.clear();
   refAddresses.clear();
   objects.clear();
   refs.clear();

@@ -52,6 +52,7 @@ inline constexpr const char* kDetailKey = SVX_KEY("Detail");  // error -> what i
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
 inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> bound
 inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target -> its bound members
+inline constexpr const char* kPartsKey = SVX_KEY("Parts");      // proxy target -> its parts' proxies
 
 // Thrown by native bodies: the script error to throw is already on the stack.
 // It passes every member's error guard.
@@ -154,6 +155,11 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Proxy targets by address, to their ids in `objects`. A target is never
   // given to the script and is freed only after its finalizer has removed it.
   PointerMap<const ObjectRef*> targets;  // -> the entry in `objects`
+  // The proxies of an object's parts (ClassInfo::partOfParent) that its
+  // members returned, by the object's target, which holds them (at most
+  // kMaxParts): the same part comes back as the same script object, made once.
+  PointerMap<std::vector<std::pair<const Object*, void*>>> parts;
+  static constexpr size_t kMaxParts = 64;
   // Refs made by the script (with finalizers of their own), by address, to
   // their entries in `refs` (removed together).
   PointerMap<Variant*> refAddresses;

@@ -18,6 +18,7 @@ duk_ret_t finalizeObject(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
     Engine& e = engineOf(ctx);
     e.targets.erase(duk_get_heapptr(ctx, 0));
+    e.parts.erase(duk_get_heapptr(ctx, 0));
     if (auto id = hiddenId(ctx, 0, kObjectKey)) eraseDeferred(e.objects, *id);
     return 0;
   });
@@ -125,6 +126,49 @@ Variant invokeFound(Object& obj, const MemberInfo* m, std::span<Variant> args) {
   return invokeMember(obj, *m, args);
 }
 
+// Pushes what a member of the object whose Proxy target is at `targetIdx`
+// returned. A part of that object comes back as the proxy made for it the
+// first time, which the target keeps.
+void pushResult(duk_context* ctx, duk_idx_t targetIdx, const Variant& result) {
+  if (result.vt() != VT_DISPATCH || !result.asObject() || !result.asObject()->classInfo().isPartOfParent()) {
+    pushVariant(ctx, result);
+    return;
+  }
+  Engine& e = engineOf(ctx);
+  targetIdx = duk_normalize_index(ctx, targetIdx);
+  void* const target = duk_get_heapptr(ctx, targetIdx);
+  const Object* const part = result.asObject().get();
+  if (auto* kept = e.parts.find(target)) {
+    for (const auto& [object, proxy] : *kept) {
+      if (object == part) {
+        duk_push_heapptr(ctx, proxy);
+        return;
+      }
+    }
+  }
+  pushObject(ctx, result.asObject());
+  // Finalizers may have run: the entry is looked for again.
+  auto* kept = e.parts.find(target);
+  const size_t n = kept ? kept->size() : 0;
+  if (e.closing || n >= Engine::kMaxParts) return;
+  pushKey(ctx, kPartsKey);
+  if (!duk_get_prop(ctx, targetIdx)) {
+    duk_pop(ctx);
+    duk_push_bare_array(ctx);
+    pushKey(ctx, kPartsKey);
+    duk_dup(ctx, -2);
+    duk_put_prop(ctx, targetIdx);
+  }
+  duk_dup(ctx, -2);
+  duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(n));
+  duk_pop(ctx);
+  std::pair<const Object*, void*> entry{part, duk_get_heapptr(ctx, -1)};
+  if ((kept = e.parts.find(target)))
+    kept->push_back(entry);
+  else
+    e.parts.insert_or_assign(target, {entry});
+}
+
 // Calls the member found as `m` for `name`, through the trace when it is on.
 Variant call(duk_context* ctx, Object& obj, const MemberInfo* m, const BStr& name, InvokeKind kind,
              std::vector<Variant>& args, std::vector<BStr>& names) {
@@ -158,6 +202,16 @@ duk_ret_t copyNamedArguments(duk_context* ctx, void*) {
   return 2;
 }
 
+void pushCallResult(duk_context* ctx, const Variant& result, bool ofTarget) {
+  if (!ofTarget) {
+    pushVariant(ctx, result);
+    return;
+  }
+  duk_push_current_function(ctx);
+  pushResult(ctx, -1, result);
+  duk_remove(ctx, -2);
+}
+
 // Reads the Named(...) argument at `idx` into `args` and `names`.
 void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args, std::vector<BStr>& names) {
   duk_dup(ctx, idx);
@@ -180,7 +234,9 @@ void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args,
 
 // Calls `method` (named `name`) of `obj` with the native function's
 // arguments (a trailing Named(...) by name) and pushes its result.
-duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* method, const BStr& name) {
+// `ofTarget`: the native function is the object's Proxy target.
+duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* method, const BStr& name,
+                            bool ofTarget = false) {
   Engine& e = engineOf(ctx);
   duk_idx_t nargs = duk_get_top(ctx);
   const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
@@ -190,7 +246,7 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
     SmallVariants<12> args(static_cast<size_t>(nargs));
     for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
     const Variant result = invokeFound(obj, method, args.span());
-    pushVariant(ctx, result);
+    pushCallResult(ctx, result, ofTarget);
     return 1;
   }
   std::vector<Variant> args;
@@ -199,7 +255,7 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
   std::vector<BStr> names;
   if (named) namedArguments(ctx, nargs, args, names);
   const Variant result = call(ctx, obj, method, name, InvokeKind::Method, args, names);
-  pushVariant(ctx, result);
+  pushCallResult(ctx, result, ofTarget);
   return 1;
 }
 
@@ -245,7 +301,7 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
       if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
       raise(err::MemberNotSupported);
     }
-    return callWithArguments(ctx, *obj, m, m->name);
+    return callWithArguments(ctx, *obj, m, m->name, true);
   });
 }
 
@@ -274,13 +330,13 @@ duk_ret_t trapGet(duk_context* ctx) {
       Engine& e = engineOf(ctx);
       if (!e.trace) {
         const Variant result = invokeMember(*obj, *member.get, {});
-        pushVariant(ctx, result);
+        pushResult(ctx, 0, result);
         return 1;
       }
       std::vector<Variant> none;
       std::vector<BStr> noNames;
       const Variant result = call(ctx, *obj, member.get, member.name, InvokeKind::PropertyGet, none, noNames);
-      pushVariant(ctx, result);
+      pushResult(ctx, 0, result);
       return 1;
     }
     pushBoundMember(ctx, 0, 1, obj, member, spare);
