@@ -421,6 +421,7 @@ void Engine::shutdown() {
   ctx = nullptr;
   heapCache.clear();
   members.clear();
+  recentMembers.fill({});
   auto leftBound = std::move(bound);
   auto leftObjects = std::move(objects);
   auto leftRefs = std::move(refs);

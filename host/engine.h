@@ -11,6 +11,7 @@
 
 #include <duktape.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -226,6 +227,13 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Member names by class (at most kMaxCachedMembers).
   std::unordered_map<MemberKey, MemberEntry, MemberKeyHash> members;
   static constexpr size_t kMaxCachedMembers = 4096;
+  // The entries of `members` used last, by a hash of their key: one probe
+  // for the names a loop reads again and again.
+  struct RecentMember {
+    MemberKey key{};
+    const MemberEntry* entry = nullptr;
+  };
+  std::array<RecentMember, 256> recentMembers{};
   // The call trace (trace.h).
   bool trace = false;
   int traceDepth = 0;

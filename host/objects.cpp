@@ -58,7 +58,14 @@ const MemberEntry& memberEntry(duk_context* ctx, const ClassInfo& cls, duk_idx_t
                                std::optional<MemberEntry>& spare) {
   Engine& e = engineOf(ctx);
   const MemberKey key{&cls, duk_get_heapptr(ctx, nameIdx)};
-  if (auto it = e.members.find(key); it != e.members.end()) return it->second;
+  const uint64_t h = (reinterpret_cast<uintptr_t>(key.cls) ^ reinterpret_cast<uintptr_t>(key.name) * 31) *
+                     0x9E3779B97F4A7C15ull;
+  Engine::RecentMember& recent = e.recentMembers[h >> 56];
+  if (recent.entry && recent.key == key) return *recent.entry;
+  if (auto it = e.members.find(key); it != e.members.end()) {
+    recent = {key, &it->second};
+    return it->second;
+  }
   MemberEntry entry;
   entry.name = jsString(ctx, nameIdx);
   entry.get = cls.find(entry.name, InvokeKind::PropertyGet);
@@ -126,17 +133,15 @@ Variant invokeFound(Object& obj, const MemberInfo* m, std::span<Variant> args) {
   return invokeMember(obj, *m, args);
 }
 
-// Pushes what a member of the object whose Proxy target is at `targetIdx`
+// Pushes what a member of the object whose Proxy target is `target`
 // returned. A part of that object comes back as the proxy made for it the
 // first time, which the target keeps.
-void pushResult(duk_context* ctx, duk_idx_t targetIdx, const Variant& result) {
+void pushResult(duk_context* ctx, void* target, const Variant& result) {
   if (result.vt() != VT_DISPATCH || !result.asObject() || !result.asObject()->classInfo().isPartOfParent()) {
     pushVariant(ctx, result);
     return;
   }
   Engine& e = engineOf(ctx);
-  targetIdx = duk_normalize_index(ctx, targetIdx);
-  void* const target = duk_get_heapptr(ctx, targetIdx);
   const Object* const part = result.asObject().get();
   if (auto* kept = e.parts.find(target)) {
     for (const auto& [object, proxy] : *kept) {
@@ -151,6 +156,7 @@ void pushResult(duk_context* ctx, duk_idx_t targetIdx, const Variant& result) {
   auto* kept = e.parts.find(target);
   const size_t n = kept ? kept->size() : 0;
   if (e.closing || n >= Engine::kMaxParts) return;
+  const duk_idx_t targetIdx = duk_push_heapptr(ctx, target);
   pushKey(ctx, kPartsKey);
   if (!duk_get_prop(ctx, targetIdx)) {
     duk_pop(ctx);
@@ -159,9 +165,9 @@ void pushResult(duk_context* ctx, duk_idx_t targetIdx, const Variant& result) {
     duk_dup(ctx, -2);
     duk_put_prop(ctx, targetIdx);
   }
-  duk_dup(ctx, -2);
+  duk_dup(ctx, targetIdx - 1);
   duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(n));
-  duk_pop(ctx);
+  duk_pop_2(ctx);
   std::pair<const Object*, void*> entry{part, duk_get_heapptr(ctx, -1)};
   if ((kept = e.parts.find(target)))
     kept->push_back(entry);
@@ -202,14 +208,11 @@ duk_ret_t copyNamedArguments(duk_context* ctx, void*) {
   return 2;
 }
 
-void pushCallResult(duk_context* ctx, const Variant& result, bool ofTarget) {
-  if (!ofTarget) {
+void pushCallResult(duk_context* ctx, const Variant& result, void* target) {
+  if (target)
+    pushResult(ctx, target, result);
+  else
     pushVariant(ctx, result);
-    return;
-  }
-  duk_push_current_function(ctx);
-  pushResult(ctx, -1, result);
-  duk_remove(ctx, -2);
 }
 
 // Reads the Named(...) argument at `idx` into `args` and `names`.
@@ -234,9 +237,9 @@ void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args,
 
 // Calls `method` (named `name`) of `obj` with the native function's
 // arguments (a trailing Named(...) by name) and pushes its result.
-// `ofTarget`: the native function is the object's Proxy target.
+// `target`: the object's Proxy target, when that is the native function.
 duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* method, const BStr& name,
-                            bool ofTarget = false) {
+                            void* target = nullptr) {
   Engine& e = engineOf(ctx);
   duk_idx_t nargs = duk_get_top(ctx);
   const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
@@ -246,7 +249,7 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
     SmallVariants<12> args(static_cast<size_t>(nargs));
     for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
     const Variant result = invokeFound(obj, method, args.span());
-    pushCallResult(ctx, result, ofTarget);
+    pushCallResult(ctx, result, target);
     return 1;
   }
   std::vector<Variant> args;
@@ -255,7 +258,7 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
   std::vector<BStr> names;
   if (named) namedArguments(ctx, nargs, args, names);
   const Variant result = call(ctx, obj, method, name, InvokeKind::Method, args, names);
-  pushCallResult(ctx, result, ofTarget);
+  pushCallResult(ctx, result, target);
   return 1;
 }
 
@@ -294,6 +297,7 @@ bool isCallable(const ClassInfo& cls) {
 duk_ret_t callDefaultMember(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     duk_push_current_function(ctx);
+    void* const target = duk_get_heapptr(ctx, -1);
     const ObjectRef obj = objectOf(ctx, -1);
     duk_pop(ctx);
     const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : obj->classInfo().find(0, InvokeKind::Method);
@@ -301,7 +305,7 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
       if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
       raise(err::MemberNotSupported);
     }
-    return callWithArguments(ctx, *obj, m, m->name, true);
+    return callWithArguments(ctx, *obj, m, m->name, target);
   });
 }
 
@@ -330,13 +334,13 @@ duk_ret_t trapGet(duk_context* ctx) {
       Engine& e = engineOf(ctx);
       if (!e.trace) {
         const Variant result = invokeMember(*obj, *member.get, {});
-        pushResult(ctx, 0, result);
+        pushResult(ctx, duk_get_heapptr(ctx, 0), result);
         return 1;
       }
       std::vector<Variant> none;
       std::vector<BStr> noNames;
       const Variant result = call(ctx, *obj, member.get, member.name, InvokeKind::PropertyGet, none, noNames);
-      pushResult(ctx, 0, result);
+      pushResult(ctx, duk_get_heapptr(ctx, 0), result);
       return 1;
     }
     pushBoundMember(ctx, 0, 1, obj, member, spare);

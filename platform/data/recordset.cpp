@@ -580,7 +580,7 @@ Variant Fields::Item(Variant& index) {
   const Variant& v = index.deref();
   int32_t i = -1;
   if (v.baseType() == VT_BSTR) {
-    i = rs_->fieldIndex(toBStr(v));
+    i = rs_->fieldIndex(v.vt() == VT_BSTR ? BStrView(v.asBStr()) : BStrView(toBStr(v)));
     if (i < 0) raise(daterr::ItemNotFound, u"The field '" + toBStr(v) + u"' is not in this recordset.");
   } else {
     i = toI4(v);
