@@ -180,7 +180,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::vector<int64_t> freeEventFrames;
   std::unordered_map<int64_t, std::vector<int64_t>> anchorFrames;  // anchor id -> its frames
   static constexpr int kRaisesPerAnchor = 64;
-  void* openAnchor = nullptr;  // pinned in the stash while open
+  void* openAnchor = nullptr;  // what the open anchor's links inherit, pinned in the stash while open
   int64_t openAnchorId = 0;
   int openAnchorRaises = 0;
   int64_t openEventAnchor();

@@ -432,7 +432,9 @@ ObjectRef objectOf(duk_context* ctx, duk_idx_t idx) {
 
 void installObjects(duk_context* ctx, duk_idx_t stash) {
   stash = duk_normalize_index(ctx, stash);
-  const duk_idx_t handler = duk_push_object(ctx);
+  // Without a prototype: the traps the engine looks for and does not find
+  // (apply on every call of a collection) are missed at once.
+  const duk_idx_t handler = duk_push_bare_object(ctx);
   putFunction(ctx, handler, "get", trapGet, 3);
   putFunction(ctx, handler, "set", trapSet, 4);
   putFunction(ctx, handler, "has", trapHas, 2);
