@@ -430,7 +430,7 @@ void Engine::shutdown() {
   bound.clear();
   boundFunctions.clear();
   targets.clear();
-  parts.clear();
+  held.clear();
   refAddresses.clear();
   objects.clear();
   refs.clear();

@@ -156,11 +156,19 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Proxy targets by address, to their ids in `objects`. A target is never
   // given to the script and is freed only after its finalizer has removed it.
   PointerMap<const ObjectRef*> targets;  // -> the entry in `objects`
-  // The proxies of an object's parts (ClassInfo::partOfParent) that its
-  // members returned, by the object's target, which holds them (at most
-  // kMaxParts): the same part comes back as the same script object, made once.
-  PointerMap<std::vector<std::pair<const Object*, void*>>> parts;
+  // What a target holds, by its address, for one probe instead of two
+  // property reads: the proxies of its object's parts (ClassInfo::
+  // partOfParent) that its members returned (at most kMaxParts: the same part
+  // comes back as the same script object, made once), and its bound member
+  // functions by the name string, which the target's methods object keeps
+  // alive as a key (at most kMaxHeldBound).
+  struct TargetHeld {
+    std::vector<std::pair<const Object*, void*>> parts;
+    std::vector<std::pair<const void*, void*>> bound;
+  };
+  PointerMap<TargetHeld> held;
   static constexpr size_t kMaxParts = 64;
+  static constexpr size_t kMaxHeldBound = 128;
   // Refs made by the script (with finalizers of their own), by address, to
   // their entries in `refs` (removed together).
   PointerMap<Variant*> refAddresses;

@@ -18,7 +18,7 @@ duk_ret_t finalizeObject(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
     Engine& e = engineOf(ctx);
     e.targets.erase(duk_get_heapptr(ctx, 0));
-    e.parts.erase(duk_get_heapptr(ctx, 0));
+    e.held.erase(duk_get_heapptr(ctx, 0));
     if (auto id = hiddenId(ctx, 0, kObjectKey)) eraseDeferred(e.objects, *id);
     return 0;
   });
@@ -89,12 +89,34 @@ duk_ret_t finalizeBound(duk_context* ctx) {
   });
 }
 
+// Notes the function the target's methods object holds under `name`.
+void holdBound(Engine& e, void* target, const void* name, void* function) {
+  if (e.closing || !function) return;
+  Engine::TargetHeld* held = e.held.find(target);
+  if (!held) {
+    e.held.insert_or_assign(target, Engine::TargetHeld{});
+    held = e.held.find(target);
+  }
+  if (held->bound.size() < Engine::kMaxHeldBound) held->bound.emplace_back(name, function);
+}
+
 // Pushes the function bound to member `name` (at nameIdx) of `obj`, whose
 // Proxy target is at targetIdx: one function per object and name, kept on
 // the target. The function holds the object itself (not the target, which
 // would make a cycle that only a full collection frees).
 void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, const ObjectRef& obj,
                      const MemberEntry& member, std::optional<MemberEntry>& spare) {
+  Engine& e = engineOf(ctx);
+  void* const target = duk_get_heapptr(ctx, targetIdx);
+  const void* const name = duk_get_heapptr(ctx, nameIdx);
+  if (const Engine::TargetHeld* held = e.held.find(target)) {
+    for (const auto& [n, function] : held->bound) {
+      if (n == name) {
+        duk_push_heapptr(ctx, function);
+        return;
+      }
+    }
+  }
   targetIdx = duk_normalize_index(ctx, targetIdx);
   nameIdx = duk_normalize_index(ctx, nameIdx);
   pushKey(ctx, kMethodsKey);
@@ -108,10 +130,10 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   duk_dup(ctx, nameIdx);
   if (duk_get_prop(ctx, -2)) {
     duk_remove(ctx, -2);
+    holdBound(e, target, name, duk_get_heapptr(ctx, -1));
     return;
   }
   duk_pop(ctx);
-  Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   Engine::BoundMember& b = e.bound.emplace(id, Engine::BoundMember{obj, &member, std::move(spare)}).first->second;
   if (b.own) b.member = &*b.own;
@@ -126,6 +148,7 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   duk_dup(ctx, -2);
   duk_put_prop(ctx, -4);  // methods[name] = function
   duk_remove(ctx, -2);
+  holdBound(e, target, name, duk_get_heapptr(ctx, -1));
 }
 
 Variant invokeFound(Object& obj, const MemberInfo* m, std::span<Variant> args) {
@@ -143,8 +166,8 @@ void pushResult(duk_context* ctx, void* target, const Variant& result) {
   }
   Engine& e = engineOf(ctx);
   const Object* const part = result.asObject().get();
-  if (auto* kept = e.parts.find(target)) {
-    for (const auto& [object, proxy] : *kept) {
+  if (auto* kept = e.held.find(target)) {
+    for (const auto& [object, proxy] : kept->parts) {
       if (object == part) {
         duk_push_heapptr(ctx, proxy);
         return;
@@ -153,8 +176,8 @@ void pushResult(duk_context* ctx, void* target, const Variant& result) {
   }
   pushObject(ctx, result.asObject());
   // Finalizers may have run: the entry is looked for again.
-  auto* kept = e.parts.find(target);
-  const size_t n = kept ? kept->size() : 0;
+  auto* kept = e.held.find(target);
+  const size_t n = kept ? kept->parts.size() : 0;
   if (e.closing || n >= Engine::kMaxParts) return;
   const duk_idx_t targetIdx = duk_push_heapptr(ctx, target);
   pushKey(ctx, kPartsKey);
@@ -169,10 +192,10 @@ void pushResult(duk_context* ctx, void* target, const Variant& result) {
   duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(n));
   duk_pop_2(ctx);
   std::pair<const Object*, void*> entry{part, duk_get_heapptr(ctx, -1)};
-  if ((kept = e.parts.find(target)))
-    kept->push_back(entry);
+  if ((kept = e.held.find(target)))
+    kept->parts.push_back(entry);
   else
-    e.parts.insert_or_assign(target, {entry});
+    e.held.insert_or_assign(target, Engine::TargetHeld{{entry}, {}});
 }
 
 // Calls the member found as `m` for `name`, through the trace when it is on.
