@@ -421,6 +421,7 @@ void Engine::shutdown() {
   ctx = nullptr;
   heapCache.clear();
   members.clear();
+  recentMembers.fill({});
   auto leftBound = std::move(bound);
   auto leftObjects = std::move(objects);
   auto leftRefs = std::move(refs);
@@ -429,6 +430,7 @@ void Engine::shutdown() {
   bound.clear();
   boundFunctions.clear();
   targets.clear();
+  held.clear();
   refAddresses.clear();
   objects.clear();
   refs.clear();

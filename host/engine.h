@@ -11,6 +11,7 @@
 
 #include <duktape.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -52,6 +53,7 @@ inline constexpr const char* kDetailKey = SVX_KEY("Detail");  // error -> what i
 inline constexpr const char* kQuitKey = SVX_KEY("Quit");
 inline constexpr const char* kBoundKey = SVX_KEY("Bound");      // bound member -> bound
 inline constexpr const char* kMethodsKey = SVX_KEY("Methods");  // proxy target -> its bound members
+inline constexpr const char* kPartsKey = SVX_KEY("Parts");      // proxy target -> its parts' proxies
 
 // Thrown by native bodies: the script error to throw is already on the stack.
 // It passes every member's error guard.
@@ -154,6 +156,19 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Proxy targets by address, to their ids in `objects`. A target is never
   // given to the script and is freed only after its finalizer has removed it.
   PointerMap<const ObjectRef*> targets;  // -> the entry in `objects`
+  // What a target holds, by its address, for one probe instead of two
+  // property reads: the proxies of its object's parts (ClassInfo::
+  // partOfParent) that its members returned (at most kMaxParts: the same part
+  // comes back as the same script object, made once), and its bound member
+  // functions by the name string, which the target's methods object keeps
+  // alive as a key (at most kMaxHeldBound).
+  struct TargetHeld {
+    std::vector<std::pair<const Object*, void*>> parts;
+    std::vector<std::pair<const void*, void*>> bound;
+  };
+  PointerMap<TargetHeld> held;
+  static constexpr size_t kMaxParts = 64;
+  static constexpr size_t kMaxHeldBound = 128;
   // Refs made by the script (with finalizers of their own), by address, to
   // their entries in `refs` (removed together).
   PointerMap<Variant*> refAddresses;
@@ -173,7 +188,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::vector<int64_t> freeEventFrames;
   std::unordered_map<int64_t, std::vector<int64_t>> anchorFrames;  // anchor id -> its frames
   static constexpr int kRaisesPerAnchor = 64;
-  void* openAnchor = nullptr;  // pinned in the stash while open
+  void* openAnchor = nullptr;  // what the open anchor's links inherit, pinned in the stash while open
   int64_t openAnchorId = 0;
   int openAnchorRaises = 0;
   int64_t openEventAnchor();
@@ -220,6 +235,13 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // Member names by class (at most kMaxCachedMembers).
   std::unordered_map<MemberKey, MemberEntry, MemberKeyHash> members;
   static constexpr size_t kMaxCachedMembers = 4096;
+  // The entries of `members` used last, by a hash of their key: one probe
+  // for the names a loop reads again and again.
+  struct RecentMember {
+    MemberKey key{};
+    const MemberEntry* entry = nullptr;
+  };
+  std::array<RecentMember, 256> recentMembers{};
   // The call trace (trace.h).
   bool trace = false;
   int traceDepth = 0;

@@ -21,12 +21,17 @@ std::string toCesu8(BStrView text) {
 }
 
 BStr fromCesu8(std::string_view bytes) {
-  BStr out;
-  out.reserve(bytes.size());
   const size_t n = bytes.size();
   auto byteAt = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  // ASCII, the usual case, in one pass.
+  size_t ascii = 0;
+  while (ascii < n && byteAt(ascii) < 0x80) ++ascii;
+  BStr out(ascii, u'\0');
+  for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char16_t>(byteAt(i));
+  if (ascii == n) return out;
+  out.reserve(n);
   auto cont = [&](size_t i) { return i < n && (byteAt(i) & 0xC0) == 0x80; };
-  for (size_t i = 0; i < n;) {
+  for (size_t i = ascii; i < n;) {
     const unsigned char c = byteAt(i);
     if (c < 0x80) {
       out.push_back(c);

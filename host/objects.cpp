@@ -18,6 +18,7 @@ duk_ret_t finalizeObject(duk_context* ctx) {
   return guardedBody(ctx, [&]() -> duk_ret_t {
     Engine& e = engineOf(ctx);
     e.targets.erase(duk_get_heapptr(ctx, 0));
+    e.held.erase(duk_get_heapptr(ctx, 0));
     if (auto id = hiddenId(ctx, 0, kObjectKey)) eraseDeferred(e.objects, *id);
     return 0;
   });
@@ -57,7 +58,14 @@ const MemberEntry& memberEntry(duk_context* ctx, const ClassInfo& cls, duk_idx_t
                                std::optional<MemberEntry>& spare) {
   Engine& e = engineOf(ctx);
   const MemberKey key{&cls, duk_get_heapptr(ctx, nameIdx)};
-  if (auto it = e.members.find(key); it != e.members.end()) return it->second;
+  const uint64_t h = (reinterpret_cast<uintptr_t>(key.cls) ^ reinterpret_cast<uintptr_t>(key.name) * 31) *
+                     0x9E3779B97F4A7C15ull;
+  Engine::RecentMember& recent = e.recentMembers[h >> 56];
+  if (recent.entry && recent.key == key) return *recent.entry;
+  if (auto it = e.members.find(key); it != e.members.end()) {
+    recent = {key, &it->second};
+    return it->second;
+  }
   MemberEntry entry;
   entry.name = jsString(ctx, nameIdx);
   entry.get = cls.find(entry.name, InvokeKind::PropertyGet);
@@ -81,12 +89,34 @@ duk_ret_t finalizeBound(duk_context* ctx) {
   });
 }
 
+// Notes the function the target's methods object holds under `name`.
+void holdBound(Engine& e, void* target, const void* name, void* function) {
+  if (e.closing || !function) return;
+  Engine::TargetHeld* held = e.held.find(target);
+  if (!held) {
+    e.held.insert_or_assign(target, Engine::TargetHeld{});
+    held = e.held.find(target);
+  }
+  if (held->bound.size() < Engine::kMaxHeldBound) held->bound.emplace_back(name, function);
+}
+
 // Pushes the function bound to member `name` (at nameIdx) of `obj`, whose
 // Proxy target is at targetIdx: one function per object and name, kept on
 // the target. The function holds the object itself (not the target, which
 // would make a cycle that only a full collection frees).
 void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, const ObjectRef& obj,
                      const MemberEntry& member, std::optional<MemberEntry>& spare) {
+  Engine& e = engineOf(ctx);
+  void* const target = duk_get_heapptr(ctx, targetIdx);
+  const void* const name = duk_get_heapptr(ctx, nameIdx);
+  if (const Engine::TargetHeld* held = e.held.find(target)) {
+    for (const auto& [n, function] : held->bound) {
+      if (n == name) {
+        duk_push_heapptr(ctx, function);
+        return;
+      }
+    }
+  }
   targetIdx = duk_normalize_index(ctx, targetIdx);
   nameIdx = duk_normalize_index(ctx, nameIdx);
   pushKey(ctx, kMethodsKey);
@@ -100,10 +130,10 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   duk_dup(ctx, nameIdx);
   if (duk_get_prop(ctx, -2)) {
     duk_remove(ctx, -2);
+    holdBound(e, target, name, duk_get_heapptr(ctx, -1));
     return;
   }
   duk_pop(ctx);
-  Engine& e = engineOf(ctx);
   const int64_t id = e.nextId++;
   Engine::BoundMember& b = e.bound.emplace(id, Engine::BoundMember{obj, &member, std::move(spare)}).first->second;
   if (b.own) b.member = &*b.own;
@@ -118,11 +148,54 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   duk_dup(ctx, -2);
   duk_put_prop(ctx, -4);  // methods[name] = function
   duk_remove(ctx, -2);
+  holdBound(e, target, name, duk_get_heapptr(ctx, -1));
 }
 
 Variant invokeFound(Object& obj, const MemberInfo* m, std::span<Variant> args) {
   if (!m) raise(err::MemberNotSupported);
   return invokeMember(obj, *m, args);
+}
+
+// Pushes what a member of the object whose Proxy target is `target`
+// returned. A part of that object comes back as the proxy made for it the
+// first time, which the target keeps.
+void pushResult(duk_context* ctx, void* target, const Variant& result) {
+  if (result.vt() != VT_DISPATCH || !result.asObject() || !result.asObject()->classInfo().isPartOfParent()) {
+    pushVariant(ctx, result);
+    return;
+  }
+  Engine& e = engineOf(ctx);
+  const Object* const part = result.asObject().get();
+  if (auto* kept = e.held.find(target)) {
+    for (const auto& [object, proxy] : kept->parts) {
+      if (object == part) {
+        duk_push_heapptr(ctx, proxy);
+        return;
+      }
+    }
+  }
+  pushObject(ctx, result.asObject());
+  // Finalizers may have run: the entry is looked for again.
+  auto* kept = e.held.find(target);
+  const size_t n = kept ? kept->parts.size() : 0;
+  if (e.closing || n >= Engine::kMaxParts) return;
+  const duk_idx_t targetIdx = duk_push_heapptr(ctx, target);
+  pushKey(ctx, kPartsKey);
+  if (!duk_get_prop(ctx, targetIdx)) {
+    duk_pop(ctx);
+    duk_push_bare_array(ctx);
+    pushKey(ctx, kPartsKey);
+    duk_dup(ctx, -2);
+    duk_put_prop(ctx, targetIdx);
+  }
+  duk_dup(ctx, targetIdx - 1);
+  duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(n));
+  duk_pop_2(ctx);
+  std::pair<const Object*, void*> entry{part, duk_get_heapptr(ctx, -1)};
+  if ((kept = e.held.find(target)))
+    kept->parts.push_back(entry);
+  else
+    e.held.insert_or_assign(target, Engine::TargetHeld{{entry}, {}});
 }
 
 // Calls the member found as `m` for `name`, through the trace when it is on.
@@ -158,6 +231,13 @@ duk_ret_t copyNamedArguments(duk_context* ctx, void*) {
   return 2;
 }
 
+void pushCallResult(duk_context* ctx, const Variant& result, void* target) {
+  if (target)
+    pushResult(ctx, target, result);
+  else
+    pushVariant(ctx, result);
+}
+
 // Reads the Named(...) argument at `idx` into `args` and `names`.
 void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args, std::vector<BStr>& names) {
   duk_dup(ctx, idx);
@@ -180,7 +260,9 @@ void namedArguments(duk_context* ctx, duk_idx_t idx, std::vector<Variant>& args,
 
 // Calls `method` (named `name`) of `obj` with the native function's
 // arguments (a trailing Named(...) by name) and pushes its result.
-duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* method, const BStr& name) {
+// `target`: the object's Proxy target, when that is the native function.
+duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* method, const BStr& name,
+                            void* target = nullptr) {
   Engine& e = engineOf(ctx);
   duk_idx_t nargs = duk_get_top(ctx);
   const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
@@ -190,7 +272,7 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
     SmallVariants<12> args(static_cast<size_t>(nargs));
     for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
     const Variant result = invokeFound(obj, method, args.span());
-    pushVariant(ctx, result);
+    pushCallResult(ctx, result, target);
     return 1;
   }
   std::vector<Variant> args;
@@ -199,7 +281,7 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
   std::vector<BStr> names;
   if (named) namedArguments(ctx, nargs, args, names);
   const Variant result = call(ctx, obj, method, name, InvokeKind::Method, args, names);
-  pushVariant(ctx, result);
+  pushCallResult(ctx, result, target);
   return 1;
 }
 
@@ -238,6 +320,7 @@ bool isCallable(const ClassInfo& cls) {
 duk_ret_t callDefaultMember(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     duk_push_current_function(ctx);
+    void* const target = duk_get_heapptr(ctx, -1);
     const ObjectRef obj = objectOf(ctx, -1);
     duk_pop(ctx);
     const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : obj->classInfo().find(0, InvokeKind::Method);
@@ -245,7 +328,7 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
       if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
       raise(err::MemberNotSupported);
     }
-    return callWithArguments(ctx, *obj, m, m->name);
+    return callWithArguments(ctx, *obj, m, m->name, target);
   });
 }
 
@@ -274,13 +357,13 @@ duk_ret_t trapGet(duk_context* ctx) {
       Engine& e = engineOf(ctx);
       if (!e.trace) {
         const Variant result = invokeMember(*obj, *member.get, {});
-        pushVariant(ctx, result);
+        pushResult(ctx, duk_get_heapptr(ctx, 0), result);
         return 1;
       }
       std::vector<Variant> none;
       std::vector<BStr> noNames;
       const Variant result = call(ctx, *obj, member.get, member.name, InvokeKind::PropertyGet, none, noNames);
-      pushVariant(ctx, result);
+      pushResult(ctx, duk_get_heapptr(ctx, 0), result);
       return 1;
     }
     pushBoundMember(ctx, 0, 1, obj, member, spare);
@@ -372,7 +455,9 @@ ObjectRef objectOf(duk_context* ctx, duk_idx_t idx) {
 
 void installObjects(duk_context* ctx, duk_idx_t stash) {
   stash = duk_normalize_index(ctx, stash);
-  const duk_idx_t handler = duk_push_object(ctx);
+  // Without a prototype: the traps the engine looks for and does not find
+  // (apply on every call of a collection) are missed at once.
+  const duk_idx_t handler = duk_push_bare_object(ctx);
   putFunction(ctx, handler, "get", trapGet, 3);
   putFunction(ctx, handler, "set", trapSet, 4);
   putFunction(ctx, handler, "has", trapHas, 2);

@@ -445,36 +445,40 @@ int64_t pushEventRefs(duk_context* ctx, std::span<Variant> variables) {
   const duk_idx_t key = duk_get_top(ctx);
   pushKey(ctx, kHandleKey);
   // The open anchor: its finalizer frees the frames of every raise that
-  // used it, once the last of their Refs is gone. The host lets go of it
-  // after kRaisesPerAnchor raises.
+  // used it, once the last of their Refs is gone. The raises' link objects
+  // inherit from one object that holds it (and inherits from Ref.prototype;
+  // the anchor's finalizer is not inherited). The host lets go of it after
+  // kRaisesPerAnchor raises.
   if (!e.openAnchor) {
+    const duk_idx_t shared = duk_push_bare_object(ctx);
+    pushStashed(ctx, "refProto");
+    duk_set_prototype(ctx, shared);
+    pushKey(ctx, kAnchorKey);
     duk_push_bare_object(ctx);
     pushSharedFunction(ctx, finalizeEventAnchor, 2);
     duk_set_finalizer(ctx, -2);
     duk_dup(ctx, key);
     duk_push_number(ctx, static_cast<double>(e.openEventAnchor()));
     duk_put_prop(ctx, -3);
+    duk_put_prop(ctx, shared);
     duk_push_global_stash(ctx);
-    duk_dup(ctx, -2);
+    duk_dup(ctx, shared);
     duk_put_prop_string(ctx, -2, "eventAnchor");
     duk_pop(ctx);
-    e.openAnchor = duk_get_heapptr(ctx, -1);
+    e.openAnchor = duk_get_heapptr(ctx, shared);
   } else {
     duk_push_heapptr(ctx, e.openAnchor);
   }
   const duk_idx_t anchor = duk_get_top_index(ctx);
   const int64_t frame = e.newEventFrame(variables.size());
   // The Refs inherit from one object per raise that holds the frame's
-  // handle and the anchor (and inherits from Ref.prototype): a Ref needs no
-  // property of its own. The frame knows each Ref by its address.
+  // handle (and inherits the anchor's): a Ref needs no property of its own.
+  // The frame knows each Ref by its address.
   const duk_idx_t link = duk_push_bare_object(ctx);
-  pushStashed(ctx, "refProto");
+  duk_dup(ctx, anchor);
   duk_set_prototype(ctx, link);
   duk_dup(ctx, key);
   duk_push_number(ctx, static_cast<double>(eventFrameHandle(frame)));
-  duk_put_prop(ctx, link);
-  pushKey(ctx, kAnchorKey);
-  duk_dup(ctx, anchor);
   duk_put_prop(ctx, link);
   for (size_t i = 0; i < variables.size(); ++i) {
     duk_push_bare_object(ctx);

@@ -138,6 +138,14 @@ class ClassInfo {
   ClassInfo& returns(BStr result);
   // The member called through DISPID 0 (for example Item of a collection).
   ClassInfo& defaultMember(BStrView name);
+  // Its objects are parts of the object a member returns them from (a
+  // recordset's Fields, one of its Fields), which gives the same part each
+  // time: a caller may keep the one it got for as long as it keeps that object.
+  ClassInfo& partOfParent() {
+    partOfParent_ = true;
+    return *this;
+  }
+  bool isPartOfParent() const { return partOfParent_; }
 
   // Source interface: events get DISPIDs 1, 2, ... in declaration order.
   ClassInfo& event(BStr name, std::vector<BStr> params, BStr description = {});
@@ -182,6 +190,7 @@ class ClassInfo {
   int32_t firstDispid_;
   int32_t nextDispid_;
   int32_t defaultDispid_ = -1;
+  bool partOfParent_ = false;
   std::vector<MemberInfo> members_;
   std::vector<EventInfo> events_;
   NameIndex byName_;            // name -> position in rowsByName_

@@ -523,7 +523,14 @@ void Recordset::disconnectMove(int32_t handle) {
   std::erase_if(observers_, [handle](const auto& o) { return o.first == handle; });
 }
 
-Variant Recordset::FieldsMember() { return Variant(ObjectRef(makeRef<Fields>(Ref<Recordset>(this)))); }
+Variant Recordset::FieldsMember() {
+  Ref<Fields> fields = fields_.lock();
+  if (!fields) {
+    fields = makeRef<Fields>(Ref<Recordset>(this));
+    fields_ = fields;
+  }
+  return Variant(ObjectRef(std::move(fields)));
+}
 
 const ClassInfo& Recordset::info() {
   static const ClassInfo ci =
@@ -573,13 +580,19 @@ Variant Fields::Item(Variant& index) {
   const Variant& v = index.deref();
   int32_t i = -1;
   if (v.baseType() == VT_BSTR) {
-    i = rs_->fieldIndex(toBStr(v));
+    i = rs_->fieldIndex(v.vt() == VT_BSTR ? BStrView(v.asBStr()) : BStrView(toBStr(v)));
     if (i < 0) raise(daterr::ItemNotFound, u"The field '" + toBStr(v) + u"' is not in this recordset.");
   } else {
     i = toI4(v);
     if (i < 0 || i >= rs_->fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
   }
-  return Variant(ObjectRef(makeRef<Field>(rs_, i)));
+  if (static_cast<size_t>(i) >= items_.size()) items_.resize(static_cast<size_t>(i) + 1);
+  Ref<Field> field = items_[static_cast<size_t>(i)].lock();
+  if (!field) {
+    field = makeRef<Field>(rs_, i);
+    items_[static_cast<size_t>(i)] = field;
+  }
+  return Variant(ObjectRef(std::move(field)));
 }
 
 const ClassInfo& Fields::info() {
@@ -589,7 +602,8 @@ const ClassInfo& Fields::info() {
           .get<&Fields::Item>(u"Item", {in(u"Index")},
                               u"The default member: a field by its name (without regard to case) or its position "
                               u"from 0; 3265 for another.")
-          .defaultMember(u"Item");
+          .defaultMember(u"Item")
+          .partOfParent();
   return ci;
 }
 
@@ -604,7 +618,8 @@ const ClassInfo& Field::info() {
                               u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
                               u"given the value it held at Edit is not written.")
           .let<&Field::letValue>(u"Value", {in(u"Value")})
-          .defaultMember(u"Value");
+          .defaultMember(u"Value")
+          .partOfParent();
   return ci;
 }
 

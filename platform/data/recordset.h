@@ -35,6 +35,7 @@ inline constexpr int16_t dbEditInProgress = 1;
 inline constexpr int16_t dbEditAdd = 2;
 
 class Fields;
+class Field;
 
 class Recordset : public Object {
  public:
@@ -127,6 +128,7 @@ class Recordset : public Object {
   void forgetRows();
 
   Ref<Database> db_;
+  WeakRef<Fields> fields_;  // the one Fields object while someone holds it
   BStr source_;
   RecordsetType type_ = RecordsetType::Dynaset;
   bool readOnly_ = false;
@@ -171,6 +173,7 @@ class Fields : public Object {
 
  private:
   Ref<Recordset> rs_;
+  std::vector<WeakRef<Field>> items_;  // the Field of each column while someone holds it
 };
 
 // One field of the current record: Name and Value (the default member).

@@ -170,6 +170,26 @@ TEST_F(HostTest, BoundMembersAreSharedAndKeepTheirObject) {
   EXPECT_EQ(live, (std::vector<int>{0, 1, 0}));
 }
 
+// A part read from an object (w.Parts, w.Parts(1)) is the same script object
+// each time; it goes with the last script reference to it or to its whole.
+TEST_F(HostTest, PartsComeBackAsTheSameObjectAndGoWithTheirWhole) {
+  std::vector<int> live;
+  setSleepHandler([&](int) { live.push_back(TestParts::live * 1000 + TestPart::live); });
+  const ScriptRun r = runScript(
+      "var w = new ActiveXObject('Sorvanelix.TestWhole');\n"
+      "WScript.Echo(w.Parts === w.Parts, w.Parts(1) === w.Parts(1), w.Parts(1) === w.Parts(2), w.Parts(2).Index,\n"
+      "             typeof w.Parts, typeof w.Parts(1));\n"
+      "(function () { for (var i = 0; i < 200; ++i) w.Parts(i % 100); })();\n"
+      "WScript.Sleep(0);\n"
+      "var kept = w.Parts(5); w = null; WScript.Sleep(0);\n"
+      "WScript.Echo(kept.Index); kept = null; WScript.Sleep(0);\n"
+      "try { new ActiveXObject('Sorvanelix.TestWhole').Parts(100) } catch (e) { WScript.Echo(e.number & 0xFFFF) }\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "true true false 2 function object\n5\n9\n");
+  // 64 parts kept (the others go at once), then the one the script holds.
+  EXPECT_EQ(live, (std::vector<int>{1064, 1, 0}));
+}
+
 // Past the cache's size, names are still resolved on every access.
 TEST_F(HostTest, NamesBeyondTheCacheStillWork) {
   const ScriptRun r = runScript(

@@ -30,6 +30,74 @@ class TestList : public Object {
   Variant Item(Variant& i) { return Variant(u"item " + toBStr(i)); }
 };
 
+// Parts of a TestWhole: its Parts collection and the parts in it, the same
+// object each time while someone holds it.
+class TestPart : public Object {
+ public:
+  static inline int live = 0;
+  explicit TestPart(int32_t index) : index_(index) { ++live; }
+  ~TestPart() override { --live; }
+  static const ClassInfo& info() {
+    static const ClassInfo ci =
+        ClassInfo(u"TestPart").get<&TestPart::Index>(u"Index").defaultMember(u"Index").partOfParent();
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Index() { return Variant(index_); }
+
+ private:
+  int32_t index_;
+};
+
+class TestParts : public Object {
+ public:
+  static inline int live = 0;
+  TestParts() { ++live; }
+  ~TestParts() override { --live; }
+  static const ClassInfo& info() {
+    static const ClassInfo ci = ClassInfo(u"TestParts")
+                                    .get<&TestParts::Item>(u"Item", {in(u"Index")})
+                                    .defaultMember(u"Item")
+                                    .partOfParent();
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Item(Variant& i) {
+    const auto n = static_cast<size_t>(toI4(i));
+    if (n >= 100) raise(err::SubscriptOutOfRange);
+    if (n >= parts_.size()) parts_.resize(n + 1);
+    Ref<TestPart> part = parts_[n].lock();
+    if (!part) {
+      part = makeRef<TestPart>(static_cast<int32_t>(n));
+      parts_[n] = part;
+    }
+    return Variant(ObjectRef(std::move(part)));
+  }
+
+ private:
+  std::vector<WeakRef<TestPart>> parts_;
+};
+
+class TestWhole : public Object {
+ public:
+  static const ClassInfo& info() {
+    static const ClassInfo ci = ClassInfo(u"TestWhole").get<&TestWhole::Parts>(u"Parts");
+    return ci;
+  }
+  const ClassInfo& classInfo() const override { return info(); }
+  Variant Parts() {
+    Ref<TestParts> parts = parts_.lock();
+    if (!parts) {
+      parts = makeRef<TestParts>();
+      parts_ = parts;
+    }
+    return Variant(ObjectRef(std::move(parts)));
+  }
+
+ private:
+  WeakRef<TestParts> parts_;
+};
+
 // A class that scripts create as "Sorvanelix.TestProbe".
 class TestProbe : public Object {
  public:
@@ -168,10 +236,12 @@ class HostTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     registerClass(u"Sorvanelix.TestProbe", [] { return ObjectRef(makeRef<TestProbe>()); });
+    registerClass(u"Sorvanelix.TestWhole", [] { return ObjectRef(makeRef<TestWhole>()); });
   }
   void TearDown() override {
     resetSleepHandler();
     EXPECT_EQ(TestProbe::live, 0) << "the script's objects are released at its end";
+    EXPECT_EQ(TestParts::live + TestPart::live, 0) << "the script's objects are released at its end";
   }
 };
 

@@ -45,6 +45,33 @@ class DataTest : public ::testing::Test {
   std::filesystem::path file;
 };
 
+// While someone holds them, a recordset gives the same Fields object and
+// Fields the same Field for a column (by name in any case, or by position);
+// they follow the current record and, once let go, leave the recordset free.
+TEST_F(DataTest, FieldsAndFieldsAreSharedWhileHeld) {
+  Ref<Recordset> rs = people();
+  auto get = [](Object& o, BStrView member, std::vector<Variant> args = {}) {
+    return o.invoke(member, InvokeKind::PropertyGet, args);
+  };
+  Variant fields = rs->FieldsMember();
+  EXPECT_EQ(rs->FieldsMember().asObject().get(), fields.asObject().get());
+  Variant field = get(*fields.asObject(), u"Item", {Variant(u"name")});
+  EXPECT_EQ(get(*fields.asObject(), u"Item", {Variant(u"NAME")}).asObject().get(), field.asObject().get());
+  EXPECT_EQ(get(*fields.asObject(), u"Item", {Variant(1)}).asObject().get(), field.asObject().get());
+  EXPECT_NE(get(*fields.asObject(), u"Item", {Variant(2)}).asObject().get(), field.asObject().get());
+  EXPECT_EQ(toBStr(get(*field.asObject(), u"Value")), u"P1");
+  rs->moveNext();
+  EXPECT_EQ(toBStr(get(*field.asObject(), u"Value")), u"P2");
+  EXPECT_EQ(errorOf([&] { get(*fields.asObject(), u"Item", {Variant(u"nobody")}); }), daterr::ItemNotFound);
+  // The parts hold the recordset, it holds them only weakly: no cycle.
+  const WeakRef<Recordset> weak(rs);
+  rs.reset();
+  EXPECT_FALSE(weak.expired());
+  fields = Variant();
+  field = Variant();
+  EXPECT_TRUE(weak.expired());
+}
+
 // Every refused open names the problem, creates no file and changes none.
 TEST_F(DataTest, RefusedOpensReportAndTouchNoFile) {
   std::ofstream(folder / "notes.db") << "just some text, not a database\n";
