@@ -26,10 +26,14 @@ EditMenu::EditMenu(const CanDo& canDo, double x, double y, double clientWidth, d
     enabled_[static_cast<std::size_t>(i)] = !isSeparator(i) && canDo && canDo(command(i));
   const auto [lastTop, lastHeight] = entryBand(static_cast<int>(kEntries.size()) - 1);
   const double w = pixelsToTwips(RenderMenuWidth), h = pixelsToTwips(lastTop + lastHeight + RenderMenuFrame);
-  // Left of the point, or above it, where there is no room to the right or below.
-  if (x + w > clientWidth && x - w >= 0) x -= w;
-  if (y + h > clientHeight && y - h >= 0) y -= h;
-  rect_ = {std::max(0.0, x), std::max(0.0, y), w, h};
+  // Left of the point, or above it, where there is no room to the right or
+  // below; where there is room on neither side, against the far edge, so that
+  // as much of it as the client area holds shows (a small window's field).
+  auto place = [](double at, double size, double room) {
+    if (at + size <= room) return at;
+    return at - size >= 0 ? at - size : std::max(0.0, room - size);
+  };
+  rect_ = {place(std::max(0.0, x), w, clientWidth), place(std::max(0.0, y), h, clientHeight), w, h};
 }
 
 bool EditMenu::contains(double x, double y) const {

@@ -39,7 +39,8 @@ class EditMenu {
   using CanDo = std::function<bool(EditCommand)>;
   // Opens with its top-left corner at (x, y) of the window's client area
   // (twips), moved left or up so that it stays inside a client area
-  // `clientWidth` x `clientHeight` when it can. Which items can act is
+  // `clientWidth` x `clientHeight` when it can, and against the client
+  // area's far edge where it fits on neither side of the point. Which items can act is
   // asked once, here, as the menu opens (the clipboard's owner may be
   // another program).
   EditMenu(const CanDo& canDo, double x, double y, double clientWidth, double clientHeight);

@@ -678,6 +678,12 @@ void keyDownOn(Form& f, int16_t keyCode, int16_t shift) {
   Ref<Form> keep(&f);
   if (EditMenu* m = f.editMenu()) return menuKey(f, *m, keyCode);
   const bool plain = (shift & (vbCtrlMask | vbAltMask)) == 0;
+  // Alt+F4 is the window's close box from the keyboard (where no window
+  // manager takes the chord first).
+  if (keyCode == vbKeyF4 && (shift & (vbCtrlMask | vbAltMask)) == vbAltMask) {
+    f.unload(vbFormControlMenu);
+    return;
+  }
   if (keyCode == vbKeyTab && plain) return pressTab(f, (shift & vbShiftMask) != 0);
   if (keyCode == vbKeyReturn && plain) return pressEnter(f);
   if (keyCode == vbKeyEscape && plain) return pressEsc(f);

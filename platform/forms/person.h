@@ -38,6 +38,7 @@ inline constexpr int16_t vbKeyBack = 8;
 inline constexpr int16_t vbKeyTab = 9;
 inline constexpr int16_t vbKeyReturn = 13;
 inline constexpr int16_t vbKeyEscape = 27;
+inline constexpr int16_t vbKeyF4 = 115;
 
 // Mouse. Without a position the middle of the control is used; a point on
 // a constituent of a user control lands on that constituent.

@@ -186,5 +186,16 @@ TEST_F(PersonInputTest, CloseBoxResizeAndPicture) {
   EXPECT_FALSE(form->isLoaded());
 }
 
+TEST_F(PersonInputTest, AltF4ClosesTheWindowAsItsCloseBoxAndF4WithoutAltDoesNot) {
+  form->take();
+  send(WM_KEYDOWN, 115, 2);  // Ctrl+F4
+  send(WM_KEYDOWN, 115, 0);  // F4
+  EXPECT_TRUE(form->isLoaded());
+  form->take();
+  send(WM_KEYDOWN, 115, 4);  // Alt+F4
+  EXPECT_EQ(form->take(), (Log{"Form.QueryUnload(0)", "Form.Unload"}));
+  EXPECT_FALSE(form->isLoaded());
+}
+
 }  // namespace
 }  // namespace svx::testing

@@ -462,6 +462,24 @@ std::string greyedOf(Form& f) {
   return out;
 }
 
+TEST(EditMenuPlacement, TheMenuStaysInsideTheClientAreaAndHugsTheFarEdgeWhereNeitherSideHasRoom) {
+  // The menu is 130 x 130 pixels. Cases in pixels: point, client area, the menu's top-left corner.
+  struct Case {
+    double x, y, clientW, clientH, left, top;
+  };
+  const Case cases[] = {
+      {10, 10, 400, 400, 10, 10},     // room right and below
+      {350, 350, 400, 400, 220, 220},  // left of and above the point
+      {100, 100, 200, 126, 70, 0},    // an input box: no room on either side
+      {-5, 20, 400, 400, 0, 20},      // never left of the client area
+  };
+  for (const Case& c : cases) {
+    const EditMenu m({}, pixelsToTwips(c.x), pixelsToTwips(c.y), pixelsToTwips(c.clientW), pixelsToTwips(c.clientH));
+    EXPECT_NEAR(twipsToPixels(m.rect().left), c.left, 0.01) << c.x << "," << c.y;
+    EXPECT_NEAR(twipsToPixels(m.rect().top), c.top, 0.01) << c.x << "," << c.y;
+  }
+}
+
 TEST_F(TextEditTest, TheContextMenuGreysWhatCannotActOnTheField) {
   struct Case {
     const char* what;
