@@ -407,7 +407,7 @@ void Recordset::bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key,
     bindValue(s, static_cast<int>(firstParameter + 1 + k), row[compared[k]]);
 }
 
-void Recordset::refuseUnchangedRow(int64_t key, BStrView what) {
+void Recordset::refuseUnchangedRow(int64_t key, BStrView what, BStrView advice) {
   Statement s = db_->prepare("SELECT 1 FROM " + quoteName(*table_) + " WHERE " + key_ + " = ?1");
   sqlite3_bind_int64(s.get(), 1, key);
   const int rc = sqlite3_step(s.get());
@@ -416,9 +416,7 @@ void Recordset::refuseUnchangedRow(int64_t key, BStrView what) {
   if (rc != SQLITE_ROW) db_->raiseLast(rc);
   // The next try writes over the other connection's change.
   overwrite_ = true;
-  raise(daterr::DataChanged, u"Another connection changed " + BStr(what) +
-                                 u"; nothing was written. CancelUpdate and read the record again, or try once "
-                                 u"more to write over that change.");
+  raise(daterr::DataChanged, u"Another connection changed " + BStr(what) + u"; nothing was written. " + BStr(advice));
 }
 
 void Recordset::update() {
@@ -446,7 +444,8 @@ void Recordset::update() {
         const int rc = sqlite3_step(s.get());
         if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be saved");
         if (sqlite3_changes(db_->handle()) != 1)
-          refuseUnchangedRow(key, u"a field this edit changes since Edit read the record");
+          refuseUnchangedRow(key, u"a field this edit changes since Edit read the record",
+                             u"CancelUpdate and read the record again, or try once more to write over that change.");
       });
     }
   } else {
@@ -501,8 +500,16 @@ void Recordset::remove() {
     bindRowTest(s.get(), 1, key, compared, read);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be deleted");
-    if (sqlite3_changes(db_->handle()) != 1)
-      refuseUnchangedRow(key, u"the record since it was read here (at Edit or the move)");
+    if (sqlite3_changes(db_->handle()) != 1) {
+      if (editMode_ == dbEditInProgress)
+        refuseUnchangedRow(key, u"the record since Edit read it",
+                           u"CancelUpdate and read the record again, or Delete once more to delete it all the same.");
+      // Without an edit the fields show the other connection's change at
+      // once (CancelUpdate has nothing to cancel).
+      forgetRows();
+      refuseUnchangedRow(key, u"the record since this move read it",
+                         u"Its fields now show that change; Delete once more to delete it all the same.");
+    }
   });
   keys_.erase(keys_.begin() + position_);
   forgetRows();

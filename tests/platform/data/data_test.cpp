@@ -819,6 +819,40 @@ TEST_F(OptimisticLockingTest, ADeleteAfterAnotherProcessesChangeIsRefused) {
   EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM books"), "1");
 }
 
+// A refused Delete tells what the script can do next: without an edit the
+// record shows the other change at once (there is nothing to CancelUpdate)
+// and a second Delete deletes it; during an Edit, CancelUpdate reads it.
+TEST_F(OptimisticLockingTest, ARefusedDeleteShowsTheChangeAndAdvisesWhatCanFollow) {
+  for (const bool editing : {false, true}) {
+    SCOPED_TRACE(editing ? "during an Edit" : "without an edit");
+    SetUp();
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+    const int32_t titleField = rs->fieldIndex(u"title");
+    EXPECT_EQ(toBStr(rs->fieldValue(titleField)), u"One");
+    if (editing) rs->edit();
+    otherProcessSets(u"title", Variant(u"Other"));
+    try {
+      rs->remove();
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), daterr::DataChanged);
+      EXPECT_NE(e.description().find(u"nothing was written"), BStr::npos) << utf8(e.description());
+      EXPECT_NE(e.description().find(u"Delete once more"), BStr::npos) << utf8(e.description());
+      EXPECT_EQ(e.description().find(u"CancelUpdate") != BStr::npos, editing) << utf8(e.description());
+    }
+    EXPECT_EQ(title(), "Other");
+    if (editing) {
+      EXPECT_EQ(rs->editMode(), dbEditInProgress);
+      rs->cancelUpdate();
+    } else {
+      EXPECT_EQ(errorOf([&] { rs->cancelUpdate(); }), daterr::UpdateWithoutEdit);
+    }
+    EXPECT_EQ(toBStr(rs->fieldValue(titleField)), u"Other");
+    rs->remove();
+    EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM books WHERE id = 1"), "0");
+  }
+}
+
 TEST_F(OptimisticLockingTest, ARowAnotherProcessDeletedIsReportedDeleted) {
   {
     Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
