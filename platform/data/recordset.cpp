@@ -355,10 +355,13 @@ void Recordset::setFieldValue(int32_t i, const Variant& v) {
   buffer_[k] = v;
   // During Edit a field given the value it held at Edit is not written;
   // a 64-bit integer read into a Double (a script's Number) and given back
-  // is that value too.
+  // is that value too, and so is a whole Double given back as an Integer
+  // (a script passes whole Numbers so), which would be stored as one.
   const auto holds = [&](const Variant& held) {
     if (v == held) return true;
-    return held.vt() == VT_I8 && v.vt() == VT_R8 && v.asR8() == static_cast<double>(held.asI8());
+    if (held.vt() == VT_I8 && v.vt() == VT_R8) return v.asR8() == static_cast<double>(held.asI8());
+    if (held.vt() == VT_R8 && v.vt() == VT_I4) return held.asR8() == static_cast<double>(v.asI4());
+    return false;
   };
   assigned_[k] = editMode_ != dbEditInProgress || !holds(original_[k]);
 }

@@ -688,6 +688,34 @@ TEST_F(DataTest, IntegersBeyond53BitsStayWhole) {
   EXPECT_EQ(errorOf([] { (void)toI4(Variant::i8(int64_t{1} << 40)); }), err::Overflow);
 }
 
+// A whole Double stored as REAL in a column without a type, read by a script
+// and given back as the Integer a script passes, is not written: it stays
+// REAL. Another whole value is written, as INTEGER.
+TEST_F(DataTest, AWholeRealGivenBackAsAnIntegerStaysReal) {
+  file = makeDatabase(folder / "real.db",
+                      "CREATE TABLE r (id INTEGER PRIMARY KEY, x);"
+                      "INSERT INTO r VALUES (1, 3.0), (2, -0.0), (3, -2147483648.0);");
+  Ref<Recordset> rs = people(RecordsetType::Dynaset, u"r");
+  const int32_t x = rs->fieldIndex(u"x");
+  Connection check(file);
+  const std::string before = check.scalar("SELECT group_concat(typeof(x) || ':' || x, ',') FROM r");
+  EXPECT_EQ(before, "real:3.0,real:0.0,real:-2147483648.0");
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(row);
+    ASSERT_EQ(rs->fieldValue(x).vt(), VT_R8);
+    rs->edit();
+    rs->setFieldValue(x, Variant(static_cast<int32_t>(toR8(rs->fieldValue(x)))));
+    rs->update();
+    rs->moveNext();
+  }
+  EXPECT_EQ(check.scalar("SELECT group_concat(typeof(x) || ':' || x, ',') FROM r"), before);
+  rs->moveFirst();
+  rs->edit();
+  rs->setFieldValue(x, Variant(4));
+  rs->update();
+  EXPECT_EQ(check.scalar("SELECT typeof(x) || ':' || x FROM r WHERE id = 1"), "integer:4");
+}
+
 // Optimistic locking between two processes: an Update or Delete writes only
 // while the row holds what it held when this process read it (at Edit, or
 // at the move). A change of another process in between is refused (3197)
