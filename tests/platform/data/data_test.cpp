@@ -3,9 +3,11 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -686,6 +688,43 @@ TEST_F(DataTest, IntegersBeyond53BitsStayWhole) {
   EXPECT_EQ(toBStr(Variant::i8(9007199254740993)), u"9007199254740993");
   EXPECT_EQ(toI4(Variant::i8(-7)), -7);
   EXPECT_EQ(errorOf([] { (void)toI4(Variant::i8(int64_t{1} << 40)); }), err::Overflow);
+}
+
+// A write that would pass the process's file size limit ends the process
+// (SIGXFSZ) where the signal keeps its default; the data layer refuses it
+// first: the Update fails with a text that says so, writes nothing and
+// keeps the edit, and a change that fits is still saved.
+TEST_F(DataTest, AWritePastTheFileSizeLimitFailsWithoutEndingTheProcess) {
+  const auto before = fileBytes(file);
+  const int status = inChildProcess(
+      [&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+        limit.rlim_cur = static_cast<rlim_t>(before.size() + 8192);
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
+        Ref<Recordset> rs = people();
+        rs->addNew();
+        rs->setFieldValue(rs->fieldIndex(u"name"), Variant(BStr(200000, u'x')));
+        try {
+          rs->update();
+          return 12;
+        } catch (const RuntimeError& e) {
+          if (e.number() != daterr::WriteFailed) return 13;
+          if (e.description().find(u"file size limit") == BStr::npos) return 14;
+        }
+        if (rs->editMode() != dbEditAdd) return 15;
+        rs->cancelUpdate();
+        rs->edit();
+        rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"Fits"));
+        rs->update();
+        return 0;
+      },
+      20);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM people"), "5");
+  EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM people WHERE name = 'Fits'"), "1");
+  EXPECT_EQ(Connection(file).scalar("PRAGMA integrity_check"), "ok");
 }
 
 // A whole Double stored as REAL in a column without a type, read by a script
