@@ -4,6 +4,7 @@
 #include <setjmp.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "platform/automation/coerce.h"
 #include "platform/files/regular_file.h"
@@ -66,13 +68,71 @@ int openWithoutWaiting(const char* path, int flags, mode_t mode) {
   return fd;
 }
 
+// SQLite's calls that make a file longer, replaced too: one that would pass
+// the process's file size limit ends the process (SIGXFSZ) where the signal
+// is not ignored. The replacements refuse it with EFBIG before the kernel
+// sees it, so the statement fails and its transaction writes nothing.
+using WriteCall = ssize_t (*)(int, const void*, size_t);
+using WriteAtCall = ssize_t (*)(int, const void*, size_t, off_t);
+using TruncateCall = int (*)(int, off_t);
+using AllocateCall = int (*)(int, off_t, off_t);
+WriteCall systemWrite = nullptr;
+WriteAtCall systemPwrite = nullptr, systemPwrite64 = nullptr;
+TruncateCall systemFtruncate = nullptr;
+AllocateCall systemFallocate = nullptr;
+
+// Set by a refusal, for the message of the error it leads to.
+thread_local bool sizeLimitRefused = false;
+
+// True when a file of `fd` that ends at `end` would pass the limit (a file
+// already that long is not made longer).
+bool passesSizeLimit(int fd, int64_t end) {
+  rlimit limit{};
+  if (end <= 0 || ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+      static_cast<uint64_t>(end) <= limit.rlim_cur)
+    return false;
+  struct stat st {};
+  sizeLimitRefused = ::fstat(fd, &st) != 0 || end > st.st_size;
+  return sizeLimitRefused;
+}
+
+ssize_t writeWithinLimit(int fd, const void* data, size_t count) {
+  const off_t at = ::lseek(fd, 0, SEEK_CUR);
+  if (at >= 0 && passesSizeLimit(fd, at + static_cast<int64_t>(count))) return errno = EFBIG, -1;
+  return systemWrite(fd, data, count);
+}
+ssize_t pwriteWithinLimit(int fd, const void* data, size_t count, off_t at) {
+  if (passesSizeLimit(fd, at + static_cast<int64_t>(count))) return errno = EFBIG, -1;
+  return systemPwrite(fd, data, count, at);
+}
+ssize_t pwrite64WithinLimit(int fd, const void* data, size_t count, off_t at) {
+  if (passesSizeLimit(fd, at + static_cast<int64_t>(count))) return errno = EFBIG, -1;
+  return systemPwrite64(fd, data, count, at);
+}
+int ftruncateWithinLimit(int fd, off_t length) {
+  if (passesSizeLimit(fd, length)) return errno = EFBIG, -1;
+  return systemFtruncate(fd, length);
+}
+int fallocateWithinLimit(int fd, off_t at, off_t length) {
+  if (passesSizeLimit(fd, at + length)) return EFBIG;  // posix_fallocate returns the error
+  return systemFallocate(fd, at, length);
+}
+
 void replaceOpenCall() {
   static std::once_flag once;
   std::call_once(once, [] {
     sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
     if (!vfs || vfs->iVersion < 3 || !vfs->xGetSystemCall || !vfs->xSetSystemCall) return;
-    systemOpen = reinterpret_cast<OpenCall>(vfs->xGetSystemCall(vfs, "open"));
-    if (systemOpen) vfs->xSetSystemCall(vfs, "open", reinterpret_cast<sqlite3_syscall_ptr>(openWithoutWaiting));
+    const auto replace = [vfs](const char* name, auto& system, auto replacement) {
+      system = reinterpret_cast<std::remove_reference_t<decltype(system)>>(vfs->xGetSystemCall(vfs, name));
+      if (system) vfs->xSetSystemCall(vfs, name, reinterpret_cast<sqlite3_syscall_ptr>(replacement));
+    };
+    replace("open", systemOpen, openWithoutWaiting);
+    replace("write", systemWrite, writeWithinLimit);
+    replace("pwrite", systemPwrite, pwriteWithinLimit);
+    replace("pwrite64", systemPwrite64, pwrite64WithinLimit);
+    replace("ftruncate", systemFtruncate, ftruncateWithinLimit);
+    replace("fallocate", systemFallocate, fallocateWithinLimit);
   });
 }
 
@@ -188,6 +248,12 @@ void Database::raiseLast(int code, BStrView context) const {
       raise(daterr::ReadOnly, u"The database file " + name + u" cannot be written (it is read-only); nothing was written.");
     case SQLITE_CONSTRAINT:
       raise(daterr::DuplicateValue, u"The change breaks a rule of the table (" + message + u"); nothing was written.");
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+      if (std::exchange(sizeLimitRefused, false))
+        raise(daterr::WriteFailed, u"The database " + name +
+                                       u" would grow past the file size limit of this process; nothing was written.");
+      break;
     default:
       break;
   }

@@ -355,10 +355,13 @@ void Recordset::setFieldValue(int32_t i, const Variant& v) {
   buffer_[k] = v;
   // During Edit a field given the value it held at Edit is not written;
   // a 64-bit integer read into a Double (a script's Number) and given back
-  // is that value too.
+  // is that value too, and so is a whole Double given back as an Integer
+  // (a script passes whole Numbers so), which would be stored as one.
   const auto holds = [&](const Variant& held) {
     if (v == held) return true;
-    return held.vt() == VT_I8 && v.vt() == VT_R8 && v.asR8() == static_cast<double>(held.asI8());
+    if (held.vt() == VT_I8 && v.vt() == VT_R8) return v.asR8() == static_cast<double>(held.asI8());
+    if (held.vt() == VT_R8 && v.vt() == VT_I4) return held.asR8() == static_cast<double>(v.asI4());
+    return false;
   };
   assigned_[k] = editMode_ != dbEditInProgress || !holds(original_[k]);
 }
@@ -407,7 +410,7 @@ void Recordset::bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key,
     bindValue(s, static_cast<int>(firstParameter + 1 + k), row[compared[k]]);
 }
 
-void Recordset::refuseUnchangedRow(int64_t key, BStrView what) {
+void Recordset::refuseUnchangedRow(int64_t key, BStrView what, BStrView advice) {
   Statement s = db_->prepare("SELECT 1 FROM " + quoteName(*table_) + " WHERE " + key_ + " = ?1");
   sqlite3_bind_int64(s.get(), 1, key);
   const int rc = sqlite3_step(s.get());
@@ -416,9 +419,7 @@ void Recordset::refuseUnchangedRow(int64_t key, BStrView what) {
   if (rc != SQLITE_ROW) db_->raiseLast(rc);
   // The next try writes over the other connection's change.
   overwrite_ = true;
-  raise(daterr::DataChanged, u"Another connection changed " + BStr(what) +
-                                 u"; nothing was written. CancelUpdate and read the record again, or try once "
-                                 u"more to write over that change.");
+  raise(daterr::DataChanged, u"Another connection changed " + BStr(what) + u"; nothing was written. " + BStr(advice));
 }
 
 void Recordset::update() {
@@ -446,7 +447,8 @@ void Recordset::update() {
         const int rc = sqlite3_step(s.get());
         if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be saved");
         if (sqlite3_changes(db_->handle()) != 1)
-          refuseUnchangedRow(key, u"a field this edit changes since Edit read the record");
+          refuseUnchangedRow(key, u"a field this edit changes since Edit read the record",
+                             u"CancelUpdate and read the record again, or try once more to write over that change.");
       });
     }
   } else {
@@ -501,8 +503,16 @@ void Recordset::remove() {
     bindRowTest(s.get(), 1, key, compared, read);
     const int rc = sqlite3_step(s.get());
     if (rc != SQLITE_DONE) db_->raiseLast(rc, u"The record could not be deleted");
-    if (sqlite3_changes(db_->handle()) != 1)
-      refuseUnchangedRow(key, u"the record since it was read here (at Edit or the move)");
+    if (sqlite3_changes(db_->handle()) != 1) {
+      if (editMode_ == dbEditInProgress)
+        refuseUnchangedRow(key, u"the record since Edit read it",
+                           u"CancelUpdate and read the record again, or Delete once more to delete it all the same.");
+      // Without an edit the fields show the other connection's change at
+      // once (CancelUpdate has nothing to cancel).
+      forgetRows();
+      refuseUnchangedRow(key, u"the record since this move read it",
+                         u"Its fields now show that change; Delete once more to delete it all the same.");
+    }
   });
   keys_.erase(keys_.begin() + position_);
   forgetRows();

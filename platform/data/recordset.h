@@ -119,9 +119,9 @@ class Recordset : public Object {
   void bindRowTest(sqlite3_stmt* s, size_t firstParameter, int64_t key, std::span<const size_t> compared,
                    std::span<const Variant> row) const;
   // After a write that found no row: 3167 when the row is gone, else 3197
-  // (another connection changed what `what` names), and the next try
-  // writes over it.
-  [[noreturn]] void refuseUnchangedRow(int64_t key, BStrView what);
+  // (another connection changed what `what` names, `advice` says what the
+  // script may do next), and the next try writes over it.
+  [[noreturn]] void refuseUnchangedRow(int64_t key, BStrView what, BStrView advice);
   // Reads the rows from position `start` on into the window.
   void fillWindow(int32_t start) const;
   // Drops what was read ahead (after a change of this recordset's own).

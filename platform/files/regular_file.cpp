@@ -55,6 +55,16 @@ std::vector<uint8_t> RegularFile::readAll(size_t limit) const {
 }
 
 void RegularFile::writeAll(std::span<const uint8_t> bytes) const {
+  // A write past the process's file size limit would end the process
+  // (SIGXFSZ) where the signal is not ignored: it is refused before a byte
+  // is written.
+  if (rlimit limit{}; ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    struct stat st {};
+    const int flags = ::fcntl(fd_, F_GETFL);
+    const off_t at = flags >= 0 && (flags & O_APPEND) ? (::fstat(fd_, &st) == 0 ? st.st_size : -1)
+                                                      : ::lseek(fd_, 0, SEEK_CUR);
+    if (at < 0 || static_cast<uint64_t>(at) + bytes.size() > limit.rlim_cur) raise(err::PathFileAccessError);
+  }
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;

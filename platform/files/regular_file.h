@@ -41,7 +41,8 @@ class RegularFile {
   // The whole file; beyond `limit` bytes error 7 ("Out of memory"), a read
   // that fails error 75.
   std::vector<uint8_t> readAll(size_t limit) const;
-  // Writes every byte; a write that fails (a full disk) raises 75.
+  // Writes every byte; a write that fails (a full disk) or that would pass
+  // the process's file size limit raises 75, the latter writing nothing.
   void writeAll(std::span<const uint8_t> bytes) const;
 
  private:

@@ -5,9 +5,11 @@
 #include <numbers>
 
 #include "platform/automation/error.h"
+#include "platform/files/regular_file.h"
 #include "platform/graphics/access_key.h"
 #include "platform/graphics/cairo_util.h"
 #include "platform/graphics/draw_surface.h"
+#include "platform/graphics/image_codec.h"
 #include "platform/graphics/text_layout.h"
 #include "platform/graphics/units.h"
 
@@ -914,10 +916,9 @@ RasterImage renderClientArea(const RenderItem& form, double scale) {
 }
 
 void renderItemsToPng(const RenderItem& root, const std::filesystem::path& file) {
-  RasterImage image = renderItems(root);
-  gfx::SurfacePtr surface = gfx::surfaceOver(image);
-  if (cairo_surface_write_to_png(surface.get(), file.c_str()) != CAIRO_STATUS_SUCCESS)
-    raise(err::PathFileAccessError);
+  // Written whole or not at all (75): a full disk or the file size limit
+  // leaves no cut-off picture behind and does not end the process.
+  writeWholeFile(file.string(), encodePng(renderItems(root)));
 }
 
 }  // namespace svx

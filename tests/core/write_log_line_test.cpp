@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <fstream>
@@ -146,6 +148,31 @@ TEST_F(LogFileTest, PathAddsNoSecondSeparator) {
 
 // Records of two processes appending at once interleave only line by line,
 // also when a record is longer than a pipe or stdio buffer.
+// A record that would pass the process's file size limit is not written
+// (not a part of it), and the process goes on: a plain write there would end
+// it with SIGXFSZ.
+TEST_F(LogFileTest, ARecordPastTheFileSizeLimitIsLeftOutAndTheProcessGoesOn) {
+  Variant n, d;
+  log("first", n, d);
+  const std::string before = contents();
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(before.size() + 100);
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
+    Variant cn, cd;
+    log(std::string(5000, 'x'), cn, cd);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(contents(), before);
+}
+
 TEST_F(LogFileTest, LongRecordsOfTwoProcessesStayWhole) {
   constexpr int kRecords = 200;
   constexpr size_t kLength = 4500;

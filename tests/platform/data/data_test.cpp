@@ -3,9 +3,11 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -715,6 +717,71 @@ TEST_F(DataTest, IntegersBeyond53BitsStayWhole) {
   EXPECT_EQ(errorOf([] { (void)toI4(Variant::i8(int64_t{1} << 40)); }), err::Overflow);
 }
 
+// A write that would pass the process's file size limit ends the process
+// (SIGXFSZ) where the signal keeps its default; the data layer refuses it
+// first: the Update fails with a text that says so, writes nothing and
+// keeps the edit, and a change that fits is still saved.
+TEST_F(DataTest, AWritePastTheFileSizeLimitFailsWithoutEndingTheProcess) {
+  const auto before = fileBytes(file);
+  const int status = inChildProcess(
+      [&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+        limit.rlim_cur = static_cast<rlim_t>(before.size() + 8192);
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
+        Ref<Recordset> rs = people();
+        rs->addNew();
+        rs->setFieldValue(rs->fieldIndex(u"name"), Variant(BStr(200000, u'x')));
+        try {
+          rs->update();
+          return 12;
+        } catch (const RuntimeError& e) {
+          if (e.number() != daterr::WriteFailed) return 13;
+          if (e.description().find(u"file size limit") == BStr::npos) return 14;
+        }
+        if (rs->editMode() != dbEditAdd) return 15;
+        rs->cancelUpdate();
+        rs->edit();
+        rs->setFieldValue(rs->fieldIndex(u"name"), Variant(u"Fits"));
+        rs->update();
+        return 0;
+      },
+      20);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM people"), "5");
+  EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM people WHERE name = 'Fits'"), "1");
+  EXPECT_EQ(Connection(file).scalar("PRAGMA integrity_check"), "ok");
+}
+
+// A whole Double stored as REAL in a column without a type, read by a script
+// and given back as the Integer a script passes, is not written: it stays
+// REAL. Another whole value is written, as INTEGER.
+TEST_F(DataTest, AWholeRealGivenBackAsAnIntegerStaysReal) {
+  file = makeDatabase(folder / "real.db",
+                      "CREATE TABLE r (id INTEGER PRIMARY KEY, x);"
+                      "INSERT INTO r VALUES (1, 3.0), (2, -0.0), (3, -2147483648.0);");
+  Ref<Recordset> rs = people(RecordsetType::Dynaset, u"r");
+  const int32_t x = rs->fieldIndex(u"x");
+  Connection check(file);
+  const std::string before = check.scalar("SELECT group_concat(typeof(x) || ':' || x, ',') FROM r");
+  EXPECT_EQ(before, "real:3.0,real:0.0,real:-2147483648.0");
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(row);
+    ASSERT_EQ(rs->fieldValue(x).vt(), VT_R8);
+    rs->edit();
+    rs->setFieldValue(x, Variant(static_cast<int32_t>(toR8(rs->fieldValue(x)))));
+    rs->update();
+    rs->moveNext();
+  }
+  EXPECT_EQ(check.scalar("SELECT group_concat(typeof(x) || ':' || x, ',') FROM r"), before);
+  rs->moveFirst();
+  rs->edit();
+  rs->setFieldValue(x, Variant(4));
+  rs->update();
+  EXPECT_EQ(check.scalar("SELECT typeof(x) || ':' || x FROM r WHERE id = 1"), "integer:4");
+}
+
 // Optimistic locking between two processes: an Update or Delete writes only
 // while the row holds what it held when this process read it (at Edit, or
 // at the move). A change of another process in between is refused (3197)
@@ -844,6 +911,40 @@ TEST_F(OptimisticLockingTest, ADeleteAfterAnotherProcessesChangeIsRefused) {
   rs->moveFirst();  // read again: the Delete goes through
   rs->remove();
   EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM books"), "1");
+}
+
+// A refused Delete tells what the script can do next: without an edit the
+// record shows the other change at once (there is nothing to CancelUpdate)
+// and a second Delete deletes it; during an Edit, CancelUpdate reads it.
+TEST_F(OptimisticLockingTest, ARefusedDeleteShowsTheChangeAndAdvisesWhatCanFollow) {
+  for (const bool editing : {false, true}) {
+    SCOPED_TRACE(editing ? "during an Edit" : "without an edit");
+    SetUp();
+    Ref<Recordset> rs = people(RecordsetType::Dynaset, u"books");
+    const int32_t titleField = rs->fieldIndex(u"title");
+    EXPECT_EQ(toBStr(rs->fieldValue(titleField)), u"One");
+    if (editing) rs->edit();
+    otherProcessSets(u"title", Variant(u"Other"));
+    try {
+      rs->remove();
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), daterr::DataChanged);
+      EXPECT_NE(e.description().find(u"nothing was written"), BStr::npos) << utf8(e.description());
+      EXPECT_NE(e.description().find(u"Delete once more"), BStr::npos) << utf8(e.description());
+      EXPECT_EQ(e.description().find(u"CancelUpdate") != BStr::npos, editing) << utf8(e.description());
+    }
+    EXPECT_EQ(title(), "Other");
+    if (editing) {
+      EXPECT_EQ(rs->editMode(), dbEditInProgress);
+      rs->cancelUpdate();
+    } else {
+      EXPECT_EQ(errorOf([&] { rs->cancelUpdate(); }), daterr::UpdateWithoutEdit);
+    }
+    EXPECT_EQ(toBStr(rs->fieldValue(titleField)), u"Other");
+    rs->remove();
+    EXPECT_EQ(Connection(file).scalar("SELECT count(*) FROM books WHERE id = 1"), "0");
+  }
 }
 
 TEST_F(OptimisticLockingTest, ARowAnotherProcessDeletedIsReportedDeleted) {

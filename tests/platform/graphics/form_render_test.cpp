@@ -1,6 +1,11 @@
 #include "platform/graphics/form_render.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <functional>
 
@@ -122,6 +127,28 @@ TEST_F(FormRender, WritesAPng) {
   ASSERT_TRUE(decoded);
   EXPECT_EQ(*decoded, renderItems(form_));
   EXPECT_EQ(test::errorOf([&] { renderItemsToPng(form_, dir / "no/dir/form.png"); }), err::PathFileAccessError);
+}
+
+// A picture larger than the process's file size limit is 75 with no file
+// (not a cut-off one) left behind, and the process goes on (a plain write
+// would end it with SIGXFSZ).
+TEST_F(FormRender, APngPastTheFileSizeLimitIsRefusedWhole) {
+  test::TempDir dir;
+  const auto file = dir / "form.png";
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = encodePng(renderItems(form_)).size() / 2;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
+    ::_exit(test::errorOf([&] { renderItemsToPng(form_, file); }) == err::PathFileAccessError ? 0 : 11);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST(FormRenderItems, ChildrenAreClippedByTheirContainer) {
