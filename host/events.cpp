@@ -321,12 +321,13 @@ bool Engine::hasEventFunction(EventFunction& function) {
   // notes the events that find no function.
   if (eventFunctionsUnchecked || trace) return true;
   if (!duk_check_stack(ctx, 4)) return true;
-  const duk_idx_t base = duk_get_top(ctx);
-  pushEventName(function);
+  if (!function.string) {
+    pushEventName(function);
+    duk_pop(ctx);
+  }
   duk_push_global_object(ctx);
-  duk_dup(ctx, -2);
-  const bool present = duk_has_prop(ctx, -2);
-  duk_set_top(ctx, base);
+  const bool present = duk_has_prop_heapptr(ctx, -1, function.string);
+  duk_pop(ctx);
   return present;
 }
 
