@@ -387,7 +387,8 @@ void DialogForm::onUserControlEvent(ControlArray& array, BStrView event, int16_t
   if (row && row->kind == RelayKind::ActiveX)
     return relayHostedControlEvent(*row, index, params,
                                    [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
-  if (row)
+  // An event that no listener acts on is not relayed: its arguments are not made.
+  if (row && listensTo(row->id))
     relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
 }
 

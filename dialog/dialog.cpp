@@ -151,9 +151,16 @@ Dialog::Dialog() {
     formObject_ = frmDialog_->formObject();
     if (formObject_)
       formCookie_ = formObject_->connect(
-          std::make_shared<FunctionSink>([self](Object&, const EventInfo& event, std::span<Variant> args) {
-            if (Dialog* d = self.get()) d->onFormEvent(event, args);
-          }));
+          std::make_shared<FunctionSink>(
+              [self](Object&, const EventInfo& event, std::span<Variant> args) {
+                if (Dialog* d = self.get()) d->onFormEvent(event, args);
+              },
+              [self](Object&, const EventInfo& event) {
+                Dialog* d = self.get();
+                if (!d) return false;
+                const DialogEventRow* row = findDialogEventByFormEvent(event.dispid, event.name);
+                return row && d->listensTo(row->dispid);
+              }));
   });
   ignoreErrors([&] { requireForm().setVisible(false); });
   ignoreErrors([&] { requireForm().setTopMost(true); });

@@ -135,6 +135,12 @@ class Engine : public std::enable_shared_from_this<Engine> {
   void connect(const ObjectRef& obj, BStr prefix);
   void disconnect(Object* obj);
   void deliverEvent(EventFunction& function, std::span<Variant> args);
+  // Whether a raise of the event would reach the script: false when the
+  // global object has no property of the function's name (and no trace
+  // would note that).
+  bool hasEventFunction(EventFunction& function);
+  // Pushes the function's name as the engine's string, kept from its first push.
+  void pushEventName(EventFunction& function);
 
   void dropScriptObject(int64_t id);
   // Writes the error at idx to the error stream as file(line): Name: message,

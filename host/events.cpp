@@ -25,6 +25,9 @@ class ScriptSink : public EventSink {
     // enough.
     if (!engine_.expired()) raw_->deliverEvent(functionFor(event), args);
   }
+  bool listensTo(Object&, const EventInfo& event) override {
+    return !engine_.expired() && raw_->hasEventFunction(functionFor(event));
+  }
 
  private:
   // The function's name for each event, made on its first raise.
@@ -297,6 +300,37 @@ void Engine::freeEventAnchor(int64_t id) {
   }
 }
 
+void Engine::pushEventName(EventFunction& function) {
+  if (function.string) {
+    duk_push_heapptr(ctx, function.string);
+    return;
+  }
+  // Kept alive as a key of the stash's eventNames, one per name.
+  duk_push_lstring(ctx, function.bytes.data(), function.bytes.size());
+  pushStashed(ctx, "eventNames");
+  duk_dup(ctx, -2);
+  duk_push_true(ctx);
+  duk_put_prop(ctx, -3);
+  duk_pop(ctx);
+  function.string = duk_get_heapptr(ctx, -1);
+}
+
+bool Engine::hasEventFunction(EventFunction& function) {
+  if (closing || quitting || !ctx) return false;
+  // The first delivery checks the script's event functions; a trace
+  // notes the events that find no function.
+  if (eventFunctionsUnchecked || trace) return true;
+  if (!duk_check_stack(ctx, 4)) return true;
+  if (!function.string) {
+    pushEventName(function);
+    duk_pop(ctx);
+  }
+  duk_push_global_object(ctx);
+  const bool present = duk_has_prop_heapptr(ctx, -1, function.string);
+  duk_pop(ctx);
+  return present;
+}
+
 void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   // After Quit, or an error in an event function, no event reaches the
   // script any more.
@@ -304,18 +338,7 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   if (eventFunctionsUnchecked) checkEventFunctions();
   if (!duk_check_stack(ctx, static_cast<duk_idx_t>(args.size()) + 8)) return;
   const duk_idx_t base = duk_get_top(ctx);
-  if (function.string) {
-    duk_push_heapptr(ctx, function.string);
-  } else {
-    // Kept alive as a key of the stash's eventNames, one per name.
-    duk_push_lstring(ctx, function.bytes.data(), function.bytes.size());
-    pushStashed(ctx, "eventNames");
-    duk_dup(ctx, -2);
-    duk_push_true(ctx);
-    duk_put_prop(ctx, -3);
-    duk_pop(ctx);
-    function.string = duk_get_heapptr(ctx, -1);
-  }
+  pushEventName(function);
   // A name the global object does not have needs no protected call: the
   // test runs no script code (no getter, no trap).
   duk_push_global_object(ctx);

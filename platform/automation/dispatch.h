@@ -253,19 +253,30 @@ class EventSink {
   // order. An error thrown here ends the raise and reaches the raiser; the
   // sinks connected after this one are not called for that event.
   virtual void onEvent(Object& source, const EventInfo& event, std::span<Variant> args) = 0;
+  // False when a raise of `event` would do nothing here, so that a raiser
+  // may skip making its arguments. True when unsure.
+  virtual bool listensTo(Object& source, const EventInfo& event) {
+    (void)source;
+    (void)event;
+    return true;
+  }
 };
 
 // A sink that forwards every event to a function.
 class FunctionSink : public EventSink {
  public:
   using Handler = std::function<void(Object&, const EventInfo&, std::span<Variant>)>;
-  explicit FunctionSink(Handler h) : handler_(std::move(h)) {}
+  // Says whether the handler would act on an event (listensTo).
+  using Filter = std::function<bool(Object&, const EventInfo&)>;
+  explicit FunctionSink(Handler h, Filter f = {}) : handler_(std::move(h)), filter_(std::move(f)) {}
   void onEvent(Object& source, const EventInfo& event, std::span<Variant> args) override {
     handler_(source, event, args);
   }
+  bool listensTo(Object& source, const EventInfo& event) override { return !filter_ || filter_(source, event); }
 
  private:
   Handler handler_;
+  Filter filter_;
 };
 
 // Builds the VT_BYREF|VT_VARIANT references that a raise hands to its

@@ -102,6 +102,15 @@ void Object::disconnect(int32_t cookie) {
 
 bool Object::hasListeners() const { return connections_ && !connections_->sinks.empty(); }
 
+bool Object::listensTo(int32_t dispid) {
+  if (!hasListeners()) return false;
+  const EventInfo* ev = classInfo().findEvent(dispid);
+  if (!ev) return true;  // the raise reports it
+  for (const auto& [cookie, sink] : connections_->sinks)
+    if (sink->listensTo(*this, *ev)) return true;
+  return false;
+}
+
 void Object::raiseEvent(int32_t dispid, std::span<Variant> args) {
   if (!hasListeners()) return;
   const EventInfo* ev = classInfo().findEvent(dispid);

@@ -62,6 +62,9 @@ class Object {
   int32_t connect(std::shared_ptr<EventSink> sink);
   void disconnect(int32_t cookie);
   bool hasListeners() const;
+  // Whether some connected sink would act on event `dispid` (EventSink::
+  // listensTo): a raiser with nobody listening may skip the raise.
+  bool listensTo(int32_t dispid);
 
   // Shared control block for weak references; created on first use.
   struct WeakLink {

@@ -148,6 +148,7 @@ void UserControl::render(RenderItem& item) const {
 void UserControl::raiseUserEvent(BStrView name, std::span<Variant> params) {
   Ref<Control> keep(this);
   if (Form* f = form()) f->deliverUser(*this, name, params);
+  if (!hasListeners()) return;
   if (const EventInfo* e = classInfo().findEvent(name)) {
     std::vector<Variant> refs = refsTo(params);
     raiseEvent(e->dispid, refs);

@@ -22,9 +22,14 @@ class DialogData : public testing::DialogObjectTest {
  protected:
   void SetUp() override {
     DialogObjectTest::SetUp();
-    dlg->connect(std::make_shared<FunctionSink>([this](Object&, const EventInfo& ev, std::span<Variant> args) {
-      events.emplace_back(ev.name, args.empty() ? Variant() : args[0].value());
-    }));
+    dlg->connect(std::make_shared<FunctionSink>(
+        [this](Object&, const EventInfo& ev, std::span<Variant> args) {
+          events.emplace_back(ev.name, args.empty() ? Variant() : args[0].value());
+        },
+        [this](Object&, const EventInfo& ev) {
+          asked.push_back(ev.name);
+          return listening;
+        }));
     file = makeDatabase(folder / "people.db", peopleSql(3));
   }
   // A member with its arguments by position (missing where null), then the
@@ -49,6 +54,8 @@ class DialogData : public testing::DialogObjectTest {
   TempFolder folder;
   std::filesystem::path file;
   std::vector<std::pair<BStr, Variant>> events;
+  std::vector<BStr> asked;  // the events the sink was asked whether it listens to
+  bool listening = true;
   Variant number = Variant(u"stale"), description = Variant(u"stale");
 };
 
@@ -83,6 +90,28 @@ TEST_F(DialogData, MembersForwardAndReportThroughTheOutParameters) {
   const Variant object = call(u"DataCtrlObject", {&i});
   ASSERT_TRUE(object.isObject());
   EXPECT_EQ(object.asObject()->invoke(u"CaptionLast", InvokeKind::PropertyGet, {}), Variant(u">>"));
+}
+
+// A move that nobody listens to is not relayed to the dialog; once a
+// listener is there, the next move reaches it with the control's index.
+TEST_F(DialogData, RepositionReachesTheDialogOnlyWhenSomebodyListens) {
+  Variant i = call(u"LoadDataCtrl", {nullptr});
+  setData(i, utf16(file.string()));
+  call(u"DataCtrlOpenData", {&i});
+  Ref<data::Recordset> rs = refCast<data::Recordset>(
+      call(u"DataCtrlObject", {&i}).asObject()->invoke(u"Recordset", InvokeKind::PropertyGet, {}).asObject());
+  ASSERT_TRUE(rs);
+  listening = false;
+  events.clear();
+  asked.clear();
+  rs->moveNext();
+  rs->moveNext();
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(asked, (std::vector<BStr>{u"DataCtrlReposition", u"DataCtrlReposition"}));
+  listening = true;
+  rs->movePrevious();
+  EXPECT_EQ(events, (std::vector<std::pair<BStr, Variant>>{{u"DataCtrlReposition", Variant::i2(1)}}));
+  EXPECT_EQ(rs->absolutePosition(), 1);
 }
 
 // DataCtrlObject is the user control itself: its own members and events,

@@ -76,6 +76,27 @@ TEST_F(HostTest, MisspeltEventFunctionsAreReportedOnce) {
   EXPECT_EQ(end.err, "probe.js: q_Clck matches no event; did you mean q_Click?\n");
 }
 
+// A raiser may ask whether an event would reach the script: not while the
+// global function is missing (once the first event checked the script's
+// functions), yes as soon as the script defines it, and always under a trace
+// (which notes the events without a function).
+TEST_F(HostTest, AnEventListensOnlyWhileTheScriptHasItsFunction) {
+  const char* script =
+      "var p = new ActiveXObject('Sorvanelix.TestProbe'), r = [p.Listens(2)];\n"
+      "WScript.ConnectObject(p, 'p_'); r.push(p.Listens(2)); p.Fire(65); r.push(p.Listens(2), p.Listens(1));\n"
+      "p_KeyPress = function (i, k) {};\n"
+      "r.push(p.Listens(2), p.Listens(1), p.Fire(65)); delete this.p_KeyPress; r.push(p.Listens(2));\n"
+      "WScript.Echo(r.join(' '));\n";
+  const ScriptRun r = runScript(script);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "false true false false true false 65/2 false\n");
+  std::ostringstream out, err;
+  ScriptHost host(out, err);
+  host.setTrace(true);
+  EXPECT_EQ(host.run(script, "trace.js"), 0);
+  EXPECT_EQ(out.str(), "false true true true true true 65/2 true\n");
+}
+
 TEST_F(HostTest, ErrorInAnEventFunctionEndsTheScript) {
   const ScriptRun r = runScript(
       "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"

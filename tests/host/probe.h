@@ -131,6 +131,7 @@ class TestProbe : public Object {
             .method<&TestProbe::IsSelf>(u"IsSelf", {in(u"objOther")})
             .method<&TestProbe::Fire>(u"Fire", {in(u"intKeyAscii")})
             .method<&TestProbe::FireClick>(u"FireClick", {in(u"intIndex")})
+            .method<&TestProbe::Listens>(u"Listens", {in(u"intEvent")})
             .method<&TestProbe::Fail>(u"Fail", {in(u"intNumber"), refOpt(u"lngErrNumber"), refOpt(u"strErrDescription")})
             .event(u"Click", {u"intIndex"})
             .event(u"KeyPress", {u"intIndex", u"intKeyAscii"});
@@ -209,6 +210,7 @@ class TestProbe : public Object {
     std::vector<Variant> refs = refsTo(values);
     raiseEvent(1, refs);
   }
+  Variant Listens(Variant& event) { return Variant(listensTo(toI4(event))); }
   void fireClickFromOutside(int i) {
     Variant v = Variant::i2(static_cast<int16_t>(i));
     FireClick(v);
