@@ -4,7 +4,6 @@
 #include <setjmp.h>
 #include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,10 +86,8 @@ thread_local bool sizeLimitRefused = false;
 // True when a file of `fd` that ends at `end` would pass the limit (a file
 // already that long is not made longer).
 bool passesSizeLimit(int fd, int64_t end) {
-  rlimit limit{};
-  if (end <= 0 || ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
-      static_cast<uint64_t>(end) <= limit.rlim_cur)
-    return false;
+  const auto limit = fileSizeLimit();
+  if (end <= 0 || !limit || static_cast<uint64_t>(end) <= *limit) return false;
   struct stat st {};
   sizeLimitRefused = ::fstat(fd, &st) != 0 || end > st.st_size;
   return sizeLimitRefused;

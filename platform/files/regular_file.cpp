@@ -55,15 +55,13 @@ std::vector<uint8_t> RegularFile::readAll(size_t limit) const {
 }
 
 void RegularFile::writeAll(std::span<const uint8_t> bytes) const {
-  // A write past the process's file size limit would end the process
-  // (SIGXFSZ) where the signal is not ignored: it is refused before a byte
-  // is written.
-  if (rlimit limit{}; ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+  // A write past the file size limit is refused before a byte is written.
+  if (const auto limit = fileSizeLimit()) {
     struct stat st {};
     const int flags = ::fcntl(fd_, F_GETFL);
     const off_t at = flags >= 0 && (flags & O_APPEND) ? (::fstat(fd_, &st) == 0 ? st.st_size : -1)
                                                       : ::lseek(fd_, 0, SEEK_CUR);
-    if (at < 0 || static_cast<uint64_t>(at) + bytes.size() > limit.rlim_cur) raise(err::PathFileAccessError);
+    if (at < 0 || static_cast<uint64_t>(at) + bytes.size() > *limit) raise(err::PathFileAccessError);
   }
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
@@ -153,11 +151,9 @@ bool writeFromStart(int fd, std::span<const uint8_t> bytes) {
   return true;
 }
 
-// A write past the process's file size limit would end the process
-// (SIGXFSZ) where the signal is not ignored: such a length is refused first.
 bool aboveFileSizeLimit(size_t length) {
-  rlimit limit{};
-  return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && length > limit.rlim_cur;
+  const auto limit = fileSizeLimit();
+  return limit && length > *limit;
 }
 
 // Rewrites an open file in place. Its room is taken first, so that a full
@@ -199,6 +195,12 @@ int createBeside(const std::string& target, std::string& name) {
 }
 
 }  // namespace
+
+std::optional<uint64_t> fileSizeLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+  return static_cast<uint64_t>(limit.rlim_cur);
+}
 
 void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
   if (path.find('\0') != std::string::npos) raise(err::BadFileNameOrNumber);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -72,6 +73,11 @@ RegularFile openRegularFile(BStrView name, FileOpen mode);
 // write is refused with 75; where the folder takes no new file, an
 // existing file is rewritten in place, its room taken first. A name with a
 // NUL raises 52.
+// The process's file size limit in bytes; none when it has no limit. A
+// write past it would end the process (SIGXFSZ) where the signal is not
+// ignored, so writers refuse such a write first.
+std::optional<uint64_t> fileSizeLimit();
+
 void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 void writeWholeFile(BStrView name, std::span<const uint8_t> bytes);
 
