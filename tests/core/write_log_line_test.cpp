@@ -19,6 +19,7 @@
 #include "platform/desktop/clock.h"
 #include "platform/desktop/win32.h"
 #include "platform/shell/shell.h"
+#include "tests/support/child_process.h"
 
 namespace svx {
 namespace {
@@ -155,21 +156,15 @@ TEST_F(LogFileTest, ARecordPastTheFileSizeLimitIsLeftOutAndTheProcessGoesOn) {
   Variant n, d;
   log("first", n, d);
   const std::string before = contents();
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_DFL);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = static_cast<rlim_t>(before.size() + 100);
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
-    Variant cn, cd;
-    log(std::string(5000, 'x'), cn, cd);
-    ::_exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(testing::inChildProcess(
+                [&] {
+                  if (!testing::lowerFileSizeLimit(before.size() + 100)) return 10;
+                  Variant cn, cd;
+                  log(std::string(5000, 'x'), cn, cd);
+                  return 0;
+                },
+                30),
+            0);
   EXPECT_EQ(contents(), before);
 }
 

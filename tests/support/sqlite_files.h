@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
+
 namespace svx::testing {
 
 class TempFolder {
@@ -153,31 +155,6 @@ class LockingProcess {
   int release_ = -1;
 };
 
-// Runs `work` in a child process of its own and returns its exit status
-// (the value `work` returns), or -1 when it has not ended within `seconds`:
-// the child is then stopped by its process id. An exception in the child is
-// status 99.
-template <class F>
-int inChildProcess(F&& work, int seconds) {
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    int status = 99;
-    try {
-      status = std::forward<F>(work)();
-    } catch (...) {
-    }
-    _exit(status);
-  }
-  for (int waited = 0; waited < seconds * 100; ++waited) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -100 - WTERMSIG(status);
-    usleep(10000);
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1;
-}
 
 inline std::vector<char> fileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

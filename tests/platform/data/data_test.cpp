@@ -725,11 +725,7 @@ TEST_F(DataTest, AWritePastTheFileSizeLimitFailsWithoutEndingTheProcess) {
   const auto before = fileBytes(file);
   const int status = inChildProcess(
       [&] {
-        std::signal(SIGXFSZ, SIG_DFL);
-        rlimit limit{};
-        if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
-        limit.rlim_cur = static_cast<rlim_t>(before.size() + 8192);
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
+        if (!testing::lowerFileSizeLimit(before.size() + 8192)) return 11;
         Ref<Recordset> rs = people();
         rs->addNew();
         rs->setFieldValue(rs->fieldIndex(u"name"), Variant(BStr(200000, u'x')));

@@ -14,6 +14,7 @@
 #include "platform/graphics/text_layout.h"
 #include "platform/graphics/units.h"
 #include "tests/platform/graphics/graphics_test_util.h"
+#include "tests/support/child_process.h"
 
 namespace svx {
 namespace {
@@ -135,19 +136,13 @@ TEST_F(FormRender, WritesAPng) {
 TEST_F(FormRender, APngPastTheFileSizeLimitIsRefusedWhole) {
   test::TempDir dir;
   const auto file = dir / "form.png";
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_DFL);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = encodePng(renderItems(form_)).size() / 2;
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
-    ::_exit(test::errorOf([&] { renderItemsToPng(form_, file); }) == err::PathFileAccessError ? 0 : 11);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(testing::inChildProcess(
+                [&] {
+                  if (!testing::lowerFileSizeLimit(encodePng(renderItems(form_)).size() / 2)) return 10;
+                  return test::errorOf([&] { renderItemsToPng(form_, file); }) == err::PathFileAccessError ? 0 : 11;
+                },
+                30),
+            0);
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 

@@ -19,6 +19,7 @@
 
 #include "platform/graphics/image_codec.h"
 #include "platform/graphics/units.h"
+#include "tests/support/child_process.h"
 #include "tests/platform/graphics/graphics_test_util.h"
 
 namespace svx {
@@ -356,13 +357,7 @@ TEST(SavePicture, WritesOnlyRegularOrNewFiles) {
 
 // The exit status of `step` run in a child process: its error number, 0
 // when it raised none, 200 + n when it could not set up (n: what failed).
-int inChild(const std::function<int()>& step) {
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(step());
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int inChild(const std::function<int()>& step) { return testing::inChildProcess(step, 60); }
 
 // The names in a folder, sorted.
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
