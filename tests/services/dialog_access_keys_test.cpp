@@ -66,6 +66,14 @@ class DialogAccessKeys : public testing::CommonDialogTest {
   std::vector<char16_t> keys;
 };
 
+// The print dialog over `owner`, as it opens by default.
+BOOL printOver(HWND owner) {
+  PRINTDLGA pd;
+  pd.lStructSize = kPrintDlgSize;
+  pd.hwndOwner = owner;
+  return PrintDlgA(&pd);
+}
+
 // The font dialog over `owner`, opened on Tahoma 13 with its effects.
 BOOL chooseTahoma(HWND owner) {
   LOGFONTW lf;
@@ -104,10 +112,7 @@ TEST_F(DialogAccessKeys, ThePrintDialog) {
   const std::vector<Reach> reaches = {{u'C', u"txtCopies"}, {u'N', u"cboPrinter"}, {u'G', u"optPages"},
                                       {u'F', u"txtFromPage"}, {u'T', u"txtToPage"}, {u'O', u"chkCollate"}};
   whileOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; }, reaches);
-  PRINTDLGA pd;
-  pd.lStructSize = kPrintDlgSize;
-  pd.hwndOwner = owner;
-  EXPECT_EQ(PrintDlgA(&pd), 0);
+  EXPECT_EQ(printOver(owner), 0);
   EXPECT_EQ(reached, expected(reaches));
   expectDistinctKeys();
 }
@@ -172,10 +177,7 @@ TEST_F(DialogAccessKeys, TheArrowsMoveBetweenTheOkAndCancelButtonsOfEachDialog) 
   expectCancelOkCancelOk(u"OK", u"Cancel");
 
   whenOpen([] { return printDialogs().openSession() ? printDialogs().openSession()->dialog : 0; }, arrows);
-  PRINTDLGA pd;
-  pd.lStructSize = kPrintDlgSize;
-  pd.hwndOwner = owner;
-  EXPECT_EQ(PrintDlgA(&pd), 0);
+  EXPECT_EQ(printOver(owner), 0);
   expectCancelOkCancelOk(u"cmdOK", u"cmdCancel");
 
   whenOpen([] { return fontDialogs().openSession() ? fontDialogs().openSession()->dialog : 0; }, arrows);
