@@ -9,6 +9,7 @@
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
 #include "platform/print/printers.h"
+#include "tests/support/error_of.h"
 #include "tests/support/fake_print_destinations.h"
 #include "tests/support/form_fixture.h"
 
@@ -56,12 +57,7 @@ class PrinterSettings : public testing::DialogFormTest {
   }
   Variant get(const char16_t* property) { return printer->invoke(property, InvokeKind::PropertyGet, {}); }
   int32_t let(const char16_t* property, Variant value) {
-    try {
-      printer->invoke(property, InvokeKind::PropertyPut, {&value, 1});
-      return 0;
-    } catch (const RuntimeError& e) {
-      return e.number();
-    }
+    return testing::errorOf([&] { printer->invoke(property, InvokeKind::PropertyPut, {&value, 1}); });
   }
   // Ends a one-line document; the job the scheduler took.
   const PrintJob& printed() {

@@ -18,6 +18,7 @@
 #include "platform/automation/coerce.h"
 #include "platform/automation/error.h"
 #include "platform/print/printers.h"
+#include "tests/support/error_of.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/private_scheduler.h"
 #include "tests/support/test_folder.h"
@@ -167,12 +168,7 @@ class RealDrivers : public testing::DialogFormTest {
   Variant get(const char16_t* property) { return printer->invoke(property, InvokeKind::PropertyGet, {}); }
   // The error a property assignment raised, 0 for none.
   int32_t let(const char16_t* property, Variant value) {
-    try {
-      printer->invoke(property, InvokeKind::PropertyPut, {&value, 1});
-      return 0;
-    } catch (const RuntimeError& e) {
-      return e.number();
-    }
+    return testing::errorOf([&] { printer->invoke(property, InvokeKind::PropertyPut, {&value, 1}); });
   }
   void method(const char16_t* name, std::vector<Variant> args = {}) { printer->invoke(name, InvokeKind::Method, args); }
 
