@@ -87,6 +87,12 @@ DataControl::DataControl()
       d->Data1_Reposition();
     else if (e.name == u"Error")
       d->Data1_Error(args);
+  }, [self](Object&, const EventInfo& e) {
+    // A move raises Reposition: not made when nothing would receive it.
+    DataControl* d = self.get();
+    if (!d) return false;
+    if (e.name != u"Reposition") return true;
+    return !d->boolNoReposition_ && d->hearsUserEvent(e.name);
   }));
 }
 

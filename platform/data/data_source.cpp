@@ -73,7 +73,7 @@ void DataSource::refresh() {
 void DataSource::repositioned() {
   Ref<DataSource> keep(this);
   static const int32_t reposition = info().findEvent(u"Reposition")->dispid;
-  raiseEvent(reposition, {});
+  if (listensTo(reposition)) raiseEvent(reposition, {});
   if (!recordset_ || recordset_->absolutePosition() < 0) return;
   try {
     (void)recordset_->currentRecord();

@@ -242,6 +242,8 @@ class Form : public Object {
   // The declared events of user controls, by name.
   virtual void onUserControlEvent(ControlArray& /*array*/, BStrView /*event*/, int16_t& /*index*/,
                                   std::span<Variant> /*params*/) {}
+  // Whether onUserControlEvent would pass the event on to a listener.
+  virtual bool relaysUserControlEvent(ControlArray& /*array*/, BStrView /*event*/) { return false; }
   // A message with a number of the window's own (WM_USER and above) sent or
   // posted to the form's window, as a dialog's callers send them; 0 unless
   // the form answers it.

@@ -155,6 +155,14 @@ void UserControl::raiseUserEvent(BStrView name, std::span<Variant> params) {
   }
 }
 
+bool UserControl::hearsUserEvent(BStrView name) {
+  Form* f = form();
+  if (f && array() && !f->eventsSuppressed() && f->relaysUserControlEvent(*array(), name)) return true;
+  if (!hasListeners()) return false;
+  const EventInfo* e = classInfo().findEvent(name);
+  return e && listensTo(e->dispid);
+}
+
 void UserControl::terminate() {
   for (auto& part : constituents_) part->setHost(nullptr);
   constituents_.clear();

@@ -88,6 +88,8 @@ class UserControl : public Control {
   // handler, then to the sinks connected to the control. `params` should be
   // typed references to the event's own variables.
   void raiseUserEvent(BStrView name, std::span<Variant> params = {});
+  // Whether raiseUserEvent(name) would reach a listener: the form's or a sink.
+  bool hearsUserEvent(BStrView name);
   // The notice that a property's saved value is out of date.
   void propertyChanged(BStrView name) { changed_.insert(BStr(name)); }
   // Adds a constituent (drawn and hit in the order added, the last on top).
