@@ -26,8 +26,7 @@ BStr fromCesu8(std::string_view bytes) {
   // ASCII, the usual case, in one pass.
   size_t ascii = 0;
   while (ascii < n && byteAt(ascii) < 0x80) ++ascii;
-  BStr out(ascii, u'\0');
-  for (size_t i = 0; i < ascii; ++i) out[i] = static_cast<char16_t>(byteAt(i));
+  BStr out(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(ascii));
   if (ascii == n) return out;
   out.reserve(n);
   auto cont = [&](size_t i) { return i < n && (byteAt(i) & 0xC0) == 0x80; };

@@ -52,15 +52,27 @@ duk_ret_t callMember(duk_context* ctx);
   throw NotFoundError(err::MemberNotSupported, std::move(detail));
 }
 
+Engine::RecentMember& recentSlot(Engine& e, const MemberKey& key) {
+  const uint64_t h = (reinterpret_cast<uintptr_t>(key.cls) ^ reinterpret_cast<uintptr_t>(key.name) * 31) *
+                     0x9E3779B97F4A7C15ull;
+  return e.recentMembers[h >> 56];
+}
+
+// What the name string `name` means on `cls` when a lookup found it lately
+// (only strings that are no symbols are ever found); else null.
+const MemberEntry* recentMember(Engine& e, const ClassInfo& cls, const void* name) {
+  const MemberKey key{&cls, name};
+  const Engine::RecentMember& recent = recentSlot(e, key);
+  return recent.entry && recent.key == key ? recent.entry : nullptr;
+}
+
 // What the name at `nameIdx` means on `cls`; `spare` holds it when the cache
 // is full.
 const MemberEntry& memberEntry(duk_context* ctx, const ClassInfo& cls, duk_idx_t nameIdx,
                                std::optional<MemberEntry>& spare) {
   Engine& e = engineOf(ctx);
   const MemberKey key{&cls, duk_get_heapptr(ctx, nameIdx)};
-  const uint64_t h = (reinterpret_cast<uintptr_t>(key.cls) ^ reinterpret_cast<uintptr_t>(key.name) * 31) *
-                     0x9E3779B97F4A7C15ull;
-  Engine::RecentMember& recent = e.recentMembers[h >> 56];
+  Engine::RecentMember& recent = recentSlot(e, key);
   if (recent.entry && recent.key == key) return *recent.entry;
   if (auto it = e.members.find(key); it != e.members.end()) {
     recent = {key, &it->second};
@@ -321,11 +333,13 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     duk_push_current_function(ctx);
     void* const target = duk_get_heapptr(ctx, -1);
-    const ObjectRef obj = objectOf(ctx, -1);
+    Engine& e = engineOf(ctx);
+    const ObjectRef* const* t = e.targets.find(target);
+    const ObjectRef obj = t ? **t : objectOf(ctx, -1);
     duk_pop(ctx);
     const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : obj->classInfo().find(0, InvokeKind::Method);
     if (!m) {
-      if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
+      if (e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
       raise(err::MemberNotSupported);
     }
     return callWithArguments(ctx, *obj, m, m->name, target);
@@ -335,6 +349,22 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
 // Proxy traps: (target, key[, value], receiver).
 duk_ret_t trapGet(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
+    // The common read: a property without arguments that was read lately.
+    Engine& e = engineOf(ctx);
+    void* const target = duk_get_heapptr(ctx, 0);
+    if (const ObjectRef* const* t = e.targets.find(target); t && !e.trace) {
+      const ObjectRef obj = **t;
+      if (const MemberEntry* m = recentMember(e, obj->classInfo(), duk_get_heapptr(ctx, 1)); m && m->get) {
+        if (!m->plainGet) {
+          std::optional<MemberEntry> none;
+          pushBoundMember(ctx, 0, 1, obj, *m, none);
+          return 1;
+        }
+        const Variant result = invokeMember(*obj, *m->get, {});
+        pushResult(ctx, target, result);
+        return 1;
+      }
+    }
     if (!duk_is_string(ctx, 1) || duk_is_symbol(ctx, 1)) {
       duk_push_undefined(ctx);
       return 1;

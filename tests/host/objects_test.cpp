@@ -46,6 +46,19 @@ const Case kObjectCases[] = {
      "WScript.Echo(typeof l, l instanceof Function, typeof p.Echo);"
      "try { Named(p) } catch (e) { WScript.Echo(e.number & 0xFFFF) }",
      "object true false object\nfunction true function\n13\n"},
+    // A name read again and again is found with one probe; what it means
+    // stays its class's own: the same spelling on another class, another
+    // case, a method read after a property, each on every pass.
+    {"NamesReadAgainKeepTheirMeaningPerClass",
+     "var l = p.Make('list'), s = ''; p.Caption = 'c';"
+     "for (var i = 0; i < 3; ++i) {"
+     "  s += [p.Caption, p.CAPTION, l.Count, l.count, p.Echo === p.Echo, p.echo('e')].join() + ' ';"
+     "  try { l.Caption; s += 'no error ' } catch (e) { s += (e.number & 0xFFFF) + ' ' }"
+     "  try { l.Echo; s += 'no error ' } catch (e) { s += (e.number & 0xFFFF) + ' ' }"
+     "  s += p.List(2) + ' ';"
+     "}"
+     "WScript.Echo(s)",
+     "c,c,3,3,true,e 438 438 20 c,c,3,3,true,e 438 438 20 c,c,3,3,true,e 438 438 20 \n"},
 };
 
 class ObjectCases : public HostTest, public ::testing::WithParamInterface<Case> {};

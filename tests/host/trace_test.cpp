@@ -46,5 +46,21 @@ TEST_F(HostTest, TraceIsOffByDefault) {
   EXPECT_EQ(r.err, "");
 }
 
+// Reads of one name again and again are each traced.
+TEST_F(HostTest, TraceShowsEveryReadOfANameReadAgain) {
+  std::ostringstream out, err;
+  ScriptHost host(out, err);
+  host.setTrace(true);
+  EXPECT_EQ(host.run("var p = new ActiveXObject('Sorvanelix.TestProbe'); p.Caption = 'a';"
+                     "for (var i = 0; i < 3; ++i) p.Caption;",
+                     "trace.js"),
+            0);
+  EXPECT_EQ(err.str(),
+            "trace: TestProbe.Caption = \"a\"\n"
+            "trace: TestProbe.Caption -> \"a\"\n"
+            "trace: TestProbe.Caption -> \"a\"\n"
+            "trace: TestProbe.Caption -> \"a\"\n");
+}
+
 }  // namespace
 }  // namespace svx::host
