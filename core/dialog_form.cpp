@@ -278,9 +278,13 @@ void DialogForm::FormPrintText(Variant& strText, Variant& ErrNumber, Variant& Er
 
 // The form's own events.
 
-void DialogForm::raiseNamed(BStrView name, std::span<Variant> args) {
+void DialogForm::raiseNamed(BStrView name, std::span<Variant> args) { raiseById(formEventId(name), args); }
+
+void DialogForm::raiseById(int32_t id, std::span<Variant> args) {
+  // An event that no listener acts on is not raised: its arguments are not made.
+  if (!listensTo(id)) return;
   std::vector<Variant> refs = refsTo(args);
-  raiseEvent(formEventId(name), refs);
+  raiseEvent(id, refs);
 }
 
 void DialogForm::raiseNamedIgnoringErrors(BStrView name) {
@@ -302,25 +306,29 @@ void DialogForm::onDblClick() { raiseNamed(u"FormDblClick", {}); }
 void DialogForm::onKeyDown(int16_t& keyCode, int16_t& shift) {
   if (chordHeld(shift) && (keyCode == kKeyA || keyCode == kKeyNumpad1)) AboutBox();
   std::vector<Variant> args{Variant::byRef(keyCode), Variant::byRef(shift)};
-  raiseNamed(u"FormKeyDown", args);
+  static const int32_t id = formEventId(u"FormKeyDown");
+  raiseById(id, args);
 }
 
 void DialogForm::onKeyPress(int16_t& keyAscii) {
   std::vector<Variant> args{Variant::byRef(keyAscii)};
-  raiseNamed(u"FormKeyPress", args);
+  static const int32_t id = formEventId(u"FormKeyPress");
+  raiseById(id, args);
 }
 
 void DialogForm::onKeyUp(int16_t& keyCode, int16_t& shift) {
   std::vector<Variant> args{Variant::byRef(keyCode), Variant::byRef(shift)};
-  raiseNamed(u"FormKeyUp", args);
+  static const int32_t id = formEventId(u"FormKeyUp");
+  raiseById(id, args);
 }
 
 namespace {
 // Mouse events hand copies over and write them back.
-void relayMouse(DialogForm& form, BStrView name, int16_t& button, int16_t& shift, float& x, float& y) {
+void relayMouse(DialogForm& form, int32_t id, int16_t& button, int16_t& shift, float& x, float& y) {
+  if (!form.listensTo(id)) return;
   std::vector<Variant> params{Variant::byRef(button), Variant::byRef(shift), Variant::byRef(x), Variant::byRef(y)};
   static const ArgMode modes[] = {ArgMode::CopyI2, ArgMode::CopyI2, ArgMode::CopyR4, ArgMode::CopyR4};
-  relayEvent(formEventId(name), params, modes,
+  relayEvent(id, params, modes,
              [&form](int32_t id, std::span<Variant> args) { form.raiseFormEvent(id, args); });
 }
 
@@ -333,15 +341,18 @@ void writeBackI2(int16_t& target, const Variant& copy) {
 
 void DialogForm::onMouseDown(int16_t& button, int16_t& shift, float& x, float& y) {
   if (chordHeld(shift) && button == kRightButton) AboutBox();
-  relayMouse(*this, u"FormMouseDown", button, shift, x, y);
+  static const int32_t id = formEventId(u"FormMouseDown");
+  relayMouse(*this, id, button, shift, x, y);
 }
 
 void DialogForm::onMouseMove(int16_t& button, int16_t& shift, float& x, float& y) {
-  relayMouse(*this, u"FormMouseMove", button, shift, x, y);
+  static const int32_t id = formEventId(u"FormMouseMove");
+  relayMouse(*this, id, button, shift, x, y);
 }
 
 void DialogForm::onMouseUp(int16_t& button, int16_t& shift, float& x, float& y) {
-  relayMouse(*this, u"FormMouseUp", button, shift, x, y);
+  static const int32_t id = formEventId(u"FormMouseUp");
+  relayMouse(*this, id, button, shift, x, y);
 }
 
 void DialogForm::onQueryUnload(int16_t& cancel, int16_t& unloadMode) {
@@ -378,7 +389,8 @@ void DialogForm::releaseHostedControls() {
 // The relay of every control event.
 
 void DialogForm::onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) {
-  if (const FormEventRow* row = controlEventRow(array.name(), event))
+  const FormEventRow* row = controlEventRow(array.name(), event);
+  if (row && listensTo(row->id))
     relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
 }
 

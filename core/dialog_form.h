@@ -78,6 +78,7 @@ class DialogForm : public Form {
 
  private:
   void raiseNamed(BStrView name, std::span<Variant> args);
+  void raiseById(int32_t id, std::span<Variant> args);
   void raiseNamedIgnoringErrors(BStrView name);
   void releaseHostedControls();
 };

@@ -9,6 +9,7 @@
 #include "platform/desktop/message_loop.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/forms/person.h"
+#include "platform/forms/text_box.h"
 
 namespace svx {
 namespace {
@@ -129,6 +130,32 @@ TEST_F(DialogWithForm, HScrollChangeArrivesAsHScrollBarChange) {
   person::scroll(bar, 30);
   EXPECT_NE(std::find(names.begin(), names.end(), u"HScrollBarChange"), names.end());
   for (const BStr& name : names) EXPECT_FALSE(name.starts_with(u"HScrollC"));
+}
+
+// An event that nobody acts on is not raised at all; one that a listener
+// acts on still arrives with its write-back.
+TEST_F(DialogWithForm, OnlyTheEventsAListenerActsOnAreRaised) {
+  ObjectRef other = createDialog();
+  std::vector<BStr> heard;
+  other->connect(std::make_shared<FunctionSink>(
+      [&](Object&, const EventInfo& ev, std::span<Variant> args) {
+        heard.push_back(ev.name);
+        if (ev.name == u"TextKeyPress" && toI2(args[1]) == 'b') args[1].assign(Variant::i2(0));
+      },
+      [](Object&, const EventInfo& ev) { return ev.name == u"TextKeyPress"; }));
+  Variant n, d;
+  std::vector<Variant> load{Variant::missing(), Variant::byRef(n), Variant::byRef(d)};
+  other->invoke(u"LoadText", InvokeKind::Method, load);
+  std::vector<Variant> args{Variant::byRef(n), Variant::byRef(d)};
+  Ref<Form> f = refCast<Form>(other->invoke(u"FormObject", InvokeKind::Method, args).asObject());
+  f->show(false);
+  Control& box = f->array(u"Text").item(1);
+  box.setVisible(true);
+  person::type(box, u"abc");
+  EXPECT_EQ(heard, (std::vector<BStr>{u"TextKeyPress", u"TextKeyPress", u"TextKeyPress"}));
+  EXPECT_EQ(dynamic_cast<TextBox&>(box).text(), u"ac");
+  f->unload();
+  other.reset();
 }
 
 TEST_F(DialogWithForm, ReleasingTheObjectUnloadsItsForm) {
