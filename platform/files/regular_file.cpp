@@ -1,11 +1,13 @@
 #include "platform/files/regular_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -196,10 +198,30 @@ int createBeside(const std::string& target, std::string& name) {
 
 }  // namespace
 
+namespace {
+// The limit as last read; a child made by fork reads it again.
+constexpr uint64_t kLimitUnknown = UINT64_MAX;
+constexpr uint64_t kNoLimit = UINT64_MAX - 1;
+std::atomic<uint64_t> knownLimit{kLimitUnknown};
+}  // namespace
+
 std::optional<uint64_t> fileSizeLimit() {
-  rlimit limit{};
-  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
-  return static_cast<uint64_t>(limit.rlim_cur);
+  static const bool forgottenInChildren = [] {
+    ::pthread_atfork(nullptr, nullptr, [] { knownLimit.store(kLimitUnknown, std::memory_order_relaxed); });
+    return true;
+  }();
+  (void)forgottenInChildren;
+  uint64_t known = knownLimit.load(std::memory_order_relaxed);
+  if (known == kLimitUnknown) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kNoLimit)
+      known = kNoLimit;
+    else
+      known = static_cast<uint64_t>(limit.rlim_cur);
+    knownLimit.store(known, std::memory_order_relaxed);
+  }
+  if (known == kNoLimit) return std::nullopt;
+  return known;
 }
 
 void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes) {

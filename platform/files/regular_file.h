@@ -75,7 +75,9 @@ RegularFile openRegularFile(BStrView name, FileOpen mode);
 // NUL raises 52.
 // The process's file size limit in bytes; none when it has no limit. A
 // write past it would end the process (SIGXFSZ) where the signal is not
-// ignored, so writers refuse such a write first.
+// ignored, so writers refuse such a write first. Read once per process (and
+// again in a child made by fork, which may lower its own limit before it
+// writes): a limit the process changes later on itself is not seen.
 std::optional<uint64_t> fileSizeLimit();
 
 void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes);

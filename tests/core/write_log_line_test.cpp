@@ -151,7 +151,8 @@ TEST_F(LogFileTest, PathAddsNoSecondSeparator) {
 // also when a record is longer than a pipe or stdio buffer.
 // A record that would pass the process's file size limit is not written
 // (not a part of it), and the process goes on: a plain write there would end
-// it with SIGXFSZ.
+// it with SIGXFSZ. The child lowers its limit after the parent's record has
+// read the parent's.
 TEST_F(LogFileTest, ARecordPastTheFileSizeLimitIsLeftOutAndTheProcessGoesOn) {
   Variant n, d;
   log("first", n, d);
