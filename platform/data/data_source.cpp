@@ -76,7 +76,7 @@ void DataSource::repositioned() {
   if (listensTo(reposition)) raiseEvent(reposition, {});
   if (!recordset_ || recordset_->absolutePosition() < 0) return;
   try {
-    (void)recordset_->currentRecord();
+    recordset_->checkCurrent();
   } catch (const RuntimeError& e) {
     Variant dataErr = Variant::i2(static_cast<int16_t>(e.number()));
     Variant response = Variant::i2(vbDataErrDisplay);

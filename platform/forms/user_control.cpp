@@ -1,5 +1,6 @@
 #include "platform/forms/user_control.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -155,12 +156,18 @@ void UserControl::raiseUserEvent(BStrView name, std::span<Variant> params) {
   }
 }
 
-bool UserControl::hearsUserEvent(BStrView name) {
+bool UserControl::hearsUserEvent(const EventInfo& event) {
   Form* f = form();
-  if (f && array() && !f->eventsSuppressed() && f->relaysUserControlEvent(*array(), name)) return true;
-  if (!hasListeners()) return false;
-  const EventInfo* e = classInfo().findEvent(name);
-  return e && listensTo(e->dispid);
+  if (f && array() && !f->eventsSuppressed()) {
+    auto it = std::find_if(relays_.begin(), relays_.end(), [&](const HeardRelay& r) { return r.event == &event; });
+    if (it == relays_.end()) it = relays_.insert(relays_.end(), HeardRelay{&event, {}, {}, 0, false});
+    if (it->form.get() != f || it->array.get() != array()) {
+      const Form::UserEventRelay relay = f->userControlRelay(*array(), event.name);
+      *it = HeardRelay{&event, f, array(), relay.formEvent, relay.always};
+    }
+    if (f->relays({it->formEvent, it->always})) return true;
+  }
+  return hasListeners() && listensTo(event.dispid);
 }
 
 void UserControl::terminate() {
