@@ -606,47 +606,53 @@ Variant Recordset::FieldsMember() {
   return Variant(ObjectRef(std::move(fields)));
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeRecordsetInfo() {
+  return ClassInfo(u"Recordset")
+      .get<&Recordset::Name>(u"Name", {}, u"The record source it was opened from.")
+      .get<&Recordset::RecordCount>(u"RecordCount", {}, u"The number of records, exact from the start.")
+      .get<&Recordset::AbsolutePosition>(u"AbsolutePosition", {},
+                                         u"The position of the current record, from 0; -1 without one. The "
+                                         u"Move methods change it.")
+      .get<&Recordset::BOF>(u"BOF", {}, u"True before the first record, or with no records.")
+      .get<&Recordset::EOF_>(u"EOF", {}, u"True after the last record, or with no records.")
+      .get<&Recordset::EditMode>(u"EditMode", {}, u"0 no edit, 1 Edit in progress, 2 AddNew in progress.")
+      .get<&Recordset::Updatable>(u"Updatable", {},
+                                  u"True for a table or dynaset over a table that is not read-only.")
+      .get<&Recordset::FieldsMember>(u"Fields", {},
+                                     u"The fields of the current record: Fields(\"name\") or Fields(0) is one "
+                                     u"Field, Fields.Count their number.")
+      .method<&Recordset::MoveFirst>(u"MoveFirst", {}, u"Makes the first record current (3021 without records).")
+      .method<&Recordset::MovePrevious>(u"MovePrevious", {},
+                                        u"Makes the previous record current; before the first, BOF is True.")
+      .method<&Recordset::MoveNext>(u"MoveNext", {},
+                                    u"Makes the next record current; after the last, EOF is True.")
+      .method<&Recordset::MoveLast>(u"MoveLast", {}, u"Makes the last record current (3021 without records).")
+      .method<&Recordset::Edit>(u"Edit", {},
+                                u"Starts changing the current record: its fields are read afresh into the edit.")
+      .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
+      .method<&Recordset::Update>(u"Update", {},
+                                  u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
+                                  u"keeps the edit in progress, to try again. An Edit writes only the fields it "
+                                  u"changes, and only while they still hold what they held at Edit: when "
+                                  u"another connection changed one of them, 3197 (CancelUpdate reads the "
+                                  u"record again; a second Update writes over the change), when it deleted "
+                                  u"the record, 3167. Another connection's change to other fields is kept, "
+                                  u"and the record read after the Update shows both.")
+      .method<&Recordset::CancelUpdate>(u"CancelUpdate", {},
+                                        u"Drops the Edit or AddNew in progress; after an Edit the record is read "
+                                        u"afresh.")
+      .method<&Recordset::Delete>(u"Delete", {},
+                                  u"Deletes the current record in one transaction; a move makes another one "
+                                  u"current. It refuses with 3197 when another connection changed any field "
+                                  u"of the record since it was read here (at Edit or the move), and 3167 "
+                                  u"when it deleted it.");
+}
+}  // namespace
+
 const ClassInfo& Recordset::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Recordset")
-          .get<&Recordset::Name>(u"Name", {}, u"The record source it was opened from.")
-          .get<&Recordset::RecordCount>(u"RecordCount", {}, u"The number of records, exact from the start.")
-          .get<&Recordset::AbsolutePosition>(u"AbsolutePosition", {},
-                                             u"The position of the current record, from 0; -1 without one. The "
-                                             u"Move methods change it.")
-          .get<&Recordset::BOF>(u"BOF", {}, u"True before the first record, or with no records.")
-          .get<&Recordset::EOF_>(u"EOF", {}, u"True after the last record, or with no records.")
-          .get<&Recordset::EditMode>(u"EditMode", {}, u"0 no edit, 1 Edit in progress, 2 AddNew in progress.")
-          .get<&Recordset::Updatable>(u"Updatable", {},
-                                      u"True for a table or dynaset over a table that is not read-only.")
-          .get<&Recordset::FieldsMember>(u"Fields", {},
-                                         u"The fields of the current record: Fields(\"name\") or Fields(0) is one "
-                                         u"Field, Fields.Count their number.")
-          .method<&Recordset::MoveFirst>(u"MoveFirst", {}, u"Makes the first record current (3021 without records).")
-          .method<&Recordset::MovePrevious>(u"MovePrevious", {},
-                                            u"Makes the previous record current; before the first, BOF is True.")
-          .method<&Recordset::MoveNext>(u"MoveNext", {},
-                                        u"Makes the next record current; after the last, EOF is True.")
-          .method<&Recordset::MoveLast>(u"MoveLast", {}, u"Makes the last record current (3021 without records).")
-          .method<&Recordset::Edit>(u"Edit", {},
-                                    u"Starts changing the current record: its fields are read afresh into the edit.")
-          .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
-          .method<&Recordset::Update>(u"Update", {},
-                                      u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
-                                      u"keeps the edit in progress, to try again. An Edit writes only the fields it "
-                                      u"changes, and only while they still hold what they held at Edit: when "
-                                      u"another connection changed one of them, 3197 (CancelUpdate reads the "
-                                      u"record again; a second Update writes over the change), when it deleted "
-                                      u"the record, 3167. Another connection's change to other fields is kept, "
-                                      u"and the record read after the Update shows both.")
-          .method<&Recordset::CancelUpdate>(u"CancelUpdate", {},
-                                            u"Drops the Edit or AddNew in progress; after an Edit the record is read "
-                                            u"afresh.")
-          .method<&Recordset::Delete>(u"Delete", {},
-                                      u"Deletes the current record in one transaction; a move makes another one "
-                                      u"current. It refuses with 3197 when another connection changed any field "
-                                      u"of the record since it was read here (at Edit or the move), and 3167 "
-                                      u"when it deleted it.");
+  static const ClassInfo ci = makeRecordsetInfo();
   return ci;
 }
 
@@ -669,31 +675,43 @@ Variant Fields::Item(Variant& index) {
   return Variant(ObjectRef(std::move(field)));
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeFieldsInfo() {
+  return ClassInfo(u"Fields")
+      .get<&Fields::Count>(u"Count", {}, u"The number of fields.")
+      .get<&Fields::Item>(u"Item", {in(u"Index")},
+                          u"The default member: a field by its name (without regard to case) or its position "
+                          u"from 0; 3265 for another.")
+      .defaultMember(u"Item")
+      .partOfParent();
+}
+}  // namespace
+
 const ClassInfo& Fields::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Fields")
-          .get<&Fields::Count>(u"Count", {}, u"The number of fields.")
-          .get<&Fields::Item>(u"Item", {in(u"Index")},
-                              u"The default member: a field by its name (without regard to case) or its position "
-                              u"from 0; 3265 for another.")
-          .defaultMember(u"Item")
-          .partOfParent();
+  static const ClassInfo ci = makeFieldsInfo();
   return ci;
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeFieldInfo() {
+  return ClassInfo(u"Field")
+      .get<&Field::Name>(u"Name", {}, u"The field's name.")
+      .get<&Field::Value>(u"Value", {},
+                          u"The default member: the field of the current record, or of the edit during Edit or "
+                          u"AddNew; it can be written only then (3020 otherwise). An integer beyond 32 bits is a "
+                          u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
+                          u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
+                          u"given the value it held at Edit is not written.")
+      .let<&Field::letValue>(u"Value", {in(u"Value")})
+      .defaultMember(u"Value")
+      .partOfParent();
+}
+}  // namespace
+
 const ClassInfo& Field::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Field")
-          .get<&Field::Name>(u"Name", {}, u"The field's name.")
-          .get<&Field::Value>(u"Value", {},
-                              u"The default member: the field of the current record, or of the edit during Edit or "
-                              u"AddNew; it can be written only then (3020 otherwise). An integer beyond 32 bits is a "
-                              u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
-                              u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
-                              u"given the value it held at Edit is not written.")
-          .let<&Field::letValue>(u"Value", {in(u"Value")})
-          .defaultMember(u"Value")
-          .partOfParent();
+  static const ClassInfo ci = makeFieldInfo();
   return ci;
 }
 
