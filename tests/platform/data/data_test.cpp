@@ -581,6 +581,28 @@ TEST_F(DataTest, SqliteOpensNeverWaitOnAFifo) {
   EXPECT_EQ(hot, 0) << "the open waited on a FIFO in the journal's place";
 }
 
+// The change counter read from the mapping of the header is the file's own,
+// every byte of it (past 255 commits too), and none in WAL mode.
+TEST_F(DataTest, TheChangeCounterIsTheOneInTheFilesHeader) {
+  Ref<Database> db = open();
+  Connection other(file);
+  other.exec("PRAGMA synchronous=OFF");
+  const auto inFile = [&] {
+    const std::vector<char> bytes = fileBytes(file);
+    uint32_t v = 0;
+    for (size_t i = 24; i < 28; ++i) v = v << 8 | static_cast<unsigned char>(bytes.at(i));
+    return v;
+  };
+  for (const int commits : {0, 1, 300}) {
+    SCOPED_TRACE(commits);
+    for (int i = 0; i < commits; ++i) other.exec("UPDATE people SET age = age + 1 WHERE id = 1");
+    EXPECT_EQ(db->changeCounter(), std::optional<uint32_t>(inFile()));
+  }
+  EXPECT_GT(inFile(), 255u);
+  other.exec("PRAGMA journal_mode=WAL");
+  EXPECT_EQ(db->changeCounter(), std::nullopt);
+}
+
 // The change counter is read from a mapping of the file's header: a file
 // that another program cuts short under it fails the read of the record
 // instead of ending the process.
