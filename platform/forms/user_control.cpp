@@ -199,12 +199,35 @@ const ClassInfo& UserControlObject::infoFor(const ClassInfo& controlClass) {
 UserControlObject::UserControlObject(UserControl& control)
     : control_(&control), info_(&infoFor(control.classInfo())) {
   WeakRef<UserControlObject> self(this);
-  sink_ = control.connect(std::make_shared<FunctionSink>([self](Object&, const EventInfo& e, std::span<Variant> args) {
-    UserControlObject* o = self.get();
-    if (!o) return;
-    Ref<UserControlObject> keep(o);
-    if (const EventInfo* mine = o->info_->findEvent(e.name)) o->raiseEvent(mine->dispid, args);
-  }));
+  sink_ = control.connect(std::make_shared<FunctionSink>(
+      [self](Object&, const EventInfo& e, std::span<Variant> args) {
+        UserControlObject* o = self.get();
+        if (!o) return;
+        Ref<UserControlObject> keep(o);
+        if (const EventInfo* mine = o->mine(e)) o->raiseEvent(mine->dispid, args);
+      },
+      // The control's event is heard here when one of this object's
+      // listeners would act on it.
+      [self](Object&, const EventInfo& e) {
+        UserControlObject* o = self.get();
+        if (!o || !o->hasListeners()) return false;
+        const EventInfo* mine = o->mine(e);
+        return mine && o->listensTo(mine->dispid);
+      }));
+}
+
+const EventInfo* UserControlObject::mine(const EventInfo& controlEvent) {
+  // The control's events are numbered from 1 up; another number is looked up each time.
+  constexpr int32_t kMostKept = 4096;
+  if (controlEvent.dispid < 0 || controlEvent.dispid > kMostKept) return info_->findEvent(controlEvent.name);
+  const auto slot = static_cast<size_t>(controlEvent.dispid);
+  if (slot >= events_.size()) events_.resize(slot + 1);
+  auto& [from, to] = events_[slot];
+  if (from != &controlEvent) {
+    to = info_->findEvent(controlEvent.name);
+    from = &controlEvent;
+  }
+  return to;
 }
 
 Ref<UserControlObject> UserControlObject::of(UserControl& control) {

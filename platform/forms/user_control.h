@@ -142,10 +142,14 @@ class UserControlObject : public Object {
 
  private:
   explicit UserControlObject(UserControl& control);
+  // This object's event for an event of the control (null for none), looked
+  // up once for each.
+  const EventInfo* mine(const EventInfo& controlEvent);
 
   Ref<UserControl> control_;
   const ClassInfo* info_;
   int32_t sink_ = 0;
+  std::vector<std::pair<const EventInfo*, const EventInfo*>> events_;  // by the control event's number
 };
 
 }  // namespace svx

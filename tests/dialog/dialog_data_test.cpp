@@ -126,13 +126,15 @@ TEST_F(DialogData, EveryMoveAsksAfreshWhetherTheDialogListens) {
   struct Case {
     const char* name;
     bool listeningAtOpen;
+    bool holdObjects;  // the script's handles on the controls, without listeners of their own
     std::vector<Move> moves;
     std::vector<int> heard;  // the controls that the events came from
   };
   const Case cases[] = {
-      {"DeafThenListening", false, {{1, false}, {1, false}, {1, true}, {2, true}}, {1, 2}},
-      {"InTurns", false, {{1, true}, {2, false}, {2, true}, {1, false}, {1, true}, {2, false}}, {1, 2, 1}},
-      {"ListeningAtOpenThenDeaf", true, {{2, false}, {1, false}, {2, true}}, {1, 2, 2}},
+      {"DeafThenListening", false, false, {{1, false}, {1, false}, {1, true}, {2, true}}, {1, 2}},
+      {"InTurns", false, false, {{1, true}, {2, false}, {2, true}, {1, false}, {1, true}, {2, false}}, {1, 2, 1}},
+      {"ListeningAtOpenThenDeaf", true, false, {{2, false}, {1, false}, {2, true}}, {1, 2, 2}},
+      {"ObjectsHeldInTurns", false, true, {{1, false}, {2, true}, {1, true}, {2, false}}, {2, 1}},
   };
   int16_t loaded = 0;
   for (const Case& c : cases) {
@@ -141,6 +143,7 @@ TEST_F(DialogData, EveryMoveAsksAfreshWhetherTheDialogListens) {
     asked.clear();
     listening = c.listeningAtOpen;
     std::vector<Ref<data::Recordset>> recordsets;
+    std::vector<ObjectRef> objects;
     const int16_t first = loaded + 1;  // each case's two controls are new ones
     for (int k = 0; k < 2; ++k) {
       Variant i = call(u"LoadDataCtrl", {nullptr});
@@ -148,8 +151,10 @@ TEST_F(DialogData, EveryMoveAsksAfreshWhetherTheDialogListens) {
       setData(i, utf16(file.string()));
       call(u"DataCtrlOpenData", {&i});
       ASSERT_EQ(number, Variant::i2(0));
-      recordsets.push_back(refCast<data::Recordset>(
-          call(u"DataCtrlObject", {&i}).asObject()->invoke(u"Recordset", InvokeKind::PropertyGet, {}).asObject()));
+      const ObjectRef object = call(u"DataCtrlObject", {&i}).asObject();
+      recordsets.push_back(
+          refCast<data::Recordset>(object->invoke(u"Recordset", InvokeKind::PropertyGet, {}).asObject()));
+      if (c.holdObjects) objects.push_back(object);
       ASSERT_TRUE(recordsets.back());
     }
     bool last = false;
