@@ -13,7 +13,8 @@
 //
 // Reading afresh costs no lock per move: while the moves walk on, the rows
 // ahead are read in one statement together with the file's change counter,
-// and a move takes its row from them while the counter is unchanged.
+// and a move takes its row from them while the counter is unchanged. Those
+// rows keep text and blobs as bytes: a field becomes a value when read.
 #pragma once
 
 #include <functional>
