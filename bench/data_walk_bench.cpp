@@ -1,5 +1,6 @@
 // A walk over a table of 100,000 rows that reads two fields of every row:
-// from C++ on a data control's recordset, from a script through Dialog (with
+// from C++ on a data control's recordset (and one that only moves, through a
+// Dialog that hears no Reposition), from a script through Dialog (with
 // Field objects taken once, and with rs.Fields("name").Value on every row), and,
 // as the reference, Python's sqlite3 cursor over the same file (when python3
 // is installed). Each iteration is one walk from the first row to the end.
@@ -87,6 +88,48 @@ void DataWalkCpp(benchmark::State& state) {
   messageLoop().reset();
 }
 BENCHMARK(DataWalkCpp)->Unit(benchmark::kMillisecond);
+
+// Moves alone, on a data control of a Dialog that one listener is connected
+// to and that hears no Reposition: what each move costs to find out that
+// nobody would receive the event (the control, the form, the dialog).
+void DataMovesThroughDialog(benchmark::State& state) {
+  Database& db = database();
+  messageLoop().reset();
+  ObjectRef dlg = createObject(u"Sorvanelix.Dialog");
+  dlg->connect(std::make_shared<FunctionSink>([](Object&, const EventInfo&, std::span<Variant>) {},
+                                              [](Object&, const EventInfo&) { return false; }));
+  Variant missing = Variant::missing(), number, description;
+  const auto call = [&](BStrView member, std::vector<Variant> args) {
+    args.push_back(Variant::byRef(number));
+    args.push_back(Variant::byRef(description));
+    return dlg->invoke(member, InvokeKind::Method, args);
+  };
+  Variant index = call(u"LoadDataCtrl", {Variant::byRef(missing)});
+  Variant name(utf16(db.file().string())), source(u"rows");
+  std::vector<Variant> set(17, Variant::missing());
+  set[0] = Variant::byRef(index);
+  set[4] = Variant::byRef(name);
+  set[11] = Variant::byRef(source);
+  call(u"SetDataCtrl", set);
+  call(u"DataCtrlOpenData", {Variant::byRef(index)});
+  const Variant object = call(u"DataCtrlObject", {Variant::byRef(index)});
+  if (toI4(number) != 0 || !object.isObject()) {
+    state.SkipWithError("DataCtrlOpenData failed");
+    return;
+  }
+  Ref<data::Recordset> rs = refCast<data::Recordset>(
+      object.asObject()->invoke(u"Recordset", InvokeKind::PropertyGet, {}).asObject());
+  int32_t rows = 0;
+  for (auto _ : state) {
+    rows = 0;
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) ++rows;
+  }
+  state.counters["rows"] = rows;
+  rs.reset();
+  dlg.reset();
+  messageLoop().reset();
+}
+BENCHMARK(DataMovesThroughDialog)->Unit(benchmark::kMillisecond);
 
 // The script's handle on the benchmark: Next() runs the benchmark's loop.
 class WalkDriver : public Object {

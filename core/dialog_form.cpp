@@ -404,9 +404,10 @@ void DialogForm::onUserControlEvent(ControlArray& array, BStrView event, int16_t
     relayControlEvent(*row, index, params, [this](int32_t id, std::span<Variant> args) { raiseEvent(id, args); });
 }
 
-bool DialogForm::relaysUserControlEvent(ControlArray& array, BStrView event) {
+Form::UserEventRelay DialogForm::userControlRelay(ControlArray& array, BStrView event) {
   const FormEventRow* row = findFormEvent(array.name(), event);
-  return row && (row->kind == RelayKind::ActiveX || listensTo(row->id));
+  if (!row) return {};
+  return {row->id, row->kind == RelayKind::ActiveX};
 }
 
 }  // namespace svx

@@ -74,7 +74,7 @@ class DialogForm : public Form {
   void onMouseUp(int16_t& button, int16_t& shift, float& x, float& y) override;
   void onControlEvent(ControlArray& array, ControlEvent event, int16_t& index, std::span<Variant> params) override;
   void onUserControlEvent(ControlArray& array, BStrView event, int16_t& index, std::span<Variant> params) override;
-  bool relaysUserControlEvent(ControlArray& array, BStrView event) override;
+  UserEventRelay userControlRelay(ControlArray& array, BStrView event) override;
 
  private:
   void raiseNamed(BStrView name, std::span<Variant> args);

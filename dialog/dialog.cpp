@@ -158,7 +158,7 @@ Dialog::Dialog() {
               [self](Object&, const EventInfo& event) {
                 Dialog* d = self.get();
                 if (!d) return false;
-                const DialogEventRow* row = findDialogEventByFormEvent(event.dispid, event.name);
+                const DialogEventRow* row = d->rowOf(event);
                 return row && d->listensTo(row->dispid);
               }));
   });
@@ -204,8 +204,23 @@ void Dialog::objTimerBTF_Timer() {
   ignoreErrors([&] { SetFocus(h); });
 }
 
+const DialogEventRow* Dialog::rowOf(const EventInfo& formEvent) {
+  // The form's events are numbered from 1 up; another number is looked up each time.
+  constexpr int32_t kMostKept = 4096;
+  if (formEvent.dispid < 0 || formEvent.dispid > kMostKept)
+    return findDialogEventByFormEvent(formEvent.dispid, formEvent.name);
+  const auto slot = static_cast<size_t>(formEvent.dispid);
+  if (slot >= formEventRows_.size()) formEventRows_.resize(slot + 1);
+  auto& [event, row] = formEventRows_[slot];
+  if (event != &formEvent) {
+    row = findDialogEventByFormEvent(formEvent.dispid, formEvent.name);
+    event = &formEvent;
+  }
+  return row;
+}
+
 void Dialog::onFormEvent(const EventInfo& event, std::span<Variant> args) {
-  const DialogEventRow* row = findDialogEventByFormEvent(event.dispid, event.name);
+  const DialogEventRow* row = rowOf(event);
   if (!row) return;
   if (!row->name.starts_with(u"Form")) {
     raiseEvent(row->dispid, args);

@@ -16,6 +16,8 @@
 
 namespace svx {
 
+struct DialogEventRow;
+
 class Dialog;
 
 // How a member reports its errors.
@@ -147,8 +149,12 @@ class Dialog : public Object {
   DialogFormApi& requireForm();  // 91 without a form
   void objTimerBTF_Timer();
   void onFormEvent(const EventInfo& event, std::span<Variant> args);
+  // The dialog's event for an event of the form (null for none), looked up
+  // once for each of the form's events.
+  const DialogEventRow* rowOf(const EventInfo& formEvent);
 
   std::shared_ptr<DialogFormApi> frmDialog_;
+  std::vector<std::pair<const EventInfo*, const DialogEventRow*>> formEventRows_;  // by the form event's number
   ObjectRef formObject_;
   int32_t formCookie_ = 0;
   Ref<clsTimer> objTimerBTF_;

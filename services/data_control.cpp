@@ -89,10 +89,12 @@ DataControl::DataControl()
       d->Data1_Error(args);
   }, [self](Object&, const EventInfo& e) {
     // A move raises Reposition: not made when nothing would receive it.
+    static const EventInfo* const moved = data::DataSource::info().findEvent(u"Reposition");
+    static const EventInfo* const reposition = info().findEvent(u"Reposition");
     DataControl* d = self.get();
     if (!d) return false;
-    if (e.name != u"Reposition") return true;
-    return !d->boolNoReposition_ && d->hearsUserEvent(e.name);
+    if (&e != moved && e.name != u"Reposition") return true;
+    return !d->boolNoReposition_ && d->hearsUserEvent(*reposition);
   }));
 }
 

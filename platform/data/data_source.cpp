@@ -76,7 +76,7 @@ void DataSource::repositioned() {
   if (listensTo(reposition)) raiseEvent(reposition, {});
   if (!recordset_ || recordset_->absolutePosition() < 0) return;
   try {
-    (void)recordset_->currentRecord();
+    recordset_->checkCurrent();
   } catch (const RuntimeError& e) {
     Variant dataErr = Variant::i2(static_cast<int16_t>(e.number()));
     Variant response = Variant::i2(vbDataErrDisplay);
@@ -89,10 +89,15 @@ void DataSource::repositioned() {
   }
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeDataSourceInfo() {
+  return ClassInfo(u"Data").event(u"Reposition", {}).event(u"Error", {u"DataErr", u"Response"});
+}
+}  // namespace
+
 const ClassInfo& DataSource::info() {
-  static const ClassInfo ci = ClassInfo(u"Data")
-                                  .event(u"Reposition", {})
-                                  .event(u"Error", {u"DataErr", u"Response"});
+  static const ClassInfo ci = makeDataSourceInfo();
   return ci;
 }
 

@@ -20,23 +20,29 @@ namespace {
 constexpr int32_t kFirstReadAhead = 2;
 constexpr int32_t kMostReadAhead = 1024;
 
+// An integer is a Long while it fits, else a 64-bit integer.
+Variant integerValue(int64_t v) {
+  if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
+    return Variant(static_cast<int32_t>(v));
+  return Variant::i8(v);
+}
+
+Variant textValue(std::string_view text) { return Variant(utf16(text)); }
+
+Variant blobValue(std::span<const uint8_t> bytes) { return Variant(SafeArray::bytes(bytes)); }
+
 Variant columnValue(sqlite3_stmt* s, int i) {
   switch (sqlite3_column_type(s, i)) {
-    case SQLITE_INTEGER: {
-      const sqlite3_int64 v = sqlite3_column_int64(s, i);
-      if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
-        return Variant(static_cast<int32_t>(v));
-      return Variant::i8(v);
-    }
+    case SQLITE_INTEGER: return integerValue(sqlite3_column_int64(s, i));
     case SQLITE_FLOAT: return Variant(sqlite3_column_double(s, i));
     case SQLITE_TEXT: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-      return Variant(utf16(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(s, i)))));
+      return textValue(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(s, i))));
     }
     case SQLITE_BLOB: {
       const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, i));
       const auto n = static_cast<size_t>(sqlite3_column_bytes(s, i));
-      return Variant(SafeArray::bytes(std::span<const uint8_t>(p, n)));
+      return blobValue(std::span<const uint8_t>(p, n));
     }
     default: return Variant::null();
   }
@@ -260,7 +266,9 @@ void Recordset::fillWindow(int32_t start) const {
   w.first = start;
   w.version.reset();
   w.cells.clear();
+  w.bytes.clear();
   w.present.clear();
+  recordMade_ = false;
   const size_t n = columns_.size();
   const auto keyCount = static_cast<int32_t>(keys_.size());
   const int32_t limit = counterKnown_ ? readAhead_ : 1;
@@ -289,7 +297,34 @@ void Recordset::fillWindow(int32_t start) const {
     while (inRun(k) && keys_[static_cast<size_t>(k)] < rowid) gone(), ++k;
     if (!inRun(k)) break;
     if (keys_[static_cast<size_t>(k)] != rowid) continue;
-    for (size_t i = 0; i < n; ++i) w.cells.push_back(columnValue(s, static_cast<int>(i + 1)));
+    // The columns are read as values, one call each (the connection is
+    // used by one thread: SQLITE_OPEN_NOMUTEX); text and blobs are kept as
+    // bytes, turned into values when read.
+    for (size_t i = 0; i < n; ++i) {
+      sqlite3_value* v = sqlite3_column_value(s, static_cast<int>(i + 1));
+      Cell& c = w.cells.emplace_back();
+      switch (sqlite3_value_type(v)) {
+        case SQLITE_INTEGER:
+          c.type = Cell::Integer;
+          c.integer = sqlite3_value_int64(v);
+          break;
+        case SQLITE_FLOAT:
+          c.type = Cell::Real;
+          c.real = sqlite3_value_double(v);
+          break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+          const bool text = sqlite3_value_type(v) == SQLITE_TEXT;
+          const void* p = text ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
+          c.type = text ? Cell::Text : Cell::Blob;
+          c.offset = w.bytes.size();
+          c.size = static_cast<size_t>(sqlite3_value_bytes(v));
+          if (c.size) w.bytes.append(static_cast<const char*>(p), c.size);
+          break;
+        }
+        default: break;
+      }
+    }
     w.present.push_back(1);
     ++k;
   }
@@ -306,7 +341,19 @@ void Recordset::fillWindow(int32_t start) const {
   counterKnown_ = w.version.has_value();
 }
 
-const Variant* Recordset::keyedRow() const {
+Variant Recordset::valueOf(const Cell& c) const {
+  switch (c.type) {
+    case Cell::Integer: return integerValue(c.integer);
+    case Cell::Real: return Variant(c.real);
+    case Cell::Text: return textValue(std::string_view(window_.bytes).substr(c.offset, c.size));
+    case Cell::Blob:
+      return blobValue(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(window_.bytes.data()) + c.offset, c.size));
+    case Cell::Null: break;
+  }
+  return Variant::null();
+}
+
+const Recordset::Cell* Recordset::keyedRow() const {
   const int32_t p = position_;
   const auto covers = [&] { return p >= window_.first && p < window_.first + window_.count(); };
   if (checked_ != p) {
@@ -322,6 +369,7 @@ const Variant* Recordset::keyedRow() const {
       if (!covers()) fillWindow(p);
     }
     checked_ = p;
+    recordMade_ = false;
   }
   const auto row = static_cast<size_t>(p - window_.first);
   if (!window_.present[row]) raise(daterr::RecordDeleted, u"The current record was deleted by another connection.");
@@ -332,18 +380,34 @@ void Recordset::forgetRows() {
   window_.present.clear();
   window_.version.reset();
   checked_ = -1;
+  recordMade_ = false;
 }
 
 std::span<const Variant> Recordset::currentRecord() const {
   requireCurrent();
-  if (table_) return {keyedRow(), columns_.size()};
-  return rows_[static_cast<size_t>(position_)];
+  if (!table_) return rows_[static_cast<size_t>(position_)];
+  const Cell* row = keyedRow();
+  if (!recordMade_) {
+    record_.clear();
+    for (size_t i = 0; i < columns_.size(); ++i) record_.push_back(valueOf(row[i]));
+    recordMade_ = true;
+  }
+  return record_;
+}
+
+void Recordset::checkCurrent() const {
+  requireCurrent();
+  if (table_) (void)keyedRow();
 }
 
 Variant Recordset::fieldValue(int32_t i) const {
   if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
-  if (editMode_ != dbEditNone) return buffer_[static_cast<size_t>(i)];
-  return currentRecord()[static_cast<size_t>(i)];
+  const auto k = static_cast<size_t>(i);
+  if (editMode_ != dbEditNone) return buffer_[k];
+  requireCurrent();
+  if (!table_) return rows_[static_cast<size_t>(position_)][k];
+  const Cell* row = keyedRow();
+  return recordMade_ ? record_[k] : valueOf(row[k]);
 }
 
 void Recordset::setFieldValue(int32_t i, const Variant& v) {
@@ -542,47 +606,53 @@ Variant Recordset::FieldsMember() {
   return Variant(ObjectRef(std::move(fields)));
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeRecordsetInfo() {
+  return ClassInfo(u"Recordset")
+      .get<&Recordset::Name>(u"Name", {}, u"The record source it was opened from.")
+      .get<&Recordset::RecordCount>(u"RecordCount", {}, u"The number of records, exact from the start.")
+      .get<&Recordset::AbsolutePosition>(u"AbsolutePosition", {},
+                                         u"The position of the current record, from 0; -1 without one. The "
+                                         u"Move methods change it.")
+      .get<&Recordset::BOF>(u"BOF", {}, u"True before the first record, or with no records.")
+      .get<&Recordset::EOF_>(u"EOF", {}, u"True after the last record, or with no records.")
+      .get<&Recordset::EditMode>(u"EditMode", {}, u"0 no edit, 1 Edit in progress, 2 AddNew in progress.")
+      .get<&Recordset::Updatable>(u"Updatable", {},
+                                  u"True for a table or dynaset over a table that is not read-only.")
+      .get<&Recordset::FieldsMember>(u"Fields", {},
+                                     u"The fields of the current record: Fields(\"name\") or Fields(0) is one "
+                                     u"Field, Fields.Count their number.")
+      .method<&Recordset::MoveFirst>(u"MoveFirst", {}, u"Makes the first record current (3021 without records).")
+      .method<&Recordset::MovePrevious>(u"MovePrevious", {},
+                                        u"Makes the previous record current; before the first, BOF is True.")
+      .method<&Recordset::MoveNext>(u"MoveNext", {},
+                                    u"Makes the next record current; after the last, EOF is True.")
+      .method<&Recordset::MoveLast>(u"MoveLast", {}, u"Makes the last record current (3021 without records).")
+      .method<&Recordset::Edit>(u"Edit", {},
+                                u"Starts changing the current record: its fields are read afresh into the edit.")
+      .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
+      .method<&Recordset::Update>(u"Update", {},
+                                  u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
+                                  u"keeps the edit in progress, to try again. An Edit writes only the fields it "
+                                  u"changes, and only while they still hold what they held at Edit: when "
+                                  u"another connection changed one of them, 3197 (CancelUpdate reads the "
+                                  u"record again; a second Update writes over the change), when it deleted "
+                                  u"the record, 3167. Another connection's change to other fields is kept, "
+                                  u"and the record read after the Update shows both.")
+      .method<&Recordset::CancelUpdate>(u"CancelUpdate", {},
+                                        u"Drops the Edit or AddNew in progress; after an Edit the record is read "
+                                        u"afresh.")
+      .method<&Recordset::Delete>(u"Delete", {},
+                                  u"Deletes the current record in one transaction; a move makes another one "
+                                  u"current. It refuses with 3197 when another connection changed any field "
+                                  u"of the record since it was read here (at Edit or the move), and 3167 "
+                                  u"when it deleted it.");
+}
+}  // namespace
+
 const ClassInfo& Recordset::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Recordset")
-          .get<&Recordset::Name>(u"Name", {}, u"The record source it was opened from.")
-          .get<&Recordset::RecordCount>(u"RecordCount", {}, u"The number of records, exact from the start.")
-          .get<&Recordset::AbsolutePosition>(u"AbsolutePosition", {},
-                                             u"The position of the current record, from 0; -1 without one. The "
-                                             u"Move methods change it.")
-          .get<&Recordset::BOF>(u"BOF", {}, u"True before the first record, or with no records.")
-          .get<&Recordset::EOF_>(u"EOF", {}, u"True after the last record, or with no records.")
-          .get<&Recordset::EditMode>(u"EditMode", {}, u"0 no edit, 1 Edit in progress, 2 AddNew in progress.")
-          .get<&Recordset::Updatable>(u"Updatable", {},
-                                      u"True for a table or dynaset over a table that is not read-only.")
-          .get<&Recordset::FieldsMember>(u"Fields", {},
-                                         u"The fields of the current record: Fields(\"name\") or Fields(0) is one "
-                                         u"Field, Fields.Count their number.")
-          .method<&Recordset::MoveFirst>(u"MoveFirst", {}, u"Makes the first record current (3021 without records).")
-          .method<&Recordset::MovePrevious>(u"MovePrevious", {},
-                                            u"Makes the previous record current; before the first, BOF is True.")
-          .method<&Recordset::MoveNext>(u"MoveNext", {},
-                                        u"Makes the next record current; after the last, EOF is True.")
-          .method<&Recordset::MoveLast>(u"MoveLast", {}, u"Makes the last record current (3021 without records).")
-          .method<&Recordset::Edit>(u"Edit", {},
-                                    u"Starts changing the current record: its fields are read afresh into the edit.")
-          .method<&Recordset::AddNew>(u"AddNew", {}, u"Starts a new record, its fields Null until set.")
-          .method<&Recordset::Update>(u"Update", {},
-                                      u"Saves the Edit or AddNew in one transaction. A failure writes nothing and "
-                                      u"keeps the edit in progress, to try again. An Edit writes only the fields it "
-                                      u"changes, and only while they still hold what they held at Edit: when "
-                                      u"another connection changed one of them, 3197 (CancelUpdate reads the "
-                                      u"record again; a second Update writes over the change), when it deleted "
-                                      u"the record, 3167. Another connection's change to other fields is kept, "
-                                      u"and the record read after the Update shows both.")
-          .method<&Recordset::CancelUpdate>(u"CancelUpdate", {},
-                                            u"Drops the Edit or AddNew in progress; after an Edit the record is read "
-                                            u"afresh.")
-          .method<&Recordset::Delete>(u"Delete", {},
-                                      u"Deletes the current record in one transaction; a move makes another one "
-                                      u"current. It refuses with 3197 when another connection changed any field "
-                                      u"of the record since it was read here (at Edit or the move), and 3167 "
-                                      u"when it deleted it.");
+  static const ClassInfo ci = makeRecordsetInfo();
   return ci;
 }
 
@@ -605,31 +675,43 @@ Variant Fields::Item(Variant& index) {
   return Variant(ObjectRef(std::move(field)));
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeFieldsInfo() {
+  return ClassInfo(u"Fields")
+      .get<&Fields::Count>(u"Count", {}, u"The number of fields.")
+      .get<&Fields::Item>(u"Item", {in(u"Index")},
+                          u"The default member: a field by its name (without regard to case) or its position "
+                          u"from 0; 3265 for another.")
+      .defaultMember(u"Item")
+      .partOfParent();
+}
+}  // namespace
+
 const ClassInfo& Fields::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Fields")
-          .get<&Fields::Count>(u"Count", {}, u"The number of fields.")
-          .get<&Fields::Item>(u"Item", {in(u"Index")},
-                              u"The default member: a field by its name (without regard to case) or its position "
-                              u"from 0; 3265 for another.")
-          .defaultMember(u"Item")
-          .partOfParent();
+  static const ClassInfo ci = makeFieldsInfo();
   return ci;
 }
 
+namespace {
+// Built once, out of the way of the accessor, which every member access calls.
+[[gnu::noinline]] ClassInfo makeFieldInfo() {
+  return ClassInfo(u"Field")
+      .get<&Field::Name>(u"Name", {}, u"The field's name.")
+      .get<&Field::Value>(u"Value", {},
+                          u"The default member: the field of the current record, or of the edit during Edit or "
+                          u"AddNew; it can be written only then (3020 otherwise). An integer beyond 32 bits is a "
+                          u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
+                          u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
+                          u"given the value it held at Edit is not written.")
+      .let<&Field::letValue>(u"Value", {in(u"Value")})
+      .defaultMember(u"Value")
+      .partOfParent();
+}
+}  // namespace
+
 const ClassInfo& Field::info() {
-  static const ClassInfo ci =
-      ClassInfo(u"Field")
-          .get<&Field::Name>(u"Name", {}, u"The field's name.")
-          .get<&Field::Value>(u"Value", {},
-                              u"The default member: the field of the current record, or of the edit during Edit or "
-                              u"AddNew; it can be written only then (3020 otherwise). An integer beyond 32 bits is a "
-                              u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
-                              u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
-                              u"given the value it held at Edit is not written.")
-          .let<&Field::letValue>(u"Value", {in(u"Value")})
-          .defaultMember(u"Value")
-          .partOfParent();
+  static const ClassInfo ci = makeFieldInfo();
   return ci;
 }
 

@@ -13,13 +13,15 @@
 //
 // Reading afresh costs no lock per move: while the moves walk on, the rows
 // ahead are read in one statement together with the file's change counter,
-// and a move takes its row from them while the counter is unchanged.
+// and a move takes its row from them while the counter is unchanged. Those
+// rows keep text and blobs as bytes: a field becomes a value when read.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/data/database.h"
@@ -71,6 +73,8 @@ class Recordset : public Object {
   void setFieldValue(int32_t i, const Variant& v);
   // The current record, read once per move (raises as fieldValue does).
   std::span<const Variant> currentRecord() const;
+  // Reads the current record as currentRecord does, making no values.
+  void checkCurrent() const;
 
   void edit();
   void addNew();
@@ -110,8 +114,20 @@ class Recordset : public Object {
   void moved();
   void loadKeys();
   void copyRows(Statement& s);
+  // A value of the window as the statement gave it; text and blobs are
+  // bytes in the window's `bytes`.
+  struct Cell {
+    enum Type : uint8_t { Null, Integer, Real, Text, Blob } type = Null;
+    union {
+      int64_t integer = 0;
+      double real;
+      size_t offset;
+    };
+    size_t size = 0;
+  };
+  Variant valueOf(const Cell& c) const;
   // Keyed tables: the current row, checked or read at most once per move.
-  const Variant* keyedRow() const;
+  const Cell* keyedRow() const;
   // The WHERE clause that finds the current row by its key (parameter
   // `firstParameter`) and only while each column of `compared` holds the
   // value bound after it (its value in `row`); and the binding of those.
@@ -141,7 +157,8 @@ class Recordset : public Object {
   // Keyed tables: rows read ahead from the table, in the keys' order.
   struct RowWindow {
     int32_t first = 0;  // the position of the first row
-    std::vector<Variant> cells;       // count() rows of fieldCount() values
+    std::vector<Cell> cells;          // count() rows of fieldCount() values
+    std::string bytes;                // the text and blobs of the cells
     std::vector<uint8_t> present;     // one a row; 0: the key's row is gone from the table
     std::optional<uint32_t> version;  // the file's change counter as read with them
     int32_t count() const { return static_cast<int32_t>(present.size()); }
@@ -151,6 +168,8 @@ class Recordset : public Object {
   mutable int32_t readAhead_ = 1;      // rows a fill reads: more while the moves walk on
   mutable bool counterKnown_ = true;  // false in WAL mode: a fill reads one row
   mutable int32_t checked_ = -1;    // the position whose row this move has read
+  mutable std::vector<Variant> record_;  // that row's values, once currentRecord asked for them
+  mutable bool recordMade_ = false;
   int32_t position_ = 0;
   bool deleted_ = false;  // the current record was deleted here
   int16_t editMode_ = dbEditNone;

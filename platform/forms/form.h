@@ -242,8 +242,16 @@ class Form : public Object {
   // The declared events of user controls, by name.
   virtual void onUserControlEvent(ControlArray& /*array*/, BStrView /*event*/, int16_t& /*index*/,
                                   std::span<Variant> /*params*/) {}
-  // Whether onUserControlEvent would pass the event on to a listener.
-  virtual bool relaysUserControlEvent(ControlArray& /*array*/, BStrView /*event*/) { return false; }
+  // How onUserControlEvent passes a user control's event on: to a listener
+  // of the form's event `formEvent` (none when 0), or `always` whoever
+  // listens. The same for every raise from one array; looked up once.
+  struct UserEventRelay {
+    int32_t formEvent = 0;
+    bool always = false;
+  };
+  virtual UserEventRelay userControlRelay(ControlArray& /*array*/, BStrView /*event*/) { return {}; }
+  // Whether a raise that the form relays so would reach a listener now.
+  bool relays(const UserEventRelay& r) { return r.always || (r.formEvent != 0 && listensTo(r.formEvent)); }
   // A message with a number of the window's own (WM_USER and above) sent or
   // posted to the form's window, as a dialog's callers send them; 0 unless
   // the form answers it.

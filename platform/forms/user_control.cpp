@@ -1,5 +1,6 @@
 #include "platform/forms/user_control.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -155,12 +156,18 @@ void UserControl::raiseUserEvent(BStrView name, std::span<Variant> params) {
   }
 }
 
-bool UserControl::hearsUserEvent(BStrView name) {
+bool UserControl::hearsUserEvent(const EventInfo& event) {
   Form* f = form();
-  if (f && array() && !f->eventsSuppressed() && f->relaysUserControlEvent(*array(), name)) return true;
-  if (!hasListeners()) return false;
-  const EventInfo* e = classInfo().findEvent(name);
-  return e && listensTo(e->dispid);
+  if (f && array() && !f->eventsSuppressed()) {
+    auto it = std::find_if(relays_.begin(), relays_.end(), [&](const HeardRelay& r) { return r.event == &event; });
+    if (it == relays_.end()) it = relays_.insert(relays_.end(), HeardRelay{&event, {}, {}, 0, false});
+    if (it->form.get() != f || it->array.get() != array()) {
+      const Form::UserEventRelay relay = f->userControlRelay(*array(), event.name);
+      *it = HeardRelay{&event, f, array(), relay.formEvent, relay.always};
+    }
+    if (f->relays({it->formEvent, it->always})) return true;
+  }
+  return hasListeners() && listensTo(event.dispid);
 }
 
 void UserControl::terminate() {
@@ -192,12 +199,35 @@ const ClassInfo& UserControlObject::infoFor(const ClassInfo& controlClass) {
 UserControlObject::UserControlObject(UserControl& control)
     : control_(&control), info_(&infoFor(control.classInfo())) {
   WeakRef<UserControlObject> self(this);
-  sink_ = control.connect(std::make_shared<FunctionSink>([self](Object&, const EventInfo& e, std::span<Variant> args) {
-    UserControlObject* o = self.get();
-    if (!o) return;
-    Ref<UserControlObject> keep(o);
-    if (const EventInfo* mine = o->info_->findEvent(e.name)) o->raiseEvent(mine->dispid, args);
-  }));
+  sink_ = control.connect(std::make_shared<FunctionSink>(
+      [self](Object&, const EventInfo& e, std::span<Variant> args) {
+        UserControlObject* o = self.get();
+        if (!o) return;
+        Ref<UserControlObject> keep(o);
+        if (const EventInfo* mine = o->mine(e)) o->raiseEvent(mine->dispid, args);
+      },
+      // The control's event is heard here when one of this object's
+      // listeners would act on it.
+      [self](Object&, const EventInfo& e) {
+        UserControlObject* o = self.get();
+        if (!o || !o->hasListeners()) return false;
+        const EventInfo* mine = o->mine(e);
+        return mine && o->listensTo(mine->dispid);
+      }));
+}
+
+const EventInfo* UserControlObject::mine(const EventInfo& controlEvent) {
+  // The control's events are numbered from 1 up; another number is looked up each time.
+  constexpr int32_t kMostKept = 4096;
+  if (controlEvent.dispid < 0 || controlEvent.dispid > kMostKept) return info_->findEvent(controlEvent.name);
+  const auto slot = static_cast<size_t>(controlEvent.dispid);
+  if (slot >= events_.size()) events_.resize(slot + 1);
+  auto& [from, to] = events_[slot];
+  if (from != &controlEvent) {
+    to = info_->findEvent(controlEvent.name);
+    from = &controlEvent;
+  }
+  return to;
 }
 
 Ref<UserControlObject> UserControlObject::of(UserControl& control) {

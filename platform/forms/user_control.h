@@ -88,8 +88,9 @@ class UserControl : public Control {
   // handler, then to the sinks connected to the control. `params` should be
   // typed references to the event's own variables.
   void raiseUserEvent(BStrView name, std::span<Variant> params = {});
-  // Whether raiseUserEvent(name) would reach a listener: the form's or a sink.
-  bool hearsUserEvent(BStrView name);
+  // Whether raiseUserEvent(event.name) would reach a listener: the form's or
+  // a sink. `event` is one of the class's declared events.
+  bool hearsUserEvent(const EventInfo& event);
   // The notice that a property's saved value is out of date.
   void propertyChanged(BStrView name) { changed_.insert(BStr(name)); }
   // Adds a constituent (drawn and hit in the order added, the last on top).
@@ -110,6 +111,15 @@ class UserControl : public Control {
   int16_t borderStyle_ = 0;
   int32_t repaints_ = 0;
   WeakRef<Object> object_;  // the UserControlObject handed out, while it lives
+  // How the form relays each event asked of hearsUserEvent, for the form and
+  // array it was looked up in.
+  struct HeardRelay {
+    const EventInfo* event;
+    WeakRef<Object> form, array;
+    int32_t formEvent;
+    bool always;
+  };
+  std::vector<HeardRelay> relays_;
   friend class UserControlObject;
 };
 
@@ -132,10 +142,14 @@ class UserControlObject : public Object {
 
  private:
   explicit UserControlObject(UserControl& control);
+  // This object's event for an event of the control (null for none), looked
+  // up once for each.
+  const EventInfo* mine(const EventInfo& controlEvent);
 
   Ref<UserControl> control_;
   const ClassInfo* info_;
   int32_t sink_ = 0;
+  std::vector<std::pair<const EventInfo*, const EventInfo*>> events_;  // by the control event's number
 };
 
 }  // namespace svx

@@ -114,6 +114,67 @@ TEST_F(DialogData, RepositionReachesTheDialogOnlyWhenSomebodyListens) {
   EXPECT_EQ(rs->absolutePosition(), 1);
 }
 
+// Whether the dialog listens is asked at every move and never kept: a
+// listener that starts deaf and listens later, or listens in turns, hears
+// exactly the moves made while it listens, each with its control's index;
+// a move that nobody hears asks once.
+TEST_F(DialogData, EveryMoveAsksAfreshWhetherTheDialogListens) {
+  struct Move {
+    int control;
+    bool listening;
+  };
+  struct Case {
+    const char* name;
+    bool listeningAtOpen;
+    bool holdObjects;  // the script's handles on the controls, without listeners of their own
+    std::vector<Move> moves;
+    std::vector<int> heard;  // the controls that the events came from
+  };
+  const Case cases[] = {
+      {"DeafThenListening", false, false, {{1, false}, {1, false}, {1, true}, {2, true}}, {1, 2}},
+      {"InTurns", false, false, {{1, true}, {2, false}, {2, true}, {1, false}, {1, true}, {2, false}}, {1, 2, 1}},
+      {"ListeningAtOpenThenDeaf", true, false, {{2, false}, {1, false}, {2, true}}, {1, 2, 2}},
+      {"ObjectsHeldInTurns", false, true, {{1, false}, {2, true}, {1, true}, {2, false}}, {2, 1}},
+  };
+  int16_t loaded = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    events.clear();
+    asked.clear();
+    listening = c.listeningAtOpen;
+    std::vector<Ref<data::Recordset>> recordsets;
+    std::vector<ObjectRef> objects;
+    const int16_t first = loaded + 1;  // each case's two controls are new ones
+    for (int k = 0; k < 2; ++k) {
+      Variant i = call(u"LoadDataCtrl", {nullptr});
+      ASSERT_EQ(i, Variant(++loaded));
+      setData(i, utf16(file.string()));
+      call(u"DataCtrlOpenData", {&i});
+      ASSERT_EQ(number, Variant::i2(0));
+      const ObjectRef object = call(u"DataCtrlObject", {&i}).asObject();
+      recordsets.push_back(
+          refCast<data::Recordset>(object->invoke(u"Recordset", InvokeKind::PropertyGet, {}).asObject()));
+      if (c.holdObjects) objects.push_back(object);
+      ASSERT_TRUE(recordsets.back());
+    }
+    bool last = false;
+    for (const Move& m : c.moves) {
+      listening = m.listening;
+      const size_t asks = asked.size();
+      data::Recordset& rs = *recordsets[static_cast<size_t>(m.control - 1)];
+      last = !last;
+      last ? rs.moveLast() : rs.moveFirst();
+      if (!m.listening) {
+        EXPECT_EQ(asked.size(), asks + 1);
+      }
+    }
+    std::vector<int> heard;
+    for (const auto& [name, index] : events)
+      if (name == u"DataCtrlReposition") heard.push_back(toI2(index) - first + 1);
+    EXPECT_EQ(heard, c.heard);
+  }
+}
+
 // DataCtrlObject is the user control itself: its own members and events,
 // not those that the form adds to every control (the extender's).
 TEST_F(DialogData, TheObjectIsTheDataControlWithoutItsExtender) {

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
+#include "dialog/dialog.h"
+#include "dialog/dialog_form_api.h"
+#include "host/script_host.h"
+#include "platform/desktop/clock.h"
+#include "platform/desktop/desktop.h"
 #include "platform/automation/coerce.h"
 #include "platform/automation/type_reference.h"
 #include "platform/forms/person.h"
@@ -322,6 +328,75 @@ TEST(DataReference, TheDataClassesAreInTheReferenceByName) {
   for (BStrView name : {u"Fields", u"Field", u"Database"})
     EXPECT_NE(typeReference(name).find("# " + utf8(name) + "\n"), std::string::npos) << utf8(name);
   EXPECT_EQ(errorOf([] { typeReference(u"NoSuchClass"); }), err::CannotCreateObject);
+}
+
+// A script's Reposition functions: the dialog's for the control array,
+// the control's own through a connection of its own, or both; each asked
+// afresh on every move (a function defined or deleted between moves counts
+// from the next move on), each control with its own index, and none for the
+// moves of OpenData but its last.
+TEST(DataControlScript, RepositionReachesTheFunctionsThatTheScriptHasAtEachMove) {
+  struct Case {
+    const char* name;
+    const char* script;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"AFunctionDefinedLaterIsCalledFromTheNextMove",
+       "var one = open(), two = open(), a = one.Recordset, b = two.Recordset;\n"
+       "a.MoveNext(); a.MoveNext(); b.MoveLast();\n"
+       "dlg_DataCtrlReposition = dialogSaw;\n"
+       "a.MovePrevious(); b.MoveFirst(); a.MoveLast();\n"
+       "delete this.dlg_DataCtrlReposition; a.MoveFirst(); b.MoveNext();\n"
+       "dlg_DataCtrlReposition = dialogSaw; b.MoveNext();\n",
+       "d1@1 d2@0 d1@2 d2@2"},
+      {"OpenDataRepositionsOnceAtTheFirstRecord",
+       "dlg_DataCtrlReposition = dialogSaw; var one = open(); one.Recordset.MoveNext();\n",
+       "d1@0 d1@1"},
+      {"AControlsOwnFunctionWithoutTheDialogs",
+       "var one = open(), two = open(); WScript.ConnectObject(two, 'ctl_'); watched = two.Recordset;\n"
+       "one.Recordset.MoveNext(); two.Recordset.MoveLast(); ctl_Reposition = null; two.Recordset.MoveFirst();\n",
+       "c@2"},
+      {"TheDialogsFunctionThenTheControls",
+       "var one = open(); WScript.ConnectObject(one, 'ctl_'); watched = one.Recordset;\n"
+       "dlg_DataCtrlReposition = dialogSaw;\n"
+       "one.Recordset.MoveNext(); delete this.dlg_DataCtrlReposition; one.Recordset.MoveNext();\n",
+       "d1@1 c@1 c@2"},
+      {"NoFunctionNoCall", "var one = open(); one.Recordset.MoveNext(); one.Recordset.MoveLast();\n", ""},
+  };
+  Clock::useVirtualTime();
+  desktop().reset();
+  registerDialogForm();
+  Dialog::registerProgId();
+  TempFolder folder;
+  const std::filesystem::path file = makeDatabase(folder / "people.db", peopleSql(3));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string script =
+        "var file = '" + file.string() + "', seen = [];\n"
+        "var dlg = WScript.CreateObject('Sorvanelix.Dialog', 'dlg_'), err = new Ref(0), desc = new Ref('');\n"
+        "function open() {\n"
+        "  var i = dlg.LoadDataCtrl(Missing, err, desc);\n"
+        "  dlg.SetDataCtrl(i, Named({strDatabaseName: file, strRecordSource: 'people'}));\n"
+        "  dlg.DataCtrlOpenData(i, err, desc);\n"
+        "  if (err.value != 0) throw new Error(desc.value);\n"
+        "  return dlg.DataCtrlObject(i, err, desc);\n"
+        "}\n"
+        "function dialogSaw(i) {\n"
+        "  seen.push('d' + (i + 0) + '@' + dlg.DataCtrlObject(i + 0, err, desc).Recordset.AbsolutePosition);\n"
+        "}\n"
+        "var watched, ctl_Reposition = function () { seen.push('c@' + watched.AbsolutePosition); };\n" +
+        std::string(c.script) + "WScript.Echo(seen.join(' '));\n";
+    std::ostringstream out, err;
+    {
+      host::ScriptHost host(out, err);
+      EXPECT_EQ(host.run(script, "reposition.js", {}), 0);
+    }
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(out.str(), std::string(c.output) + "\n");
+  }
+  desktop().reset();
+  Clock::useRealTime();
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include "platform/automation/coerce.h"
+#include "platform/automation/safearray.h"
 #include "platform/data/data_source.h"
 #include "platform/dialogs/message_box.h"
 #include "tests/support/error_of.h"
@@ -580,6 +581,28 @@ TEST_F(DataTest, SqliteOpensNeverWaitOnAFifo) {
   EXPECT_EQ(hot, 0) << "the open waited on a FIFO in the journal's place";
 }
 
+// The change counter read from the mapping of the header is the file's own,
+// every byte of it (past 255 commits too), and none in WAL mode.
+TEST_F(DataTest, TheChangeCounterIsTheOneInTheFilesHeader) {
+  Ref<Database> db = open();
+  Connection other(file);
+  other.exec("PRAGMA synchronous=OFF");
+  const auto inFile = [&] {
+    const std::vector<char> bytes = fileBytes(file);
+    uint32_t v = 0;
+    for (size_t i = 24; i < 28; ++i) v = v << 8 | static_cast<unsigned char>(bytes.at(i));
+    return v;
+  };
+  for (const int commits : {0, 1, 300}) {
+    SCOPED_TRACE(commits);
+    for (int i = 0; i < commits; ++i) other.exec("UPDATE people SET age = age + 1 WHERE id = 1");
+    EXPECT_EQ(db->changeCounter(), std::optional<uint32_t>(inFile()));
+  }
+  EXPECT_GT(inFile(), 255u);
+  other.exec("PRAGMA journal_mode=WAL");
+  EXPECT_EQ(db->changeCounter(), std::nullopt);
+}
+
 // The change counter is read from a mapping of the file's header: a file
 // that another program cuts short under it fails the read of the record
 // instead of ending the process.
@@ -715,6 +738,84 @@ TEST_F(DataTest, IntegersBeyond53BitsStayWhole) {
   EXPECT_EQ(toBStr(Variant::i8(9007199254740993)), u"9007199254740993");
   EXPECT_EQ(toI4(Variant::i8(-7)), -7);
   EXPECT_EQ(errorOf([] { (void)toI4(Variant::i8(int64_t{1} << 40)); }), err::Overflow);
+}
+
+// Every kind of value reads the same from a table's rows read ahead (kept
+// as the statement gave them until a field is read) as from a snapshot's
+// copies: by field, as the whole record, in the edit buffer, walking either
+// way (rows at every place of a read-ahead), and after another connection's
+// change.
+TEST_F(DataTest, EveryKindOfValueReadsTheSameAheadAndCopied) {
+  struct Kind {
+    const char* sql;
+    Variant expected;  // an array: the bytes of a blob
+  };
+  const std::vector<uint8_t> someBytes{0, 0xff, 0x10};
+  const Kind kinds[] = {
+      {"NULL", Variant::null()},
+      {"0", Variant(0)},
+      {"2147483647", Variant(2147483647)},
+      {"-2147483649", Variant::i8(-2147483649LL)},
+      {"2.5", Variant(2.5)},
+      {"''", Variant(u"")},
+      {"'a' || char(0) || 'b'", Variant(BStr(u"a\0b", 3))},
+      {"'\u00e9\u20ac\U0001F600'", Variant(u"\u00e9\u20ac\U0001F600")},
+      {"'a text longer than a string keeps in place, read ahead'",
+       Variant(u"a text longer than a string keeps in place, read ahead")},
+      {"x''", Variant(SafeArray::bytes({}))},
+      {"x'00ff10'", Variant(SafeArray::bytes(someBytes))},
+  };
+  constexpr int kRounds = 7;  // each kind at several places of the read-ahead rows
+  std::string sql = "CREATE TABLE cells (id INTEGER PRIMARY KEY, v, w TEXT);";
+  std::vector<const Kind*> rows;
+  for (int round = 0; round < kRounds; ++round)
+    for (const Kind& k : kinds) {
+      rows.push_back(&k);
+      sql += "INSERT INTO cells (v, w) VALUES (" + std::string(k.sql) + ", 'w" + std::to_string(rows.size()) + "');";
+    }
+  file = makeDatabase(folder / "cells.db", sql);
+  const auto same = [](const Variant& got, const Variant& expected) {
+    if (!expected.isArray()) return got == expected && got.vt() == expected.vt();
+    if (!got.isArray() || got.baseType() != VT_UI1) return false;
+    const auto a = got.asArray()->byteData(), b = expected.asArray()->byteData();
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+  };
+  const auto check = [&](Recordset& rs) {
+    const size_t row = static_cast<size_t>(rs.absolutePosition());
+    SCOPED_TRACE(std::to_string(row) + " " + rows[row]->sql);
+    const Variant w(u"w" + utf16(std::to_string(row + 1)));
+    EXPECT_TRUE(same(rs.fieldValue(1), rows[row]->expected));
+    EXPECT_EQ(rs.fieldValue(2), w);
+    const auto record = rs.currentRecord();
+    ASSERT_EQ(record.size(), 3u);
+    EXPECT_TRUE(same(record[1], rows[row]->expected));
+    EXPECT_TRUE(same(rs.fieldValue(1), rows[row]->expected));  // the same after the record was made
+    EXPECT_EQ(record[2], w);
+  };
+  for (const RecordsetType type : {RecordsetType::Dynaset, RecordsetType::Table, RecordsetType::Snapshot}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    Ref<Recordset> rs = people(type, u"cells");
+    ASSERT_EQ(rs->recordCount(), static_cast<int32_t>(rows.size()));
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) check(*rs);
+    for (rs->moveLast(); !rs->bof(); rs->movePrevious()) check(*rs);
+    if (type == RecordsetType::Snapshot) continue;
+    rs->moveFirst();
+    rs->moveNext();
+    rs->edit();
+    for (int32_t i = 0; i < rs->fieldCount(); ++i) EXPECT_TRUE(same(rs->fieldValue(i), rs->currentRecord()[i]));
+    rs->cancelUpdate();
+    // Another connection's change shows at the next move, in the rows read
+    // ahead too.
+    Connection(file).exec("UPDATE cells SET w = 'changed ' || id WHERE id IN (3, 4, 9)");
+    const BStr changed[] = {u"changed 3", u"changed 4"};
+    for (const BStr& expected : changed) {
+      rs->moveNext();
+      EXPECT_EQ(rs->fieldValue(2), Variant(expected));
+      EXPECT_EQ(rs->currentRecord()[2], Variant(expected));
+      EXPECT_TRUE(same(rs->fieldValue(1), rows[static_cast<size_t>(rs->absolutePosition())]->expected));
+    }
+    Connection(file).exec("UPDATE cells SET w = 'w' || id");
+  }
 }
 
 // A write that would pass the process's file size limit ends the process
