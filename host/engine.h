@@ -139,6 +139,8 @@ class Engine : public std::enable_shared_from_this<Engine> {
   // global object has no property of the function's name (and no trace
   // would note that).
   bool hasEventFunction(EventFunction& function);
+  // The function hasEventFunction found last, until the next delivery.
+  const EventFunction* confirmedEvent = nullptr;
   // Pushes the function's name as the engine's string, kept from its first push.
   void pushEventName(EventFunction& function);
 

@@ -328,6 +328,7 @@ bool Engine::hasEventFunction(EventFunction& function) {
   duk_push_global_object(ctx);
   const bool present = duk_has_prop_heapptr(ctx, -1, function.string);
   duk_pop(ctx);
+  confirmedEvent = present ? &function : nullptr;
   return present;
 }
 
@@ -340,11 +341,18 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   const duk_idx_t base = duk_get_top(ctx);
   pushEventName(function);
   // A name the global object does not have needs no protected call: the
-  // test runs no script code (no getter, no trap).
-  duk_push_global_object(ctx);
-  duk_dup(ctx, -2);
-  const bool present = duk_has_prop(ctx, -2);
-  duk_pop(ctx);
+  // test runs no script code (no getter, no trap). The raiser has just asked
+  // for this function as a rule (hasEventFunction); should the script have
+  // dropped it since, the protected call finds no function and calls none.
+  const bool confirmed = confirmedEvent == &function && !trace;
+  confirmedEvent = nullptr;
+  bool present = confirmed;
+  if (!confirmed) {
+    duk_push_global_object(ctx);
+    duk_dup(ctx, -2);
+    present = duk_has_prop(ctx, -2);
+    duk_pop(ctx);
+  }
   if (!present) {
     duk_set_top(ctx, base);
     if (trace) traceNote(*this, "event " + function.bytes + ": no function");

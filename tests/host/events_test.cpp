@@ -97,6 +97,19 @@ TEST_F(HostTest, AnEventListensOnlyWhileTheScriptHasItsFunction) {
   EXPECT_EQ(out.str(), "false true true true true true 65/2 true\n");
 }
 
+// The function a raiser was told of is looked for again at the raise when
+// the script dropped it in between: nothing is called.
+TEST_F(HostTest, AFunctionDroppedAfterTheRaiserAskedIsNotCalled) {
+  const ScriptRun r = runScript(
+      "var p = new ActiveXObject('Sorvanelix.TestProbe'), r = [];\n"
+      "WScript.ConnectObject(p, 'p_'); p.Fire(65);\n"
+      "p_KeyPress = function (i, k) { k.value = 66; };\n"
+      "r.push(p.Listens(2), p.Fire(65), p.Listens(2)); delete this.p_KeyPress; r.push(p.Fire(65));\n"
+      "WScript.Echo(r.join(' '));\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "true 66/3 true 65/2\n");
+}
+
 TEST_F(HostTest, ErrorInAnEventFunctionEndsTheScript) {
   const ScriptRun r = runScript(
       "var p = new ActiveXObject('Sorvanelix.TestProbe');\n"
