@@ -263,6 +263,15 @@ class EventSink {
 };
 
 // A sink that forwards every event to a function.
+// The class table that `Make` builds, made on the first call. A large
+// table is built in a function of its own (marked noinline), so that the
+// accessor that returns it, which every member access calls, stays small.
+template <ClassInfo (*Make)()>
+const ClassInfo& builtOnce() {
+  static const ClassInfo ci = Make();
+  return ci;
+}
+
 class FunctionSink : public EventSink {
  public:
   using Handler = std::function<void(Object&, const EventInfo&, std::span<Variant>)>;

@@ -90,15 +90,13 @@ void DataSource::repositioned() {
 }
 
 namespace {
-// Built once, out of the way of the accessor, which every member access calls.
 [[gnu::noinline]] ClassInfo makeDataSourceInfo() {
   return ClassInfo(u"Data").event(u"Reposition", {}).event(u"Error", {u"DataErr", u"Response"});
 }
 }  // namespace
 
 const ClassInfo& DataSource::info() {
-  static const ClassInfo ci = makeDataSourceInfo();
-  return ci;
+  return builtOnce<makeDataSourceInfo>();
 }
 
 }  // namespace svx::data

@@ -607,7 +607,6 @@ Variant Recordset::FieldsMember() {
 }
 
 namespace {
-// Built once, out of the way of the accessor, which every member access calls.
 [[gnu::noinline]] ClassInfo makeRecordsetInfo() {
   return ClassInfo(u"Recordset")
       .get<&Recordset::Name>(u"Name", {}, u"The record source it was opened from.")
@@ -652,8 +651,7 @@ namespace {
 }  // namespace
 
 const ClassInfo& Recordset::info() {
-  static const ClassInfo ci = makeRecordsetInfo();
-  return ci;
+  return builtOnce<makeRecordsetInfo>();
 }
 
 Variant Fields::Item(Variant& index) {
@@ -676,7 +674,6 @@ Variant Fields::Item(Variant& index) {
 }
 
 namespace {
-// Built once, out of the way of the accessor, which every member access calls.
 [[gnu::noinline]] ClassInfo makeFieldsInfo() {
   return ClassInfo(u"Fields")
       .get<&Fields::Count>(u"Count", {}, u"The number of fields.")
@@ -689,12 +686,10 @@ namespace {
 }  // namespace
 
 const ClassInfo& Fields::info() {
-  static const ClassInfo ci = makeFieldsInfo();
-  return ci;
+  return builtOnce<makeFieldsInfo>();
 }
 
 namespace {
-// Built once, out of the way of the accessor, which every member access calls.
 [[gnu::noinline]] ClassInfo makeFieldInfo() {
   return ClassInfo(u"Field")
       .get<&Field::Name>(u"Name", {}, u"The field's name.")
@@ -711,8 +706,7 @@ namespace {
 }  // namespace
 
 const ClassInfo& Field::info() {
-  static const ClassInfo ci = makeFieldInfo();
-  return ci;
+  return builtOnce<makeFieldInfo>();
 }
 
 }  // namespace svx::data
