@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <duktape.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "bench/rows_database.h"
 #include "core/dialog_form.h"
@@ -202,6 +204,109 @@ BENCHMARK(DataWalkScript)->Unit(benchmark::kMillisecond);
 
 void DataWalkScriptFieldsByName(benchmark::State& state) { runScriptWalk(state, kScriptWalkByName); }
 BENCHMARK(DataWalkScriptFieldsByName)->Unit(benchmark::kMillisecond);
+
+// The engine's own share of the by-name walk: the same loop against objects
+// whose traps answer at once (no host, no data): a Proxy recordset whose
+// Fields is a callable Proxy handing out one Proxy field, whose Value is a
+// new string for "name" and a number for "amount", as the real walk's are.
+struct FloorWalk {
+  int row = 0;
+  void* fields = nullptr;
+  void* field = nullptr;
+  void* moveNext = nullptr;
+  bool amount = false;
+};
+
+FloorWalk& floorWalk(duk_context* ctx) {
+  duk_memory_functions f;
+  duk_get_memory_functions(ctx, &f);
+  return *static_cast<FloorWalk*>(f.udata);
+}
+
+duk_ret_t floorGet(duk_context* ctx) {
+  FloorWalk& w = floorWalk(ctx);
+  duk_size_t n = 0;
+  const char* key = duk_get_lstring(ctx, 1, &n);
+  const std::string_view name(key ? key : "", n);
+  if (name == "EOF") {
+    duk_push_boolean(ctx, w.row >= bench::kRows);
+  } else if (name == "Fields") {
+    duk_push_heapptr(ctx, w.fields);
+  } else if (name == "MoveNext") {
+    duk_push_heapptr(ctx, w.moveNext);
+  } else if (name == "Value") {
+    if (w.amount) {
+      duk_push_number(ctx, w.row * 0.5);
+    } else {
+      char text[32];
+      const int len = std::snprintf(text, sizeof text, "row %d", w.row + 1);
+      duk_push_lstring(ctx, text, static_cast<duk_size_t>(len));
+    }
+  } else {
+    duk_push_undefined(ctx);
+  }
+  return 1;
+}
+
+duk_ret_t floorItem(duk_context* ctx) {
+  FloorWalk& w = floorWalk(ctx);
+  duk_size_t n = 0;
+  const char* key = duk_get_lstring(ctx, 0, &n);
+  w.amount = std::string_view(key ? key : "", n) == "amount";
+  duk_push_heapptr(ctx, w.field);
+  return 1;
+}
+
+duk_ret_t floorMoveNext(duk_context* ctx) {
+  ++floorWalk(ctx).row;
+  return 0;
+}
+
+duk_ret_t floorMoveFirst(duk_context* ctx) {
+  floorWalk(ctx).row = 0;
+  return 0;
+}
+
+void DataWalkEngineFloor(benchmark::State& state) {
+  FloorWalk w;
+  duk_context* ctx = duk_create_heap(nullptr, nullptr, nullptr, &w, nullptr);
+  const duk_idx_t handler = duk_push_bare_object(ctx);
+  duk_push_c_function(ctx, floorGet, 3);
+  duk_put_prop_string(ctx, handler, "get");
+  duk_push_c_function(ctx, floorMoveNext, 0);
+  w.moveNext = duk_get_heapptr(ctx, -1);
+  duk_put_global_string(ctx, "floorMoveNext");  // kept alive
+  duk_push_object(ctx);
+  duk_dup(ctx, handler);
+  duk_push_proxy(ctx, 0);
+  w.field = duk_get_heapptr(ctx, -1);
+  duk_put_global_string(ctx, "floorField");
+  duk_push_c_function(ctx, floorItem, DUK_VARARGS);
+  duk_dup(ctx, handler);
+  duk_push_proxy(ctx, 0);
+  w.fields = duk_get_heapptr(ctx, -1);
+  duk_put_global_string(ctx, "floorFields");
+  duk_push_object(ctx);
+  duk_dup(ctx, handler);
+  duk_push_proxy(ctx, 0);
+  duk_put_global_string(ctx, "rs");
+  duk_push_c_function(ctx, floorMoveFirst, 0);
+  duk_put_global_string(ctx, "moveFirst");
+  duk_pop(ctx);  // the handler
+  duk_eval_string(ctx,
+                  "(function () { var rs = this.rs, first = this.moveFirst;"
+                  " return function () { var a, b, n = 0; first();"
+                  " while (!rs.EOF) { a = rs.Fields('name').Value; b = rs.Fields('amount').Value; rs.MoveNext(); ++n; }"
+                  " return n; }; })()");
+  for (auto _ : state) {
+    duk_dup(ctx, -1);
+    duk_call(ctx, 0);
+    if (duk_get_int(ctx, -1) != bench::kRows) state.SkipWithError("the walk took another number of rows");
+    duk_pop(ctx);
+  }
+  duk_destroy_heap(ctx);
+}
+BENCHMARK(DataWalkEngineFloor)->Unit(benchmark::kMillisecond);
 
 // Python's sqlite3 module walks the same file: one child process that walks
 // once per line it reads and answers with the seconds the walk took.

@@ -104,6 +104,8 @@ rows = [
 ]
 # Ratios shown without a goal: what a figure above rests on.
 notes = [
+    ("walk by name, the script engine alone (traps that answer at once) / Python's sqlite3 cursor",
+     ratio("DataWalkEngineFloor", PYTHON_WALK)),
     ("one log record / open, append and close", ratio("BM_WriteLogLine", "BM_OpenAppendClose")),
     ("  floor: open, check type and size, append and close / open, append and close",
      ratio("BM_OpenCheckAppendClose", "BM_OpenAppendClose")),
