@@ -205,18 +205,7 @@ void Dialog::objTimerBTF_Timer() {
 }
 
 const DialogEventRow* Dialog::rowOf(const EventInfo& formEvent) {
-  // The form's events are numbered from 1 up; another number is looked up each time.
-  constexpr int32_t kMostKept = 4096;
-  if (formEvent.dispid < 0 || formEvent.dispid > kMostKept)
-    return findDialogEventByFormEvent(formEvent.dispid, formEvent.name);
-  const auto slot = static_cast<size_t>(formEvent.dispid);
-  if (slot >= formEventRows_.size()) formEventRows_.resize(slot + 1);
-  auto& [event, row] = formEventRows_[slot];
-  if (event != &formEvent) {
-    row = findDialogEventByFormEvent(formEvent.dispid, formEvent.name);
-    event = &formEvent;
-  }
-  return row;
+  return formEventRows_.get(formEvent, [&] { return findDialogEventByFormEvent(formEvent.dispid, formEvent.name); });
 }
 
 void Dialog::onFormEvent(const EventInfo& event, std::span<Variant> args) {

@@ -154,7 +154,7 @@ class Dialog : public Object {
   const DialogEventRow* rowOf(const EventInfo& formEvent);
 
   std::shared_ptr<DialogFormApi> frmDialog_;
-  std::vector<std::pair<const EventInfo*, const DialogEventRow*>> formEventRows_;  // by the form event's number
+  PerEvent<const DialogEventRow*> formEventRows_;
   ObjectRef formObject_;
   int32_t formCookie_ = 0;
   Ref<clsTimer> objTimerBTF_;

@@ -76,6 +76,30 @@ struct EventInfo {
   BStr description;
 };
 
+// What a lookup gave for each event of one class, worked out once per event
+// and kept by its number (1 up to 4096; another number is looked up on
+// every call).
+template <class T>
+class PerEvent {
+ public:
+  template <class Find>
+  T get(const EventInfo& event, Find&& find) {
+    constexpr int32_t kMostKept = 4096;
+    if (event.dispid < 0 || event.dispid > kMostKept) return find();
+    const auto slot = static_cast<size_t>(event.dispid);
+    if (slot >= slots_.size()) slots_.resize(slot + 1);
+    auto& [from, value] = slots_[slot];
+    if (from != &event) {
+      value = find();
+      from = &event;
+    }
+    return value;
+  }
+
+ private:
+  std::vector<std::pair<const EventInfo*, T>> slots_;
+};
+
 namespace detail {
 
 template <class T>

@@ -217,17 +217,7 @@ UserControlObject::UserControlObject(UserControl& control)
 }
 
 const EventInfo* UserControlObject::mine(const EventInfo& controlEvent) {
-  // The control's events are numbered from 1 up; another number is looked up each time.
-  constexpr int32_t kMostKept = 4096;
-  if (controlEvent.dispid < 0 || controlEvent.dispid > kMostKept) return info_->findEvent(controlEvent.name);
-  const auto slot = static_cast<size_t>(controlEvent.dispid);
-  if (slot >= events_.size()) events_.resize(slot + 1);
-  auto& [from, to] = events_[slot];
-  if (from != &controlEvent) {
-    to = info_->findEvent(controlEvent.name);
-    from = &controlEvent;
-  }
-  return to;
+  return events_.get(controlEvent, [&] { return info_->findEvent(controlEvent.name); });
 }
 
 Ref<UserControlObject> UserControlObject::of(UserControl& control) {

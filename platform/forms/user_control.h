@@ -149,7 +149,7 @@ class UserControlObject : public Object {
   Ref<UserControl> control_;
   const ClassInfo* info_;
   int32_t sink_ = 0;
-  std::vector<std::pair<const EventInfo*, const EventInfo*>> events_;  // by the control event's number
+  PerEvent<const EventInfo*> events_;
 };
 
 }  // namespace svx
