@@ -101,15 +101,33 @@ duk_ret_t finalizeBound(duk_context* ctx) {
   });
 }
 
+// What the engine notes for the target at `target`, made on first use.
+Engine::TargetHeld& heldFor(Engine& e, void* target) {
+  if (Engine::TargetHeld* held = e.held.find(target)) return *held;
+  e.held.insert_or_assign(target, Engine::TargetHeld{});
+  return *e.held.find(target);
+}
+
+// Pushes the object (or array) that the target at absolute index targetIdx
+// keeps under the hidden key `key`, made on first use.
+void pushKeptOnTarget(duk_context* ctx, duk_idx_t targetIdx, const char* key, bool array) {
+  pushKey(ctx, key);
+  if (duk_get_prop(ctx, targetIdx)) return;
+  duk_pop(ctx);
+  if (array)
+    duk_push_bare_array(ctx);
+  else
+    duk_push_bare_object(ctx);
+  pushKey(ctx, key);
+  duk_dup(ctx, -2);
+  duk_put_prop(ctx, targetIdx);
+}
+
 // Notes the function the target's methods object holds under `name`.
 void holdBound(Engine& e, void* target, const void* name, void* function) {
   if (e.closing || !function) return;
-  Engine::TargetHeld* held = e.held.find(target);
-  if (!held) {
-    e.held.insert_or_assign(target, Engine::TargetHeld{});
-    held = e.held.find(target);
-  }
-  if (held->bound.size() < Engine::kMaxHeldBound) held->bound.emplace_back(name, function);
+  Engine::TargetHeld& held = heldFor(e, target);
+  if (held.bound.size() < Engine::kMaxHeldBound) held.bound.emplace_back(name, function);
 }
 
 // Pushes the function bound to member `name` (at nameIdx) of `obj`, whose
@@ -131,14 +149,7 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   }
   targetIdx = duk_normalize_index(ctx, targetIdx);
   nameIdx = duk_normalize_index(ctx, nameIdx);
-  pushKey(ctx, kMethodsKey);
-  if (!duk_get_prop(ctx, targetIdx)) {
-    duk_pop(ctx);
-    duk_push_bare_object(ctx);
-    pushKey(ctx, kMethodsKey);
-    duk_dup(ctx, -2);
-    duk_put_prop(ctx, targetIdx);
-  }
+  pushKeptOnTarget(ctx, targetIdx, kMethodsKey, false);
   duk_dup(ctx, nameIdx);
   if (duk_get_prop(ctx, -2)) {
     duk_remove(ctx, -2);
@@ -188,26 +199,15 @@ void pushResult(duk_context* ctx, void* target, const Variant& result) {
   }
   pushObject(ctx, result.asObject());
   // Finalizers may have run: the entry is looked for again.
-  auto* kept = e.held.find(target);
+  const Engine::TargetHeld* kept = e.held.find(target);
   const size_t n = kept ? kept->parts.size() : 0;
   if (e.closing || n >= Engine::kMaxParts) return;
   const duk_idx_t targetIdx = duk_push_heapptr(ctx, target);
-  pushKey(ctx, kPartsKey);
-  if (!duk_get_prop(ctx, targetIdx)) {
-    duk_pop(ctx);
-    duk_push_bare_array(ctx);
-    pushKey(ctx, kPartsKey);
-    duk_dup(ctx, -2);
-    duk_put_prop(ctx, targetIdx);
-  }
+  pushKeptOnTarget(ctx, targetIdx, kPartsKey, true);
   duk_dup(ctx, targetIdx - 1);
   duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(n));
   duk_pop_2(ctx);
-  std::pair<const Object*, void*> entry{part, duk_get_heapptr(ctx, -1)};
-  if ((kept = e.held.find(target)))
-    kept->parts.push_back(entry);
-  else
-    e.held.insert_or_assign(target, Engine::TargetHeld{{entry}, {}});
+  heldFor(e, target).parts.emplace_back(part, duk_get_heapptr(ctx, -1));
 }
 
 // Calls the member found as `m` for `name`, through the trace when it is on.
@@ -349,54 +349,43 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
 // Proxy traps: (target, key[, value], receiver).
 duk_ret_t trapGet(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
-    // The common read: a property without arguments that was read lately.
     Engine& e = engineOf(ctx);
     void* const target = duk_get_heapptr(ctx, 0);
-    if (const ObjectRef* const* t = e.targets.find(target); t && !e.trace) {
-      const ObjectRef obj = **t;
-      if (const MemberEntry* m = recentMember(e, obj->classInfo(), duk_get_heapptr(ctx, 1)); m && m->get) {
-        if (!m->plainGet) {
-          std::optional<MemberEntry> none;
-          pushBoundMember(ctx, 0, 1, obj, *m, none);
-          return 1;
-        }
-        const Variant result = invokeMember(*obj, *m->get, {});
-        pushResult(ctx, target, result);
-        return 1;
-      }
-    }
-    if (!duk_is_string(ctx, 1) || duk_is_symbol(ctx, 1)) {
+    const ObjectRef* const* t = e.targets.find(target);
+    // A name read lately on the class takes one probe; only a string that
+    // is no symbol is ever found there.
+    const MemberEntry* member = t ? recentMember(e, (**t)->classInfo(), duk_get_heapptr(ctx, 1)) : nullptr;
+    if (!member && (!duk_is_string(ctx, 1) || duk_is_symbol(ctx, 1))) {
       duk_push_undefined(ctx);
       return 1;
     }
-    const ObjectRef obj = objectOf(ctx, 0);
+    const ObjectRef obj = t ? **t : objectOf(ctx, 0);
     std::optional<MemberEntry> spare;
-    const MemberEntry& member = memberEntry(ctx, obj->classInfo(), 1, spare);
-    if (!member.get) {
-      if (!isEngineName(member.name)) {
-        if (Engine& e = engineOf(ctx); e.trace) traceUnknownMember(e, *obj, member.name, err::MemberNotSupported);
-        raiseNoMember(obj->classInfo(), member.name, InvokeKind::PropertyGet);
+    if (!member) member = &memberEntry(ctx, obj->classInfo(), 1, spare);
+    if (!member->get) {
+      if (!isEngineName(member->name)) {
+        if (e.trace) traceUnknownMember(e, *obj, member->name, err::MemberNotSupported);
+        raiseNoMember(obj->classInfo(), member->name, InvokeKind::PropertyGet);
       }
-      if (member.name == u"toString" || member.name == u"valueOf")
-        pushBoundMember(ctx, 0, 1, obj, member, spare);
+      if (member->name == u"toString" || member->name == u"valueOf")
+        pushBoundMember(ctx, 0, 1, obj, *member, spare);
       else
         duk_push_undefined(ctx);
       return 1;
     }
-    if (member.plainGet) {
-      Engine& e = engineOf(ctx);
-      if (!e.trace) {
-        const Variant result = invokeMember(*obj, *member.get, {});
-        pushResult(ctx, duk_get_heapptr(ctx, 0), result);
-        return 1;
-      }
-      std::vector<Variant> none;
-      std::vector<BStr> noNames;
-      const Variant result = call(ctx, *obj, member.get, member.name, InvokeKind::PropertyGet, none, noNames);
-      pushResult(ctx, duk_get_heapptr(ctx, 0), result);
+    if (!member->plainGet) {
+      pushBoundMember(ctx, 0, 1, obj, *member, spare);
       return 1;
     }
-    pushBoundMember(ctx, 0, 1, obj, member, spare);
+    if (!e.trace) {
+      const Variant result = invokeMember(*obj, *member->get, {});
+      pushResult(ctx, target, result);
+      return 1;
+    }
+    std::vector<Variant> none;
+    std::vector<BStr> noNames;
+    const Variant result = call(ctx, *obj, member->get, member->name, InvokeKind::PropertyGet, none, noNames);
+    pushResult(ctx, target, result);
     return 1;
   });
 }
