@@ -250,32 +250,28 @@ class Helper {
   }
 
   Outcome send(const std::string& bytes, SchedulerBudget::TimePoint deadline) const {
-    for (size_t done = 0; done < bytes.size();) {
-      const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-      if (n > 0) {
-        done += static_cast<size_t>(n);
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        if (!wait(POLLOUT, deadline)) return SchedulerBudget::Clock::now() >= deadline ? Outcome::Late : Outcome::Broken;
-        continue;
-      }
-      return Outcome::Broken;
-    }
-    return Outcome::Done;
+    return transfer(bytes.size(), POLLOUT, deadline, [&](size_t done) {
+      return ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    });
   }
 
   Outcome receive(char* to, size_t size, SchedulerBudget::TimePoint deadline) const {
+    return transfer(size, POLLIN, deadline, [&](size_t done) { return ::recv(fd_, to + done, size - done, 0); });
+  }
+
+  // Moves `size` bytes, `io(done)` moving what it can from offset `done` on,
+  // and waits for `events` while the socket is not ready.
+  template <class Io>
+  Outcome transfer(size_t size, short events, SchedulerBudget::TimePoint deadline, Io&& io) const {
     for (size_t done = 0; done < size;) {
-      const ssize_t n = ::recv(fd_, to + done, size - done, 0);
+      const ssize_t n = io(done);
       if (n > 0) {
         done += static_cast<size_t>(n);
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        if (!wait(POLLIN, deadline)) return SchedulerBudget::Clock::now() >= deadline ? Outcome::Late : Outcome::Broken;
+        if (!wait(events, deadline)) return SchedulerBudget::Clock::now() >= deadline ? Outcome::Late : Outcome::Broken;
         continue;
       }
       return Outcome::Broken;
