@@ -43,6 +43,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::kCupsd;
 using testing::kCupsPrograms;
+using testing::HomeWithPrintOptions;
 using testing::PrivateScheduler;
 using testing::readFile;
 using testing::run;
@@ -185,33 +186,26 @@ TEST_F(CupsPrinting, ATabbedPageAndADrawingReachTheQueuesBackend) {
   // own copies winning over the saved ones. The saved options are read from
   // the home folder's lpoptions, here the test's own; a new thread reads the
   // environment afresh.
-  const fs::path home = dir / "home";
-  fs::create_directories(home / ".cups");
-  std::ofstream(home / ".cups/lpoptions") << "Dest svx-file/draft number-up=2 copies=5\n";
-  const char* oldHome = std::getenv("HOME");
-  const std::string savedHome = oldHome ? oldHome : "";
-  setenv("HOME", home.c_str(), 1);
   fs::remove(pdf);
   std::vector<PrintDestination> listed;
   std::string failure;
-  std::thread([&] {
-    auto cups = makeCupsDestinations();
-    listed = cups->list();
-    PrintJob job;
-    job.destination = u"svx-file/draft";
-    job.title = u"draft";
-    job.pdf = readFile(dir / "page.pdf.first");
-    job.copies = 2;
-    try {
-      cups->submit(job);
-    } catch (const RuntimeError& e) {
-      failure = utf8(e.description());
-    }
-  }).join();
-  if (oldHome)
-    setenv("HOME", savedHome.c_str(), 1);
-  else
-    unsetenv("HOME");
+  {
+    const HomeWithPrintOptions home(dir / "home", "Dest svx-file/draft number-up=2 copies=5\n");
+    std::thread([&] {
+      auto cups = makeCupsDestinations();
+      listed = cups->list();
+      PrintJob job;
+      job.destination = u"svx-file/draft";
+      job.title = u"draft";
+      job.pdf = readFile(dir / "page.pdf.first");
+      job.copies = 2;
+      try {
+        cups->submit(job);
+      } catch (const RuntimeError& e) {
+        failure = utf8(e.description());
+      }
+    }).join();
+  }
   EXPECT_NE(std::find_if(listed.begin(), listed.end(),
                          [](const PrintDestination& d) { return d.name == u"svx-file/draft"; }),
             listed.end());
@@ -253,17 +247,11 @@ TEST_F(CupsPrinting, TheListComesThroughAfterTheSchedulerRestarts) {
   EXPECT_EQ(installedPrinters().size(), 1u);
   EXPECT_EQ(installedPrinters().size(), 1u);
 
-  const fs::path home = folder.path() / "home";
-  fs::create_directories(home / ".cups");
-  std::ofstream(home / ".cups/lpoptions") << "Dest svx-file/draft copies=2\n";
-  const char* oldHome = std::getenv("HOME");
-  const std::string savedHome = oldHome ? oldHome : "";
-  setenv("HOME", home.c_str(), 1);
-  const size_t withInstance = installedPrinters().size();
-  if (oldHome)
-    setenv("HOME", savedHome.c_str(), 1);
-  else
-    unsetenv("HOME");
+  size_t withInstance = 0;
+  {
+    const HomeWithPrintOptions home(folder.path() / "home", "Dest svx-file/draft copies=2\n");
+    withInstance = installedPrinters().size();
+  }
   EXPECT_EQ(withInstance, 2u);
   EXPECT_EQ(installedPrinters().size(), 1u);
 

@@ -28,6 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::HomeWithPrintOptions;
 using testing::PrivateScheduler;
 using testing::readFile;
 using testing::run;
@@ -350,19 +351,15 @@ TEST_F(RealDrivers, CopiesGoWithTheQueuesCollationAndAnInstancesOptionsApply) {
   EXPECT_EQ(o.options.find("Collate=False"), std::string::npos) << o.options;
 
   // An instance saved in the home folder's lpoptions.
-  const fs::path home = folder.path() / "home";
-  fs::create_directories(home / ".cups");
-  std::ofstream(home / ".cups/lpoptions") << "Dest svx-laser/land orientation-requested=4 media=A5 sides=two-sided-short-edge\n";
-  const char* oldHome = std::getenv("HOME");
-  const std::string savedHome = oldHome ? oldHome : "";
-  setenv("HOME", home.c_str(), 1);
-  choose(u"svx-laser/land");
-  EXPECT_EQ(get(u"Orientation"), Variant::i2(2));
-  EXPECT_EQ(get(u"PaperSize"), Variant::i2(11));
-  EXPECT_EQ(get(u"Duplex"), Variant::i2(3));
-  o = printAndRead("instance");
-  if (oldHome) setenv("HOME", savedHome.c_str(), 1);
-  else unsetenv("HOME");
+  {
+    const HomeWithPrintOptions home(folder.path() / "home",
+                                    "Dest svx-laser/land orientation-requested=4 media=A5 sides=two-sided-short-edge\n");
+    choose(u"svx-laser/land");
+    EXPECT_EQ(get(u"Orientation"), Variant::i2(2));
+    EXPECT_EQ(get(u"PaperSize"), Variant::i2(11));
+    EXPECT_EQ(get(u"Duplex"), Variant::i2(3));
+    o = printAndRead("instance");
+  }
   EXPECT_NEAR(o.width, 595, 2) << o.info;
   EXPECT_NEAR(o.height, 420, 2) << o.info;
   EXPECT_NE(o.options.find("orientation-requested=4"), std::string::npos) << o.options;

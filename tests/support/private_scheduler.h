@@ -14,8 +14,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -177,6 +179,30 @@ class PrivateScheduler {
   fs::path dir_;
   fs::path socket_;
   pid_t pid_ = -1;
+};
+
+// A home folder at `home` whose .cups/lpoptions holds `lpoptions` (the
+// options a person saved), made HOME while the object lives; the HOME before
+// it comes back when it goes, also when an assertion ends the test early.
+class HomeWithPrintOptions {
+ public:
+  HomeWithPrintOptions(const std::filesystem::path& home, const std::string& lpoptions) {
+    std::filesystem::create_directories(home / ".cups");
+    std::ofstream(home / ".cups/lpoptions") << lpoptions;
+    if (const char* old = std::getenv("HOME")) saved_ = old;
+    ::setenv("HOME", home.c_str(), 1);
+  }
+  ~HomeWithPrintOptions() {
+    if (saved_)
+      ::setenv("HOME", saved_->c_str(), 1);
+    else
+      ::unsetenv("HOME");
+  }
+  HomeWithPrintOptions(const HomeWithPrintOptions&) = delete;
+  HomeWithPrintOptions& operator=(const HomeWithPrintOptions&) = delete;
+
+ private:
+  std::optional<std::string> saved_;
 };
 
 }  // namespace svx::testing
