@@ -174,9 +174,14 @@ void pushBoundMember(duk_context* ctx, duk_idx_t targetIdx, duk_idx_t nameIdx, c
   holdBound(e, target, name, duk_get_heapptr(ctx, -1));
 }
 
+bool isAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The arguments are the call's own: a by-value parameter takes its value.
 Variant invokeFound(Object& obj, const MemberInfo* m, std::span<Variant> args) {
   if (!m) raise(err::MemberNotSupported);
-  return invokeMember(obj, *m, args);
+  return invokeMemberTaking(obj, *m, args);
 }
 
 // Pushes what a member of the object whose Proxy target is `target`
@@ -280,6 +285,17 @@ duk_ret_t callWithArguments(duk_context* ctx, Object& obj, const MemberInfo* met
   const bool named = nargs > 0 && isNamed(ctx, nargs - 1);
   if (named) --nargs;
   if (!named && !e.trace) {
+    // A part by its name, given as ASCII text, found without a wide string.
+    if (nargs == 1 && method && method->peekPart && duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0)) {
+      duk_size_t n = 0;
+      const char* p = duk_get_lstring(ctx, 0, &n);
+      if (const std::string_view name(p, n); isAscii(name)) {
+        if (ObjectRef part = peekMemberPart(obj, *method, name)) {
+          pushCallResult(ctx, Variant(std::move(part)), target);
+          return 1;
+        }
+      }
+    }
     // The common call: arguments on the stack.
     SmallVariants<12> args(static_cast<size_t>(nargs));
     for (duk_idx_t i = 0; i < nargs; ++i) args.push(toVariant(e, ctx, i, true));
@@ -337,7 +353,7 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
     const ObjectRef* const* t = e.targets.find(target);
     const ObjectRef obj = t ? **t : objectOf(ctx, -1);
     duk_pop(ctx);
-    const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : obj->classInfo().find(0, InvokeKind::Method);
+    const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : e.defaultMember(obj->classInfo());
     if (!m) {
       if (e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
       raise(err::MemberNotSupported);
@@ -378,6 +394,11 @@ duk_ret_t trapGet(duk_context* ctx) {
       return 1;
     }
     if (!e.trace) {
+      // ASCII text given as bytes is already the engine's string.
+      if (const auto text = peekMemberText(*obj, *member->get); text && isAscii(*text)) {
+        duk_push_lstring(ctx, text->data(), text->size());
+        return 1;
+      }
       const Variant result = invokeMember(*obj, *member->get, {});
       pushResult(ctx, target, result);
       return 1;

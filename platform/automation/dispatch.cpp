@@ -59,6 +59,13 @@ bool sameName(BStrView a, BStrView b) {
   return true;
 }
 
+bool sameName(BStrView a, std::string_view ascii) {
+  if (a.size() != ascii.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(static_cast<char16_t>(static_cast<unsigned char>(ascii[i])))) return false;
+  return true;
+}
+
 ClassInfo::ClassInfo(BStr name, const ClassInfo* base)
     : name_(std::move(name)), base_(base), firstDispid_(base ? base->nextDispid_ : 1),
       nextDispid_(firstDispid_), defaultDispid_(base ? base->defaultDispid_ : -1) {}
@@ -108,6 +115,20 @@ ClassInfo& ClassInfo::member(BStr name, InvokeKind kind, std::vector<ParamInfo> 
 ClassInfo& ClassInfo::returns(BStr result) {
   if (members_.empty()) throw std::logic_error("returns() before any member");
   members_.back().result = std::move(result);
+  return *this;
+}
+
+ClassInfo& ClassInfo::peeksText(TextPeek peek) {
+  if (members_.empty() || members_.back().kind != InvokeKind::PropertyGet || !members_.back().params.empty())
+    throw std::logic_error("peeksText() follows a property get without parameters");
+  members_.back().peekText = peek;
+  return *this;
+}
+
+ClassInfo& ClassInfo::peeksPart(PartPeek peek) {
+  if (members_.empty() || members_.back().params.size() != 1)
+    throw std::logic_error("peeksPart() follows a member of one parameter");
+  members_.back().peekPart = peek;
   return *this;
 }
 
@@ -167,14 +188,19 @@ namespace {
 
 // Every call of a member passes here: whatever the member throws reaches its
 // caller as a runtime error ("Out of memory", "Automation error").
-Variant callMember(Object& self, const MemberInfo& m, const Args& a) {
+template <class F>
+auto asMemberCall(F&& f) {
   try {
-    return m.call(self, a);
+    return f();
   } catch (const RuntimeError&) {
     throw;
   } catch (...) {
     throw caughtError();
   }
+}
+
+Variant callMember(Object& self, const MemberInfo& m, const Args& a) {
+  return asMemberCall([&] { return m.call(self, a); });
 }
 
 // The bound arguments' own Variants: on the stack for the common counts,
@@ -257,8 +283,10 @@ void nameMismatchedParameter(RuntimeError& e, const Object& self, const MemberIn
 
 // Binds `count` arguments, the i-th being arg(i), as `m` declares its
 // parameters, and calls it.
+// `take`: a by-value parameter may take the value of an argument that is no
+// reference, leaving it empty.
 template <class Arg>
-Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
+Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg, bool take = false) {
   const size_t n = m.params.size();
   if (count > n) raiseTooMany(self, m, count);
   // By-value parameters get their own copies; by-reference ones point at the
@@ -267,15 +295,20 @@ Variant bindAndCall(Object& self, const MemberInfo& m, size_t count, Arg arg) {
   Variant** slots = values.slots();
   for (size_t i = 0; i < n; ++i) {
     const ParamInfo& p = m.params[i];
-    Variant* a = i < count ? &arg(i).deref() : nullptr;
+    Variant* const given = i < count ? &arg(i) : nullptr;
+    Variant* a = given ? &given->deref() : nullptr;
     if (!a || a->isMissing()) {
       if (!p.optional)
         raiseDetailed(err::ArgumentNotOptional, memberLabel(self, m) + u" needs its parameter '" + p.name + u"'");
       slots[i] = values.hold(Variant::missing());
     } else if (p.byRef) {
       slots[i] = a;
+    } else if (a->isByRef()) {
+      slots[i] = values.hold(a->value());  // a typed reference is read
+    } else if (take && a == given) {
+      slots[i] = values.hold(std::move(*a));
     } else {
-      slots[i] = a->isByRef() ? values.hold(a->value()) : values.hold(*a);  // a typed reference is read
+      slots[i] = values.hold(*a);
     }
   }
   try {
@@ -304,6 +337,21 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
     return callMember(self, m, Args({}));
   }
   return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; });
+}
+
+std::optional<std::string_view> peekMemberText(Object& self, const MemberInfo& m) {
+  if (!m.peekText) return std::nullopt;
+  return asMemberCall([&] { return m.peekText(self); });
+}
+
+ObjectRef peekMemberPart(Object& self, const MemberInfo& m, std::string_view asciiName) {
+  if (!m.peekPart) return {};
+  return asMemberCall([&] { return m.peekPart(self, asciiName); });
+}
+
+Variant invokeMemberTaking(Object& self, const MemberInfo& m, std::span<Variant> args) {
+  if (m.params.empty()) return invokeMember(self, m, args);
+  return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; }, true);
 }
 
 Variant invokeMemberByRef(Object& self, const MemberInfo& m, std::span<Variant* const> targets) {

@@ -21,9 +21,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -57,6 +59,16 @@ class Args {
 };
 
 using MemberCall = std::function<Variant(Object& self, const Args& args)>;
+// A property get that can also give its value, when that is text, as the
+// UTF-8 bytes it keeps (valid until the next call on the object): for a
+// caller that wants text as bytes, with no wide string made. Empty when the
+// value is not such text; the caller then calls the member itself.
+using TextPeek = std::optional<std::string_view> (*)(Object& self);
+// A member of one parameter that returns parts of its object (a
+// collection's Item) and can find the part for a name given as ASCII bytes:
+// for a caller that has the name as bytes. Null when it has no part of that
+// name; the caller then calls the member itself, which raises the error.
+using PartPeek = ObjectRef (*)(Object& self, std::string_view asciiName);
 
 struct MemberInfo {
   int32_t dispid = 0;
@@ -67,6 +79,8 @@ struct MemberInfo {
   MemberCall call;
   // What a call returns, for the type information; empty: nothing.
   BStr result;
+  TextPeek peekText = nullptr;
+  PartPeek peekPart = nullptr;
 };
 
 struct EventInfo {
@@ -160,6 +174,23 @@ class ClassInfo {
 
   // Describes what the member declared last returns.
   ClassInfo& returns(BStr result);
+  // The property get declared last can give text as bytes through Fn, a
+  // member function of the class returning std::optional<std::string_view>.
+  template <auto Fn>
+  ClassInfo& peeksText() {
+    using Class = typename detail::MemberTraits<decltype(Fn)>::Class;
+    return peeksText([](Object& self) { return (static_cast<Class&>(self).*Fn)(); });
+  }
+  ClassInfo& peeksText(TextPeek peek);
+  // The member declared last, of one parameter, finds a part by an ASCII
+  // name through Fn, a member function of the class taking std::string_view
+  // and returning ObjectRef.
+  template <auto Fn>
+  ClassInfo& peeksPart() {
+    using Class = typename detail::MemberTraits<decltype(Fn)>::Class;
+    return peeksPart([](Object& self, std::string_view name) { return (static_cast<Class&>(self).*Fn)(name); });
+  }
+  ClassInfo& peeksPart(PartPeek peek);
   // The member called through DISPID 0 (for example Item of a collection).
   ClassInfo& defaultMember(BStrView name);
   // Its objects are parts of the object a member returns them from (a
@@ -243,9 +274,19 @@ class MemberCache {
 
 // Case-insensitive comparison of member names (ASCII letters).
 bool sameName(BStrView a, BStrView b);
+// The same comparison with a name given as ASCII bytes.
+bool sameName(BStrView a, std::string_view ascii);
 
 // Calls a member through the table, binding the arguments as declared.
 Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args);
+// The same call for a caller done with `args`: a by-value parameter takes
+// the value of an argument that is no reference instead of a copy.
+Variant invokeMemberTaking(Object& self, const MemberInfo& m, std::span<Variant> args);
+// The text a property get with a TextPeek gives as bytes (empty: call it),
+// its errors raised as a call's are.
+std::optional<std::string_view> peekMemberText(Object& self, const MemberInfo& m);
+// The part a member with a PartPeek finds for `asciiName` (null: call it).
+ObjectRef peekMemberPart(Object& self, const MemberInfo& m, std::string_view asciiName);
 
 // A member that stands for member (`dispid`, `kind`) of another object, the
 // one `target` finds from the object called: the call goes there with the

@@ -250,11 +250,18 @@ void Recordset::movePrevious() {
   moved();
 }
 
-int32_t Recordset::fieldIndex(BStrView name) const {
-  for (size_t i = 0; i < columns_.size(); ++i)
-    if (sameName(columns_[i], name)) return static_cast<int32_t>(i);
+namespace {
+template <class Name>
+int32_t indexOfName(const std::vector<BStr>& columns, Name name) {
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (sameName(columns[i], name)) return static_cast<int32_t>(i);
   return -1;
 }
+}  // namespace
+
+int32_t Recordset::fieldIndex(BStrView name) const { return indexOfName(columns_, name); }
+
+int32_t Recordset::fieldIndex(std::string_view asciiName) const { return indexOfName(columns_, asciiName); }
 
 // One statement reads the rows from the key at `start` on, in key order, up
 // to the next key that is not larger than the one before it (keys of rows
@@ -408,6 +415,16 @@ Variant Recordset::fieldValue(int32_t i) const {
   if (!table_) return rows_[static_cast<size_t>(position_)][k];
   const Cell* row = keyedRow();
   return recordMade_ ? record_[k] : valueOf(row[k]);
+}
+
+std::optional<std::string_view> Recordset::fieldText(int32_t i) const {
+  if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
+  if (editMode_ != dbEditNone) return std::nullopt;
+  requireCurrent();
+  if (!table_) return std::nullopt;
+  const Cell& c = keyedRow()[i];
+  if (recordMade_ || c.type != Cell::Text) return std::nullopt;
+  return std::string_view(window_.bytes).substr(c.offset, c.size);
 }
 
 void Recordset::setFieldValue(int32_t i, const Variant& v) {
@@ -664,13 +681,22 @@ Variant Fields::Item(Variant& index) {
     i = toI4(v);
     if (i < 0 || i >= rs_->fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
   }
+  return Variant(ObjectRef(item(i)));
+}
+
+ObjectRef Fields::itemNamed(std::string_view asciiName) {
+  const int32_t i = rs_->fieldIndex(asciiName);
+  return i < 0 ? ObjectRef() : ObjectRef(item(i));
+}
+
+Ref<Field> Fields::item(int32_t i) {
   if (static_cast<size_t>(i) >= items_.size()) items_.resize(static_cast<size_t>(i) + 1);
   Ref<Field> field = items_[static_cast<size_t>(i)].lock();
   if (!field) {
     field = makeRef<Field>(rs_, i);
     items_[static_cast<size_t>(i)] = field;
   }
-  return Variant(ObjectRef(std::move(field)));
+  return field;
 }
 
 namespace {
@@ -680,6 +706,7 @@ namespace {
       .get<&Fields::Item>(u"Item", {in(u"Index")},
                           u"The default member: a field by its name (without regard to case) or its position "
                           u"from 0; 3265 for another.")
+      .peeksPart<&Fields::itemNamed>()
       .defaultMember(u"Item")
       .partOfParent();
 }
@@ -699,6 +726,7 @@ namespace {
                           u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
                           u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
                           u"given the value it held at Edit is not written.")
+      .peeksText<&Field::peekValue>()
       .let<&Field::letValue>(u"Value", {in(u"Value")})
       .defaultMember(u"Value")
       .partOfParent();

@@ -22,6 +22,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/database.h"
@@ -66,9 +67,14 @@ class Recordset : public Object {
   const BStr& fieldName(int32_t i) const { return columns_.at(static_cast<size_t>(i)); }
   // -1 for an unknown name (compared without regard to case).
   int32_t fieldIndex(BStrView name) const;
+  int32_t fieldIndex(std::string_view asciiName) const;
   // The value of a field: the edit buffer during Edit or AddNew, else the
   // current record (3021 without one, 3167 when it was deleted).
   Variant fieldValue(int32_t i) const;
+  // The same field as the bytes of the text read ahead, checked as
+  // fieldValue checks it (valid until the next move); empty when its value
+  // is not text read ahead (fieldValue then gives it).
+  std::optional<std::string_view> fieldText(int32_t i) const;
   // 3020 unless Edit or AddNew is in progress.
   void setFieldValue(int32_t i, const Variant& v);
   // The current record, read once per move (raises as fieldValue does).
@@ -189,8 +195,11 @@ class Fields : public Object {
   const ClassInfo& classInfo() const override { return info(); }
   Variant Count() { return Variant(rs_->fieldCount()); }
   Variant Item(Variant& index);
+  ObjectRef itemNamed(std::string_view asciiName);  // null for a name it has not
 
  private:
+  Ref<Field> item(int32_t i);
+
   Ref<Recordset> rs_;
   std::vector<WeakRef<Field>> items_;  // the Field of each column while someone holds it
 };
@@ -203,6 +212,7 @@ class Field : public Object {
   const ClassInfo& classInfo() const override { return info(); }
   Variant Name() { return Variant(rs_->fieldName(index_)); }
   Variant Value() { return rs_->fieldValue(index_); }
+  std::optional<std::string_view> peekValue() { return rs_->fieldText(index_); }
   void letValue(Variant& v) { rs_->setFieldValue(index_, v.value()); }
 
  private:

@@ -399,5 +399,74 @@ TEST(DataControlScript, RepositionReachesTheFunctionsThatTheScriptHasAtEachMove)
   Clock::useRealTime();
 }
 
+// What a script reads from the fields, through the names it gives and the
+// text the fields hold: ASCII text and names take a shorter way than other
+// text and names (a name in another case, a name or text beyond ASCII, text
+// with a NUL, bytes that are no UTF-8, a value not text, an edit, no current
+// record), and each reads as the longer way reads it.
+TEST(DataControlScript, FieldsReadTheSameWhateverTheirNamesAndText) {
+  Clock::useVirtualTime();
+  desktop().reset();
+  registerDialogForm();
+  Dialog::registerProgId();
+  TempFolder folder;
+  const std::filesystem::path file = makeDatabase(
+      folder / "t.db",
+      "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, \"Prénom\" TEXT, amount REAL, note);"
+      "INSERT INTO t VALUES (1, 'plain', 'é', 1.5, 'x'), (2, 'héllo', 'a', 2.0, NULL),"
+      " (3, '😀 face', 'b', NULL, 12), (4, '', 'c', 3.25, X'0102'), (5, 'a' || char(0) || 'b', 'd', 0.0, 'z'),"
+      " (6, '  spaced  ', 'e', -1.0, CAST(X'ff41' AS TEXT));");
+  const std::string script =
+      "var dlg = WScript.CreateObject('Sorvanelix.Dialog', 'dlg_'), err = new Ref(0), desc = new Ref('');\n"
+      "var data = dlg.LoadDataCtrl(Missing, err, desc);\n"
+      "dlg.SetDataCtrl(data, Named({strDatabaseName: '" + file.string() + "', strRecordSource: 't'}));\n"
+      "dlg.DataCtrlOpenData(data, err, desc);\n"
+      "var rs = dlg.DataCtrlObject(data, err, desc).Recordset, out = [];\n"
+      "function show(v) {\n"
+      "  if (typeof v !== 'string') return typeof v + ':' + v;\n"
+      "  var s = []; for (var i = 0; i < v.length; ++i) s.push(v.charCodeAt(i));\n"
+      "  return 'string:' + s.join(',');\n"
+      "}\n"
+      "function read(f) { try { return show(f()); } catch (e) { return 'error ' + (e.number & 0xFFFF); } }\n"
+      "for (rs.MoveFirst(); !rs.EOF; rs.MoveNext()) out.push([\n"
+      "  read(function () { return rs.Fields('name').Value; }), read(function () { return rs.Fields('NAME').Value; }),\n"
+      "  read(function () { return rs.Fields('Prénom').Value; }), read(function () { return rs.Fields('PRÉNOM'); }),\n"
+      "  read(function () { return rs.Fields(3).Value; }), read(function () { return rs.Fields.Item('note').Value; }),\n"
+      "  read(function () { return rs.Fields('nope'); }), read(function () { return rs.Fields(''); }),\n"
+      "  read(function () { return rs.Fields('name') === rs.Fields('Name'); }),\n"
+      "  read(function () { return rs.Fields('name', 2); }), read(function () { return rs.Fields(Symbol('x')); })\n"
+      "].join(' '));\n"
+      "rs.MoveFirst(); rs.Edit(); rs.Fields('name').Value = 'edited';\n"
+      "out.push(read(function () { return rs.Fields('name').Value; }));\n"
+      "rs.CancelUpdate(); out.push(read(function () { return rs.Fields('name').Value; }));\n"
+      "rs.MoveLast(); rs.MoveNext(); out.push(read(function () { return rs.Fields('name').Value; }));\n"
+      "WScript.Echo(out.join('\\n'));\n";
+  const char* const expected =
+      "string:112,108,97,105,110 string:112,108,97,105,110 string:233 error 3265 number:1.5 string:120 error 3265 "
+      "error 3265 boolean:true error 450 error 13\n"
+      "string:104,233,108,108,111 string:104,233,108,108,111 string:97 error 3265 number:2 object:null error 3265 "
+      "error 3265 boolean:true error 450 error 13\n"
+      "string:55357,56832,32,102,97,99,101 string:55357,56832,32,102,97,99,101 string:98 error 3265 object:null "
+      "number:12 error 3265 error 3265 boolean:true error 450 error 13\n"
+      "string: string: string:99 error 3265 number:3.25 object:[object Object] error 3265 error 3265 boolean:true "
+      "error 450 error 13\n"
+      "string:97,0,98 string:97,0,98 string:100 error 3265 number:0 string:122 error 3265 error 3265 boolean:true "
+      "error 450 error 13\n"
+      "string:32,32,115,112,97,99,101,100,32,32 string:32,32,115,112,97,99,101,100,32,32 string:101 error 3265 "
+      "number:-1 string:65533,65 error 3265 error 3265 boolean:true error 450 error 13\n"
+      "string:101,100,105,116,101,100\n"
+      "string:112,108,97,105,110\n"
+      "error 3021\n";
+  std::ostringstream out, err;
+  {
+    host::ScriptHost host(out, err);
+    EXPECT_EQ(host.run(script, "fields.js", {}), 0);
+  }
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(out.str(), expected);
+  desktop().reset();
+  Clock::useRealTime();
+}
+
 }  // namespace
 }  // namespace svx
