@@ -163,7 +163,11 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::unordered_map<int64_t, ObjectRef> objects;
   // Proxy targets by address, to their ids in `objects`. A target is never
   // given to the script and is freed only after its finalizer has removed it.
-  PointerMap<const ObjectRef*> targets;  // -> the entry in `objects`
+  struct Target {
+    const ObjectRef* object;  // the entry in `objects`
+    const ClassInfo* cls;     // its class, which an object keeps for life
+  };
+  PointerMap<Target> targets;
   // What a target holds, by its address, for one probe instead of two
   // property reads: the proxies of its object's parts (ClassInfo::
   // partOfParent) that its members returned (at most kMaxParts: the same part

@@ -350,8 +350,8 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
     duk_push_current_function(ctx);
     void* const target = duk_get_heapptr(ctx, -1);
     Engine& e = engineOf(ctx);
-    const ObjectRef* const* t = e.targets.find(target);
-    const ObjectRef obj = t ? **t : objectOf(ctx, -1);
+    const Engine::Target* t = e.targets.find(target);
+    const ObjectRef obj = t ? *t->object : objectOf(ctx, -1);
     duk_pop(ctx);
     const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : e.defaultMember(obj->classInfo());
     if (!m) {
@@ -367,15 +367,15 @@ duk_ret_t trapGet(duk_context* ctx) {
   return guarded(ctx, [&]() -> duk_ret_t {
     Engine& e = engineOf(ctx);
     void* const target = duk_get_heapptr(ctx, 0);
-    const ObjectRef* const* t = e.targets.find(target);
+    const Engine::Target* t = e.targets.find(target);
     // A name read lately on the class takes one probe; only a string that
     // is no symbol is ever found there.
-    const MemberEntry* member = t ? recentMember(e, (**t)->classInfo(), duk_get_heapptr(ctx, 1)) : nullptr;
+    const MemberEntry* member = t ? recentMember(e, *t->cls, duk_get_heapptr(ctx, 1)) : nullptr;
     if (!member && (!duk_is_string(ctx, 1) || duk_is_symbol(ctx, 1))) {
       duk_push_undefined(ctx);
       return 1;
     }
-    const ObjectRef obj = t ? **t : objectOf(ctx, 0);
+    const ObjectRef obj = t ? *t->object : objectOf(ctx, 0);
     std::optional<MemberEntry> spare;
     if (!member) member = &memberEntry(ctx, obj->classInfo(), 1, spare);
     if (!member->get) {
@@ -475,7 +475,7 @@ void pushObject(duk_context* ctx, const ObjectRef& obj) {
   const int64_t id = e.nextId++;
   const ObjectRef& stored = e.objects.emplace(id, obj).first->second;
   pushHandle(ctx, id, kObjectKey, finalizeObject, nullptr, isCallable(obj->classInfo()) ? callDefaultMember : nullptr);
-  e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), &stored);
+  e.targets.insert_or_assign(duk_get_heapptr(ctx, -1), Engine::Target{&stored, &stored->classInfo()});
   pushStashed(ctx, "handler");
   duk_push_proxy(ctx, 0);
 }
@@ -484,7 +484,7 @@ ObjectRef objectOf(duk_context* ctx, duk_idx_t idx) {
   Engine& e = engineOf(ctx);
   // A Proxy's target (as the traps get it) by its address.
   if (void* p = duk_get_heapptr(ctx, idx)) {
-    if (const ObjectRef* const* t = e.targets.find(p)) return **t;
+    if (const Engine::Target* t = e.targets.find(p)) return *t->object;
   }
   if (auto id = hiddenId(ctx, idx, kObjectKey)) {
     auto it = e.objects.find(*id);
