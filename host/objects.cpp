@@ -394,9 +394,15 @@ duk_ret_t trapGet(duk_context* ctx) {
       return 1;
     }
     if (!e.trace) {
-      // ASCII text given as bytes is already the engine's string.
-      if (const auto text = peekMemberText(*obj, *member->get); text && isAscii(*text)) {
-        duk_push_lstring(ctx, text->data(), text->size());
+      // A number, or ASCII text given as bytes (already the engine's
+      // string), is pushed as it is.
+      const PeekedValue peeked = peekMemberValue(*obj, *member->get);
+      if (peeked.kind == PeekedValue::Kind::Number) {
+        duk_push_number(ctx, peeked.number);
+        return 1;
+      }
+      if (peeked.kind == PeekedValue::Kind::Text && isAscii(peeked.text)) {
+        duk_push_lstring(ctx, peeked.text.data(), peeked.text.size());
         return 1;
       }
       const Variant result = invokeMember(*obj, *member->get, {});

@@ -118,10 +118,10 @@ ClassInfo& ClassInfo::returns(BStr result) {
   return *this;
 }
 
-ClassInfo& ClassInfo::peeksText(TextPeek peek) {
+ClassInfo& ClassInfo::peeksValue(ValuePeek peek) {
   if (members_.empty() || members_.back().kind != InvokeKind::PropertyGet || !members_.back().params.empty())
-    throw std::logic_error("peeksText() follows a property get without parameters");
-  members_.back().peekText = peek;
+    throw std::logic_error("peeksValue() follows a property get without parameters");
+  members_.back().peekValue = peek;
   return *this;
 }
 
@@ -339,9 +339,9 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
   return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; });
 }
 
-std::optional<std::string_view> peekMemberText(Object& self, const MemberInfo& m) {
-  if (!m.peekText) return std::nullopt;
-  return asMemberCall([&] { return m.peekText(self); });
+PeekedValue peekMemberValue(Object& self, const MemberInfo& m) {
+  if (!m.peekValue) return {};
+  return asMemberCall([&] { return m.peekValue(self); });
 }
 
 ObjectRef peekMemberPart(Object& self, const MemberInfo& m, std::string_view asciiName) {

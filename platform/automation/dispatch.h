@@ -59,11 +59,18 @@ class Args {
 };
 
 using MemberCall = std::function<Variant(Object& self, const Args& args)>;
-// A property get that can also give its value, when that is text, as the
-// UTF-8 bytes it keeps (valid until the next call on the object): for a
-// caller that wants text as bytes, with no wide string made. Empty when the
-// value is not such text; the caller then calls the member itself.
-using TextPeek = std::optional<std::string_view> (*)(Object& self);
+// What a property get can give without a Variant, for a caller that wants
+// text as bytes and numbers as doubles (a script engine): text as the UTF-8
+// bytes it keeps (valid until the next call on the object), or a number
+// whose double is its value. Nothing when the value is of another kind; the
+// caller then calls the member itself.
+struct PeekedValue {
+  enum class Kind : uint8_t { Nothing, Text, Number };
+  Kind kind = Kind::Nothing;
+  std::string_view text;
+  double number = 0;
+};
+using ValuePeek = PeekedValue (*)(Object& self);
 // A member of one parameter that returns parts of its object (a
 // collection's Item) and can find the part for a name given as ASCII bytes:
 // for a caller that has the name as bytes. Null when it has no part of that
@@ -79,7 +86,7 @@ struct MemberInfo {
   MemberCall call;
   // What a call returns, for the type information; empty: nothing.
   BStr result;
-  TextPeek peekText = nullptr;
+  ValuePeek peekValue = nullptr;
   PartPeek peekPart = nullptr;
 };
 
@@ -174,14 +181,14 @@ class ClassInfo {
 
   // Describes what the member declared last returns.
   ClassInfo& returns(BStr result);
-  // The property get declared last can give text as bytes through Fn, a
-  // member function of the class returning std::optional<std::string_view>.
+  // The property get declared last can give its value without a Variant
+  // through Fn, a member function of the class returning PeekedValue.
   template <auto Fn>
-  ClassInfo& peeksText() {
+  ClassInfo& peeksValue() {
     using Class = typename detail::MemberTraits<decltype(Fn)>::Class;
-    return peeksText([](Object& self) { return (static_cast<Class&>(self).*Fn)(); });
+    return peeksValue([](Object& self) { return (static_cast<Class&>(self).*Fn)(); });
   }
-  ClassInfo& peeksText(TextPeek peek);
+  ClassInfo& peeksValue(ValuePeek peek);
   // The member declared last, of one parameter, finds a part by an ASCII
   // name through Fn, a member function of the class taking std::string_view
   // and returning ObjectRef.
@@ -282,9 +289,9 @@ Variant invokeMember(Object& self, const MemberInfo& m, std::span<Variant> args)
 // The same call for a caller done with `args`: a by-value parameter takes
 // the value of an argument that is no reference instead of a copy.
 Variant invokeMemberTaking(Object& self, const MemberInfo& m, std::span<Variant> args);
-// The text a property get with a TextPeek gives as bytes (empty: call it),
+// What a property get with a ValuePeek gives (nothing: call it),
 // its errors raised as a call's are.
-std::optional<std::string_view> peekMemberText(Object& self, const MemberInfo& m);
+PeekedValue peekMemberValue(Object& self, const MemberInfo& m);
 // The part a member with a PartPeek finds for `asciiName` (null: call it).
 ObjectRef peekMemberPart(Object& self, const MemberInfo& m, std::string_view asciiName);
 

@@ -417,14 +417,19 @@ Variant Recordset::fieldValue(int32_t i) const {
   return recordMade_ ? record_[k] : valueOf(row[k]);
 }
 
-std::optional<std::string_view> Recordset::fieldText(int32_t i) const {
+PeekedValue Recordset::peekFieldValue(int32_t i) const {
   if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
-  if (editMode_ != dbEditNone) return std::nullopt;
+  if (editMode_ != dbEditNone) return {};
   requireCurrent();
-  if (!table_) return std::nullopt;
+  if (!table_) return {};
   const Cell& c = keyedRow()[i];
-  if (recordMade_ || c.type != Cell::Text) return std::nullopt;
-  return std::string_view(window_.bytes).substr(c.offset, c.size);
+  if (recordMade_) return {};
+  switch (c.type) {
+    case Cell::Text: return {PeekedValue::Kind::Text, std::string_view(window_.bytes).substr(c.offset, c.size)};
+    case Cell::Integer: return {PeekedValue::Kind::Number, {}, static_cast<double>(c.integer)};
+    case Cell::Real: return {PeekedValue::Kind::Number, {}, c.real};
+    default: return {};
+  }
 }
 
 void Recordset::setFieldValue(int32_t i, const Variant& v) {
@@ -726,7 +731,7 @@ namespace {
                           u"64-bit integer (VT_I8), whole for a caller that keeps 64-bit integers; a script's "
                           u"Number holds it exactly up to 2^53 and beyond that as the nearest Number. A field "
                           u"given the value it held at Edit is not written.")
-      .peeksText<&Field::peekValue>()
+      .peeksValue<&Field::peekValue>()
       .let<&Field::letValue>(u"Value", {in(u"Value")})
       .defaultMember(u"Value")
       .partOfParent();

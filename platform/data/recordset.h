@@ -71,10 +71,10 @@ class Recordset : public Object {
   // The value of a field: the edit buffer during Edit or AddNew, else the
   // current record (3021 without one, 3167 when it was deleted).
   Variant fieldValue(int32_t i) const;
-  // The same field as the bytes of the text read ahead, checked as
-  // fieldValue checks it (valid until the next move); empty when its value
-  // is not text read ahead (fieldValue then gives it).
-  std::optional<std::string_view> fieldText(int32_t i) const;
+  // The same field, checked as fieldValue checks it, when it is text or a
+  // number read ahead: text as its bytes (valid until the next move); else
+  // nothing (fieldValue then gives it).
+  PeekedValue peekFieldValue(int32_t i) const;
   // 3020 unless Edit or AddNew is in progress.
   void setFieldValue(int32_t i, const Variant& v);
   // The current record, read once per move (raises as fieldValue does).
@@ -212,7 +212,7 @@ class Field : public Object {
   const ClassInfo& classInfo() const override { return info(); }
   Variant Name() { return Variant(rs_->fieldName(index_)); }
   Variant Value() { return rs_->fieldValue(index_); }
-  std::optional<std::string_view> peekValue() { return rs_->fieldText(index_); }
+  PeekedValue peekValue() { return rs_->peekFieldValue(index_); }
   void letValue(Variant& v) { rs_->setFieldValue(index_, v.value()); }
 
  private:

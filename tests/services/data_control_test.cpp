@@ -402,8 +402,9 @@ TEST(DataControlScript, RepositionReachesTheFunctionsThatTheScriptHasAtEachMove)
 // What a script reads from the fields, through the names it gives and the
 // text the fields hold: ASCII text and names take a shorter way than other
 // text and names (a name in another case, a name or text beyond ASCII, text
-// with a NUL, bytes that are no UTF-8, a value not text, an edit, no current
-// record), and each reads as the longer way reads it.
+// with a NUL, bytes that are no UTF-8, numbers beyond 32 and 53 bits, a value
+// neither text nor a number, an edit, no current record), and each reads as
+// the longer way reads it.
 TEST(DataControlScript, FieldsReadTheSameWhateverTheirNamesAndText) {
   Clock::useVirtualTime();
   desktop().reset();
@@ -415,7 +416,8 @@ TEST(DataControlScript, FieldsReadTheSameWhateverTheirNamesAndText) {
       "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, \"Prénom\" TEXT, amount REAL, note);"
       "INSERT INTO t VALUES (1, 'plain', 'é', 1.5, 'x'), (2, 'héllo', 'a', 2.0, NULL),"
       " (3, '😀 face', 'b', NULL, 12), (4, '', 'c', 3.25, X'0102'), (5, 'a' || char(0) || 'b', 'd', 0.0, 'z'),"
-      " (6, '  spaced  ', 'e', -1.0, CAST(X'ff41' AS TEXT));");
+      " (6, '  spaced  ', 'e', -1.0, CAST(X'ff41' AS TEXT)), (7, 'big', 'f', -0.0, 9007199254740993),"
+      " (8, 'int32', 'g', 1e300, 2147483648), (9, 'neg', 'h', -2.5, -2147483649);");
   const std::string script =
       "var dlg = WScript.CreateObject('Sorvanelix.Dialog', 'dlg_'), err = new Ref(0), desc = new Ref('');\n"
       "var data = dlg.LoadDataCtrl(Missing, err, desc);\n"
@@ -454,6 +456,12 @@ TEST(DataControlScript, FieldsReadTheSameWhateverTheirNamesAndText) {
       "error 450 error 13\n"
       "string:32,32,115,112,97,99,101,100,32,32 string:32,32,115,112,97,99,101,100,32,32 string:101 error 3265 "
       "number:-1 string:65533,65 error 3265 error 3265 boolean:true error 450 error 13\n"
+      "string:98,105,103 string:98,105,103 string:102 error 3265 number:0 number:9007199254740992 error 3265 "
+      "error 3265 boolean:true error 450 error 13\n"
+      "string:105,110,116,51,50 string:105,110,116,51,50 string:103 error 3265 number:1e+300 number:2147483648 "
+      "error 3265 error 3265 boolean:true error 450 error 13\n"
+      "string:110,101,103 string:110,101,103 string:104 error 3265 number:-2.5 number:-2147483649 error 3265 "
+      "error 3265 boolean:true error 450 error 13\n"
       "string:101,100,105,116,101,100\n"
       "string:112,108,97,105,110\n"
       "error 3021\n";
