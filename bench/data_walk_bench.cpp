@@ -1,9 +1,10 @@
 // A walk over a table of 100,000 rows that reads two fields of every row:
 // from C++ on a data control's recordset (and one that only moves, through a
 // Dialog that hears no Reposition), from a script through Dialog (with
-// Field objects taken once, and with rs.Fields("name").Value on every row), and,
-// as the reference, Python's sqlite3 cursor over the same file (when python3
-// is installed). Each iteration is one walk from the first row to the end.
+// Field objects taken once, and with rs.Fields("name").Value on every row),
+// and by the script engine alone. Each iteration is one walk from the first
+// row to the end; each walk but the moves alone is followed by one of the
+// reference, Python's sqlite3 cursor over the same file (python3 is needed).
 // The database is made once in a temporary folder of the benchmark's own.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <duktape.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -55,6 +57,113 @@ Database& database() {
   return d;
 }
 
+// Python's sqlite3 module walks the same file: one child process that walks
+// once per line it reads and answers with the seconds the walk took.
+const char* const kPythonWalk = R"(
+import sqlite3, sys, time
+for line in sys.stdin:
+    start = time.perf_counter()
+    con = sqlite3.connect(sys.argv[1])
+    for row in con.execute("SELECT * FROM rows"):
+        a = row[1]
+        b = row[2]
+    con.close()
+    print(time.perf_counter() - start, flush=True)
+)";
+
+class PythonWalker {
+ public:
+  explicit PythonWalker(const std::filesystem::path& file) {
+    signal(SIGPIPE, SIG_IGN);  // a child that ended is an error to report, not a reason to die
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0) return;
+    if (pipe2(out, O_CLOEXEC) != 0) {
+      close(in[0]);
+      close(in[1]);
+      return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    const std::string path = file.string();
+    char* argv[] = {const_cast<char*>("python3"), const_cast<char*>("-c"), const_cast<char*>(kPythonWalk),
+                    const_cast<char*>(path.c_str()), nullptr};
+    const bool started = posix_spawnp(&pid_, "python3", &actions, nullptr, argv, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    if (!started) {
+      close(in[1]);
+      close(out[0]);
+      pid_ = -1;
+      return;
+    }
+    to_ = fdopen(in[1], "w");
+    from_ = fdopen(out[0], "r");
+  }
+  ~PythonWalker() {
+    if (to_) fclose(to_);
+    if (from_) fclose(from_);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  PythonWalker(const PythonWalker&) = delete;
+  PythonWalker& operator=(const PythonWalker&) = delete;
+
+  // The seconds of one walk; negative when Python is not there.
+  double walk() {
+    if (!to_ || !from_) return -1;
+    if (fputs("walk\n", to_) < 0 || fflush(to_) != 0) return -1;
+    double seconds = -1;
+    if (fscanf(from_, "%lf", &seconds) != 1) return -1;
+    return seconds;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  FILE* to_ = nullptr;
+  FILE* from_ = nullptr;
+};
+
+// Every walk below alternates with a walk of Python over the same file, so
+// that a machine whose speed drifts touches both alike. A benchmark's time is
+// its own walks' (manual time); its counter "python_ns" is the mean of
+// Python's walks between them, and "per_python" the time of its own walks
+// over the time of Python's.
+class PythonPeer {
+ public:
+  PythonPeer() : python_(database().file()) {}
+  // The benchmark's own walk took `seconds`: it is timed so, and one walk of
+  // Python follows.
+  bool walked(benchmark::State& state, double seconds) {
+    state.SetIterationTime(seconds);
+    const double python = python_.walk();
+    if (python < 0) {
+      state.SkipWithError("python3 with its sqlite3 module is not available");
+      return false;
+    }
+    own_ += seconds;
+    python_total_ += python;
+    ++walks_;
+    return true;
+  }
+  void report(benchmark::State& state) const {
+    if (!walks_) return;
+    state.counters["python_ns"] = python_total_ / walks_ * 1e9;
+    state.counters["per_python"] = own_ / python_total_;
+  }
+
+ private:
+  PythonWalker python_;
+  double own_ = 0;
+  double python_total_ = 0;
+  int walks_ = 0;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 void DataWalkCpp(benchmark::State& state) {
   Database& db = database();
   messageLoop().reset();
@@ -75,7 +184,9 @@ void DataWalkCpp(benchmark::State& state) {
   data::Recordset& rs = *control.data1().recordset();
   const int32_t name = rs.fieldIndex(u"name"), amount = rs.fieldIndex(u"amount");
   int32_t rows = 0;
+  PythonPeer python;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     rows = 0;
     rs.moveFirst();
     while (!rs.eof()) {
@@ -84,12 +195,14 @@ void DataWalkCpp(benchmark::State& state) {
       rs.moveNext();
       ++rows;
     }
+    if (!python.walked(state, secondsSince(start))) break;
   }
   state.counters["rows"] = rows;
+  python.report(state);
   form.reset();
   messageLoop().reset();
 }
-BENCHMARK(DataWalkCpp)->Unit(benchmark::kMillisecond);
+BENCHMARK(DataWalkCpp)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // Moves alone, on a data control of a Dialog that one listener is connected
 // to and that hears no Reposition: what each move costs to find out that
@@ -136,7 +249,7 @@ BENCHMARK(DataMovesThroughDialog)->Unit(benchmark::kMillisecond);
 // The script's handle on the benchmark: Next() runs the benchmark's loop.
 class WalkDriver : public Object {
  public:
-  explicit WalkDriver(benchmark::State& state) : state_(state) {}
+  explicit WalkDriver(benchmark::State& state, PythonPeer& python) : state_(state), python_(python) {}
   static const ClassInfo& info() {
     static const ClassInfo ci = ClassInfo(u"WalkDriver")
                                     .method<&WalkDriver::Next>(u"Next", {})
@@ -144,11 +257,20 @@ class WalkDriver : public Object {
     return ci;
   }
   const ClassInfo& classInfo() const override { return info(); }
-  Variant Next() { return Variant(state_.KeepRunning()); }
+  // Ends the walk before (and walks Python) and starts the next.
+  Variant Next() {
+    if (walking_ && !python_.walked(state_, secondsSince(start_))) return Variant(false);
+    walking_ = state_.KeepRunning();
+    start_ = std::chrono::steady_clock::now();
+    return Variant(walking_);
+  }
   Variant File() { return Variant(utf16(database().file().string())); }
 
  private:
   benchmark::State& state_;
+  PythonPeer& python_;
+  bool walking_ = false;
+  std::chrono::steady_clock::time_point start_;
 };
 
 // One walk per Bench.Next(): `setUp` runs once after the recordset `rs` is
@@ -190,20 +312,22 @@ const std::string kScriptWalkByName =
 void runScriptWalk(benchmark::State& state, const std::string& script) {
   database();
   messageLoop().reset();
-  host::addGlobalObject("Bench", makeRef<WalkDriver>(state));
+  PythonPeer python;
+  host::addGlobalObject("Bench", makeRef<WalkDriver>(state, python));
   std::ostringstream out, err;
   host::ScriptHost host(out, err);
   const int status = host.run(script, "walk.js");
   host::removeGlobalObject("Bench");
   messageLoop().reset();
   if (status != 0) state.SkipWithError(("script failed: " + err.str()).c_str());
+  python.report(state);
 }
 
 void DataWalkScript(benchmark::State& state) { runScriptWalk(state, kScriptWalk); }
-BENCHMARK(DataWalkScript)->Unit(benchmark::kMillisecond);
+BENCHMARK(DataWalkScript)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 void DataWalkScriptFieldsByName(benchmark::State& state) { runScriptWalk(state, kScriptWalkByName); }
-BENCHMARK(DataWalkScriptFieldsByName)->Unit(benchmark::kMillisecond);
+BENCHMARK(DataWalkScriptFieldsByName)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // The engine's own share of the by-name walk: the same loop against objects
 // whose traps answer at once (no host, no data): a Proxy recordset whose
@@ -298,96 +422,19 @@ void DataWalkEngineFloor(benchmark::State& state) {
                   " return function () { var a, b, n = 0; first();"
                   " while (!rs.EOF) { a = rs.Fields('name').Value; b = rs.Fields('amount').Value; rs.MoveNext(); ++n; }"
                   " return n; }; })()");
+  PythonPeer python;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     duk_dup(ctx, -1);
     duk_call(ctx, 0);
     if (duk_get_int(ctx, -1) != bench::kRows) state.SkipWithError("the walk took another number of rows");
     duk_pop(ctx);
+    if (!python.walked(state, secondsSince(start))) break;
   }
+  python.report(state);
   duk_destroy_heap(ctx);
 }
-BENCHMARK(DataWalkEngineFloor)->Unit(benchmark::kMillisecond);
-
-// Python's sqlite3 module walks the same file: one child process that walks
-// once per line it reads and answers with the seconds the walk took.
-const char* const kPythonWalk = R"(
-import sqlite3, sys, time
-for line in sys.stdin:
-    start = time.perf_counter()
-    con = sqlite3.connect(sys.argv[1])
-    for row in con.execute("SELECT * FROM rows"):
-        a = row[1]
-        b = row[2]
-    con.close()
-    print(time.perf_counter() - start, flush=True)
-)";
-
-class PythonWalker {
- public:
-  explicit PythonWalker(const std::filesystem::path& file) {
-    signal(SIGPIPE, SIG_IGN);  // a child that ended is an error to report, not a reason to die
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0) return;
-    if (pipe2(out, O_CLOEXEC) != 0) {
-      close(in[0]);
-      close(in[1]);
-      return;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    const std::string path = file.string();
-    char* argv[] = {const_cast<char*>("python3"), const_cast<char*>("-c"), const_cast<char*>(kPythonWalk),
-                    const_cast<char*>(path.c_str()), nullptr};
-    const bool started = posix_spawnp(&pid_, "python3", &actions, nullptr, argv, environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    if (!started) {
-      close(in[1]);
-      close(out[0]);
-      pid_ = -1;
-      return;
-    }
-    to_ = fdopen(in[1], "w");
-    from_ = fdopen(out[0], "r");
-  }
-  ~PythonWalker() {
-    if (to_) fclose(to_);
-    if (from_) fclose(from_);
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
-  }
-  PythonWalker(const PythonWalker&) = delete;
-  PythonWalker& operator=(const PythonWalker&) = delete;
-
-  // The seconds of one walk; negative when Python is not there.
-  double walk() {
-    if (!to_ || !from_) return -1;
-    if (fputs("walk\n", to_) < 0 || fflush(to_) != 0) return -1;
-    double seconds = -1;
-    if (fscanf(from_, "%lf", &seconds) != 1) return -1;
-    return seconds;
-  }
-
- private:
-  pid_t pid_ = -1;
-  FILE* to_ = nullptr;
-  FILE* from_ = nullptr;
-};
-
-void DataWalkPython(benchmark::State& state) {
-  PythonWalker python(database().file());
-  for (auto _ : state) {
-    const double seconds = python.walk();
-    if (seconds < 0) {
-      state.SkipWithError("python3 with its sqlite3 module is not available");
-      break;
-    }
-    state.SetIterationTime(seconds);
-  }
-}
-BENCHMARK(DataWalkPython)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(DataWalkEngineFloor)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace
 }  // namespace svx
