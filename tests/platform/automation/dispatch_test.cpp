@@ -141,6 +141,29 @@ TEST(Dispatch, TargetsGivenDirectlyBindAsTheirReferencesWould) {
   EXPECT_EQ(errorOf([&] { invokeMemberByRef(*p, change, four); }), 450);
 }
 
+// A call done with its arguments hands a by-value parameter the argument's
+// own value; a reference is read and copied, so the caller's variable keeps
+// its value, and a by-reference parameter still writes through.
+TEST(Dispatch, ACallDoneWithItsArgumentsBindsAsACopyingCallDoes) {
+  Ref<Probe> p = makeRef<Probe>();
+  const MemberInfo& change = *p->classInfo().find(u"Change", InvokeKind::Method);
+  Ref<Probe> held = makeRef<Probe>();
+  Variant mine(u"mine"), out(0);
+  std::vector<Variant> own{Variant(ObjectRef(held)), Variant::byRef(out)};
+  EXPECT_TRUE(invokeMemberTaking(*p, change, own).asBool());
+  EXPECT_EQ(out.asI4(), 42);
+  EXPECT_EQ(held->refCount(), 1);  // the value went to the callee, which let it go
+  out = Variant(0);
+  std::vector<Variant> refs{Variant::byRef(mine), Variant::byRef(out), Variant(u"x")};
+  EXPECT_FALSE(invokeMemberTaking(*p, change, refs).asBool());
+  EXPECT_EQ(mine.asBStr(), u"mine");
+  EXPECT_EQ(out.asI4(), 42);
+  std::vector<Variant> none;
+  EXPECT_EQ(errorOf([&] { invokeMemberTaking(*p, change, none); }), 449);
+  std::vector<Variant> four(4, Variant(1));
+  EXPECT_EQ(errorOf([&] { invokeMemberTaking(*p, change, four); }), 450);
+}
+
 TEST(Dispatch, AMemberWithoutParametersRefusesArguments) {
   Ref<Probe> p = makeRef<Probe>();
   std::vector<Variant> caption{Variant(u"c")};
