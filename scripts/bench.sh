@@ -2,7 +2,8 @@
 # Builds the benchmarks (RelWithDebInfo) and prints each figure beside its
 # goal: the median of three repetitions, interleaved in random order so that
 # a drift of the machine's speed touches every benchmark alike. Figures that
-# are ratios compare two benchmarks of the same run.
+# are ratios compare two benchmarks of the same run; the data walks against
+# Python come from one benchmark each, which walks in turn with Python.
 # Usage: scripts/bench.sh [--quick]
 set -euo pipefail
 cd "$(dirname "$0")/.."
