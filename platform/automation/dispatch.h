@@ -333,7 +333,6 @@ class EventSink {
   }
 };
 
-// A sink that forwards every event to a function.
 // The class table that `Make` builds, made on the first call. A large
 // table is built in a function of its own (marked noinline), so that the
 // accessor that returns it, which every member access calls, stays small.
@@ -343,6 +342,7 @@ const ClassInfo& builtOnce() {
   return ci;
 }
 
+// A sink that forwards every event to a function.
 class FunctionSink : public EventSink {
  public:
   using Handler = std::function<void(Object&, const EventInfo&, std::span<Variant>)>;

@@ -62,6 +62,13 @@ RegularFile openRegularFile(const std::string& path, FileOpen mode, int32_t& err
 // The same, raising the error.
 RegularFile openRegularFile(BStrView name, FileOpen mode);
 
+// The process's file size limit in bytes; none when it has no limit. A
+// write past it would end the process (SIGXFSZ) where the signal is not
+// ignored, so writers refuse such a write first. Read once per process (and
+// again in a child made by fork, which may lower its own limit before it
+// writes): a limit the process changes later on itself is not seen.
+std::optional<uint64_t> fileSizeLimit();
+
 // Makes `bytes` the whole content of the file `path`, or of a new file of
 // that name: they are written to a new file beside it, which is renamed
 // over the name once every byte is on the disk. A write that fails (a full
@@ -73,13 +80,6 @@ RegularFile openRegularFile(BStrView name, FileOpen mode);
 // write is refused with 75; where the folder takes no new file, an
 // existing file is rewritten in place, its room taken first. A name with a
 // NUL raises 52.
-// The process's file size limit in bytes; none when it has no limit. A
-// write past it would end the process (SIGXFSZ) where the signal is not
-// ignored, so writers refuse such a write first. Read once per process (and
-// again in a child made by fork, which may lower its own limit before it
-// writes): a limit the process changes later on itself is not seen.
-std::optional<uint64_t> fileSizeLimit();
-
 void writeWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 void writeWholeFile(BStrView name, std::span<const uint8_t> bytes);
 
