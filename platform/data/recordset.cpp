@@ -407,27 +407,30 @@ void Recordset::checkCurrent() const {
   if (table_) (void)keyedRow();
 }
 
-Variant Recordset::fieldValue(int32_t i) const {
+const Recordset::Cell* Recordset::cellRead(int32_t i) const {
   if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
+  if (editMode_ != dbEditNone) return nullptr;
+  requireCurrent();
+  if (!table_) return nullptr;
+  const Cell* row = keyedRow();
+  return recordMade_ ? nullptr : &row[i];
+}
+
+Variant Recordset::fieldValue(int32_t i) const {
+  if (const Cell* c = cellRead(i)) return valueOf(*c);
   const auto k = static_cast<size_t>(i);
   if (editMode_ != dbEditNone) return buffer_[k];
-  requireCurrent();
   if (!table_) return rows_[static_cast<size_t>(position_)][k];
-  const Cell* row = keyedRow();
-  return recordMade_ ? record_[k] : valueOf(row[k]);
+  return record_[k];
 }
 
 PeekedValue Recordset::peekFieldValue(int32_t i) const {
-  if (i < 0 || i >= fieldCount()) raise(daterr::ItemNotFound, u"Item not found in this collection.");
-  if (editMode_ != dbEditNone) return {};
-  requireCurrent();
-  if (!table_) return {};
-  const Cell& c = keyedRow()[i];
-  if (recordMade_) return {};
-  switch (c.type) {
-    case Cell::Text: return {PeekedValue::Kind::Text, std::string_view(window_.bytes).substr(c.offset, c.size)};
-    case Cell::Integer: return {PeekedValue::Kind::Number, {}, static_cast<double>(c.integer)};
-    case Cell::Real: return {PeekedValue::Kind::Number, {}, c.real};
+  const Cell* c = cellRead(i);
+  if (!c) return {};
+  switch (c->type) {
+    case Cell::Text: return {PeekedValue::Kind::Text, std::string_view(window_.bytes).substr(c->offset, c->size)};
+    case Cell::Integer: return {PeekedValue::Kind::Number, {}, static_cast<double>(c->integer)};
+    case Cell::Real: return {PeekedValue::Kind::Number, {}, c->real};
     default: return {};
   }
 }

@@ -132,6 +132,10 @@ class Recordset : public Object {
     size_t size = 0;
   };
   Variant valueOf(const Cell& c) const;
+  // Field i of the current record as read ahead, checked as a read of the
+  // field is (3265, 3021, 3167); null when its value is elsewhere: the edit
+  // buffer, a query's row, or the record made once (currentRecord).
+  const Cell* cellRead(int32_t i) const;
   // Keyed tables: the current row, checked or read at most once per move.
   const Cell* keyedRow() const;
   // The WHERE clause that finds the current row by its key (parameter
