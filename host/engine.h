@@ -143,6 +143,9 @@ class Engine : public std::enable_shared_from_this<Engine> {
   const EventFunction* confirmedEvent = nullptr;
   // Pushes the function's name as the engine's string, kept from its first push.
   void pushEventName(EventFunction& function);
+  // Whether the global object has a property of the name `name` (an engine
+  // string); runs no script code (no getter, no trap).
+  bool globalHas(void* name);
 
   void dropScriptObject(int64_t id);
   // Writes the error at idx to the error stream as file(line): Name: message,

@@ -325,10 +325,15 @@ bool Engine::hasEventFunction(EventFunction& function) {
     pushEventName(function);
     duk_pop(ctx);
   }
-  duk_push_global_object(ctx);
-  const bool present = duk_has_prop_heapptr(ctx, -1, function.string);
-  duk_pop(ctx);
+  const bool present = globalHas(function.string);
   confirmedEvent = present ? &function : nullptr;
+  return present;
+}
+
+bool Engine::globalHas(void* name) {
+  duk_push_global_object(ctx);
+  const bool present = duk_has_prop_heapptr(ctx, -1, name);
+  duk_pop(ctx);
   return present;
 }
 
@@ -346,14 +351,7 @@ void Engine::deliverEvent(EventFunction& function, std::span<Variant> args) {
   // dropped it since, the protected call finds no function and calls none.
   const bool confirmed = confirmedEvent == &function && !trace;
   confirmedEvent = nullptr;
-  bool present = confirmed;
-  if (!confirmed) {
-    duk_push_global_object(ctx);
-    duk_dup(ctx, -2);
-    present = duk_has_prop(ctx, -2);
-    duk_pop(ctx);
-  }
-  if (!present) {
+  if (!confirmed && !globalHas(function.string)) {
     duk_set_top(ctx, base);
     if (trace) traceNote(*this, "event " + function.bytes + ": no function");
     return;
