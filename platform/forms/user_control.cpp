@@ -167,7 +167,7 @@ bool UserControl::hearsUserEvent(const EventInfo& event) {
     }
     if (f->relays({it->formEvent, it->always})) return true;
   }
-  return hasListeners() && listensTo(event.dispid);
+  return listensTo(event.dispid);
 }
 
 void UserControl::terminate() {
