@@ -125,8 +125,9 @@ class PythonWalker {
   FILE* from_ = nullptr;
 };
 
-// Every walk below alternates with a walk of Python over the same file, so
-// that a machine whose speed drifts touches both alike. A benchmark's time is
+// Each walk compared with Python (all below but the moves alone) alternates
+// with a walk of Python over the same file, so that a machine whose speed
+// drifts touches both alike. A benchmark's time is
 // its own walks' (manual time); its counter "python_ns" is the mean of
 // Python's walks between them, and "per_python" the time of its own walks
 // over the time of Python's.
