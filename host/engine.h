@@ -258,13 +258,7 @@ class Engine : public std::enable_shared_from_this<Engine> {
   };
   std::array<RecentMember, 256> recentMembers{};
   // The default member of the class whose objects were called last.
-  const MemberInfo* defaultMember(const ClassInfo& cls) {
-    if (defaultOf_ != &cls) {
-      defaultMember_ = cls.find(0, InvokeKind::Method);
-      defaultOf_ = &cls;
-    }
-    return defaultMember_;
-  }
+  MemberCache defaultMember;
   // The call trace (trace.h).
   bool trace = false;
   int traceDepth = 0;
@@ -274,10 +268,6 @@ class Engine : public std::enable_shared_from_this<Engine> {
   std::string scriptPath;
   std::string scriptFullPath;
   std::vector<std::string> arguments;
-
- private:
-  const ClassInfo* defaultOf_ = nullptr;
-  const MemberInfo* defaultMember_ = nullptr;
 };
 
 Engine& engineOf(duk_context* ctx);

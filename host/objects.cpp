@@ -348,7 +348,7 @@ duk_ret_t callDefaultMember(duk_context* ctx) {
     const Engine::Target* t = e.targets.find(target);
     const ObjectRef obj = t ? *t->object : objectOf(ctx, -1);
     duk_pop(ctx);
-    const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : e.defaultMember(obj->classInfo());
+    const MemberInfo* m = duk_is_constructor_call(ctx) ? nullptr : e.defaultMember.find(obj->classInfo(), 0, InvokeKind::Method);
     if (!m) {
       if (e.trace) traceUnknownMember(e, *obj, u"(default member)", err::MemberNotSupported);
       raise(err::MemberNotSupported);

@@ -260,14 +260,22 @@ class ClassInfo {
   NameIndex eventByName_;       // name -> position in events_
 };
 
-// A member found by name once for the class of the objects it is called on,
-// and again only when an object of another class comes. Class tables live
-// as long as the program, so what it keeps stays valid.
+// A member found by name (or by DISPID) once for the class of the objects
+// it is called on, and again only when an object of another class comes.
+// One cache serves one name or one DISPID. Class tables live as long as the
+// program, so what it keeps stays valid.
 class MemberCache {
  public:
   const MemberInfo* find(const ClassInfo& cls, BStrView name, InvokeKind kind) {
     if (cls_ != &cls) {
       member_ = cls.find(name, kind);
+      cls_ = &cls;
+    }
+    return member_;
+  }
+  const MemberInfo* find(const ClassInfo& cls, int32_t dispid, InvokeKind kind) {
+    if (cls_ != &cls) {
+      member_ = cls.find(dispid, kind);
       cls_ = &cls;
     }
     return member_;
