@@ -67,10 +67,11 @@ int openWithoutWaiting(const char* path, int flags, mode_t mode) {
   return fd;
 }
 
-// SQLite's calls that make a file longer, replaced too: one that would pass
-// the process's file size limit ends the process (SIGXFSZ) where the signal
-// is not ignored. The replacements refuse it with EFBIG before the kernel
-// sees it, so the statement fails and its transaction writes nothing.
+// SQLite's calls that write or make a file longer, replaced too: one that
+// would pass the process's file size limit ends the process (SIGXFSZ) where
+// the signal is not ignored. The replacements refuse it with EFBIG before
+// the kernel sees it, so the statement fails and its transaction writes
+// nothing.
 using WriteCall = ssize_t (*)(int, const void*, size_t);
 using WriteAtCall = ssize_t (*)(int, const void*, size_t, off_t);
 using TruncateCall = int (*)(int, off_t);
@@ -83,35 +84,45 @@ AllocateCall systemFallocate = nullptr;
 // Set by a refusal, for the message of the error it leads to.
 thread_local bool sizeLimitRefused = false;
 
-// True when a file of `fd` that ends at `end` would pass the limit (a file
-// already that long is not made longer).
-bool passesSizeLimit(int fd, int64_t end) {
+// True when a write of `count` bytes at `at` would pass the limit: the
+// kernel refuses (and signals) a write from the limit on however long the
+// file already is, and cuts one short that crosses it.
+bool writePassesSizeLimit(off_t at, size_t count) {
   const auto limit = fileSizeLimit();
-  if (end <= 0 || !limit || static_cast<uint64_t>(end) <= *limit) return false;
+  if (count == 0 || !limit || static_cast<uint64_t>(at) + count <= *limit) return false;
+  return sizeLimitRefused = true;
+}
+
+// True when making the file of `fd` `length` bytes long would pass the
+// limit (a file already that long is not made longer, which the kernel
+// allows).
+bool growthPassesSizeLimit(int fd, int64_t length) {
+  const auto limit = fileSizeLimit();
+  if (length <= 0 || !limit || static_cast<uint64_t>(length) <= *limit) return false;
   struct stat st {};
-  sizeLimitRefused = ::fstat(fd, &st) != 0 || end > st.st_size;
+  sizeLimitRefused = ::fstat(fd, &st) != 0 || length > st.st_size;
   return sizeLimitRefused;
 }
 
 ssize_t writeWithinLimit(int fd, const void* data, size_t count) {
   const off_t at = ::lseek(fd, 0, SEEK_CUR);
-  if (at >= 0 && passesSizeLimit(fd, at + static_cast<int64_t>(count))) return errno = EFBIG, -1;
+  if (at >= 0 && writePassesSizeLimit(at, count)) return errno = EFBIG, -1;
   return systemWrite(fd, data, count);
 }
 ssize_t pwriteWithinLimit(int fd, const void* data, size_t count, off_t at) {
-  if (passesSizeLimit(fd, at + static_cast<int64_t>(count))) return errno = EFBIG, -1;
+  if (at >= 0 && writePassesSizeLimit(at, count)) return errno = EFBIG, -1;
   return systemPwrite(fd, data, count, at);
 }
 ssize_t pwrite64WithinLimit(int fd, const void* data, size_t count, off_t at) {
-  if (passesSizeLimit(fd, at + static_cast<int64_t>(count))) return errno = EFBIG, -1;
+  if (at >= 0 && writePassesSizeLimit(at, count)) return errno = EFBIG, -1;
   return systemPwrite64(fd, data, count, at);
 }
 int ftruncateWithinLimit(int fd, off_t length) {
-  if (passesSizeLimit(fd, length)) return errno = EFBIG, -1;
+  if (growthPassesSizeLimit(fd, length)) return errno = EFBIG, -1;
   return systemFtruncate(fd, length);
 }
 int fallocateWithinLimit(int fd, off_t at, off_t length) {
-  if (passesSizeLimit(fd, at + length)) return EFBIG;  // posix_fallocate returns the error
+  if (growthPassesSizeLimit(fd, at + length)) return EFBIG;  // posix_fallocate returns the error
   return systemFallocate(fd, at, length);
 }
 
@@ -249,7 +260,8 @@ void Database::raiseLast(int code, BStrView context) const {
     case SQLITE_IOERR:
       if (std::exchange(sizeLimitRefused, false))
         raise(daterr::WriteFailed, u"The database " + name +
-                                       u" would grow past the file size limit of this process; nothing was written.");
+                                       u" would be written past the file size limit of this process; nothing "
+                                       u"was written.");
       break;
     default:
       break;
