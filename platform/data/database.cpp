@@ -109,13 +109,10 @@ ssize_t writeWithinLimit(int fd, const void* data, size_t count) {
   if (at >= 0 && writePassesSizeLimit(at, count)) return errno = EFBIG, -1;
   return systemWrite(fd, data, count);
 }
-ssize_t pwriteWithinLimit(int fd, const void* data, size_t count, off_t at) {
+template <WriteAtCall& System>
+ssize_t writeAtWithinLimit(int fd, const void* data, size_t count, off_t at) {
   if (at >= 0 && writePassesSizeLimit(at, count)) return errno = EFBIG, -1;
-  return systemPwrite(fd, data, count, at);
-}
-ssize_t pwrite64WithinLimit(int fd, const void* data, size_t count, off_t at) {
-  if (at >= 0 && writePassesSizeLimit(at, count)) return errno = EFBIG, -1;
-  return systemPwrite64(fd, data, count, at);
+  return System(fd, data, count, at);
 }
 int ftruncateWithinLimit(int fd, off_t length) {
   if (growthPassesSizeLimit(fd, length)) return errno = EFBIG, -1;
@@ -137,8 +134,8 @@ void replaceOpenCall() {
     };
     replace("open", systemOpen, openWithoutWaiting);
     replace("write", systemWrite, writeWithinLimit);
-    replace("pwrite", systemPwrite, pwriteWithinLimit);
-    replace("pwrite64", systemPwrite64, pwrite64WithinLimit);
+    replace("pwrite", systemPwrite, writeAtWithinLimit<systemPwrite>);
+    replace("pwrite64", systemPwrite64, writeAtWithinLimit<systemPwrite64>);
     replace("ftruncate", systemFtruncate, ftruncateWithinLimit);
     replace("fallocate", systemFallocate, fallocateWithinLimit);
   });
