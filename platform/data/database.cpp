@@ -361,20 +361,16 @@ void guardBusErrors() {
   });
 }
 
-// The header's bytes 18 and 19 (the file format's write and read versions)
-// and 24 to 27 (the change counter, big-endian) read from the mapping into
-// one value, bytes 18 and 19 above the counter; false when the mapping could
-// not be read.
-[[gnu::noinline]] bool readMappedHeader(const volatile unsigned char* header, uint64_t& fields) {
+// The header's bytes 18 to 27, as changeCounter reads them, copied from the
+// mapping; false when the mapping could not be read.
+[[gnu::noinline]] bool readMappedHeader(const volatile unsigned char* header, unsigned char (&to)[10]) {
   sigjmp_buf jump;
   if (sigsetjmp(jump, 0) != 0) return false;
   busJump = &jump;
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  const uint64_t read = uint64_t{header[18]} << 40 | uint64_t{header[19]} << 32 | uint64_t{header[24]} << 24 |
-                        uint64_t{header[25]} << 16 | uint64_t{header[26]} << 8 | uint64_t{header[27]};
+  for (size_t i = 0; i < sizeof to; ++i) to[i] = header[18 + i];
   std::atomic_signal_fence(std::memory_order_seq_cst);
   busJump = nullptr;
-  fields = read;
   return true;
 }
 
@@ -410,21 +406,19 @@ Database::HeaderMap::~HeaderMap() {
 }
 
 std::optional<uint32_t> Database::changeCounter() const {
-  // Bytes 18 and 19 are 2 in WAL mode, where the counter does not change.
+  // Header bytes 18 and 19 (2 in WAL mode, where the counter does not
+  // change) to 27; the counter is bytes 24 to 27, big-endian.
+  unsigned char header[10] = {};
   if (headerMap_ && headerMap_->header) {
-    uint64_t fields = 0;
-    if (!readMappedHeader(headerMap_->header, fields)) {
+    if (!readMappedHeader(headerMap_->header, header)) {
       // Another program cut the file short: read it from now on.
       headerMap_->header = nullptr;
       return std::nullopt;
     }
-    if ((fields >> 40 & 0xff) == 2 || (fields >> 32 & 0xff) == 2) return std::nullopt;
-    return static_cast<uint32_t>(fields);
+  } else {
+    if (!file_ || !file_->pMethods) return std::nullopt;
+    if (file_->pMethods->xRead(file_, header, sizeof header, 18) != SQLITE_OK) return std::nullopt;
   }
-  // Header bytes 18 to 27; the counter is bytes 24 to 27, big-endian.
-  unsigned char header[10] = {};
-  if (!file_ || !file_->pMethods) return std::nullopt;
-  if (file_->pMethods->xRead(file_, header, sizeof header, 18) != SQLITE_OK) return std::nullopt;
   if (header[0] == 2 || header[1] == 2) return std::nullopt;
   return (uint32_t{header[6]} << 24) | (uint32_t{header[7]} << 16) | (uint32_t{header[8]} << 8) | uint32_t{header[9]};
 }
